@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quill::platform {
+
+/// Attribute bits, with the platform's values.
+inline constexpr uint32_t kAttrReadOnly = 1;
+inline constexpr uint32_t kAttrHidden = 2;
+inline constexpr uint32_t kAttrSystem = 4;
+inline constexpr uint32_t kAttrDirectory = 16;
+inline constexpr uint32_t kAttrArchive = 32;
+
+struct DirEntry {
+  std::string name;  // as stored on disk
+  uint32_t attributes = 0;
+  uint64_t size = 0;
+};
+
+/// The file system, spoken in Windows paths ("C:\Users\me\file.txt"). Component names are
+/// matched without regard to case. Every call reports failure by its result.
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  /// Attributes of a file or folder; empty when absent.
+  virtual std::optional<uint32_t> Attributes(const std::string& path) = 0;
+  /// Entries of a folder, without "." and "..", in the file system's order; empty when the
+  /// folder cannot be read.
+  virtual std::optional<std::vector<DirEntry>> List(const std::string& folder) = 0;
+  virtual std::optional<uint64_t> FileSize(const std::string& path) = 0;
+  /// The path with each existing component spelled as on disk (case resolved);
+  /// empty when the path does not exist.
+  virtual std::optional<std::string> ResolveCase(const std::string& path) = 0;
+
+  /// Whole file as bytes.
+  virtual std::optional<std::string> ReadFile(const std::string& path) = 0;
+  /// Creates or truncates, then writes the bytes.
+  virtual bool WriteFile(const std::string& path, const std::string& bytes) = 0;
+  /// Appends (creates when absent).
+  virtual bool AppendFile(const std::string& path, const std::string& bytes) = 0;
+
+  virtual bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
+  /// Copies a whole tree; with overwrite false an existing file at the destination fails
+  /// the copy. Returns true only when every file and folder was copied.
+  virtual bool CopyFolder(const std::string& from, const std::string& to, bool overwrite) = 0;
+  virtual bool DeleteFile(const std::string& path) = 0;
+  /// Deletes a folder with everything in it; force also removes read-only entries.
+  virtual bool DeleteFolder(const std::string& path, bool force) = 0;
+  virtual bool Rename(const std::string& from, const std::string& to) = 0;
+  /// Creates one folder (its parent must exist).
+  virtual bool CreateFolder(const std::string& path) = 0;
+  virtual bool SetAttributes(const std::string& path, uint32_t attributes) = 0;
+
+  /// Where a Windows path lives on the host ("" when it cannot be mapped). On Windows the
+  /// path itself.
+  virtual std::string NativePath(const std::string& path) = 0;
+  /// The Windows path of a host path (through the drive mappings); "" when no drive maps it.
+  virtual std::string FromNativePath(const std::string& nativePath) = 0;
+};
+
+}  // namespace quill::platform

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/FileSystem.h"
+#include "platform/Internet.h"
+#include "platform/Processes.h"
+#include "platform/Registry.h"
+#include "platform/Shell.h"
+#include "platform/System.h"
+
+namespace quill::platform {
+
+/// Everything outside the program, one object per service.
+struct Platform {
+  std::unique_ptr<Registry> registry;
+  std::unique_ptr<FileSystem> files;
+  std::unique_ptr<Processes> processes;
+  std::unique_ptr<Shell> shell;
+  std::unique_ptr<Internet> internet;
+  std::unique_ptr<System> system;
+  std::unique_ptr<SettingsStore> settings;
+};
+
+struct PlatformOptions {
+  /// The machine to protect: a Wine prefix folder (posix). Empty: $WINEPREFIX, ~/.wine when
+  /// it exists, else the embedded default prefix (created on first use).
+  std::string prefix;
+  /// Folder of the per-user settings (posix); empty: $XDG_CONFIG_HOME/quillonet.
+  std::string settingsFolder;
+  /// Program folder override (posix); empty: $QUILLONET_PROGRAM_DIR or the installed data
+  /// folder.
+  std::string programFolder;
+  /// Network timeouts in seconds (a stalled server must not hang the program).
+  int connectTimeoutSeconds = 30;
+  int lowSpeedTimeoutSeconds = 30;
+};
+
+/// The one place that chooses the backend.
+Platform CreatePlatform(const PlatformOptions& options);
+
+}  // namespace quill::platform

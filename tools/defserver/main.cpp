@@ -1,0 +1,6 @@
+#include <cstdio>
+
+int main() {
+  std::puts("quillonet-defserver: not built yet");
+  return 2;
+}
