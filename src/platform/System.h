@@ -35,6 +35,8 @@ class System {
   /// Takes the single-instance lock for this program on this machine; false when another
   /// instance holds it. The lock lives until the process ends.
   virtual bool AcquireSingleInstance() = 0;
+  /// Whether this machine offers System Restore at all (a Wine prefix does not).
+  virtual bool HasSystemRestore() = 0;
   /// System Restore: begin returns the sequence number, empty when not available.
   virtual std::optional<int64_t> BeginRestorePoint(const std::string& description, int type) = 0;
   virtual bool EndRestorePoint(int64_t sequence) = 0;
