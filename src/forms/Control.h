@@ -188,8 +188,7 @@ class TextBox : public Control {
 
 class ComboBox : public Control {
  public:
-  ComboBox(Form& owner, std::string name)
-      : Control(owner, std::move(name), "ComboBox", {}, {}) {}
+  ComboBox(Form& owner, std::string name) : Control(owner, std::move(name), "ComboBox", {}, {}) {}
   void AddItem(const std::string& item);
   void Clear();
   int ListCount() const { return static_cast<int>(items_.size()); }

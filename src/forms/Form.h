@@ -79,6 +79,7 @@ class Form {
 
  private:
   void SetVisible(bool visible);
+  void TimersChanged();
   Host& host_;
   std::string name_;
   std::string caption_;
@@ -86,6 +87,7 @@ class Form {
   bool loaded_ = false;
   bool visible_ = false;
   bool modal_ = false;
+  bool unloading_ = false;
   WindowState state_ = WindowState::Normal;
   bool showInTaskbar_ = true;
   int left_ = 0, top_ = 0, width_ = 9600, height_ = 7200;

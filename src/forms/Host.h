@@ -11,25 +11,42 @@ class Form;
 class Timer;
 
 /// Buttons of a message box (the platform's values).
-enum class MsgBoxButtons { OkOnly = 0, OkCancel = 1, AbortRetryIgnore = 2, YesNoCancel = 3,
-                           YesNo = 4, RetryCancel = 5 };
-enum class MsgBoxIcon { None = 0, Critical = 16, Question = 32, Exclamation = 48,
-                        Information = 64 };
+enum class MsgBoxButtons {
+  OkOnly = 0,
+  OkCancel = 1,
+  AbortRetryIgnore = 2,
+  YesNoCancel = 3,
+  YesNo = 4,
+  RetryCancel = 5
+};
+enum class MsgBoxIcon {
+  None = 0,
+  Critical = 16,
+  Question = 32,
+  Exclamation = 48,
+  Information = 64
+};
 /// Answers, with the platform's values.
 enum class MsgBoxResult { Ok = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
 
 /// Window style of a started program or document.
-enum class WindowStyle { Hidden = 0, NormalFocus = 1, MinimizedFocus = 2, MaximizedFocus = 3,
-                         NormalNoFocus = 4, MinimizedNoFocus = 6 };
+enum class WindowStyle {
+  Hidden = 0,
+  NormalFocus = 1,
+  MinimizedFocus = 2,
+  MaximizedFocus = 3,
+  NormalNoFocus = 4,
+  MinimizedNoFocus = 6
+};
 
 enum class MousePointer { Default = 0, Hourglass = 11 };
 
 struct ScreenMetrics {
   int twipsPerPixelX = 15;
   int twipsPerPixelY = 15;
-  int desktopWidthPx = 1366;   // desktop client area
+  int desktopWidthPx = 1366;  // desktop client area
   int desktopHeightPx = 768;
-  int taskbarHeightPx = 40;    // 0 when no taskbar can be found
+  int taskbarHeightPx = 40;  // 0 when no taskbar can be found
   int screenHeightTwips = 11520;
   int screenWidthTwips = 20490;
 };
@@ -61,6 +78,8 @@ class Host {
   virtual void FormUnloaded(Form&) {}
   virtual void FormVisibilityChanged(Form&) {}
   virtual void BringToFront(Form&) {}
+  /// The form object is being destroyed (after its controls): drop every reference to it.
+  virtual void FormDestroyed(Form&) {}
 
   /// Timers register while they exist; TimerChanged is called when enabled or interval change.
   virtual void RegisterTimer(Timer& timer) = 0;
@@ -83,8 +102,10 @@ class Host {
   virtual void SetMousePointer(MousePointer) {}
 
   /// A handler threw; the runtime swallowed it. Hosts may log it.
-  virtual void HandlerFailed(const char* what, const std::string& message) { (void)what;
-    (void)message; }
+  virtual void HandlerFailed(const char* what, const std::string& message) {
+    (void)what;
+    (void)message;
+  }
 
   /// Asks the host to end the program's event loop (the process ends after the main
   /// window's unload).

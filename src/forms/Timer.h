@@ -21,8 +21,12 @@ class Timer : public Control {
   void Enable(bool enabled) { SetEnabled(enabled); }
 
   void OnTick(std::function<void()> handler) { onTick_ = std::move(handler); }
-  /// Called by the host when the timer is due; runs the handler inside the handler boundary.
+  /// Called by the host when the timer is due; runs the handler inside the handler boundary,
+  /// only while the timer is enabled, its interval is above 0 and its window is loaded.
+  /// A tick that is still running (it yielded to the event queue) is not entered again.
   void Fire();
+  /// True while the tick handler runs.
+  bool Firing() const { return firing_; }
   /// Bumped on every enable/interval change; hosts use it to drop stale schedules.
   unsigned Generation() const { return generation_; }
 
@@ -33,6 +37,8 @@ class Timer : public Control {
   std::function<void()> onTick_;
   int changedToken_ = 0;
   bool lastEnabled_ = false;
+  // A tick that yields to the event queue must not be re-entered by its own timer.
+  bool firing_ = false;
 };
 
 }  // namespace quill::forms
