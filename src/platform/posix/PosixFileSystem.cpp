@@ -1,0 +1,589 @@
+#include "platform/posix/PosixFileSystem.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+#include "base/Text.h"
+
+namespace quill::platform::posix {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Where Wine keeps the DOS attributes a Unix file system has no bits for.
+constexpr const char* kDosAttribXattr = "user.DOSATTRIB";
+
+std::string Join(const std::string& folder, const std::string& name) {
+  if (!folder.empty() && folder.back() == '/') return folder + name;
+  return folder + "/" + name;
+}
+
+bool StatOf(const std::string& native, struct stat& st) {
+  return ::stat(native.c_str(), &st) == 0;
+}
+bool LstatOf(const std::string& native, struct stat& st) {
+  return ::lstat(native.c_str(), &st) == 0;
+}
+
+bool InGroup(gid_t gid) {
+  if (gid == getegid()) return true;
+  int count = getgroups(0, nullptr);
+  if (count <= 0) return false;
+  std::vector<gid_t> groups(static_cast<size_t>(count));
+  count = getgroups(count, groups.data());
+  return count > 0 &&
+         std::find(groups.begin(), groups.begin() + count, gid) != groups.begin() + count;
+}
+
+// Read-only is judged from the permission bits that apply to us, not from access(): the
+// superuser may write anything, yet a file without write bits is still read-only to Windows.
+bool ReadOnly(const struct stat& st) {
+  if (st.st_uid == geteuid()) return (st.st_mode & S_IWUSR) == 0;
+  if (InGroup(st.st_gid)) return (st.st_mode & S_IWGRP) == 0;
+  return (st.st_mode & S_IWOTH) == 0;
+}
+
+uint32_t StoredDosBits(const std::string& native) {
+  char buffer[64] = {};
+  ssize_t n = ::getxattr(native.c_str(), kDosAttribXattr, buffer, sizeof(buffer) - 1);
+  if (n <= 0) return 0;
+  buffer[n] = '\0';
+  unsigned long value = std::strtoul(buffer, nullptr, 0);
+  return static_cast<uint32_t>(value) & (kAttrHidden | kAttrSystem);
+}
+
+uint32_t AttributesOf(const std::string& native, const std::string& name, const struct stat& st) {
+  uint32_t attributes = S_ISDIR(st.st_mode) ? kAttrDirectory : kAttrArchive;
+  if (ReadOnly(st)) attributes |= kAttrReadOnly;
+  if (!name.empty() && name[0] == '.') attributes |= kAttrHidden;
+  attributes |= StoredDosBits(native);
+  return attributes;
+}
+
+bool ValidComponent(const std::string& part) {
+  for (unsigned char c : part) {
+    if (c < 32) return false;
+    switch (c) {
+      case '<':
+      case '>':
+      case ':':
+      case '"':
+      case '|':
+      case '?':
+      case '*':
+        return false;
+      default:
+        break;
+    }
+  }
+  return true;
+}
+
+// The entry of a host folder whose name equals name without regard to case ("" if none).
+std::string FindNoCase(const std::string& folder, const std::string& name) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return {};
+  std::string found;
+  while (dirent* entry = ::readdir(dir)) {
+    std::string candidate = entry->d_name;
+    if (candidate == "." || candidate == "..") continue;
+    if (text::EqualsNoCase(candidate, name)) {
+      found = candidate;
+      break;
+    }
+  }
+  ::closedir(dir);
+  return found;
+}
+
+// The host path of name inside folder: the exact spelling when present, else the entry that
+// matches without regard to case; "" when there is neither.
+std::string ChildNoCase(const std::string& folder, const std::string& name) {
+  struct stat st {};
+  std::string exact = Join(folder, name);
+  if (LstatOf(exact, st)) return exact;
+  std::string found = FindNoCase(folder, name);
+  return found.empty() ? std::string() : Join(folder, found);
+}
+
+std::vector<std::string> EntryNames(const std::string& folder, bool& ok) {
+  std::vector<std::string> names;
+  DIR* dir = ::opendir(folder.c_str());
+  ok = dir != nullptr;
+  if (!dir) return names;
+  while (dirent* entry = ::readdir(dir)) {
+    std::string name = entry->d_name;
+    if (name != "." && name != "..") names.push_back(std::move(name));
+  }
+  ::closedir(dir);
+  return names;
+}
+
+bool WriteAll(int fd, const char* data, size_t size) {
+  while (size > 0) {
+    ssize_t n = ::write(fd, data, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+bool CopyRegularFile(const std::string& from, const std::string& to, mode_t mode) {
+  int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return false;
+  int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (out < 0) {
+    ::close(in);
+    return false;
+  }
+  bool ok = true;
+  std::vector<char> buffer(1 << 16);
+  for (;;) {
+    ssize_t n = ::read(in, buffer.data(), buffer.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) ok = false;
+    if (n <= 0) break;
+    if (!WriteAll(out, buffer.data(), static_cast<size_t>(n))) {
+      ok = false;
+      break;
+    }
+  }
+  ::close(in);
+  if (::close(out) != 0) ok = false;
+  // The copy keeps the source's read-only state, as Windows copies attributes.
+  if (ok) ::chmod(to.c_str(), mode & 07777);
+  return ok;
+}
+
+bool CopyTree(const std::string& from, const std::string& to, bool overwrite) {
+  struct stat st {};
+  if (!StatOf(to, st)) {
+    if (::mkdir(to.c_str(), 0777) != 0) return false;
+  } else if (!S_ISDIR(st.st_mode)) {
+    return false;
+  }
+  bool listed = false;
+  std::vector<std::string> names = EntryNames(from, listed);
+  bool ok = listed;
+  for (const std::string& name : names) {
+    std::string source = Join(from, name);
+    // Merge into an entry of the destination spelled differently, as Windows would.
+    std::string existing = FindNoCase(to, name);
+    std::string target = Join(to, existing.empty() ? name : existing);
+    struct stat sourceStat {};
+    if (!LstatOf(source, sourceStat)) {
+      ok = false;
+      continue;
+    }
+    struct stat targetStat {};
+    bool targetExists = LstatOf(target, targetStat);
+    if (S_ISLNK(sourceStat.st_mode)) {
+      if (targetExists && (!overwrite || S_ISDIR(targetStat.st_mode) || ::unlink(target.c_str()))) {
+        ok = false;
+        continue;
+      }
+      std::error_code ec;
+      fs::copy_symlink(source, target, ec);
+      if (ec) ok = false;
+    } else if (S_ISDIR(sourceStat.st_mode)) {
+      ok = CopyTree(source, target, overwrite) && ok;
+    } else if (S_ISREG(sourceStat.st_mode)) {
+      if (targetExists && (!overwrite || !S_ISREG(targetStat.st_mode) || ReadOnly(targetStat))) {
+        ok = false;
+        continue;
+      }
+      ok = CopyRegularFile(source, target, sourceStat.st_mode) && ok;
+    } else {
+      ok = false;  // devices, pipes and sockets have no Windows counterpart to copy
+    }
+  }
+  return ok;
+}
+
+bool RemoveTree(const std::string& folder, bool force) {
+  struct stat st {};
+  if (!LstatOf(folder, st)) return false;
+  if (!S_ISDIR(st.st_mode)) {
+    if (!force && ReadOnly(st) && !S_ISLNK(st.st_mode)) return false;
+    return ::unlink(folder.c_str()) == 0;
+  }
+  if (!force && ReadOnly(st)) return false;
+  // A folder without write permission keeps its entries; forcing lifts that first.
+  if (force) ::chmod(folder.c_str(), (st.st_mode & 07777) | S_IRWXU);
+  bool listed = false;
+  std::vector<std::string> names = EntryNames(folder, listed);
+  bool ok = listed;
+  for (const std::string& name : names) ok = RemoveTree(Join(folder, name), force) && ok;
+  if (!ok) return false;
+  return ::rmdir(folder.c_str()) == 0;
+}
+
+bool Inside(const std::string& child, const std::string& parent) {
+  if (child == parent) return true;
+  if (parent == "/") return true;
+  return child.size() > parent.size() && child.compare(0, parent.size(), parent) == 0 &&
+         child[parent.size()] == '/';
+}
+
+std::string Canonical(const std::string& native) {
+  std::error_code ec;
+  fs::path p = fs::weakly_canonical(fs::path(native), ec);
+  if (ec) return {};
+  std::string text = p.string();
+  while (text.size() > 1 && text.back() == '/') text.pop_back();
+  return text;
+}
+
+}  // namespace
+
+PosixFileSystem::PosixFileSystem(std::string prefixRoot) : root_(std::move(prefixRoot)) {
+  while (root_.size() > 1 && root_.back() == '/') root_.pop_back();
+}
+
+std::optional<PosixFileSystem::WindowsPath> PosixFileSystem::Parse(const std::string& path) {
+  if (path.find('\0') != std::string::npos) return std::nullopt;
+  std::string s = text::ReplaceAll(path, "/", "\\");
+  // The long-path and device forms name the same drive paths.
+  if ((text::StartsWith(s, "\\\\?\\") || text::StartsWith(s, "\\\\.\\")) && s.size() >= 6 &&
+      s[5] == ':')
+    s = s.substr(4);
+  if (s.size() < 2 || s[1] != ':') return std::nullopt;
+  unsigned char letter = static_cast<unsigned char>(s[0]);
+  if (!((letter >= 'a' && letter <= 'z') || (letter >= 'A' && letter <= 'Z'))) return std::nullopt;
+  // "C:name" is relative to the drive's current folder, which this program never has.
+  if (s.size() > 2 && s[2] != '\\') return std::nullopt;
+  WindowsPath result;
+  result.drive = static_cast<char>(letter & ~0x20);
+  if (s.size() <= 3) return result;
+  std::vector<std::string> parts = text::Split(std::string_view(s).substr(3), "\\");
+  for (size_t i = 0; i < parts.size(); ++i) {
+    const std::string& part = parts[i];
+    if (part.empty()) {
+      if (i + 1 == parts.size()) break;  // one trailing separator names the same folder
+      return std::nullopt;
+    }
+    if (part == ".") continue;
+    if (part == "..") {
+      if (!result.parts.empty()) result.parts.pop_back();
+      continue;
+    }
+    if (!ValidComponent(part)) return std::nullopt;
+    result.parts.push_back(part);
+  }
+  return result;
+}
+
+std::string PosixFileSystem::DriveRoot(char letter) const {
+  char lower = static_cast<char>(letter | 0x20);
+  if (lower < 'a' || lower > 'z') return {};
+  std::string link = root_ + "/dosdevices/" + std::string(1, lower) + ":";
+  struct stat st {};
+  if (!StatOf(link, st) || !S_ISDIR(st.st_mode)) return {};
+  std::error_code ec;
+  fs::path target = fs::canonical(link, ec);
+  if (ec) return {};
+  return target.string();
+}
+
+std::optional<PosixFileSystem::Resolved> PosixFileSystem::Resolve(const std::string& path,
+                                                                  Need need) const {
+  try {
+    auto parsed = Parse(path);
+    if (!parsed) return std::nullopt;
+    std::string drive = DriveRoot(parsed->drive);
+    if (drive.empty()) return std::nullopt;
+    Resolved r;
+    r.native = drive;
+    r.windows = std::string(1, parsed->drive) + ":";
+    r.isRoot = parsed->parts.empty();
+    r.exists = true;
+    const auto& parts = parsed->parts;
+    for (size_t i = 0; i < parts.size(); ++i) {
+      bool last = i + 1 == parts.size();
+      std::string child = r.exists ? ChildNoCase(r.native, parts[i]) : std::string();
+      if (!child.empty()) {
+        r.native = child;
+        r.windows += "\\" + child.substr(child.find_last_of('/') + 1);
+        continue;
+      }
+      if (need == Need::Whole || (need == Need::Parent && !last)) return std::nullopt;
+      r.exists = false;
+      r.native = Join(r.native, parts[i]);
+      r.windows += "\\" + parts[i];
+    }
+    if (r.isRoot) r.windows += "\\";
+    return r;
+  } catch (...) {
+    return std::nullopt;
+  }
+}
+
+std::optional<uint32_t> PosixFileSystem::Attributes(const std::string& path) {
+  auto r = Resolve(path, Need::Whole);
+  struct stat st {};
+  if (!r || !StatOf(r->native, st)) return std::nullopt;
+  std::string name = r->isRoot ? std::string() : text::AfterLastBackslash(r->windows);
+  return AttributesOf(r->native, name, st);
+}
+
+std::optional<std::vector<DirEntry>> PosixFileSystem::List(const std::string& folder) {
+  auto r = Resolve(folder, Need::Whole);
+  struct stat st {};
+  if (!r || !StatOf(r->native, st) || !S_ISDIR(st.st_mode)) return std::nullopt;
+  bool listed = false;
+  std::vector<std::string> names = EntryNames(r->native, listed);
+  if (!listed) return std::nullopt;
+  std::vector<DirEntry> entries;
+  entries.reserve(names.size());
+  for (std::string& name : names) {
+    std::string native = Join(r->native, name);
+    struct stat entryStat {};
+    if (!StatOf(native, entryStat)) continue;  // a dangling link names nothing
+    DirEntry entry;
+    entry.attributes = AttributesOf(native, name, entryStat);
+    entry.size = S_ISDIR(entryStat.st_mode) ? 0 : static_cast<uint64_t>(entryStat.st_size);
+    entry.name = std::move(name);
+    entries.push_back(std::move(entry));
+  }
+  // The order NTFS lists a folder in: names compared as upper case.
+  std::sort(entries.begin(), entries.end(), [](const DirEntry& a, const DirEntry& b) {
+    std::string ua = text::ToUpper(a.name), ub = text::ToUpper(b.name);
+    return ua != ub ? ua < ub : a.name < b.name;
+  });
+  return entries;
+}
+
+std::optional<uint64_t> PosixFileSystem::FileSize(const std::string& path) {
+  auto r = Resolve(path, Need::Whole);
+  struct stat st {};
+  if (!r || !StatOf(r->native, st) || S_ISDIR(st.st_mode)) return std::nullopt;
+  return static_cast<uint64_t>(st.st_size);
+}
+
+std::optional<std::string> PosixFileSystem::ResolveCase(const std::string& path) {
+  auto r = Resolve(path, Need::Whole);
+  if (!r) return std::nullopt;
+  return r->windows;
+}
+
+std::optional<std::string> PosixFileSystem::ReadFile(const std::string& path) {
+  auto r = Resolve(path, Need::Whole);
+  if (!r) return std::nullopt;
+  int fd = ::open(r->native.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    return std::nullopt;
+  }
+  std::string bytes;
+  char buffer[1 << 16];
+  for (;;) {
+    ssize_t n = ::read(fd, buffer, sizeof(buffer));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      ::close(fd);
+      return std::nullopt;
+    }
+    if (n == 0) break;
+    bytes.append(buffer, static_cast<size_t>(n));
+  }
+  ::close(fd);
+  return bytes;
+}
+
+bool PosixFileSystem::WriteBytes(const std::string& path, const std::string& bytes, bool append) {
+  auto r = Resolve(path, Need::Parent);
+  if (!r || r->isRoot) return false;
+  struct stat st {};
+  if (r->exists && StatOf(r->native, st) && (S_ISDIR(st.st_mode) || ReadOnly(st))) return false;
+  int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC);
+  int fd = ::open(r->native.c_str(), flags, 0666);
+  if (fd < 0) return false;
+  bool ok = WriteAll(fd, bytes.data(), bytes.size());
+  if (::close(fd) != 0) ok = false;
+  return ok;
+}
+
+bool PosixFileSystem::WriteFile(const std::string& path, const std::string& bytes) {
+  return WriteBytes(path, bytes, false);
+}
+
+bool PosixFileSystem::AppendFile(const std::string& path, const std::string& bytes) {
+  return WriteBytes(path, bytes, true);
+}
+
+bool PosixFileSystem::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
+  auto source = Resolve(from, Need::Whole);
+  auto target = Resolve(to, Need::Parent);
+  if (!source || !target || target->isRoot) return false;
+  struct stat sourceStat {};
+  if (!StatOf(source->native, sourceStat) || !S_ISREG(sourceStat.st_mode)) return false;
+  struct stat targetStat {};
+  if (target->exists && StatOf(target->native, targetStat)) {
+    if (failIfExists || !S_ISREG(targetStat.st_mode) || ReadOnly(targetStat)) return false;
+    // Copying a file onto itself would truncate it before reading.
+    if (targetStat.st_dev == sourceStat.st_dev && targetStat.st_ino == sourceStat.st_ino)
+      return false;
+  }
+  return CopyRegularFile(source->native, target->native, sourceStat.st_mode);
+}
+
+bool PosixFileSystem::CopyFolder(const std::string& from, const std::string& to, bool overwrite) {
+  try {
+    auto source = Resolve(from, Need::Whole);
+    auto target = Resolve(to, Need::Parent);
+    if (!source || !target) return false;
+    struct stat st {};
+    if (!StatOf(source->native, st) || !S_ISDIR(st.st_mode)) return false;
+    std::string sourceReal = Canonical(source->native);
+    std::string targetReal = Canonical(target->native);
+    // A tree copied into itself would never end.
+    if (sourceReal.empty() || targetReal.empty() || Inside(targetReal, sourceReal)) return false;
+    return CopyTree(source->native, target->native, overwrite);
+  } catch (...) {
+    return false;
+  }
+}
+
+bool PosixFileSystem::DeleteFile(const std::string& path) {
+  auto r = Resolve(path, Need::Whole);
+  if (!r || r->isRoot) return false;
+  struct stat st {};
+  if (!StatOf(r->native, st)) {
+    // A dangling link is still an entry that can go.
+    if (!LstatOf(r->native, st) || !S_ISLNK(st.st_mode)) return false;
+    return ::unlink(r->native.c_str()) == 0;
+  }
+  if (S_ISDIR(st.st_mode) || ReadOnly(st)) return false;
+  return ::unlink(r->native.c_str()) == 0;
+}
+
+bool PosixFileSystem::DeleteFolder(const std::string& path, bool force) {
+  auto r = Resolve(path, Need::Whole);
+  // Never a whole drive: that is never what a removal means.
+  if (!r || r->isRoot) return false;
+  struct stat st {};
+  if (!StatOf(r->native, st) || !S_ISDIR(st.st_mode)) return false;
+  struct stat linkStat {};
+  // A linked folder goes as a link; what it points at stays.
+  if (LstatOf(r->native, linkStat) && S_ISLNK(linkStat.st_mode))
+    return ::unlink(r->native.c_str()) == 0;
+  return RemoveTree(r->native, force);
+}
+
+bool PosixFileSystem::Rename(const std::string& from, const std::string& to) {
+  auto source = Resolve(from, Need::Whole);
+  auto target = Resolve(to, Need::Parent);
+  if (!source || !target || source->isRoot || target->isRoot) return false;
+  std::string destination = target->native;
+  if (target->exists) {
+    // Only a change of letter case may land on an existing name: the entry itself.
+    if (target->native != source->native) return false;
+    auto parsed = Parse(to);
+    if (!parsed || parsed->parts.empty()) return false;
+    destination =
+        target->native.substr(0, target->native.find_last_of('/') + 1) + parsed->parts.back();
+    if (destination == source->native) return true;
+    return ::rename(source->native.c_str(), destination.c_str()) == 0;
+  }
+  if (::renameat2(AT_FDCWD, source->native.c_str(), AT_FDCWD, destination.c_str(),
+                  RENAME_NOREPLACE) == 0)
+    return true;
+  if (errno != EINVAL && errno != ENOSYS) return false;
+  // File systems without the no-replace flag: check, then rename.
+  struct stat st {};
+  if (LstatOf(destination, st)) return false;
+  return ::rename(source->native.c_str(), destination.c_str()) == 0;
+}
+
+bool PosixFileSystem::CreateFolder(const std::string& path) {
+  auto r = Resolve(path, Need::Parent);
+  if (!r || r->exists) return false;
+  return ::mkdir(r->native.c_str(), 0777) == 0;
+}
+
+bool PosixFileSystem::SetAttributes(const std::string& path, uint32_t attributes) {
+  auto r = Resolve(path, Need::Whole);
+  struct stat st {};
+  if (!r || !StatOf(r->native, st)) return false;
+  bool ok = true;
+  bool wantReadOnly = (attributes & kAttrReadOnly) != 0;
+  if (wantReadOnly != ReadOnly(st)) {
+    mode_t mode = st.st_mode & 07777;
+    mode = wantReadOnly ? (mode & ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH))
+                        : (mode | S_IWUSR);
+    ok = ::chmod(r->native.c_str(), mode) == 0;
+  }
+  uint32_t dosBits = attributes & (kAttrHidden | kAttrSystem);
+  if (dosBits != StoredDosBits(r->native)) {
+    if (dosBits == 0) {
+      ::removexattr(r->native.c_str(), kDosAttribXattr);
+    } else {
+      char value[16];
+      int n = std::snprintf(value, sizeof(value), "0x%x", dosBits);
+      if (::setxattr(r->native.c_str(), kDosAttribXattr, value, static_cast<size_t>(n), 0) != 0) {
+        // A dot name is hidden by its name; only the system bit then needs the store.
+        std::string name = text::AfterLastBackslash(r->windows);
+        bool hiddenByName = !name.empty() && name[0] == '.';
+        if ((dosBits & kAttrSystem) || !hiddenByName) ok = false;
+      }
+    }
+  }
+  return ok;
+}
+
+std::string PosixFileSystem::NativePath(const std::string& path) {
+  auto r = Resolve(path, Need::Lexical);
+  return r ? r->native : std::string();
+}
+
+std::string PosixFileSystem::FromNativePath(const std::string& nativePath) {
+  try {
+    if (nativePath.empty() || nativePath[0] != '/' || nativePath.find('\0') != std::string::npos)
+      return {};
+    std::string real = Canonical(nativePath);
+    if (real.empty()) return {};
+    struct Mapping {
+      char letter;
+      std::string target;
+    };
+    std::vector<Mapping> drives;
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+      std::string target = DriveRoot(letter);
+      if (!target.empty()) drives.push_back({letter, target});
+    }
+    // The deepest mapping names a path best; Z: (the whole host) only when nothing else does.
+    std::stable_sort(drives.begin(), drives.end(), [](const Mapping& a, const Mapping& b) {
+      if (a.target.size() != b.target.size()) return a.target.size() > b.target.size();
+      return (a.letter == 'Z') < (b.letter == 'Z');
+    });
+    for (const Mapping& drive : drives) {
+      if (!Inside(real, drive.target)) continue;
+      std::string rest = real.substr(drive.target == "/" ? 1 : drive.target.size());
+      if (!rest.empty() && rest[0] == '/') rest.erase(0, 1);
+      // A host name with a backslash cannot be spelled as a Windows path.
+      if (rest.find('\\') != std::string::npos) return {};
+      return std::string(1, drive.letter) + ":\\" + text::ReplaceAll(rest, "/", "\\");
+    }
+    return {};
+  } catch (...) {
+    return {};
+  }
+}
+
+}  // namespace quill::platform::posix

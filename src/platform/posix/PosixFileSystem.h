@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/FileSystem.h"
+
+namespace quill::platform::posix {
+
+/// The file system of a Wine prefix, spoken in Windows paths. Drive letters map through
+/// <prefix>/dosdevices/<x>: and each path component is found without regard to case, as Wine
+/// finds it (the entry spelled exactly as asked wins when there is one). Paths without a
+/// drive letter, UNC paths, empty components and unknown drives are absent.
+class PosixFileSystem : public FileSystem {
+ public:
+  explicit PosixFileSystem(std::string prefixRoot);
+
+  std::optional<uint32_t> Attributes(const std::string& path) override;
+  std::optional<std::vector<DirEntry>> List(const std::string& folder) override;
+  std::optional<uint64_t> FileSize(const std::string& path) override;
+  std::optional<std::string> ResolveCase(const std::string& path) override;
+  std::optional<std::string> ReadFile(const std::string& path) override;
+  bool WriteFile(const std::string& path, const std::string& bytes) override;
+  bool AppendFile(const std::string& path, const std::string& bytes) override;
+  bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
+  bool CopyFolder(const std::string& from, const std::string& to, bool overwrite) override;
+  bool DeleteFile(const std::string& path) override;
+  bool DeleteFolder(const std::string& path, bool force) override;
+  bool Rename(const std::string& from, const std::string& to) override;
+  bool CreateFolder(const std::string& path) override;
+  bool SetAttributes(const std::string& path, uint32_t attributes) override;
+  std::string NativePath(const std::string& path) override;
+  std::string FromNativePath(const std::string& nativePath) override;
+
+  /// A Windows path taken apart: upper-case drive letter and the components left after "."
+  /// and ".." were applied (".." stops at the drive's root). Empty when the path is not an
+  /// absolute drive path or has an empty or invalid component.
+  struct WindowsPath {
+    char drive = 'C';
+    std::vector<std::string> parts;
+  };
+  static std::optional<WindowsPath> Parse(const std::string& path);
+
+  /// Host folder a drive letter maps to (symbolic links resolved); empty when unmapped.
+  std::string DriveRoot(char letter) const;
+
+ private:
+  enum class Need { Whole, Parent, Lexical };
+  struct Resolved {
+    std::string native;   // host path
+    std::string windows;  // the path with components spelled as on disk
+    bool exists = false;
+    bool isRoot = false;
+  };
+  std::optional<Resolved> Resolve(const std::string& path, Need need) const;
+  bool WriteBytes(const std::string& path, const std::string& bytes, bool append);
+
+  std::string root_;
+};
+
+}  // namespace quill::platform::posix
