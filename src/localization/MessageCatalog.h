@@ -1,0 +1,121 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/BrandProfile.h"
+#include "platform/FileSystem.h"
+
+namespace quill {
+
+namespace forms {
+class Form;
+}
+
+/// One language block of a language file, as read.
+struct LanguageBlock {
+  std::string name;
+  /// The lines between the translation-items tags, split at line ends (CR LF or LF).
+  std::vector<std::string> lines;
+};
+
+/// Reads every language block of a language file's text, in file order. Broken files are read
+/// as far as they make sense: a block without its closing tag ends where the next block starts
+/// (or at the end of the text), an item list without its closing tag ends with its block.
+std::vector<LanguageBlock> ParseLanguageFile(std::string_view text);
+
+/// The message catalogue: every user-visible message by key, with the built-in English texts
+/// as defaults, and the translation lines of the current language for window captions.
+/// One instance lives for the whole process.
+class clsLanguages {
+ public:
+  /// Number of message slots; slot numbers are 0..kSlotCount-1.
+  static constexpr int kSlotCount = 201;
+  /// Name of the language file in the program folder.
+  static constexpr const char* kFileName = "Localization.txt";
+
+  struct MessageSlot {
+    std::string key;
+    std::string text;
+    bool taken = false;
+  };
+
+  /// files: where the language file is read; programFolder: Windows path of the program
+  /// folder (with or without a trailing backslash); brand: the placeholder values, read at
+  /// every lookup (it may be filled in after the catalogue is made).
+  clsLanguages(platform::FileSystem& files, std::string programFolder, const BrandProfile& brand);
+
+  /// Stores key and text in the first free slot. An existing key is never replaced, and
+  /// nothing is stored once every slot is taken.
+  void setMessage(const std::string& key, const std::string& text);
+  /// The text of a message (case-insensitive key), placeholders substituted and the first
+  /// letter capitalised; "" when the key is absent.
+  std::string getMessages(const std::string& key) const;
+  /// The current language's text for a window or control key (case-insensitive), placeholders
+  /// substituted and the first letter capitalised; "" when the language lacks the key.
+  std::string getCaption(const std::string& key) const;
+
+  /// Makes name the current language and, when the language file has a block of that name
+  /// (the first one wins), its translation lines the current lines. Otherwise the previous
+  /// lines stay in effect.
+  void LoadLanguage(const std::string& name);
+  /// True when path names an existing file (not a folder); any error gives false.
+  bool LangFileExists(const std::string& path) const;
+  /// The last component of a Windows path; "" for an empty path.
+  static std::string LangTrimPath(const std::string& path);
+  /// Reserved: the language window reads the names itself.
+  void ListLanguages() {}
+
+  /// Loads the built-in English messages into slots 0..69, in table order.
+  void LoadBuiltInMessages();
+
+  /// Translates one window's captions and the catalogue's messages (see Translation.h).
+  void ChangeLanguage(forms::Form& form, const std::string& language);
+  /// The same for a multiple-document parent window: control types compared in lower case.
+  void ChangeLanguageMDI(forms::Form& form, const std::string& language);
+  /// Writes a fresh English language file from the loaded windows' current texts and the
+  /// messages (see Translation.h). Returns false when the file could not be written.
+  bool makeLocalizationFile(const std::vector<forms::Form*>& loadedForms);
+
+  // Accessors for the translation walk, the generator and the language window.
+  const std::string& CurrentLanguage() const { return currentLanguage_; }
+  const std::vector<std::string>& TranslationLines() const { return lines_; }
+  const std::array<MessageSlot, kSlotCount>& Slots() const { return slots_; }
+  /// Number of taken slots before the first free one (the range every search covers).
+  int TakenCount() const;
+  /// Replaces the text of a taken slot; keys are never changed.
+  void SetSlotText(int slot, const std::string& text);
+  /// Windows path of the language file.
+  std::string LanguageFilePath() const;
+  platform::FileSystem& Files() const { return files_; }
+  const BrandProfile& Brand() const { return brand_; }
+  /// The language names of the language file in file order; empty when there is no file.
+  std::vector<std::string> LanguageNames() const;
+
+ private:
+  /// Placeholder substitution plus the capital first letter.
+  std::string Finish(const std::string& text) const;
+  /// The language file's text ("" when there is none), without a byte-order mark.
+  std::string ReadLanguageFile() const;
+  void Translate(forms::Form& form, const std::string& language, bool mdi);
+
+  platform::FileSystem& files_;
+  std::string programFolder_;
+  const BrandProfile& brand_;
+  std::string currentLanguage_;
+  std::vector<std::string> lines_;
+  std::array<MessageSlot, kSlotCount> slots_;
+};
+
+using MessageCatalog = clsLanguages;
+
+namespace detail {
+/// First letter upper case: ASCII, and the two-byte UTF-8 Latin-1 letters (à..þ).
+std::string CapitaliseFirst(std::string text);
+/// The caption lookup over a list of translation lines, before substitution.
+std::string FindCaption(const std::vector<std::string>& lines, const std::string& key);
+}  // namespace detail
+
+}  // namespace quill
