@@ -53,12 +53,14 @@ int ListView::Add(ListItem item) {
   size_t pos = items_.size();
   if (sorted_) {
     // After every row that sorts equal, so that rows of the same key keep their order of
-    // arrival, as a stable re-sort would leave them.
+    // arrival, as a stable re-sort would leave them. Binary search: the results list is long.
     const std::string key = text::ToLower(SortText(item, sortKey_));
-    auto it = std::find_if(items_.begin(), items_.end(), [&](const ListItem& row) {
-      const std::string rowKey = text::ToLower(SortText(row, sortKey_));
-      return sortOrder_ == SortOrder::Ascending ? key < rowKey : rowKey < key;
-    });
+    const bool ascending = sortOrder_ == SortOrder::Ascending;
+    auto it = std::upper_bound(items_.begin(), items_.end(), key,
+                               [&](const std::string& k, const ListItem& row) {
+                                 const std::string rowKey = text::ToLower(SortText(row, sortKey_));
+                                 return ascending ? k < rowKey : rowKey < k;
+                               });
     pos = static_cast<size_t>(it - items_.begin());
   }
   if (item.selected) {

@@ -138,6 +138,36 @@ TEST(FormTest, ComboProgressAndTabStripFollowTheirRules) {
   EXPECT_EQ(tabClicks, 1);
 }
 
+TEST(FormTest, PickerAndTextBoxRaiseTheirHandlersForUserInputOnly) {
+  TestHost host;
+  SampleForm form(host);
+  DTPicker dtpScheduleDate(form, "dtpScheduleDate");
+  DTPicker dtpScheduleTime(form, "dtpScheduleTime", "hh:mm");
+  TextBox txtComment(form, "txtComment");
+  int dateChanges = 0;
+  int timeClicks = 0;
+  std::vector<int> keys;
+  dtpScheduleDate.OnChange([&] { ++dateChanges; });
+  dtpScheduleTime.OnClick([&] { ++timeClicks; });
+  txtComment.OnKeyPress([&](int k) { keys.push_back(k); });
+
+  dtpScheduleDate.SetValue("1/6/2026");  // code: no handler
+  EXPECT_EQ(dateChanges, 0);
+  dtpScheduleDate.UserChange(std::nullopt);  // the user cleared the picker
+  EXPECT_EQ(dateChanges, 1);
+  EXPECT_FALSE(dtpScheduleDate.Value().has_value());
+  dtpScheduleTime.UserChange("2:30:00 PM");
+  EXPECT_EQ(timeClicks, 1);
+  EXPECT_EQ(dtpScheduleTime.Value(), "2:30:00 PM");
+
+  txtComment.SetText("hello");
+  txtComment.KeyPress(13);
+  txtComment.SetEnabled(false);
+  txtComment.KeyPress(13);
+  EXPECT_EQ(keys, (std::vector<int>{13}));
+  EXPECT_EQ(txtComment.Text(), "hello");
+}
+
 TEST(FormTest, HandlerExceptionsStayInsideTheRuntime) {
   TestHost host;
   SampleForm form(host);

@@ -95,6 +95,33 @@ TEST_F(ListViewTest, SortsByColumnTextBothWaysAndOnAdd) {
   EXPECT_EQ(list.Add("aaa"), 6);
 }
 
+TEST_F(ListViewTest, RowsAddedOneByOneEndWhereASortOfAllOfThemPutsThem) {
+  // Keys with many case-only duplicates, so that both the ordering and its stability show.
+  std::vector<std::string> texts;
+  unsigned seed = 7;
+  for (int i = 0; i < 300; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    std::string t(1, static_cast<char>('a' + (seed >> 16) % 5));
+    t += static_cast<char>(((seed >> 20) & 1) ? 'X' : 'x');
+    texts.push_back(t + std::to_string(i));
+  }
+  for (SortOrder order : {SortOrder::Ascending, SortOrder::Descending}) {
+    ListView incremental(form, "lvwA");
+    ListView atOnce(form, "lvwB");
+    incremental.SetSortKey(1);
+    atOnce.SetSortKey(1);
+    incremental.SetSortOrder(order);
+    atOnce.SetSortOrder(order);
+    incremental.SetSorted(true);
+    for (const auto& t : texts) {
+      incremental.Add(t, 0, {t.substr(0, 2)});
+      atOnce.Add(t, 0, {t.substr(0, 2)});
+    }
+    atOnce.SetSorted(true);
+    EXPECT_EQ(Texts(incremental), Texts(atOnce));
+  }
+}
+
 TEST_F(ListViewTest, ReportsFineGrainedChangesAndUserActions) {
   std::vector<std::string> changes;
   int plain = 0;
