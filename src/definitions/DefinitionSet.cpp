@@ -1,0 +1,348 @@
+#include "definitions/DefinitionSet.h"
+
+#include <algorithm>
+#include <array>
+
+#include "base/Text.h"
+#include "definitions/DefinitionCodec.h"
+
+namespace quill {
+namespace {
+
+constexpr std::string_view kDriveToken = "[drive]";
+
+bool IsBlank(std::string_view s) {
+  return s.find_first_not_of(' ') == std::string_view::npos;
+}
+
+void RemoveOneTrailing(std::string& s, char c) {
+  if (!s.empty() && s.back() == c) s.pop_back();
+}
+
+// Lower case, trimmed, the drive letter counted as "c", one trailing "/" and then one
+// trailing "\" removed. False when nothing but blanks remains.
+bool NormaliseForProtection(std::string_view path, std::string& out) {
+  out = text::Trim(text::ToLower(path));
+  // Only a leading drive is normalised: registry texts may hold ":\" inside value names.
+  if (out.size() >= 3 && out[1] == ':' && out[2] == '\\') out[0] = 'c';
+  if (IsBlank(out)) return false;
+  RemoveOneTrailing(out, '/');
+  RemoveOneTrailing(out, '\\');
+  return !IsBlank(out);
+}
+
+bool IsRegistryRootName(std::string_view normalised) {
+  static constexpr std::array<std::string_view, 5> kRoots = {
+      "HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE", "HKEY_USERS",
+      "HKEY_CURRENT_CONFIG"};
+  std::string_view s = normalised;
+  if (!s.empty() && s.back() == '\\') s.remove_suffix(1);
+  return std::any_of(kRoots.begin(), kRoots.end(),
+                     [&](std::string_view root) { return text::EqualsNoCase(s, root); });
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// RowKeyIndex
+
+void RowKeyIndex::Add(std::string_view key, uint32_t row) {
+  if (next_.size() <= row) next_.resize(static_cast<size_t>(row) + 1, kNone);
+  if ((keys_.size() + 1) * 10 > slots_.size() * 7) Grow();
+  const size_t hash = std::hash<std::string_view>{}(key);
+  const size_t slot = FindSlot(key, hash);
+  if (slots_[slot] != 0) {
+    Key& k = keys_[slots_[slot] - 1];
+    next_[k.last] = row;
+    k.last = row;
+    return;
+  }
+  keys_.push_back(Key{static_cast<uint32_t>(keyText_.size()), static_cast<uint32_t>(key.size()),
+                      row, row, hash});
+  keyText_.append(key);
+  slots_[slot] = static_cast<uint32_t>(keys_.size());
+}
+
+uint32_t RowKeyIndex::First(std::string_view key) const {
+  if (slots_.empty()) return kNone;
+  const size_t slot = FindSlot(key, std::hash<std::string_view>{}(key));
+  return slots_[slot] == 0 ? kNone : keys_[slots_[slot] - 1].first;
+}
+
+size_t RowKeyIndex::FindSlot(std::string_view key, size_t hash) const {
+  const size_t mask = slots_.size() - 1;
+  for (size_t i = hash & mask;; i = (i + 1) & mask) {
+    if (slots_[i] == 0) return i;
+    const Key& k = keys_[slots_[i] - 1];
+    if (k.hash == hash && std::string_view(keyText_).substr(k.offset, k.length) == key) return i;
+  }
+}
+
+void RowKeyIndex::Grow() {
+  const size_t size = std::max<size_t>(64, slots_.size() * 2);
+  slots_.assign(size, 0);
+  const size_t mask = size - 1;
+  for (size_t n = 0; n < keys_.size(); ++n) {
+    size_t i = keys_[n].hash & mask;
+    while (slots_[i] != 0) i = (i + 1) & mask;
+    slots_[i] = static_cast<uint32_t>(n + 1);
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// Tables
+
+DefinitionRow DefinitionTable::Row(size_t index) const {
+  const Stored& r = rows_.at(index);
+  return DefinitionRow{View(r.folder), View(r.name), View(r.type), View(r.threat)};
+}
+
+bool DefinitionTable::Store(std::string_view folder, std::string_view name, std::string_view type,
+                            std::string_view threatName, bool comparedTextBlank) {
+  if (rows_.size() >= kCapacity) return false;
+  auto put = [this](std::string_view s) {
+    Span span{static_cast<uint32_t>(text_.size()), static_cast<uint32_t>(s.size())};
+    text_.append(s);
+    return span;
+  };
+  Stored row;
+  row.folder = put(folder);
+  row.name = put(name);
+  row.type = put(type);
+  row.threat = put(threatName);
+  if (comparedTextBlank && firstEmpty_ == SIZE_MAX) firstEmpty_ = rows_.size();
+  rows_.push_back(row);
+  return true;
+}
+
+bool FileTable::Add(std::string_view folder, std::string_view fileName, std::string_view type,
+                    std::string_view threatName) {
+  const std::string key = text::Trim(fileName);
+  const uint32_t row = static_cast<uint32_t>(rows_.size());
+  if (!Store(folder, fileName, type, threatName, key.empty())) return false;
+  byName_.Add(key, row);
+  return true;
+}
+
+void FileTable::RowsNamed(std::string_view name, std::vector<uint32_t>& out) const {
+  out.clear();
+  const std::string key = text::Trim(name);
+  const size_t limit = FirstEmptyRow();
+  for (uint32_t r = byName_.First(key); r != RowKeyIndex::kNone && r < limit; r = byName_.Next(r))
+    out.push_back(r);
+}
+
+std::string DirectoryTable::ComparedFolderPath(std::string_view storedFolderPath,
+                                               std::string_view drive) {
+  std::string l =
+      text::Trim(text::ToLower(text::ReplaceAllNoCase(storedFolderPath, kDriveToken, drive)));
+  if (l.size() > 1 && l.back() == '\\') l.pop_back();
+  return l;
+}
+
+bool DirectoryTable::Add(std::string_view folderPath, std::string_view label, std::string_view type,
+                         std::string_view threatName) {
+  const uint32_t row = static_cast<uint32_t>(rows_.size());
+  if (!Store(folderPath, label, type, threatName, IsBlank(folderPath))) return false;
+
+  const std::string lower = text::ToLower(folderPath);
+  const size_t drive = lower.find(kDriveToken);
+  if (drive == std::string::npos) {
+    byPath_.Add(ComparedFolderPath(lower, {}), row);
+  } else if (drive == 0 && lower.find(kDriveToken, kDriveToken.size()) == std::string::npos) {
+    // The compared text is the met drive followed by this rest.
+    std::string rest = text::TrimRight(std::string_view(lower).substr(kDriveToken.size()));
+    RemoveOneTrailing(rest, '\\');
+    byDriveRest_.Add(rest, row);
+  } else {
+    irregular_.push_back(row);
+  }
+  return true;
+}
+
+void DirectoryTable::RowsForFolder(std::string_view folder, std::vector<uint32_t>& out) const {
+  out.clear();
+  const size_t limit = FirstEmptyRow();
+  const std::string_view drive = folder.substr(0, folder.find('\\'));
+  if (IsBlank(drive)) {
+    // Not a drive path: the compared texts cannot be predicted, so offer every row.
+    for (uint32_t r = 0; r < limit; ++r) out.push_back(r);
+    return;
+  }
+  // Three row chains, each in file order, merged into one.
+  uint32_t a = byPath_.First(folder);
+  uint32_t b = byDriveRest_.First(folder.substr(drive.size()));
+  size_t c = 0;
+  constexpr uint32_t kNone = RowKeyIndex::kNone;
+  while (true) {
+    const uint32_t ci = c < irregular_.size() ? irregular_[c] : kNone;
+    const uint32_t next = std::min({a, b, ci});
+    if (next == kNone || next >= limit) break;
+    out.push_back(next);
+    if (next == a) a = byPath_.Next(a);
+    if (next == b) b = byDriveRest_.Next(b);
+    if (next == ci) ++c;
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// Protected locations
+
+void ProtectedLocations::Assign(std::vector<std::string> entries) {
+  entries_ = std::move(entries);
+  normalised_.clear();
+  std::string n;
+  for (const std::string& entry : entries_)
+    if (NormaliseForProtection(entry, n)) normalised_.insert(n);
+}
+
+bool ProtectedLocations::IsProtected(std::string_view path) const {
+  std::string p;
+  if (!NormaliseForProtection(path, p)) return true;
+  // A whole registry root is never a thing to remove, whatever the list holds.
+  if (IsRegistryRootName(p)) return true;
+  if (normalised_.empty()) return false;
+  if (normalised_.find(std::string_view(p)) != normalised_.end()) return true;
+  if (normalised_.find(p + "\\") != normalised_.end()) return true;
+  if (p.back() == '\\' &&
+      normalised_.find(std::string_view(p).substr(0, p.size() - 1)) != normalised_.end())
+    return true;
+  return false;
+}
+
+// ---------------------------------------------------------------------------------------
+// DefinitionSet
+
+DefinitionSet::DefinitionSet(platform::FileSystem& fs, std::string dataFolder, PathTokens& tokens,
+                             DefinitionHooks hooks)
+    : fs_(fs), dataFolder_(std::move(dataFolder)), tokens_(tokens), hooks_(std::move(hooks)) {}
+
+std::string DefinitionSet::DataFile(std::string_view name) const {
+  std::string path = dataFolder_;
+  path += '\\';
+  path += name;
+  return path;
+}
+
+std::vector<std::string> DefinitionSet::ReadLines(const char* name) {
+  std::optional<std::string> content = fs_.ReadFile(DataFile(name));
+  if (!content) return {};
+  return text::SplitLines(*content);
+}
+
+bool DefinitionSet::LoadProtectedList() {
+  std::vector<std::string> entries;
+  std::vector<std::string> lines = ReadLines(definition_files::kSafety);
+  if (!lines.empty()) {
+    LocationExpander expander(tokens_);
+    ProtectedLocationReader reader(expander, tokens_.SystemDriveRoot());
+    for (std::string& line : lines) {
+      if (Stopped()) break;
+      DecodeLineInPlace(line);
+      entries.push_back(reader.Next(line));
+      Yield();
+    }
+    // Entries were gathered one per line, each followed by a line end: the list ends with
+    // an empty element.
+    entries.emplace_back();
+  }
+  protected_.Assign(std::move(entries));
+  return true;
+}
+
+void DefinitionSet::LoadDefinitionSet() {
+  if (tablesCreated_) return;
+  tablesCreated_ = true;
+  if (hooks_.loadBegin) hooks_.loadBegin();
+  LocationExpander expander(tokens_);
+  // One carried type for the whole load: it is never reset between lines.
+  InheritedType type;
+  if (!LoadFileLines(expander, type)) return;
+  if (!LoadDirectoryLines(expander, type)) return;
+  if (hooks_.loadEnd) hooks_.loadEnd();
+}
+
+bool DefinitionSet::LoadFileLines(LocationExpander& expander, InheritedType& type) {
+  std::vector<std::string> lines = ReadLines(definition_files::kFile);
+  std::string folder;
+  for (std::string& line : lines) {
+    if (Stopped()) return false;
+    DecodeLineInPlace(line);
+    if (auto def = ParseFileDefinition(line, TypeWord::TypeMeansSpyware)) {
+      const std::string& rowType = type.Apply(def->type);
+      const std::string location = expander.ExpandLocation(def->location);
+      folder = location.empty() ? std::string() : CollapseBackslashes(location + "\\");
+      if (fileTable_.Size() < DefinitionTable::kCapacity && !IsProtected(folder + def->fileName))
+        fileTable_.Add(text::ToLower(folder), text::ToLower(def->fileName), rowType,
+                       def->threatName);
+    }
+    Yield();
+  }
+  return true;
+}
+
+bool DefinitionSet::LoadDirectoryLines(LocationExpander& expander, InheritedType& type) {
+  std::vector<std::string> lines = ReadLines(definition_files::kDirectory);
+  for (std::string& line : lines) {
+    if (Stopped()) return false;
+    DecodeLineInPlace(line);
+    if (auto def = ParseFolderDefinition(line)) {
+      const std::string& rowType = type.Apply(def->type);
+      std::string folderPath = expander.ExpandLocation(def->location);
+      RemoveOneTrailing(folderPath, '\\');
+      // A line without a location gives an empty path, which counts as protected.
+      if (directoryTable_.Size() < DefinitionTable::kCapacity && !IsProtected(folderPath))
+        directoryTable_.Add(text::ToLower(folderPath), text::ToLower(def->label), rowType,
+                            def->threatName);
+    }
+    Yield();
+  }
+  return true;
+}
+
+int64_t DefinitionSet::CountDefinitions() {
+  counts_ = DefinitionCounts{};
+  auto count = [this](const char* name) -> int64_t {
+    std::optional<std::string> content = fs_.ReadFile(DataFile(name));
+    return content ? static_cast<int64_t>(text::SplitLines(*content).size()) : 0;
+  };
+  counts_.cookies = count(definition_files::kCookies);
+  counts_.executables = count(definition_files::kExecutable);
+  counts_.registry = count(definition_files::kRegistry);
+  counts_.filesAndFolders = count(definition_files::kFile);
+  counts_.filesAndFolders += count(definition_files::kDirectory);
+  counts_.total =
+      counts_.cookies + counts_.executables + counts_.registry + counts_.filesAndFolders;
+  return counts_.total;
+}
+
+bool DefinitionSet::DefinitionsPresent(const std::function<void()>& showMissingFiles) {
+  static constexpr std::array<const char*, 5> kChecked = {
+      definition_files::kFile, definition_files::kRegistry, definition_files::kExecutable,
+      definition_files::kCookies, definition_files::kDirectory};
+  for (const char* name : kChecked) {
+    const std::optional<uint32_t> attributes = fs_.Attributes(DataFile(name));
+    if (attributes && (*attributes & platform::kAttrDirectory) == 0) continue;
+    if (showMissingFiles) showMissingFiles();
+    // A partial set is worse than none: Live Update then installs a complete one.
+    for (const char* victim : kChecked) fs_.DeleteFile(DataFile(victim));
+    fs_.DeleteFile(DataFile(definition_files::kDate));
+    return false;
+  }
+  return true;
+}
+
+std::string DefinitionSet::ReadDefinitionDate() {
+  std::vector<std::string> lines = ReadLines(definition_files::kDate);
+  // An empty file (a write that failed half-way) reads like a missing one.
+  if (lines.empty()) return kDefaultDefinitionDate;
+  return lines.front();
+}
+
+bool DefinitionSet::WriteDefinitionDate(const std::string& text) {
+  const std::string path = DataFile(definition_files::kDate);
+  fs_.DeleteFile(path);
+  return fs_.WriteFile(path, text + "\r\n");
+}
+
+}  // namespace quill
