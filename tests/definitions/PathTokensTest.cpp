@@ -1,0 +1,229 @@
+#include "definitions/PathTokens.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "base/Text.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/PosixShell.h"
+#include "platform/posix/WinePrefix.h"
+#include "support/TempPrefix.h"
+
+namespace quill {
+namespace {
+
+// Special folders from a table; counts the questions so caching can be seen.
+class TableShell : public platform::Shell {
+ public:
+  std::map<int, std::string> folders;
+  std::string systemDirectory = "C:\\WINDOWS\\system32";
+  int asked = 0;
+
+  std::optional<std::string> SpecialFolder(int csidl) override {
+    ++asked;
+    auto it = folders.find(csidl);
+    if (it == folders.end()) return std::nullopt;
+    return it->second;
+  }
+  std::optional<std::string> SpecialFolderByLocation(int csidl) override {
+    return SpecialFolder(csidl);
+  }
+  std::string SystemDirectory() override { return systemDirectory; }
+  std::string WindowsDirectory() override { return "C:\\WINDOWS"; }
+  std::vector<platform::DriveInfo> Drives() override { return {}; }
+  std::optional<platform::VolumeSize> Volume(const std::string&) override { return {}; }
+  bool Execute(const std::string&, platform::ShowStyle) override { return false; }
+  bool OpenDocument(const std::string&, platform::ShowStyle) override { return false; }
+};
+
+// An older machine: profiles under "Documents and Settings", Start menus inside them.
+TableShell ClassicMachine() {
+  TableShell shell;
+  const std::string me = "C:\\Documents and Settings\\me";
+  const std::string all = "C:\\Documents and Settings\\All Users";
+  shell.folders = {{2, me + "\\Start Menu\\Programs"},
+                   {5, me + "\\My Documents"},
+                   {6, me + "\\Favorites"},
+                   {7, me + "\\Start Menu\\Programs\\Startup"},
+                   {8, me + "\\Recent"},
+                   {9, me + "\\SendTo"},
+                   {11, me + "\\Start Menu"},
+                   {16, me + "\\Desktop"},
+                   {20, "C:\\WINDOWS\\Fonts"},
+                   {21, me + "\\Templates"},
+                   {22, all + "\\Start Menu"},
+                   {23, all + "\\Start Menu\\Programs"},
+                   {25, all + "\\Desktop"},
+                   {26, me + "\\Application Data"},
+                   {31, all + "\\Favorites"},
+                   {32, me + "\\Local Settings\\Temporary Internet Files"},
+                   {33, me + "\\Cookies"},
+                   {34, me + "\\Local Settings\\History"},
+                   {35, all + "\\Application Data"},
+                   {36, "C:\\WINDOWS"},
+                   {37, "C:\\WINDOWS\\system32"},
+                   {38, "C:\\Program Files"},
+                   {43, "C:\\Program Files\\Common Files"},
+                   {45, all + "\\Templates"},
+                   {46, all + "\\Documents"},
+                   {29, me + "\\Start Menu\\Programs\\Startup"},
+                   {30, all + "\\Start Menu\\Programs\\Startup"}};
+  return shell;
+}
+
+TEST(PathTokensTest, EveryTokenNamesItsFolder) {
+  TableShell shell;
+  for (int id : {2,  5,  6,  7,  8,  9,  11, 16, 20, 21, 22, 23, 25, 26,
+                 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 43, 45, 46})
+    shell.folders[id] = "X:\\F" + std::to_string(id);
+  PathTokens tokens(shell);
+  const std::pair<const char*, int> expected[] = {
+      {"[startsp]", 29}, {"[appdata]", 26}, {"[comstar]", 30},    {"[comapp]", 35},
+      {"[desktop]", 25}, {"[comdocs]", 46}, {"[comfav]", 31},     {"[comprog]", 23},
+      {"[comstam]", 22}, {"[comtemp]", 45}, {"[cookies]", 33},    {"[comdesk]", 16},
+      {"[favorit]", 6},  {"[fonts]", 20},   {"[history]", 34},    {"[netcach]", 32},
+      {"[progs]", 2},    {"[progfil]", 38}, {"[comprogfil]", 43}, {"[personl]", 5},
+      {"[recent]", 8},   {"[sendto]", 9},   {"[startup]", 7},     {"[strtmnu]", 11},
+      {"[system]", 37},  {"[templat]", 21}, {"[windir]", 36}};
+  for (const auto& [token, id] : expected)
+    EXPECT_EQ(tokens.ExpandPathTokens(std::string(token) + "a.exe"),
+              "X:\\F" + std::to_string(id) + "\\a.exe")
+        << token;
+  // Every occurrence, in any letter case.
+  EXPECT_EQ(tokens.ExpandPathTokens("[APPDATA]x|[AppData]y|[appdata]"),
+            "X:\\F26\\x|X:\\F26\\y|X:\\F26\\");
+  EXPECT_EQ(tokens.ExpandPathTokens("no tokens [here]"), "no tokens [here]");
+}
+
+TEST(PathTokensTest, ProfileTokensMatchExactCaseOnly) {
+  TableShell shell = ClassicMachine();
+  PathTokens tokens(shell);
+  EXPECT_EQ(tokens.ExpandPathTokens("[user]Local Settings\\x"),
+            "C:\\Documents and Settings\\me\\Local Settings\\x");
+  EXPECT_EQ(tokens.ExpandPathTokens("[alluser]Application Data\\y"),
+            "C:\\Documents and Settings\\All Users\\Application Data\\y");
+  EXPECT_EQ(tokens.ExpandPathTokens("[USER]x"), "[USER]x");
+  EXPECT_EQ(tokens.ExpandPathTokens("[AllUser]x"), "[AllUser]x");
+  EXPECT_EQ(tokens.ExpandPathTokens("[user][user]"),
+            "C:\\Documents and Settings\\me\\C:\\Documents and Settings\\me\\");
+}
+
+TEST(PathTokensTest, UnresolvedFoldersVanishAndSeparatorsCollapse) {
+  TableShell shell = ClassicMachine();
+  PathTokens tokens(shell);
+  EXPECT_EQ(tokens.ExpandPathTokens("[recycle]"), "");
+  EXPECT_EQ(tokens.ExpandPathTokens("[recycle]INFO2"), "INFO2");
+  std::string windir = tokens.ExpandPathTokens("[windir]\\system32\\bad.dll");
+  EXPECT_EQ(windir, "C:\\WINDOWS\\\\system32\\bad.dll");
+  EXPECT_EQ(text::ReplaceAll(windir, "\\\\", "\\"), "C:\\WINDOWS\\system32\\bad.dll");
+  // A root folder does not get a second separator.
+  shell.folders[38] = "D:\\";
+  PathTokens fresh(shell);
+  EXPECT_EQ(fresh.ExpandPathTokens("[progfil]app"), "D:\\app");
+}
+
+TEST(PathTokensTest, FolderHelpers) {
+  TableShell shell = ClassicMachine();
+  PathTokens tokens(shell);
+  EXPECT_EQ(tokens.SpecialFolderPath(26), "C:\\Documents and Settings\\me\\Application Data\\");
+  EXPECT_EQ(tokens.SpecialFolderPath(10), "");
+  EXPECT_EQ(tokens.SpecialFolderByLocation(10), "");
+  EXPECT_EQ(tokens.SpecialFolderByLocation(36), "C:\\WINDOWS\\");
+  EXPECT_EQ(tokens.SystemDriveRoot(), "C:\\");
+  EXPECT_EQ(tokens.SystemDirectory(), "C:\\WINDOWS\\system32\\");
+
+  // Folders do not move while the program runs: each is asked for once.
+  int before = shell.asked;
+  tokens.ExpandPathTokens("[appdata][cookies][cookies][recycle]");
+  tokens.ExpandPathTokens("[COOKIES][recycle]");
+  EXPECT_EQ(shell.asked, before + 1);  // only [cookies] is new
+
+  TableShell empty;
+  empty.systemDirectory = "";
+  PathTokens none(empty);
+  EXPECT_EQ(none.SystemDriveRoot(), "");
+  EXPECT_EQ(none.SystemDirectory(), "");
+}
+
+TEST(PathTokensTest, RootCodes) {
+  TableShell shell;
+  PathTokens tokens(shell);
+  struct Case {
+    const char* code;
+    int64_t handle;
+    const char* name;
+  };
+  const Case cases[] = {{"0", 0x80000000LL, "HKEY_CLASSES_ROOT"},
+                        {"1", 0x80000001LL, "HKEY_CURRENT_USER"},
+                        {"2", 0x80000002LL, "HKEY_LOCAL_MACHINE"},
+                        {"3", 0x80000003LL, "HKEY_USERS"},
+                        {"4", 0x80000005LL, "HKEY_CURRENT_CONFIG"},
+                        {"5", 0x80000006LL, "HKEY_DYN_DATA"},
+                        {"x", 0x80000000LL, "HKEY_CLASSES_ROOT"},
+                        {"", 0x80000000LL, "HKEY_CLASSES_ROOT"},
+                        {" 2", 0x80000002LL, "HKEY_LOCAL_MACHINE"},
+                        {"9", -1, ""},
+                        {"-1", -1, ""},
+                        {"6", -1, ""}};
+  for (const Case& c : cases) {
+    PathTokens::Root root = tokens.ResolveRootCode(c.code);
+    EXPECT_EQ(root.handle, c.handle) << c.code;
+    EXPECT_EQ(root.name, c.name) << c.code;
+    EXPECT_EQ(root.Valid(), c.handle != -1) << c.code;
+    EXPECT_EQ(tokens.CurrentRootName(), c.name) << c.code;
+  }
+}
+
+// A prefix laid out the way Wine lays out a new one: profiles under C:\users, Start menus
+// under AppData.
+TEST(PathTokensTest, WinePrefixLayout) {
+  test::TempPrefix prefix;
+  struct NoRegistry : platform::Registry {
+    platform::RegStatus OpenKey(platform::RootKey, const std::string&, uint32_t) override {
+      return platform::RegStatus::NotFound;
+    }
+    platform::RegStatus CreateKey(platform::RootKey, const std::string&) override {
+      return platform::RegStatus::Failed;
+    }
+    std::optional<platform::RegValue> QueryValue(platform::RootKey, const std::string&,
+                                                 const std::string&) override {
+      return std::nullopt;
+    }
+    platform::RegStatus SetValue(platform::RootKey, const std::string&, const std::string&,
+                                 const platform::RegValue&) override {
+      return platform::RegStatus::Failed;
+    }
+    platform::RegStatus DeleteValue(platform::RootKey, const std::string&,
+                                    const std::string&) override {
+      return platform::RegStatus::Failed;
+    }
+    platform::RegStatus DeleteKeyTree(platform::RootKey, const std::string&) override {
+      return platform::RegStatus::Failed;
+    }
+    std::optional<std::vector<std::string>> EnumValues(platform::RootKey,
+                                                       const std::string&) override {
+      return std::nullopt;
+    }
+    std::optional<std::vector<std::string>> EnumKeys(platform::RootKey,
+                                                     const std::string&) override {
+      return std::nullopt;
+    }
+  } registry;
+  platform::posix::PosixFileSystem files(prefix.Root());
+  platform::posix::PosixShell shell(prefix.Root(), registry, files);
+  PathTokens tokens(shell);
+  const std::string profile = "C:\\users\\" + prefix.User() + "\\";
+  EXPECT_EQ(tokens.ExpandPathTokens("[user]"), profile);
+  EXPECT_EQ(tokens.ExpandPathTokens("[alluser]"), "C:\\ProgramData\\");
+  EXPECT_EQ(tokens.ExpandPathTokens("[appdata]QuillonetDAT"),
+            profile + "AppData\\Roaming\\QuillonetDAT");
+  EXPECT_EQ(tokens.ExpandPathTokens("[desktop]"), "C:\\users\\Public\\Desktop\\");
+  EXPECT_EQ(tokens.ExpandPathTokens("[comdesk]"), profile + "Desktop\\");
+  EXPECT_EQ(tokens.ExpandPathTokens("[startsp]x"), "x");
+  EXPECT_EQ(tokens.SystemDriveRoot(), "C:\\");
+  EXPECT_EQ(tokens.SystemDirectory(), "C:\\windows\\system32\\");
+}
+
+}  // namespace
+}  // namespace quill
