@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -104,6 +105,21 @@ TEST_F(PosixFileSystemTest, AttributesFollowWine) {
   EXPECT_TRUE(files_.SetAttributes("C:\\d\\plain.txt", 0));
   EXPECT_TRUE(files_.DeleteFile("C:\\d\\PLAIN.txt"));
   EXPECT_FALSE(files_.Attributes("C:\\d\\plain.txt").has_value());
+}
+
+TEST_F(PosixFileSystemTest, HiddenAndSystemBitsAreKeptWhereWineKeepsThem) {
+  ASSERT_TRUE(prefix_.WriteFile("C:\\d\\boot.ini", "x"));
+  if (!files_.SetAttributes("C:\\d\\boot.ini", kAttrArchive | kAttrHidden | kAttrSystem))
+    GTEST_SKIP() << "this file system keeps no extended attributes";
+  EXPECT_EQ(files_.Attributes("C:\\d\\BOOT.INI").value_or(0),
+            kAttrArchive | kAttrHidden | kAttrSystem);
+  char stored[16] = {};
+  ASSERT_GT(::getxattr(prefix_.Native("C:\\d\\boot.ini").c_str(), "user.DOSATTRIB", stored,
+                       sizeof(stored) - 1),
+            0);
+  EXPECT_STREQ(stored, "0x6");
+  EXPECT_TRUE(files_.SetAttributes("C:\\d\\boot.ini", kAttrArchive));
+  EXPECT_EQ(files_.Attributes("C:\\d\\boot.ini").value_or(0), kAttrArchive);
 }
 
 TEST_F(PosixFileSystemTest, WritesAppendsAndCopiesBytesAsGiven) {
