@@ -149,7 +149,7 @@ std::string RealWinePrefix::CopyTo(const std::string& dir) {
   if (ec) return "";
   for (auto it = fs::recursive_directory_iterator(from, ec);
        !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-    const fs::path rel = fs::relative(it->path(), from, ec);
+    const fs::path rel = it->path().lexically_relative(from);
     if (ec) return "";
     const fs::path target = to / rel;
     const fs::file_status status = it->symlink_status(ec);
