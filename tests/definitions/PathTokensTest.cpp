@@ -1,13 +1,17 @@
 #include "definitions/PathTokens.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <map>
 
 #include "base/Text.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixShell.h"
 #include "platform/posix/WinePrefix.h"
+#include "platform/posix/WineRegistry.h"
+#include "support/RealWinePrefix.h"
 #include "support/TempPrefix.h"
 
 namespace quill {
@@ -223,6 +227,98 @@ TEST(PathTokensTest, WinePrefixLayout) {
   EXPECT_EQ(tokens.ExpandPathTokens("[startsp]x"), "x");
   EXPECT_EQ(tokens.SystemDriveRoot(), "C:\\");
   EXPECT_EQ(tokens.SystemDirectory(), "C:\\windows\\system32\\");
+}
+
+// Values of one key as Wine's own reg.exe prints them ("    Name    REG_SZ    Data").
+std::map<std::string, std::string> RegQueryValues(const std::string& output,
+                                                  const std::string& key) {
+  std::map<std::string, std::string> values;
+  bool inKey = false;
+  for (const std::string& line : text::SplitLines(output)) {
+    if (text::StartsWith(line, "HKEY_")) inKey = text::EqualsNoCase(line, key);
+    if (!inKey || !text::StartsWith(line, "    ")) continue;
+    size_t type = line.find("    REG_");
+    if (type == std::string::npos) continue;
+    size_t data = line.find("    ", type + 4);
+    if (data == std::string::npos) continue;
+    values[text::ToLower(line.substr(4, type - 4))] = text::TrimRight(line.substr(data + 4));
+  }
+  return values;
+}
+
+// A prefix made by Wine itself: every token names the folder Wine recorded for it.
+TEST(PathTokensRealWine, TokensNameTheFoldersWineRecorded) {
+  QUILL_REQUIRE_REAL_WINE();
+  namespace fs = std::filesystem;
+  fs::path dir = fs::temp_directory_path() / ("quill-tokens-" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  std::string root = test::RealWinePrefix::CopyTo(dir.string());
+  ASSERT_FALSE(root.empty());
+
+  const std::string shellFolders =
+      "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+  std::string output;
+  ASSERT_EQ(
+      test::RealWinePrefix::RunWine(
+          root,
+          "wine reg query " + test::RealWinePrefix::ShellQuote("HKCU\\" + shellFolders) +
+              "; wine reg query " + test::RealWinePrefix::ShellQuote("HKLM\\" + shellFolders) +
+              "; wine cmd /c 'echo ENV;%windir%;%ProgramFiles%;%CommonProgramFiles%;"
+              "%USERPROFILE%;%ALLUSERSPROFILE%'",
+          &output),
+      0)
+      << output;
+  auto user = RegQueryValues(output, "HKEY_CURRENT_USER\\" + shellFolders);
+  auto machine = RegQueryValues(output, "HKEY_LOCAL_MACHINE\\" + shellFolders);
+  std::vector<std::string> env;
+  for (const std::string& line : text::SplitLines(output))
+    if (text::StartsWith(line, "ENV;")) env = text::Split(text::TrimRight(line.substr(4)), ";");
+  ASSERT_EQ(env.size(), 5u) << output;
+  ASSERT_FALSE(user.empty()) << output;
+
+  platform::posix::WineRegistry registry(root);
+  platform::posix::PosixFileSystem files(root);
+  platform::posix::PosixShell shell(root, registry, files);
+  PathTokens tokens(shell);
+  const std::pair<const char*, std::string> expected[] = {
+      {"[appdata]", user["appdata"]},
+      {"[cookies]", user["cookies"]},
+      {"[comdesk]", user["desktop"]},
+      {"[favorit]", user["favorites"]},
+      {"[fonts]", user["fonts"]},
+      {"[history]", user["history"]},
+      {"[netcach]", user["cache"]},
+      {"[progs]", user["programs"]},
+      {"[personl]", user["personal"]},
+      {"[recent]", user["recent"]},
+      {"[sendto]", user["sendto"]},
+      {"[startup]", user["startup"]},
+      {"[strtmnu]", user["start menu"]},
+      {"[templat]", user["templates"]},
+      {"[comapp]", machine["common appdata"]},
+      {"[desktop]", machine["common desktop"]},
+      {"[comdocs]", machine["common documents"]},
+      {"[comfav]", machine["common favorites"]},
+      {"[comprog]", machine["common programs"]},
+      {"[comstam]", machine["common start menu"]},
+      {"[comtemp]", machine["common templates"]},
+      {"[windir]", env[0]},
+      {"[system]", env[0] + "\\system32"},
+      {"[progfil]", env[1]},
+      {"[comprogfil]", env[2]},
+      {"[user]", env[3]},
+      {"[alluser]", env[4]},
+  };
+  for (const auto& [token, folder] : expected) {
+    ASSERT_FALSE(folder.empty()) << token;
+    EXPECT_TRUE(text::EqualsNoCase(tokens.ExpandPathTokens(token), folder + "\\"))
+        << token << ": " << tokens.ExpandPathTokens(token) << " vs " << folder;
+    EXPECT_TRUE(files.Attributes(folder).has_value()) << token << " " << folder;
+  }
+  // Wine has no Recycle Bin folder and no alternate Startup folders.
+  EXPECT_EQ(tokens.ExpandPathTokens("[recycle][startsp][comstar]"), "");
+  EXPECT_EQ(tokens.SystemDriveRoot(), "C:\\");
+  fs::remove_all(dir);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 
 #include "base/Text.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/WineRegistry.h"
 #include "support/TempPrefix.h"
 
 namespace quill::platform::posix {
@@ -213,6 +214,35 @@ TEST_F(PosixShellTest, DrivesWithTypesAndReadiness) {
   EXPECT_FALSE(shell_.Volume("E:\\").has_value());
   EXPECT_FALSE(shell_.Volume("Q:\\").has_value());
   EXPECT_FALSE(shell_.Volume("C:\\windows").has_value());
+}
+
+// The same answers through the prefix's own hive files.
+TEST(PosixShellWineRegistry, ReadsFoldersAndDrivesFromTheHives) {
+  test::TempPrefix prefix;
+  std::ofstream(prefix.Root() + "/user.reg")
+      << "WINE REGISTRY Version 2\n;; All keys relative to \\\\User\\\\S-1-5-21-0-0-0-1000\n\n"
+         "#arch=win64\n\n"
+         "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Explorer\\\\User Shell Folders]"
+         " 1796746057\n"
+         "\"Personal\"=str(2):\"%USERPROFILE%\\\\My Stuff\"\n";
+  std::ofstream(prefix.Root() + "/system.reg")
+      << "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win64\n\n"
+         "[Software\\\\Microsoft\\\\Windows NT\\\\CurrentVersion] 1796746058\n"
+         "\"SystemRoot\"=\"C:\\\\windows\"\n\n"
+         "[Software\\\\Wine\\\\Drives] 1796746058\n\"d:\"=\"cdrom\"\n";
+  std::filesystem::create_directory_symlink(prefix.Root() + "/drive_c",
+                                            prefix.Root() + "/dosdevices/d:");
+  WineRegistry registry(prefix.Root());
+  PosixFileSystem files(prefix.Root());
+  PosixShell shell(prefix.Root(), registry, files);
+  EXPECT_EQ(shell.SpecialFolder(csidl::kPersonal).value_or(""),
+            "C:\\users\\" + prefix.User() + "\\My Stuff");
+  EXPECT_EQ(shell.SpecialFolder(csidl::kAppData).value_or(""),
+            "C:\\users\\" + prefix.User() + "\\AppData\\Roaming");
+  auto drives = shell.Drives();
+  ASSERT_EQ(drives.size(), 3u);
+  EXPECT_EQ(drives[1].letter, 'D');
+  EXPECT_EQ(drives[1].type, DriveType::CdRom);
 }
 
 TEST(PosixShellCommandLine, SplitsLikeWindowsPrograms) {
