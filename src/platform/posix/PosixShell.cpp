@@ -2,6 +2,8 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/close_range.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/types.h>
@@ -158,6 +160,17 @@ bool SpawnDetached(const std::string& program, const std::vector<std::string>& a
     ::setsid();
     pid_t child = ::fork();
     if (child != 0) ::_exit(child < 0 ? 1 : 0);
+    // The program gets none of our descriptors (a lock kept by one would outlive us) and
+    // the default signal handling, whatever this process had set up.
+    if (::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC) != 0)
+      for (int fd = 3; fd < 4096; ++fd) ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+    struct sigaction defaults {};
+    defaults.sa_handler = SIG_DFL;
+    for (int sig : {SIGPIPE, SIGCHLD, SIGINT, SIGQUIT, SIGTERM, SIGHUP})
+      ::sigaction(sig, &defaults, nullptr);
+    sigset_t none;
+    ::sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
     int devNull = ::open("/dev/null", O_RDWR);
     if (devNull >= 0) {
       ::dup2(devNull, 0);
@@ -337,7 +350,8 @@ std::optional<std::string> PosixShell::FolderValue(RootKey root, const std::stri
 
 std::optional<std::string> PosixShell::SpecialFolder(int csidl) {
   try {
-    const FolderSpec* spec = FindFolder(csidl);
+    // The creation and verification flags in the high byte do not change the folder.
+    const FolderSpec* spec = FindFolder(csidl >= 0 ? (csidl & 0xFF) : csidl);
     if (!spec) return std::nullopt;  // includes the Recycle Bin, which has no folder
     switch (spec->source) {
       case Source::WindowsDir:

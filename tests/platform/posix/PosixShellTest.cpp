@@ -326,6 +326,21 @@ TEST_F(PosixShellStartTest, WindowsProgramsRunThroughWine) {
                        "wine:" + prefix_.Root() + "|regedit"}));
 }
 
+TEST_F(PosixShellStartTest, StartedProgramsInheritNoDescriptors) {
+  int source = ::open(log_.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+  ASSERT_GE(source, 0);
+  int kept = ::fcntl(source, F_DUPFD, 42);  // an ordinary descriptor, not closed on exec
+  ::close(source);
+  ASSERT_GE(kept, 42);
+  WriteScript(bin_ + "/fdcheck", "if [ -e /proc/$$/fd/" + std::to_string(kept) +
+                                     " ]; then echo leaked; else echo clean; fi >> '" + log_ +
+                                     "'\n");
+  ScopedEnv opener("QUILLONET_OPEN_COMMAND", bin_ + "/fdcheck");
+  EXPECT_TRUE(shell_.OpenDocument("C:\\windows", ShowStyle::NormalFocus));
+  EXPECT_EQ(WaitForLines(1), std::vector<std::string>{"clean"});
+  ::close(kept);
+}
+
 TEST_F(PosixShellStartTest, NeverWaitsForTheStartedProgram) {
   // The opener blocks until we release it; Execute must come back before that.
   std::string fifo = prefix_.Root() + "/release";
