@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+
+#include "platform/Internet.h"
+
+namespace quill::platform::posix {
+
+/// HTTP GET through libcurl: agent "Mozilla", a direct connection (proxy settings of the
+/// environment are ignored), never a cached copy. Redirects are followed, as the classic
+/// Internet functions do, but only to http and https addresses.
+class CurlInternet : public platform::Internet {
+ public:
+  /// connectTimeoutSeconds bounds the connection set-up; a transfer that moves less than one
+  /// byte per second for lowSpeedTimeoutSeconds is abandoned.
+  CurlInternet(int connectTimeoutSeconds, int lowSpeedTimeoutSeconds);
+
+  /// Chunks of at most 256 bytes, exact bytes; an HTTP error status still delivers its body.
+  /// False when the address cannot be reached, the transfer breaks off or times out.
+  bool Get(const std::string& url, const ChunkCallback& onChunk) override;
+
+  /// Largest piece handed to the callback.
+  static constexpr size_t kChunkSize = 256;
+
+ private:
+  int connectTimeoutSeconds_;
+  int lowSpeedTimeoutSeconds_;
+};
+
+}  // namespace quill::platform::posix

@@ -1,0 +1,125 @@
+#include "platform/posix/PosixSystem.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <utility>
+
+#include "base/Text.h"
+#include "platform/ProgramIdentity.h"
+
+namespace quill::platform::posix {
+namespace {
+
+bool IsFolder(const std::string& path) {
+  struct stat info {};
+  return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::string Env(const char* name) {
+  const char* value = std::getenv(name);
+  return value == nullptr ? std::string() : std::string(value);
+}
+
+std::string RealPath(const std::string& path) {
+  if (char* resolved = ::realpath(path.c_str(), nullptr)) {
+    std::string result(resolved);
+    std::free(resolved);
+    return result;
+  }
+  return path;
+}
+
+uint64_t Fnv1a(const std::string& bytes) {
+  uint64_t hash = 1469598103934665603ull;
+  for (unsigned char c : bytes) {
+    hash ^= c;
+    hash *= 1099511628211ull;
+  }
+  return hash;
+}
+
+std::string StripTrailingSlashes(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
+}  // namespace
+
+PosixSystem::PosixSystem(std::string prefixRoot, platform::FileSystem& files,
+                         std::string programFolderOverride)
+    : prefixRoot_(std::move(prefixRoot)),
+      files_(files),
+      programFolderOverride_(std::move(programFolderOverride)) {}
+
+PosixSystem::~PosixSystem() {
+  if (lockFd_ >= 0) ::close(lockFd_);
+}
+
+OsVersion PosixSystem::Version() {
+  // What Wine reports for a prefix unless told otherwise: the NT family, 6.1.
+  return OsVersion{2, 6, 1};
+}
+
+std::string PosixSystem::NativeProgramFolder() const {
+  if (!programFolderOverride_.empty()) return StripTrailingSlashes(programFolderOverride_);
+  std::string fromEnv = Env("QUILLONET_PROGRAM_DIR");
+  if (!fromEnv.empty()) return StripTrailingSlashes(fromEnv);
+  if (IsFolder(build::kDataDir)) return build::kDataDir;
+  return build::kSourceResources;
+}
+
+ProgramIdentity PosixSystem::Identity() {
+  ProgramIdentity id;
+  id.productName = build::kProductName;
+  id.companyName = build::kCompanyName;
+  id.comments = build::kComments;
+  id.versionMajor = build::kVersionMajor;
+  id.versionMinor = build::kVersionMinor;
+  id.brandNumber = build::kBrandNumber;
+  id.exeName = build::kExeName;
+
+  std::string native = NativeProgramFolder();
+  std::string windows = files_.FromNativePath(RealPath(native));
+  if (windows.empty()) windows = files_.FromNativePath(native);
+  if (windows.empty()) {
+    // No drive maps the folder: name it the way Wine's default z: drive would.
+    windows = "Z:" + text::ReplaceAll(native, "/", "\\");
+  }
+  while (windows.size() > 3 && windows.back() == '\\') windows.pop_back();
+  id.programFolder = windows;
+  return id;
+}
+
+std::string PosixSystem::LockFilePath() const {
+  char hash[17];
+  std::snprintf(
+      hash, sizeof hash, "%016llx",
+      static_cast<unsigned long long>(Fnv1a(RealPath(StripTrailingSlashes(prefixRoot_)))));
+  std::string runtime = Env("XDG_RUNTIME_DIR");
+  if (IsFolder(runtime)) return runtime + "/quillonet-" + hash + ".lock";
+  // The shared temporary folder: keep users apart so one cannot block another.
+  return "/tmp/quillonet-" + std::to_string(::getuid()) + "-" + hash + ".lock";
+}
+
+bool PosixSystem::AcquireSingleInstance() {
+  if (lockFd_ >= 0) return true;
+  std::string path = LockFilePath();
+  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (fd < 0) return true;  // cannot tell: do not keep the program from starting
+  while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (errno == EINTR) continue;
+    bool held = errno == EWOULDBLOCK;
+    ::close(fd);
+    return !held;
+  }
+  lockFd_ = fd;
+  return true;
+}
+
+}  // namespace quill::platform::posix
