@@ -149,8 +149,8 @@ std::string RealWinePrefix::CopyTo(const std::string& dir) {
   if (ec) return "";
   for (auto it = fs::recursive_directory_iterator(from, ec);
        !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+    // Lexically: the prefix holds links to "/" and to the home folder.
     const fs::path rel = it->path().lexically_relative(from);
-    if (ec) return "";
     const fs::path target = to / rel;
     const fs::file_status status = it->symlink_status(ec);
     if (fs::is_symlink(status)) {
@@ -177,17 +177,16 @@ std::string RealWinePrefix::CopyTo(const std::string& dir) {
 }
 
 int RealWinePrefix::RunWine(const std::string& prefix, const std::string& command,
-                            std::string* output) {
+                            std::string* output, bool waitForServer) {
   const std::string home = (CacheRoot() / "home").string();
-  const std::string script = "export WINEPREFIX=" + ShellQuote(prefix) +
-                             " HOME=" + ShellQuote(home) +
-                             " WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' DISPLAY=\n"
-                             "cd /\n" +
-                             command +
-                             "\n"
-                             "status=$?\n"
-                             "wineserver -w\n"
-                             "exit $status\n";
+  const std::string script =
+      "export WINEPREFIX=" + ShellQuote(prefix) + " HOME=" + ShellQuote(home) +
+      " WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' DISPLAY= LC_ALL=C.UTF-8\n"
+      "cd /\n" +
+      command +
+      "\n"
+      "status=$?\n" +
+      (waitForServer ? "wineserver -w\n" : "") + "exit $status\n";
   return RunScript(script, output);
 }
 

@@ -23,10 +23,11 @@ class RealWinePrefix {
   static std::string CopyTo(const std::string& dir);
   /// Runs a shell command line (e.g. "wine reg query 'HKCU\\Software'") with WINEPREFIX set
   /// to `prefix`, WINEDEBUG=-all and the cache's home folder, then waits until that
-  /// prefix's wineserver has exited, so the hives are saved and free to change. Returns the
-  /// command's exit status (-1 when it could not run); `output` gets stdout and stderr.
+  /// prefix's wineserver has exited, so the hives are saved and free to change (unless
+  /// `waitForServer` is false, e.g. to start a persistent server). Returns the command's exit
+  /// status (-1 when it could not run); `output` gets stdout and stderr.
   static int RunWine(const std::string& prefix, const std::string& command,
-                     std::string* output = nullptr);
+                     std::string* output = nullptr, bool waitForServer = true);
   /// Quotes text for the shell.
   static std::string ShellQuote(const std::string& text);
 };
