@@ -44,42 +44,85 @@ bool IsRegistryRootName(std::string_view normalised) {
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
+// TextArena
+
+TextArena::Ref TextArena::Allocate(size_t length) {
+  Ref ref;
+  ref.length = static_cast<uint32_t>(length);
+  if (length > kBlockSize / 4) {
+    // A long text gets a block of its own; small texts keep filling the current one.
+    blocks_.push_back(std::make_unique<char[]>(length));
+    ref.block = static_cast<uint32_t>(blocks_.size() - 1);
+    return ref;
+  }
+  if (used_ + length > kBlockSize) {
+    blocks_.push_back(std::make_unique<char[]>(kBlockSize));
+    current_ = static_cast<uint32_t>(blocks_.size() - 1);
+    used_ = 0;
+  }
+  ref.block = current_;
+  ref.offset = static_cast<uint32_t>(used_);
+  used_ += length;
+  return ref;
+}
+
+TextArena::Ref TextArena::Store(std::string_view text) {
+  Ref ref = Allocate(text.size());
+  if (!text.empty()) std::copy(text.begin(), text.end(), Data(ref));
+  return ref;
+}
+
+// ---------------------------------------------------------------------------------------
 // RowKeyIndex
 
-void RowKeyIndex::Add(std::string_view key, uint32_t row) {
+uint32_t RowKeyIndex::Hash(std::string_view key) {
+  // FNV-1a: short keys, and equal keys must meet.
+  uint32_t h = 2166136261u;
+  for (char c : key) h = (h ^ static_cast<uint8_t>(c)) * 16777619u;
+  return h;
+}
+
+void RowKeyIndex::Reserve(size_t rows) {
+  keys_.reserve(rows);
+  next_.reserve(rows);
+  Grow(rows * 10 / 7 + 1);
+}
+
+void RowKeyIndex::Add(TextArena::Ref key, uint32_t row) {
   if (next_.size() <= row) next_.resize(static_cast<size_t>(row) + 1, kNone);
-  if ((keys_.size() + 1) * 10 > slots_.size() * 7) Grow();
-  const size_t hash = std::hash<std::string_view>{}(key);
-  const size_t slot = FindSlot(key, hash);
+  if ((keys_.size() + 1) * 10 > slots_.size() * 7) Grow(slots_.size() * 2);
+  const std::string_view text = arena_.View(key);
+  const uint32_t hash = Hash(text);
+  const size_t slot = FindSlot(text, hash);
   if (slots_[slot] != 0) {
     Key& k = keys_[slots_[slot] - 1];
     next_[k.last] = row;
     k.last = row;
     return;
   }
-  keys_.push_back(Key{static_cast<uint32_t>(keyText_.size()), static_cast<uint32_t>(key.size()),
-                      row, row, hash});
-  keyText_.append(key);
+  keys_.push_back(Key{key, row, row, hash});
   slots_[slot] = static_cast<uint32_t>(keys_.size());
 }
 
 uint32_t RowKeyIndex::First(std::string_view key) const {
   if (slots_.empty()) return kNone;
-  const size_t slot = FindSlot(key, std::hash<std::string_view>{}(key));
+  const size_t slot = FindSlot(key, Hash(key));
   return slots_[slot] == 0 ? kNone : keys_[slots_[slot] - 1].first;
 }
 
-size_t RowKeyIndex::FindSlot(std::string_view key, size_t hash) const {
+size_t RowKeyIndex::FindSlot(std::string_view key, uint32_t hash) const {
   const size_t mask = slots_.size() - 1;
   for (size_t i = hash & mask;; i = (i + 1) & mask) {
     if (slots_[i] == 0) return i;
     const Key& k = keys_[slots_[i] - 1];
-    if (k.hash == hash && std::string_view(keyText_).substr(k.offset, k.length) == key) return i;
+    if (k.hash == hash && arena_.View(k.text) == key) return i;
   }
 }
 
-void RowKeyIndex::Grow() {
-  const size_t size = std::max<size_t>(64, slots_.size() * 2);
+void RowKeyIndex::Grow(size_t minimumSlots) {
+  size_t size = 64;
+  while (size < minimumSlots) size *= 2;
+  if (size <= slots_.size()) return;
   slots_.assign(size, 0);
   const size_t mask = size - 1;
   for (size_t n = 0; n < keys_.size(); ++n) {
@@ -94,32 +137,55 @@ void RowKeyIndex::Grow() {
 
 DefinitionRow DefinitionTable::Row(size_t index) const {
   const Stored& r = rows_.at(index);
-  return DefinitionRow{View(r.folder), View(r.name), View(r.type), View(r.threat)};
+  const std::string_view all = arena_.View(r.text);
+  DefinitionRow row;
+  row.folder = all.substr(0, r.folderLength);
+  row.name = all.substr(r.folderLength, r.nameLength);
+  row.type = all.substr(r.folderLength + r.nameLength, r.typeLength);
+  row.threatName = all.substr(r.folderLength + r.nameLength + r.typeLength);
+  return row;
 }
 
-bool DefinitionTable::Store(std::string_view folder, std::string_view name, std::string_view type,
-                            std::string_view threatName, bool comparedTextBlank) {
-  if (rows_.size() >= kCapacity) return false;
-  auto put = [this](std::string_view s) {
-    Span span{static_cast<uint32_t>(text_.size()), static_cast<uint32_t>(s.size())};
-    text_.append(s);
-    return span;
-  };
+void DefinitionTable::Reserve(size_t rows) {
+  rows_.reserve(std::min(rows, kCapacity));
+}
+
+std::optional<DefinitionTable::Stored> DefinitionTable::Store(std::string_view folder,
+                                                              std::string_view name,
+                                                              std::string_view type,
+                                                              std::string_view threatName,
+                                                              bool comparedTextBlank) {
+  if (rows_.size() >= kCapacity) return std::nullopt;
   Stored row;
-  row.folder = put(folder);
-  row.name = put(name);
-  row.type = put(type);
-  row.threat = put(threatName);
+  row.text = arena_.Allocate(folder.size() + name.size() + type.size() + threatName.size());
+  row.folderLength = static_cast<uint32_t>(folder.size());
+  row.nameLength = static_cast<uint32_t>(name.size());
+  row.typeLength = static_cast<uint32_t>(type.size());
+  char* out = arena_.Data(row.text);
+  for (std::string_view part : {folder, name, type, threatName})
+    out = std::copy(part.begin(), part.end(), out);
   if (comparedTextBlank && firstEmpty_ == SIZE_MAX) firstEmpty_ = rows_.size();
   rows_.push_back(row);
-  return true;
+  return row;
+}
+
+void FileTable::Reserve(size_t rows) {
+  DefinitionTable::Reserve(rows);
+  byName_.Reserve(std::min(rows, kCapacity));
 }
 
 bool FileTable::Add(std::string_view folder, std::string_view fileName, std::string_view type,
                     std::string_view threatName) {
-  const std::string key = text::Trim(fileName);
+  const size_t begin = fileName.find_first_not_of(' ');
+  const size_t end = fileName.find_last_not_of(' ');
+  const bool blank = begin == std::string_view::npos;
   const uint32_t row = static_cast<uint32_t>(rows_.size());
-  if (!Store(folder, fileName, type, threatName, key.empty())) return false;
+  const std::optional<Stored> stored = Store(folder, fileName, type, threatName, blank);
+  if (!stored) return false;
+  // The key is the trimmed name, inside the stored row.
+  TextArena::Ref key = stored->text;
+  key.offset += stored->folderLength + (blank ? 0 : static_cast<uint32_t>(begin));
+  key.length = blank ? 0 : static_cast<uint32_t>(end - begin + 1);
   byName_.Add(key, row);
   return true;
 }
@@ -143,17 +209,29 @@ std::string DirectoryTable::ComparedFolderPath(std::string_view storedFolderPath
 bool DirectoryTable::Add(std::string_view folderPath, std::string_view label, std::string_view type,
                          std::string_view threatName) {
   const uint32_t row = static_cast<uint32_t>(rows_.size());
-  if (!Store(folderPath, label, type, threatName, IsBlank(folderPath))) return false;
+  const std::optional<Stored> stored =
+      Store(folderPath, label, type, threatName, IsBlank(folderPath));
+  if (!stored) return false;
 
   const std::string lower = text::ToLower(folderPath);
+  // Keys are pieces of the stored path when it is lower case already (as the loader stores
+  // it); otherwise they are kept beside it.
+  auto keyRef = [&](std::string_view key, size_t position) {
+    if (lower != folderPath) return arena_.Store(key);
+    TextArena::Ref ref = stored->text;
+    ref.offset += static_cast<uint32_t>(position);
+    ref.length = static_cast<uint32_t>(key.size());
+    return ref;
+  };
   const size_t drive = lower.find(kDriveToken);
   if (drive == std::string::npos) {
-    byPath_.Add(ComparedFolderPath(lower, {}), row);
+    const std::string key = ComparedFolderPath(lower, {});
+    byPath_.Add(keyRef(key, key.empty() ? 0 : lower.find_first_not_of(' ')), row);
   } else if (drive == 0 && lower.find(kDriveToken, kDriveToken.size()) == std::string::npos) {
     // The compared text is the met drive followed by this rest.
     std::string rest = text::TrimRight(std::string_view(lower).substr(kDriveToken.size()));
     RemoveOneTrailing(rest, '\\');
-    byDriveRest_.Add(rest, row);
+    byDriveRest_.Add(keyRef(rest, kDriveToken.size()), row);
   } else {
     irregular_.push_back(row);
   }
@@ -264,6 +342,7 @@ void DefinitionSet::LoadDefinitionSet() {
 
 bool DefinitionSet::LoadFileLines(LocationExpander& expander, InheritedType& type) {
   std::vector<std::string> lines = ReadLines(definition_files::kFile);
+  fileTable_.Reserve(lines.size());
   std::string folder;
   for (std::string& line : lines) {
     if (Stopped()) return false;
@@ -283,6 +362,7 @@ bool DefinitionSet::LoadFileLines(LocationExpander& expander, InheritedType& typ
 
 bool DefinitionSet::LoadDirectoryLines(LocationExpander& expander, InheritedType& type) {
   std::vector<std::string> lines = ReadLines(definition_files::kDirectory);
+  directoryTable_.Reserve(lines.size());
   for (std::string& line : lines) {
     if (Stopped()) return false;
     DecodeLineInPlace(line);

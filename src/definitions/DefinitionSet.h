@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -36,13 +38,39 @@ struct DefinitionRow {
   std::string_view threatName;
 };
 
+/// Text of the table rows, kept in fixed blocks: growing never moves what is stored, and a
+/// hundred thousand rows cost their bytes and little more.
+class TextArena {
+ public:
+  struct Ref {
+    uint32_t block = 0, offset = 0, length = 0;
+  };
+  /// Room for length contiguous bytes, to be filled through Data().
+  Ref Allocate(size_t length);
+  char* Data(Ref ref) { return blocks_[ref.block].get() + ref.offset; }
+  std::string_view View(Ref ref) const {
+    return {blocks_[ref.block].get() + ref.offset, ref.length};
+  }
+  Ref Store(std::string_view text);
+
+ private:
+  static constexpr size_t kBlockSize = 1 << 20;
+  std::vector<std::unique_ptr<char[]>> blocks_;
+  uint32_t current_ = 0;  // the block small texts go to
+  size_t used_ = kBlockSize;
+};
+
 /// Rows of equal key chained in row order behind a compact open-addressing table, so a
-/// lookup visits only the rows that can match, in the order a linear search would.
+/// lookup visits only the rows that can match, in the order a linear search would. Key
+/// texts live in the table's arena.
 class RowKeyIndex {
  public:
   static constexpr uint32_t kNone = 0xFFFFFFFFu;
+  explicit RowKeyIndex(const TextArena& arena) : arena_(arena) {}
+  /// Prepares for about this many rows.
+  void Reserve(size_t rows);
   /// Rows must be added in increasing order.
-  void Add(std::string_view key, uint32_t row);
+  void Add(TextArena::Ref key, uint32_t row);
   /// First row with this key, or kNone.
   uint32_t First(std::string_view key) const;
   /// The next row with the same key as row, or kNone.
@@ -50,14 +78,15 @@ class RowKeyIndex {
 
  private:
   struct Key {
-    uint32_t offset, length;
+    TextArena::Ref text;
     uint32_t first, last;
-    size_t hash;
+    uint32_t hash;
   };
-  size_t FindSlot(std::string_view key, size_t hash) const;
-  void Grow();
+  static uint32_t Hash(std::string_view key);
+  size_t FindSlot(std::string_view key, uint32_t hash) const;
+  void Grow(size_t minimumSlots);
 
-  std::string keyText_;
+  const TextArena& arena_;
   std::vector<Key> keys_;
   std::vector<uint32_t> slots_;  // index into keys_ + 1; 0 = empty
   std::vector<uint32_t> next_;   // per row
@@ -68,25 +97,30 @@ class DefinitionTable {
  public:
   static constexpr size_t kCapacity = 100001;
 
+  DefinitionTable() = default;
+  // The key indexes point into the table's own arena.
+  DefinitionTable(const DefinitionTable&) = delete;
+  DefinitionTable& operator=(const DefinitionTable&) = delete;
+
   size_t Size() const { return rows_.size(); }
   DefinitionRow Row(size_t index) const;
   /// The first row whose compared text is blank: the walk treats it as the end of the
   /// table. Size() when there is none.
   size_t FirstEmptyRow() const { return firstEmpty_ < rows_.size() ? firstEmpty_ : rows_.size(); }
+  /// Prepares room for about this many rows (never more than the capacity).
+  virtual void Reserve(size_t rows);
+  virtual ~DefinitionTable() = default;
 
  protected:
-  struct Span {
-    uint32_t offset = 0, length = 0;
-  };
   struct Stored {
-    Span folder, name, type, threat;
+    TextArena::Ref text;  // folder, name, type and threat name one after the other
+    uint32_t folderLength, nameLength, typeLength;
   };
-  /// Stores a row at the next index; false (not stored) beyond the capacity.
-  bool Store(std::string_view folder, std::string_view name, std::string_view type,
-             std::string_view threatName, bool comparedTextBlank);
-  std::string_view View(Span s) const { return std::string_view(text_).substr(s.offset, s.length); }
+  /// Stores a row at the next index; empty optional (not stored) beyond the capacity.
+  std::optional<Stored> Store(std::string_view folder, std::string_view name, std::string_view type,
+                              std::string_view threatName, bool comparedTextBlank);
 
-  std::string text_;
+  TextArena arena_;
   std::vector<Stored> rows_;
   size_t firstEmpty_ = SIZE_MAX;
 };
@@ -101,9 +135,10 @@ class FileTable : public DefinitionTable {
   /// Rows whose file name, trimmed, equals name (trimmed, lower case), in file order and
   /// before FirstEmptyRow(): exactly the rows a linear walk would find by name.
   void RowsNamed(std::string_view name, std::vector<uint32_t>& out) const;
+  void Reserve(size_t rows) override;
 
  private:
-  RowKeyIndex byName_;
+  RowKeyIndex byName_{arena_};
 };
 
 /// Folder definitions: lower-case folder path ("[drive]" kept, no trailing "\"), the
@@ -122,8 +157,8 @@ class DirectoryTable : public DefinitionTable {
   void RowsForFolder(std::string_view folder, std::vector<uint32_t>& out) const;
 
  private:
-  RowKeyIndex byPath_;               // rows without "[drive]", by their compared text
-  RowKeyIndex byDriveRest_;          // rows starting with "[drive]", by the text after it
+  RowKeyIndex byPath_{arena_};       // rows without "[drive]", by their compared text
+  RowKeyIndex byDriveRest_{arena_};  // rows starting with "[drive]", by the text after it
   std::vector<uint32_t> irregular_;  // "[drive]" somewhere else: always candidates
 };
 
