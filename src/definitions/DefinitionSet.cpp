@@ -22,7 +22,10 @@ void RemoveOneTrailing(std::string& s, char c) {
 // Lower case, trimmed, the drive letter counted as "c", one trailing "/" and then one
 // trailing "\" removed. False when nothing but blanks remains.
 bool NormaliseForProtection(std::string_view path, std::string& out) {
-  out = text::Trim(text::ToLower(path));
+  const size_t begin = path.find_first_not_of(' ');
+  const size_t end = path.find_last_not_of(' ');
+  out = begin == std::string_view::npos ? std::string()
+                                        : text::ToLower(path.substr(begin, end - begin + 1));
   // Only a leading drive is normalised: registry texts may hold ":\" inside value names.
   if (out.size() >= 3 && out[1] == ':' && out[2] == '\\') out[0] = 'c';
   if (IsBlank(out)) return false;
@@ -94,28 +97,28 @@ void RowKeyIndex::Add(TextArena::Ref key, uint32_t row) {
   const std::string_view text = arena_.View(key);
   const uint32_t hash = Hash(text);
   const size_t slot = FindSlot(text, hash);
-  if (slots_[slot] != 0) {
-    Key& k = keys_[slots_[slot] - 1];
+  if (slots_[slot].key != 0) {
+    Key& k = keys_[slots_[slot].key - 1];
     next_[k.last] = row;
     k.last = row;
     return;
   }
   keys_.push_back(Key{key, row, row, hash});
-  slots_[slot] = static_cast<uint32_t>(keys_.size());
+  slots_[slot] = Slot{static_cast<uint32_t>(keys_.size()), hash};
 }
 
 uint32_t RowKeyIndex::First(std::string_view key) const {
   if (slots_.empty()) return kNone;
   const size_t slot = FindSlot(key, Hash(key));
-  return slots_[slot] == 0 ? kNone : keys_[slots_[slot] - 1].first;
+  return slots_[slot].key == 0 ? kNone : keys_[slots_[slot].key - 1].first;
 }
 
 size_t RowKeyIndex::FindSlot(std::string_view key, uint32_t hash) const {
   const size_t mask = slots_.size() - 1;
   for (size_t i = hash & mask;; i = (i + 1) & mask) {
-    if (slots_[i] == 0) return i;
-    const Key& k = keys_[slots_[i] - 1];
-    if (k.hash == hash && arena_.View(k.text) == key) return i;
+    const Slot& s = slots_[i];
+    // The hash sits in the slot so that passing other keys touches nothing else.
+    if (s.key == 0 || (s.hash == hash && arena_.View(keys_[s.key - 1].text) == key)) return i;
   }
 }
 
@@ -123,12 +126,12 @@ void RowKeyIndex::Grow(size_t minimumSlots) {
   size_t size = 64;
   while (size < minimumSlots) size *= 2;
   if (size <= slots_.size()) return;
-  slots_.assign(size, 0);
+  slots_.assign(size, Slot{});
   const size_t mask = size - 1;
   for (size_t n = 0; n < keys_.size(); ++n) {
     size_t i = keys_[n].hash & mask;
-    while (slots_[i] != 0) i = (i + 1) & mask;
-    slots_[i] = static_cast<uint32_t>(n + 1);
+    while (slots_[i].key != 0) i = (i + 1) & mask;
+    slots_[i] = Slot{static_cast<uint32_t>(n + 1), keys_[n].hash};
   }
 }
 
@@ -280,12 +283,12 @@ bool ProtectedLocations::IsProtected(std::string_view path) const {
   // A whole registry root is never a thing to remove, whatever the list holds.
   if (IsRegistryRootName(p)) return true;
   if (normalised_.empty()) return false;
-  if (normalised_.find(std::string_view(p)) != normalised_.end()) return true;
-  if (normalised_.find(p + "\\") != normalised_.end()) return true;
-  if (p.back() == '\\' &&
-      normalised_.find(std::string_view(p).substr(0, p.size() - 1)) != normalised_.end())
+  const std::string_view view(p);
+  if (normalised_.find(view) != normalised_.end()) return true;
+  if (view.back() == '\\' && normalised_.find(view.substr(0, view.size() - 1)) != normalised_.end())
     return true;
-  return false;
+  p.push_back('\\');
+  return normalised_.find(std::string_view(p)) != normalised_.end();
 }
 
 // ---------------------------------------------------------------------------------------

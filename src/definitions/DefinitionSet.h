@@ -88,8 +88,12 @@ class RowKeyIndex {
 
   const TextArena& arena_;
   std::vector<Key> keys_;
-  std::vector<uint32_t> slots_;  // index into keys_ + 1; 0 = empty
-  std::vector<uint32_t> next_;   // per row
+  struct Slot {
+    uint32_t key = 0;  // index into keys_ + 1; 0 = empty
+    uint32_t hash = 0;
+  };
+  std::vector<Slot> slots_;
+  std::vector<uint32_t> next_;  // per row
 };
 
 /// A definition table: rows at consecutive indices in file order, at most kCapacity rows.
