@@ -1,0 +1,132 @@
+#include "localization/frmLanguage.h"
+
+#include "app/FetchText.h"
+#include "app/UpdateServer.h"
+#include "base/Text.h"
+#include "forms/Host.h"
+#include "localization/Translation.h"
+
+namespace quill {
+
+namespace {
+
+constexpr const char* kSettingsSection = "Settings";
+constexpr const char* kLanguageKey = "Language";
+constexpr const char* kDefaultLanguage = "English";
+
+// Shown when the language file has no text for the download notice; an empty box would
+// leave the user guessing whether anything happened.
+constexpr const char* kDownloadedFallback = "The newest language file has been downloaded.";
+
+}  // namespace
+
+frmLanguage::frmLanguage(forms::Host& host, clsLanguages& catalog, platform::Internet& internet,
+                         platform::Shell& shell, platform::SettingsStore& settings,
+                         ApplyToMainWindow applyToMainWindow)
+    : forms::Form(host, "frmLanguage", "Language"),
+      Label1(*this, "Label1", "Please choose the language for this program:"),
+      Combo1(*this, "Combo1"),
+      cmdUpdate(*this, "cmdUpdate", "Check for Language Updates"),
+      cmdTranslate(*this, "cmdTranslate", "Translate this program"),
+      cmdOK(*this, "cmdOK", "OK"),
+      catalog_(catalog),
+      internet_(internet),
+      shell_(shell),
+      settings_(settings),
+      applyToMainWindow_(std::move(applyToMainWindow)) {
+  OnLoad([this] { Form_Load(); });
+  Combo1.OnClick([this] { Combo1_Click(); });
+  cmdUpdate.OnClick([this] { cmdUpdate_Click(); });
+  cmdTranslate.OnClick([this] { cmdTranslate_Click(); });
+  cmdOK.OnClick([this] { cmdOK_Click(); });
+}
+
+void frmLanguage::Form_Load() {
+  const std::string current = catalog_.CurrentLanguage();
+  Translate(current.empty() ? StoredLanguage() : current);
+  FillLanguages();
+}
+
+void frmLanguage::Combo1_Click() {
+  const std::string language = Combo1.Text();
+  if (language.empty() || language == kChooseEntry) return;
+  settings_.Save(catalog_.Brand().programName, kSettingsSection, kLanguageKey, language);
+  if (applyToMainWindow_) applyToMainWindow_(language);
+  Translate(language);
+}
+
+void frmLanguage::cmdUpdate_Click() {
+  std::string answer = FetchText(internet_, GetHost(), LanguageFileUrl());
+  // Only a complete language file replaces the one on disk: an error page or a transfer cut
+  // short would otherwise leave the user with no translations at all.
+  if (!text::ContainsNoCase(answer, "<TRANSLATION_ITEMS>") ||
+      !text::ContainsNoCase(answer, "</TRANSLATION_ITEMS>"))
+    return;
+  const size_t firstTag = answer.find('<');
+  answer.erase(0, firstTag);
+  answer += "\r\n";
+
+  // Write beside the old file first and swap afterwards, so a failed write keeps the old file.
+  platform::FileSystem& files = catalog_.Files();
+  const std::string path = catalog_.LanguageFilePath();
+  const std::string fresh = path + ".new";
+  bool written = false;
+  if (files.WriteFile(fresh, answer)) {
+    files.DeleteFile(path);
+    written = files.Rename(fresh, path);
+    if (!written) {
+      written = files.WriteFile(path, answer);
+      files.DeleteFile(fresh);
+    }
+  }
+  if (!written) return;
+
+  // The lines in memory came from the old file; read the current language from the new one.
+  if (!catalog_.CurrentLanguage().empty()) catalog_.LoadLanguage(catalog_.CurrentLanguage());
+  FillLanguages();
+  std::string notice = FileMessage("MSG_DOWNLOADED");
+  if (notice.empty()) notice = kDownloadedFallback;
+  GetHost().MsgBox(notice, forms::MsgBoxButtons::OkOnly, forms::MsgBoxIcon::None,
+                   catalog_.Brand().programName);
+}
+
+void frmLanguage::cmdTranslate_Click() {
+  const std::string path = catalog_.LanguageFilePath();
+  if (!catalog_.LangFileExists(path)) return;
+  shell_.OpenDocument(path, platform::ShowStyle::NormalFocus);
+}
+
+void frmLanguage::cmdOK_Click() {
+  Unload();
+}
+
+std::string frmLanguage::LanguageFileUrl() const {
+  return UpdateServerBase() + "/Languages/" + std::to_string(catalog_.Brand().brandNumber) +
+         "/Localization.txt";
+}
+
+void frmLanguage::FillLanguages() {
+  Combo1.Clear();
+  Combo1.AddItem(kChooseEntry);
+  for (const std::string& name : catalog_.LanguageNames()) Combo1.AddItem(name);
+  Combo1.SetText(StoredLanguage());
+}
+
+void frmLanguage::Translate(const std::string& language) {
+  ChangeLanguage(catalog_, *this, language);
+  const std::string title = FileMessage("MSG_TITLELANGUAGE");
+  if (!title.empty()) SetCaption(title);
+}
+
+std::string frmLanguage::FileMessage(const std::string& key) const {
+  std::string message = catalog_.getMessages(key);
+  if (message.empty()) message = catalog_.getCaption(key);
+  return message;
+}
+
+std::string frmLanguage::StoredLanguage() const {
+  return settings_.Get(catalog_.Brand().programName, kSettingsSection, kLanguageKey,
+                       kDefaultLanguage);
+}
+
+}  // namespace quill

@@ -1,0 +1,259 @@
+#include "localization/frmLanguage.h"
+
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <cstdlib>
+#include <mutex>
+#include <thread>
+
+#include "app/UpdateServer.h"
+#include "localization/LanguageFiles.h"
+#include "localization/Translation.h"
+#include "platform/posix/CurlInternet.h"
+#include "platform/posix/IniSettingsStore.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "support/TempPrefix.h"
+#include "support/TestHost.h"
+
+namespace quill {
+namespace {
+
+using testing::Item;
+using testing::LanguageFile;
+using testing::LanguageGroup;
+
+constexpr const char* kFolder = "C:\\Program Files\\Quillonet";
+constexpr const char* kFile = "C:\\Program Files\\Quillonet\\Localization.txt";
+constexpr const char* kLanguagePath = "/Languages/0/Localization.txt";
+
+/// Records what the program asked the shell to open instead of starting an editor.
+class RecordingShell : public platform::Shell {
+ public:
+  std::vector<std::pair<std::string, platform::ShowStyle>> opened;
+
+  std::optional<std::string> SpecialFolder(int) override { return std::nullopt; }
+  std::optional<std::string> SpecialFolderByLocation(int) override { return std::nullopt; }
+  std::string SystemDirectory() override { return "C:\\windows\\system32"; }
+  std::string WindowsDirectory() override { return "C:\\windows"; }
+  std::vector<platform::DriveInfo> Drives() override { return {}; }
+  std::optional<platform::VolumeSize> Volume(const std::string&) override { return std::nullopt; }
+  bool Execute(const std::string&, platform::ShowStyle) override { return false; }
+  bool OpenDocument(const std::string& path, platform::ShowStyle style) override {
+    opened.emplace_back(path, style);
+    return true;
+  }
+};
+
+/// The part of the main window the language window translates.
+class MiniMain : public forms::Form {
+ public:
+  explicit MiniMain(forms::Host& host)
+      : forms::Form(host, "FrmMain", "Quillonet"), cmdScan(*this, "cmdScan", "Scan") {}
+  forms::CommandButton cmdScan;
+};
+
+/// A language server on 127.0.0.1 with an ephemeral port.
+class LanguageServer {
+ public:
+  LanguageServer() {
+    server_.Get(kLanguagePath, [this](const httplib::Request&, httplib::Response& res) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      ++requests_;
+      res.status = status_;
+      res.set_content(body_, "text/plain");
+    });
+    port_ = server_.bind_to_any_port("127.0.0.1");
+    thread_ = std::thread([this] { server_.listen_after_bind(); });
+    // The socket already listens after the bind: requests wait in its backlog until the
+    // accept loop runs, so there is nothing to wait for here.
+  }
+  ~LanguageServer() { Stop(); }
+  void Stop() {
+    server_.stop();
+    if (thread_.joinable()) thread_.join();
+  }
+  void Serve(const std::string& body, int status = 200) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    body_ = body;
+    status_ = status;
+  }
+  int Requests() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return requests_;
+  }
+  std::string Base() const { return "http://127.0.0.1:" + std::to_string(port_); }
+
+ private:
+  httplib::Server server_;
+  std::thread thread_;
+  int port_ = 0;
+  std::mutex mutex_;
+  std::string body_;
+  int status_ = 200;
+  int requests_ = 0;
+};
+
+class LanguageWindowTest : public ::testing::Test {
+ protected:
+  LanguageWindowTest()
+      : files(prefix.Root()),
+        internet(5, 5),
+        settings(prefix.Root() + "/settings"),
+        catalog(files, kFolder, brand),
+        main(host),
+        window(host, catalog, internet, shell, settings,
+               [this](const std::string& language) { ChangeLanguage(catalog, main, language); }) {
+    brand.programName = "Quillonet";
+    brand.companyName = "Quillonet Software";
+    brand.website = "www.quillonet.example";
+    prefix.MakeFolder(kFolder);
+    setenv("QUILLONET_UPDATE_SERVER", (server.Base() + "/").c_str(), 1);
+    catalog.LoadBuiltInMessages();
+  }
+  ~LanguageWindowTest() override { unsetenv("QUILLONET_UPDATE_SERVER"); }
+
+  std::string FileOnDisk() { return files.ReadFile(kFile).value_or("<none>"); }
+  std::string StoredLanguage() {
+    platform::posix::IniSettingsStore reread(prefix.Root() + "/settings");
+    return reread.Get("Quillonet", "Settings", "Language", "<unset>");
+  }
+
+  test::TempPrefix prefix;
+  platform::posix::PosixFileSystem files;
+  platform::posix::CurlInternet internet;
+  platform::posix::IniSettingsStore settings;
+  RecordingShell shell;
+  LanguageServer server;
+  BrandProfile brand;
+  clsLanguages catalog;
+  test::TestHost host;
+  MiniMain main;
+  frmLanguage window;
+};
+
+const std::string kTwoLanguages = LanguageFile(
+    {LanguageGroup("English", {Item("FRMMAIN_CMDSCAN", "Scan"), Item("MSG_SURE", "Are you sure?"),
+                               Item("FRMLANGUAGE_CMDOK", "OK")}),
+     LanguageGroup("Deutsch", {Item("FRMMAIN_CMDSCAN", "Suchen"), Item("MSG_SURE", "Sicher?"),
+                               Item("FRMLANGUAGE_CMDOK", "Gut"),
+                               Item("MSG_TITLELANGUAGE", "sprache von [ProgramName]"),
+                               Item("MSG_DOWNLOADED", "neue Sprachdatei geladen")})});
+
+TEST_F(LanguageWindowTest, LoadTranslatesItselfAndListsTheFileLanguages) {
+  ASSERT_TRUE(files.WriteFile(kFile, kTwoLanguages));
+  ChangeLanguage(catalog, main, "Deutsch");
+  window.Load();
+  EXPECT_EQ(window.cmdOK.Caption(), "Gut");
+  EXPECT_EQ(window.Caption(), "Sprache von Quillonet");
+  EXPECT_EQ(window.Combo1.Items(),
+            (std::vector<std::string>{"Choose Language Here", "English", "Deutsch"}));
+  // Nothing stored yet: the drop-down shows the default.
+  EXPECT_EQ(window.Combo1.Text(), "English");
+  EXPECT_EQ(StoredLanguage(), "<unset>");
+}
+
+TEST_F(LanguageWindowTest, ChoosingALanguageStoresItAndTranslatesBothWindows) {
+  ASSERT_TRUE(files.WriteFile(kFile, kTwoLanguages));
+  settings.Save("Quillonet", "Settings", "Language", "English");
+  window.Load();
+  EXPECT_EQ(window.Combo1.Text(), "English");
+  EXPECT_EQ(main.cmdScan.Caption(), "Scan");
+
+  window.Combo1.SetListIndex(2);
+  EXPECT_EQ(StoredLanguage(), "Deutsch");
+  EXPECT_EQ(main.cmdScan.Caption(), "Suchen");
+  EXPECT_EQ(window.cmdOK.Caption(), "Gut");
+  EXPECT_EQ(catalog.getMessages("MSG_SURE"), "Sicher?");
+
+  // The prompt entry changes nothing.
+  window.Combo1.SetListIndex(0);
+  EXPECT_EQ(StoredLanguage(), "Deutsch");
+  EXPECT_EQ(main.cmdScan.Caption(), "Suchen");
+  EXPECT_TRUE(host.HandlerFailures().empty());
+}
+
+TEST_F(LanguageWindowTest, UpdateReplacesTheFileWithTheServersLanguageFile) {
+  ASSERT_TRUE(files.WriteFile(kFile, kTwoLanguages));
+  window.Load();
+  const std::string fresh =
+      LanguageFile({LanguageGroup("English", {Item("FRMMAIN_CMDSCAN", "Scan")}),
+                    LanguageGroup("Suomi", {Item("FRMMAIN_CMDSCAN", "Etsi")})});
+  server.Serve("\xEF\xBB\xBF junk before the file " + fresh);
+  window.cmdUpdate.Click();
+  EXPECT_EQ(server.Requests(), 1);
+  EXPECT_EQ(FileOnDisk(), fresh + "\r\n");
+  EXPECT_FALSE(files.Attributes(std::string(kFile) + ".new").has_value());
+  EXPECT_EQ(window.Combo1.Items(),
+            (std::vector<std::string>{"Choose Language Here", "English", "Suomi"}));
+  auto boxes = host.DialogsOf(test::DialogKind::MsgBox);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].title, "Quillonet");
+  EXPECT_EQ(boxes[0].buttons, forms::MsgBoxButtons::OkOnly);
+  EXPECT_FALSE(boxes[0].text.empty());
+
+  // The new file's languages are usable at once.
+  window.Combo1.SetListIndex(2);
+  EXPECT_EQ(main.cmdScan.Caption(), "Etsi");
+}
+
+TEST_F(LanguageWindowTest, UpdateShowsTheDownloadNoticeOfTheLanguage) {
+  ASSERT_TRUE(files.WriteFile(kFile, kTwoLanguages));
+  ChangeLanguage(catalog, main, "Deutsch");
+  window.Load();
+  server.Serve(kTwoLanguages);
+  window.cmdUpdate.Click();
+  auto boxes = host.DialogsOf(test::DialogKind::MsgBox);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "Neue Sprachdatei geladen");
+}
+
+TEST_F(LanguageWindowTest, BadAnswersLeaveTheFileAlone) {
+  ASSERT_TRUE(files.WriteFile(kFile, kTwoLanguages));
+  window.Load();
+  server.Serve("<html><body>Not found</body></html>", 404);
+  window.cmdUpdate.Click();
+  // Cut short: the items never end.
+  server.Serve(kTwoLanguages.substr(0, kTwoLanguages.find("</TRANSLATION_ITEMS>")));
+  window.cmdUpdate.Click();
+  server.Serve("");
+  window.cmdUpdate.Click();
+  EXPECT_EQ(server.Requests(), 3);
+  server.Stop();
+  window.cmdUpdate.Click();
+  EXPECT_EQ(FileOnDisk(), kTwoLanguages);
+  EXPECT_TRUE(host.DialogsOf(test::DialogKind::MsgBox).empty());
+  EXPECT_EQ(window.Combo1.ListCount(), 3);
+}
+
+TEST_F(LanguageWindowTest, TranslateOpensAnExistingFileAndOkCloses) {
+  window.Load();
+  window.cmdTranslate.Click();
+  EXPECT_TRUE(shell.opened.empty());
+  EXPECT_EQ(window.Combo1.Items(), std::vector<std::string>{"Choose Language Here"});
+
+  ASSERT_TRUE(files.WriteFile(kFile, kTwoLanguages));
+  window.cmdTranslate.Click();
+  ASSERT_EQ(shell.opened.size(), 1u);
+  EXPECT_EQ(shell.opened[0].first, kFile);
+  EXPECT_EQ(shell.opened[0].second, platform::ShowStyle::NormalFocus);
+
+  window.Show();
+  ASSERT_TRUE(window.Visible());
+  window.cmdOK.Click();
+  EXPECT_FALSE(window.Visible());
+  EXPECT_FALSE(window.Loaded());
+}
+
+TEST(UpdateServer, EnvironmentOverridesTheDefault) {
+  unsetenv("QUILLONET_UPDATE_SERVER");
+  EXPECT_EQ(UpdateServerBase(), "http://update.quillonet.example");
+  setenv("QUILLONET_UPDATE_SERVER", "", 1);
+  EXPECT_EQ(UpdateServerBase(), "http://update.quillonet.example");
+  setenv("QUILLONET_UPDATE_SERVER", "http://127.0.0.1:8080//", 1);
+  EXPECT_EQ(UpdateServerBase(), "http://127.0.0.1:8080");
+  unsetenv("QUILLONET_UPDATE_SERVER");
+}
+
+}  // namespace
+}  // namespace quill
