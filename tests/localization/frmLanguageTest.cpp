@@ -64,9 +64,11 @@ class LanguageServer {
       res.set_content(body_, "text/plain");
     });
     port_ = server_.bind_to_any_port("127.0.0.1");
+    if (port_ <= 0) return;
     thread_ = std::thread([this] { server_.listen_after_bind(); });
-    // The socket already listens after the bind: requests wait in its backlog until the
-    // accept loop runs, so there is nothing to wait for here.
+    // A stop() that comes before the accept loop runs would be lost and the join would hang,
+    // so wait until the loop is up (requests meanwhile queue in the listening socket).
+    while (!server_.is_running()) std::this_thread::yield();
   }
   ~LanguageServer() { Stop(); }
   void Stop() {
