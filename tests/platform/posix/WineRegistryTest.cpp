@@ -155,9 +155,16 @@ class WineRegistryTest : public ::testing::Test {
   fs::path MakeServerDir() {
     const std::vector<std::string> dirs = WineServerDirs(root_.string());
     EXPECT_FALSE(dirs.empty());
-    fs::create_directories(dirs.front());
-    serverDirs_.push_back(dirs.front());
-    return dirs.front();
+    const fs::path dir = dirs.front();
+    // Wine insists that its per-user folder be private; leave it as Wine would.
+    if (!fs::exists(dir.parent_path())) {
+      fs::create_directory(dir.parent_path());
+      fs::permissions(dir.parent_path(), fs::perms::owner_all);
+      serverDirs_.push_back(dir.parent_path());
+    }
+    fs::create_directories(dir);
+    serverDirs_.insert(serverDirs_.begin(), dir);
+    return dir;
   }
 
   fs::path root_;
@@ -399,17 +406,49 @@ TEST_F(WineRegistryTest, ServerFolderRecordedInThePrefixIsFound) {
   EXPECT_EQ(reg.CreateKey(RootKey::LocalMachine, "Software\\New"), RegStatus::AccessDenied);
 }
 
-TEST_F(WineRegistryTest, ReadOnlyHiveOrFolderDeniesWriteAccess) {
-  if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
+TEST_F(WineRegistryTest, HiveOrFolderWeMayNotWriteDeniesWriteAccess) {
   WriteHives();
-  WineRegistry reg(root_.string());
-  fs::permissions(root_ / "user.reg", fs::perms::owner_read);
-  EXPECT_EQ(reg.OpenKey(RootKey::CurrentUser, "Software", kKeyAllAccess), RegStatus::AccessDenied);
-  EXPECT_EQ(reg.OpenKey(RootKey::CurrentUser, "Software", kKeyRead), RegStatus::Ok);
-  EXPECT_EQ(reg.CreateKey(RootKey::CurrentUser, "Software\\New"), RegStatus::AccessDenied);
-  fs::permissions(root_, fs::perms::owner_read | fs::perms::owner_exec);
-  EXPECT_EQ(reg.SetValue(RootKey::LocalMachine, "Software\\Classes\\.txt", "", MakeSz("x")),
-            RegStatus::AccessDenied);
+  if (::geteuid() == 0) {
+    // Permissions do not bind the superuser: look at the prefix as an ordinary user, from a
+    // child process.
+    fs::permissions(root_, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                               fs::perms::others_read | fs::perms::others_exec);
+    for (const char* name : {"user.reg", "system.reg", "userdef.reg"}) {
+      fs::permissions(root_ / name, fs::perms::owner_read | fs::perms::owner_write |
+                                        fs::perms::group_read | fs::perms::others_read);
+    }
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(100);
+      WineRegistry reg(root_.string());
+      int failures = 0;
+      if (reg.OpenKey(RootKey::CurrentUser, "Software", kKeyAllAccess) != RegStatus::AccessDenied)
+        failures |= 1;
+      if (reg.OpenKey(RootKey::CurrentUser, "Software", kKeyRead) != RegStatus::Ok) failures |= 2;
+      if (reg.CreateKey(RootKey::CurrentUser, "Software\\New") != RegStatus::AccessDenied)
+        failures |= 4;
+      if (reg.SetValue(RootKey::LocalMachine, "Software\\Classes\\.txt", "", MakeSz("x")) !=
+          RegStatus::AccessDenied)
+        failures |= 8;
+      ::_exit(failures);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "failed checks (bits): " << WEXITSTATUS(status);
+  } else {
+    WineRegistry reg(root_.string());
+    fs::permissions(root_ / "user.reg", fs::perms::owner_read);
+    EXPECT_EQ(reg.OpenKey(RootKey::CurrentUser, "Software", kKeyAllAccess),
+              RegStatus::AccessDenied);
+    EXPECT_EQ(reg.OpenKey(RootKey::CurrentUser, "Software", kKeyRead), RegStatus::Ok);
+    EXPECT_EQ(reg.CreateKey(RootKey::CurrentUser, "Software\\New"), RegStatus::AccessDenied);
+    fs::permissions(root_, fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_EQ(reg.SetValue(RootKey::LocalMachine, "Software\\Classes\\.txt", "", MakeSz("x")),
+              RegStatus::AccessDenied);
+  }
+  EXPECT_EQ(ReadFile(root_ / "user.reg"), kUserReg);
   EXPECT_EQ(ReadFile(root_ / "system.reg"), kSystemReg);
 }
 
