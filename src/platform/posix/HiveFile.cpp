@@ -524,7 +524,7 @@ std::string FormatValueLine(std::string_view name, const RegValue& value) {
   return out;
 }
 
-std::string NewHivePreamble(std::string_view relativeTo) {
+std::string NewHivePreamble(std::string_view relativeTo, std::string_view arch) {
   std::string out(kHeader);
   out += "\n";
   out += kRelativeTo;
@@ -533,7 +533,9 @@ std::string NewHivePreamble(std::string_view relativeTo) {
     if (i > 0) out += "\\\\";
     out += EscapeWide(Utf8ToUtf16(parts[i]), '[', ']');
   }
-  out += "\n\n#arch=win64\n";
+  out += "\n\n#arch=";
+  out += arch;
+  out += '\n';
   return out;
 }
 

@@ -67,8 +67,9 @@ HiveDocument ParseHive(std::string_view text);
 /// The document's text; for an unedited document the text it was parsed from.
 std::string SerializeHive(const HiveDocument& doc);
 
-/// Header of a new hive relative to `relativeTo` (e.g. "REGISTRY\Machine").
-std::string NewHivePreamble(std::string_view relativeTo);
+/// Header of a new hive relative to `relativeTo` (e.g. "REGISTRY\Machine") for a prefix of
+/// the given architecture ("win64" or "win32").
+std::string NewHivePreamble(std::string_view relativeTo, std::string_view arch = "win64");
 
 /// The line(s) Wine writes for a value, line end included.
 std::string FormatValueLine(std::string_view name, const RegValue& value);

@@ -280,6 +280,33 @@ struct WineRegistry::State {
     return RegStatus::Ok;
   }
 
+  // The prefix's architecture as its existing hives state it; a new hive must agree, or Wine
+  // refuses the prefix.
+  std::string Arch() {
+    for (int id : {kSystemHive, kUserHive, kDefaultHive}) {
+      const std::string& preamble = Load(id).Document().preamble;
+      const size_t at = preamble.find("\n#arch=");
+      if (at == std::string::npos) continue;
+      const size_t start = at + 7;
+      const size_t end = preamble.find_first_of("\r\n", start);
+      std::string arch = preamble.substr(start, end == std::string::npos ? end : end - start);
+      if (arch == "win32" || arch == "win64") return arch;
+    }
+    return "win64";
+  }
+
+  // CheckWritable, and a header for a hive that does not exist yet.
+  RegStatus PrepareWrite(int id) {
+    const RegStatus writable = CheckWritable(id);
+    if (writable != RegStatus::Ok) return writable;
+    Hive& hive = slots[static_cast<size_t>(id)].hive;
+    if (hive.Document().preamble.empty() && hive.Document().blocks.empty()) {
+      const std::string preamble = detail::NewHivePreamble(RelativeTo(id), Arch());
+      slots[static_cast<size_t>(id)].hive.SetPreambleIfEmpty(preamble);
+    }
+    return RegStatus::Ok;
+  }
+
   RegStatus Save(int id) {
     Slot& slot = slots[static_cast<size_t>(id)];
     // A hive that is a symbolic link is replaced where it points, keeping the link.
@@ -332,9 +359,8 @@ RegStatus WineRegistry::CreateKey(RootKey root, const std::string& path) {
     if (t->usersRoot) return RegStatus::Ok;
     Hive& hive = state_->Load(t->hive);
     if (hive.KeyExists(t->path)) return RegStatus::Ok;
-    const RegStatus writable = state_->CheckWritable(t->hive);
+    const RegStatus writable = state_->PrepareWrite(t->hive);
     if (writable != RegStatus::Ok) return writable;
-    hive.SetPreambleIfEmpty(detail::NewHivePreamble(state_->RelativeTo(t->hive)));
     hive.CreateKey(t->path, detail::HiveTimeNow());
     return state_->Save(t->hive);
   } catch (...) {
@@ -363,7 +389,7 @@ RegStatus WineRegistry::SetValue(RootKey root, const std::string& path, const st
     if (t->usersRoot) return RegStatus::AccessDenied;
     Hive& hive = state_->Load(t->hive);
     if (!hive.KeyExists(t->path)) return RegStatus::NotFound;
-    const RegStatus writable = state_->CheckWritable(t->hive);
+    const RegStatus writable = state_->PrepareWrite(t->hive);
     if (writable != RegStatus::Ok) return writable;
     if (!hive.SetValue(t->path, name, value, detail::HiveTimeNow())) return RegStatus::Ok;
     return state_->Save(t->hive);
@@ -380,7 +406,7 @@ RegStatus WineRegistry::DeleteValue(RootKey root, const std::string& path,
     if (!t || t->usersRoot) return RegStatus::NotFound;
     Hive& hive = state_->Load(t->hive);
     if (!hive.Query(t->path, name)) return RegStatus::NotFound;
-    const RegStatus writable = state_->CheckWritable(t->hive);
+    const RegStatus writable = state_->PrepareWrite(t->hive);
     if (writable != RegStatus::Ok) return writable;
     hive.DeleteValue(t->path, name, detail::HiveTimeNow());
     return state_->Save(t->hive);
@@ -400,7 +426,7 @@ RegStatus WineRegistry::DeleteKeyTree(RootKey root, const std::string& path) {
     if (t->usersRoot || t->path.empty()) return RegStatus::AccessDenied;
     Hive& hive = state_->Load(t->hive);
     if (!hive.KeyExists(t->path)) return RegStatus::NotFound;
-    const RegStatus writable = state_->CheckWritable(t->hive);
+    const RegStatus writable = state_->PrepareWrite(t->hive);
     if (writable != RegStatus::Ok) return writable;
     hive.DeleteTree(t->path, detail::HiveTimeNow());
     return state_->Save(t->hive);

@@ -320,6 +320,22 @@ TEST_F(WineRegistryTest, MissingHivesAreEmptyAndAreCreatedWithWinesHeader) {
             std::string::npos);
   EXPECT_NE(ReadFile(root_ / "userdef.reg").find("relative to REGISTRY\\\\User\\\\.Default\n"),
             std::string::npos);
+
+  // A value on the root of a missing hive, in a 32-bit prefix.
+  fs::remove(root_ / "user.reg");
+  std::string system32 = ReadFile(root_ / "system.reg");
+  system32.replace(system32.find("#arch=win64"), 11, "#arch=win32");
+  WriteFile(root_ / "system.reg", system32);
+  ASSERT_EQ(reg.SetValue(RootKey::CurrentUser, "", "top", MakeDword(1)), RegStatus::Ok);
+  const std::string rootValue = ReadFile(root_ / "user.reg");
+  EXPECT_EQ(rootValue.rfind("WINE REGISTRY Version 2\n"
+                            ";; All keys relative to REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000\n\n"
+                            "#arch=win32\n\n[] ",
+                            0),
+            0u);
+  EXPECT_NE(rootValue.find("\n\"top\"=dword:00000001\n"), std::string::npos);
+  EXPECT_EQ(WineRegistry(root_.string()).QueryValue(RootKey::CurrentUser, "", "top")->data,
+            MakeDword(1).data);
 }
 
 TEST_F(WineRegistryTest, DamagedHiveIsReadButNeverRewritten) {
