@@ -1,0 +1,119 @@
+#include "app/Application.h"
+
+#include "app/FrmMain.h"
+#include "app/MachineSettingsStore.h"
+#include "app/SmallWindows.h"
+#include "definitions/DefinitionSet.h"
+#include "localization/MessageCatalog.h"
+#include "localization/Translation.h"
+#include "localization/frmLanguage.h"
+#include "removal/frmDelete.h"
+#include "reports/ExclusionList.h"
+#include "reports/frmReport.h"
+#include "shell/clsTray.h"
+
+namespace quill {
+
+Application::Application(forms::Host& host, platform::Platform& platform)
+    : host_(host),
+      platform_(platform),
+      identity_(platform.system->Identity()),
+      tokens_(*platform.shell) {
+  brand = BrandProfile::FromIdentity(identity_);
+  catalog_ = std::make_unique<clsLanguages>(*platform_.files, identity_.programFolder, brand);
+  exclusions_ = std::make_unique<ExclusionList>(
+      *platform_.files, [this] { return dataFolder; }, [this] { host_.DoEvents(); });
+  machineSettings_ = std::make_unique<MachineSettingsStore>(
+      *platform_.registry, host_, *platform_.settings, identity_.companyName,
+      identity_.productName);
+  tray_ = std::make_unique<clsTray>(*this);
+}
+
+Application::~Application() {
+  // Windows hold references into the process state: destroy them first, newest first.
+  adopted_.clear();
+  help_.reset();
+  hidden_.reset();
+  about_.reset();
+  report_.reset();
+  delete_.reset();
+  language_.reset();
+  splash_.reset();
+  main_.reset();
+}
+
+std::string Application::GetSetting(const std::string& section, const std::string& key,
+                                    const std::string& defaultValue) {
+  return platform_.settings->Get(identity_.productName, section, key, defaultValue);
+}
+
+void Application::SaveSetting(const std::string& section, const std::string& key,
+                              const std::string& value) {
+  platform_.settings->Save(identity_.productName, section, key, value);
+}
+
+DefinitionSet& Application::Definitions() {
+  // Made on first use, once start-up has fixed the data folder.
+  if (!definitions_) {
+    DefinitionHooks hooks;
+    hooks.yield = [this] { host_.DoEvents(); };
+    hooks.stopRequested = [this] { return StopRequested; };
+    hooks.loadBegin = [this] {
+      auto& main = Main();
+      main.cmdPause.SetEnabled(false);
+      main.cmdStop.SetEnabled(false);
+      main.lblStatus[0].SetCaption("Loading definitions, please wait...");
+    };
+    hooks.loadEnd = [this] {
+      auto& main = Main();
+      main.cmdPause.SetEnabled(true);
+      main.cmdStop.SetEnabled(true);
+    };
+    definitions_ = std::make_unique<DefinitionSet>(*platform_.files, dataFolder, tokens_,
+                                                   std::move(hooks));
+  }
+  return *definitions_;
+}
+
+std::string Application::Msg(const std::string& key) { return catalog_->getMessages(key); }
+
+template <class T>
+T& Application::Window(std::unique_ptr<T>& slot) {
+  if (!slot) {
+    slot = std::make_unique<T>(*this);
+    order_.push_back(slot.get());
+  }
+  return *slot;
+}
+
+FrmMain& Application::Main() { return Window(main_); }
+frmSplash& Application::Splash() { return Window(splash_); }
+frmDelete& Application::DeleteFailed() { return Window(delete_); }
+frmReport& Application::Report() { return Window(report_); }
+frmAbout& Application::About() { return Window(about_); }
+frmHidden& Application::Hidden() { return Window(hidden_); }
+Form8& Application::HelpLauncher() { return Window(help_); }
+
+frmLanguage& Application::Language() {
+  if (!language_) {
+    language_ = std::make_unique<frmLanguage>(
+        host_, *catalog_, *platform_.internet, *platform_.shell, *platform_.settings,
+        [this](const std::string& language) { ChangeLanguage(*catalog_, Main(), language); });
+    order_.push_back(language_.get());
+  }
+  return *language_;
+}
+
+std::vector<forms::Form*> Application::Windows() const { return order_; }
+
+void Application::AdoptWindow(std::unique_ptr<forms::Form> form) {
+  order_.push_back(form.get());
+  adopted_.push_back(std::move(form));
+}
+
+void Application::End() {
+  ended_ = true;
+  host_.Quit();
+}
+
+}  // namespace quill

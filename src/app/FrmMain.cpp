@@ -1,0 +1,617 @@
+#include "app/FrmMain.h"
+
+#include <functional>
+
+#include "app/Application.h"
+#include "app/MachineSettingsStore.h"
+#include "app/SmallWindows.h"
+#include "base/Text.h"
+#include "definitions/DefinitionSet.h"
+#include "localization/MessageCatalog.h"
+#include "localization/Translation.h"
+#include "localization/frmLanguage.h"
+#include "reports/ExclusionList.h"
+#include "shell/clsTray.h"
+
+namespace quill {
+
+namespace {
+constexpr const char* kSettings = "Settings";
+constexpr const char* kOptions = "OptionAndSettings";
+constexpr const char* kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+}  // namespace
+
+FrmMain::FrmMain(Application& app) : Form(app.Host(), "FrmMain", "[ProgramName]"), app_(app) {
+  for (const char* day : {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday",
+                          "Sunday", "Daily", "Date & Time", "Never"})
+    cmbDays.AddItem(day);
+  // Design-time states.
+  cmdHijack.SetVisible(false);
+  cmdStop.SetEnabled(false);
+  cmdPause.SetEnabled(false);
+  pbgMain.SetVisible(false);
+  cmdRemove.SetVisible(false);
+  shpStageMarker.SetVisible(false);
+  for (auto* list : {&lvwFilesToBeDeleted, &lvwRegistryToBeDeleted, &lvwCookiesToDelete,
+                     &lvwFileNotFounds})
+    list->SetVisible(false);
+  pgbDeleteSpywaresFound.SetVisible(false);
+  lblDeletingPercentageCompleted.SetVisible(false);
+  lblDeletingCaption.SetVisible(false);
+  lvwHardDrives.SetVisible(false);
+  mnuDebug.SetVisible(false);
+  for (auto& item : mnuDebugItem) item->SetVisible(false);
+  Wire();
+}
+
+FrmMain::~FrmMain() = default;
+
+void FrmMain::Wire() {
+  OnLoad([this] { Form_Load(); });
+  OnQueryUnload([this] { return Form_QueryUnload(); });
+  OnUnload([this] { Form_Unload(); });
+  OnResize([this] { Form_Resize(); });
+  OnMouseMove([this](int x, int y) { Form_MouseMove(x, y); });
+
+  cmdStatus.OnClick([this] { cmdStatus_Click(); });
+  cmdScan.OnClick([this] { cmdScan_Click(); });
+  cmdResults.OnClick([this] { cmdResults_Click(); });
+  cmdSettings.OnClick([this] { cmdSettings_Click(); });
+  cmdUpdate.OnClick([this] { cmdUpdate_Click(); });
+  cmdLog.OnClick([this] { cmdLog_Click(); });
+  Command5.OnClick([this] { Command5_Click(); });
+  cmdWebsite.OnClick([this] { cmdWebsite_Click(); });
+  cmdHijack.OnClick([this] { cmdHijack_Click(); });
+  Command1.OnClick([this] { Command1_Click(); });
+
+  Command3.OnClick([this] { Command3_Click(); });
+  cmdMainScan1.OnClick([this] { cmdMainScan1_Click(); });
+  Command6.OnClick([this] { Command6_Click(); });
+  Command7.OnClick([this] { Command7_Click(); });
+  cmdScanNow.OnClick([this] { cmdScanNow_Click(); });
+  cmdPause.OnClick([this] { cmdPause_Click(); });
+  cmdStop.OnClick([this] { cmdStop_Click(); });
+  lblStart.OnClick([this] { lblStart_Click(); });
+  lblPause.OnClick([this] { lblPause_Click(); });
+  lblStop.OnClick([this] { lblStop_Click(); });
+  cmdRemove.OnClick([this] { cmdRemove_Click(); });
+  lvwSpywareFound.OnColumnClick(
+      [this](int column) { EnhListView_SortColumns(lvwSpywareFound, column, false); });
+
+  auto& results = lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
+  results.OnColumnClick([this, &results](int column) {
+    EnhListView_SortColumns(results, column, false);
+  });
+  results.OnItemCheck(
+      [this](int row) { lvwPicRemoveListOfSpywareFoundAndToBeRemoved_ItemCheck(row); });
+  results.OnDoubleClick(
+      [this](int row) { lvwPicRemoveListOfSpywareFoundAndToBeRemoved_DblClick(row); });
+  cmdSelectAll.OnClick([this] { cmdSelectAll_Click(); });
+  cmdBrowse.OnClick([this] { cmdBrowse_Click(); });
+  cmdExclude.OnClick([this] { cmdExclude_Click(); });
+  cmdFalsePos.OnClick([this] { cmdFalsePos_Click(); });
+  Command4.OnClick([this] { Command4_Click(); });
+  lblRemove.OnClick([this] { lblRemove_Click(); });
+  lblViewLogFile.OnClick([this] { lblViewLogFile_Click(); });
+  cmdSubmit.OnClick([this] { cmdSubmit_Click(); });
+  txtFilename.OnKeyPress([this](int key) { txtFilename_KeyPress(key); });
+
+  TabStrip1.OnClick([this] { TabStrip1_Click(); });
+  chkSweepMemory.OnClick([this] { chkSweepMemory_Click(); });
+  chkScanRegistry.OnClick([this] { chkScanRegistry_Click(); });
+  chkScanCookies.OnClick([this] { chkScanCookies_Click(); });
+  chkMakeLog.OnClick([this] { chkMakeLog_Click(); });
+  chkSendData.OnClick([this] { chkSendData_MouseUp(); });
+  chkRunAtStartup.OnClick([this] { chkRunAtStartup_Click(); });
+  optScanOnlyKnownSoftwares.OnClick([this] { optScanOnlyKnownSoftwares_Click(); });
+  optScanAllSelectedHardDrive.OnClick([this] { optScanAllSelectedHardDrive_Click(); });
+  lvwHardDrives.OnItemCheck([this](int row) { lvwHardDrives_ItemCheck(row); });
+  chkHomePage.OnClick([this] { chkHomePage_Click(); });
+  optIEHomePageSheildOn.OnClick([this] { optIEHomePageSheildOn_Click(); });
+  optIEHomePageSheildOff.OnClick([this] { optIEHomePageSheildOff_Click(); });
+  optAlwaysnotifybeforerestoring.OnClick([this] { optAlwaysnotifybeforerestoring_Click(); });
+  optRestoredefaultwithoutnotification.OnClick(
+      [this] { optRestoredefaultwithoutnotification_Click(); });
+  chkAutoProtect.OnClick([this] { chkAutoProtect_Click(); });
+  optMemorySheildOn.OnClick([this] { optMemorySheildOn_Click(); });
+  optMemorySheildOff.OnClick([this] { optMemorySheildOff_Click(); });
+  chkAutomaticScanYesOrNo.OnClick([this] { chkAutomaticScanYesOrNo_Click(); });
+  cmbDays.OnClick([this] { cmbDays_Click(); });
+  dtpScheduleDate.OnChange([this] { dtpScheduleDate_Change(); });
+  dtpScheduleTime.OnChange([this] { dtpScheduleTime_Click(); });
+  chkAutoDel.OnClick([this] { chkAutoDel_Click(); });
+  CmdProceed.OnClick([this] { CmdProceed_Click(); });
+  cmdDefaultSetting.OnClick([this] { cmdDefaultSetting_Click(); });
+  chkAutomaticUpdate.OnClick([this] { chkAutomaticUpdate_Click(); });
+  cmdLiveUpdate.OnClick([this] { cmdLiveUpdate_Click(); });
+
+  auto wireMenu = [this](forms::ControlArray<forms::Menu>& items, const std::string& menu) {
+    for (auto& item : items) {
+      forms::Menu* m = item.get();
+      m->OnClick([this, m, menu] { MenuClick(menu, m->Index().value_or(0)); });
+    }
+  };
+  wireMenu(mnuFileItem, "File");
+  wireMenu(mnuSettingsItem, "Settings");
+  wireMenu(mnuQuarantineItem, "Quarantine");
+  wireMenu(mnuLanguagesItem, "Languages");
+  wireMenu(mnuHelpItem, "Help");
+  wireMenu(mnuAboutItem, "About");
+  wireMenu(mnuDebugItem, "Debug");
+
+  tmrCheckHomePage.OnTick([this] { tmrCheckHomePage_Timer(); });
+  tmrMemoryInspected.OnTick([this] { tmrMemoryInspected_Timer(); });
+  tmrScheduler.OnTick([this] { tmrScheduler_Timer(); });
+  timUpdate.OnTick([this] { timUpdate_Timer(); });
+  tmrScroll.OnTick([this] { tmrScroll_Timer(); });
+}
+
+// ---- Start-up -------------------------------------------------------------------------------
+
+void FrmMain::Form_Load() { StartupSequence(); }
+
+void FrmMain::StartupSequence() {
+  auto& app = app_;
+  const std::string& company = app.brand.companyName;
+  const auto& id = app.Identity();
+  auto& settings = *app.Platform().settings;
+
+  // 1-2. Companion entries.
+  std::string hijackName = settings.Get("Tarnwick2", company, "Name", "");
+  settings.Get("Tarnwick2", company, "File", "");
+  if (!hijackName.empty()) {
+    cmdHijack.SetCaption(hijackName);
+    cmdHijack.SetVisible(true);
+  }
+  settings.Save(id.productName + "2", company, "Name", id.productName);
+  settings.Save(id.productName + "2", company, "File",
+                id.programFolder + "\\" + id.exeName + ".exe");
+
+  // 3. The data folder. We create it when missing: every later file operation needs it.
+  app.dataFolder = app.Tokens().ExpandPathTokens("[appdata]" + id.productName + "DAT");
+  app.dataFolder = text::ReplaceAll(app.dataFolder, "\\\\", "\\");
+  while (text::EndsWith(app.dataFolder, "\\")) app.dataFolder.pop_back();
+  if (!app.Files().Attributes(app.dataFolder)) app.Files().CreateFolder(app.dataFolder);
+  Loading = true;
+
+  // 5. The message catalogue and the saved language.
+  std::string firstLanguage = app.GetSetting(kSettings, "Language", "");
+  std::string language = app.GetSetting(kSettings, "Language", "English");
+  app.Catalog().LoadBuiltInMessages();
+  ChangeLanguage(app.Catalog(), *this, language);
+
+  // 6. First run: the language chooser, before the window can be used.
+  if (firstLanguage.empty()) {
+    app.SaveSetting(kSettings, "Language", "English");
+    app.Language().Load();
+    app.Language().Show(true);
+  }
+
+  // 7. A second copy ends at once, without touching the first.
+  singleInstance_ = app.System().AcquireSingleInstance();
+  if (!singleInstance_) {
+    app.End();
+    return;
+  }
+
+  PromoteStagedDefinitions();                           // 8
+  app.Exclusions().LoadExclusions();                    // 9
+  DefinitionCount = app.Definitions().CountDefinitions();  // 10
+  RefreshHomePage();                                    // 11
+  app.Exclusions().LoadExclusions();                    // 12
+
+  // 13. Only the Home page, captioned with the product name.
+  ShowPage(0);
+  fraHome.SetCaption(app.brand.programName + " Status");
+  pgbDeleteSpywaresFound.SetVisible(false);
+  lblDeletingPercentageCompleted.SetVisible(false);
+  lblDeletingCaption.SetVisible(false);
+
+  // 14. From here on every step runs with its errors ignored.
+  if (!singleInstance_) {
+    app.End();
+    return;
+  }
+  auto step = [this](const char* what, const std::function<void()>& body) {
+    forms::RunHandler(&GetHost(), what, body);
+  };
+  step("status", [&] {
+    app.SaveSetting(kOptions, "STATUS", "RUNNING");
+    app.SaveSetting(kOptions, "RESTART", "False");
+  });
+  step("hidden window", [&] { app.Hidden().Load(); });
+  step("captions", [&] {
+    SetCaption(app.Msg("MSG_CAPTION"));
+    cmdWebsite.SetCaption(app.Msg("MSG_WEBSITE"));
+    shpCircle.SetVisible(false);
+    SetShowInTaskbar(false);
+  });
+  step("options", [&] {
+    ApplyTimerState(false);
+    LoadSchedule();
+    FillDriveList();
+    LoadOptions();
+  });
+  step("start page", [&] {
+    PicStartUp.SetVisible(true);
+    PicOptions.SetVisible(false);
+    PicResults.SetVisible(false);
+    PicSweepNow.SetVisible(false);
+    tmrScroll.Enable(false);
+  });
+  step("timers", [&] {
+    ApplyTimerState(true);
+    tmrScroll.Enable(false);
+    app.DeleteFailed().Load();
+  });
+  step("welcome", [&] { Label22.SetCaption(app.Msg("MSG_CAPTION2")); });
+  step("help", [&] {
+    if (app.MachineSettings().Read(id.productName, kSettings, "showHelp", "1") == "1") {
+      auto& help = app.HelpLauncher();
+      help.Load();
+      help.Show();
+      GetHost().DoEvents();
+      help.Unload();
+      app.MachineSettings().Write(id.productName, kSettings, "showHelp", "0");
+    }
+  });
+  step("automatic update", [&] {
+    if (text::Val(app.GetSetting(kOptions, "chkAutomaticUpdate", "0")) == 1)
+      timUpdate.Enable(true);
+  });
+  step("tray", [&] {
+    if (app.GetSetting(kSettings, "Minimized", "No") == "Yes")
+      MinimizeToTray();
+    else if (app.brand.programName == "Vastrelline" && chkRunAtStartup.Value() == 1)
+      MinimizeToTray();
+  });
+  step("first run", [&] {
+    auto& machine = app.MachineSettings();
+    if (machine.Read(id.productName, kSettings, "FirstTime", "").empty()) {
+      machine.Write(id.productName, kSettings, "FirstTime", "Yes");
+      std::string text = app.Msg("MSG_THANK1") + "\r\n\r\n" + app.Msg("MSG_THANK2") +
+                         "\r\n\r\n" + app.Msg("MSG_THANK3");
+      if (GetHost().MsgBox(text, forms::MsgBoxButtons::YesNo, forms::MsgBoxIcon::None,
+                           app.Msg("MSG_THANK4")) == forms::MsgBoxResult::Yes)
+        cmdUpdate_Click();
+    }
+  });
+  Loading = false;
+}
+
+void FrmMain::LoadOptions() {
+  auto& app = app_;
+  auto get = [&](const char* key, const char* def) { return app.GetSetting(kOptions, key, def); };
+  auto getBool = [&](const char* key, const char* def) { return text::ToBool(get(key, def)); };
+  auto getNum = [&](const char* key, const char* def) {
+    return static_cast<int>(text::Val(get(key, def)));
+  };
+  app.SaveSetting(kOptions, "SHOW", "True");
+  optIEHomePageSheildOn.SetValue(getBool("optIEHomePageSheildOn", "True"));
+  chkHomePage.SetValue(optIEHomePageSheildOn.Value() ? 1 : 0);
+  chkMakeLog.SetValue(getNum("chkMakeLog", "1"));
+  optIEHomePageSheildOff.SetValue(getBool("optIEHomePageSheildOff", "False"));
+  optAlwaysnotifybeforerestoring.SetValue(getBool("optAlwaysnotifybeforerestoring", "True"));
+  optRestoredefaultwithoutnotification.SetValue(
+      getBool("optRestoredefaultwithoutnotification", "False"));
+  optMemorySheildOn.SetValue(getBool("optMemorySheildOn", "True"));
+  chkAutoProtect.SetValue(optMemorySheildOn.Value() ? 1 : 0);
+  optMemorySheildOff.SetValue(getBool("optMemorySheildOff", "False"));
+  chkSweepMemory.SetValue(getNum("chkSweepMemory", "1"));
+  chkScanRegistry.SetValue(getNum("chkScanRegistry", "1"));
+  optScanAllSelectedHardDrive.SetValue(getBool("optScanAllSelectedHardDrive", "True"));
+  // Every start begins in Quick Scan mode, whatever was stored.
+  optScanOnlyKnownSoftwares.SetValue(true);
+  if (app.brand.programName == "Pellucor" && app.GetSetting(kSettings, "ranOneTime", "0") == "0") {
+    chkRunAtStartup.SetValue(getNum("chkRunAtStartup", "1"));
+    app.SaveSetting(kSettings, "ranOneTime", "1");
+  } else {
+    chkRunAtStartup.SetValue(getNum("chkRunAtStartup", "0"));
+  }
+  chkSweepMemory.SetValue(getNum("chkSweepMemory", "1"));
+  chkScanRegistry.SetValue(getNum("chkScanRegistry", "1"));
+  chkScanCookies.SetValue(getNum("chkScanCookies", "1"));
+  chkSendData.SetValue(getNum("chkSendData", "1"));
+  lblLastUpdate.SetCaption("Signatures Last Updated On " + app.Definitions().ReadDefinitionDate() +
+                           " PST");
+  int scheduled = getNum("chkAutomaticScanYesOrNo", "0");
+  chkAutomaticScanYesOrNo.SetValue(scheduled != 0 ? 1 : 0);
+  for (forms::Control* c : std::initializer_list<forms::Control*>{
+           &dtpScheduleDate, &dtpScheduleTime, &tmrScheduler, &cmbDays})
+    c->SetEnabled(scheduled != 0);
+  chkAutomaticUpdate.SetValue(getNum("chkAutomaticUpdate", "1"));
+  for (int i = 0; i < lvwHardDrives.Count(); ++i)
+    lvwHardDrives.SetChecked(
+        i, text::ToBool(app.GetSetting("Drives", lvwHardDrives.Item(i).text, "True")));
+  auto& results = lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
+  for (int n = 1; n <= results.ColumnCount(); ++n)
+    results.SetColumnWidth(
+        n, static_cast<int>(text::Val(app.GetSetting(kSettings, "FoundCol2" + std::to_string(n),
+                                                     "1400"))));
+  if (app.GetSetting(kSettings, "Max", "0") == "1") SetState(forms::WindowState::Maximized);
+  GetHost().SetMousePointer(forms::MousePointer::Default);
+}
+
+void FrmMain::PromoteStagedDefinitions() {
+  auto& files = app_.Files();
+  for (const char* name :
+       {"BlockedCookies.dat", "RegistryDefinition.dat", "FileDefinition.dat", "ExeDefinition.dat"}) {
+    std::string staged = app_.DataFile(std::string("DL") + name);
+    std::string live = app_.DataFile(name);
+    if (!files.Attributes(staged)) continue;
+    if (files.Attributes(live)) files.DeleteFile(live);
+    files.Rename(staged, live);
+  }
+}
+
+void FrmMain::RefreshHomePage() {
+  auto& app = app_;
+  lblDefCount.SetCaption(text::WithThousands(DefinitionCount));
+  lblVersion.SetCaption(std::to_string(app.Identity().versionMajor) + "." +
+                        std::to_string(app.Identity().versionMinor));
+  lblDefVersion.SetCaption(app.Definitions().ReadDefinitionDate() + " PST");
+  lblDefRemoved.SetCaption(app.GetSetting(kSettings, "lblDefRemoved", "0"));
+  lblLastScan.SetCaption(app.GetSetting(kSettings, "lblLastScan", "Never"));
+  lblLastFullScan.SetCaption(app.GetSetting(kSettings, "lblLastFullScan", "Never"));
+}
+
+void FrmMain::ApplyTimerState(bool on) {
+  if (!on) {
+    tmrCheckHomePage.Enable(false);
+    tmrMemoryInspected.Enable(false);
+    tmrScheduler.Enable(false);
+    return;
+  }
+  tmrScheduler.Enable(text::Val(app_.GetSetting(kOptions, "chkAutomaticScanYesOrNo", "0")) != 0);
+  tmrCheckHomePage.Enable(text::ToBool(app_.GetSetting(kOptions, "optIEHomePageSheildOn", "True")));
+  tmrMemoryInspected.Enable(text::ToBool(app_.GetSetting(kOptions, "optMemorySheildOn", "True")));
+}
+
+void FrmMain::MinimizeToTray() {
+  SetState(forms::WindowState::Minimized);
+  Hide();
+  auto& tray = clsTray::Instance(app_);
+  tray.EnableRestoreEntry();
+  tray.ShowIcon(*this);
+  tray.ChangeToolTip(*this, app_.brand.programName);
+  app_.SaveSetting(kSettings, "Minimized", "Yes");
+}
+
+void FrmMain::cmdHijack_Click() {
+  std::string file =
+      app_.Platform().settings->Get("Tarnwick2", app_.brand.companyName, "File", "");
+  auto attrs = file.empty() ? std::nullopt : app_.Files().Attributes(file);
+  if (attrs && !(*attrs & platform::kAttrDirectory)) {
+    app_.Shell().Execute("\"" + file + "\"", platform::ShowStyle::NormalFocus);
+    return;
+  }
+  GetHost().MsgBox("Sorry, the following file no longer exists: \r\n" + file,
+                   forms::MsgBoxButtons::OkOnly, forms::MsgBoxIcon::None, app_.brand.programName);
+}
+
+void FrmMain::cmdWebsite_Click() {
+  std::string site = app_.brand.website;
+  if (!text::StartsWithNoCase(site, "http")) site = "http://" + site;
+  app_.Shell().OpenDocument(site, platform::ShowStyle::NormalFocus);
+}
+
+void FrmMain::ShowPage(int page) {
+  page_ = page;
+  fraHome.SetVisible(page == 0);
+  fraScan.SetVisible(page == 1);
+  frmResults.SetVisible(page == 2);
+  fraOptions.SetVisible(page == 3);
+}
+
+void FrmMain::cmdStatus_Click() {
+  RefreshHomePage();
+  ShowPage(0);
+}
+
+void FrmMain::cmdSettings_Click() { ShowPage(3); }
+
+void FrmMain::TabStrip1_Click() {}
+
+void FrmMain::tmrScroll_Timer() { GetHost().DoEvents(); }
+
+// ---- Window events ------------------------------------------------------------------------
+
+void FrmMain::Form_Resize() {
+  if (State() == forms::WindowState::Normal) {
+    tmrScroll.Enable(true);
+    tmrScheduler.Enable(false);
+    tmrMemoryInspected.Enable(false);
+    SetShowInTaskbar(true);
+    if (Visible()) app_.SaveSetting(kSettings, "Minimized", "No");
+    return;
+  }
+  SetShowInTaskbar(false);
+}
+
+bool FrmMain::Form_QueryUnload() {
+  app_.SaveSetting(kOptions, "RESTART", "False");
+  app_.SaveSetting(kOptions, "STATUS", "STOPPED");
+  clsTray::Instance(app_).RemoveIcon(*this);
+  return false;
+}
+
+void FrmMain::Form_Unload() {
+  auto& results = lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
+  for (int n = 1; n <= results.ColumnCount(); ++n)
+    app_.SaveSetting(kSettings, "FoundCol2" + std::to_string(n),
+                     std::to_string(results.Column(n).width));
+  app_.SaveSetting(kSettings, "Max", State() == forms::WindowState::Maximized ? "1" : "0");
+  SetState(forms::WindowState::Minimized);
+  Hide();
+  for (forms::Form* f : app_.Windows())
+    if (f != this && f->Loaded()) f->Unload();
+  app_.End();
+}
+
+void FrmMain::Form_MouseMove(int x, int y) {
+  (void)y;
+  auto screen = GetHost().Screen();
+  int code = screen.twipsPerPixelX ? x / screen.twipsPerPixelX : 0;
+  auto& tray = clsTray::Instance(app_);
+  if (code == 513 || code == 516) {
+    tray.ShowMenu();
+  } else if (code == 515 || code == 518) {
+    SetState(forms::WindowState::Normal);
+    Show();
+    tray.HideMenu();
+  }
+  // Pointer feedback for the skinned scan controls.
+  for (forms::SkinLabel* l : {&lblStart, &lblPause, &lblStop}) {
+    auto font = l->Font();
+    font.italic = false;
+    l->SetFont(font);
+  }
+  GetHost().SetMousePointer(ScanInProgress() ? forms::MousePointer::Hourglass
+                                             : forms::MousePointer::Default);
+}
+
+// ---- Option handlers ------------------------------------------------------------------------
+
+namespace {
+std::string CheckText(const forms::CheckBox& c) { return c.Value() ? "1" : "0"; }
+}  // namespace
+
+void FrmMain::chkSweepMemory_Click() {
+  app_.SaveSetting(kOptions, "chkSweepMemory", CheckText(chkSweepMemory));
+}
+void FrmMain::chkScanRegistry_Click() {
+  app_.SaveSetting(kOptions, "chkScanRegistry", CheckText(chkScanRegistry));
+}
+void FrmMain::chkScanCookies_Click() {
+  app_.SaveSetting(kOptions, "chkScanCookies", CheckText(chkScanCookies));
+}
+void FrmMain::chkMakeLog_Click() { app_.SaveSetting(kOptions, "chkMakeLog", CheckText(chkMakeLog)); }
+void FrmMain::chkAutomaticUpdate_Click() {
+  app_.SaveSetting(kOptions, "chkAutomaticUpdate", CheckText(chkAutomaticUpdate));
+}
+
+void FrmMain::chkRunAtStartup_Click() {
+  app_.SaveSetting(kOptions, "chkRunAtStartup", CheckText(chkRunAtStartup));
+  WriteRunValue(text::Val(app_.GetSetting(kOptions, "chkRunAtStartup", "1")) == 1);
+}
+
+void FrmMain::WriteRunValue(bool run) {
+  const auto& id = app_.Identity();
+  auto& reg = app_.Registry();
+  auto root = platform::RootKey::LocalMachine;
+  if (run) {
+    if (reg.OpenKey(root, kRunKey, platform::kKeyQueryValue) != platform::RegStatus::Ok)
+      reg.CreateKey(root, kRunKey);
+    reg.SetValue(root, kRunKey, id.exeName, platform::MakeSz(id.programFolder + "\\" + id.exeName));
+    return;
+  }
+  reg.DeleteValue(root, kRunKey, id.exeName);
+}
+
+void FrmMain::chkHomePage_Click() {
+  bool on = chkHomePage.Value() == 1;
+  tmrCheckHomePage.Enable(on);
+  optAlwaysnotifybeforerestoring.SetEnabled(on);
+  optRestoredefaultwithoutnotification.SetEnabled(on);
+  optIEHomePageSheildOn.SetValue(on);
+  optIEHomePageSheildOff.SetValue(!on);
+}
+
+void FrmMain::chkAutoProtect_Click() {
+  bool on = chkAutoProtect.Value() == 1;
+  tmrMemoryInspected.Enable(on);
+  optMemorySheildOn.SetValue(on);
+  optMemorySheildOff.SetValue(!on);
+}
+
+void FrmMain::optIEHomePageSheildOn_Click() {
+  app_.SaveSetting(kOptions, "optIEHomePageSheildOn", text::BoolText(optIEHomePageSheildOn.Value()));
+  app_.SaveSetting(kOptions, "optIEHomePageSheildOff",
+                   text::BoolText(optIEHomePageSheildOff.Value()));
+  tmrCheckHomePage.Enable(true);
+  optAlwaysnotifybeforerestoring.SetEnabled(true);
+  optRestoredefaultwithoutnotification.SetEnabled(true);
+}
+
+void FrmMain::optIEHomePageSheildOff_Click() {
+  app_.SaveSetting(kOptions, "optIEHomePageSheildOn", text::BoolText(optIEHomePageSheildOn.Value()));
+  app_.SaveSetting(kOptions, "optIEHomePageSheildOff",
+                   text::BoolText(optIEHomePageSheildOff.Value()));
+  tmrCheckHomePage.Enable(false);
+  optAlwaysnotifybeforerestoring.SetEnabled(false);
+  optRestoredefaultwithoutnotification.SetEnabled(false);
+}
+
+void FrmMain::optAlwaysnotifybeforerestoring_Click() {
+  app_.SaveSetting(kOptions, "optAlwaysnotifybeforerestoring",
+                   text::BoolText(optAlwaysnotifybeforerestoring.Value()));
+  app_.SaveSetting(kOptions, "optRestoredefaultwithoutnotification",
+                   text::BoolText(optRestoredefaultwithoutnotification.Value()));
+}
+
+void FrmMain::optRestoredefaultwithoutnotification_Click() {
+  optAlwaysnotifybeforerestoring_Click();
+}
+
+void FrmMain::optMemorySheildOn_Click() {
+  app_.SaveSetting(kOptions, "optMemorySheildOn", text::BoolText(optMemorySheildOn.Value()));
+  app_.SaveSetting(kOptions, "optMemorySheildOff", text::BoolText(optMemorySheildOff.Value()));
+  tmrMemoryInspected.Enable(true);
+}
+
+void FrmMain::optMemorySheildOff_Click() {
+  app_.SaveSetting(kOptions, "optMemorySheildOn", text::BoolText(optMemorySheildOn.Value()));
+  app_.SaveSetting(kOptions, "optMemorySheildOff", text::BoolText(optMemorySheildOff.Value()));
+  tmrMemoryInspected.Enable(false);
+}
+
+void FrmMain::optScanAllSelectedHardDrive_Click() {
+  app_.SaveSetting(kOptions, "optScanAllSelectedHardDrive",
+                   text::BoolText(optScanAllSelectedHardDrive.Value()));
+  app_.SaveSetting(kOptions, "optScanOnlyKnownSoftwares",
+                   text::BoolText(optScanOnlyKnownSoftwares.Value()));
+  lvwHardDrives.SetVisible(true);
+}
+
+void FrmMain::optScanOnlyKnownSoftwares_Click() {
+  app_.SaveSetting(kOptions, "optScanAllSelectedHardDrive",
+                   text::BoolText(optScanAllSelectedHardDrive.Value()));
+  app_.SaveSetting(kOptions, "optScanOnlyKnownSoftwares",
+                   text::BoolText(optScanOnlyKnownSoftwares.Value()));
+  lvwHardDrives.SetVisible(false);
+}
+
+// ---- Menu bar ------------------------------------------------------------------------------
+
+void FrmMain::MenuClick(const std::string& menu, int index) {
+  if (menu == "File") {
+    switch (index) {
+      case 0: cmdScan_Click(); break;
+      case 1: break;  // "Scan Results" has no action
+      case 2: cmdLog_Click(); break;
+      case 3: cmdUpdate_Click(); break;
+      case 4: MinimizeToTray(); break;
+      case 6: Unload(); break;
+      default: break;
+    }
+  } else if (menu == "Settings") {
+    ShowPage(3);
+    TabStrip1.SelectTab(index + 1);
+  } else if (menu == "Quarantine") {
+    if (index == 0) ViewQuarantine();
+    else ViewExclusions();
+  } else if (menu == "Languages") {
+    app_.Language().Show(true);
+  } else if (menu == "Help") {
+    app_.HelpLauncher().Load();
+    app_.HelpLauncher().Show();
+    GetHost().DoEvents();
+    app_.HelpLauncher().Unload();
+  } else if (menu == "About") {
+    app_.About().Show(true);
+  } else if (menu == "Debug") {
+    clsTray::Instance(app_).ShowDebugWindow(index);
+  }
+}
+
+}  // namespace quill

@@ -1,0 +1,386 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "forms/Control.h"
+#include "forms/Form.h"
+#include "forms/ListView.h"
+#include "forms/Timer.h"
+
+namespace quill {
+
+class Application;
+
+/// Image numbers of result rows; also how later steps tell kinds apart.
+enum ItemKind : int { kItemCookie = 1, kItemRegistry = 2, kItemFile = 3, kItemFolder = 4,
+                      kItemExcluded = 5 };
+
+/// The main window: Home, Scan, Results and Options pages, the result lists and the hidden
+/// work lists that hand over from scanning to removal, and the background timers.
+///
+/// The window's behaviour is spread over the subsystems that own it: start-up, options and
+/// window events here in app/, the results list in results/, the scan driver and scanners in
+/// scan/, removal in removal/, the report and exclusions in reports/, the shields and the
+/// scheduler in protection/, the tray in shell/. Each defines the handlers it owns.
+class FrmMain : public forms::Form {
+ public:
+  explicit FrmMain(Application& app);
+  ~FrmMain() override;
+
+  Application& App() { return app_; }
+
+  // ---- Navigation -----------------------------------------------------------------------
+  forms::CommandButton cmdStatus{*this, "cmdStatus", "Status"};
+  forms::CommandButton cmdScan{*this, "cmdScan", "Scan"};
+  forms::CommandButton cmdResults{*this, "cmdResults", "Results/Removal"};
+  forms::CommandButton cmdSettings{*this, "cmdSettings", "Options"};
+  forms::CommandButton cmdUpdate{*this, "cmdUpdate", "Update Now"};
+  forms::CommandButton cmdLog{*this, "cmdLog", "Log File"};
+  forms::CommandButton Command5{*this, "Command5", "Minimize"};
+  forms::CommandButton cmdWebsite{*this, "cmdWebsite", "Visit [Website]"};
+  forms::CommandButton cmdHijack{*this, "cmdHijack", ""};
+  forms::Label lblResult{*this, "lblResult", "Result"};
+  forms::Label lblOptions{*this, "lblOptions", "Options"};
+  forms::Shape shpCircle{*this, "shpCircle"};
+
+  // ---- Home page ------------------------------------------------------------------------
+  forms::Frame fraHome{*this, "fraHome", "Status"};
+  forms::PictureBox PicStartUp{*this, "PicStartUp"};
+  forms::Label Label22{*this, "Label22", "Welcome"};
+  forms::Label Label1{*this, "Label1", "Definitions:"};
+  forms::Label lblDefCount{*this, "lblDefCount", "0"};
+  forms::Label Label2{*this, "Label2", "Program version:"};
+  forms::Label lblVersion{*this, "lblVersion", ""};
+  forms::Label Label3{*this, "Label3", "Definition date:"};
+  forms::Label lblDefVersion{*this, "lblDefVersion", ""};
+  forms::Label Label4{*this, "Label4", "Items removed:"};
+  forms::Label lblDefRemoved{*this, "lblDefRemoved", "0"};
+  forms::Label Label5{*this, "Label5", "Last scan:"};
+  forms::Label lblLastScan{*this, "lblLastScan", "Never"};
+  forms::Label Label6{*this, "Label6", "Last complete scan:"};
+  forms::Label lblLastFullScan{*this, "lblLastFullScan", "Never"};
+  forms::CommandButton Command1{*this, "Command1", "Scan Now"};
+
+  // ---- Scan page ------------------------------------------------------------------------
+  forms::Frame fraScan{*this, "fraScan", "Scan"};
+  forms::PictureBox PicSweepNow{*this, "PicSweepNow"};
+  forms::ControlArray<forms::OptionButton> optScan{
+      *this, "optScan", {"Smart Scan", "Full System Scan", "File Scan", "Folder Scan"},
+      std::string("ScanMode")};
+  forms::CommandButton Command3{*this, "Command3", "Smart Scan"};
+  forms::CommandButton cmdMainScan1{*this, "cmdMainScan1", "Full System Scan"};
+  forms::CommandButton Command6{*this, "Command6", "File Scan"};
+  forms::CommandButton Command7{*this, "Command7", "Directory Scan"};
+  forms::CommandButton cmdScanNow{*this, "cmdScanNow", "Start"};
+  forms::CommandButton cmdPause{*this, "cmdPause", "Pause"};
+  forms::CommandButton cmdStop{*this, "cmdStop", "Stop"};
+  forms::SkinLabel lblStart{*this, "lblStart", "Start"};
+  forms::SkinLabel lblPause{*this, "lblPause", "Pause"};
+  forms::SkinLabel lblStop{*this, "lblStop", "Stop"};
+  forms::ControlArray<forms::Label> lblStatus{*this, "lblStatus", {"", ""}};
+  forms::Label lblPercentageCompleted{*this, "lblPercentageCompleted", ""};
+  forms::Shape shpStageMarker{*this, "shpStageMarker"};
+  forms::Label Label7{*this, "Label7", "Section Progress:"};
+  forms::ProgressBar pb1{*this, "pb1"};
+  forms::Label Label8{*this, "Label8", "Overall Progress:"};
+  forms::ProgressBar pb2{*this, "pb2"};
+  forms::ProgressBar pbgMain{*this, "pbgMain"};
+  forms::Label Label9{*this, "Label9", "Memory:"};
+  forms::Label lblMemoryInspected{*this, "lblMemoryInspected", "0"};
+  forms::Label Label10{*this, "Label10", "Registry:"};
+  forms::Label lblRegistryInspected{*this, "lblRegistryInspected", "0"};
+  forms::Label Label11{*this, "Label11", "Files:"};
+  forms::Label lblFilesFolderInspected{*this, "lblFilesFolderInspected", "0"};
+  forms::Label Label12{*this, "Label12", "Running programs:"};
+  forms::Label lblTotalNoOfRunningItems{*this, "lblTotalNoOfRunningItems", "0"};
+  forms::Label Label13{*this, "Label13", "Threats found:"};
+  forms::Label lblSoftwareFound{*this, "lblSoftwareFound", "0"};
+  forms::ListView lvwSpywareFound{*this, "lvwSpywareFound", {"Name", "Details"}};
+  forms::CommandButton cmdRemove{*this, "cmdRemove", "Continue to Overview"};
+
+  // ---- Results page ---------------------------------------------------------------------
+  forms::Frame frmResults{*this, "frmResults", "Results"};
+  forms::PictureBox PicResults{*this, "PicResults"};
+  forms::Label Label14{*this, "Label14", "Traces found :"};
+  forms::Label lbltracesFound{*this, "lbltracesFound", "0"};
+  forms::Label lblRemovePicSoftwareFound{*this, "lblRemovePicSoftwareFound", "0"};
+  forms::ListView lvwPicRemoveListOfSpywareFoundAndToBeRemoved{
+      *this, "lvwPicRemoveListOfSpywareFoundAndToBeRemoved",
+      {"File", "Location", "Type", "Risk", "Details"}, true};
+  forms::Label Label15{*this, "Label15",
+                       "You may also double-click any item to browse its containing folder"};
+  forms::CommandButton cmdSelectAll{*this, "cmdSelectAll", "Select All"};
+  forms::CommandButton cmdBrowse{*this, "cmdBrowse", "Browse"};
+  forms::CommandButton cmdExclude{*this, "cmdExclude", "Exclude"};
+  forms::CommandButton cmdFalsePos{*this, "cmdFalsePos", "False positive"};
+  forms::CommandButton Command4{*this, "Command4", "Repair Now"};
+  forms::SkinLabel lblRemove{*this, "lblRemove", "Remove"};
+  forms::SkinLabel lblViewLogFile{*this, "lblViewLogFile", "Show Report"};
+  forms::Label Label16{*this, "Label16", "Submit a file name for analysis:"};
+  forms::TextBox txtFilename{*this, "txtFilename"};
+  forms::CommandButton cmdSubmit{*this, "cmdSubmit", "Submit"};
+  forms::Label Label26{*this, "Label26", "Results:"};
+  forms::ProgressBar pgbDeleteSpywaresFound{*this, "pgbDeleteSpywaresFound"};
+  forms::Label lblDeletingPercentageCompleted{*this, "lblDeletingPercentageCompleted", ""};
+  forms::Label lblDeletingCaption{*this, "lblDeletingCaption", ""};
+
+  // Hidden work lists: the hand-over from scanning to removal.
+  forms::ListView lvwFilesToBeDeleted{*this, "lvwFilesToBeDeleted", {"File", "Link"}, true};
+  forms::ListView lvwRegistryToBeDeleted{
+      *this, "lvwRegistryToBeDeleted", {"Main Key", "KeyValue", "Value", "SpywareName"}, true};
+  forms::ListView lvwCookiesToDelete{
+      *this, "lvwCookiesToDelete", {"Cookie Name", "CookieLocation"}, true};
+  forms::ListView lvwFileNotFounds{*this, "lvwFileNotFounds", {"File"}};
+
+  // ---- Options page ---------------------------------------------------------------------
+  forms::Frame fraOptions{*this, "fraOptions", "Options"};
+  forms::PictureBox PicOptions{*this, "PicOptions"};
+  forms::TabStrip TabStrip1{
+      *this, "TabStrip1", {"Scan Options", "Proactive Protection", "Schedule", "Auto Update"}};
+  // Scan options
+  forms::Frame Frame1{*this, "Frame1", "Scan Options"};
+  forms::CheckBox chkSweepMemory{*this, "chkSweepMemory", "Scan Proccesses and Files"};
+  forms::CheckBox chkScanRegistry{*this, "chkScanRegistry", "Scan Windows Registry"};
+  forms::CheckBox chkScanCookies{*this, "chkScanCookies", "Scan Internet Cookies"};
+  forms::CheckBox chkMakeLog{*this, "chkMakeLog", "Save scan results to log"};
+  forms::CheckBox chkSendData{*this, "chkSendData",
+                              "Send anonymous data to help identify unknown spyware"};
+  forms::CheckBox chkRunAtStartup{*this, "chkRunAtStartup", "Run [ProgramName] when Windows starts"};
+  forms::Frame Frame2{*this, "Frame2", "Scan extent"};
+  forms::OptionButton optScanOnlyKnownSoftwares{*this, "optScanOnlyKnownSoftwares", "Quick Scan",
+                                                {}, "ScanExtent"};
+  forms::OptionButton optScanAllSelectedHardDrive{
+      *this, "optScanAllSelectedHardDrive", "Complete System Scan", {}, "ScanExtent"};
+  forms::ListView lvwHardDrives{*this, "lvwHardDrives", {"Drive"}, true};
+  // Proactive protection
+  forms::Frame Frame3{*this, "Frame3", "Home Page Shield"};
+  forms::CheckBox chkHomePage{*this, "chkHomePage", "Protect my browser home page"};
+  forms::OptionButton optIEHomePageSheildOn{*this, "optIEHomePageSheildOn", "Enabled", {},
+                                            "HomePageShield"};
+  forms::OptionButton optIEHomePageSheildOff{*this, "optIEHomePageSheildOff", "Disabled", {},
+                                             "HomePageShield"};
+  forms::OptionButton optAlwaysnotifybeforerestoring{
+      *this, "optAlwaysnotifybeforerestoring", "Ask me what I would like to do", {},
+      "HomePageReaction"};
+  forms::OptionButton optRestoredefaultwithoutnotification{
+      *this, "optRestoredefaultwithoutnotification", "Silently restore my original home page", {},
+      "HomePageReaction"};
+  forms::Frame Frame4{*this, "Frame4", "Process Shield"};
+  forms::CheckBox chkAutoProtect{*this, "chkAutoProtect", "Watch running programs"};
+  forms::OptionButton optMemorySheildOn{*this, "optMemorySheildOn", "Enabled", {},
+                                        "MemoryShield"};
+  forms::OptionButton optMemorySheildOff{*this, "optMemorySheildOff", "Disabled", {},
+                                         "MemoryShield"};
+  // Schedule
+  forms::Frame Frame5{*this, "Frame5", "Schedule"};
+  forms::CheckBox chkAutomaticScanYesOrNo{*this, "chkAutomaticScanYesOrNo",
+                                          "Enable Scheduled Scans"};
+  forms::Label Label17{*this, "Label17", "Scan on:"};
+  forms::ComboBox cmbDays{*this, "cmbDays"};
+  forms::Label Label18{*this, "Label18", "Date:"};
+  forms::DTPicker dtpScheduleDate{*this, "dtpScheduleDate", "dd/MM/yyyy"};
+  forms::Label Label19{*this, "Label19", "Time:"};
+  forms::DTPicker dtpScheduleTime{*this, "dtpScheduleTime", "hh:mm:ss"};
+  forms::CheckBox chkAutoDel{*this, "chkAutoDel",
+                             "Delete spyware automatically after scheduled scan"};
+  forms::CommandButton CmdProceed{*this, "CmdProceed", "Apply"};
+  forms::CommandButton cmdDefaultSetting{*this, "cmdDefaultSetting", "Reset"};
+  // Auto update
+  forms::Frame Frame6{*this, "Frame6", "Live Update"};
+  forms::CheckBox chkAutomaticUpdate{*this, "chkAutomaticUpdate",
+                                     "Enable automatic Live update (recommended)"};
+  forms::Label lblLastUpdate{*this, "lblLastUpdate", ""};
+  forms::CommandButton cmdLiveUpdate{*this, "cmdLiveUpdate", "Run Live Update Now"};
+
+  // ---- Menu bar -------------------------------------------------------------------------
+  forms::Menu mnuFile{*this, "mnuFile", "File"};
+  forms::ControlArray<forms::Menu> mnuFileItem{
+      *this,
+      "mnuFileItem",
+      {"Scan Now", "Scan Results", "View Log", "Run Live Update", "Minimize to Tray", "-", "Exit"},
+      std::string("mnuFile")};
+  forms::Menu mnuSettings{*this, "mnuSettings", "Settings"};
+  forms::ControlArray<forms::Menu> mnuSettingsItem{
+      *this,
+      "mnuSettingsItem",
+      {"Scan Options", "Proactive Protection", "Schedule", "Auto Update"},
+      std::string("mnuSettings")};
+  forms::Menu mnuQuarantine{*this, "mnuQuarantine", "Quarantine"};
+  forms::ControlArray<forms::Menu> mnuQuarantineItem{
+      *this, "mnuQuarantineItem", {"View Quarantine", "View Exclusions"},
+      std::string("mnuQuarantine")};
+  forms::Menu mnuLanguages{*this, "mnuLanguages", "Languages"};
+  forms::ControlArray<forms::Menu> mnuLanguagesItem{
+      *this, "mnuLanguagesItem", {"Change Language"}, std::string("mnuLanguages")};
+  forms::Menu mnuHelp{*this, "mnuHelp", "Help"};
+  forms::ControlArray<forms::Menu> mnuHelpItem{*this, "mnuHelpItem", {"View Help"},
+                                               std::string("mnuHelp")};
+  forms::Menu mnuAbout{*this, "mnuAbout", "About"};
+  forms::ControlArray<forms::Menu> mnuAboutItem{*this, "mnuAboutItem", {"About this software"},
+                                                std::string("mnuAbout")};
+  forms::Menu mnuDebug{*this, "mnuDebug", "Debug"};
+  forms::ControlArray<forms::Menu> mnuDebugItem{
+      *this,
+      "mnuDebugItem",
+      {"Show Homepage Changed", "Show SignatureUpdated", "Show SpywareFound"},
+      std::string("mnuDebug")};
+
+  // ---- Timers ---------------------------------------------------------------------------
+  forms::Timer tmrCheckHomePage{*this, "tmrCheckHomePage", 5000, true};
+  forms::Timer tmrMemoryInspected{*this, "tmrMemoryInspected", 2000, true};
+  forms::Timer tmrScheduler{*this, "tmrScheduler", 10, true};
+  forms::Timer timUpdate{*this, "timUpdate", 1000, false};
+  forms::Timer tmrScroll{*this, "tmrScroll", 200, true};
+
+  // ---- Run state ------------------------------------------------------------------------
+  /// True from the start of the window's load until its last step.
+  bool Loading = false;
+  /// Total definition lines (Home page figure).
+  long long DefinitionCount = 0;
+  /// Per-scan cookie count handed to the cookie stage.
+  int CookieCount = 0;
+  /// Idle ticks of the automatic update.
+  int UpdateIdleTicks = 0;
+  /// Home-page shield tick counter (every third tick also runs the process shield).
+  int16_t HomePageTicks = 0;
+  /// The two start pages the home-page alert acts on.
+  std::string CurrentStartPage;
+  std::string RememberedStartPage;
+  /// Answered flag of the process-shield alert.
+  bool AlertAnswered = false;
+
+  /// A scan is in progress exactly while the Scan button is disabled.
+  bool ScanInProgress() const { return !cmdScan.Enabled(); }
+
+  // ---- Start-up, settings, window events (app/) -------------------------------------------
+  void Form_Load();
+  void StartupSequence();
+  void LoadOptions();
+  void PromoteStagedDefinitions();
+  /// Home page figures: definition count, version, date, removed total, last scans.
+  void RefreshHomePage();
+  void ApplyTimerState(bool on);
+  void MinimizeToTray();
+  void Command5_Click() { MinimizeToTray(); }
+  void cmdHijack_Click();
+  void cmdWebsite_Click();
+  void cmdStatus_Click();
+  void cmdSettings_Click();
+  /// Shows one page (0 Home, 1 Scan, 2 Results, 3 Options) and hides the others.
+  void ShowPage(int page);
+  int CurrentPage() const { return page_; }
+  void Form_Resize();
+  bool Form_QueryUnload();
+  void Form_Unload();
+  void Form_MouseMove(int x, int y);
+  void tmrScroll_Timer();
+  void WriteRunValue(bool run);
+  // Option handlers
+  void chkSweepMemory_Click();
+  void chkScanRegistry_Click();
+  void chkScanCookies_Click();
+  void chkMakeLog_Click();
+  void chkRunAtStartup_Click();
+  void chkAutomaticUpdate_Click();
+  void chkHomePage_Click();
+  void chkAutoProtect_Click();
+  void optIEHomePageSheildOn_Click();
+  void optIEHomePageSheildOff_Click();
+  void optAlwaysnotifybeforerestoring_Click();
+  void optRestoredefaultwithoutnotification_Click();
+  void optMemorySheildOn_Click();
+  void optMemorySheildOff_Click();
+  void optScanAllSelectedHardDrive_Click();
+  void optScanOnlyKnownSoftwares_Click();
+  void TabStrip1_Click();
+  void MenuClick(const std::string& menu, int index);
+
+  // ---- Results list (results/) ------------------------------------------------------------
+  void FillCategories();
+  bool EnhListView_SortColumns(forms::ListView& list, int column, bool showErrors);
+  void lvwPicRemoveListOfSpywareFoundAndToBeRemoved_ItemCheck(int row);
+  void PropagateCheck(int row);
+  void lvwPicRemoveListOfSpywareFoundAndToBeRemoved_DblClick(int row);
+  void cmdSelectAll_Click();
+  void cmdBrowse_Click();
+  /// The double-click action for one results row; returns whether a window was opened.
+  bool BrowseRow(int row, bool minimized);
+  /// The four places a file or folder hit is written to (scanners share this).
+  void AddHitRows(const std::string& removalText, const std::string& linkText,
+                  const std::string& progressText, int progressIcon,
+                  const std::string& resultText, int resultIcon, const std::string& location,
+                  const std::string& type);
+  /// One "EXCLUDED" row in the scan-progress list.
+  void AddExcludedRow(const std::string& location);
+  /// Adds n to the number shown by lbltracesFound.
+  void BumpTracesLabel(int n = 1);
+
+  // ---- Scan driver (scan/) ------------------------------------------------------------------
+  void cmdScanNow_Click();
+  void lblStart_Click();
+  void cmdScan_Click();
+  void Command1_Click();
+  void Command3_Click();
+  void cmdMainScan1_Click();
+  void Command6_Click();
+  void Command7_Click();
+  void cmdPause_Click();
+  void lblPause_Click();
+  void cmdStop_Click();
+  void lblStop_Click();
+  void FillDriveList();
+  void lvwHardDrives_ItemCheck(int row);
+  void ReportProgress(const std::string& text, int stage, int overall);
+  void ReportProgressNow(const std::string& text, int stage, int overall);
+  void RefreshCounters();
+
+  // ---- Removal (removal/) -------------------------------------------------------------------
+  void Command4_Click();
+  void lblRemove_Click();
+  void cmdRemove_Click();
+  void cmdResults_Click();
+  void ViewQuarantine();
+
+  // ---- Report and exclusions (reports/) ---------------------------------------------------
+  void MakeReport();
+  void cmdLog_Click();
+  void lblViewLogFile_Click();
+  void cmdExclude_Click();
+  void ViewExclusions();
+  void cmdFalsePos_Click();
+  void cmdSubmit_Click();
+  void txtFilename_KeyPress(int keyAscii);
+  void chkSendData_MouseUp();
+  void SendAnonymousData();
+
+  // ---- Background protection (protection/) ------------------------------------------------
+  void tmrCheckHomePage_Timer();
+  void tmrMemoryInspected_Timer();
+  void tmrScheduler_Timer();
+  void LoadSchedule();
+  void SaveSchedule();
+  void CmdProceed_Click();
+  void cmdDefaultSetting_Click();
+  void chkAutomaticScanYesOrNo_Click();
+  void cmbDays_Click();
+  void dtpScheduleDate_Change();
+  void dtpScheduleTime_Click();
+  void chkAutoDel_Click();
+  /// Called by the process check for a match outside a scan; returns after the answer.
+  void RaiseProcessAlert(const std::string& fileName, const std::string& publisher);
+
+  // ---- Live Update (definitions/) -----------------------------------------------------------
+  void cmdUpdate_Click();
+  void cmdLiveUpdate_Click();
+  void timUpdate_Timer();
+  void LiveUpdate();
+
+ private:
+  void Wire();
+  Application& app_;
+  int page_ = 0;
+  bool singleInstance_ = false;
+};
+
+}  // namespace quill

@@ -1,0 +1,78 @@
+// Handlers of the main window whose subsystems are not built yet. Each section is removed by
+// the subsystem that implements it; until then the handler does nothing.
+#include "app/Application.h"
+#include "app/FrmMain.h"
+
+namespace quill {
+
+// ==== scan: scan driver ======================================================================
+void FrmMain::cmdScanNow_Click() {}
+void FrmMain::lblStart_Click() {}
+void FrmMain::cmdScan_Click() { ShowPage(1); }
+void FrmMain::Command1_Click() { ShowPage(1); }
+void FrmMain::Command3_Click() {}
+void FrmMain::cmdMainScan1_Click() {}
+void FrmMain::Command6_Click() {}
+void FrmMain::Command7_Click() {}
+void FrmMain::cmdPause_Click() {}
+void FrmMain::lblPause_Click() {}
+void FrmMain::cmdStop_Click() {}
+void FrmMain::lblStop_Click() {}
+void FrmMain::FillDriveList() {}
+void FrmMain::lvwHardDrives_ItemCheck(int) {}
+void FrmMain::ReportProgress(const std::string&, int, int) {}
+void FrmMain::ReportProgressNow(const std::string&, int, int) {}
+void FrmMain::RefreshCounters() {}
+// ==== end scan ===============================================================================
+
+// ==== removal ================================================================================
+void FrmMain::Command4_Click() {}
+void FrmMain::lblRemove_Click() {}
+void FrmMain::cmdRemove_Click() { ShowPage(2); }
+void FrmMain::cmdResults_Click() { ShowPage(2); }
+void FrmMain::ViewQuarantine() {}
+void FrmMain::MakeReport() {}
+void FrmMain::cmdLog_Click() {}
+void FrmMain::lblViewLogFile_Click() {}
+// ==== end removal ============================================================================
+
+// ==== reports: exclusions ====================================================================
+void FrmMain::cmdExclude_Click() {}
+void FrmMain::ViewExclusions() {}
+// ==== end reports ============================================================================
+
+// ==== submissions ============================================================================
+void FrmMain::cmdFalsePos_Click() {}
+void FrmMain::cmdSubmit_Click() {}
+void FrmMain::txtFilename_KeyPress(int) {}
+void FrmMain::chkSendData_MouseUp() {
+  if (Loading) return;
+  App().SaveSetting("OptionAndSettings", "chkSendData", chkSendData.Value() ? "1" : "0");
+}
+void FrmMain::SendAnonymousData() {}
+// ==== end submissions ========================================================================
+
+// ==== protection: shields and scheduler ======================================================
+void FrmMain::tmrCheckHomePage_Timer() {}
+void FrmMain::tmrMemoryInspected_Timer() {}
+void FrmMain::tmrScheduler_Timer() {}
+void FrmMain::LoadSchedule() {}
+void FrmMain::SaveSchedule() {}
+void FrmMain::CmdProceed_Click() {}
+void FrmMain::cmdDefaultSetting_Click() {}
+void FrmMain::chkAutomaticScanYesOrNo_Click() {}
+void FrmMain::cmbDays_Click() {}
+void FrmMain::dtpScheduleDate_Change() {}
+void FrmMain::dtpScheduleTime_Click() {}
+void FrmMain::chkAutoDel_Click() {}
+void FrmMain::RaiseProcessAlert(const std::string&, const std::string&) {}
+// ==== end protection =========================================================================
+
+// ==== live update ============================================================================
+void FrmMain::cmdUpdate_Click() {}
+void FrmMain::cmdLiveUpdate_Click() {}
+void FrmMain::timUpdate_Timer() {}
+void FrmMain::LiveUpdate() {}
+// ==== end live update ========================================================================
+
+}  // namespace quill

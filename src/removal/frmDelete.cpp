@@ -1,0 +1,21 @@
+#include "removal/frmDelete.h"
+
+#include "app/Application.h"
+
+namespace quill {
+
+frmDelete::frmDelete(Application& app) : Form(app.Host(), "frmDelete", "Delete Failed") {
+  cmdOk.OnClick([this] { cmdOk_Click(); });
+  cmdCopy.OnClick([this] { cmdCopy_Click(); });
+}
+
+void frmDelete::cmdOk_Click() { Hide(); }
+
+void frmDelete::cmdCopy_Click() {
+  std::string text;
+  for (const auto& item : lstProblem.Items()) text += item.text + "\r\n";
+  GetHost().ClipboardClear();
+  GetHost().ClipboardSetText(text);
+}
+
+}  // namespace quill

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/FileSystem.h"
+
+namespace quill {
+
+/// The user's exclusions: "ENoSignature.dat" in the data folder, one entry per line, and its
+/// in-memory form (every non-blank line followed by "|").
+class ExclusionList {
+ public:
+  ExclusionList(platform::FileSystem& files, std::function<std::string()> dataFolder,
+                std::function<void()> yield)
+      : files_(files), dataFolder_(std::move(dataFolder)), yield_(std::move(yield)) {}
+
+  /// Rebuilds the list from the file (empty when the file is absent); yields per line.
+  void LoadExclusions();
+  /// Appends the trimmed text + CR LF as a line (the write adds its own line end, so the
+  /// entry is followed by an empty line), then reloads.
+  void AddExclusion(const std::string& text);
+  /// Appends the trimmed text as one line without the extra empty line; reloads when asked.
+  void AppendLine(const std::string& text, bool reload);
+  /// Some entry equals the candidate, or the candidate trimmed, ignoring case.
+  bool IsExcluded(const std::string& candidate) const;
+  /// IsExcluded, or the candidate occurs anywhere inside some entry (ignoring case).
+  bool IsExcludedOrContained(const std::string& candidate) const;
+  /// The in-memory string ("a|b|").
+  const std::string& Text() const { return list_; }
+  std::string FilePath() const;
+
+ private:
+  std::vector<std::string> Entries() const;
+  platform::FileSystem& files_;
+  std::function<std::string()> dataFolder_;
+  std::function<void()> yield_;
+  std::string list_;
+};
+
+}  // namespace quill

@@ -1,0 +1,141 @@
+// The results list of the main window: category filling, sorting, tick propagation to the
+// hidden removal lists, and browsing to the items found.
+#include <exception>
+
+#include "app/Application.h"
+#include "app/FrmMain.h"
+#include "base/Text.h"
+#include "platform/Registry.h"
+#include "results/ThreatCategory.h"
+
+namespace quill {
+
+void FrmMain::FillCategories() {
+  auto& results = lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
+  for (int i = 0; i < results.Count(); ++i) {
+    auto category = FindThreatCategory(results.Item(i).SubItem(2));
+    if (!category) continue;  // an unknown type leaves risk and details empty
+    results.SetSubItem(i, 3, category->risk);
+    results.SetSubItem(i, 4, category->details);
+  }
+}
+
+bool FrmMain::EnhListView_SortColumns(forms::ListView& list, int column, bool showErrors) {
+  if (list.Count() == 0) return true;
+  try {
+    if (!list.Sorted()) list.SetSorted(true);
+    list.SetSortKey(column);
+    list.SetSortOrder(list.GetSortOrder() == forms::SortOrder::Ascending
+                          ? forms::SortOrder::Descending
+                          : forms::SortOrder::Ascending);
+    return true;
+  } catch (const std::exception& e) {
+    if (showErrors)
+      GetHost().MsgBox(std::string("Error") + "0" + "\t" + e.what(), forms::MsgBoxButtons::OkOnly,
+                       forms::MsgBoxIcon::Information, "Error in Function : EnhListView_SortColumns");
+    return false;
+  }
+}
+
+void FrmMain::lvwPicRemoveListOfSpywareFoundAndToBeRemoved_ItemCheck(int row) {
+  PropagateCheck(row);
+}
+
+void FrmMain::PropagateCheck(int row) {
+  const auto& item = lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Item(row);
+  const bool checked = item.checked;
+  const std::string location = item.SubItem(1);
+  const std::string name = item.text;
+  switch (item.smallIcon) {
+    case kItemCookie:
+      for (int i = 0; i < lvwCookiesToDelete.Count(); ++i)
+        if (lvwCookiesToDelete.Item(i).text == location) lvwCookiesToDelete.SetChecked(i, checked);
+      break;
+    case kItemRegistry:
+      for (int i = 0; i < lvwRegistryToBeDeleted.Count(); ++i) {
+        const auto& r = lvwRegistryToBeDeleted.Item(i);
+        if (r.SubItem(1) == name || r.SubItem(3) == name)
+          lvwRegistryToBeDeleted.SetChecked(i, checked);
+      }
+      break;
+    case kItemFile:
+      // Every file found under one threat name follows together.
+      for (int i = 0; i < lvwFilesToBeDeleted.Count(); ++i)
+        if (lvwFilesToBeDeleted.Item(i).SubItem(1) == name)
+          lvwFilesToBeDeleted.SetChecked(i, checked);
+      break;
+    case kItemFolder:
+      for (int i = 0; i < lvwFilesToBeDeleted.Count(); ++i)
+        if (lvwFilesToBeDeleted.Item(i).text == location)
+          lvwFilesToBeDeleted.SetChecked(i, checked);
+      break;
+    default:
+      break;
+  }
+}
+
+bool FrmMain::BrowseRow(int row, bool minimized) {
+  const auto& item = lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Item(row);
+  auto& shell = app_.Shell();
+  if (item.smallIcon == kItemRegistry)
+    return shell.Execute("regedit.exe", platform::ShowStyle::MinimizedFocus);
+  std::string folder = item.SubItem(1);
+  if (!text::EndsWith(folder, "\\")) folder = text::UpToLastBackslash(folder);
+  return shell.Execute("explorer.exe " + folder, minimized ? platform::ShowStyle::MinimizedFocus
+                                                           : platform::ShowStyle::NormalFocus);
+}
+
+void FrmMain::lvwPicRemoveListOfSpywareFoundAndToBeRemoved_DblClick(int row) {
+  if (row < 0 || row >= lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Count()) return;
+  BrowseRow(row, false);
+}
+
+void FrmMain::cmdSelectAll_Click() {
+  auto& results = lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
+  for (int i = 0; i < results.Count(); ++i) {
+    if (results.Item(i).checked) continue;
+    results.SetChecked(i, true);
+    PropagateCheck(i);
+  }
+}
+
+void FrmMain::cmdBrowse_Click() {
+  auto& results = lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
+  int opened = 0;
+  bool agreed = false;
+  for (int i = 0; i < results.Count(); ++i) {
+    if (!results.Item(i).checked) continue;
+    BrowseRow(i, true);
+    ++opened;
+    if (opened < 6 || agreed) continue;
+    auto answer = GetHost().MsgBox(
+        "You have selected to browse more than 5 items at a time.  This can slow down your "
+        "computer.  Are you sure you want to continue?",
+        forms::MsgBoxButtons::OkCancel, forms::MsgBoxIcon::None, app_.brand.programName);
+    if (answer != forms::MsgBoxResult::Ok) return;
+    agreed = true;
+  }
+}
+
+void FrmMain::BumpTracesLabel(int n) {
+  lbltracesFound.SetCaption(std::to_string(text::Val(lbltracesFound.Caption()) + n));
+}
+
+void FrmMain::AddHitRows(const std::string& removalText, const std::string& linkText,
+                         const std::string& progressText, int progressIcon,
+                         const std::string& resultText, int resultIcon,
+                         const std::string& location, const std::string& type) {
+  lvwFilesToBeDeleted.Add(removalText, 0, {linkText});
+  BumpTracesLabel();
+  lvwSpywareFound.Add(progressText, progressIcon, {location});
+  std::vector<std::string> sub{location};
+  if (!type.empty()) sub.push_back(type);
+  lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Add(resultText, resultIcon, sub);
+  ++app_.counters.TracesFound;
+}
+
+void FrmMain::AddExcludedRow(const std::string& location) {
+  lvwSpywareFound.Add("EXCLUDED", kItemExcluded, {location});
+}
+
+}  // namespace quill

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/FileSystem.h"
+#include "platform/Processes.h"
+
+namespace quill {
+
+class Application;
+class FrmMain;
+
+/// Compares the running programs with the executable definitions (scan stage and shield).
+void ProcessCheck(FrmMain& main);
+/// Names (base names) and identifiers of the running processes; returns their count, or -1
+/// when the process identifiers cannot be read.
+int EnumerateProcesses(platform::Processes& processes, std::vector<std::string>& names,
+                       std::vector<uint32_t>& ids);
+/// The company name of a program file's version information, or "".
+std::string ReadPublisherName(platform::FileSystem& files, const std::string& path);
+/// Terminates a process; true when it was terminated.
+bool TerminateProcessById(platform::Processes& processes, uint32_t pid, uint32_t exitCode);
+/// Stops the running program of that file name (reduced names and the 8.3 short form match
+/// too); true when no such process runs any more.
+bool StopProcessForFile(Application& app, const std::string& fileName);
+
+}  // namespace quill
