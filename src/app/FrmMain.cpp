@@ -10,6 +10,7 @@
 #include "localization/MessageCatalog.h"
 #include "localization/Translation.h"
 #include "localization/frmLanguage.h"
+#include "removal/frmDelete.h"
 #include "reports/ExclusionList.h"
 #include "shell/clsTray.h"
 

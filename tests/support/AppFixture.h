@@ -43,6 +43,9 @@ class AppFixture {
   void WriteDefinitions(const std::string& name, const std::vector<std::string>& plainLines);
   /// Writes a plain text file into the data folder.
   void WriteDataFile(const std::string& name, const std::string& bytes);
+  /// Programs and documents the program asked the shell to start, in order ("explorer.exe
+  /// C:\x\", "open C:\y.txt"). Tests never start real programs.
+  const std::vector<std::string>& Started() const { return *started_; }
   /// Native paths of the helper folders.
   const std::string& SettingsFolder() const { return settingsFolder_; }
   const std::string& ProgramFolder() const { return programFolder_; }
@@ -51,6 +54,8 @@ class AppFixture {
   TempPrefix prefix_;
   std::string settingsFolder_;
   std::string programFolder_;
+  std::shared_ptr<std::vector<std::string>> started_ =
+      std::make_shared<std::vector<std::string>>();
   std::unique_ptr<TestHost> host_;
   platform::Platform platform_;
   std::unique_ptr<Application> app_;

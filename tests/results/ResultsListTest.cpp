@@ -1,0 +1,115 @@
+// The results list: categories, sorting, tick propagation and browsing.
+#include <gtest/gtest.h>
+
+#include "results/ThreatCategory.h"
+#include "support/AppFixture.h"
+
+namespace quill {
+namespace {
+
+using test::AppFixture;
+
+class ResultsList : public ::testing::Test {
+ protected:
+  void SetUp() override { f.Start(); }
+  forms::ListView& Results() { return f.Main().lvwPicRemoveListOfSpywareFoundAndToBeRemoved; }
+  AppFixture f;
+};
+
+TEST(ThreatCategories, TableIsExactAndCaseSensitive) {
+  EXPECT_EQ(ThreatCategories().size(), 41u);
+  auto empty = FindThreatCategory("");
+  ASSERT_TRUE(empty);
+  EXPECT_EQ(empty->risk, "Medium");
+  EXPECT_EQ(empty->details, "Unknown");
+  EXPECT_EQ(FindThreatCategory("Trojan")->risk, "HIGH");
+  EXPECT_FALSE(FindThreatCategory("trojan"));
+  EXPECT_EQ(FindThreatCategory("Password Capture")->details, "Attempts to seal your passwords");
+  EXPECT_EQ(FindThreatCategory("Tracking Cookie")->risk, "Low");
+}
+
+TEST_F(ResultsList, FillCategoriesWritesRiskAndDetailsOrLeavesUnknownTypesEmpty) {
+  Results().Add("A", kItemFile, {"C:\\a.exe"});
+  Results().Add("B", kItemFile, {"C:\\b.exe", "trojan"});
+  Results().Add("C", kItemFile, {"C:\\c.exe", "Adware"});
+  f.Main().FillCategories();
+  EXPECT_EQ(Results().Item(0).SubItem(2), "");
+  EXPECT_EQ(Results().Item(0).SubItem(3), "Medium");
+  EXPECT_EQ(Results().Item(0).SubItem(4), "Unknown");
+  EXPECT_EQ(Results().Item(1).SubItem(3), "");
+  EXPECT_EQ(Results().Item(1).SubItem(4), "");
+  EXPECT_EQ(Results().Item(2).SubItem(3), "Medium/High");
+}
+
+TEST_F(ResultsList, ClickingAColumnTwiceSortsOneWayThenTheOther) {
+  Results().Add("b", kItemFile, {"2"});
+  Results().Add("c", kItemFile, {"1"});
+  Results().Add("a", kItemFile, {"3"});
+  Results().UserColumnClick(1);
+  EXPECT_EQ(Results().Item(0).SubItem(1), "3");  // first click: descending
+  Results().UserColumnClick(1);
+  EXPECT_EQ(Results().Item(0).SubItem(1), "1");
+  EXPECT_TRUE(f.Main().EnhListView_SortColumns(f.Main().lvwFileNotFounds, 0, false));
+}
+
+TEST_F(ResultsList, TickingAFileRowTicksEveryPendingFileOfThatThreat) {
+  auto& m = f.Main();
+  m.AddHitRows("C:\\x\\one.exe", "Evil", "Evil", kItemFile, "Evil", kItemFile, "C:\\x\\one.exe",
+               "");
+  m.AddHitRows("C:\\y\\two.dll", "Evil", "Evil", kItemFile, "Evil", kItemFile, "C:\\y\\two.dll",
+               "");
+  m.AddHitRows("C:\\z\\other.exe", "Other", "Other", kItemFile, "Other", kItemFile,
+               "C:\\z\\other.exe", "");
+  Results().UserCheck(0, true);
+  EXPECT_TRUE(m.lvwFilesToBeDeleted.Item(0).checked);
+  EXPECT_TRUE(m.lvwFilesToBeDeleted.Item(1).checked);
+  EXPECT_FALSE(m.lvwFilesToBeDeleted.Item(2).checked);
+  EXPECT_FALSE(Results().Item(1).checked);  // its own results row stays unticked
+  Results().UserCheck(0, false);
+  EXPECT_FALSE(m.lvwFilesToBeDeleted.Item(1).checked);
+  EXPECT_EQ(m.lbltracesFound.Caption(), "3");
+  EXPECT_EQ(f.App().counters.TracesFound, 3);
+}
+
+TEST_F(ResultsList, FolderCookieAndRegistryRowsPropagateByTheirOwnColumns) {
+  auto& m = f.Main();
+  m.lvwFilesToBeDeleted.Add("C:\\Bad", 0, {"Bad"});
+  Results().Add("Bad Directory", kItemFolder, {"C:\\Bad"});
+  m.lvwCookiesToDelete.Add("C:\\cookies\\u@x[1].txt");
+  Results().Add("Cookie: u@x[1].txt", kItemCookie, {"C:\\cookies\\u@x[1].txt", "Tracking Cookie"});
+  m.lvwRegistryToBeDeleted.Add("-2147483647", 0, {"Software\\Bad", "", "BadKey"});
+  Results().Add("BadKey", kItemRegistry, {"HKEY_CURRENT_USER\\Software\\Bad"});
+  m.cmdSelectAll_Click();
+  EXPECT_TRUE(m.lvwFilesToBeDeleted.Item(0).checked);
+  EXPECT_TRUE(m.lvwCookiesToDelete.Item(0).checked);
+  EXPECT_TRUE(m.lvwRegistryToBeDeleted.Item(0).checked);
+  for (const auto& row : Results().Items()) EXPECT_TRUE(row.checked);
+}
+
+TEST_F(ResultsList, DoubleClickOpensTheContainingFolderOrTheRegistryEditor) {
+  Results().Add("Evil", kItemFile, {"C:\\x\\evil.exe"});
+  Results().Add("Key", kItemRegistry, {"HKEY_CURRENT_USER\\Software\\Bad"});
+  Results().UserDoubleClick(0);
+  Results().UserDoubleClick(1);
+  ASSERT_EQ(f.Started().size(), 2u);
+  EXPECT_EQ(f.Started()[0], "explorer.exe C:\\x\\");
+  EXPECT_EQ(f.Started()[1], "regedit.exe");
+}
+
+TEST_F(ResultsList, BrowsingSevenRowsAsksOnceAfterTheSixthWindow) {
+  for (int i = 0; i < 7; ++i) Results().Add("T", kItemFile, {"C:\\d" + std::to_string(i) + "\\f"});
+  for (int i = 0; i < 7; ++i) Results().SetChecked(i, true);
+  f.Host().QueueMsgBox(forms::MsgBoxResult::Cancel);
+  f.Main().cmdBrowse_Click();
+  EXPECT_EQ(f.Started().size(), 6u);
+  ASSERT_EQ(f.Host().DialogsOf(test::DialogKind::MsgBox).size(), 1u);
+
+  f.Host().ClearDialogs();
+  f.Host().QueueMsgBox(forms::MsgBoxResult::Ok);
+  f.Main().cmdBrowse_Click();
+  EXPECT_EQ(f.Started().size(), 13u);
+  EXPECT_EQ(f.Host().DialogsOf(test::DialogKind::MsgBox).size(), 1u);
+}
+
+}  // namespace
+}  // namespace quill
