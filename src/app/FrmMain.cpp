@@ -477,21 +477,33 @@ namespace {
 std::string CheckText(const forms::CheckBox& c) { return c.Value() ? "1" : "0"; }
 }  // namespace
 
+// The check boxes save their own key when the user clicks them. While the window loads they
+// are being filled from the settings, so they save nothing: a default shown ticked on a first
+// start is not stored until the user changes it.
+
 void FrmMain::chkSweepMemory_Click() {
+  if (Loading) return;
   app_.SaveSetting(kOptions, "chkSweepMemory", CheckText(chkSweepMemory));
 }
 void FrmMain::chkScanRegistry_Click() {
+  if (Loading) return;
   app_.SaveSetting(kOptions, "chkScanRegistry", CheckText(chkScanRegistry));
 }
 void FrmMain::chkScanCookies_Click() {
+  if (Loading) return;
   app_.SaveSetting(kOptions, "chkScanCookies", CheckText(chkScanCookies));
 }
-void FrmMain::chkMakeLog_Click() { app_.SaveSetting(kOptions, "chkMakeLog", CheckText(chkMakeLog)); }
+void FrmMain::chkMakeLog_Click() {
+  if (Loading) return;
+  app_.SaveSetting(kOptions, "chkMakeLog", CheckText(chkMakeLog));
+}
 void FrmMain::chkAutomaticUpdate_Click() {
+  if (Loading) return;
   app_.SaveSetting(kOptions, "chkAutomaticUpdate", CheckText(chkAutomaticUpdate));
 }
 
 void FrmMain::chkRunAtStartup_Click() {
+  if (Loading) return;
   app_.SaveSetting(kOptions, "chkRunAtStartup", CheckText(chkRunAtStartup));
   WriteRunValue(text::Val(app_.GetSetting(kOptions, "chkRunAtStartup", "1")) == 1);
 }

@@ -17,7 +17,7 @@ class ResultsList : public ::testing::Test {
 };
 
 TEST(ThreatCategories, TableIsExactAndCaseSensitive) {
-  EXPECT_EQ(ThreatCategories().size(), 41u);
+  EXPECT_EQ(ThreatCategories().size(), 40u);
   auto empty = FindThreatCategory("");
   ASSERT_TRUE(empty);
   EXPECT_EQ(empty->risk, "Medium");
