@@ -14,6 +14,8 @@ namespace quill::platform {
 
 /// Everything outside the program, one object per service.
 struct Platform {
+  /// The machine's root on the host: the Wine prefix folder (posix); empty on Windows.
+  std::string nativePrefix;
   std::unique_ptr<Registry> registry;
   std::unique_ptr<FileSystem> files;
   std::unique_ptr<Processes> processes;
