@@ -52,6 +52,7 @@ bool IsRegistryRootName(std::string_view normalised) {
 TextArena::Ref TextArena::Allocate(size_t length) {
   Ref ref;
   ref.length = static_cast<uint32_t>(length);
+  if (length == 0) return ref;  // nothing to hold; viewed as empty
   if (length > kBlockSize / 4) {
     // A long text gets a block of its own; small texts keep filling the current one.
     blocks_.push_back(std::make_unique<char[]>(length));
@@ -164,9 +165,11 @@ std::optional<DefinitionTable::Stored> DefinitionTable::Store(std::string_view f
   row.folderLength = static_cast<uint32_t>(folder.size());
   row.nameLength = static_cast<uint32_t>(name.size());
   row.typeLength = static_cast<uint32_t>(type.size());
-  char* out = arena_.Data(row.text);
-  for (std::string_view part : {folder, name, type, threatName})
-    out = std::copy(part.begin(), part.end(), out);
+  if (row.text.length != 0) {
+    char* out = arena_.Data(row.text);
+    for (std::string_view part : {folder, name, type, threatName})
+      out = std::copy(part.begin(), part.end(), out);
+  }
   if (comparedTextBlank && firstEmpty_ == SIZE_MAX) firstEmpty_ = rows_.size();
   rows_.push_back(row);
   return row;

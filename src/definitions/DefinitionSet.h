@@ -45,10 +45,11 @@ class TextArena {
   struct Ref {
     uint32_t block = 0, offset = 0, length = 0;
   };
-  /// Room for length contiguous bytes, to be filled through Data().
+  /// Room for length contiguous bytes, to be filled through Data() (when not empty).
   Ref Allocate(size_t length);
   char* Data(Ref ref) { return blocks_[ref.block].get() + ref.offset; }
   std::string_view View(Ref ref) const {
+    if (ref.length == 0) return {};
     return {blocks_[ref.block].get() + ref.offset, ref.length};
   }
   Ref Store(std::string_view text);

@@ -165,6 +165,28 @@ TEST(DefinitionTablesTest, FolderIndexEqualsLinearSearch) {
   }
 }
 
+TEST(DefinitionTablesTest, EmptyAndOverlongRows) {
+  FileTable files;
+  ASSERT_TRUE(files.Add("", "", "", ""));
+  const std::string longName(2 << 20, 'n');
+  ASSERT_TRUE(files.Add("c:\\", longName, "t", "x"));
+  EXPECT_EQ(files.Row(0).name, "");
+  EXPECT_EQ(files.Row(1).name, longName);
+  EXPECT_EQ(files.Row(1).threatName, "x");
+  EXPECT_EQ(files.FirstEmptyRow(), 0u);
+  std::vector<uint32_t> rows;
+  files.RowsNamed(longName, rows);
+  EXPECT_TRUE(rows.empty());  // behind the end of the table
+
+  DirectoryTable folders;
+  ASSERT_TRUE(folders.Add("C:\\Mixed\\", "", "", ""));  // keys kept beside the row
+  ASSERT_TRUE(folders.Add("[DRIVE]", "", "", ""));
+  folders.RowsForFolder("c:\\mixed", rows);
+  EXPECT_EQ(rows, std::vector<uint32_t>{0});
+  folders.RowsForFolder("e:", rows);
+  EXPECT_EQ(rows, std::vector<uint32_t>{1});
+}
+
 TEST(DefinitionTablesTest, ComparedFolderPath) {
   EXPECT_EQ(DirectoryTable::ComparedFolderPath("[drive]\\evil\\", "d:"), "d:\\evil");
   EXPECT_EQ(DirectoryTable::ComparedFolderPath(" [DRIVE]\\Evil ", "c:"), "c:\\evil");
