@@ -452,7 +452,10 @@ std::string FormatKeyText(std::string_view path) {
 }
 
 std::string FormatKeyStamp(const HiveTime& time) {
-  return " " + std::to_string(static_cast<uint32_t>(time.unixSeconds)) + "\n";
+  std::string out = " ";
+  out += std::to_string(static_cast<uint32_t>(time.unixSeconds));
+  out += '\n';
+  return out;
 }
 
 std::string FormatTimeLine(const HiveTime& time) {
@@ -467,7 +470,9 @@ std::string FormatValueLine(std::string_view name, const RegValue& value) {
   if (name.empty()) {
     out = "@=";
   } else {
-    out = "\"" + EscapeWide(Utf8ToUtf16(name), '"', '"') + "\"=";
+    out = "\"";
+    out += EscapeWide(Utf8ToUtf16(name), '"', '"');
+    out += "\"=";
   }
   const uint32_t type = value.type;
   if (type == static_cast<uint32_t>(RegType::Sz) ||
