@@ -1,5 +1,6 @@
 #include "platform/posix/IniSettingsStore.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -173,6 +174,24 @@ IniSettingsStore::IniSettingsStore(std::string folder) : folder_(std::move(folde
 }
 
 std::string IniSettingsStore::FileFor(const std::string& app) const {
+  std::string path = PlainFileFor(app);
+  struct stat info {};
+  if (::stat(path.c_str(), &info) == 0) return path;
+  // Application names are matched without regard to case, like sections and keys.
+  std::string wanted = path.substr(folder_.size() + 1);
+  if (DIR* dir = ::opendir(folder_.c_str())) {
+    while (dirent* entry = ::readdir(dir)) {
+      if (text::EqualsNoCase(entry->d_name, wanted)) {
+        path = folder_ + "/" + entry->d_name;
+        break;
+      }
+    }
+    ::closedir(dir);
+  }
+  return path;
+}
+
+std::string IniSettingsStore::PlainFileFor(const std::string& app) const {
   std::string safe;
   for (char c : app) {
     bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
@@ -256,7 +275,9 @@ bool IniSettingsStore::Save(const std::string& app, const std::string& section,
         }
       }
       if (keyAt != lines.size()) {
-        lines[keyAt].raw = entry;
+        // The key keeps the spelling it was first written with.
+        std::string& raw = lines[keyAt].raw;
+        raw = raw.substr(0, raw.find('=')) + "=" + IniEscape(value, false);
       } else {
         // After the section's last non-blank line, so blank separators stay between sections.
         size_t insertAt = end;

@@ -26,10 +26,12 @@ class IniSettingsStore : public platform::SettingsStore {
   bool Save(const std::string& app, const std::string& section, const std::string& key,
             const std::string& value) override;
 
-  /// The file that holds an application's settings.
+  /// The file that holds an application's settings (an existing file whose name differs
+  /// only in case counts as the same).
   std::string FileFor(const std::string& app) const;
 
  private:
+  std::string PlainFileFor(const std::string& app) const;
   struct FileStamp {
     bool exists = false;
     uint64_t device = 0, inode = 0, size = 0;

@@ -1,0 +1,146 @@
+#include "platform/posix/PosixSystem.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "platform/ProgramIdentity.h"
+#include "platform/posix/PosixTestDriveZ.h"
+
+namespace quill::platform::posix {
+namespace {
+
+namespace fs = std::filesystem;
+
+/// Sets an environment variable for the life of the object.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::string& value) : name_(name) {
+    const char* old = std::getenv(name);
+    had_ = old != nullptr;
+    if (had_) old_ = old;
+    ::setenv(name, value.c_str(), 1);
+  }
+  ~ScopedEnv() {
+    if (had_)
+      ::setenv(name_, old_.c_str(), 1);
+    else
+      ::unsetenv(name_);
+  }
+
+ private:
+  const char* name_;
+  bool had_ = false;
+  std::string old_;
+};
+
+class PosixSystemTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "quill-sys-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    root_ = pattern;
+    prefix_ = root_ + "/prefix";
+    fs::create_directories(prefix_);
+    fs::create_directories(root_ + "/runtime");
+    runtime_ = std::make_unique<ScopedEnv>("XDG_RUNTIME_DIR", root_ + "/runtime");
+  }
+  void TearDown() override {
+    runtime_.reset();
+    fs::remove_all(root_);
+  }
+
+  /// Whether a separate process gets the lock for the prefix (its answer through its exit
+  /// status: 0 = got it, 1 = refused).
+  bool ChildGetsLock(const std::string& prefix) {
+    pid_t pid = ::fork();
+    if (pid == 0) {
+      testing::DriveZOnly files;
+      PosixSystem system(prefix, files, "");
+      ::_exit(system.AcquireSingleInstance() ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  }
+
+  std::string root_, prefix_;
+  std::unique_ptr<ScopedEnv> runtime_;
+  testing::DriveZOnly files_;
+};
+
+TEST_F(PosixSystemTest, OneInstancePerPrefixAcrossProcesses) {
+  {
+    PosixSystem first(prefix_, files_, "");
+    ASSERT_TRUE(first.AcquireSingleInstance());
+    EXPECT_TRUE(first.AcquireSingleInstance()) << "asking again keeps the lock";
+    EXPECT_EQ(fs::path(first.LockFilePath()).parent_path(), fs::path(root_ + "/runtime"));
+
+    EXPECT_FALSE(ChildGetsLock(prefix_));
+    // The same prefix named another way is the same machine.
+    EXPECT_FALSE(ChildGetsLock(prefix_ + "/../prefix/"));
+    PosixSystem secondHere(prefix_, files_, "");
+    EXPECT_FALSE(secondHere.AcquireSingleInstance());
+
+    // Another prefix is another machine.
+    fs::create_directories(root_ + "/other");
+    EXPECT_TRUE(ChildGetsLock(root_ + "/other"));
+  }
+  // The holder is gone: the next one gets it.
+  EXPECT_TRUE(ChildGetsLock(prefix_));
+}
+
+TEST_F(PosixSystemTest, WithoutARuntimeFolderTheLockIsPerUserInTmp) {
+  ScopedEnv noRuntime("XDG_RUNTIME_DIR", "");
+  PosixSystem system(prefix_, files_, "");
+  std::string lock = system.LockFilePath();
+  EXPECT_EQ(lock.rfind("/tmp/quillonet-" + std::to_string(::getuid()) + "-", 0), 0u) << lock;
+  ASSERT_TRUE(system.AcquireSingleInstance());
+  EXPECT_FALSE(ChildGetsLock(prefix_));
+  fs::remove(lock);
+}
+
+TEST_F(PosixSystemTest, IdentityComesFromTheBuildAndTheProgramFolderIsAWindowsPath) {
+  std::string programDir = root_ + "/program";
+  fs::create_directories(programDir);
+
+  PosixSystem overridden(prefix_, files_, programDir + "/");
+  ProgramIdentity id = overridden.Identity();
+  EXPECT_EQ(id.productName, build::kProductName);
+  EXPECT_EQ(id.companyName, build::kCompanyName);
+  EXPECT_EQ(id.comments, build::kComments);
+  EXPECT_EQ(id.exeName, build::kExeName);
+  EXPECT_EQ(id.versionMajor, build::kVersionMajor);
+  EXPECT_EQ(id.versionMinor, build::kVersionMinor);
+  EXPECT_EQ(id.brandNumber, build::kBrandNumber);
+  std::string expected = files_.FromNativePath(fs::canonical(programDir).string());
+  EXPECT_EQ(id.programFolder, expected);
+  EXPECT_NE(id.programFolder.back(), '\\');
+
+  {
+    ScopedEnv env("QUILLONET_PROGRAM_DIR", programDir);
+    PosixSystem fromEnv(prefix_, files_, "");
+    EXPECT_EQ(fromEnv.Identity().programFolder, expected);
+  }
+  {
+    ScopedEnv env("QUILLONET_PROGRAM_DIR", "");
+    PosixSystem installed(prefix_, files_, "");
+    std::string native = fs::exists(build::kDataDir) ? build::kDataDir : build::kSourceResources;
+    EXPECT_EQ(installed.NativeProgramFolder(), native);
+  }
+
+  OsVersion version = overridden.Version();
+  EXPECT_EQ(version.platformId, 2);
+  EXPECT_EQ(version.major, 6);
+  EXPECT_EQ(version.minor, 1);
+  EXPECT_FALSE(overridden.HasSystemRestore());
+  EXPECT_FALSE(overridden.BeginRestorePoint("Quillonet", 0).has_value());
+  EXPECT_FALSE(overridden.CallLibraryRegistration("C:\\windows\\x.dll", true));
+}
+
+}  // namespace
+}  // namespace quill::platform::posix
