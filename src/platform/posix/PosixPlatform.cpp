@@ -1,5 +1,10 @@
-// The one place that chooses the platform backend: on POSIX the machine is a Wine prefix.
 #include "platform/Platform.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
 
 #include "platform/posix/CurlInternet.h"
 #include "platform/posix/IniSettingsStore.h"
@@ -10,33 +15,47 @@
 #include "platform/posix/WinePrefix.h"
 #include "platform/posix/WineRegistry.h"
 
-#include <cstdlib>
-
 namespace quill::platform {
-
 namespace {
-std::string SettingsFolder(const std::string& configured) {
-  if (!configured.empty()) return configured;
-  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg)
-    return std::string(xdg) + "/quillonet";
+
+std::string HomeFolder() {
   const char* home = std::getenv("HOME");
-  return std::string(home && *home ? home : "/tmp") + "/.config/quillonet";
+  if (home != nullptr && *home != '\0') return home;
+  if (const passwd* entry = ::getpwuid(::getuid())) {
+    if (entry->pw_dir != nullptr) return entry->pw_dir;
+  }
+  return "/tmp";
 }
+
+/// ${XDG_CONFIG_HOME:-~/.config}/quillonet
+std::string DefaultSettingsFolder() {
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  // The base directory rules accept only absolute paths; anything else is ignored.
+  std::string base =
+      (config != nullptr && config[0] == '/') ? std::string(config) : HomeFolder() + "/.config";
+  return base + "/quillonet";
+}
+
 }  // namespace
 
 Platform CreatePlatform(const PlatformOptions& options) {
-  Platform p;
-  auto prefix = posix::WinePrefix::Resolve(options.prefix);
-  p.nativePrefix = prefix.Root();
-  p.registry = std::make_unique<posix::WineRegistry>(prefix.Root());
-  p.files = std::make_unique<posix::PosixFileSystem>(prefix.Root());
-  p.shell = std::make_unique<posix::PosixShell>(prefix.Root(), *p.registry, *p.files);
-  p.processes = std::make_unique<posix::PosixProcesses>(*p.files);
-  p.internet = std::make_unique<posix::CurlInternet>(options.connectTimeoutSeconds,
-                                                     options.lowSpeedTimeoutSeconds);
-  p.system = std::make_unique<posix::PosixSystem>(prefix.Root(), *p.files, options.programFolder);
-  p.settings = std::make_unique<posix::IniSettingsStore>(SettingsFolder(options.settingsFolder));
-  return p;
+  Platform platform;
+  posix::WinePrefix prefix = posix::WinePrefix::Resolve(options.prefix);
+  platform.nativePrefix = prefix.Root();
+
+  auto registry = std::make_unique<posix::WineRegistry>(prefix.Root());
+  auto files = std::make_unique<posix::PosixFileSystem>(prefix.Root());
+  platform.processes = std::make_unique<posix::PosixProcesses>(*files);
+  platform.shell = std::make_unique<posix::PosixShell>(prefix.Root(), *registry, *files);
+  platform.system =
+      std::make_unique<posix::PosixSystem>(prefix.Root(), *files, options.programFolder);
+  platform.internet = std::make_unique<posix::CurlInternet>(options.connectTimeoutSeconds,
+                                                            options.lowSpeedTimeoutSeconds);
+  platform.settings = std::make_unique<posix::IniSettingsStore>(
+      options.settingsFolder.empty() ? DefaultSettingsFolder() : options.settingsFolder);
+  platform.registry = std::move(registry);
+  platform.files = std::move(files);
+  return platform;
 }
 
 }  // namespace quill::platform

@@ -106,8 +106,11 @@ TEST_F(IniSettingsStoreTest, SaveKeepsEveryOtherLineAndReplacesTheFileAtomically
             "\r\n"
             "[OptionAndSettings]\r\n"
             "# another comment\r\n");
-  struct stat before {};
-  ASSERT_EQ(::stat(path.c_str(), &before), 0);
+  // A reader that opened the file before the save keeps seeing the old text whole: the save
+  // wrote a new file and renamed it over the old one instead of rewriting in place.
+  std::ifstream earlyReader(path, std::ios::binary);
+  ASSERT_TRUE(earlyReader.is_open());
+  const std::string original = ReadText(path);
 
   ASSERT_TRUE(store.Save("Quillonet", "SETTINGS", "CHKAUTODEL", "1"));
   ASSERT_TRUE(store.Save("Quillonet", "Settings", "optMemorySheildOn", "True"));
@@ -130,9 +133,11 @@ TEST_F(IniSettingsStoreTest, SaveKeepsEveryOtherLineAndReplacesTheFileAtomically
   // A hand-written Windows path keeps its backslash.
   EXPECT_EQ(store.Get("Quillonet", "Drives", "C:\\", ""), "1");
 
+  std::stringstream old;
+  old << earlyReader.rdbuf();
+  EXPECT_EQ(old.str(), original);
   struct stat after {};
   ASSERT_EQ(::stat(path.c_str(), &after), 0);
-  EXPECT_NE(after.st_ino, before.st_ino) << "a new file renamed over the old one";
   EXPECT_EQ(after.st_mode & 0777, 0600u);
   int files = 0;
   for (const auto& entry : fs::directory_iterator(folder_)) {

@@ -1,0 +1,125 @@
+#include "app/FetchText.h"
+
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "forms/Form.h"
+#include "platform/posix/CurlInternet.h"
+#include "support/TestHost.h"
+
+namespace quill {
+namespace {
+
+/// A real HTTP server on 127.0.0.1 (ephemeral port) serving one body.
+class BodyServer {
+ public:
+  explicit BodyServer(std::string body) : body_(std::move(body)) {
+    server_.Get("/text", [this](const httplib::Request&, httplib::Response& res) {
+      res.set_content(body_, "text/plain");
+    });
+    port_ = server_.bind_to_any_port("127.0.0.1");
+    thread_ = std::thread([this] { server_.listen_after_bind(); });
+    while (!server_.is_running()) std::this_thread::yield();
+  }
+  ~BodyServer() {
+    server_.stop();
+    thread_.join();
+  }
+  std::string Url(const std::string& path) const {
+    return "http://127.0.0.1:" + std::to_string(port_) + path;
+  }
+
+ private:
+  std::string body_;
+  httplib::Server server_;
+  std::thread thread_;
+  int port_ = 0;
+};
+
+/// Delivers the given chunks, then reports the outcome.
+class ScriptedInternet : public platform::Internet {
+ public:
+  ScriptedInternet(std::vector<std::string> chunks, bool complete)
+      : chunks_(std::move(chunks)), complete_(complete) {}
+  bool Get(const std::string&, const ChunkCallback& onChunk) override {
+    for (const std::string& chunk : chunks_) onChunk(chunk.data(), chunk.size());
+    return complete_;
+  }
+
+ private:
+  std::vector<std::string> chunks_;
+  bool complete_;
+};
+
+std::string SampleBody() {
+  std::string body;
+  for (int i = 0; body.size() < 1000; ++i) body += "line " + std::to_string(i) + "\r\n";
+  body.resize(1000);
+  body[500] = '\0';  // exact bytes, even a zero
+  body[501] = '\xE9';
+  return body;
+}
+
+TEST(FetchText, StatusBoxCountsTheBytesAndEveryChunkYields) {
+  std::string body = SampleBody();
+  BodyServer server(body);
+  platform::posix::CurlInternet net(5, 5);
+  test::TestHost host;
+  forms::Form form(host, "frmDownload");
+  forms::TextBox status(form, "txtStatus", "Connecting...");
+
+  std::vector<std::string> seenAtYield;
+  host.EveryDoEvents([&] { seenAtYield.push_back(status.Text()); });
+  std::string text = FetchText(net, host, server.Url("/text"), &status);
+
+  EXPECT_EQ(text, body);
+  ASSERT_GE(seenAtYield.size(), 4u) << "1000 bytes take at least four chunks";
+  EXPECT_EQ(host.DoEventsCount(), static_cast<int>(seenAtYield.size()));
+  // The box is set before each yield, so the user sees every step.
+  long previous = 0;
+  for (const std::string& shown : seenAtYield) {
+    ASSERT_TRUE(shown.rfind("Downloaded ", 0) == 0 && shown.size() > 17) << shown;
+    ASSERT_EQ(shown.substr(shown.size() - 7), " bytes.") << shown;
+    long count = std::stol(shown.substr(11));
+    EXPECT_GT(count, previous);
+    EXPECT_LE(count - previous, 256);
+    previous = count;
+  }
+  EXPECT_EQ(status.Text(), "Downloaded 1000 bytes.");
+}
+
+TEST(FetchText, WithoutStatusBoxStillYieldsAfterEveryChunk) {
+  ScriptedInternet net({"ab", std::string(256, 'c'), "d"}, true);
+  test::TestHost host;
+  EXPECT_EQ(FetchText(net, host, "http://example.invalid/"), "ab" + std::string(256, 'c') + "d");
+  EXPECT_EQ(host.DoEventsCount(), 3);
+}
+
+TEST(FetchText, FailuresGiveEmptyText) {
+  test::TestHost host;
+  forms::Form form(host, "frmDownload");
+  forms::TextBox status(form, "txtStatus", "unchanged");
+
+  // Nothing listens there any more.
+  std::string refused;
+  {
+    BodyServer gone("x");
+    refused = gone.Url("/text");
+  }
+  platform::posix::CurlInternet net(5, 5);
+  EXPECT_EQ(FetchText(net, host, refused, &status), "");
+  EXPECT_EQ(status.Text(), "unchanged");
+  EXPECT_EQ(host.DoEventsCount(), 0);
+
+  // A body that broke off is no answer: a partial update must never be taken as whole.
+  ScriptedInternet broken({"[partial"}, false);
+  EXPECT_EQ(FetchText(broken, host, "http://example.invalid/", &status), "");
+  EXPECT_EQ(status.Text(), "Downloaded 8 bytes.");
+}
+
+}  // namespace
+}  // namespace quill

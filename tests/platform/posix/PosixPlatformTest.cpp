@@ -1,0 +1,76 @@
+#include "platform/Platform.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "support/TempPrefix.h"
+
+namespace quill::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(PosixPlatform, FactoryBuildsTheWholeBackendOnTheChosenPrefix) {
+  test::TempPrefix prefix;
+  ASSERT_FALSE(prefix.Root().empty());
+  std::string settingsFolder = prefix.Root() + "-settings";
+  std::string programFolder = prefix.Root() + "/program";
+  fs::create_directories(programFolder);
+
+  PlatformOptions options;
+  options.prefix = prefix.Root();
+  options.settingsFolder = settingsFolder;
+  options.programFolder = programFolder;
+  {
+    Platform platform = CreatePlatform(options);
+    ASSERT_TRUE(platform.registry && platform.files && platform.processes && platform.shell &&
+                platform.internet && platform.system && platform.settings);
+    EXPECT_EQ(fs::canonical(platform.nativePrefix), fs::canonical(prefix.Root()));
+
+    // The pieces work together: this program is listed through the prefix's z: drive.
+    auto list = platform.processes->Enumerate();
+    ASSERT_TRUE(list.has_value());
+    auto self = std::find_if(list->begin(), list->end(), [](const ProcessInfo& p) {
+      return p.pid == static_cast<uint32_t>(::getpid());
+    });
+    ASSERT_NE(self, list->end());
+    EXPECT_EQ(platform.files->NativePath(self->path), fs::canonical("/proc/self/exe").string());
+
+    std::string folder = platform.system->Identity().programFolder;
+    EXPECT_EQ(platform.files->NativePath(folder), fs::canonical(programFolder).string());
+
+    ASSERT_TRUE(platform.settings->Save("Quillonet", "Settings", "chkAutoDel", "1"));
+    EXPECT_TRUE(fs::exists(settingsFolder + "/Quillonet.ini"));
+  }
+  fs::remove_all(settingsFolder);
+}
+
+TEST(PosixPlatform, SettingsGoUnderTheUserConfigurationFolderByDefault) {
+  test::TempPrefix prefix;
+  std::string config = prefix.Root() + "-config";
+  const char* saved = std::getenv("XDG_CONFIG_HOME");
+  std::string savedValue = saved ? saved : "";
+  ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+
+  PlatformOptions options;
+  options.prefix = prefix.Root();
+  {
+    Platform platform = CreatePlatform(options);
+    EXPECT_TRUE(platform.settings->Save("Quillonet", "Settings", "k", "v"));
+  }
+  if (saved)
+    ::setenv("XDG_CONFIG_HOME", savedValue.c_str(), 1);
+  else
+    ::unsetenv("XDG_CONFIG_HOME");
+
+  EXPECT_TRUE(fs::exists(config + "/quillonet/Quillonet.ini"));
+  fs::remove_all(config);
+}
+
+}  // namespace
+}  // namespace quill::platform
