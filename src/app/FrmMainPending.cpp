@@ -36,11 +36,6 @@ void FrmMain::cmdLog_Click() {}
 void FrmMain::lblViewLogFile_Click() {}
 // ==== end removal ============================================================================
 
-// ==== reports: exclusions ====================================================================
-void FrmMain::cmdExclude_Click() {}
-void FrmMain::ViewExclusions() {}
-// ==== end reports ============================================================================
-
 // ==== submissions ============================================================================
 void FrmMain::cmdFalsePos_Click() {}
 void FrmMain::cmdSubmit_Click() {}

@@ -15,9 +15,10 @@ class FrmMain;
 /// Compares the running programs with the executable definitions (scan stage and shield).
 void ProcessCheck(FrmMain& main);
 /// Names (base names) and identifiers of the running processes; returns their count, or -1
-/// when the process identifiers cannot be read.
+/// when the process identifiers cannot be read. With paths, also the full path of each
+/// listed process's program file ("" where it cannot be read).
 int EnumerateProcesses(platform::Processes& processes, std::vector<std::string>& names,
-                       std::vector<uint32_t>& ids);
+                       std::vector<uint32_t>& ids, std::vector<std::string>* paths = nullptr);
 /// The company name of a program file's version information, or "".
 std::string ReadPublisherName(platform::FileSystem& files, const std::string& path);
 /// Terminates a process; true when it was terminated.

@@ -1,0 +1,59 @@
+// The results page's "Exclude" button and the "View Exclusions" menu entry.
+#include <string>
+
+#include "app/Application.h"
+#include "app/FrmMain.h"
+#include "base/Text.h"
+#include "platform/Shell.h"
+#include "reports/ExclusionList.h"
+
+namespace quill {
+
+void FrmMain::cmdExclude_Click() {
+  Application& app = App();
+  auto& results = lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
+  if (results.Count() == 0 && lvwRegistryToBeDeleted.Count() == 0 && lvwSpywareFound.Count() == 0) {
+    GetHost().MsgBox(app.Msg("MSG_SORRY"), forms::MsgBoxButtons::OkOnly,
+                     forms::MsgBoxIcon::Information, app.brand.programName);
+    return;
+  }
+  const std::string question = app.Msg("MSG_EXC_SURE1") + "\r\n\r\n" + app.Msg("MSG_EXC_SURE2") +
+                               "\r\n\r\n" + app.Msg("MSG_EXC_SURE3");
+  if (GetHost().MsgBox(question, forms::MsgBoxButtons::YesNo, forms::MsgBoxIcon::None,
+                       app.Msg("MSG_EXC_SURE4")) != forms::MsgBoxResult::Yes)
+    return;
+
+  // Each addition reloads the list from the file, so copy the ticked rows first: nothing
+  // that runs meanwhile can shift the rows under the loop.
+  std::vector<forms::ListItem> ticked;
+  for (const auto& item : results.Items())
+    if (item.checked) ticked.push_back(item);
+  for (const auto& item : ticked) {
+    app.Exclusions().AddExclusion(item.SubItem(1));
+    app.Exclusions().AddExclusion(text::ReplaceAll(item.text, "Cookie: ", ""));
+  }
+
+  auto isTicked = [](const forms::ListItem& item) { return item.checked; };
+  lvwFilesToBeDeleted.RemoveIf(isTicked);
+  lvwRegistryToBeDeleted.RemoveIf(isTicked);
+  lvwSpywareFound.RemoveIf(isTicked);
+  lvwCookiesToDelete.RemoveIf(isTicked);
+  lblDeletingCaption.SetCaption("");
+  results.RemoveIf(isTicked);
+}
+
+void FrmMain::ViewExclusions() {
+  Application& app = App();
+  const std::string path = app.Exclusions().FilePath();
+  const auto attributes = app.Files().Attributes(path);
+  if (attributes && (*attributes & platform::kAttrDirectory) == 0) {
+    // A profile path may hold spaces: quote it so the editor gets one file name.
+    const std::string argument = text::Contains(path, " ") ? "\"" + path + "\"" : path;
+    app.Shell().Execute("notepad " + argument, platform::ShowStyle::NormalFocus);
+    return;
+  }
+  GetHost().MsgBox(app.Msg("MSG_EXCLUDE1"), forms::MsgBoxButtons::OkOnly, forms::MsgBoxIcon::None,
+                   app.Msg("MSG_EXCLUDE2"));
+}
+
+}  // namespace quill

@@ -1,0 +1,153 @@
+#include "scan/RegistryScan.h"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+
+#include "app/Application.h"
+#include "app/FrmMain.h"
+#include "base/Numbers.h"
+#include "base/Text.h"
+#include "definitions/DefinitionCodec.h"
+#include "definitions/DefinitionFormats.h"
+#include "definitions/DefinitionSet.h"
+#include "reports/ExclusionList.h"
+
+namespace quill {
+namespace {
+
+/// Percentages for the progress bars: 0 when nothing is known, never beyond a 16-bit value.
+int ProgressPercent(double part, double whole) {
+  return static_cast<int>(std::clamp<int64_t>(numbers::Percent(part, whole), 0, 32767));
+}
+
+/// A definition names root, key and value joined by "^". A line that does not carry all three
+/// fields (or has no "=" at all) is damaged: it is passed over rather than guessed at.
+bool HasAllLocationFields(const std::string& line) {
+  const size_t eq = line.rfind('=');
+  if (eq == std::string::npos) return false;
+  return std::count(line.begin(), line.begin() + static_cast<std::ptrdiff_t>(eq), '^') >= 2;
+}
+
+/// The row of the hidden work list that removal acts on; the threat name goes in later.
+int AddRemovalRow(FrmMain& main, const RegistryDefinition& def, const std::string& valueName) {
+  const auto root = static_cast<platform::RootKey>(static_cast<uint32_t>(def.rootHandle));
+  return main.lvwRegistryToBeDeleted.Add(platform::RootHandleText(root), 0,
+                                         {def.keyPath, valueName, def.threatName});
+}
+
+void AddVisibleRows(FrmMain& main, const std::string& progressText, int progressIcon,
+                    const std::string& resultText, const std::string& location,
+                    const std::string& type) {
+  main.lvwSpywareFound.Add(progressText, progressIcon, {location});
+  std::vector<std::string> sub{location};
+  if (!type.empty()) sub.push_back(type);
+  main.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Add(resultText, kItemRegistry, sub);
+  ++main.App().counters.TracesFound;
+}
+
+/// One definition line. Returns after recording whatever the line found.
+void CheckDefinition(FrmMain& main, const std::string& line, LocationExpander& expander,
+                     const std::string& driveRoot) {
+  Application& app = main.App();
+  if (!HasAllLocationFields(line)) return;
+  std::optional<RegistryDefinition> parsed = ParseRegistryDefinition(line, expander, driveRoot);
+  if (!parsed) return;
+  const RegistryDefinition& def = *parsed;
+  const auto root = static_cast<platform::RootKey>(static_cast<uint32_t>(def.rootHandle));
+
+  ++app.counters.RegistryInspected;
+  const DefinitionCounts& counts = app.Definitions().Counts();
+  main.ReportProgress(
+      app.StageLabel + "\r\n" + text::ToLower(def.keyPath) + "\\" + def.rawValueName,
+      ProgressPercent(app.counters.RegistryInspected, static_cast<double>(counts.registry)),
+      ProgressPercent(static_cast<double>(app.counters.RegistryInspected) +
+                          static_cast<double>(counts.cookies + counts.executables),
+                      static_cast<double>(counts.total)));
+
+  ExclusionList& exclusions = app.Exclusions();
+  const std::string keyLocation = def.rootName + "\\" + def.keyPath;
+  const std::string name = text::Trim(def.threatName);
+
+  if (!def.valueName.empty()) {
+    if (!ValueExists(app.Registry(), root, def.keyPath, def.valueName)) return;
+    if (app.Definitions().IsProtected(def.location)) return;
+    if (exclusions.IsExcluded(def.location) || exclusions.IsExcluded(keyLocation)) {
+      main.AddExcludedRow(def.location);
+      return;
+    }
+    AddRemovalRow(main, def, def.valueName);
+    main.BumpTracesLabel();
+    // A value without a threat name is still removed with the rest, but shown nowhere.
+    if (name.empty()) return;
+    AddVisibleRows(main, def.threatName, kItemRegistry, def.threatName, def.location, def.type);
+    return;
+  }
+
+  if (!KeyExists(app.Registry(), root, text::Trim(def.keyPath))) return;
+  if (app.Definitions().IsProtected(def.location)) return;
+  if (exclusions.IsExcluded(def.location)) {
+    main.AddExcludedRow(def.location);
+    return;
+  }
+  AddRemovalRow(main, def, "");
+  main.BumpTracesLabel();
+  if (name.empty()) {
+    AddVisibleRows(main, "RegKey " + def.keyPath, 0, def.keyPath, def.location, def.type);
+    return;
+  }
+  AddVisibleRows(main, def.threatName, kItemRegistry, def.threatName, def.location, def.type);
+}
+
+}  // namespace
+
+bool KeyExists(platform::Registry& registry, platform::RootKey root, const std::string& keyPath) {
+  constexpr uint32_t kAccess = platform::kKeyQueryValue | platform::kKeySetValue |
+                               platform::kKeyCreateSubKey | platform::kKeyEnumerateSubKeys |
+                               platform::kKeyNotify | platform::kKeyCreateLink;
+  return registry.OpenKey(root, keyPath, kAccess) == platform::RegStatus::Ok;
+}
+
+bool ValueExists(platform::Registry& registry, platform::RootKey root, const std::string& keyPath,
+                 const std::string& valueName) {
+  if (!KeyExists(registry, root, keyPath)) return false;
+  std::optional<platform::RegValue> value = registry.QueryValue(root, keyPath, valueName);
+  if (!value) return false;
+  const auto type = static_cast<platform::RegType>(value->type);
+  return type == platform::RegType::Sz || type == platform::RegType::ExpandSz ||
+         type == platform::RegType::Dword;
+}
+
+void RegistryScanStage(FrmMain& main) {
+  Application& app = main.App();
+  const std::string driveRoot = app.Tokens().SystemDriveRoot();
+  const std::string path = app.DataFile(definition_files::kRegistry);
+  if (!app.Files().Attributes(path)) return;
+  std::optional<std::string> content = app.Files().ReadFile(path);
+  if (!content) return;
+
+  LocationExpander expander(app.Tokens());
+  forms::Host& host = main.GetHost();
+  // Lines are cut out of the file one at a time; only the current one is decoded.
+  size_t pos = 0;
+  const std::string& data = *content;
+  while (pos < data.size()) {
+    host.DoEvents();
+    if (app.StopRequested) break;
+    size_t end = data.find_first_of("\r\n", pos);
+    if (end == std::string::npos) end = data.size();
+    const std::string line = DecodeLine(std::string_view(data).substr(pos, end - pos));
+    pos = end;
+    if (pos < data.size() && data[pos] == '\r') ++pos;
+    if (pos < data.size() && data[pos] == '\n') ++pos;
+    try {
+      CheckDefinition(main, line, expander, driveRoot);
+    } catch (const std::exception& e) {
+      // One bad line never ends the stage.
+      host.HandlerFailed("RegistryScanStage", e.what());
+    }
+    host.DoEvents();
+  }
+}
+
+}  // namespace quill
