@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/Application.h"
+#include "app/FrmMain.h"
+#include "platform/Shell.h"
+#include "reports/ExclusionList.h"
+#include "support/AppFixture.h"
+
+namespace quill {
+namespace {
+
+/// The real shell, except that programs are only recorded, never started.
+class RecordingShell : public platform::Shell {
+ public:
+  explicit RecordingShell(std::unique_ptr<platform::Shell> real) : real_(std::move(real)) {}
+  std::optional<std::string> SpecialFolder(int csidl) override {
+    return real_->SpecialFolder(csidl);
+  }
+  std::optional<std::string> SpecialFolderByLocation(int csidl) override {
+    return real_->SpecialFolderByLocation(csidl);
+  }
+  std::string SystemDirectory() override { return real_->SystemDirectory(); }
+  std::string WindowsDirectory() override { return real_->WindowsDirectory(); }
+  std::vector<platform::DriveInfo> Drives() override { return real_->Drives(); }
+  std::optional<platform::VolumeSize> Volume(const std::string& root) override {
+    return real_->Volume(root);
+  }
+  bool Execute(const std::string& commandLine, platform::ShowStyle style) override {
+    started.push_back({commandLine, style});
+    return true;
+  }
+  bool OpenDocument(const std::string& path, platform::ShowStyle style) override {
+    started.push_back({path, style});
+    return true;
+  }
+  std::vector<std::pair<std::string, platform::ShowStyle>> started;
+
+ private:
+  std::unique_ptr<platform::Shell> real_;
+};
+
+class ExclusionCommandsTest : public ::testing::Test {
+ protected:
+  void SetUp() override { fx_.Start(); }
+  Application& App() { return fx_.App(); }
+  FrmMain& Main() { return fx_.Main(); }
+  forms::ListView& Results() { return Main().lvwPicRemoveListOfSpywareFoundAndToBeRemoved; }
+  std::string ExclusionFile() {
+    return App().Files().ReadFile(App().Exclusions().FilePath()).value_or("<absent>");
+  }
+  /// A cookie hit, a registry hit and a file hit as the scanners list them.
+  void ListHits() {
+    const std::string cookie = "C:\\users\\me\\Cookies\\me@ads[1].txt";
+    Main().lvwCookiesToDelete.Add(cookie);
+    Results().Add("Cookie: me@ads[1].txt", kItemCookie, {cookie, "Tracking Cookie"});
+    Main().lvwSpywareFound.Add("Cookie", kItemCookie, {"me@ads[1].txt"});
+    Main().lvwRegistryToBeDeleted.Add("-2147483647", 0, {"Software\\Ads", "", "Ads Key"});
+    Results().Add("Ads Key", kItemRegistry, {"HKEY_CURRENT_USER\\Software\\Ads"});
+    Main().lvwFilesToBeDeleted.Add("C:\\Ads\\ads.exe", 0, {"Ads Program"});
+    Results().Add("Ads Program", kItemFile, {"C:\\Ads\\ads.exe"});
+  }
+
+  test::AppFixture fx_;
+};
+
+TEST_F(ExclusionCommandsTest, NothingListedSaysSorry) {
+  fx_.Host().ClearDialogs();
+  Main().cmdExclude_Click();
+  auto boxes = fx_.Host().DialogsOf(test::DialogKind::MsgBox);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, App().Msg("MSG_SORRY"));
+  EXPECT_EQ(boxes[0].text, "Sorry, there are no entries to be excluded.");
+  EXPECT_EQ(boxes[0].icon, forms::MsgBoxIcon::Information);
+  EXPECT_EQ(boxes[0].title, App().brand.programName);
+  EXPECT_EQ(ExclusionFile(), "<absent>");
+}
+
+TEST_F(ExclusionCommandsTest, AskingFirstAndNoChangesNothing) {
+  ListHits();
+  Results().UserCheck(0, true);
+  fx_.Host().ClearDialogs();
+  fx_.Host().QueueMsgBox(forms::MsgBoxResult::No);
+  Main().cmdExclude_Click();
+
+  auto boxes = fx_.Host().DialogsOf(test::DialogKind::MsgBox);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].buttons, forms::MsgBoxButtons::YesNo);
+  EXPECT_EQ(boxes[0].title, "Really Exclude?");
+  EXPECT_EQ(boxes[0].text,
+            "Are you sure you want to exclude the selected files?\r\n\r\n"
+            "Excluded files will not show up as Adware/Spyware on future scans.\r\n\r\n"
+            "You can edit the list of excluded files through the Quarantine menu.");
+  EXPECT_EQ(Results().Count(), 3);
+  EXPECT_EQ(ExclusionFile(), "<absent>");
+}
+
+TEST_F(ExclusionCommandsTest, YesExcludesTheTickedRowsAndRemovesThemEverywhere) {
+  ListHits();
+  Results().UserCheck(0, true);  // the cookie
+  Results().UserCheck(1, true);  // the registry key
+  Main().lblDeletingCaption.SetCaption("C:\\Ads\\ads.exe");
+  fx_.Host().QueueMsgBox(forms::MsgBoxResult::Yes);
+  Main().cmdExclude_Click();
+
+  EXPECT_EQ(ExclusionFile(),
+            "C:\\users\\me\\Cookies\\me@ads[1].txt\r\n\r\n"
+            "me@ads[1].txt\r\n\r\n"
+            "HKEY_CURRENT_USER\\Software\\Ads\r\n\r\n"
+            "Ads Key\r\n\r\n");
+  EXPECT_TRUE(App().Exclusions().IsExcluded("c:\\users\\me\\cookies\\me@ads[1].txt"));
+  EXPECT_TRUE(App().Exclusions().IsExcluded("HKEY_CURRENT_USER\\Software\\Ads"));
+
+  ASSERT_EQ(Results().Count(), 1);
+  EXPECT_EQ(Results().Item(0).text, "Ads Program");
+  EXPECT_EQ(Main().lvwCookiesToDelete.Count(), 0);
+  EXPECT_EQ(Main().lvwRegistryToBeDeleted.Count(), 0);
+  EXPECT_EQ(Main().lvwFilesToBeDeleted.Count(), 1);
+  EXPECT_EQ(Main().lvwSpywareFound.Count(), 1);  // the progress list has no ticks
+  EXPECT_EQ(Main().lblDeletingCaption.Caption(), "");
+}
+
+TEST_F(ExclusionCommandsTest, NothingTickedAsksAndThenChangesNothing) {
+  ListHits();
+  fx_.Host().QueueMsgBox(forms::MsgBoxResult::Yes);
+  Main().cmdExclude_Click();
+  EXPECT_EQ(Results().Count(), 3);
+  EXPECT_EQ(ExclusionFile(), "<absent>");
+}
+
+TEST_F(ExclusionCommandsTest, ViewExclusionsOpensTheFileOrSaysThereIsNone) {
+  auto shell = std::make_unique<RecordingShell>(std::move(fx_.Platform().shell));
+  RecordingShell& recorder = *shell;
+  fx_.Platform().shell = std::move(shell);
+
+  fx_.Host().ClearDialogs();
+  Main().ViewExclusions();
+  auto boxes = fx_.Host().DialogsOf(test::DialogKind::MsgBox);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "No exclusion file exists yet.");
+  EXPECT_EQ(boxes[0].title, "No Exclusion File");
+  EXPECT_EQ(boxes[0].buttons, forms::MsgBoxButtons::OkOnly);
+  EXPECT_TRUE(recorder.started.empty());
+
+  App().Exclusions().AddExclusion("something");
+  Main().ViewExclusions();
+  ASSERT_EQ(recorder.started.size(), 1u);
+  const std::string path = App().Exclusions().FilePath();
+  const std::string expected =
+      path.find(' ') == std::string::npos ? "notepad " + path : "notepad \"" + path + "\"";
+  EXPECT_EQ(recorder.started[0].first, expected);
+  EXPECT_EQ(recorder.started[0].second, platform::ShowStyle::NormalFocus);
+  EXPECT_EQ(fx_.Host().DialogsOf(test::DialogKind::MsgBox).size(), 1u);
+}
+
+}  // namespace
+}  // namespace quill
