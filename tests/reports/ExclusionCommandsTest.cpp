@@ -1,48 +1,15 @@
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/Application.h"
 #include "app/FrmMain.h"
-#include "platform/Shell.h"
 #include "reports/ExclusionList.h"
 #include "support/AppFixture.h"
 
 namespace quill {
 namespace {
-
-/// The real shell, except that programs are only recorded, never started.
-class RecordingShell : public platform::Shell {
- public:
-  explicit RecordingShell(std::unique_ptr<platform::Shell> real) : real_(std::move(real)) {}
-  std::optional<std::string> SpecialFolder(int csidl) override {
-    return real_->SpecialFolder(csidl);
-  }
-  std::optional<std::string> SpecialFolderByLocation(int csidl) override {
-    return real_->SpecialFolderByLocation(csidl);
-  }
-  std::string SystemDirectory() override { return real_->SystemDirectory(); }
-  std::string WindowsDirectory() override { return real_->WindowsDirectory(); }
-  std::vector<platform::DriveInfo> Drives() override { return real_->Drives(); }
-  std::optional<platform::VolumeSize> Volume(const std::string& root) override {
-    return real_->Volume(root);
-  }
-  bool Execute(const std::string& commandLine, platform::ShowStyle style) override {
-    started.push_back({commandLine, style});
-    return true;
-  }
-  bool OpenDocument(const std::string& path, platform::ShowStyle style) override {
-    started.push_back({path, style});
-    return true;
-  }
-  std::vector<std::pair<std::string, platform::ShowStyle>> started;
-
- private:
-  std::unique_ptr<platform::Shell> real_;
-};
 
 class ExclusionCommandsTest : public ::testing::Test {
  protected:
@@ -133,10 +100,7 @@ TEST_F(ExclusionCommandsTest, NothingTickedAsksAndThenChangesNothing) {
 }
 
 TEST_F(ExclusionCommandsTest, ViewExclusionsOpensTheFileOrSaysThereIsNone) {
-  auto shell = std::make_unique<RecordingShell>(std::move(fx_.Platform().shell));
-  RecordingShell& recorder = *shell;
-  fx_.Platform().shell = std::move(shell);
-
+  const size_t before = fx_.Started().size();
   fx_.Host().ClearDialogs();
   Main().ViewExclusions();
   auto boxes = fx_.Host().DialogsOf(test::DialogKind::MsgBox);
@@ -144,16 +108,15 @@ TEST_F(ExclusionCommandsTest, ViewExclusionsOpensTheFileOrSaysThereIsNone) {
   EXPECT_EQ(boxes[0].text, "No exclusion file exists yet.");
   EXPECT_EQ(boxes[0].title, "No Exclusion File");
   EXPECT_EQ(boxes[0].buttons, forms::MsgBoxButtons::OkOnly);
-  EXPECT_TRUE(recorder.started.empty());
+  EXPECT_EQ(fx_.Started().size(), before);
 
   App().Exclusions().AddExclusion("something");
   Main().ViewExclusions();
-  ASSERT_EQ(recorder.started.size(), 1u);
+  ASSERT_EQ(fx_.Started().size(), before + 1);
   const std::string path = App().Exclusions().FilePath();
   const std::string expected =
       path.find(' ') == std::string::npos ? "notepad " + path : "notepad \"" + path + "\"";
-  EXPECT_EQ(recorder.started[0].first, expected);
-  EXPECT_EQ(recorder.started[0].second, platform::ShowStyle::NormalFocus);
+  EXPECT_EQ(fx_.Started().back(), expected);
   EXPECT_EQ(fx_.Host().DialogsOf(test::DialogKind::MsgBox).size(), 1u);
 }
 
