@@ -333,8 +333,10 @@ std::string ReadPublisherName(platform::FileSystem& files, const std::string& pa
   // No terminator right after the value: the stretch ran into the next key. The value then
   // ends at its first control character, looked for within 255 bytes (whole characters in
   // wide text, whose high bytes are zero).
-  if (value.find(wide ? Wide("FileDescription") : std::string("FileDescription")) !=
-      std::string::npos) {
+  // (A wide key at the very end of the stretch lacks its last high byte: leave it out.)
+  std::string nextKey = wide ? Wide("FileDescription") : std::string("FileDescription");
+  if (wide) nextKey.pop_back();
+  if (value.find(nextKey) != std::string::npos) {
     const size_t limit = std::min(data.size(), valueStart + 255);
     const size_t step = wide ? 2 : 1;
     size_t stop = limit;

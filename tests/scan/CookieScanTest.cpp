@@ -55,7 +55,8 @@ class CookieScanTest : public ::testing::Test {
 };
 
 TEST_F(CookieScanTest, WwwHostOfAListedNameIsBlockedAndQueuedForRemoval) {
-  const std::string hit = Cookie("me@quillonet-test[1].txt", CookieText("www.quillonet-test.example/"));
+  const std::string hit =
+      Cookie("me@quillonet-test[1].txt", CookieText("www.quillonet-test.example/"));
   Cookie("me@elsewhere[1].txt", CookieText("www.elsewhere.example/"));
   Scan({"quillonet-test.example"});
 
@@ -89,7 +90,8 @@ TEST_F(CookieScanTest, EntryFormsDecideWhichHostsAreBlocked) {
 }
 
 TEST_F(CookieScanTest, ExcludedCookieGivesOneExcludedRow) {
-  const std::string path = Cookie("me@quillonet-test[2].txt", CookieText("quillonet-test.example/"));
+  const std::string path =
+      Cookie("me@quillonet-test[2].txt", CookieText("quillonet-test.example/"));
   fx_.App().Exclusions().AddExclusion(path);
   Scan({"quillonet-test.example"});
   ASSERT_EQ(Progress().Count(), 1);

@@ -128,10 +128,10 @@ TEST_F(ProcessScanTest, NameMatchesOnlyAtTheEndOfAnEntryAndSystemFoldersAreRewri
 
 TEST_F(ProcessScanTest, TrustedPublishersAndTheNeverReportedNameAreLeftAlone) {
   const std::string sunPath = "C:\\Program Files\\QuillSun\\quillsun.exe";
-  ASSERT_TRUE(fx_.Prefix().WriteFile(
-      sunPath, std::string("MZ\0\0", 4) + "StringFileInfo" + std::string(8, '\x01') +
-                   "CompanyName" + std::string(1, '\0') + "Sun Microsystems, Inc." +
-                   std::string(3, '\0')));
+  ASSERT_TRUE(fx_.Prefix().WriteFile(sunPath, std::string("MZ\0\0", 4) + "StringFileInfo" +
+                                                  std::string(8, '\x01') + "CompanyName" +
+                                                  std::string(1, '\0') + "Sun Microsystems, Inc." +
+                                                  std::string(3, '\0')));
   Definitions({"quillsun.exe=Quill Sun|C:\\Elsewhere", "DurezuZazazorOruzod.exe=Never|C:\\X",
                "quillask.exe=Quill Ask|C:\\X"});
   auto& sun = Run(sunPath);
@@ -263,20 +263,20 @@ TEST_F(PublisherTest, WideVersionResource) {
             "Quill Corp");
   // The value runs into the next key without a terminator: it ends at its first control
   // character.
-  EXPECT_EQ(Publisher(head + info + Wide("CompanyName") + std::string(4, '\0') +
-                      Wide("Quill Corp") + std::string("\x01\0", 2) + Wide("FileDescription") +
-                      std::string(4, '\0')),
-            "Quill Corp");
+  EXPECT_EQ(
+      Publisher(head + info + Wide("CompanyName") + std::string(4, '\0') + Wide("Quill Corp") +
+                std::string("\x01\0", 2) + Wide("FileDescription") + std::string(4, '\0')),
+      "Quill Corp");
 }
 
 TEST_F(PublisherTest, EightBitVersionResource) {
-  EXPECT_EQ(Publisher(std::string("NE\0", 3) + "StringFileInfo" + std::string(3, '\x05') +
-                      "CompanyName" + std::string(1, '\0') + "Old Maker Ltd" +
-                      std::string(3, '\0')),
-            "Old Maker Ltd");
+  EXPECT_EQ(
+      Publisher(std::string("NE\0", 3) + "StringFileInfo" + std::string(3, '\x05') + "CompanyName" +
+                std::string(1, '\0') + "Old Maker Ltd" + std::string(3, '\0')),
+      "Old Maker Ltd");
   EXPECT_EQ(Publisher("StringFileInfo....CompanyName" + std::string(1, '\0') + "Maker" +
-                      std::string(1, '\0') + "\x1c\x01" + "FileDescription" +
-                      std::string(1, '\0') + "Thing" + std::string(3, '\0')),
+                      std::string(1, '\0') + "\x1c\x01" + "FileDescription" + std::string(1, '\0') +
+                      "Thing" + std::string(3, '\0')),
             "Maker");
   // No "StringFileInfo" at all: the key is looked for from the start of the file.
   EXPECT_EQ(Publisher("junkCompanyName" + std::string(1, '\0') + "Bare" + std::string(3, '\0')),

@@ -89,14 +89,13 @@ TEST_F(RegistryScanTest, RootCodesEmptyRootsAndDamagedLinesAreHandledLineByLine)
   ASSERT_EQ(Reg().CreateKey(RootKey::LocalMachine, "Software\\QuillMachine"),
             platform::RegStatus::Ok);
 
-  Scan({"4^Software\\QuillConfig^=Config Threat",  // HKEY_CURRENT_CONFIG
-        "6^Software\\QuillConfig^=Root Six",      // no such root: skipped, not counted
-        " ^Software\\QuillConfig^=No Root",       // empty root: skipped, not counted
+  Scan({"4^Software\\QuillConfig^=Config Threat",    // HKEY_CURRENT_CONFIG
+        "6^Software\\QuillConfig^=Root Six",         // no such root: skipped, not counted
+        " ^Software\\QuillConfig^=No Root",          // empty root: skipped, not counted
         "2^Software\\QuillMachine^ Machine Threat",  // no "=": damaged
         "2^Software\\QuillMachine=Two Fields",       // one "^" only: damaged
         "2^^=Whole Root",                            // a whole root is never a target
-        std::string("\x01\xff\x80garbage^^^===", 15),
-        "2^Software\\QuillMachine^=Machine Threat"});
+        std::string("\x01\xff\x80garbage^^^===", 15), "2^Software\\QuillMachine^=Machine Threat"});
 
   EXPECT_EQ(App().counters.RegistryInspected, 2);
   ASSERT_EQ(Results().Count(), 2);
