@@ -144,9 +144,17 @@ struct WineRegistry::State {
       slots[static_cast<size_t>(i)].file = prefix + "/" + kHiveFiles[static_cast<size_t>(i)];
   }
 
+  // Hives whose file was checked during the current call: one check per call is enough.
+  std::array<bool, kHiveCount> checked = {};
+
+  // Starts a public call (with the mutex held).
+  void BeginCall() { checked.fill(false); }
+
   // The hive as its file is now; parsed again only when the file changed.
   Hive& Load(int id) {
     Slot& slot = slots[static_cast<size_t>(id)];
+    if (slot.loaded && checked[static_cast<size_t>(id)]) return slot.hive;
+    checked[static_cast<size_t>(id)] = true;
     const FileStamp stamp = StatFile(slot.file);
     if (slot.loaded && stamp == slot.stamp) return slot.hive;
     std::string text;
@@ -337,6 +345,7 @@ const std::string& WineRegistry::PrefixRoot() const {
 RegStatus WineRegistry::OpenKey(RootKey root, const std::string& path, uint32_t access) {
   try {
     std::lock_guard lock(state_->mutex);
+    state_->BeginCall();
     std::optional<Target> t = state_->Resolve(root, path, true);
     if (!t) return RegStatus::NotFound;
     if (t->usersRoot) return access & kWriteAccess ? RegStatus::AccessDenied : RegStatus::Ok;
@@ -351,6 +360,7 @@ RegStatus WineRegistry::OpenKey(RootKey root, const std::string& path, uint32_t 
 RegStatus WineRegistry::CreateKey(RootKey root, const std::string& path) {
   try {
     std::lock_guard lock(state_->mutex);
+    state_->BeginCall();
     std::optional<Target> t = state_->Map(root, path);
     // Hives cannot be made under HKEY_USERS.
     if (!t) return root == RootKey::Users ? RegStatus::AccessDenied : RegStatus::NotFound;
@@ -372,6 +382,7 @@ std::optional<RegValue> WineRegistry::QueryValue(RootKey root, const std::string
                                                  const std::string& name) {
   try {
     std::lock_guard lock(state_->mutex);
+    state_->BeginCall();
     std::optional<Target> t = state_->Resolve(root, path, true);
     if (!t || t->usersRoot) return std::nullopt;
     return state_->Load(t->hive).Query(t->path, name);
@@ -384,6 +395,7 @@ RegStatus WineRegistry::SetValue(RootKey root, const std::string& path, const st
                                  const RegValue& value) {
   try {
     std::lock_guard lock(state_->mutex);
+    state_->BeginCall();
     std::optional<Target> t = state_->Resolve(root, path, true);
     if (!t) return RegStatus::NotFound;
     if (t->usersRoot) return RegStatus::AccessDenied;
@@ -402,6 +414,7 @@ RegStatus WineRegistry::DeleteValue(RootKey root, const std::string& path,
                                     const std::string& name) {
   try {
     std::lock_guard lock(state_->mutex);
+    state_->BeginCall();
     std::optional<Target> t = state_->Resolve(root, path, true);
     if (!t || t->usersRoot) return RegStatus::NotFound;
     Hive& hive = state_->Load(t->hive);
@@ -418,6 +431,7 @@ RegStatus WineRegistry::DeleteValue(RootKey root, const std::string& path,
 RegStatus WineRegistry::DeleteKeyTree(RootKey root, const std::string& path) {
   try {
     std::lock_guard lock(state_->mutex);
+    state_->BeginCall();
     // A predefined root or a whole hive is never deleted.
     if (detail::SplitKeyPath(path).empty()) return RegStatus::AccessDenied;
     // The key itself is deleted even when it is a link; links on the way are followed.
@@ -439,6 +453,7 @@ std::optional<std::vector<std::string>> WineRegistry::EnumValues(RootKey root,
                                                                  const std::string& path) {
   try {
     std::lock_guard lock(state_->mutex);
+    state_->BeginCall();
     std::optional<Target> t = state_->Resolve(root, path, true);
     if (!t) return std::nullopt;
     if (t->usersRoot) return std::vector<std::string>{};
@@ -452,6 +467,7 @@ std::optional<std::vector<std::string>> WineRegistry::EnumKeys(RootKey root,
                                                                const std::string& path) {
   try {
     std::lock_guard lock(state_->mutex);
+    state_->BeginCall();
     std::optional<Target> t = state_->Resolve(root, path, true);
     if (!t) return std::nullopt;
     if (t->usersRoot) return std::vector<std::string>{".Default", state_->UserSid()};
