@@ -58,7 +58,11 @@ PosixSystem::PosixSystem(std::string prefixRoot, platform::FileSystem& files,
       programFolderOverride_(std::move(programFolderOverride)) {}
 
 PosixSystem::~PosixSystem() {
-  if (lockFd_ >= 0) ::close(lockFd_);
+  if (lockFd_ >= 0) {
+    // Remove the file while still holding it, so no lock files pile up.
+    ::unlink(lockPath_.c_str());
+    ::close(lockFd_);
+  }
 }
 
 OsVersion PosixSystem::Version() {
@@ -110,15 +114,29 @@ std::string PosixSystem::LockFilePath() const {
 bool PosixSystem::AcquireSingleInstance() {
   if (lockFd_ >= 0) return true;
   std::string path = LockFilePath();
-  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-  if (fd < 0) return true;  // cannot tell: do not keep the program from starting
-  while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    if (errno == EINTR) continue;
-    bool held = errno == EWOULDBLOCK;
+  // The holder removes the file when it lets go, so a lock may be won on a file that was
+  // just removed; then it guards nothing and the lock is taken again on the new file.
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) return true;  // cannot tell: do not keep the program from starting
+    int rc;
+    while ((rc = ::flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
+    }
+    if (rc != 0) {
+      bool held = errno == EWOULDBLOCK;
+      ::close(fd);
+      return !held;
+    }
+    struct stat opened {
+    }, named{};
+    if (::fstat(fd, &opened) == 0 && ::stat(path.c_str(), &named) == 0 &&
+        opened.st_dev == named.st_dev && opened.st_ino == named.st_ino) {
+      lockFd_ = fd;
+      lockPath_ = path;
+      return true;
+    }
     ::close(fd);
-    return !held;
   }
-  lockFd_ = fd;
   return true;
 }
 

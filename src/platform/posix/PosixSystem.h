@@ -46,6 +46,7 @@ class PosixSystem : public platform::System {
   platform::FileSystem& files_;
   std::string programFolderOverride_;
   int lockFd_ = -1;
+  std::string lockPath_;
 };
 
 }  // namespace quill::platform::posix

@@ -59,9 +59,13 @@ class PosixSystemTest : public ::testing::Test {
   bool ChildGetsLock(const std::string& prefix) {
     pid_t pid = ::fork();
     if (pid == 0) {
-      testing::DriveZOnly files;
-      PosixSystem system(prefix, files, "");
-      ::_exit(system.AcquireSingleInstance() ? 0 : 1);
+      bool got = false;
+      {
+        testing::DriveZOnly files;
+        PosixSystem system(prefix, files, "");
+        got = system.AcquireSingleInstance();
+      }
+      ::_exit(got ? 0 : 1);
     }
     int status = 0;
     ::waitpid(pid, &status, 0);
@@ -90,7 +94,8 @@ TEST_F(PosixSystemTest, OneInstancePerPrefixAcrossProcesses) {
     fs::create_directories(root_ + "/other");
     EXPECT_TRUE(ChildGetsLock(root_ + "/other"));
   }
-  // The holder is gone: the next one gets it.
+  // The holder is gone, and so is its file: the next one gets it.
+  EXPECT_TRUE(fs::is_empty(root_ + "/runtime"));
   EXPECT_TRUE(ChildGetsLock(prefix_));
 }
 
@@ -101,7 +106,6 @@ TEST_F(PosixSystemTest, WithoutARuntimeFolderTheLockIsPerUserInTmp) {
   EXPECT_EQ(lock.rfind("/tmp/quillonet-" + std::to_string(::getuid()) + "-", 0), 0u) << lock;
   ASSERT_TRUE(system.AcquireSingleInstance());
   EXPECT_FALSE(ChildGetsLock(prefix_));
-  fs::remove(lock);
 }
 
 TEST_F(PosixSystemTest, IdentityComesFromTheBuildAndTheProgramFolderIsAWindowsPath) {
