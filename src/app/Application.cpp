@@ -23,9 +23,9 @@ Application::Application(forms::Host& host, platform::Platform& platform)
   catalog_ = std::make_unique<clsLanguages>(*platform_.files, identity_.programFolder, brand);
   exclusions_ = std::make_unique<ExclusionList>(
       *platform_.files, [this] { return dataFolder; }, [this] { host_.DoEvents(); });
-  machineSettings_ = std::make_unique<MachineSettingsStore>(
-      *platform_.registry, host_, *platform_.settings, identity_.companyName,
-      identity_.productName);
+  machineSettings_ =
+      std::make_unique<MachineSettingsStore>(*platform_.registry, host_, *platform_.settings,
+                                             identity_.companyName, identity_.productName);
   tray_ = std::make_unique<clsTray>(*this);
 }
 
@@ -69,13 +69,15 @@ DefinitionSet& Application::Definitions() {
       main.cmdPause.SetEnabled(true);
       main.cmdStop.SetEnabled(true);
     };
-    definitions_ = std::make_unique<DefinitionSet>(*platform_.files, dataFolder, tokens_,
-                                                   std::move(hooks));
+    definitions_ =
+        std::make_unique<DefinitionSet>(*platform_.files, dataFolder, tokens_, std::move(hooks));
   }
   return *definitions_;
 }
 
-std::string Application::Msg(const std::string& key) { return catalog_->getMessages(key); }
+std::string Application::Msg(const std::string& key) {
+  return catalog_->getMessages(key);
+}
 
 template <class T>
 T& Application::Window(std::unique_ptr<T>& slot) {
@@ -86,13 +88,27 @@ T& Application::Window(std::unique_ptr<T>& slot) {
   return *slot;
 }
 
-FrmMain& Application::Main() { return Window(main_); }
-frmSplash& Application::Splash() { return Window(splash_); }
-frmDelete& Application::DeleteFailed() { return Window(delete_); }
-frmReport& Application::Report() { return Window(report_); }
-frmAbout& Application::About() { return Window(about_); }
-frmHidden& Application::Hidden() { return Window(hidden_); }
-Form8& Application::HelpLauncher() { return Window(help_); }
+FrmMain& Application::Main() {
+  return Window(main_);
+}
+frmSplash& Application::Splash() {
+  return Window(splash_);
+}
+frmDelete& Application::DeleteFailed() {
+  return Window(delete_);
+}
+frmReport& Application::Report() {
+  return Window(report_);
+}
+frmAbout& Application::About() {
+  return Window(about_);
+}
+frmHidden& Application::Hidden() {
+  return Window(hidden_);
+}
+Form8& Application::HelpLauncher() {
+  return Window(help_);
+}
 
 frmLanguage& Application::Language() {
   if (!language_) {
@@ -104,7 +120,9 @@ frmLanguage& Application::Language() {
   return *language_;
 }
 
-std::vector<forms::Form*> Application::Windows() const { return order_; }
+std::vector<forms::Form*> Application::Windows() const {
+  return order_;
+}
 
 void Application::AdoptWindow(std::unique_ptr<forms::Form> form) {
   order_.push_back(form.get());

@@ -6,12 +6,12 @@ namespace quill {
 
 namespace {
 void CheckNames(const std::string& app, const std::string& section, const std::string& key) {
-  if (app.empty()) throw SettingsError(MachineSettingsStore::kObjectError + 1000,
-                                       "AppName may not be empty");
-  if (section.empty()) throw SettingsError(MachineSettingsStore::kObjectError + 1001,
-                                           "Section may not be empty");
-  if (key.empty()) throw SettingsError(MachineSettingsStore::kObjectError + 1002,
-                                       "Key may not be empty");
+  if (app.empty())
+    throw SettingsError(MachineSettingsStore::kObjectError + 1000, "AppName may not be empty");
+  if (section.empty())
+    throw SettingsError(MachineSettingsStore::kObjectError + 1001, "Section may not be empty");
+  if (key.empty())
+    throw SettingsError(MachineSettingsStore::kObjectError + 1002, "Key may not be empty");
 }
 }  // namespace
 

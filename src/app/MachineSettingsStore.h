@@ -29,8 +29,11 @@ class MachineSettingsStore {
   MachineSettingsStore(platform::Registry& registry, forms::Host& host,
                        platform::SettingsStore& userSettings, std::string companyName,
                        std::string productName)
-      : registry_(registry), host_(host), userSettings_(userSettings),
-        company_(std::move(companyName)), product_(std::move(productName)) {}
+      : registry_(registry),
+        host_(host),
+        userSettings_(userSettings),
+        company_(std::move(companyName)),
+        product_(std::move(productName)) {}
 
   /// The value, or defaultValue when the key path or the value is missing. Throws
   /// SettingsError for an empty name, a key that cannot be opened or a non-string value.

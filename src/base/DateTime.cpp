@@ -55,8 +55,8 @@ std::chrono::system_clock::time_point ToTimePoint(const LocalDateTime& dt) {
 
 std::string GeneralDate(const LocalDateTime& dt) {
   bool timeOnly = dt.year == 1899 && dt.month == 12 && dt.day == 30;
-  std::string date = std::to_string(dt.month) + "/" + std::to_string(dt.day) + "/" +
-                     std::to_string(dt.year);
+  std::string date =
+      std::to_string(dt.month) + "/" + std::to_string(dt.day) + "/" + std::to_string(dt.year);
   if (dt.hour == 0 && dt.minute == 0 && dt.second == 0 && !timeOnly) return date;
   int h12 = dt.hour % 12 == 0 ? 12 : dt.hour % 12;
   std::string time = std::to_string(h12) + ":" + Two(dt.minute) + ":" + Two(dt.second) +
@@ -125,7 +125,9 @@ std::optional<LocalDateTime> ParseGeneralDate(const std::string& input) {
   return dt;
 }
 
-std::string WeekdayName(const LocalDateTime& dt) { return kWeekdays[DayOfWeek(dt)]; }
+std::string WeekdayName(const LocalDateTime& dt) {
+  return kWeekdays[DayOfWeek(dt)];
+}
 
 std::string Format(const LocalDateTime& dt, const std::string& picture) {
   std::string out;
@@ -139,9 +141,12 @@ std::string Format(const LocalDateTime& dt, const std::string& picture) {
     char c = picture[i];
     size_t n = run(c);
     if (c == 'd') {
-      if (n >= 4) out += WeekdayName(dt);
-      else if (n == 3) out += std::string(WeekdayName(dt)).substr(0, 3);
-      else out += n == 2 ? Two(dt.day) : std::to_string(dt.day);
+      if (n >= 4)
+        out += WeekdayName(dt);
+      else if (n == 3)
+        out += std::string(WeekdayName(dt)).substr(0, 3);
+      else
+        out += n == 2 ? Two(dt.day) : std::to_string(dt.day);
     } else if (c == 'M') {
       out += n >= 2 ? Two(dt.month) : std::to_string(dt.month);
     } else if (c == 'y') {

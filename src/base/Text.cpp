@@ -5,8 +5,12 @@
 
 namespace quill::text {
 namespace {
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+char Lower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+char Upper(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 }  // namespace
 
 std::string ToLower(std::string_view s) {
@@ -47,7 +51,9 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-bool StartsWith(std::string_view s, std::string_view p) { return s.substr(0, p.size()) == p; }
+bool StartsWith(std::string_view s, std::string_view p) {
+  return s.substr(0, p.size()) == p;
+}
 bool EndsWith(std::string_view s, std::string_view p) {
   return s.size() >= p.size() && s.substr(s.size() - p.size()) == p;
 }
@@ -81,7 +87,9 @@ size_t FindNoCase(std::string_view s, std::string_view part, size_t start) {
   return std::string_view::npos;
 }
 
-size_t FindLast(std::string_view s, std::string_view part) { return s.rfind(part); }
+size_t FindLast(std::string_view s, std::string_view part) {
+  return s.rfind(part);
+}
 
 size_t FindLastNoCase(std::string_view s, std::string_view part) {
   if (part.size() > s.size()) return std::string_view::npos;
@@ -188,7 +196,9 @@ bool ToBool(std::string_view s) {
   return Val(t) != 0 || (t.find_first_of("123456789") != std::string::npos);
 }
 
-std::string BoolText(bool value) { return value ? "True" : "False"; }
+std::string BoolText(bool value) {
+  return value ? "True" : "False";
+}
 
 std::string WithThousands(long long value) {
   std::string digits = std::to_string(value < 0 ? -value : value);

@@ -22,7 +22,7 @@ bool EndsWithNoCase(std::string_view s, std::string_view suffix);
 bool Contains(std::string_view s, std::string_view part);
 bool ContainsNoCase(std::string_view s, std::string_view part);
 
-/// Position of part in s at or after start, or npos. 
+/// Position of part in s at or after start, or npos.
 size_t Find(std::string_view s, std::string_view part, size_t start = 0);
 size_t FindNoCase(std::string_view s, std::string_view part, size_t start = 0);
 /// Last position of part in s, or npos.

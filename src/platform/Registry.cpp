@@ -8,13 +8,20 @@ namespace quill::platform {
 
 std::string RootName(RootKey root) {
   switch (root) {
-    case RootKey::ClassesRoot: return "HKEY_CLASSES_ROOT";
-    case RootKey::CurrentUser: return "HKEY_CURRENT_USER";
-    case RootKey::LocalMachine: return "HKEY_LOCAL_MACHINE";
-    case RootKey::Users: return "HKEY_USERS";
-    case RootKey::PerformanceData: return "HKEY_PERFORMANCE_DATA";
-    case RootKey::CurrentConfig: return "HKEY_CURRENT_CONFIG";
-    case RootKey::DynData: return "HKEY_DYN_DATA";
+    case RootKey::ClassesRoot:
+      return "HKEY_CLASSES_ROOT";
+    case RootKey::CurrentUser:
+      return "HKEY_CURRENT_USER";
+    case RootKey::LocalMachine:
+      return "HKEY_LOCAL_MACHINE";
+    case RootKey::Users:
+      return "HKEY_USERS";
+    case RootKey::PerformanceData:
+      return "HKEY_PERFORMANCE_DATA";
+    case RootKey::CurrentConfig:
+      return "HKEY_CURRENT_CONFIG";
+    case RootKey::DynData:
+      return "HKEY_DYN_DATA";
   }
   return "";
 }
@@ -32,11 +39,14 @@ std::optional<RootKey> RootFromHandleText(const std::string& text) {
   return static_cast<RootKey>(static_cast<uint32_t>(v));
 }
 
-RegValue MakeSz(const std::string& text) { return {static_cast<uint32_t>(RegType::Sz), text}; }
+RegValue MakeSz(const std::string& text) {
+  return {static_cast<uint32_t>(RegType::Sz), text};
+}
 
 RegValue MakeDword(uint32_t value) {
   std::string d(4, '\0');
-  for (int i = 0; i < 4; ++i) d[static_cast<size_t>(i)] = static_cast<char>((value >> (8 * i)) & 0xFF);
+  for (int i = 0; i < 4; ++i)
+    d[static_cast<size_t>(i)] = static_cast<char>((value >> (8 * i)) & 0xFF);
   return {static_cast<uint32_t>(RegType::Dword), d};
 }
 

@@ -20,8 +20,17 @@ enum class RootKey : uint32_t {
 
 /// Value types, with the platform's numbers.
 enum class RegType : uint32_t {
-  None = 0, Sz = 1, ExpandSz = 2, Binary = 3, Dword = 4, DwordBigEndian = 5, Link = 6,
-  MultiSz = 7, ResourceList = 8, FullResourceDescriptor = 9, ResourceRequirementsList = 10,
+  None = 0,
+  Sz = 1,
+  ExpandSz = 2,
+  Binary = 3,
+  Dword = 4,
+  DwordBigEndian = 5,
+  Link = 6,
+  MultiSz = 7,
+  ResourceList = 8,
+  FullResourceDescriptor = 9,
+  ResourceRequirementsList = 10,
   Qword = 11,
 };
 
@@ -60,8 +69,7 @@ class Registry {
   /// Sets a value; the key must exist.
   virtual RegStatus SetValue(RootKey root, const std::string& path, const std::string& name,
                              const RegValue& value) = 0;
-  virtual RegStatus DeleteValue(RootKey root, const std::string& path,
-                                const std::string& name) = 0;
+  virtual RegStatus DeleteValue(RootKey root, const std::string& path, const std::string& name) = 0;
   /// Deletes the key with all its subkeys and values.
   virtual RegStatus DeleteKeyTree(RootKey root, const std::string& path) = 0;
   /// Names of the key's values / subkeys, in stored order; empty optional when absent.

@@ -7,8 +7,15 @@
 
 namespace quill::platform {
 
-enum class DriveType { Unknown = 0, NoRootDir = 1, Removable = 2, Fixed = 3, Remote = 4,
-                       CdRom = 5, RamDisk = 6 };
+enum class DriveType {
+  Unknown = 0,
+  NoRootDir = 1,
+  Removable = 2,
+  Fixed = 3,
+  Remote = 4,
+  CdRom = 5,
+  RamDisk = 6
+};
 
 struct DriveInfo {
   char letter = 'C';
@@ -22,8 +29,14 @@ struct VolumeSize {
 };
 
 /// Window style of a started program (the platform's values).
-enum class ShowStyle { Hidden = 0, NormalFocus = 1, MinimizedFocus = 2, MaximizedFocus = 3,
-                       NormalNoFocus = 4, MinimizedNoFocus = 6 };
+enum class ShowStyle {
+  Hidden = 0,
+  NormalFocus = 1,
+  MinimizedFocus = 2,
+  MaximizedFocus = 3,
+  NormalNoFocus = 4,
+  MinimizedNoFocus = 6
+};
 
 /// Special folders, drives, and starting programs and documents.
 class Shell {
@@ -54,9 +67,9 @@ inline constexpr int kPrograms = 2, kPersonal = 5, kFavorites = 6, kStartup = 7,
                      kFonts = 20, kTemplates = 21, kCommonStartMenu = 22, kCommonPrograms = 23,
                      kCommonDesktopDirectory = 25, kAppData = 26, kAltStartup = 29,
                      kCommonAltStartup = 30, kCommonFavorites = 31, kInternetCache = 32,
-                     kCookies = 33, kHistory = 34, kCommonAppData = 35, kWindows = 36,
-                     kSystem = 37, kProgramFiles = 38, kProgramFilesCommon = 43,
-                     kCommonTemplates = 45, kCommonDocuments = 46;
+                     kCookies = 33, kHistory = 34, kCommonAppData = 35, kWindows = 36, kSystem = 37,
+                     kProgramFiles = 38, kProgramFilesCommon = 43, kCommonTemplates = 45,
+                     kCommonDocuments = 46;
 }
 
 }  // namespace quill::platform

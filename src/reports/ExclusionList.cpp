@@ -4,7 +4,9 @@
 
 namespace quill {
 
-std::string ExclusionList::FilePath() const { return dataFolder_() + "\\ENoSignature.dat"; }
+std::string ExclusionList::FilePath() const {
+  return dataFolder_() + "\\ENoSignature.dat";
+}
 
 void ExclusionList::LoadExclusions() {
   std::string built;
@@ -28,7 +30,9 @@ void ExclusionList::AppendLine(const std::string& entry, bool reload) {
   if (reload) LoadExclusions();
 }
 
-std::vector<std::string> ExclusionList::Entries() const { return text::Split(list_, "|"); }
+std::vector<std::string> ExclusionList::Entries() const {
+  return text::Split(list_, "|");
+}
 
 bool ExclusionList::IsExcluded(const std::string& candidate) const {
   std::string trimmed = text::Trim(candidate);

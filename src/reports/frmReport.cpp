@@ -18,8 +18,10 @@ void frmReport::Form_Load() {
   auto content = app_.Files().ReadFile(app_.DataFile("Scan_Log.txt"));
   if (!content) return;
   for (const auto& line : text::SplitLines(*content)) {
-    if (text::Trim(line).empty()) shown += "\r\n";
-    else shown += line;
+    if (text::Trim(line).empty())
+      shown += "\r\n";
+    else
+      shown += line;
     GetHost().DoEvents();
   }
   txtReport.SetText(shown);

@@ -32,7 +32,8 @@ bool FrmMain::EnhListView_SortColumns(forms::ListView& list, int column, bool sh
   } catch (const std::exception& e) {
     if (showErrors)
       GetHost().MsgBox(std::string("Error") + "0" + "\t" + e.what(), forms::MsgBoxButtons::OkOnly,
-                       forms::MsgBoxIcon::Information, "Error in Function : EnhListView_SortColumns");
+                       forms::MsgBoxIcon::Information,
+                       "Error in Function : EnhListView_SortColumns");
     return false;
   }
 }
@@ -123,8 +124,8 @@ void FrmMain::BumpTracesLabel(int n) {
 
 void FrmMain::AddHitRows(const std::string& removalText, const std::string& linkText,
                          const std::string& progressText, int progressIcon,
-                         const std::string& resultText, int resultIcon,
-                         const std::string& location, const std::string& type) {
+                         const std::string& resultText, int resultIcon, const std::string& location,
+                         const std::string& type) {
   lvwFilesToBeDeleted.Add(removalText, 0, {linkText});
   BumpTracesLabel();
   lvwSpywareFound.Add(progressText, progressIcon, {location});

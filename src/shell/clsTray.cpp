@@ -7,10 +7,14 @@ namespace quill {
 
 namespace {
 // The tip field of the icon record holds at most 63 characters and a zero.
-std::string Tip(const std::string& text) { return text.substr(0, 63); }
+std::string Tip(const std::string& text) {
+  return text.substr(0, 63);
+}
 }  // namespace
 
-clsTray& clsTray::Instance(Application& app) { return app.Tray(); }
+clsTray& clsTray::Instance(Application& app) {
+  return app.Tray();
+}
 
 void clsTray::ShowIcon(forms::Form& window) {
   app_.Host().TrayAdd(window, Tip(window.Caption()));

@@ -95,8 +95,8 @@ void AppFixture::Start() {
 }
 
 std::string AppFixture::DataFolder() {
-  std::string folder = app_->Tokens().ExpandPathTokens("[appdata]" +
-                                                       app_->Identity().productName + "DAT");
+  std::string folder =
+      app_->Tokens().ExpandPathTokens("[appdata]" + app_->Identity().productName + "DAT");
   folder = text::ReplaceAll(folder, "\\\\", "\\");
   while (text::EndsWith(folder, "\\")) folder.pop_back();
   return folder;

@@ -54,8 +54,7 @@ class AppFixture {
   TempPrefix prefix_;
   std::string settingsFolder_;
   std::string programFolder_;
-  std::shared_ptr<std::vector<std::string>> started_ =
-      std::make_shared<std::vector<std::string>>();
+  std::shared_ptr<std::vector<std::string>> started_ = std::make_shared<std::vector<std::string>>();
   std::unique_ptr<TestHost> host_;
   platform::Platform platform_;
   std::unique_ptr<Application> app_;
