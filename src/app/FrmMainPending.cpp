@@ -25,16 +25,6 @@ void FrmMain::ReportProgressNow(const std::string&, int, int) {}
 void FrmMain::RefreshCounters() {}
 // ==== end scan ===============================================================================
 
-// ==== removal ================================================================================
-void FrmMain::Command4_Click() {}
-void FrmMain::lblRemove_Click() {}
-void FrmMain::cmdRemove_Click() { ShowPage(2); }
-void FrmMain::cmdResults_Click() { ShowPage(2); }
-void FrmMain::ViewQuarantine() {}
-void FrmMain::MakeReport() {}
-void FrmMain::cmdLog_Click() {}
-void FrmMain::lblViewLogFile_Click() {}
-// ==== end removal ============================================================================
 
 // ==== submissions ============================================================================
 void FrmMain::cmdFalsePos_Click() {}

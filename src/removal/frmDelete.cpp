@@ -9,7 +9,9 @@ frmDelete::frmDelete(Application& app) : Form(app.Host(), "frmDelete", "Delete F
   cmdCopy.OnClick([this] { cmdCopy_Click(); });
 }
 
-void frmDelete::cmdOk_Click() { Hide(); }
+void frmDelete::cmdOk_Click() {
+  Hide();
+}
 
 void frmDelete::cmdCopy_Click() {
   std::string text;

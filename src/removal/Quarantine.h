@@ -1,0 +1,70 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace quill {
+
+class Application;
+
+/// A string value as it goes into a registry export: its name and its text.
+struct RegistryValueText {
+  std::string name;
+  std::string data;
+};
+
+/// The quarantine: the folder "quarantine" in the data folder holding the saved copies of
+/// removed files, folders and cookies, the log "QuarantineLog.txt" and the registry exports.
+///
+/// Nothing in it is ever overwritten: a copy whose name is taken goes under the first free
+/// name "name (2).ext", "name (3).ext", ... in the same folder, so every removed item stays
+/// recoverable. Every step reports failure by its result and never throws.
+class QuarantineStore {
+ public:
+  explicit QuarantineStore(Application& app) : app_(app) {}
+
+  /// DataFolder + "\quarantine".
+  std::string QuarantineFolder() const;
+  /// Creates the folder, ignoring every error (it may exist already).
+  void CreateQuarantineFolder();
+
+  /// Copies the file at path into the quarantine as name, or under the first free name when
+  /// name is taken. Returns the name the copy was saved under; empty when no complete copy
+  /// could be made (a partial copy is removed again).
+  std::optional<std::string> SaveQuarantineCopy(const std::string& path, const std::string& name);
+  /// Copies a whole folder tree under its own name, or the first free folder name. Returns
+  /// that name only when every file and folder of the tree was copied; a partial copy is
+  /// removed again and the result is empty.
+  std::optional<std::string> SaveQuarantineFolder(const std::string& path);
+
+  /// The first name of the form "name.ext", "name (2).ext", "name (3).ext", ... that nothing
+  /// in the quarantine uses yet (a folder's name has no extension part).
+  std::string FreeName(const std::string& name, bool isFolder) const;
+
+  /// Appends a file record (timestamp - File: name / - Location: path) while recording is on.
+  bool LogQuarantinedFile(const std::string& fullPath, const std::string& fileName);
+  /// Appends a registry record (timestamp - Key: key / Value: value) while recording is on.
+  bool LogRemovedRegistryEntry(const std::string& key, const std::string& value);
+  /// Writes QuarantineFolder\<exportName>.reg ("/", ":", "\" and characters no file name may
+  /// hold removed) with the key line and, when given, one string-value line. An existing
+  /// export is never touched: a new one goes under a free name, and an export without a
+  /// value line is not repeated when its file exists. Returns whether the entry is now kept
+  /// in an export file.
+  bool ExportRegistryEntry(const std::string& exportName, const std::string& key,
+                           const std::optional<RegistryValueText>& value);
+
+  /// Full path of the log.
+  std::string LogPath() const;
+
+ private:
+  bool Exists(const std::string& path) const;
+  bool AppendRecord(const std::string& lines);
+  std::string Timestamp() const;
+  Application& app_;
+};
+
+/// The escaping of names and data in an export: "\" becomes "\\", then a double quote
+/// becomes a backslash and a double quote.
+std::string EscapeRegText(const std::string& text);
+
+}  // namespace quill

@@ -1,0 +1,463 @@
+#include "removal/Removal.h"
+
+#include <algorithm>
+#include <exception>
+
+#include "app/Application.h"
+#include "app/FrmMain.h"
+#include "base/DateTime.h"
+#include "base/Numbers.h"
+#include "base/Text.h"
+#include "platform/FileSystem.h"
+#include "removal/frmDelete.h"
+#include "scan/ProcessScan.h"
+
+namespace quill {
+
+namespace {
+
+// The pause that lets the results page repaint before the work starts.
+constexpr int kGatheringYields = 20001;
+// Deletions are retried without waiting.
+constexpr int kDeleteAttempts = 8;
+// Restore-point type of an application's system change.
+constexpr int kRestorePointType = 6;
+
+/// Runs one step of a run; a failing step is skipped and the next one runs.
+template <class F>
+void Step(Application& app, const char* what, F&& action) {
+  try {
+    action();
+  } catch (const std::exception& e) {
+    app.Host().HandlerFailed(what, e.what());
+  } catch (...) {
+    app.Host().HandlerFailed(what, "unknown error");
+  }
+}
+
+bool IsFile(platform::FileSystem& files, const std::string& path) {
+  auto attrs = files.Attributes(path);
+  return attrs && !(*attrs & platform::kAttrDirectory);
+}
+
+bool IsFolder(platform::FileSystem& files, const std::string& path) {
+  auto attrs = files.Attributes(path);
+  return attrs && (*attrs & platform::kAttrDirectory);
+}
+
+bool IsTextType(uint32_t type) {
+  return type == static_cast<uint32_t>(platform::RegType::Sz) ||
+         type == static_cast<uint32_t>(platform::RegType::ExpandSz) ||
+         type == static_cast<uint32_t>(platform::RegType::Link);
+}
+
+std::string RegistryId(platform::RootKey root, const std::string& keyPath,
+                       const std::string& valueName, bool wholeKey) {
+  return text::ToLower(std::to_string(static_cast<uint32_t>(root)) + "|" + keyPath + "|" +
+                       (wholeKey ? std::string("*") : "=" + valueName));
+}
+
+}  // namespace
+
+RemovalKind KindOfPath(const std::string& path) {
+  const size_t dot = path.rfind('.');
+  if (dot == std::string::npos) return RemovalKind::Other;
+  const std::string ext = path.substr(dot + 1);
+  if (ext.find(':') != std::string::npos || ext.find('\\') != std::string::npos)
+    return RemovalKind::Other;
+  const std::string kind = text::ToUpper(text::Trim(ext));
+  if (kind == "EXE") return RemovalKind::Executable;
+  if (kind == "DLL" || kind == "OCX") return RemovalKind::Library;
+  return RemovalKind::Other;
+}
+
+std::string RemovingCaption(Application& app, int row, int rows) {
+  return app.Msg("MSG_REMOVING2") + " : " + std::to_string(numbers::Percent(row, rows)) + "% " +
+         app.Msg("MSG_COMPLETED");
+}
+
+// ---- Restore points ----------------------------------------------------------------------
+
+bool RestorePointsSupported(Application& app) {
+  auto& system = app.System();
+  if (!system.HasSystemRestore()) return false;
+  const auto v = system.Version();
+  if (v.platformId == 1) return v.minor == 90;
+  if (v.platformId == 2) return (v.major == 5 && v.minor == 1) || v.major > 5;
+  return false;
+}
+
+std::optional<RestorePointError> BeginRestorePoint(Application& app, const std::string& description,
+                                                   int type) {
+  if (app.RestorePointSequence != 0)
+    return RestorePointError{100001, "You must End the previous restore point first."};
+  auto sequence = app.System().BeginRestorePoint(description, type);
+  if (!sequence) return RestorePointError{100002, "The restore point could not be created."};
+  app.RestorePointSequence = *sequence;
+  return std::nullopt;
+}
+
+void EndRestorePoint(Application& app) {
+  const int64_t sequence = app.RestorePointSequence;
+  app.RestorePointSequence = 0;
+  app.System().EndRestorePoint(sequence);
+}
+
+// ---- One run ------------------------------------------------------------------------------
+
+Removal::Removal(FrmMain& main) : main_(main), app_(main.App()), quarantine_(main.App()) {}
+
+std::optional<std::string> Removal::EnsureFileCopy(const std::string& path) {
+  const std::string key = text::ToLower(path);
+  if (auto it = copies_.find(key); it != copies_.end()) return it->second;
+  auto saved = quarantine_.SaveQuarantineCopy(path, text::AfterLastBackslash(path));
+  if (!saved) return std::nullopt;
+  copies_[key] = *saved;
+  // The record names the copy as saved (it may carry a " (2)") and where it came from.
+  quarantine_.LogQuarantinedFile(path, *saved);
+  return saved;
+}
+
+std::optional<std::string> Removal::EnsureFolderCopy(const std::string& path) {
+  std::string source = path;
+  if (text::EndsWith(source, "\\")) source.pop_back();
+  const std::string key = text::ToLower(source) + "\\";
+  if (auto it = copies_.find(key); it != copies_.end()) return it->second;
+  auto saved = quarantine_.SaveQuarantineFolder(source);
+  if (saved) copies_[key] = *saved;
+  return saved;
+}
+
+int Removal::RemoveExecutableFile(const std::string& path) {
+  const size_t slash = path.rfind('\\');
+  if (slash == std::string::npos) return -1;
+  auto& files = app_.Files();
+  if (!IsFile(files, path)) return -1;
+  if (!StopProcessForFile(app_, path.substr(slash + 1))) return 2;
+  bool found = false;
+  for (int attempt = 0; attempt < kDeleteAttempts; ++attempt) {
+    if (IsFile(files, path)) {
+      found = true;
+      // Without a copy the file stays: the retry pass tries again, or lists it.
+      if (EnsureFileCopy(path)) files.DeleteFile(path);
+    }
+    app_.Host().DoEvents();
+  }
+  return found ? 1 : 0;
+}
+
+int Removal::RemoveLibraryFile(const std::string& path) {
+  if (path.find('\\') == std::string::npos) return -1;
+  auto& files = app_.Files();
+  if (!IsFile(files, path)) return -1;
+  UnregisterLibrary(path);
+  if (!EnsureFileCopy(path)) return 0;
+  return files.DeleteFile(path) ? 1 : 0;
+}
+
+bool Removal::RemoveFileOrFolder(const std::string& path) {
+  if (path.find('\\') == std::string::npos) return false;
+  auto& files = app_.Files();
+  auto attrs = files.Attributes(path);
+  if (!attrs) return false;
+  bool mayDelete = false;
+  if (*attrs & platform::kAttrDirectory) {
+    // The original goes only when the whole tree is safe in the quarantine.
+    if (EnsureFolderCopy(path)) files.DeleteFolder(path, true);
+  } else {
+    mayDelete = EnsureFileCopy(path).has_value();
+  }
+  for (int attempt = 0; attempt < kDeleteAttempts; ++attempt) {
+    if (mayDelete) files.DeleteFile(path);
+    app_.Host().DoEvents();
+  }
+  return true;
+}
+
+void Removal::RemoveCookieFile(const std::string& path) {
+  if (EnsureFileCopy(path)) app_.Files().DeleteFile(path);
+}
+
+void Removal::UnregisterLibrary(const std::string& path) {
+  app_.System().CallLibraryRegistration(path, true);
+}
+
+void Removal::RemoveRegistryValue(platform::RootKey root, const std::string& keyPath,
+                                  const std::string& valueName) {
+  const std::string id = RegistryId(root, keyPath, valueName, false);
+  if (keptRegistry_.count(id)) return;
+  auto& reg = app_.Registry();
+  const std::string keyText = platform::RootName(root) + "\\" + keyPath;
+  if (app_.QuarantineLogging && !valueName.empty()) {
+    // Read before deleting: afterwards the data is gone for good.
+    auto value = reg.QueryValue(root, keyPath, valueName);
+    std::optional<RegistryValueText> line;
+    if (value && IsTextType(value->type)) line = RegistryValueText{valueName, value->data};
+    const bool exported =
+        quarantine_.ExportRegistryEntry(keyText + "\\" + valueName, keyText, line);
+    if (!exported && value) {
+      keptRegistry_.insert(id);
+      return;
+    }
+  }
+  reg.OpenKey(root, keyPath, platform::kKeySetValue);
+  reg.DeleteValue(root, keyPath, valueName);
+  if (!valueName.empty()) quarantine_.LogRemovedRegistryEntry(keyText, valueName);
+}
+
+bool Removal::RemoveRegistryKey(platform::RootKey root, const std::string& keyPath) {
+  const std::string id = RegistryId(root, keyPath, {}, true);
+  if (keptRegistry_.count(id)) return false;
+  auto& reg = app_.Registry();
+  if (app_.QuarantineLogging) {
+    const bool exists = reg.OpenKey(root, keyPath, platform::kKeyRead) == platform::RegStatus::Ok;
+    const std::string keyText = platform::RootName(root) + "\\" + keyPath;
+    if (!quarantine_.ExportRegistryEntry(keyText, keyText, std::nullopt) && exists) {
+      keptRegistry_.insert(id);
+      return false;
+    }
+  }
+  if (reg.DeleteKeyTree(root, keyPath) != platform::RegStatus::Ok) return false;
+  quarantine_.LogRemovedRegistryEntry(platform::RootHandleText(root) + "\\" + keyPath,
+                                      "All Values");
+  return true;
+}
+
+void Removal::RetryCheck(int row) {
+  auto& list = main_.lvwFilesToBeDeleted;
+  const std::string path = list.Item(row).text;
+  const std::string link = list.Item(row).SubItem(1);
+  auto& files = app_.Files();
+  if (!IsFile(files, path)) return;
+  if (text::ContainsNoCase(path, ".exe")) RemoveExecutableFile(path);
+  if (!IsFile(files, path)) return;
+  auto& problems = app_.DeleteFailed().lstProblem;
+  // A path found under two threat names is still one file that could not be deleted.
+  const auto& listed = problems.Items();
+  if (std::none_of(listed.begin(), listed.end(),
+                   [&](const forms::ListItem& it) { return it.text == path; }))
+    problems.Add(path);
+  ++failedCount_;
+  auto& results = main_.lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
+  for (int r = 0; r < results.Count(); ++r) {
+    if (results.Item(r).text != link) continue;
+    results.SetChecked(r, false);
+    break;
+  }
+  if (row < list.Count()) list.SetChecked(row, false);
+}
+
+void Removal::FilePass() {
+  auto& list = main_.lvwFilesToBeDeleted;
+  const int rows = list.Count();
+  for (int i = 0; i < rows && i < list.Count(); ++i) {
+    const bool ticked = list.Item(i).checked;
+    if (ticked) {
+      const std::string path = list.Item(i).text;
+      Step(app_, "removal: file", [&] {
+        main_.pgbDeleteSpywaresFound.SetValue(i + 1);
+        main_.lblDeletingPercentageCompleted.SetCaption(RemovingCaption(app_, i + 1, rows));
+        main_.lblDeletingCaption.SetCaption(text::ToLower(path));
+        const RemovalKind kind = KindOfPath(path);
+        if (kind == RemovalKind::Library) UnregisterLibrary(path);
+        if (kind == RemovalKind::Executable) RemoveExecutableFile(path);
+        if (kind == RemovalKind::Library) {
+          RemoveLibraryFile(path);
+          RemoveFileOrFolder(path);
+        }
+        if (kind == RemovalKind::Other) RemoveFileOrFolder(path);
+      });
+    }
+    app_.Host().DoEvents();
+    // Only rows the user ticked can have failed: an unticked file was never meant to go.
+    if (ticked && !app_.QuarantineLogging && i < list.Count())
+      Step(app_, "removal: retry check", [&] { RetryCheck(i); });
+  }
+}
+
+void Removal::RegistryPass() {
+  auto& list = main_.lvwRegistryToBeDeleted;
+  const int rows = list.Count();
+  for (int i = 0; i < rows && i < list.Count(); ++i) {
+    if (!list.Item(i).checked) continue;
+    const auto item = list.Item(i);
+    Step(app_, "removal: registry", [&] {
+      main_.pgbDeleteSpywaresFound.SetValue(barBase_ + i + 1);
+      main_.lblDeletingPercentageCompleted.SetCaption(RemovingCaption(app_, i + 1, rows));
+      main_.lblDeletingCaption.SetCaption(text::ToLower(item.SubItem(1) + "\\" + item.SubItem(2)));
+      const std::string rootText = text::Trim(item.text);
+      const std::string keyPath = text::Trim(item.SubItem(1));
+      const std::string valueName = text::Trim(item.SubItem(2));
+      if (rootText.empty() || keyPath.empty()) return;
+      auto root = platform::RootFromHandleText(rootText);
+      if (!root) return;
+      if (!valueName.empty()) {
+        RemoveRegistryValue(*root, keyPath, valueName);
+      } else {
+        RemoveRegistryValue(*root, keyPath, "");
+        RemoveRegistryKey(*root, keyPath);
+      }
+    });
+    app_.Host().DoEvents();
+  }
+}
+
+void Removal::CookiePass() {
+  auto& list = main_.lvwCookiesToDelete;
+  auto& bar = main_.pgbDeleteSpywaresFound;
+  const int rows = list.Count();
+  for (int i = 0; i < rows && i < list.Count(); ++i) {
+    if (!list.Item(i).checked) continue;
+    const std::string path = list.Item(i).text;
+    Step(app_, "removal: cookie", [&] {
+      // The bar counts files and registry entries only; cookies keep it at its end.
+      bar.SetValue(std::min<int64_t>(bar.Max(), barBase_ + i + 1));
+      main_.lblDeletingPercentageCompleted.SetCaption(RemovingCaption(app_, i + 1, rows));
+      main_.lblDeletingCaption.SetCaption(text::ToLower(path));
+      if (IsFile(app_.Files(), path)) RemoveCookieFile(path);
+    });
+    app_.Host().DoEvents();
+  }
+}
+
+void Removal::RemovalPass() {
+  const int failedBefore = failedCount_;
+  barBase_ = 0;
+  Step(app_, "removal: pass start", [&] {
+    if (main_.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Count() == 0) return;
+    main_.pgbDeleteSpywaresFound.SetVisible(true);
+    main_.lblDeletingPercentageCompleted.SetVisible(true);
+    main_.lblDeletingPercentageCompleted.SetCaption(app_.Msg("MSG_REMOVING"));
+    main_.pgbDeleteSpywaresFound.SetMax(main_.lvwFilesToBeDeleted.Count() +
+                                        main_.lvwRegistryToBeDeleted.Count());
+    main_.pgbDeleteSpywaresFound.SetValue(0);
+  });
+  FilePass();
+  barBase_ = main_.lvwFilesToBeDeleted.Count();
+  RegistryPass();
+  barBase_ += main_.lvwRegistryToBeDeleted.Count();
+  CookiePass();
+  if (failedCount_ > failedBefore) {
+    Step(app_, "removal: delete failed", [&] {
+      auto& window = app_.DeleteFailed();
+      window.Show();
+      window.ZOrder();
+    });
+  }
+}
+
+// ---- Main window handlers -------------------------------------------------------------------
+
+void FrmMain::Command4_Click() {
+  auto& app = app_;
+  // A run in progress keeps the Remove label disabled; a second one must not start.
+  if (!lblRemove.Enabled()) return;
+  const auto& results = lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Items();
+  const bool anyTicked = std::any_of(results.begin(), results.end(),
+                                     [](const forms::ListItem& it) { return it.checked; });
+  if (!anyTicked) {
+    if (!app.AutoRemoveMode)
+      GetHost().MsgBox(app.Msg("MSG_SELECTED"), forms::MsgBoxButtons::OkOnly,
+                       forms::MsgBoxIcon::Information, app.brand.programName);
+    return;
+  }
+  std::string question = app.Msg("MSG_CONFIRM1") + "\r\n\r\n" + app.Msg("MSG_CONFIRM2") +
+                         "\r\n\r\n" + app.dataFolder + "\\quarantine";
+  if (RestorePointsSupported(app))
+    question += "\r\n\r\n" + app.Msg("MSG_CONFIRM3") + "\r\n\r\n" + app.Msg("MSG_CONFIRM4");
+  if (!app.AutoRemoveMode) {
+    auto answer = GetHost().MsgBox(question, forms::MsgBoxButtons::YesNo, forms::MsgBoxIcon::None,
+                                   app.Msg("MSG_REALLY"));
+    if (answer != forms::MsgBoxResult::Yes) return;
+  }
+  pgbDeleteSpywaresFound.SetVisible(true);
+  lblDeletingPercentageCompleted.SetVisible(true);
+  lblDeletingCaption.SetVisible(true);
+  app.DeleteFailed().lstProblem.Clear();
+  lblRemove_Click();
+}
+
+void FrmMain::lblRemove_Click() {
+  auto& app = app_;
+  if (!lblRemove.Enabled()) return;
+  Removal run(*this);
+  Step(app, "removal: quarantine folder", [&] { run.Quarantine().CreateQuarantineFolder(); });
+  Step(app, "removal: start", [&] {
+    ShowPage(2);
+    lblRemove.SetEnabled(false);
+    ApplyTimerState(false);
+  });
+  Step(app, "removal: gathering", [&] {
+    pgbDeleteSpywaresFound.SetVisible(true);
+    lblDeletingPercentageCompleted.SetVisible(true);
+    lblDeletingCaption.SetVisible(true);
+    lblDeletingPercentageCompleted.SetCaption(app.Msg("MSG_INFORMATION"));
+    for (int i = 0; i < kGatheringYields; ++i) GetHost().DoEvents();
+    lblDeletingPercentageCompleted.SetCaption("");
+  });
+  bool restorePoint = false;
+  Step(app, "removal: restore point", [&] {
+    if (!RestorePointsSupported(app)) return;
+    restorePoint = true;
+    lblDeletingPercentageCompleted.SetCaption(app.Msg("MSG_RESTOREPOINT"));
+    GetHost().DoEvents();
+    // A restore point that cannot be made does not stop the removal.
+    BeginRestorePoint(app,
+                      app.brand.programName + " Restore Point " +
+                          datetime::GeneralDate(datetime::FromTimePoint(GetHost().Now())),
+                      kRestorePointType);
+  });
+  app.QuarantineLogging = true;
+  Step(app, "removal: recording pass", [&] { run.RemovalPass(); });
+  app.QuarantineLogging = false;
+  Step(app, "removal: retry pass", [&] { run.RemovalPass(); });
+  if (restorePoint) Step(app, "removal: restore point end", [&] { EndRestorePoint(app); });
+  Step(app, "removal: clean-up", [&] {
+    auto ticked = [](const forms::ListItem& it) { return it.checked; };
+    lvwFilesToBeDeleted.RemoveIf(ticked);
+    lvwRegistryToBeDeleted.RemoveIf(ticked);
+    lvwCookiesToDelete.RemoveIf(ticked);
+    lvwSpywareFound.RemoveIf(ticked);
+    lvwPicRemoveListOfSpywareFoundAndToBeRemoved.RemoveIf(ticked);
+  });
+  Step(app, "removal: complete", [&] {
+    lblDeletingCaption.SetCaption("");
+    pgbDeleteSpywaresFound.SetValue(pgbDeleteSpywaresFound.Max());
+    lblDeletingPercentageCompleted.SetCaption("100% " + app.Msg("MSG_COMPLETE"));
+  });
+  Step(app, "removal: timers", [&] { ApplyTimerState(true); });
+  lblRemove.SetEnabled(true);
+  Step(app, "removal: total", [&] {
+    const long long total = text::Val(app.GetSetting("Settings", "lblDefRemoved", "0")) +
+                            text::Val(lblRemovePicSoftwareFound.Caption()) +
+                            text::Val(lbltracesFound.Caption()) +
+                            text::Val(lblSoftwareFound.Caption());
+    app.SaveSetting("Settings", "lblDefRemoved", std::to_string(total));
+  });
+  Step(app, "removal: anonymous data", [&] {
+    if (chkSendData.Value() == 1) SendAnonymousData();
+  });
+  Step(app, "removal: home page", [&] { RefreshHomePage(); });
+  pgbDeleteSpywaresFound.SetVisible(false);
+  lblDeletingPercentageCompleted.SetVisible(false);
+  lblDeletingCaption.SetVisible(false);
+}
+
+void FrmMain::cmdResults_Click() {
+  ShowPage(2);
+  if (lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Count() == 0 && chkSendData.Value() == 1)
+    SendAnonymousData();
+}
+
+void FrmMain::cmdRemove_Click() {
+  cmdResults_Click();
+}
+
+void FrmMain::ViewQuarantine() {
+  QuarantineStore quarantine(app_);
+  quarantine.CreateQuarantineFolder();
+  app_.Shell().Execute("explorer " + quarantine.QuarantineFolder(),
+                       platform::ShowStyle::NormalFocus);
+}
+
+}  // namespace quill

@@ -1,0 +1,94 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+
+#include "platform/Registry.h"
+#include "removal/Quarantine.h"
+
+namespace quill {
+
+class Application;
+class FrmMain;
+
+/// How the removal treats a file row, by the extension of its path.
+enum class RemovalKind { Executable, Library, Other };
+
+/// The text after the last "." of the path when no ":" or "\" follows it, trimmed and
+/// compared without regard to case: "EXE", "DLL"/"OCX", anything else.
+RemovalKind KindOfPath(const std::string& path);
+
+/// "Removing : 45% Completed." with the catalogue's words; the percentage is row / rows,
+/// rounded halves to even.
+std::string RemovingCaption(Application& app, int row, int rows);
+
+/// One removal run over the main window's three hidden work lists. It remembers, for the
+/// length of the run, which items it has saved to the quarantine: a file, folder or cookie
+/// is deleted only when this run holds a complete copy of it, and a registry entry only when
+/// its export could be written, so that nothing removed is lost.
+class Removal {
+ public:
+  explicit Removal(FrmMain& main);
+
+  /// One pass over the files, registry entries and cookies of the work lists (the recording
+  /// pass while QuarantineLogging is on, the retry pass while it is off).
+  void RemovalPass();
+
+  /// -1 no such file; 2 a running copy did not stop (nothing deleted); 1 the file was found
+  /// and its deletion attempted; 0 it was gone before the first attempt.
+  int RemoveExecutableFile(const std::string& path);
+  /// -1 no such file; 1 deleted; 0 not deleted.
+  int RemoveLibraryFile(const std::string& path);
+  /// True when a file or folder existed at that path.
+  bool RemoveFileOrFolder(const std::string& path);
+  void RemoveCookieFile(const std::string& path);
+  void UnregisterLibrary(const std::string& path);
+  void RemoveRegistryValue(platform::RootKey root, const std::string& keyPath,
+                           const std::string& valueName);
+  /// True when the key was deleted.
+  bool RemoveRegistryKey(platform::RootKey root, const std::string& keyPath);
+
+  QuarantineStore& Quarantine() { return quarantine_; }
+  /// Paths listed in "Delete Failed" by this run.
+  int FailedCount() const { return failedCount_; }
+
+ private:
+  /// The name of this run's copy of the file, saving one (and writing its record) when
+  /// there is none yet.
+  std::optional<std::string> EnsureFileCopy(const std::string& path);
+  std::optional<std::string> EnsureFolderCopy(const std::string& path);
+  void RetryCheck(int row);
+  void FilePass();
+  void RegistryPass();
+  void CookiePass();
+
+  FrmMain& main_;
+  Application& app_;
+  QuarantineStore quarantine_;
+  /// Source path (lower case) -> name of the copy this run saved.
+  std::map<std::string, std::string> copies_;
+  /// Registry entries whose export failed: left in place for this run.
+  std::set<std::string> keptRegistry_;
+  int failedCount_ = 0;
+  int64_t barBase_ = 0;
+};
+
+/// Whether this system offers restore points: System Restore present, and the 9x family at
+/// version 4.90, NT 5.1, or NT above 5.
+bool RestorePointsSupported(Application& app);
+
+/// A restore-point failure: its number and text.
+struct RestorePointError {
+  int number = 0;
+  std::string description;
+};
+/// Opens a restore point; empty on success. Fails with 100001 while one is open.
+std::optional<RestorePointError> BeginRestorePoint(Application& app, const std::string& description,
+                                                   int type);
+/// Closes the open restore point and forgets it, whatever the outcome.
+void EndRestorePoint(Application& app);
+
+}  // namespace quill
