@@ -40,11 +40,6 @@ bool IsFile(platform::FileSystem& files, const std::string& path) {
   return attrs && !(*attrs & platform::kAttrDirectory);
 }
 
-bool IsFolder(platform::FileSystem& files, const std::string& path) {
-  auto attrs = files.Attributes(path);
-  return attrs && (*attrs & platform::kAttrDirectory);
-}
-
 bool IsTextType(uint32_t type) {
   return type == static_cast<uint32_t>(platform::RegType::Sz) ||
          type == static_cast<uint32_t>(platform::RegType::ExpandSz) ||

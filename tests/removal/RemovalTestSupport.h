@@ -1,0 +1,124 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/Application.h"
+#include "app/FrmMain.h"
+#include "platform/Registry.h"
+#include "platform/System.h"
+#include "support/AppFixture.h"
+
+namespace quill::test {
+
+/// The platform's system services with System Restore switched on and a chosen version, so
+/// the restore-point steps can be watched on a machine that has none.
+class RestoreCapableSystem : public platform::System {
+ public:
+  explicit RestoreCapableSystem(std::unique_ptr<platform::System> inner)
+      : inner_(std::move(inner)) {}
+  platform::OsVersion Version() override { return version; }
+  platform::ProgramIdentity Identity() override { return inner_->Identity(); }
+  bool AcquireSingleInstance() override { return inner_->AcquireSingleInstance(); }
+  bool HasSystemRestore() override { return hasRestore; }
+  std::optional<int64_t> BeginRestorePoint(const std::string& description, int type) override {
+    begun.push_back(description + "|" + std::to_string(type));
+    if (!beginSucceeds) return std::nullopt;
+    return nextSequence;
+  }
+  bool EndRestorePoint(int64_t sequence) override {
+    ended.push_back(sequence);
+    return true;
+  }
+  bool CallLibraryRegistration(const std::string& path, bool unregister) override {
+    registrations.push_back((unregister ? "unregister " : "register ") + path);
+    return false;
+  }
+
+  platform::OsVersion version{2, 5, 1};
+  bool hasRestore = true;
+  bool beginSucceeds = true;
+  int64_t nextSequence = 42;
+  std::vector<std::string> begun;
+  std::vector<int64_t> ended;
+  std::vector<std::string> registrations;
+
+ private:
+  std::unique_ptr<platform::System> inner_;
+};
+
+/// Puts a RestoreCapableSystem in place of the fixture's system services.
+inline RestoreCapableSystem& InstallRestoreCapableSystem(AppFixture& f) {
+  auto fake = std::make_unique<RestoreCapableSystem>(std::move(f.Platform().system));
+  auto& ref = *fake;
+  f.Platform().system = std::move(fake);
+  return ref;
+}
+
+/// A started program with a fixed clock (3/5/2024 2:07:09 PM).
+inline void StartAt(AppFixture& f) {
+  f.Host().SetNow(datetime::LocalDateTime{2024, 3, 5, 14, 7, 9});
+  f.Start();
+}
+
+inline constexpr const char* kStamp = "3/5/2024 2:07:09 PM";
+
+/// A file or folder hit in all the lists the scanners fill (results row text = threat name;
+/// every file of one threat follows its tick).
+inline void AddFileHit(FrmMain& main, const std::string& path, const std::string& threat,
+                       bool folder = false) {
+  main.AddHitRows(path, threat, threat, folder ? kItemFolder : kItemFile, threat,
+                  folder ? kItemFolder : kItemFile, path, "Adware");
+}
+
+/// A registry hit: the hidden row (root handle, key path, value name, threat) and its
+/// results row.
+inline void AddRegistryHit(FrmMain& main, platform::RootKey root, const std::string& keyPath,
+                           const std::string& valueName, const std::string& threat) {
+  main.lvwRegistryToBeDeleted.Add(platform::RootHandleText(root), 0, {keyPath, valueName, threat});
+  const std::string location =
+      platform::RootName(root) + "\\" + keyPath + (valueName.empty() ? "" : "\\" + valueName);
+  main.lvwSpywareFound.Add(threat, kItemRegistry, {location});
+  main.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Add(threat, kItemRegistry,
+                                                        {location, "Adware"});
+  main.BumpTracesLabel();
+}
+
+/// A cookie hit.
+inline void AddCookieHit(FrmMain& main, const std::string& path) {
+  const std::string name = path.substr(path.rfind('\\') + 1);
+  main.lvwSpywareFound.Add("Cookie", kItemCookie, {name});
+  main.lvwCookiesToDelete.Add(path);
+  main.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Add("Cookie: " + name, kItemCookie,
+                                                        {path, "Tracking Cookie"});
+}
+
+/// "Repair Now" answered Yes.
+inline void RepairNow(AppFixture& f) {
+  f.Host().QueueMsgBox(forms::MsgBoxResult::Yes);
+  f.Main().Command4_Click();
+}
+
+/// The whole file at a Windows path, or empty when it cannot be read.
+inline std::optional<std::string> Read(AppFixture& f, const std::string& path) {
+  return f.App().Files().ReadFile(path);
+}
+
+inline bool Exists(AppFixture& f, const std::string& path) {
+  return f.App().Files().Attributes(path).has_value();
+}
+
+/// The file record the quarantine log holds for one saved file.
+inline std::string FileRecord(const std::string& savedName, const std::string& location) {
+  return std::string(kStamp) + " - File: " + savedName + "\r\n - Location: " + location +
+         "\r\n\r\n\r\n";
+}
+
+inline std::string RegistryRecord(const std::string& key, const std::string& value) {
+  return std::string(kStamp) + " - Key: " + key + "\r\nValue: " + value + "\r\n\r\n\r\n";
+}
+
+}  // namespace quill::test
