@@ -25,7 +25,6 @@ void FrmMain::ReportProgressNow(const std::string&, int, int) {}
 void FrmMain::RefreshCounters() {}
 // ==== end scan ===============================================================================
 
-
 // ==== submissions ============================================================================
 void FrmMain::cmdFalsePos_Click() {}
 void FrmMain::cmdSubmit_Click() {}
