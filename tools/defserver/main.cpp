@@ -1,6 +1,0 @@
-#include <cstdio>
-
-int main() {
-  std::puts("quillonet-defserver: not built yet");
-  return 2;
-}
