@@ -334,6 +334,16 @@ class FrmMain : public forms::Form {
   void ReportProgress(const std::string& text, int stage, int overall);
   void ReportProgressNow(const std::string& text, int stage, int overall);
   void RefreshCounters();
+  // Scan modes and their per-item helpers.
+  void RunSmartScan();
+  void RunFullSystemScan();
+  void RunFileScan(const std::string& file);
+  void RunFolderScan(const std::string& folder);
+  void ScanDrive(const std::string& root);
+  void ScanFolderRoot(const std::string& folder);
+  void ScanSingleFile(const std::string& file);
+  /// The index of the selected scan mode of optScan (0 when none is selected).
+  int SelectedScanMode() const;
 
   // ---- Removal (removal/) -------------------------------------------------------------------
   void Command4_Click();
@@ -378,6 +388,13 @@ class FrmMain : public forms::Form {
 
  private:
   void Wire();
+  // Scan driver helpers (scan/).
+  bool ScanDefinitionsPresent();
+  void ResetScanBars();
+  void RunProcessStage();
+  void RunRegistryStage();
+  void MoveStageMarker(const forms::Control& caption);
+  void StartScanWithMode(int mode);
   Application& app_;
   int page_ = 0;
   bool singleInstance_ = false;

@@ -5,26 +5,6 @@
 
 namespace quill {
 
-// ==== scan: scan driver ======================================================================
-void FrmMain::cmdScanNow_Click() {}
-void FrmMain::lblStart_Click() {}
-void FrmMain::cmdScan_Click() { ShowPage(1); }
-void FrmMain::Command1_Click() { ShowPage(1); }
-void FrmMain::Command3_Click() {}
-void FrmMain::cmdMainScan1_Click() {}
-void FrmMain::Command6_Click() {}
-void FrmMain::Command7_Click() {}
-void FrmMain::cmdPause_Click() {}
-void FrmMain::lblPause_Click() {}
-void FrmMain::cmdStop_Click() {}
-void FrmMain::lblStop_Click() {}
-void FrmMain::FillDriveList() {}
-void FrmMain::lvwHardDrives_ItemCheck(int) {}
-void FrmMain::ReportProgress(const std::string&, int, int) {}
-void FrmMain::ReportProgressNow(const std::string&, int, int) {}
-void FrmMain::RefreshCounters() {}
-// ==== end scan ===============================================================================
-
 // ==== submissions ============================================================================
 void FrmMain::cmdFalsePos_Click() {}
 void FrmMain::cmdSubmit_Click() {}

@@ -1,0 +1,404 @@
+#include "scan/FileScan.h"
+
+#include <limits>
+#include <optional>
+
+#include "app/Application.h"
+#include "app/FrmMain.h"
+#include "base/Numbers.h"
+#include "base/Text.h"
+#include "definitions/DefinitionCodec.h"
+#include "definitions/DefinitionFormats.h"
+#include "definitions/DefinitionSet.h"
+#include "reports/ExclusionList.h"
+#include "scan/ProcessScan.h"
+
+namespace quill {
+
+namespace {
+
+constexpr uint32_t kNotListed = platform::kAttrHidden | platform::kAttrSystem;
+constexpr const char* kMicrosoft = "MICROSOFT CORPORATION";
+constexpr const char* kCrLf = "\r\n";
+
+// Walks the lines of a whole file: CR LF, LF or a lone CR end a line.
+class LineReader {
+ public:
+  explicit LineReader(std::string_view bytes) : bytes_(bytes) {}
+  bool Next(std::string_view& line) {
+    if (pos_ >= bytes_.size()) return false;
+    size_t end = pos_;
+    while (end < bytes_.size() && bytes_[end] != '\r' && bytes_[end] != '\n') ++end;
+    line = bytes_.substr(pos_, end - pos_);
+    pos_ = end;
+    if (pos_ >= bytes_.size()) return true;
+    const bool carriageReturn = bytes_[pos_] == '\r';
+    ++pos_;
+    if (carriageReturn && pos_ < bytes_.size() && bytes_[pos_] == '\n') ++pos_;
+    return true;
+  }
+
+ private:
+  std::string_view bytes_;
+  size_t pos_ = 0;
+};
+
+// A percentage the progress bars take (16-bit), or nothing when the divisor is zero or the
+// value cannot be shown.
+std::optional<int> ProgressPercent(double part, double whole) {
+  if (whole == 0) return std::nullopt;
+  int64_t value = numbers::Percent(part, whole);
+  if (value < std::numeric_limits<int16_t>::min() || value > std::numeric_limits<int16_t>::max())
+    return std::nullopt;
+  return static_cast<int>(value);
+}
+
+// The progress report of one definition line of the direct stages.
+void ReportDefinitionLine(FrmMain& main, const std::string& shownName) {
+  auto& app = main.App();
+  const DefinitionCounts& counts = app.Definitions().Counts();
+  const double inspected = app.counters.FilesFoldersInspected;
+  auto stage = ProgressPercent(inspected, static_cast<double>(counts.filesAndFolders));
+  auto overall = ProgressPercent(
+      inspected + static_cast<double>(counts.registry + counts.cookies + counts.executables),
+      static_cast<double>(counts.total));
+  if (!stage || !overall) return;
+  main.ReportProgress(app.StageLabel + kCrLf + shownName, *stage, *overall);
+}
+
+bool IsMicrosoftPublisher(platform::FileSystem& files, const std::string& path) {
+  return text::ToUpper(text::Trim(ReadPublisherName(files, path))) == kMicrosoft;
+}
+
+// A bare drive ("c:", "C:\") is never reported: removing it would wipe the volume.
+bool IsDriveRoot(std::string_view path) {
+  std::string t = text::Trim(path);
+  while (!t.empty() && (t.back() == '\\' || t.back() == '/')) t.pop_back();
+  return t.size() <= 2 && (t.empty() || t.back() == ':' || t.size() == 1);
+}
+
+// The threat name shown for a definition that has none: the name it looks for.
+std::string ShownThreat(const std::string& threat, const std::string& fallback) {
+  return text::Trim(threat).empty() ? fallback : threat;
+}
+
+}  // namespace
+
+// ---- Path helpers ---------------------------------------------------------------------------
+
+bool FileExists(platform::FileSystem& files, const std::string& path) {
+  const std::string name = text::AfterLastBackslash(path);
+  if (name.empty() || name.find_first_of("*?") != std::string::npos) return false;
+  auto attributes = files.Attributes(path);
+  if (!attributes) return false;
+  return (*attributes & (platform::kAttrDirectory | kNotListed)) == 0;
+}
+
+bool FolderExists(platform::FileSystem& files, const std::string& path) {
+  if (path.find_first_of("*?") != std::string::npos) return false;
+  auto attributes = files.Attributes(path);
+  return attributes && (*attributes & platform::kAttrDirectory) != 0;
+}
+
+int PathDepth(std::string_view text) {
+  int depth = 0;
+  for (char c : text)
+    if (c == '\\') ++depth;
+  return depth;
+}
+
+int MatchingTailCount(std::string_view a, std::string_view b) {
+  auto dropDrive = [](std::string_view s) {
+    size_t colon = s.find(':');
+    if (colon == std::string_view::npos) return s;
+    return colon + 2 <= s.size() ? s.substr(colon + 2) : std::string_view();
+  };
+  a = dropDrive(a);
+  b = dropDrive(b);
+  // An empty text has no parts at all (no position to compare).
+  if (a.empty() || b.empty()) return 0;
+  // Compare part by part from the end, without splitting into new strings.
+  int count = 0;
+  size_t aEnd = a.size(), bEnd = b.size();
+  while (true) {
+    size_t aStart = a.rfind('\\', aEnd == 0 ? std::string_view::npos : aEnd - 1);
+    size_t bStart = b.rfind('\\', bEnd == 0 ? std::string_view::npos : bEnd - 1);
+    if (aEnd == 0) aStart = std::string_view::npos;
+    if (bEnd == 0) bStart = std::string_view::npos;
+    size_t aFrom = aStart == std::string_view::npos ? 0 : aStart + 1;
+    size_t bFrom = bStart == std::string_view::npos ? 0 : bStart + 1;
+    std::string_view partA = a.substr(aFrom, aEnd - aFrom);
+    std::string_view partB = b.substr(bFrom, bEnd - bFrom);
+    if (!partA.empty() && partA == partB) ++count;
+    if (aStart == std::string_view::npos || bStart == std::string_view::npos) break;
+    aEnd = aStart;
+    bEnd = bStart;
+  }
+  return count;
+}
+
+// ---- Definition-driven stages ----------------------------------------------------------------
+
+void ScanFileDefinitions(FrmMain& main) {
+  auto& app = main.App();
+  auto& files = app.Files();
+  auto& definitions = app.Definitions();
+  auto bytes = files.ReadFile(app.DataFile(definition_files::kFile));
+  if (!bytes) return;
+
+  LocationExpander expander(app.Tokens());
+  const std::string driveRoot = app.Tokens().SystemDriveRoot();
+  InheritedType type;
+  LineReader reader(*bytes);
+  std::string_view raw;
+  while (!app.StopRequested && reader.Next(raw)) {
+    std::string line(raw);
+    DecodeLineInPlace(line);
+    std::optional<FileDefinition> def = ParseFileDefinition(line, TypeWord::AsWritten);
+    std::string fileName, threat, path;
+    if (def) {
+      type.Apply(def->type);
+      fileName = def->fileName;
+      threat = ShownThreat(def->threatName, fileName);
+      std::string location =
+          def->hasLocationField ? expander.ExpandLocation(def->location, driveRoot) : std::string();
+      // Without a location the bare name is looked up as the file system resolves it.
+      path = CollapseBackslashes(location.empty() ? fileName : location + "\\" + fileName);
+    }
+
+    ++app.counters.FilesFoldersInspected;
+    ReportDefinitionLine(main, fileName);
+    if (app.StopRequested) return;
+
+    if (def && FileExists(files, path) && !definitions.IsProtected(path)) {
+      if (app.Exclusions().IsExcluded(path)) {
+        main.AddExcludedRow(path);
+      } else if (!IsMicrosoftPublisher(files, path)) {
+        main.AddHitRows(path, threat, threat, kItemFile, threat, kItemFile, path, type.Current());
+        type.Clear();
+      }
+    }
+    main.GetHost().DoEvents();
+  }
+}
+
+void ScanFolderDefinitions(FrmMain& main) {
+  auto& app = main.App();
+  auto& files = app.Files();
+  auto& definitions = app.Definitions();
+  auto bytes = files.ReadFile(app.DataFile(definition_files::kDirectory));
+  if (!bytes) return;
+
+  LocationExpander expander(app.Tokens());
+  const std::string driveRoot = app.Tokens().SystemDriveRoot();
+  InheritedType type;
+  LineReader reader(*bytes);
+  std::string_view raw;
+  while (!app.StopRequested && reader.Next(raw)) {
+    std::string line(raw);
+    DecodeLineInPlace(line);
+    std::optional<FolderDefinition> def = ParseFolderDefinition(line);
+    // A folder definition without a location names nothing to look for.
+    if (!def || !def->hasLocationField) continue;
+    type.Apply(def->type);
+    const std::string folder = expander.ExpandLocation(def->location, driveRoot);
+    std::string label = def->label;
+    for (const char* cut : {"\r\n", "\r", "\n", "\t"}) label = text::ReplaceAll(label, cut, "");
+    const std::string threat = ShownThreat(def->threatName, label);
+
+    ++app.counters.FilesFoldersInspected;
+    ReportDefinitionLine(main, label);
+    if (app.StopRequested) return;
+
+    if (!folder.empty() && !IsDriveRoot(folder) && FolderExists(files, folder) &&
+        !definitions.IsProtected(folder)) {
+      if (app.Exclusions().IsExcludedOrContained(folder)) {
+        main.AddExcludedRow(folder);
+      } else {
+        main.AddHitRows(folder, threat, threat, kItemFolder, threat, kItemFolder, folder,
+                        type.Current());
+        type.Clear();
+      }
+    }
+    main.GetHost().DoEvents();
+  }
+}
+
+// ---- The tree walk ---------------------------------------------------------------------------
+
+FolderWalk::FolderWalk(FrmMain& main)
+    : main_(main),
+      app_(main.App()),
+      files_(main.App().Files()),
+      definitions_(main.App().Definitions()),
+      systemDirectoryLower_(text::ToLower(main.App().Tokens().SystemDirectory())) {}
+
+bool FolderWalk::SystemFolderRuleHolds(std::string_view met, std::string_view stored) const {
+  // A met item inside the system folder only matches a definition naming that folder in full.
+  if (systemDirectoryLower_.empty()) return true;
+  if (met.find(systemDirectoryLower_) == std::string_view::npos) return true;
+  return text::FindNoCase(stored, systemDirectoryLower_) != std::string::npos;
+}
+
+bool FolderWalk::WindowsWordRuleHolds(std::string_view met, std::string_view stored) {
+  for (std::string_view word : {"system32", "system", "windows"}) {
+    if (text::FindNoCase(met, word) != std::string::npos &&
+        text::FindNoCase(stored, word) == std::string::npos)
+      return false;
+  }
+  return true;
+}
+
+bool FolderWalk::PublishedByMicrosoft(const std::string& path) {
+  return IsMicrosoftPublisher(files_, path);
+}
+
+void FolderWalk::CheckFoundFolder(const std::string& folder) {
+  if (folder.empty() || folder == " ") return;
+  std::string f = text::ToLower(folder);
+  if (text::EndsWith(f, "\\")) f.pop_back();
+  const size_t slash = f.find('\\');
+  const std::string drive = slash == std::string::npos ? f : f.substr(0, slash);
+
+  const auto& table = definitions_.DirectoryTable();
+  table.RowsForFolder(f, rows_);
+  if (rows_.empty()) return;
+  const int depth = PathDepth(f);
+  for (uint32_t index : rows_) {
+    const DefinitionRow row = table.Row(index);
+    const std::string compared = DirectoryTable::ComparedFolderPath(row.folder, drive);
+    if (compared.empty()) return;
+    if (compared != f) continue;
+    bool shapeMatches = depth < 2 ? PathDepth(row.folder) == 1
+                                  : MatchingTailCount(f, row.folder) >= 2;
+    if (!shapeMatches || !SystemFolderRuleHolds(f, row.folder)) continue;
+    if (definitions_.IsProtected(f)) return;
+    if (app_.Exclusions().IsExcluded(f)) {
+      main_.AddExcludedRow(f + "\\");
+      return;
+    }
+    if (PublishedByMicrosoft(f)) return;
+    if (!WindowsWordRuleHolds(f, row.folder)) continue;
+    if (IsDriveRoot(f)) return;
+    const std::string threat = ShownThreat(std::string(row.threatName), std::string(row.name));
+    main_.AddHitRows(f, threat, threat, kItemFile, threat + " Directory", kItemFolder, f,
+                     std::string(row.type));
+    return;
+  }
+}
+
+void FolderWalk::CheckFoundFile(const std::string& path) {
+  if (path.empty() || path == " ") return;
+  const std::string folder = text::ToLower(text::UpToLastBackslash(path));
+  const std::string name = text::ToLower(text::Trim(text::AfterLastBackslash(path)));
+  CheckFile(folder, name);
+}
+
+void FolderWalk::CheckFile(const std::string& folderLower, const std::string& nameLower) {
+  const auto& table = definitions_.FileTable();
+  table.RowsNamed(nameLower, rows_);
+  if (rows_.empty()) return;
+  // A long program name is distinctive enough to be matched wherever it is found.
+  const bool nameAlone = nameLower.size() > 16 && nameLower.find(".exe") != std::string::npos;
+  const int depth = PathDepth(folderLower);
+  const std::string full = folderLower + nameLower;
+  for (uint32_t index : rows_) {
+    const DefinitionRow row = table.Row(index);
+    bool matches = nameAlone;
+    if (!matches) {
+      matches = depth < 2 ? PathDepth(row.folder) == 1
+                          : MatchingTailCount(folderLower, row.folder) >= 2 &&
+                                SystemFolderRuleHolds(folderLower, row.folder);
+    }
+    if (!matches) continue;
+    if (definitions_.IsProtected(full)) return;
+    if (app_.Exclusions().IsExcluded(full)) {
+      main_.AddExcludedRow(full);
+      return;
+    }
+    if (PublishedByMicrosoft(full)) return;
+    if (!WindowsWordRuleHolds(full, row.folder)) continue;
+    const std::string threat = ShownThreat(std::string(row.threatName), std::string(row.name));
+    main_.AddHitRows(full, threat, threat, kItemFile, threat, kItemFile, full,
+                     std::string(row.type));
+    return;
+  }
+}
+
+void FolderWalk::ExamineEntries(const std::string& folder, std::vector<std::string>& subfolders) {
+  auto& host = main_.GetHost();
+  // First pass: how many subfolders there are, so that the walk enters no more than that.
+  size_t folderCount = 0;
+  {
+    auto first = files_.List(folder);
+    if (!first || first->empty()) return;
+    for (const auto& entry : *first) {
+      if (entry.attributes & kNotListed) continue;
+      if (entry.attributes == platform::kAttrDirectory) ++folderCount;
+      if (app_.StopRequested) return;
+      host.DoEvents();
+    }
+  }
+  subfolders.reserve(folderCount);
+
+  // Second pass, over a fresh listing: the first pass yielded, and the folder may have
+  // changed meanwhile.
+  auto second = files_.List(folder);
+  if (!second) return;
+  const std::string folderLower = text::ToLower(folder);
+  std::string progress;
+  for (const auto& entry : *second) {
+    if (entry.attributes & kNotListed) continue;
+    // Only a plain folder is entered: read-only, archived or linked folders are examined
+    // like files.
+    if (entry.attributes == platform::kAttrDirectory) {
+      CheckFoundFolder(folder + entry.name + "\\");
+      if (subfolders.size() < folderCount) subfolders.push_back(entry.name);
+    } else {
+      CheckFile(folderLower, text::ToLower(text::Trim(entry.name)));
+    }
+    ++app_.counters.FilesFoldersInspected;
+    progress.assign("Scanning: ").append(folder).append(kCrLf).append(entry.name);
+    main_.ReportProgress(progress, 0, 0);
+    if (app_.StopRequested) return;
+    host.DoEvents();
+  }
+}
+
+void FolderWalk::ScanFolderTree(const std::string& folder) {
+  // Depth-first, each folder's entries before its subfolders, with an explicit stack so
+  // that a very deep tree cannot exhaust the call stack.
+  struct Level {
+    std::string folder;
+    std::vector<std::string> subfolders;
+    size_t next = 0;
+  };
+  std::vector<Level> stack;
+  stack.push_back(Level{folder, {}, 0});
+  ExamineEntries(stack.back().folder, stack.back().subfolders);
+  while (!stack.empty()) {
+    if (app_.StopRequested) return;
+    Level& top = stack.back();
+    if (top.next >= top.subfolders.size()) {
+      stack.pop_back();
+      continue;
+    }
+    std::string child = top.folder + top.subfolders[top.next++] + "\\";
+    stack.push_back(Level{std::move(child), {}, 0});
+    ExamineEntries(stack.back().folder, stack.back().subfolders);
+  }
+}
+
+void ScanFolderTree(FrmMain& main, const std::string& folder) {
+  FolderWalk(main).ScanFolderTree(folder);
+}
+
+void CheckFoundFolder(FrmMain& main, const std::string& folder) {
+  FolderWalk(main).CheckFoundFolder(folder);
+}
+
+void CheckFoundFile(FrmMain& main, const std::string& path) {
+  FolderWalk(main).CheckFoundFile(path);
+}
+
+}  // namespace quill
