@@ -1,6 +1,314 @@
+// quillonet-cli: the application model of the desktop program, run without windows. It starts
+// exactly as the desktop program does (splash countdown, then the main window's start-up),
+// runs one command, prints what a user would have seen and ends.
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
-int main() {
-  std::puts("quillonet-cli: not built yet");
-  return 2;
+#include "HeadlessHost.h"
+#include "app/Application.h"
+#include "app/FrmMain.h"
+#include "app/SmallWindows.h"
+#include "base/Text.h"
+#include "definitions/DefinitionSet.h"
+#include "platform/Platform.h"
+#include "reports/ExclusionList.h"
+
+namespace {
+
+using namespace quill;
+
+constexpr int kNothingFound = 0;
+constexpr int kFound = 1;
+constexpr int kCannotRun = 2;
+
+constexpr const char* kUsage =
+    "Usage:\n"
+    "  quillonet-cli [--prefix DIR] [--yes] scan [smart | full | file PATH | folder PATH]\n"
+    "  quillonet-cli [--prefix DIR] exclude TEXT\n"
+    "  quillonet-cli [--prefix DIR] stage-definitions FOLDER\n"
+    "  quillonet-cli --help\n"
+    "\n"
+    "Runs the scanner on the Windows machine given by a Wine prefix: DIR, else $WINEPREFIX,\n"
+    "else ~/.wine when it exists, else the program's own default prefix.\n"
+    "\n"
+    "Commands:\n"
+    "  scan      Runs one scan and prints the results list, one row per line with the\n"
+    "            fields kind, name, location, type, risk and details separated by tabs,\n"
+    "            then \"Traces found: N\". Modes: smart (default) tests the definitions'\n"
+    "            own places, the registry, running programs and cookies; full walks every\n"
+    "            drive; file PATH tests one file; folder PATH walks one folder tree. PATH\n"
+    "            is a Windows path (C:\\Users\\me) or a host path on one of the prefix's\n"
+    "            drives.\n"
+    "  exclude   Adds TEXT (a path or a registry location) to the exclusion list.\n"
+    "  stage-definitions\n"
+    "            Copies the definition files (*.dat) of FOLDER into the prefix's data folder\n"
+    "            when it holds no definitions yet; the next start takes them over.\n"
+    "\n"
+    "Options:\n"
+    "  --prefix DIR  the Wine prefix to protect\n"
+    "  --yes         answer Yes to the questions asked on first start (Live Update)\n"
+    "  --help        show this text\n"
+    "\n"
+    "Exit status: 0 nothing found, 1 something found, 2 the command could not run.\n";
+
+struct Arguments {
+  std::string prefix;
+  bool yes = false;
+  bool help = false;
+  std::vector<std::string> words;
+};
+
+int Fail(const std::string& message) {
+  std::fprintf(stderr, "quillonet-cli: %s\n", message.c_str());
+  return kCannotRun;
+}
+
+// Options may stand before or after the command; "--" ends them.
+std::optional<Arguments> ParseArguments(int argc, char** argv, std::string& error) {
+  Arguments args;
+  bool optionsEnded = false;
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    if (!optionsEnded && a == "--") {
+      optionsEnded = true;
+    } else if (!optionsEnded && a == "--help") {
+      args.help = true;
+    } else if (!optionsEnded && a == "--yes") {
+      args.yes = true;
+    } else if (!optionsEnded && a == "--prefix") {
+      if (i + 1 >= argc) {
+        error = "--prefix needs a folder";
+        return std::nullopt;
+      }
+      args.prefix = argv[++i];
+    } else if (!optionsEnded && text::StartsWith(a, "--prefix=")) {
+      args.prefix = a.substr(9);
+    } else if (!optionsEnded && text::StartsWith(a, "--")) {
+      error = "unknown option " + a;
+      return std::nullopt;
+    } else {
+      args.words.push_back(a);
+    }
+  }
+  return args;
+}
+
+bool LooksLikeWindowsPath(const std::string& path) {
+  if (path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':')
+    return true;
+  return text::StartsWith(path, "\\\\");
+}
+
+// A Windows path as given, or a host path mapped through the prefix's drives ("" when no
+// drive of the prefix holds it).
+std::string WindowsPathOf(platform::FileSystem& files, const std::string& path) {
+  if (LooksLikeWindowsPath(path)) return path;
+  std::error_code ec;
+  std::string absolute = std::filesystem::absolute(path, ec).lexically_normal().string();
+  if (ec) return {};
+  while (absolute.size() > 1 && absolute.back() == '/') absolute.pop_back();
+  return files.FromNativePath(absolute);
+}
+
+// The data folder start-up uses, computed the same way.
+std::string DataFolderOf(Application& app) {
+  std::string folder = app.Tokens().ExpandPathTokens("[appdata]" + app.Identity().productName +
+                                                     "DAT");
+  folder = text::ReplaceAll(folder, "\\\\", "\\");
+  while (text::EndsWith(folder, "\\")) folder.pop_back();
+  return folder;
+}
+
+int StageDefinitions(Application& app, const std::string& sourceFolder) {
+  auto& files = app.Files();
+  const std::string dataFolder = DataFolderOf(app);
+  if (dataFolder.empty()) return Fail("the prefix has no application data folder");
+  if (!files.Attributes(dataFolder) && !files.CreateFolder(dataFolder))
+    return Fail("cannot create the data folder " + dataFolder);
+
+  for (const char* name : {definition_files::kFile, definition_files::kDirectory,
+                           definition_files::kRegistry, definition_files::kExecutable,
+                           definition_files::kCookies}) {
+    const std::string live = dataFolder + "\\" + name;
+    const std::string staged = dataFolder + "\\DL" + name;
+    if (files.Attributes(live) || files.Attributes(staged)) {
+      std::printf("The data folder already holds definitions; nothing staged.\n");
+      return kNothingFound;
+    }
+  }
+
+  std::error_code ec;
+  std::vector<std::filesystem::path> sources;
+  for (std::filesystem::directory_iterator it(sourceFolder, ec), end; !ec && it != end;
+       it.increment(ec)) {
+    if (!it->is_regular_file(ec)) continue;
+    if (text::EqualsNoCase(it->path().extension().string(), ".dat")) sources.push_back(it->path());
+  }
+  if (ec) return Fail("cannot read " + sourceFolder);
+  if (sources.empty()) return Fail("no definition files (*.dat) in " + sourceFolder);
+
+  int copied = 0;
+  for (const auto& source : sources) {
+    const std::string name = source.filename().string();
+    // Start-up takes over "DL" files of the four files it knows by name; the others are
+    // read under their own names.
+    const bool ownName = text::EqualsNoCase(name, definition_files::kSafety) ||
+                         text::EqualsNoCase(name, definition_files::kDirectory) ||
+                         text::EqualsNoCase(name, definition_files::kDate);
+    const std::string target = dataFolder + "\\" + (ownName ? name : "DL" + name);
+    const std::string from = files.FromNativePath(source.string());
+    bool ok = false;
+    if (!from.empty()) ok = files.CopyFile(from, target, false);
+    if (!ok) {
+      // The source is not on a drive of the prefix: copy its bytes.
+      std::FILE* in = std::fopen(source.string().c_str(), "rb");
+      std::string bytes;
+      if (in) {
+        char buffer[1 << 15];
+        size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0) bytes.append(buffer, n);
+        std::fclose(in);
+        ok = files.WriteFile(target, bytes);
+      }
+    }
+    if (!ok) return Fail("cannot copy " + source.string() + " to " + target);
+    ++copied;
+  }
+  std::printf("Staged %d definition files in %s.\n", copied, dataFolder.c_str());
+  return kNothingFound;
+}
+
+// Start-up as the desktop program runs it: the splash window, its countdown, then the main
+// window's load. The host's timers do not run by themselves, so the countdown is driven here.
+void StartUp(Application& app) {
+  auto& splash = app.Splash();
+  splash.Load();
+  splash.Show();
+  for (int tick = 0; tick < 200 && splash.Timer2.IsEnabled() && !app.Ended(); ++tick)
+    splash.Timer2.Fire();
+}
+
+void PrintResults(FrmMain& main) {
+  const auto& results = main.lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
+  for (int i = 0; i < results.Count(); ++i) {
+    const auto& row = results.Item(i);
+    std::string line = std::to_string(row.smallIcon);
+    for (const std::string* field : {&row.text, &row.SubItem(1), &row.SubItem(2), &row.SubItem(3),
+                                     &row.SubItem(4)})
+      line += "\t" + text::ReplaceAll(text::ReplaceAll(*field, "\t", " "), "\r\n", " ");
+    std::printf("%s\n", line.c_str());
+  }
+  std::printf("Traces found: %d\n", results.Count());
+}
+
+int Run(int argc, char** argv) {
+  std::string error;
+  auto args = ParseArguments(argc, argv, error);
+  if (!args) {
+    std::fprintf(stderr, "quillonet-cli: %s\n%s", error.c_str(), kUsage);
+    return kCannotRun;
+  }
+  if (args->help) {
+    std::printf("%s", kUsage);
+    return kNothingFound;
+  }
+  const auto& words = args->words;
+  if (words.empty()) {
+    std::fprintf(stderr, "quillonet-cli: no command given\n%s", kUsage);
+    return kCannotRun;
+  }
+
+  const std::string& command = words[0];
+  int mode = 0;
+  std::string pathArgument;
+  if (command == "scan") {
+    const std::string kind = words.size() > 1 ? words[1] : "smart";
+    const size_t wanted = (kind == "file" || kind == "folder") ? 3 : 2;
+    if (kind == "smart") mode = 0;
+    else if (kind == "full") mode = 1;
+    else if (kind == "file") mode = 2;
+    else if (kind == "folder") mode = 3;
+    else return Fail("unknown scan mode \"" + kind + "\" (smart, full, file PATH, folder PATH)");
+    if (words.size() < wanted) return Fail("scan " + kind + " needs a PATH");
+    if (words.size() > std::max<size_t>(wanted, 2)) return Fail("too many arguments");
+    if (wanted == 3) pathArgument = words[2];
+  } else if (command == "exclude") {
+    if (words.size() != 2) return Fail("exclude needs exactly one TEXT");
+  } else if (command == "stage-definitions") {
+    if (words.size() != 2) return Fail("stage-definitions needs exactly one FOLDER");
+  } else {
+    return Fail("unknown command \"" + command + "\"");
+  }
+
+  platform::PlatformOptions options;
+  options.prefix = args->prefix;
+  platform::Platform platform = platform::CreatePlatform(options);
+  if (!platform.files || !platform.shell || !platform.system || !platform.settings ||
+      !platform.registry || !platform.processes || !platform.internet)
+    return Fail("the Wine prefix cannot be used");
+
+  std::optional<std::string> chosen;
+  if (!pathArgument.empty()) {
+    std::string windowsPath = WindowsPathOf(*platform.files, pathArgument);
+    if (windowsPath.empty())
+      return Fail("\"" + pathArgument + "\" is not on any drive of the prefix");
+    chosen = windowsPath;
+  }
+  auto host = std::make_unique<cli::HeadlessHost>(args->yes, chosen);
+  auto app = std::make_unique<Application>(*host, platform);
+
+  if (command == "stage-definitions") return StageDefinitions(*app, words[1]);
+
+  StartUp(*app);
+  if (app->Ended()) return Fail("another instance of the program is running");
+  FrmMain& main = app->Main();
+  if (!main.Loaded()) return Fail("the program could not start");
+
+  if (command == "exclude") {
+    app->Exclusions().AddExclusion(words[1]);
+    std::printf("Excluded: %s\n", text::Trim(words[1]).c_str());
+    main.Unload();
+    return kNothingFound;
+  }
+
+  if (mode == 2 || mode == 3) {
+    auto attributes = app->Files().Attributes(*chosen);
+    bool isFolder = attributes && (*attributes & platform::kAttrDirectory);
+    if (!attributes) return Fail("\"" + *chosen + "\" does not exist");
+    if (mode == 2 && isFolder) return Fail("\"" + *chosen + "\" is a folder; use scan folder");
+    if (mode == 3 && !isFolder) return Fail("\"" + *chosen + "\" is not a folder");
+  }
+
+  main.optScan[mode].SetValue(true);
+  const size_t messagesBefore = host->MessagesShown().size();
+  main.cmdScanNow_Click();
+  const std::string missing = app->Msg("MSG_MISSING");
+  for (size_t i = messagesBefore; i < host->MessagesShown().size(); ++i)
+    if (host->MessagesShown()[i] == missing) return kCannotRun;  // already shown on stderr
+
+  PrintResults(main);
+  const int found = main.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Count();
+  // Closing the main window records the stopped state, as the desktop program does.
+  main.Unload();
+  return found > 0 ? kFound : kNothingFound;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "quillonet-cli: %s\n", e.what());
+  } catch (...) {
+    std::fprintf(stderr, "quillonet-cli: unexpected failure\n");
+  }
+  return kCannotRun;
 }

@@ -282,6 +282,8 @@ void FrmMain::RunFullSystemScan() {
     ScanDrive(lvwHardDrives.Item(i).text + ":\\");
     GetHost().DoEvents();
   }
+  // A stop during the last drive ends the scan as well: the later stages do not run.
+  if (app_.StopRequested) return;
 
   RunProcessStage();
   RunRegistryStage();

@@ -1,0 +1,343 @@
+// Scans run through the main window on a temporary prefix with real files.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "base/DateTime.h"
+#include "base/Text.h"
+#include "reports/ExclusionList.h"
+#include "scenario/ScanScenarioSupport.h"
+
+namespace quill::test {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+// ---- Smart Scan: the definitions' own places -------------------------------------------------
+
+TEST_F(ScanScenario, SmartScanFindsPlantedFilesButNotHiddenOnes) {
+  WriteDefinitions({"evil.exe=Evil Threat|[progfil]EvilCo|Spyware",
+                    ".hidden.exe=Hidden Threat|[progfil]EvilCo|Spyware",
+                    "absent.exe=Absent Threat|[progfil]EvilCo|Spyware"},
+                   {"EvilDir=Evil Folder|[progfil]EvilFolder|Adware",
+                    "NoLocation=Skipped Folder"});
+  Plant("C:\\Program Files\\EvilCo\\evil.exe");
+  Plant("C:\\Program Files\\EvilCo\\.hidden.exe");
+  Plant("C:\\Program Files\\EvilFolder\\inside.txt");
+  Start();
+  Scan(0);
+
+  ASSERT_THAT(ResultNames(), ElementsAre("Evil Threat", "Evil Folder"));
+  const auto& file = Results().Item(0);
+  EXPECT_EQ(file.smallIcon, kItemFile);
+  EXPECT_TRUE(text::EqualsNoCase(file.SubItem(1), "C:\\Program Files\\EvilCo\\evil.exe"));
+  EXPECT_EQ(file.SubItem(2), "Spyware");
+  const auto& folder = Results().Item(1);
+  EXPECT_EQ(folder.smallIcon, kItemFolder);
+  EXPECT_TRUE(text::EqualsNoCase(folder.SubItem(1), "C:\\Program Files\\EvilFolder"));
+
+  // All four places: the work list carries the threat name so the rows can be ticked.
+  ASSERT_EQ(Main().lvwFilesToBeDeleted.Count(), 2);
+  EXPECT_EQ(Main().lvwFilesToBeDeleted.Item(0).SubItem(1), "Evil Threat");
+  EXPECT_EQ(Main().lvwSpywareFound.Count(), 2);
+  EXPECT_EQ(Main().lbltracesFound.Caption(), "2");
+  EXPECT_EQ(App().counters.TracesFound, 2);
+  // Three file lines and the one folder line with a location were examined.
+  EXPECT_EQ(App().counters.FilesFoldersInspected, 4);
+  EXPECT_EQ(Main().lblStatus[0].Caption(), App().Msg("MSG_SCAN_COMPLETED"));
+}
+
+TEST_F(ScanScenario, SmartScanCarriesTheTypeUntilAHitIsRecorded) {
+  WriteDefinitions({"a.exe=A|[progfil]EvilCo|Adware", "b.exe=B|[progfil]EvilCo",
+                    "c.exe=C|[progfil]EvilCo", "d.exe=D|[progfil]EvilCo|TYPE"});
+  for (const char* name : {"b.exe", "c.exe", "d.exe"})
+    Plant(std::string("C:\\Program Files\\EvilCo\\") + name);
+  Start();
+  Scan(0);
+  ASSERT_THAT(ResultNames(), ElementsAre("B", "C", "D"));
+  EXPECT_EQ(Results().Item(0).SubItem(2), "Adware");  // inherited from the line before
+  EXPECT_EQ(Results().Item(1).SubItem(2), "");        // cleared by the hit before
+  EXPECT_EQ(Results().Item(2).SubItem(2), "TYPE");    // kept as written
+}
+
+TEST_F(ScanScenario, MissingDefinitionsShowTheMessageAndScanNothing) {
+  fx.WriteDefinitions("FileDefinition.dat", {"evil.exe=Evil|[progfil]EvilCo"});
+  Plant("C:\\Program Files\\EvilCo\\evil.exe");
+  Start();
+  Scan(0);
+  EXPECT_THAT(ResultNames(), IsEmpty());
+  auto boxes = Host().DialogsOf(DialogKind::MsgBox);
+  ASSERT_FALSE(boxes.empty());
+  EXPECT_EQ(boxes.back().text, App().Msg("MSG_MISSING"));
+  EXPECT_EQ(boxes.back().title, App().brand.programName);
+  EXPECT_EQ(Main().lblStatus[0].Caption(), App().Msg("MSG_SCAN_COMPLETED"));
+}
+
+// ---- The walk --------------------------------------------------------------------------------
+
+TEST_F(ScanScenario, ReadOnlyFolderIsNotEntered) {
+  WriteDefinitions({"evil.exe=EvilRO|C:\\Scan\\ro", "evil.exe=EvilRW|C:\\Scan\\rw"});
+  Plant("C:\\Scan\\ro\\evil.exe");
+  Plant("C:\\Scan\\rw\\evil.exe");
+  std::filesystem::permissions(fx.Prefix().Native("C:\\Scan\\ro"),
+                               std::filesystem::perms::owner_write,
+                               std::filesystem::perm_options::remove);
+  Start();
+  ScanFolder("C:\\Scan");
+  EXPECT_THAT(ResultNames(), ElementsAre("EvilRW"));
+  // The chosen folder, both subfolders and the one file inside the writable one.
+  EXPECT_EQ(App().counters.FilesFoldersInspected, 4);
+}
+
+TEST_F(ScanScenario, FileInTheSystemFolderNeedsADefinitionNamingItInFull) {
+  WriteDefinitions({"evil.dll=EvilDrive|[drive]\\windows\\system32"});
+  Plant("C:\\windows\\system32\\evil.dll");
+  Start();
+  Host().QueueOpenFile("C:\\windows\\system32\\evil.dll");
+  Scan(2);
+  EXPECT_THAT(ResultNames(), IsEmpty());
+}
+
+TEST_F(ScanScenario, FileInTheSystemFolderMatchesTheSystemFolderToken) {
+  WriteDefinitions({"evil.dll=EvilDrive|[drive]\\windows\\system32", "evil.dll=EvilSys|[system]"});
+  Plant("C:\\windows\\system32\\evil.dll");
+  Start();
+  Host().QueueOpenFile("C:\\windows\\system32\\evil.dll");
+  Scan(2);
+  EXPECT_THAT(ResultNames(), ElementsAre("EvilSys"));
+  EXPECT_EQ(App().counters.FilesFoldersInspected, 1);
+}
+
+TEST_F(ScanScenario, TwoTrailingFolderNamesMatchOnAnotherDrive) {
+  MapDriveD();
+  WriteDefinitions({"foo.exe=FooThreat|[progfil]\\Foo|Spyware"});
+  Plant("D:\\Backup\\Program Files\\Foo\\foo.exe");
+  Plant("D:\\Backup\\Foo\\foo.exe");  // only one folder name agrees
+  Start();
+  ScanFolder("D:\\Backup");
+  ASSERT_THAT(ResultNames(), ElementsAre("FooThreat"));
+  EXPECT_EQ(Results().Item(0).SubItem(1), "d:\\backup\\program files\\foo\\foo.exe");
+  EXPECT_EQ(Results().Item(0).SubItem(2), "Spyware");
+  EXPECT_EQ(Main().lvwFilesToBeDeleted.Item(0).SubItem(1), "FooThreat");
+}
+
+TEST_F(ScanScenario, LongProgramNamesMatchAnywhere) {
+  WriteDefinitions({"verylongprogramname.exe=LongThreat|[progfil]Elsewhere",
+                    "short.exe=ShortThreat", "verylongnotaprogram.txt=LongText"});
+  Plant("C:\\Scan\\deep\\er\\VeryLongProgramName.exe");
+  Plant("C:\\Scan\\deep\\er\\short.exe");
+  Plant("C:\\Scan\\deep\\er\\verylongnotaprogram.txt");
+  Start();
+  ScanFolder("C:\\Scan");
+  EXPECT_THAT(ResultNames(), ElementsAre("LongThreat"));
+}
+
+TEST_F(ScanScenario, FoldersMatchByFullPathWithTheDriveOfTheMetFolder) {
+  WriteDefinitions({}, {"Bad=Bad Folder|[drive]\\Scan\\Bad Stuff|Adware",
+                        "Other=Other Folder|[drive]\\Elsewhere\\Bad Stuff"});
+  Plant("C:\\Scan\\Bad Stuff\\x.txt");
+  Start();
+  ScanFolder("C:\\Scan");
+  ASSERT_THAT(ResultNames(), ElementsAre("Bad Folder Directory"));
+  const auto& row = Results().Item(0);
+  EXPECT_EQ(row.smallIcon, kItemFolder);
+  EXPECT_EQ(row.SubItem(1), "c:\\scan\\bad stuff");
+  EXPECT_EQ(row.SubItem(2), "Adware");
+  EXPECT_EQ(Main().lvwSpywareFound.Item(0).smallIcon, kItemFile);
+  EXPECT_EQ(Main().lvwFilesToBeDeleted.Item(0).text, "c:\\scan\\bad stuff");
+}
+
+TEST_F(ScanScenario, ExcludedItemsGiveOneExcludedRowAndAreNotCounted) {
+  WriteDefinitions({"evil.exe=Evil|C:\\Scan\\a"}, {"B=Bad Folder|[drive]\\Scan\\b"});
+  Plant("C:\\Scan\\a\\evil.exe");
+  Plant("C:\\Scan\\b\\keep.txt");
+  Start();
+  App().Exclusions().AddExclusion("C:\\Scan\\A\\evil.exe");
+  App().Exclusions().AddExclusion("c:\\scan\\b");
+  ScanFolder("C:\\Scan");
+  EXPECT_THAT(ResultNames(), IsEmpty());
+  const auto& progress = Main().lvwSpywareFound;
+  ASSERT_EQ(progress.Count(), 2);
+  for (const auto& row : progress.Items()) {
+    EXPECT_EQ(row.text, "EXCLUDED");
+    EXPECT_EQ(row.smallIcon, kItemExcluded);
+  }
+  EXPECT_EQ(progress.Item(0).SubItem(1), "c:\\scan\\a\\evil.exe");
+  EXPECT_EQ(progress.Item(1).SubItem(1), "c:\\scan\\b\\");
+  EXPECT_EQ(App().counters.TracesFound, 0);
+  EXPECT_EQ(Main().lbltracesFound.Caption(), "0");
+  EXPECT_EQ(Main().lvwFilesToBeDeleted.Count(), 0);
+}
+
+TEST_F(ScanScenario, EveryEntryOfAFolderComesBeforeItsSubfolders) {
+  WriteDefinitions({"z.txt=Z|C:\\Scan\\top", "deep.txt=Deep|C:\\Scan\\top\\a"});
+  Plant("C:\\Scan\\top\\a\\deep.txt");
+  Plant("C:\\Scan\\top\\z.txt");
+  Start();
+  ScanFolder("C:\\Scan");
+  // "a" is listed before "z.txt", yet it is entered only after z.txt was examined.
+  EXPECT_THAT(ResultNames(), ElementsAre("Z", "Deep"));
+  EXPECT_EQ(App().counters.FilesFoldersInspected, 5);
+}
+
+// ---- Driver: stop, pause, dialogs, dates -----------------------------------------------------
+
+TEST_F(ScanScenario, StopDuringFullSystemScanSkipsTheLaterStages) {
+  UnmapDriveZ();
+  MapDriveD();
+  WriteDefinitions({"evil.exe=Evil|D:\\Late"});
+  for (int i = 0; i < 40; ++i) Plant("C:\\Filler\\f" + std::to_string(i) + ".txt");
+  Plant("D:\\Late\\evil.exe");
+  Start();
+  ASSERT_EQ(Main().lvwHardDrives.Count(), 2);
+  Host().AtDoEvents(20, [&] {
+    Host().QueueMsgBox(forms::MsgBoxResult::Yes);
+    Main().cmdStop.Click();
+  });
+  App().StageLabel.clear();
+  Scan(1);
+
+  EXPECT_TRUE(App().StopRequested);
+  EXPECT_THAT(ResultNames(), IsEmpty());  // D: was never walked
+  EXPECT_EQ(App().StageLabel, "");        // neither the process nor the registry stage ran
+  EXPECT_EQ(Main().lblStatus[0].Caption(), App().Msg("MSG_SCAN_CANCELLED"));
+  EXPECT_EQ(Main().lblPercentageCompleted.Caption(), "0% " + App().Msg("MSG_COMPLETED"));
+  auto boxes = Host().DialogsOf(DialogKind::MsgBox);
+  ASSERT_FALSE(boxes.empty());
+  EXPECT_EQ(boxes.back().text, App().Msg("MSG_STOP"));
+  EXPECT_EQ(boxes.back().buttons, forms::MsgBoxButtons::YesNo);
+  // Back to idle.
+  EXPECT_TRUE(Main().cmdScanNow.Enabled());
+  EXPECT_FALSE(Main().cmdStop.Enabled());
+  EXPECT_FALSE(Main().ScanInProgress());
+}
+
+TEST_F(ScanScenario, FullSystemScanWalksEveryDriveThenTheLaterStages) {
+  UnmapDriveZ();
+  MapDriveD();
+  WriteDefinitions({"evil.exe=Evil|D:\\Late"});
+  Plant("D:\\Late\\evil.exe");
+  Start();
+  // An unticked drive is walked all the same.
+  Main().lvwHardDrives.SetChecked(1, false);
+  Scan(1);
+  EXPECT_THAT(ResultNames(), ElementsAre("Evil"));
+  EXPECT_EQ(App().StageLabel, App().Msg("MSG_REGISTRY") + ": ");
+  EXPECT_EQ(Main().lblStatus[0].Caption(), App().Msg("MSG_SCAN_COMPLETED"));
+  EXPECT_EQ(Main().pb2.Value(), 100);
+}
+
+TEST_F(ScanScenario, CancelledFileDialogStillStoresTheScanDates) {
+  WriteDefinitions({});
+  Start();
+  Host().SetNow(datetime::LocalDateTime{2024, 5, 6, 14, 30, 15});
+  Scan(2);  // the test host cancels the file dialog
+  ASSERT_EQ(Host().DialogsOf(DialogKind::OpenFile).size(), 1u);
+  EXPECT_EQ(App().GetSetting("Settings", "lblLastScan", ""), "5/6/2024 2:30:15 PM");
+  EXPECT_EQ(App().GetSetting("Settings", "lblLastFullScan", ""), "");
+  EXPECT_EQ(Main().lblLastScan.Caption(), "5/6/2024 2:30:15 PM");
+  EXPECT_EQ(Main().lblStatus[0].Caption(), App().Msg("MSG_SCAN_COMPLETED"));
+  EXPECT_THAT(ResultNames(), IsEmpty());
+
+  // With "Complete System Scan" chosen the finish counts as a complete scan too.
+  Main().optScanAllSelectedHardDrive.SetValue(true);
+  Scan(3);  // the folder chooser is cancelled as well
+  EXPECT_EQ(App().GetSetting("Settings", "lblLastFullScan", ""), "5/6/2024 2:30:15 PM");
+}
+
+TEST_F(ScanScenario, PauseHoldsTheStageUntilTheBoxCloses) {
+  WriteDefinitions({});
+  for (int i = 0; i < 60; ++i) Plant("C:\\Scan\\f" + std::to_string(i) + ".txt");
+  Start();
+  struct Seen {
+    bool asked = false, scanning = false, pauseEnabled = true, stopEnabled = true;
+    int inspected = -1;
+  } seen;
+  int inspectedAfterBox = -1;
+  bool pauseBackAfterBox = false;
+  Host().OnMsgBox([&](const DialogRecord& box) {
+    seen.asked = box.text == App().Msg("MSG_PAUSED") && box.title == App().brand.programName;
+    seen.scanning = Main().ScanInProgress();
+    seen.pauseEnabled = Main().cmdPause.Enabled();
+    seen.stopEnabled = Main().cmdStop.Enabled();
+    seen.inspected = App().counters.FilesFoldersInspected;
+    return forms::MsgBoxResult::Ok;
+  });
+  Host().AtDoEvents(30, [&] { Main().cmdPause.Click(); });
+  Host().AtDoEvents(31, [&] {
+    pauseBackAfterBox = Main().cmdPause.Enabled();
+    inspectedAfterBox = App().counters.FilesFoldersInspected;
+  });
+  ScanFolder("C:\\Scan");
+
+  EXPECT_TRUE(seen.asked);
+  EXPECT_TRUE(seen.scanning);
+  EXPECT_FALSE(seen.pauseEnabled);
+  EXPECT_FALSE(seen.stopEnabled);
+  // The walk resumes right where it was held.
+  EXPECT_GE(inspectedAfterBox, seen.inspected);
+  EXPECT_LE(inspectedAfterBox, seen.inspected + 1);
+  EXPECT_TRUE(pauseBackAfterBox);
+  // The scan went on to the end after the box closed.
+  EXPECT_GT(App().counters.FilesFoldersInspected, seen.inspected);
+  EXPECT_EQ(App().counters.FilesFoldersInspected, 61);
+  EXPECT_EQ(Main().lblStatus[0].Caption(), App().Msg("MSG_SCAN_COMPLETED"));
+}
+
+TEST_F(ScanScenario, ProgressIsShownOnEvery25thReportThroughTheWordFilter) {
+  WriteDefinitions({});
+  for (int i = 0; i < 30; ++i) Plant("C:\\Scan\\Documents\\f" + std::to_string(i) + ".txt");
+  Start();
+  std::vector<std::string> captions;
+  Main().lblStatus[0].Changed().Subscribe(
+      [&] { captions.push_back(Main().lblStatus[0].Caption()); });
+  ScanFolder("C:\\Scan");
+  // The chosen folder, Documents and 30 files make 32 reports: the 25th alone is shown.
+  std::vector<std::string> shown;
+  for (const auto& caption : captions) {
+    EXPECT_EQ(caption.find("Documents"), std::string::npos) << caption;
+    if (text::StartsWith(caption, "Scanning: ")) shown.push_back(caption);
+  }
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_NE(shown[0].find("C:\\Scan\\Doents\\\r\n"), std::string::npos) << shown[0];
+}
+
+TEST_F(ScanScenario, ShortcutButtonsSelectTheModeAndStart) {
+  WriteDefinitions({"evil.exe=Evil|C:\\Scan\\x"});
+  Plant("C:\\Scan\\x\\evil.exe");
+  Start();
+  Host().QueueFolder("C:\\Scan");
+  Main().Command7.Click();
+  EXPECT_TRUE(Main().optScan[3].Value());
+  EXPECT_THAT(ResultNames(), ElementsAre("Evil"));
+  // A start request while a scan runs does not start a second scan inside it.
+  int nested = 0;
+  Host().EveryDoEvents([&] {
+    if (nested++ == 0) Main().Command3_Click();
+  });
+  Host().QueueFolder("C:\\Scan");
+  Main().Command7.Click();
+  EXPECT_TRUE(Main().optScan[3].Value());
+  EXPECT_THAT(ResultNames(), ElementsAre("Evil"));
+  EXPECT_EQ(Host().DialogsOf(DialogKind::ChooseFolder).size(), 2u);
+}
+
+TEST_F(ScanScenario, DriveTicksAreStored) {
+  UnmapDriveZ();
+  MapDriveD();
+  WriteDefinitions({});
+  Start();
+  ASSERT_EQ(Main().lvwHardDrives.Count(), 2);
+  EXPECT_EQ(Main().lvwHardDrives.Item(0).text, "C");
+  EXPECT_EQ(Main().lvwHardDrives.Item(1).text, "D");
+  Main().lvwHardDrives.UserCheck(1, false);
+  EXPECT_EQ(App().GetSetting("Drives", "D", ""), "False");
+  EXPECT_EQ(App().GetSetting("Drives", "C", ""), "True");
+}
+
+}  // namespace
+}  // namespace quill::test
