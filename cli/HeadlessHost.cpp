@@ -60,8 +60,7 @@ std::chrono::system_clock::time_point HeadlessHost::Now() {
 }
 
 void HeadlessHost::HandlerFailed(const char* what, const std::string& message) {
-  std::fprintf(stderr, "quillonet-cli: %s failed: %s\n", what ? what : "handler",
-               message.c_str());
+  std::fprintf(stderr, "quillonet-cli: %s failed: %s\n", what ? what : "handler", message.c_str());
 }
 
 }  // namespace quill::cli

@@ -119,8 +119,8 @@ std::string WindowsPathOf(platform::FileSystem& files, const std::string& path) 
 
 // The data folder start-up uses, computed the same way.
 std::string DataFolderOf(Application& app) {
-  std::string folder = app.Tokens().ExpandPathTokens("[appdata]" + app.Identity().productName +
-                                                     "DAT");
+  std::string folder =
+      app.Tokens().ExpandPathTokens("[appdata]" + app.Identity().productName + "DAT");
   folder = text::ReplaceAll(folder, "\\\\", "\\");
   while (text::EndsWith(folder, "\\")) folder.pop_back();
   return folder;
@@ -133,9 +133,9 @@ int StageDefinitions(Application& app, const std::string& sourceFolder) {
   if (!files.Attributes(dataFolder) && !files.CreateFolder(dataFolder))
     return Fail("cannot create the data folder " + dataFolder);
 
-  for (const char* name : {definition_files::kFile, definition_files::kDirectory,
-                           definition_files::kRegistry, definition_files::kExecutable,
-                           definition_files::kCookies}) {
+  for (const char* name :
+       {definition_files::kFile, definition_files::kDirectory, definition_files::kRegistry,
+        definition_files::kExecutable, definition_files::kCookies}) {
     const std::string live = dataFolder + "\\" + name;
     const std::string staged = dataFolder + "\\DL" + name;
     if (files.Attributes(live) || files.Attributes(staged)) {
@@ -200,8 +200,8 @@ void PrintResults(FrmMain& main) {
   for (int i = 0; i < results.Count(); ++i) {
     const auto& row = results.Item(i);
     std::string line = std::to_string(row.smallIcon);
-    for (const std::string* field : {&row.text, &row.SubItem(1), &row.SubItem(2), &row.SubItem(3),
-                                     &row.SubItem(4)})
+    for (const std::string* field :
+         {&row.text, &row.SubItem(1), &row.SubItem(2), &row.SubItem(3), &row.SubItem(4)})
       line += "\t" + text::ReplaceAll(text::ReplaceAll(*field, "\t", " "), "\r\n", " ");
     std::printf("%s\n", line.c_str());
   }
@@ -230,15 +230,21 @@ int Run(int argc, char** argv) {
   std::string pathArgument;
   if (command == "scan") {
     const std::string kind = words.size() > 1 ? words[1] : "smart";
-    const size_t wanted = (kind == "file" || kind == "folder") ? 3 : 2;
-    if (kind == "smart") mode = 0;
-    else if (kind == "full") mode = 1;
-    else if (kind == "file") mode = 2;
-    else if (kind == "folder") mode = 3;
-    else return Fail("unknown scan mode \"" + kind + "\" (smart, full, file PATH, folder PATH)");
+    const bool needsPath = kind == "file" || kind == "folder";
+    const size_t wanted = needsPath ? 3 : std::min<size_t>(words.size(), 2);
+    if (kind == "smart")
+      mode = 0;
+    else if (kind == "full")
+      mode = 1;
+    else if (kind == "file")
+      mode = 2;
+    else if (kind == "folder")
+      mode = 3;
+    else
+      return Fail("unknown scan mode \"" + kind + "\" (smart, full, file PATH, folder PATH)");
     if (words.size() < wanted) return Fail("scan " + kind + " needs a PATH");
-    if (words.size() > std::max<size_t>(wanted, 2)) return Fail("too many arguments");
-    if (wanted == 3) pathArgument = words[2];
+    if (words.size() > wanted) return Fail("too many arguments");
+    if (needsPath) pathArgument = words[2];
   } else if (command == "exclude") {
     if (words.size() != 2) return Fail("exclude needs exactly one TEXT");
   } else if (command == "stage-definitions") {

@@ -269,8 +269,8 @@ void FolderWalk::CheckFoundFolder(const std::string& folder) {
     const std::string compared = DirectoryTable::ComparedFolderPath(row.folder, drive);
     if (compared.empty()) return;
     if (compared != f) continue;
-    bool shapeMatches = depth < 2 ? PathDepth(row.folder) == 1
-                                  : MatchingTailCount(f, row.folder) >= 2;
+    bool shapeMatches =
+        depth < 2 ? PathDepth(row.folder) == 1 : MatchingTailCount(f, row.folder) >= 2;
     if (!shapeMatches || !SystemFolderRuleHolds(f, row.folder)) continue;
     if (definitions_.IsProtected(f)) return;
     if (app_.Exclusions().IsExcluded(f)) {

@@ -58,8 +58,8 @@ void FrmMain::cmdScanNow_Click() {
     PicSweepNow.SetVisible(true);
     ApplyTimerState(false);
 
-    for (forms::Control* c : std::initializer_list<forms::Control*>{
-             &cmdScanNow, &cmdScan, &cmdLog, &cmdUpdate, &cmdStatus})
+    for (forms::Control* c : std::initializer_list<forms::Control*>{&cmdScanNow, &cmdScan, &cmdLog,
+                                                                    &cmdUpdate, &cmdStatus})
       c->SetEnabled(false);
     cmdStop.SetEnabled(true);
     cmdPause.SetEnabled(true);
@@ -68,9 +68,9 @@ void FrmMain::cmdScanNow_Click() {
   cmdScan.SetEnabled(false);
 
   step("scan reset", [&] {
-    for (forms::Label* l : {&lblRegistryInspected, &lblFilesFolderInspected, &lblMemoryInspected,
-                            &lblSoftwareFound, &lblRemovePicSoftwareFound, &lbltracesFound,
-                            &lblPercentageCompleted})
+    for (forms::Label* l :
+         {&lblRegistryInspected, &lblFilesFolderInspected, &lblMemoryInspected, &lblSoftwareFound,
+          &lblRemovePicSoftwareFound, &lbltracesFound, &lblPercentageCompleted})
       l->SetCaption("0");
     lblStatus[0].SetCaption("0");
     lblTotalNoOfRunningItems.SetCaption("0");
@@ -151,8 +151,8 @@ void FrmMain::cmdScanNow_Click() {
   }
 
   step("scan controls", [&] {
-    for (forms::Control* c : std::initializer_list<forms::Control*>{
-             &cmdScan, &cmdScanNow, &cmdLog, &cmdUpdate, &cmdStatus})
+    for (forms::Control* c : std::initializer_list<forms::Control*>{&cmdScan, &cmdScanNow, &cmdLog,
+                                                                    &cmdUpdate, &cmdStatus})
       c->SetEnabled(true);
     cmdStop.SetEnabled(false);
     cmdPause.SetEnabled(false);
@@ -175,8 +175,12 @@ void FrmMain::lblStart_Click() {
   cmdScanNow_Click();
 }
 
-void FrmMain::cmdScan_Click() { ShowPage(1); }
-void FrmMain::Command1_Click() { ShowPage(1); }
+void FrmMain::cmdScan_Click() {
+  ShowPage(1);
+}
+void FrmMain::Command1_Click() {
+  ShowPage(1);
+}
 
 void FrmMain::StartScanWithMode(int mode) {
   if (ScanInProgress()) return;
@@ -184,10 +188,18 @@ void FrmMain::StartScanWithMode(int mode) {
   cmdScanNow_Click();
 }
 
-void FrmMain::Command3_Click() { StartScanWithMode(0); }
-void FrmMain::cmdMainScan1_Click() { StartScanWithMode(1); }
-void FrmMain::Command6_Click() { StartScanWithMode(2); }
-void FrmMain::Command7_Click() { StartScanWithMode(3); }
+void FrmMain::Command3_Click() {
+  StartScanWithMode(0);
+}
+void FrmMain::cmdMainScan1_Click() {
+  StartScanWithMode(1);
+}
+void FrmMain::Command6_Click() {
+  StartScanWithMode(2);
+}
+void FrmMain::Command7_Click() {
+  StartScanWithMode(3);
+}
 
 // ---- Scan modes -----------------------------------------------------------------------------
 
@@ -229,8 +241,8 @@ void FrmMain::RunRegistryStage() {
   pb1.SetValue(0);
   const auto& counts = app_.Definitions().Counts();
   if (counts.total != 0)
-    pb2.SetValue(numbers::Percent(static_cast<double>(counts.cookies),
-                                  static_cast<double>(counts.total)));
+    pb2.SetValue(
+        numbers::Percent(static_cast<double>(counts.cookies), static_cast<double>(counts.total)));
   if (text::ToBool(app_.GetSetting(kOptions, "chkScanRegistry", "True"))) {
     MoveStageMarker(Label10);
     RegistryScanStage(*this);
@@ -252,8 +264,8 @@ void FrmMain::RunSmartScan() {
     pb1.SetValue(100);
     const auto& counts = app.Definitions().Counts();
     if (counts.total != 0)
-      pb2.SetValue(numbers::Percent(static_cast<double>(counts.cookies),
-                                    static_cast<double>(counts.total)));
+      pb2.SetValue(
+          numbers::Percent(static_cast<double>(counts.cookies), static_cast<double>(counts.total)));
     lblStatus[0].SetCaption(app.Msg("MSG_COOKIES_FINISHED"));
   }
 

@@ -69,6 +69,8 @@ class ScanScenario : public ::testing::Test {
 
   const forms::ListView& Results() { return Main().lvwPicRemoveListOfSpywareFoundAndToBeRemoved; }
 
+  static std::vector<std::string> Names(std::vector<std::string> names) { return names; }
+
   std::vector<std::string> ResultNames() {
     std::vector<std::string> names;
     for (const auto& row : Results().Items()) names.push_back(row.text);
