@@ -75,9 +75,8 @@ class BenchHost : public forms::Host {
 };
 
 std::string TempFolder(const char* tag) {
-  std::string path = (fs::temp_directory_path() /
-                      (std::string("quill-scanbench-") + tag + "-" +
-                       std::to_string(std::random_device{}())))
+  std::string path = (fs::temp_directory_path() / (std::string("quill-scanbench-") + tag + "-" +
+                                                   std::to_string(std::random_device{}())))
                          .string();
   fs::create_directories(path);
   return path;
@@ -100,8 +99,8 @@ std::string Encoded(const std::vector<std::string>& lines) {
 // files and folders of the generated tree on drive D:.
 std::pair<std::vector<std::string>, std::vector<std::string>> MakeDefinitions(int n) {
   std::mt19937 random(7);
-  const char* folders[] = {"[progfil]", "[appdata]", "[comapp]", "[windir]\\", "[drive]\\",
-                           "[comprogfil]", "C:\\Games\\"};
+  const char* folders[] = {"[progfil]", "[appdata]",    "[comapp]",   "[windir]\\",
+                           "[drive]\\", "[comprogfil]", "C:\\Games\\"};
   std::vector<std::string> files, dirs;
   for (int i = 0; i < n; ++i) {
     if (i < kPlantedHits) {
@@ -117,8 +116,7 @@ std::pair<std::vector<std::string>, std::vector<std::string>> MakeDefinitions(in
                     std::to_string(random() % 800) + "|" + folders[random() % 7] + vendor +
                     "\\Bin|Spyware");
     dirs.push_back("Label " + std::to_string(i) + "=Threat " + std::to_string(random() % 800) +
-                   "|" + folders[random() % 7] + vendor + "\\Dir" + std::to_string(i) +
-                   "|Adware");
+                   "|" + folders[random() % 7] + vendor + "\\Dir" + std::to_string(i) + "|Adware");
   }
   return {files, dirs};
 }
@@ -143,8 +141,8 @@ struct Program {
     platform = platform::CreatePlatform(options);
     app = std::make_unique<Application>(host, platform);
     // The data folder as start-up fixes it; the rest of start-up is not what is measured.
-    std::string data = app->Tokens().ExpandPathTokens("[appdata]" +
-                                                      app->Identity().productName + "DAT");
+    std::string data =
+        app->Tokens().ExpandPathTokens("[appdata]" + app->Identity().productName + "DAT");
     data = text::ReplaceAll(data, "\\\\", "\\");
     while (text::EndsWith(data, "\\")) data.pop_back();
     app->dataFolder = data;
@@ -152,8 +150,8 @@ struct Program {
     files.CreateFolder(data);
     files.WriteFile(app->DataFile("FileDefinition.dat"), Encoded(fileLines));
     files.WriteFile(app->DataFile("DirectoryDefinition.dat"), Encoded(folderLines));
-    for (const char* name : {"RegistryDefinition.dat", "ExeDefinition.dat", "BlockedCookies.dat",
-                             "Safety.dat"})
+    for (const char* name :
+         {"RegistryDefinition.dat", "ExeDefinition.dat", "BlockedCookies.dat", "Safety.dat"})
       files.WriteFile(app->DataFile(name), "");
     app->Definitions().CountDefinitions();
     app->Definitions().LoadDefinitionSet();
@@ -223,8 +221,8 @@ void Report(benchmark::State& state, const char* what, double measured, double y
   state.counters["yardstick_s"] = yardstick;
   state.counters["ratio"] = ratio;
   state.counters["ratio/target"] = ratio / target;
-  std::printf("%s: %.3f s vs %.3f s = %.2fx (target at most %.1fx) %s\n", what, measured,
-              yardstick, ratio, target, ratio <= target ? "PASS" : "FAIL");
+  std::printf("%s: %.3f s vs %.3f s = %.2fx (target at most %.1fx) %s\n", what, measured, yardstick,
+              ratio, target, ratio <= target ? "PASS" : "FAIL");
 }
 
 void BM_FolderScanAgainstFind(benchmark::State& state) {
@@ -284,8 +282,7 @@ void BM_SmartScanAgainstExistsLoop(benchmark::State& state) {
     for (const auto& path : paths)
       if (files.Attributes(path)) ++present;
     bestLoop = std::min(
-        bestLoop,
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        bestLoop, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     best = std::min(best, program.Scan(0, std::nullopt));
   }
   state.counters["present"] = present;

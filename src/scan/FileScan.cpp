@@ -280,6 +280,8 @@ void FolderWalk::CheckFoundFolder(const std::string& folder) {
     if (PublishedByMicrosoft(f)) return;
     if (!WindowsWordRuleHolds(f, row.folder)) continue;
     if (IsDriveRoot(f)) return;
+    // A folder that went away since it was listed is not reported.
+    if (!files_.Attributes(f)) return;
     const std::string threat = ShownThreat(std::string(row.threatName), std::string(row.name));
     main_.AddHitRows(f, threat, threat, kItemFile, threat + " Directory", kItemFolder, f,
                      std::string(row.type));
@@ -318,6 +320,8 @@ void FolderWalk::CheckFile(const std::string& folderLower, const std::string& na
     }
     if (PublishedByMicrosoft(full)) return;
     if (!WindowsWordRuleHolds(full, row.folder)) continue;
+    // A file that went away since it was listed (or never was) is not reported.
+    if (!files_.Attributes(full)) return;
     const std::string threat = ShownThreat(std::string(row.threatName), std::string(row.name));
     main_.AddHitRows(full, threat, threat, kItemFile, threat, kItemFile, full,
                      std::string(row.type));
@@ -327,27 +331,26 @@ void FolderWalk::CheckFile(const std::string& folderLower, const std::string& na
 
 void FolderWalk::ExamineEntries(const std::string& folder, std::vector<std::string>& subfolders) {
   auto& host = main_.GetHost();
+  // One listing serves both passes: listing every folder twice doubled the cost of the walk
+  // (the file system is its expensive part). Only this listing is open, and it is let go
+  // before any subfolder is entered.
+  auto listing = files_.List(folder);
+  if (!listing || listing->empty()) return;
+
   // First pass: how many subfolders there are, so that the walk enters no more than that.
   size_t folderCount = 0;
-  {
-    auto first = files_.List(folder);
-    if (!first || first->empty()) return;
-    for (const auto& entry : *first) {
-      if (entry.attributes & kNotListed) continue;
-      if (entry.attributes == platform::kAttrDirectory) ++folderCount;
-      if (app_.StopRequested) return;
-      host.DoEvents();
-    }
+  for (const auto& entry : *listing) {
+    if (entry.attributes & kNotListed) continue;
+    if (entry.attributes == platform::kAttrDirectory) ++folderCount;
+    if (app_.StopRequested) return;
+    host.DoEvents();
   }
   subfolders.reserve(folderCount);
 
-  // Second pass, over a fresh listing: the first pass yielded, and the folder may have
-  // changed meanwhile.
-  auto second = files_.List(folder);
-  if (!second) return;
+  // Second pass: every entry, in listing order.
   const std::string folderLower = text::ToLower(folder);
   std::string progress;
-  for (const auto& entry : *second) {
+  for (const auto& entry : *listing) {
     if (entry.attributes & kNotListed) continue;
     // Only a plain folder is entered: read-only, archived or linked folders are examined
     // like files.

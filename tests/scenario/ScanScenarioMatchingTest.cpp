@@ -93,6 +93,7 @@ TEST_F(ScanScenario, IndexedMatchingEqualsLinearMatchingOnARandomTable) {
                           pick(folderPaths));
   }
   WriteDefinitions(fileLines, folderLines);
+  MapDriveD();
   Start();
   App().Definitions().LoadDefinitionSet();
   const auto& definitions = App().Definitions();
@@ -114,12 +115,25 @@ TEST_F(ScanScenario, IndexedMatchingEqualsLinearMatchingOnARandomTable) {
                                                "c:\\a\\foo\\",
                                                "c:\\a\\foo\\bar\\",
                                                "d:\\backup\\program files\\foo\\"};
+  // Every met item exists (but on drive E:, which is not there): only existing items are
+  // reported.
+  auto& files = App().Files();
+  for (const auto& folder : metFolders) {
+    for (const auto& name : names) fx.Prefix().WriteFile(folder + name, "x");
+    const std::string f = folder.substr(0, folder.size() - 1);
+    fx.Prefix().MakeFolder(f + "\\bad");
+    fx.Prefix().MakeFolder(f + "\\bar");
+  }
+  auto existing = [&](std::optional<std::string> expected, const std::string& path) {
+    return expected && files.Attributes(path) ? expected : std::nullopt;
+  };
   for (const auto& folder : metFolders) {
     for (const auto& name : names) {
       const std::string lowerName = text::ToLower(name);
       Main().lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Clear();
       CheckFoundFile(Main(), folder + name);
-      auto expected = LinearFileMatch(definitions.FileTable(), folder, lowerName, sysDir);
+      auto expected = existing(LinearFileMatch(definitions.FileTable(), folder, lowerName, sysDir),
+                               folder + name);
       const auto& results = Main().lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
       ASSERT_EQ(results.Count(), expected ? 1 : 0) << folder << name;
       if (expected) {
@@ -130,7 +144,7 @@ TEST_F(ScanScenario, IndexedMatchingEqualsLinearMatchingOnARandomTable) {
     for (const std::string& met : {f, f + "\\bad", f + "\\bar"}) {
       Main().lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Clear();
       CheckFoundFolder(Main(), met + "\\");
-      auto expected = LinearFolderMatch(definitions.DirectoryTable(), met, sysDir);
+      auto expected = existing(LinearFolderMatch(definitions.DirectoryTable(), met, sysDir), met);
       const auto& results = Main().lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
       ASSERT_EQ(results.Count(), expected ? 1 : 0) << met;
       if (expected) {
