@@ -18,6 +18,7 @@
 #include "base/Text.h"
 #include "definitions/DefinitionSet.h"
 #include "platform/Platform.h"
+#include "removal/frmDelete.h"
 #include "reports/ExclusionList.h"
 
 namespace {
@@ -31,6 +32,8 @@ constexpr int kCannotRun = 2;
 constexpr const char* kUsage =
     "Usage:\n"
     "  quillonet-cli [--prefix DIR] [--yes] scan [smart | full | file PATH | folder PATH]\n"
+    "                [--remove]\n"
+    "  quillonet-cli [--prefix DIR] report\n"
     "  quillonet-cli [--prefix DIR] exclude TEXT\n"
     "  quillonet-cli [--prefix DIR] stage-definitions FOLDER\n"
     "  quillonet-cli --help\n"
@@ -46,6 +49,12 @@ constexpr const char* kUsage =
     "            drive; file PATH tests one file; folder PATH walks one folder tree. PATH\n"
     "            is a Windows path (C:\\Users\\me) or a host path on one of the prefix's\n"
     "            drives.\n"
+    "            With --remove, everything found is removed at once, without questions, as\n"
+    "            a scheduled scan with automatic removal does: each file, folder and cookie\n"
+    "            is saved to the quarantine first and each registry entry exported. Then\n"
+    "            the rows that remain are printed, and \"Removed: N\"; files that could not\n"
+    "            be deleted are named on standard error.\n"
+    "  report    Prints the report of the last scan.\n"
     "  exclude   Adds TEXT (a path or a registry location) to the exclusion list.\n"
     "  stage-definitions\n"
     "            Copies the definition files (*.dat) of FOLDER into the prefix's data folder\n"
@@ -54,14 +63,17 @@ constexpr const char* kUsage =
     "Options:\n"
     "  --prefix DIR  the Wine prefix to protect\n"
     "  --yes         answer Yes to the questions asked on first start (Live Update)\n"
+    "  --remove      remove what the scan finds (scan only)\n"
     "  --help        show this text\n"
     "\n"
-    "Exit status: 0 nothing found, 1 something found, 2 the command could not run.\n";
+    "Exit status: 0 nothing found, 1 something found, 2 the command could not run.\n"
+    "With --remove: 0 everything found was removed, 1 some file could not be deleted.\n";
 
 struct Arguments {
   std::string prefix;
   bool yes = false;
   bool help = false;
+  bool remove = false;
   std::vector<std::string> words;
 };
 
@@ -82,6 +94,8 @@ std::optional<Arguments> ParseArguments(int argc, char** argv, std::string& erro
       args.help = true;
     } else if (!optionsEnded && a == "--yes") {
       args.yes = true;
+    } else if (!optionsEnded && a == "--remove") {
+      args.remove = true;
     } else if (!optionsEnded && a == "--prefix") {
       if (i + 1 >= argc) {
         error = "--prefix needs a folder";
@@ -195,7 +209,7 @@ void StartUp(Application& app) {
     splash.Timer2.Fire();
 }
 
-void PrintResults(FrmMain& main) {
+void PrintRows(FrmMain& main) {
   const auto& results = main.lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
   for (int i = 0; i < results.Count(); ++i) {
     const auto& row = results.Item(i);
@@ -205,7 +219,20 @@ void PrintResults(FrmMain& main) {
       line += "\t" + text::ReplaceAll(text::ReplaceAll(*field, "\t", " "), "\r\n", " ");
     std::printf("%s\n", line.c_str());
   }
-  std::printf("Traces found: %d\n", results.Count());
+}
+
+void PrintResults(FrmMain& main) {
+  PrintRows(main);
+  std::printf("Traces found: %d\n", main.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Count());
+}
+
+// The report as the last scan wrote it, byte for byte.
+int PrintReport(Application& app) {
+  const std::string path = DataFolderOf(app) + "\\Scan_Log.txt";
+  auto report = app.Files().ReadFile(path);
+  if (!report) return Fail("no scan report has been written yet (" + path + ")");
+  std::fwrite(report->data(), 1, report->size(), stdout);
+  return kNothingFound;
 }
 
 int Run(int argc, char** argv) {
@@ -245,6 +272,8 @@ int Run(int argc, char** argv) {
     if (words.size() < wanted) return Fail("scan " + kind + " needs a PATH");
     if (words.size() > wanted) return Fail("too many arguments");
     if (needsPath) pathArgument = words[2];
+  } else if (command == "report") {
+    if (words.size() != 1) return Fail("report takes no arguments");
   } else if (command == "exclude") {
     if (words.size() != 2) return Fail("exclude needs exactly one TEXT");
   } else if (command == "stage-definitions") {
@@ -252,6 +281,8 @@ int Run(int argc, char** argv) {
   } else {
     return Fail("unknown command \"" + command + "\"");
   }
+
+  if (args->remove && command != "scan") return Fail("--remove goes with scan only");
 
   platform::PlatformOptions options;
   options.prefix = args->prefix;
@@ -271,6 +302,7 @@ int Run(int argc, char** argv) {
   auto app = std::make_unique<Application>(*host, platform);
 
   if (command == "stage-definitions") return StageDefinitions(*app, words[1]);
+  if (command == "report") return PrintReport(*app);
 
   StartUp(*app);
   if (app->Ended()) return Fail("another instance of the program is running");
@@ -293,11 +325,37 @@ int Run(int argc, char** argv) {
   }
 
   main.optScan[mode].SetValue(true);
+  // Automatic removal, as a scheduled scan with "Delete spyware automatically" ticked runs
+  // it (the user's own option is left as it is): the driver ticks every row and removes
+  // without a question. Rows removed are counted
+  // as the removal takes them off the results list.
+  int removed = 0;
+  int removalWatch = 0;
+  auto& resultsList = main.lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
+  if (args->remove) {
+    app->AutoRemoveMode = true;
+    removalWatch = resultsList.SubscribeRows([&](const forms::ListChange& change) {
+      if (change.kind == forms::ListChange::Cleared) removed = 0;
+      if (change.kind == forms::ListChange::RowRemoved) ++removed;
+    });
+  }
   const size_t messagesBefore = host->MessagesShown().size();
   main.cmdScanNow_Click();
+  if (args->remove) resultsList.UnsubscribeRows(removalWatch);
   const std::string missing = app->Msg("MSG_MISSING");
   for (size_t i = messagesBefore; i < host->MessagesShown().size(); ++i)
     if (host->MessagesShown()[i] == missing) return kCannotRun;  // already shown on stderr
+
+  if (args->remove) {
+    PrintRows(main);
+    std::printf("Removed: %d\n", removed);
+    const auto& failed = app->DeleteFailed().lstProblem;
+    for (int i = 0; i < failed.Count(); ++i)
+      std::fprintf(stderr, "Could not delete: %s\n", failed.Item(i).text.c_str());
+    const bool allRemoved = failed.Count() == 0;
+    main.Unload();
+    return allRemoved ? kNothingFound : kFound;
+  }
 
   PrintResults(main);
   const int found = main.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Count();
