@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <vector>
 
 #include "app/Application.h"
 #include "app/FrmMain.h"
@@ -200,6 +201,27 @@ void Removal::RemoveRegistryValue(platform::RootKey root, const std::string& key
   if (!valueName.empty()) quarantine_.LogRemovedRegistryEntry(keyText, valueName);
 }
 
+bool Removal::ExportKeyValues(platform::RootKey root, const std::string& keyPath, int depth) {
+  // Registry trees are shallow; the bound only guards against a hive that loops.
+  constexpr int kMaxDepth = 64;
+  if (depth > kMaxDepth) return false;
+  auto& reg = app_.Registry();
+  const std::string keyText = platform::RootName(root) + "\\" + keyPath;
+  bool ok = true;
+  for (const auto& name : reg.EnumValues(root, keyPath).value_or(std::vector<std::string>{})) {
+    // The export form holds named string values only.
+    if (name.empty()) continue;
+    auto value = reg.QueryValue(root, keyPath, name);
+    if (!value || !IsTextType(value->type)) continue;
+    ok = quarantine_.ExportRegistryEntry(keyText + "\\" + name, keyText,
+                                         RegistryValueText{name, value->data}) &&
+         ok;
+  }
+  for (const auto& sub : reg.EnumKeys(root, keyPath).value_or(std::vector<std::string>{}))
+    ok = ExportKeyValues(root, keyPath + "\\" + sub, depth + 1) && ok;
+  return ok;
+}
+
 bool Removal::RemoveRegistryKey(platform::RootKey root, const std::string& keyPath) {
   const std::string id = RegistryId(root, keyPath, {}, true);
   if (keptRegistry_.count(id)) return false;
@@ -207,7 +229,9 @@ bool Removal::RemoveRegistryKey(platform::RootKey root, const std::string& keyPa
   if (app_.QuarantineLogging) {
     const bool exists = reg.OpenKey(root, keyPath, platform::kKeyRead) == platform::RegStatus::Ok;
     const std::string keyText = platform::RootName(root) + "\\" + keyPath;
-    if (!quarantine_.ExportRegistryEntry(keyText, keyText, std::nullopt) && exists) {
+    bool exported = quarantine_.ExportRegistryEntry(keyText, keyText, std::nullopt);
+    if (exists) exported = ExportKeyValues(root, keyPath, 0) && exported;
+    if (!exported && exists) {
       keptRegistry_.insert(id);
       return false;
     }

@@ -60,6 +60,9 @@ class Removal {
   /// there is none yet.
   std::optional<std::string> EnsureFileCopy(const std::string& path);
   std::optional<std::string> EnsureFolderCopy(const std::string& path);
+  /// One export file per named string value of the key and its subkeys, so that a whole
+  /// key removed keeps its data; false when some export could not be written.
+  bool ExportKeyValues(platform::RootKey root, const std::string& keyPath, int depth);
   void RetryCheck(int row);
   void FilePass();
   void RegistryPass();

@@ -55,6 +55,9 @@ TEST_F(RemovalScenario, FullRemovalQuarantinesEverythingAndRecordsIt) {
   ASSERT_EQ(Reg().SetValue(RootKey::LocalMachine, "Software\\QuillTestKey\\Sub", "x",
                            platform::MakeDword(7)),
             platform::RegStatus::Ok);
+  ASSERT_EQ(Reg().SetValue(RootKey::LocalMachine, "Software\\QuillTestKey\\Sub", "s",
+                           platform::MakeSz("sub text")),
+            platform::RegStatus::Ok);
 
   test::AddFileHit(Main(), kDir + "\\tracker.exe", "Tracker");
   test::AddFileHit(Main(), kDir + "\\hook.dll", "Hook");
@@ -88,6 +91,11 @@ TEST_F(RemovalScenario, FullRemovalQuarantinesEverythingAndRecordsIt) {
   EXPECT_EQ(test::Read(f, q + "\\HKEY_LOCAL_MACHINESoftwareQuillTestKey.reg"),
             "Windows Registry Editor Version 5.00\r\n\r\n"
             "[HKEY_LOCAL_MACHINE\\Software\\QuillTestKey]\r\n");
+  // A whole key keeps the string values of its tree, one export file each.
+  EXPECT_EQ(test::Read(f, q + "\\HKEY_LOCAL_MACHINESoftwareQuillTestKeySubs.reg"),
+            "Windows Registry Editor Version 5.00\r\n\r\n"
+            "[HKEY_LOCAL_MACHINE\\Software\\QuillTestKey\\Sub]\r\n\"s\"=\"sub text\"\r\n");
+  EXPECT_FALSE(test::Exists(f, q + "\\HKEY_LOCAL_MACHINESoftwareQuillTestKeySubx.reg"));
 
   // One record per item, in pass order; none for the folder and none from the retry pass.
   EXPECT_EQ(Log(),
