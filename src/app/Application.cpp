@@ -114,7 +114,7 @@ frmLanguage& Application::Language() {
   if (!language_) {
     language_ = std::make_unique<frmLanguage>(
         host_, *catalog_, *platform_.internet, *platform_.shell, *platform_.settings,
-        [this](const std::string& language) { ChangeLanguage(*catalog_, Main(), language); });
+        [this](const std::string& language) { Main().ApplyLanguage(language); });
     order_.push_back(language_.get());
   }
   return *language_;

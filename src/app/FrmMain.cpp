@@ -1,6 +1,7 @@
 #include "app/FrmMain.h"
 
 #include <functional>
+#include <vector>
 
 #include "app/Application.h"
 #include "app/MachineSettingsStore.h"
@@ -412,6 +413,19 @@ void FrmMain::cmdStatus_Click() {
 void FrmMain::cmdSettings_Click() { ShowPage(3); }
 
 void FrmMain::TabStrip1_Click() {}
+
+void FrmMain::ApplyLanguage(const std::string& language) {
+  std::vector<forms::Control*> figures = {
+      &lblDefCount, &lblVersion, &lblDefVersion, &lblDefRemoved, &lblLastScan, &lblLastFullScan,
+      &lblLastUpdate, &lblStatus[0], &lblStatus[1], &lblPercentageCompleted, &lblMemoryInspected,
+      &lblRegistryInspected, &lblFilesFolderInspected, &lblTotalNoOfRunningItems,
+      &lblSoftwareFound, &lbltracesFound, &lblRemovePicSoftwareFound,
+      &lblDeletingPercentageCompleted, &lblDeletingCaption, &fraHome, &cmdHijack};
+  std::vector<std::string> kept;
+  for (auto* c : figures) kept.push_back(c->Caption());
+  ChangeLanguage(app_.Catalog(), *this, language);
+  for (size_t i = 0; i < figures.size(); ++i) figures[i]->SetCaption(kept[i]);
+}
 
 void FrmMain::tmrScroll_Timer() { GetHost().DoEvents(); }
 

@@ -294,6 +294,10 @@ class FrmMain : public forms::Form {
   void optScanAllSelectedHardDrive_Click();
   void optScanOnlyKnownSoftwares_Click();
   void TabStrip1_Click();
+  /// Applies a language chosen while the program runs. The labels that show live figures
+  /// (counts, dates, progress) keep their values: the language file only knows the texts
+  /// they had when it was written.
+  void ApplyLanguage(const std::string& language);
   void MenuClick(const std::string& menu, int index);
 
   // ---- Results list (results/) ------------------------------------------------------------

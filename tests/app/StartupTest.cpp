@@ -1,7 +1,10 @@
 // Start-up, settings and shutdown of the main window, on a temporary prefix.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "app/MachineSettingsStore.h"
+#include "app/SmallWindows.h"
 #include "definitions/DefinitionSet.h"
 #include "localization/frmLanguage.h"
 #include "support/AppFixture.h"
@@ -253,6 +256,85 @@ TEST(MachineSettings, EmptyNamesRaiseTheirErrors) {
   EXPECT_THROW(machine.Read("Quillonet", "", "x", ""), SettingsError);
   EXPECT_THROW(machine.Read("Quillonet", "Settings", "", ""), SettingsError);
   EXPECT_EQ(machine.Read("Quillonet", "Nothing", "x", "dflt"), "dflt");
+}
+
+}  // namespace
+}  // namespace quill
+
+namespace quill {
+namespace {
+
+TEST(Splash, OpensTheMainWindowOnTheSeventyFifthTick) {
+  test::AppFixture f;
+  auto& splash = f.App().Splash();
+  splash.Show();
+  EXPECT_EQ(f.App().brand.programName, "Quillonet");
+  f.Host().Advance(2 * 74);
+  EXPECT_FALSE(f.Main().Loaded());
+  EXPECT_EQ(splash.Counter(), 148);
+  f.Host().Advance(2);
+  EXPECT_TRUE(f.Main().Loaded());
+  EXPECT_TRUE(f.Main().Visible());
+  EXPECT_FALSE(splash.Visible());
+  EXPECT_FALSE(splash.Timer2.IsEnabled());
+}
+
+TEST(MachineSettings, WriteFailureAsksAbortRetryIgnoreAndIgnoreIsRemembered) {
+  test::AppFixture f;
+  // A hive that cannot be read completely is never rewritten, so every write fails.
+  std::string hive = f.Prefix().Root() + "/system.reg";
+  {
+    FILE* out = std::fopen(hive.c_str(), "ab");
+    ASSERT_NE(out, nullptr);
+    std::fputs("[Broken\\Key\n\"v\"=hex(zz):garbage\n", out);
+    std::fclose(out);
+  }
+  auto& machine = f.App().MachineSettings();
+  f.Host().QueueMsgBox(forms::MsgBoxResult::Retry);
+  f.Host().QueueMsgBox(forms::MsgBoxResult::Ignore);
+  EXPECT_FALSE(machine.Write("Quillonet", "Settings", "FirstTime", "Yes"));
+  auto boxes = f.Host().DialogsOf(test::DialogKind::MsgBox);
+  ASSERT_EQ(boxes.size(), 2u);  // asked again after Retry
+  EXPECT_EQ(boxes[0].title, "Permission Denied");
+  EXPECT_EQ(boxes[0].buttons, forms::MsgBoxButtons::AbortRetryIgnore);
+  EXPECT_EQ(boxes[0].text.rfind(
+                "Quillonet requires read/write access to the system registry and hard drive", 0),
+            0u);
+  EXPECT_NE(boxes[0].text.find("\r\n\r\nIf you would like to prevent this error message"),
+            std::string::npos);
+  EXPECT_EQ(f.App().GetSetting("Settings", "IgnorePermissionDeniedError", "0"), "1");
+  // Once ignored, the question is not asked again.
+  EXPECT_FALSE(machine.Write("Quillonet", "Settings", "showHelp", "0"));
+  EXPECT_EQ(f.Host().DialogsOf(test::DialogKind::MsgBox).size(), 2u);
+}
+
+}  // namespace
+}  // namespace quill
+
+namespace quill {
+namespace {
+
+TEST(Language, SwitchingLanguageKeepsTheLiveFigures) {
+  test::AppFixture f({.withLanguageFile = true});
+  f.WriteDataFile("FileDefinition.dat", "a\r\nb\r\nc\r\n");
+  f.WriteDataFile("date.dat", "12/1/2026\r\n");
+  f.Start();
+  auto& m = f.Main();
+  ASSERT_EQ(m.lblDefCount.Caption(), "3");
+  m.lbltracesFound.SetCaption("7");
+  const std::string englishStart = m.cmdScanNow.Caption();
+  auto& chooser = f.App().Language();
+  chooser.Show();
+  int german = -1;
+  for (int i = 0; i < chooser.Combo1.ListCount(); ++i)
+    if (chooser.Combo1.List(i) == "Deutsch") german = i;
+  ASSERT_GE(german, 0);
+  chooser.Combo1.SetListIndex(german);
+  EXPECT_NE(m.cmdScanNow.Caption(), englishStart);  // the captions follow the language
+  EXPECT_EQ(m.lblDefCount.Caption(), "3");         // the figures stay
+  EXPECT_EQ(m.lblDefVersion.Caption(), "12/1/2026 PST");
+  EXPECT_EQ(m.lbltracesFound.Caption(), "7");
+  EXPECT_EQ(m.lblLastScan.Caption(), "Never");
 }
 
 }  // namespace
