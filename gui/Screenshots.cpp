@@ -1,0 +1,124 @@
+#include "Screenshots.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QPixmap>
+#include <QWidget>
+
+#include "QtHost.h"
+#include "app/Application.h"
+#include "app/FrmMain.h"
+#include "app/MachineSettingsStore.h"
+#include "app/SmallWindows.h"
+#include "localization/frmLanguage.h"
+#include "removal/frmDelete.h"
+#include "reports/frmReport.h"
+
+namespace quill::gui {
+
+namespace {
+
+void Settle(QtHost& host, int ms = 60) {
+  QElapsedTimer clock;
+  clock.start();
+  while (clock.elapsed() < ms) host.ProcessEventsNow();
+}
+
+}  // namespace
+
+int TakeScreenshots(Application& app, QtHost& host, const QString& folder) {
+  QDir().mkpath(folder);
+  int written = 0;
+  auto shoot = [&](forms::Form& form, const char* name) {
+    Settle(host);
+    QWidget* view = host.ViewOf(form);
+    if (!view || !view->isVisible()) return;
+    if (view->grab().save(QDir(folder).filePath(QString::fromUtf8(name) + ".png"))) ++written;
+  };
+
+  // Questions get the answer that keeps the tour going: yes to removal, no to the rest.
+  host.SetMessageHook([](const QtHost::Message& m) -> std::optional<forms::MsgBoxResult> {
+    switch (m.buttons) {
+      case forms::MsgBoxButtons::YesNo:
+      case forms::MsgBoxButtons::YesNoCancel:
+        return forms::MsgBoxResult::Yes;
+      case forms::MsgBoxButtons::OkCancel:
+        return forms::MsgBoxResult::Ok;
+      case forms::MsgBoxButtons::AbortRetryIgnore:
+        return forms::MsgBoxResult::Ignore;
+      case forms::MsgBoxButtons::RetryCancel:
+        return forms::MsgBoxResult::Cancel;
+      default:
+        return forms::MsgBoxResult::Ok;
+    }
+  });
+  // No first-run questions in the pictures.
+  const auto& id = app.Identity();
+  if (app.GetSetting("Settings", "Language", "").empty())
+    app.SaveSetting("Settings", "Language", "English");
+  app.MachineSettings().Write(id.productName, "Settings", "FirstTime", "Yes");
+  app.MachineSettings().Write(id.productName, "Settings", "showHelp", "0");
+
+  auto& splash = app.Splash();
+  splash.Load();
+  splash.Show();
+  shoot(splash, "splash");
+  QElapsedTimer clock;
+  clock.start();
+  auto& main = app.Main();
+  while (!app.Ended() && !main.Visible() && clock.elapsed() < 10000) host.ProcessEventsNow();
+  if (app.Ended() || !main.Visible()) return -1;
+  if (QWidget* view = host.ViewOf(main)) view->resize(1120, 740);
+
+  main.cmdStatus.Click();
+  shoot(main, "home");
+  main.cmdScan.Click();
+  main.optScan[0].UserSelect();
+  shoot(main, "scan-idle");
+  main.cmdScanNow.Click();
+  shoot(main, "scan");
+  main.cmdResults.Click();
+  auto& results = main.lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
+  for (int row = 0; row < results.Count() && row < 2; ++row) results.UserCheck(row, true);
+  shoot(main, "results");
+  main.cmdSettings.Click();
+  const char* tabs[] = {"options-scan", "options-protection", "options-schedule", "options-update"};
+  for (int tab = 1; tab <= 4; ++tab) {
+    main.TabStrip1.SelectTab(tab);
+    shoot(main, tabs[tab - 1]);
+  }
+  main.TabStrip1.SelectTab(1);
+  main.cmdStatus.Click();
+
+  auto& language = app.Language();
+  language.Load();
+  language.Show();
+  shoot(language, "language");
+  language.Unload();
+
+  auto& report = app.Report();
+  report.Load();
+  report.Show();
+  shoot(report, "report");
+  report.Unload();
+
+  auto& failed = app.DeleteFailed();
+  failed.lstProblem.Clear();
+  failed.lstProblem.Add("C:\\Program Files\\QuillonetTestFolder\\quillonet-testapp.exe");
+  failed.Show();
+  shoot(failed, "delete-failed");
+  failed.Hide();
+  failed.lstProblem.Clear();
+
+  auto& about = app.About();
+  about.Load();
+  about.Show();
+  shoot(about, "about");
+  about.Unload();
+
+  main.Unload();
+  return written;
+}
+
+}  // namespace quill::gui

@@ -1,0 +1,142 @@
+// quillonet: the desktop program. The application model runs on Qt's event loop: the splash
+// window counts down, opens the main window, and the program ends when the main window
+// unloads.
+#include <QApplication>
+#include <QString>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "QtHost.h"
+#include "Screenshots.h"
+#include "app/Application.h"
+#include "app/SmallWindows.h"
+#include "platform/Platform.h"
+#include "views/Artwork.h"
+#include "views/Views.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: quillonet [--prefix DIR] [--screenshot FOLDER] [Qt options]\n"
+    "\n"
+    "Protects the Windows machine given by a Wine prefix: DIR, else $WINEPREFIX, else\n"
+    "~/.wine when it exists, else the program's own default prefix.\n"
+    "\n"
+    "  --prefix DIR         the Wine prefix to protect\n"
+    "  --screenshot FOLDER  render every window to PNG files in FOLDER and end\n"
+    "  --help               show this text\n";
+
+struct Arguments {
+  std::string prefix;
+  QString screenshots;
+  bool help = false;
+  std::vector<char*> qtArgs;
+};
+
+// Our options are taken out; the rest (-platform, -style, ...) goes to Qt.
+bool Parse(int argc, char** argv, Arguments& args, std::string& error) {
+  args.qtArgs.push_back(argv[0]);
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    auto value = [&](const char* option) -> const char* {
+      if (i + 1 >= argc) {
+        error = std::string(option) + " needs a value";
+        return nullptr;
+      }
+      return argv[++i];
+    };
+    if (a == "--help" || a == "-h") {
+      args.help = true;
+    } else if (a == "--prefix") {
+      const char* v = value("--prefix");
+      if (!v) return false;
+      args.prefix = v;
+    } else if (a.rfind("--prefix=", 0) == 0) {
+      args.prefix = a.substr(9);
+    } else if (a == "--screenshot") {
+      const char* v = value("--screenshot");
+      if (!v) return false;
+      args.screenshots = QString::fromLocal8Bit(v);
+    } else {
+      args.qtArgs.push_back(argv[i]);
+    }
+  }
+  args.qtArgs.push_back(nullptr);
+  return true;
+}
+
+int Run(int argc, char** argv) {
+  Arguments args;
+  std::string error;
+  if (!Parse(argc, argv, args, error)) {
+    std::fprintf(stderr, "quillonet: %s\n%s", error.c_str(), kUsage);
+    return 2;
+  }
+  if (args.help) {
+    std::printf("%s", kUsage);
+    return 0;
+  }
+
+  int qtArgc = static_cast<int>(args.qtArgs.size()) - 1;
+  QApplication qapp(qtArgc, args.qtArgs.data());
+  // The main window goes to the notification area and comes back: closing the last visible
+  // window is not the end of the program, the main window's unload is.
+  QApplication::setQuitOnLastWindowClosed(false);
+  quill::gui::ApplyStyle(qapp);
+
+  quill::platform::PlatformOptions options;
+  options.prefix = args.prefix;
+  quill::platform::Platform platform = quill::platform::CreatePlatform(options);
+  if (!platform.files || !platform.shell || !platform.system || !platform.settings ||
+      !platform.registry || !platform.processes || !platform.internet) {
+    std::fprintf(stderr, "quillonet: the Wine prefix cannot be used\n");
+    return 2;
+  }
+
+  quill::gui::QtHost host;
+  host.SetFileSystem(platform.files.get());
+  host.SetTrayIcon(quill::gui::artwork::AppIcon());
+  int status = 0;
+  {
+    auto app = std::make_unique<quill::Application>(host, platform);
+    host.SetViewFactory(quill::gui::MakeViewFactory(*app));
+    QApplication::setApplicationName(QString::fromUtf8(app->Identity().productName.c_str()));
+
+    if (!args.screenshots.isEmpty()) {
+      const int written = quill::gui::TakeScreenshots(*app, host, args.screenshots);
+      if (written < 0) {
+        std::fprintf(stderr, "quillonet: the program did not start\n");
+        status = 2;
+      } else {
+        std::printf("%d pictures written to %s\n", written,
+                    args.screenshots.toLocal8Bit().constData());
+      }
+    } else {
+      auto& splash = app->Splash();
+      splash.Load();
+      splash.Show();
+      // A quit asked for before the loop runs (a second copy) would be lost inside it.
+      if (!app->Ended() && !host.QuitRequested()) status = QApplication::exec();
+    }
+    // Windows go first: they hold references into the host and the platform.
+    app.reset();
+  }
+  host.RemoveAllTrayIcons();
+  return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "quillonet: %s\n", e.what());
+  } catch (...) {
+    std::fprintf(stderr, "quillonet: unexpected failure\n");
+  }
+  return 2;
+}
