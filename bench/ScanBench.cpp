@@ -104,19 +104,20 @@ std::pair<std::vector<std::string>, std::vector<std::string>> MakeDefinitions(in
   std::vector<std::string> files, dirs;
   for (int i = 0; i < n; ++i) {
     if (i < kPlantedHits) {
-      files.push_back("f" + std::to_string(i) + ".txt=Planted " + std::to_string(i) + "|D:\\d" +
-                      std::to_string(i * 7) + "\\s" + std::to_string(i * 3) + "|Adware");
-      dirs.push_back("Planted" + std::to_string(i) + "=Planted Folder " + std::to_string(i) +
-                     "|[drive]\\d" + std::to_string(i * 11) + "\\s" + std::to_string(i) +
-                     "|Adware");
+      files.push_back(std::string("f") + std::to_string(i) + ".txt=Planted " + std::to_string(i) +
+                      "|D:\\d" + std::to_string(i * 7) + "\\s" + std::to_string(i * 3) + "|Adware");
+      dirs.push_back(std::string("Planted") + std::to_string(i) + "=Planted Folder " +
+                     std::to_string(i) + "|[drive]\\d" + std::to_string(i * 11) + "\\s" +
+                     std::to_string(i) + "|Adware");
       continue;
     }
     const std::string vendor = "Vendor" + std::to_string(random() % 5000);
-    files.push_back("file" + std::to_string(i) + (i % 3 ? ".exe" : ".dll") + "=Threat " +
-                    std::to_string(random() % 800) + "|" + folders[random() % 7] + vendor +
-                    "\\Bin|Spyware");
-    dirs.push_back("Label " + std::to_string(i) + "=Threat " + std::to_string(random() % 800) +
-                   "|" + folders[random() % 7] + vendor + "\\Dir" + std::to_string(i) + "|Adware");
+    files.push_back(std::string("file") + std::to_string(i) + (i % 3 ? ".exe" : ".dll") +
+                    "=Threat " + std::to_string(random() % 800) + "|" + folders[random() % 7] +
+                    vendor + "\\Bin|Spyware");
+    dirs.push_back(std::string("Label ") + std::to_string(i) + "=Threat " +
+                   std::to_string(random() % 800) + "|" + folders[random() % 7] + vendor + "\\Dir" +
+                   std::to_string(i) + "|Adware");
   }
   return {files, dirs};
 }

@@ -215,8 +215,10 @@ void PrintRows(FrmMain& main) {
     const auto& row = results.Item(i);
     std::string line = std::to_string(row.smallIcon);
     for (const std::string* field :
-         {&row.text, &row.SubItem(1), &row.SubItem(2), &row.SubItem(3), &row.SubItem(4)})
-      line += "\t" + text::ReplaceAll(text::ReplaceAll(*field, "\t", " "), "\r\n", " ");
+         {&row.text, &row.SubItem(1), &row.SubItem(2), &row.SubItem(3), &row.SubItem(4)}) {
+      line += '\t';
+      line += text::ReplaceAll(text::ReplaceAll(*field, "\t", " "), "\r\n", " ");
+    }
     std::printf("%s\n", line.c_str());
   }
 }

@@ -361,7 +361,9 @@ void FolderWalk::ExamineEntries(const std::string& folder, std::vector<std::stri
       CheckFile(folderLower, text::ToLower(text::Trim(entry.name)));
     }
     ++app_.counters.FilesFoldersInspected;
-    progress.assign("Scanning: ").append(folder).append(kCrLf).append(entry.name);
+    // Only every 25th report reaches the screen: build its text only then.
+    if (app_.counters.ReportTick >= 24)
+      progress.assign("Scanning: ").append(folder).append(kCrLf).append(entry.name);
     main_.ReportProgress(progress, 0, 0);
     if (app_.StopRequested) return;
     host.DoEvents();
