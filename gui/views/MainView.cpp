@@ -128,6 +128,8 @@ MainView::MainView(Application& app, FrmMain& form) : FormView(form), app_(app),
 
   resize(1080, 700);
   setMinimumSize(820, 560);
+  // Keyboard users start on the navigation bar.
+  if (!navButtons_.empty()) navButtons_.front()->setFocus();
 }
 
 template <class W>
@@ -451,6 +453,8 @@ QWidget* MainView::BuildScan() {
   SyncStageMarker();
 
   scanList_ = new ListWidget(form_.lvwSpywareFound, RowIcon, twipsPerPixel_);
+  // Names are short and details long: the name column gets room for a threat's name.
+  scanList_->SetUnsizedWidths({280});
   Remember(form_.lvwSpywareFound, scanList_);
   scanList_->setMinimumHeight(160);
   col->addWidget(scanList_, 1);

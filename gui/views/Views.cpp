@@ -99,10 +99,11 @@ QTabBar::tab {
 }
 QTabBar::tab:selected { color: #1d3547; border-bottom: 2px solid #2a8c82; font-weight: 600; }
 QTabBar::tab:hover { color: #1d3547; }
-QLineEdit, QComboBox, QDateTimeEdit {
+QLineEdit {
   background: #ffffff; border: 1px solid #b9c5cf; border-radius: 5px; padding: 4px 6px;
 }
-QLineEdit:focus, QComboBox:focus, QDateTimeEdit:focus { border-color: #2a8c82; }
+QLineEdit:focus { border-color: #2a8c82; }
+QComboBox, QDateTimeEdit { min-width: 150px; padding: 3px 6px; }
 QWidget#splash { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #23425a, stop:1 #16293a); }
 QWidget#splash QLabel#lblProductName { color: #ffffff; font-size: 22pt; font-weight: 600; }
 QMenuBar { background: #ffffff; border-bottom: 1px solid #dbe2e8; }
