@@ -393,6 +393,9 @@ void QtHost::HandlerFailed(const char* what, const std::string& message) {
 bool QtHost::TrayAdd(forms::Form& owner, const std::string& tip) {
   if (!QSystemTrayIcon::isSystemTrayAvailable()) {
     noTrayFallback_[&owner] = true;
+    // The window was hidden on its way to the tray: without one it waits minimized instead.
+    if (QWidget* view = ViewOf(owner); view && owner.Loaded() && !owner.Visible())
+      view->showMinimized();
     return false;
   }
   QSystemTrayIcon*& tray = trayIcons_[&owner];

@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QStyle>
 #include <QStyleOptionViewItem>
+#include <QSystemTrayIcon>
 #include <QTabBar>
 #include <QTest>
 #include <set>
@@ -108,6 +109,16 @@ TEST_F(MainWindowTest, ScanFillsBothListsThenRepairRemovesTheTickedItemsAndTheLo
   for (int row = 0; row < results.Count(); ++row)
     EXPECT_EQ(Text(View().ResultsList()->IndexOf(row)), results.Item(row).text);
   EXPECT_EQ(View().ResultsList()->header()->sortIndicatorSection(), 0);
+
+  // A double-click browses the row's folder.
+  const size_t startedBefore = Started().size();
+  const QRect rowRect = View().ResultsList()->visualRect(View().ResultsList()->IndexOf(0, 1));
+  QTest::mouseClick(View().ResultsList()->viewport(), ::Qt::LeftButton, {}, rowRect.center());
+  QTest::mouseDClick(View().ResultsList()->viewport(), ::Qt::LeftButton, {}, rowRect.center());
+  ASSERT_EQ(Started().size(), startedBefore + 1);
+  EXPECT_TRUE(Started().back().find("explorer.exe") != std::string::npos ||
+              Started().back().find("regedit.exe") != std::string::npos)
+      << Started().back();
 
   // Tick the rows with the mouse.
   for (int row = 0; row < results.Count(); ++row) ClickCheckBox(View().ResultsList(), row);
@@ -289,6 +300,25 @@ TEST_F(MainWindowTest, OptionControlsSaveTheirSettingsAndFollowTheModel) {
                     View().OptionTabs()->tabRect(3).center());
   EXPECT_EQ(Main().TabStrip1.SelectedTab(), 4);
   EXPECT_TRUE(Widget<QCheckBox>("chkAutomaticUpdate")->isVisible());
+}
+
+TEST_F(MainWindowTest, MinimizeWithoutANotificationAreaKeepsTheWindowInTheTaskBar) {
+  Start();
+  QWidget* view = Host().ViewOf(Main());
+  Click("Command5");
+  EXPECT_FALSE(Main().Visible());
+  EXPECT_TRUE(Host().HasTrayIcon(Main()));
+  if (QSystemTrayIcon::isSystemTrayAvailable()) {
+    EXPECT_FALSE(view->isVisible());
+  } else {
+    // No tray to come back from: the window stays reachable, minimized.
+    EXPECT_TRUE(view->isVisible());
+  }
+  // A double-click on the icon (mouse message 515) brings the window back.
+  Main().MouseMove(515 * Host().Screen().twipsPerPixelX, 0);
+  EXPECT_TRUE(Main().Visible());
+  EXPECT_TRUE(view->isVisible());
+  EXPECT_FALSE(view->isMinimized());
 }
 
 TEST_F(MainWindowTest, ClosingTheMainWindowEndsTheProgramAndAboutOpensModally) {
