@@ -28,6 +28,7 @@ FrmMain::FrmMain(Application& app) : Form(app.Host(), "FrmMain", "[ProgramName]"
                           "Sunday", "Daily", "Date & Time", "Never"})
     cmbDays.AddItem(day);
   // Design-time states.
+  optScan[0].SetValue(true);  // Smart Scan
   cmdHijack.SetVisible(false);
   cmdStop.SetEnabled(false);
   cmdPause.SetEnabled(false);

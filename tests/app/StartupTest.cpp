@@ -68,6 +68,8 @@ TEST(Startup, StoredCompleteSystemScanStillStartsInQuickScan) {
   f.App().SaveSetting("OptionAndSettings", "optScanOnlyKnownSoftwares", "False");
   f.Start();
   EXPECT_TRUE(f.Main().optScanOnlyKnownSoftwares.Value());
+  EXPECT_TRUE(f.Main().optScan[0].Value());  // Smart Scan selected
+  EXPECT_FALSE(f.Main().optScan[1].Value());
   EXPECT_FALSE(f.Main().optScanAllSelectedHardDrive.Value());
   EXPECT_FALSE(f.Main().lvwHardDrives.Visible());
   EXPECT_EQ(Setting(f, "OptionAndSettings", "optScanOnlyKnownSoftwares"), "True");
