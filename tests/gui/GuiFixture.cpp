@@ -4,60 +4,17 @@
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
-#include <random>
 
 #include "app/MachineSettingsStore.h"
 #include "app/SmallWindows.h"
 #include "base/Text.h"
 #include "platform/Registry.h"
+#include "support/TestPlatform.h"
 #include "views/Views.h"
 
 namespace quill::test {
 
 namespace {
-
-/// The real shell for folders and drives; starting programs is only recorded.
-class RecordingShell : public platform::Shell {
- public:
-  RecordingShell(std::unique_ptr<platform::Shell> inner,
-                 std::shared_ptr<std::vector<std::string>> started)
-      : inner_(std::move(inner)), started_(std::move(started)) {}
-  std::optional<std::string> SpecialFolder(int csidl) override {
-    return inner_->SpecialFolder(csidl);
-  }
-  std::optional<std::string> SpecialFolderByLocation(int csidl) override {
-    return inner_->SpecialFolderByLocation(csidl);
-  }
-  std::string SystemDirectory() override { return inner_->SystemDirectory(); }
-  std::string WindowsDirectory() override { return inner_->WindowsDirectory(); }
-  std::vector<platform::DriveInfo> Drives() override { return inner_->Drives(); }
-  std::optional<platform::VolumeSize> Volume(const std::string& root) override {
-    return inner_->Volume(root);
-  }
-  bool Execute(const std::string& commandLine, platform::ShowStyle) override {
-    started_->push_back(commandLine);
-    return true;
-  }
-  bool OpenDocument(const std::string& path, platform::ShowStyle) override {
-    started_->push_back("open " + path);
-    return true;
-  }
-
- private:
-  std::unique_ptr<platform::Shell> inner_;
-  std::shared_ptr<std::vector<std::string>> started_;
-};
-
-std::string MakeTempFolder(const char* tag) {
-  std::random_device rd;
-  auto base = std::filesystem::temp_directory_path();
-  for (int i = 0; i < 100; ++i) {
-    auto dir = base / (std::string("quill-gui-") + tag + "-" + std::to_string(rd()));
-    std::error_code ec;
-    if (std::filesystem::create_directory(dir, ec)) return dir.string();
-  }
-  return (base / tag).string();
-}
 
 std::string WithBackslash(std::string path) {
   path = text::ReplaceAll(path, "\\\\", "\\");
@@ -82,7 +39,7 @@ QApplication& GuiFixture::Qt() {
 }
 
 GuiFixture::GuiFixture()
-    : settingsFolder_(MakeTempFolder("settings")), programFolder_(MakeTempFolder("program")) {
+    : settingsFolder_(MakeTempFolder("gui-settings")), programFolder_(MakeTempFolder("gui-program")) {
   Qt();
   host_ = std::make_unique<gui::QtHost>();
   // Every yield pumps the queue: a test's click waits for the scan's next yield, not a clock.
@@ -114,23 +71,12 @@ GuiFixture::GuiFixture()
   host_->SetInputHook(
       [](const std::string&) { return std::optional<std::optional<std::string>>(std::nullopt); });
 
-  platform::PlatformOptions po;
-  po.prefix = prefix_.Root();
-  po.settingsFolder = settingsFolder_;
-  po.programFolder = programFolder_;
-  po.connectTimeoutSeconds = 5;
-  po.lowSpeedTimeoutSeconds = 5;
-  platform_ = platform::CreatePlatform(po);
-  platform_.shell = std::make_unique<RecordingShell>(std::move(platform_.shell), started_);
+  platform_ = MakeTestPlatform(prefix_.Root(), settingsFolder_, programFolder_, started_);
   host_->SetFileSystem(platform_.files.get());
   app_ = std::make_unique<Application>(*host_, platform_);
   host_->SetViewFactory(gui::MakeViewFactory(*app_));
 
-  // Not a first start: no language chooser, no Live Update question, no help file.
-  const auto& id = app_->Identity();
-  platform_.settings->Save(id.productName, "Settings", "Language", "English");
-  app_->MachineSettings().Write(id.productName, "Settings", "FirstTime", "Yes");
-  app_->MachineSettings().Write(id.productName, "Settings", "showHelp", "0");
+  MarkNotFirstRun(*app_);
 }
 
 GuiFixture::~GuiFixture() {
