@@ -13,6 +13,8 @@ inline constexpr uint32_t kAttrHidden = 2;
 inline constexpr uint32_t kAttrSystem = 4;
 inline constexpr uint32_t kAttrDirectory = 16;
 inline constexpr uint32_t kAttrArchive = 32;
+/// A folder that is a link to another place: listed, but a tree walk does not enter it.
+inline constexpr uint32_t kAttrReparsePoint = 1024;
 
 struct DirEntry {
   std::string name;  // as stored on disk

@@ -72,6 +72,10 @@ uint32_t AttributesOf(const std::string& native, const std::string& name, const 
   return attributes;
 }
 
+bool IsPseudoFileSystemRoot(const std::string& name) {
+  return name == "proc" || name == "sys" || name == "dev" || name == "run";
+}
+
 bool ValidComponent(const std::string& part) {
   for (unsigned char c : part) {
     if (c < 32) return false;
@@ -349,12 +353,21 @@ std::optional<std::vector<DirEntry>> PosixFileSystem::List(const std::string& fo
   if (!listed) return std::nullopt;
   std::vector<DirEntry> entries;
   entries.reserve(names.size());
+  const bool hostRoot = r->native == "/";
   for (std::string& name : names) {
     std::string native = Join(r->native, name);
     struct stat entryStat {};
-    if (!StatOf(native, entryStat)) continue;  // a dangling link names nothing
+    if (!LstatOf(native, entryStat)) continue;
+    const bool link = S_ISLNK(entryStat.st_mode);
+    if (link && !StatOf(native, entryStat)) continue;  // a dangling link names nothing
     DirEntry entry;
     entry.attributes = AttributesOf(native, name, entryStat);
+    // A linked folder is a reparse point, as a junction is on Windows: a walk that entered
+    // it would see the same files twice, or loop for ever.
+    if (link && S_ISDIR(entryStat.st_mode)) entry.attributes |= kAttrReparsePoint;
+    // The host's pseudo file systems are seen through drive Z: but hold no files of the
+    // machine: they are system folders, which a walk does not list.
+    if (hostRoot && IsPseudoFileSystemRoot(name)) entry.attributes |= kAttrSystem;
     entry.size = S_ISDIR(entryStat.st_mode) ? 0 : static_cast<uint64_t>(entryStat.st_size);
     entry.name = std::move(name);
     entries.push_back(std::move(entry));
