@@ -35,8 +35,8 @@ FrmMain::FrmMain(Application& app) : Form(app.Host(), "FrmMain", "[ProgramName]"
   pbgMain.SetVisible(false);
   cmdRemove.SetVisible(false);
   shpStageMarker.SetVisible(false);
-  for (auto* list : {&lvwFilesToBeDeleted, &lvwRegistryToBeDeleted, &lvwCookiesToDelete,
-                     &lvwFileNotFounds})
+  for (auto* list :
+       {&lvwFilesToBeDeleted, &lvwRegistryToBeDeleted, &lvwCookiesToDelete, &lvwFileNotFounds})
     list->SetVisible(false);
   pgbDeleteSpywaresFound.SetVisible(false);
   lblDeletingPercentageCompleted.SetVisible(false);
@@ -82,9 +82,8 @@ void FrmMain::Wire() {
       [this](int column) { EnhListView_SortColumns(lvwSpywareFound, column, false); });
 
   auto& results = lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
-  results.OnColumnClick([this, &results](int column) {
-    EnhListView_SortColumns(results, column, false);
-  });
+  results.OnColumnClick(
+      [this, &results](int column) { EnhListView_SortColumns(results, column, false); });
   results.OnItemCheck(
       [this](int row) { lvwPicRemoveListOfSpywareFoundAndToBeRemoved_ItemCheck(row); });
   results.OnDoubleClick(
@@ -151,7 +150,9 @@ void FrmMain::Wire() {
 
 // ---- Start-up -------------------------------------------------------------------------------
 
-void FrmMain::Form_Load() { StartupSequence(); }
+void FrmMain::Form_Load() {
+  StartupSequence();
+}
 
 void FrmMain::StartupSequence() {
   auto& app = app_;
@@ -197,11 +198,11 @@ void FrmMain::StartupSequence() {
     return;
   }
 
-  PromoteStagedDefinitions();                           // 8
-  app.Exclusions().LoadExclusions();                    // 9
+  PromoteStagedDefinitions();                              // 8
+  app.Exclusions().LoadExclusions();                       // 9
   DefinitionCount = app.Definitions().CountDefinitions();  // 10
-  RefreshHomePage();                                    // 11
-  app.Exclusions().LoadExclusions();                    // 12
+  RefreshHomePage();                                       // 11
+  app.Exclusions().LoadExclusions();                       // 12
 
   // 13. Only the Home page, captioned with the product name.
   ShowPage(0);
@@ -259,8 +260,7 @@ void FrmMain::StartupSequence() {
     }
   });
   step("automatic update", [&] {
-    if (text::Val(app.GetSetting(kOptions, "chkAutomaticUpdate", "0")) == 1)
-      timUpdate.Enable(true);
+    if (text::Val(app.GetSetting(kOptions, "chkAutomaticUpdate", "0")) == 1) timUpdate.Enable(true);
   });
   step("tray", [&] {
     if (app.GetSetting(kSettings, "Minimized", "No") == "Yes")
@@ -272,8 +272,8 @@ void FrmMain::StartupSequence() {
     auto& machine = app.MachineSettings();
     if (machine.Read(id.productName, kSettings, "FirstTime", "").empty()) {
       machine.Write(id.productName, kSettings, "FirstTime", "Yes");
-      std::string text = app.Msg("MSG_THANK1") + "\r\n\r\n" + app.Msg("MSG_THANK2") +
-                         "\r\n\r\n" + app.Msg("MSG_THANK3");
+      std::string text = app.Msg("MSG_THANK1") + "\r\n\r\n" + app.Msg("MSG_THANK2") + "\r\n\r\n" +
+                         app.Msg("MSG_THANK3");
       if (GetHost().MsgBox(text, forms::MsgBoxButtons::YesNo, forms::MsgBoxIcon::None,
                            app.Msg("MSG_THANK4")) == forms::MsgBoxResult::Yes)
         cmdUpdate_Click();
@@ -328,17 +328,16 @@ void FrmMain::LoadOptions() {
         i, text::ToBool(app.GetSetting("Drives", lvwHardDrives.Item(i).text, "True")));
   auto& results = lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
   for (int n = 1; n <= results.ColumnCount(); ++n)
-    results.SetColumnWidth(
-        n, static_cast<int>(text::Val(app.GetSetting(kSettings, "FoundCol2" + std::to_string(n),
-                                                     "1400"))));
+    results.SetColumnWidth(n, static_cast<int>(text::Val(app.GetSetting(
+                                  kSettings, "FoundCol2" + std::to_string(n), "1400"))));
   if (app.GetSetting(kSettings, "Max", "0") == "1") SetState(forms::WindowState::Maximized);
   GetHost().SetMousePointer(forms::MousePointer::Default);
 }
 
 void FrmMain::PromoteStagedDefinitions() {
   auto& files = app_.Files();
-  for (const char* name :
-       {"BlockedCookies.dat", "RegistryDefinition.dat", "FileDefinition.dat", "ExeDefinition.dat"}) {
+  for (const char* name : {"BlockedCookies.dat", "RegistryDefinition.dat", "FileDefinition.dat",
+                           "ExeDefinition.dat"}) {
     std::string staged = app_.DataFile(std::string("DL") + name);
     std::string live = app_.DataFile(name);
     if (!files.Attributes(staged)) continue;
@@ -381,8 +380,7 @@ void FrmMain::MinimizeToTray() {
 }
 
 void FrmMain::cmdHijack_Click() {
-  std::string file =
-      app_.Platform().settings->Get("Tarnwick2", app_.brand.companyName, "File", "");
+  std::string file = app_.Platform().settings->Get("Tarnwick2", app_.brand.companyName, "File", "");
   auto attrs = file.empty() ? std::nullopt : app_.Files().Attributes(file);
   if (attrs && !(*attrs & platform::kAttrDirectory)) {
     app_.Shell().Execute("\"" + file + "\"", platform::ShowStyle::NormalFocus);
@@ -411,24 +409,43 @@ void FrmMain::cmdStatus_Click() {
   ShowPage(0);
 }
 
-void FrmMain::cmdSettings_Click() { ShowPage(3); }
+void FrmMain::cmdSettings_Click() {
+  ShowPage(3);
+}
 
 void FrmMain::TabStrip1_Click() {}
 
 void FrmMain::ApplyLanguage(const std::string& language) {
-  std::vector<forms::Control*> figures = {
-      &lblDefCount, &lblVersion, &lblDefVersion, &lblDefRemoved, &lblLastScan, &lblLastFullScan,
-      &lblLastUpdate, &lblStatus[0], &lblStatus[1], &lblPercentageCompleted, &lblMemoryInspected,
-      &lblRegistryInspected, &lblFilesFolderInspected, &lblTotalNoOfRunningItems,
-      &lblSoftwareFound, &lbltracesFound, &lblRemovePicSoftwareFound,
-      &lblDeletingPercentageCompleted, &lblDeletingCaption, &fraHome, &cmdHijack};
+  std::vector<forms::Control*> figures = {&lblDefCount,
+                                          &lblVersion,
+                                          &lblDefVersion,
+                                          &lblDefRemoved,
+                                          &lblLastScan,
+                                          &lblLastFullScan,
+                                          &lblLastUpdate,
+                                          &lblStatus[0],
+                                          &lblStatus[1],
+                                          &lblPercentageCompleted,
+                                          &lblMemoryInspected,
+                                          &lblRegistryInspected,
+                                          &lblFilesFolderInspected,
+                                          &lblTotalNoOfRunningItems,
+                                          &lblSoftwareFound,
+                                          &lbltracesFound,
+                                          &lblRemovePicSoftwareFound,
+                                          &lblDeletingPercentageCompleted,
+                                          &lblDeletingCaption,
+                                          &fraHome,
+                                          &cmdHijack};
   std::vector<std::string> kept;
   for (auto* c : figures) kept.push_back(c->Caption());
   ChangeLanguage(app_.Catalog(), *this, language);
   for (size_t i = 0; i < figures.size(); ++i) figures[i]->SetCaption(kept[i]);
 }
 
-void FrmMain::tmrScroll_Timer() { GetHost().DoEvents(); }
+void FrmMain::tmrScroll_Timer() {
+  GetHost().DoEvents();
+}
 
 // ---- Window events ------------------------------------------------------------------------
 
@@ -489,7 +506,9 @@ void FrmMain::Form_MouseMove(int x, int y) {
 // ---- Option handlers ------------------------------------------------------------------------
 
 namespace {
-std::string CheckText(const forms::CheckBox& c) { return c.Value() ? "1" : "0"; }
+std::string CheckText(const forms::CheckBox& c) {
+  return c.Value() ? "1" : "0";
+}
 }  // namespace
 
 // The check boxes save their own key when the user clicks them. While the window loads they
@@ -553,7 +572,8 @@ void FrmMain::chkAutoProtect_Click() {
 }
 
 void FrmMain::optIEHomePageSheildOn_Click() {
-  app_.SaveSetting(kOptions, "optIEHomePageSheildOn", text::BoolText(optIEHomePageSheildOn.Value()));
+  app_.SaveSetting(kOptions, "optIEHomePageSheildOn",
+                   text::BoolText(optIEHomePageSheildOn.Value()));
   app_.SaveSetting(kOptions, "optIEHomePageSheildOff",
                    text::BoolText(optIEHomePageSheildOff.Value()));
   tmrCheckHomePage.Enable(true);
@@ -562,7 +582,8 @@ void FrmMain::optIEHomePageSheildOn_Click() {
 }
 
 void FrmMain::optIEHomePageSheildOff_Click() {
-  app_.SaveSetting(kOptions, "optIEHomePageSheildOn", text::BoolText(optIEHomePageSheildOn.Value()));
+  app_.SaveSetting(kOptions, "optIEHomePageSheildOn",
+                   text::BoolText(optIEHomePageSheildOn.Value()));
   app_.SaveSetting(kOptions, "optIEHomePageSheildOff",
                    text::BoolText(optIEHomePageSheildOff.Value()));
   tmrCheckHomePage.Enable(false);
@@ -614,20 +635,34 @@ void FrmMain::optScanOnlyKnownSoftwares_Click() {
 void FrmMain::MenuClick(const std::string& menu, int index) {
   if (menu == "File") {
     switch (index) {
-      case 0: cmdScan_Click(); break;
-      case 1: break;  // "Scan Results" has no action
-      case 2: cmdLog_Click(); break;
-      case 3: cmdUpdate_Click(); break;
-      case 4: MinimizeToTray(); break;
-      case 6: Unload(); break;
-      default: break;
+      case 0:
+        cmdScan_Click();
+        break;
+      case 1:
+        break;  // "Scan Results" has no action
+      case 2:
+        cmdLog_Click();
+        break;
+      case 3:
+        cmdUpdate_Click();
+        break;
+      case 4:
+        MinimizeToTray();
+        break;
+      case 6:
+        Unload();
+        break;
+      default:
+        break;
     }
   } else if (menu == "Settings") {
     ShowPage(3);
     TabStrip1.SelectTab(index + 1);
   } else if (menu == "Quarantine") {
-    if (index == 0) ViewQuarantine();
-    else ViewExclusions();
+    if (index == 0)
+      ViewQuarantine();
+    else
+      ViewExclusions();
   } else if (menu == "Languages") {
     app_.Language().Show(true);
   } else if (menu == "Help") {

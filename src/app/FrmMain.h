@@ -13,8 +13,13 @@ namespace quill {
 class Application;
 
 /// Image numbers of result rows; also how later steps tell kinds apart.
-enum ItemKind : int { kItemCookie = 1, kItemRegistry = 2, kItemFile = 3, kItemFolder = 4,
-                      kItemExcluded = 5 };
+enum ItemKind : int {
+  kItemCookie = 1,
+  kItemRegistry = 2,
+  kItemFile = 3,
+  kItemFolder = 4,
+  kItemExcluded = 5
+};
 
 /// The main window: Home, Scan, Results and Options pages, the result lists and the hidden
 /// work lists that hand over from scanning to removal, and the background timers.
@@ -66,7 +71,9 @@ class FrmMain : public forms::Form {
   forms::Frame fraScan{*this, "fraScan", "Scan"};
   forms::PictureBox PicSweepNow{*this, "PicSweepNow"};
   forms::ControlArray<forms::OptionButton> optScan{
-      *this, "optScan", {"Smart Scan", "Full System Scan", "File Scan", "Folder Scan"},
+      *this,
+      "optScan",
+      {"Smart Scan", "Full System Scan", "File Scan", "Folder Scan"},
       std::string("ScanMode")};
   forms::CommandButton Command3{*this, "Command3", "Smart Scan"};
   forms::CommandButton cmdMainScan1{*this, "cmdMainScan1", "Full System Scan"};
@@ -106,8 +113,10 @@ class FrmMain : public forms::Form {
   forms::Label lbltracesFound{*this, "lbltracesFound", "0"};
   forms::Label lblRemovePicSoftwareFound{*this, "lblRemovePicSoftwareFound", "0"};
   forms::ListView lvwPicRemoveListOfSpywareFoundAndToBeRemoved{
-      *this, "lvwPicRemoveListOfSpywareFoundAndToBeRemoved",
-      {"File", "Location", "Type", "Risk", "Details"}, true};
+      *this,
+      "lvwPicRemoveListOfSpywareFoundAndToBeRemoved",
+      {"File", "Location", "Type", "Risk", "Details"},
+      true};
   forms::Label Label15{*this, "Label15",
                        "You may also double-click any item to browse its containing folder"};
   forms::CommandButton cmdSelectAll{*this, "cmdSelectAll", "Select All"};
@@ -146,32 +155,36 @@ class FrmMain : public forms::Form {
   forms::CheckBox chkMakeLog{*this, "chkMakeLog", "Save scan results to log"};
   forms::CheckBox chkSendData{*this, "chkSendData",
                               "Send anonymous data to help identify unknown spyware"};
-  forms::CheckBox chkRunAtStartup{*this, "chkRunAtStartup", "Run [ProgramName] when Windows starts"};
+  forms::CheckBox chkRunAtStartup{*this, "chkRunAtStartup",
+                                  "Run [ProgramName] when Windows starts"};
   forms::Frame Frame2{*this, "Frame2", "Scan extent"};
-  forms::OptionButton optScanOnlyKnownSoftwares{*this, "optScanOnlyKnownSoftwares", "Quick Scan",
-                                                {}, "ScanExtent"};
+  forms::OptionButton optScanOnlyKnownSoftwares{
+      *this, "optScanOnlyKnownSoftwares", "Quick Scan", {}, "ScanExtent"};
   forms::OptionButton optScanAllSelectedHardDrive{
       *this, "optScanAllSelectedHardDrive", "Complete System Scan", {}, "ScanExtent"};
   forms::ListView lvwHardDrives{*this, "lvwHardDrives", {"Drive"}, true};
   // Proactive protection
   forms::Frame Frame3{*this, "Frame3", "Home Page Shield"};
   forms::CheckBox chkHomePage{*this, "chkHomePage", "Protect my browser home page"};
-  forms::OptionButton optIEHomePageSheildOn{*this, "optIEHomePageSheildOn", "Enabled", {},
-                                            "HomePageShield"};
-  forms::OptionButton optIEHomePageSheildOff{*this, "optIEHomePageSheildOff", "Disabled", {},
-                                             "HomePageShield"};
-  forms::OptionButton optAlwaysnotifybeforerestoring{
-      *this, "optAlwaysnotifybeforerestoring", "Ask me what I would like to do", {},
-      "HomePageReaction"};
-  forms::OptionButton optRestoredefaultwithoutnotification{
-      *this, "optRestoredefaultwithoutnotification", "Silently restore my original home page", {},
-      "HomePageReaction"};
+  forms::OptionButton optIEHomePageSheildOn{
+      *this, "optIEHomePageSheildOn", "Enabled", {}, "HomePageShield"};
+  forms::OptionButton optIEHomePageSheildOff{
+      *this, "optIEHomePageSheildOff", "Disabled", {}, "HomePageShield"};
+  forms::OptionButton optAlwaysnotifybeforerestoring{*this,
+                                                     "optAlwaysnotifybeforerestoring",
+                                                     "Ask me what I would like to do",
+                                                     {},
+                                                     "HomePageReaction"};
+  forms::OptionButton optRestoredefaultwithoutnotification{*this,
+                                                           "optRestoredefaultwithoutnotification",
+                                                           "Silently restore my original home page",
+                                                           {},
+                                                           "HomePageReaction"};
   forms::Frame Frame4{*this, "Frame4", "Process Shield"};
   forms::CheckBox chkAutoProtect{*this, "chkAutoProtect", "Watch running programs"};
-  forms::OptionButton optMemorySheildOn{*this, "optMemorySheildOn", "Enabled", {},
-                                        "MemoryShield"};
-  forms::OptionButton optMemorySheildOff{*this, "optMemorySheildOff", "Disabled", {},
-                                         "MemoryShield"};
+  forms::OptionButton optMemorySheildOn{*this, "optMemorySheildOn", "Enabled", {}, "MemoryShield"};
+  forms::OptionButton optMemorySheildOff{
+      *this, "optMemorySheildOff", "Disabled", {}, "MemoryShield"};
   // Schedule
   forms::Frame Frame5{*this, "Frame5", "Schedule"};
   forms::CheckBox chkAutomaticScanYesOrNo{*this, "chkAutomaticScanYesOrNo",
@@ -207,18 +220,19 @@ class FrmMain : public forms::Form {
       {"Scan Options", "Proactive Protection", "Schedule", "Auto Update"},
       std::string("mnuSettings")};
   forms::Menu mnuQuarantine{*this, "mnuQuarantine", "Quarantine"};
-  forms::ControlArray<forms::Menu> mnuQuarantineItem{
-      *this, "mnuQuarantineItem", {"View Quarantine", "View Exclusions"},
-      std::string("mnuQuarantine")};
+  forms::ControlArray<forms::Menu> mnuQuarantineItem{*this,
+                                                     "mnuQuarantineItem",
+                                                     {"View Quarantine", "View Exclusions"},
+                                                     std::string("mnuQuarantine")};
   forms::Menu mnuLanguages{*this, "mnuLanguages", "Languages"};
   forms::ControlArray<forms::Menu> mnuLanguagesItem{
       *this, "mnuLanguagesItem", {"Change Language"}, std::string("mnuLanguages")};
   forms::Menu mnuHelp{*this, "mnuHelp", "Help"};
-  forms::ControlArray<forms::Menu> mnuHelpItem{*this, "mnuHelpItem", {"View Help"},
-                                               std::string("mnuHelp")};
+  forms::ControlArray<forms::Menu> mnuHelpItem{
+      *this, "mnuHelpItem", {"View Help"}, std::string("mnuHelp")};
   forms::Menu mnuAbout{*this, "mnuAbout", "About"};
-  forms::ControlArray<forms::Menu> mnuAboutItem{*this, "mnuAboutItem", {"About this software"},
-                                                std::string("mnuAbout")};
+  forms::ControlArray<forms::Menu> mnuAboutItem{
+      *this, "mnuAboutItem", {"About this software"}, std::string("mnuAbout")};
   forms::Menu mnuDebug{*this, "mnuDebug", "Debug"};
   forms::ControlArray<forms::Menu> mnuDebugItem{
       *this,
@@ -312,9 +326,8 @@ class FrmMain : public forms::Form {
   bool BrowseRow(int row, bool minimized);
   /// The four places a file or folder hit is written to (scanners share this).
   void AddHitRows(const std::string& removalText, const std::string& linkText,
-                  const std::string& progressText, int progressIcon,
-                  const std::string& resultText, int resultIcon, const std::string& location,
-                  const std::string& type);
+                  const std::string& progressText, int progressIcon, const std::string& resultText,
+                  int resultIcon, const std::string& location, const std::string& type);
   /// One "EXCLUDED" row in the scan-progress list.
   void AddExcludedRow(const std::string& location);
   /// Adds n to the number shown by lbltracesFound.

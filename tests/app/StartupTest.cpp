@@ -333,7 +333,7 @@ TEST(Language, SwitchingLanguageKeepsTheLiveFigures) {
   ASSERT_GE(german, 0);
   chooser.Combo1.SetListIndex(german);
   EXPECT_NE(m.cmdScanNow.Caption(), englishStart);  // the captions follow the language
-  EXPECT_EQ(m.lblDefCount.Caption(), "3");         // the figures stay
+  EXPECT_EQ(m.lblDefCount.Caption(), "3");          // the figures stay
   EXPECT_EQ(m.lblDefVersion.Caption(), "12/1/2026 PST");
   EXPECT_EQ(m.lbltracesFound.Caption(), "7");
   EXPECT_EQ(m.lblLastScan.Caption(), "Never");

@@ -39,7 +39,8 @@ QApplication& GuiFixture::Qt() {
 }
 
 GuiFixture::GuiFixture()
-    : settingsFolder_(MakeTempFolder("gui-settings")), programFolder_(MakeTempFolder("gui-program")) {
+    : settingsFolder_(MakeTempFolder("gui-settings")),
+      programFolder_(MakeTempFolder("gui-program")) {
   Qt();
   host_ = std::make_unique<gui::QtHost>();
   // Every yield pumps the queue: a test's click waits for the scan's next yield, not a clock.

@@ -9,7 +9,6 @@
 
 namespace quill::test {
 
-
 AppFixture::AppFixture(Options options)
     : settingsFolder_(MakeTempFolder("settings")), programFolder_(MakeTempFolder("program")) {
   if (options.withLanguageFile) {
