@@ -13,6 +13,7 @@
 #include "base/Text.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/WineRegistry.h"
+#include "support/CliRunner.h"
 #include "support/TempPrefix.h"
 
 namespace quill::test {
@@ -20,52 +21,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-  int status = -1;
-  std::string out, err;
-};
-
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
+using Outcome = CliRunner::Outcome;
 
 class RemovalCli : public ::testing::Test {
  protected:
-  RemovalCli() : files_(prefix_.Root()) {
-    std::random_device rd;
-    work_ = fs::temp_directory_path() / ("quill-removal-cli-" + std::to_string(rd()));
-    fs::create_directories(work_ / "config");
-    fs::create_directories(work_ / "program");
-  }
-  ~RemovalCli() override {
-    std::error_code ec;
-    fs::remove_all(work_, ec);
-  }
+  RemovalCli() : files_(prefix_.Root()) {}
 
   Outcome Run(std::vector<std::string> args) {
     args.insert(args.begin(), {"--prefix", prefix_.Root()});
-    std::string command = "XDG_CONFIG_HOME=" + Quote((work_ / "config").string()) +
-                          " QUILLONET_PROGRAM_DIR=" + Quote((work_ / "program").string()) +
-                          " QUILLONET_UPDATE_SERVER=http://127.0.0.1:9 " +
-                          Quote(std::string(QUILL_BINARY_DIR) + "/cli/quillonet-cli");
-    for (const auto& a : args) command += " " + Quote(a);
-    command += " >" + Quote((work_ / "out").string()) + " 2>" + Quote((work_ / "err").string()) +
-               "; echo $? >" + Quote((work_ / "rc").string());
-    Outcome o;
-    if (std::system(command.c_str()) != 0) return o;
-    o.status = static_cast<int>(text::Val(ReadAll(work_ / "rc")));
-    o.out = ReadAll(work_ / "out");
-    o.err = ReadAll(work_ / "err");
-    return o;
+    return cli_.Run(args);
   }
 
   /// The starter signatures' file, folder and registry value, planted.
@@ -89,7 +53,7 @@ class RemovalCli : public ::testing::Test {
 
   TempPrefix prefix_;
   platform::posix::PosixFileSystem files_;
-  fs::path work_;
+  CliRunner cli_;
   std::string document_ = "C:\\users\\" + prefix_.User() + "\\Documents\\quillonet-testfile.txt";
   std::string folder_ = "C:\\Program Files\\QuillonetTestFolder";
 };
