@@ -346,22 +346,25 @@ std::optional<uint32_t> PosixFileSystem::Attributes(const std::string& path) {
 
 std::optional<std::vector<DirEntry>> PosixFileSystem::List(const std::string& folder) {
   auto r = Resolve(folder, Need::Whole);
-  struct stat st {};
-  if (!r || !StatOf(r->native, st) || !S_ISDIR(st.st_mode)) return std::nullopt;
-  bool listed = false;
-  std::vector<std::string> names = EntryNames(r->native, listed);
-  if (!listed) return std::nullopt;
-  std::vector<DirEntry> entries;
-  entries.reserve(names.size());
+  if (!r) return std::nullopt;
+  DIR* dir = ::opendir(r->native.c_str());
+  if (!dir) return std::nullopt;
+  const int dirFd = ::dirfd(dir);
   const bool hostRoot = r->native == "/";
-  for (std::string& name : names) {
-    std::string native = Join(r->native, name);
+  // Entries with their sort keys: the order NTFS lists a folder in, names compared as upper
+  // case. Each entry is examined relative to the open folder, so the kernel does not walk
+  // the whole path again for every name.
+  std::vector<std::pair<std::string, DirEntry>> keyed;
+  while (dirent* d = ::readdir(dir)) {
+    std::string name = d->d_name;
+    if (name == "." || name == "..") continue;
     struct stat entryStat {};
-    if (!LstatOf(native, entryStat)) continue;
+    if (::fstatat(dirFd, name.c_str(), &entryStat, AT_SYMLINK_NOFOLLOW) != 0) continue;
     const bool link = S_ISLNK(entryStat.st_mode);
-    if (link && !StatOf(native, entryStat)) continue;  // a dangling link names nothing
+    // A dangling link names nothing.
+    if (link && ::fstatat(dirFd, name.c_str(), &entryStat, 0) != 0) continue;
     DirEntry entry;
-    entry.attributes = AttributesOf(native, name, entryStat);
+    entry.attributes = AttributesOf(Join(r->native, name), name, entryStat);
     // A linked folder is a reparse point, as a junction is on Windows: a walk that entered
     // it would see the same files twice, or loop for ever.
     if (link && S_ISDIR(entryStat.st_mode)) entry.attributes |= kAttrReparsePoint;
@@ -369,14 +372,17 @@ std::optional<std::vector<DirEntry>> PosixFileSystem::List(const std::string& fo
     // machine: they are system folders, which a walk does not list.
     if (hostRoot && IsPseudoFileSystemRoot(name)) entry.attributes |= kAttrSystem;
     entry.size = S_ISDIR(entryStat.st_mode) ? 0 : static_cast<uint64_t>(entryStat.st_size);
+    std::string key = text::ToUpper(name);
     entry.name = std::move(name);
-    entries.push_back(std::move(entry));
+    keyed.emplace_back(std::move(key), std::move(entry));
   }
-  // The order NTFS lists a folder in: names compared as upper case.
-  std::sort(entries.begin(), entries.end(), [](const DirEntry& a, const DirEntry& b) {
-    std::string ua = text::ToUpper(a.name), ub = text::ToUpper(b.name);
-    return ua != ub ? ua < ub : a.name < b.name;
+  ::closedir(dir);
+  std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
+    return a.first != b.first ? a.first < b.first : a.second.name < b.second.name;
   });
+  std::vector<DirEntry> entries;
+  entries.reserve(keyed.size());
+  for (auto& k : keyed) entries.push_back(std::move(k.second));
   return entries;
 }
 
