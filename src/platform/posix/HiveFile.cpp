@@ -217,6 +217,17 @@ std::string NarrowFromStored(std::string_view bytes) {
   if (!text.empty() && text.back() == 0) text.pop_back();
   return Utf16ToUtf8(text);
 }
+// Reads the hexadecimal type number of "str(N):" or "hex(N):" at p (at most eight digits);
+// returns how many digits were read.
+int ReadTypeNumber(std::string_view s, size_t& p, uint64_t& n) {
+  int digits = 0;
+  while (p < s.size() && HexValue(s[p]) >= 0 && digits < 8) {
+    n = n * 16 + static_cast<uint64_t>(HexValue(s[p]));
+    ++p;
+    ++digits;
+  }
+  return digits;
+}
 
 // Parses "hex:", "hex(N):", "dword:", "str(N):" and quoted data after the '=' of a value.
 // `lines` holds the value's line and the lines after it; `used` reports how many of them
@@ -238,13 +249,7 @@ bool ParseValueData(const std::vector<std::string_view>& lines, size_t first, si
     if (text::StartsWith(rest, "str(")) {
       size_t p = pos + 4;
       uint64_t n = 0;
-      int digits = 0;
-      while (p < s.size() && HexValue(s[p]) >= 0 && digits < 8) {
-        n = n * 16 + static_cast<uint64_t>(HexValue(s[p]));
-        ++p;
-        ++digits;
-      }
-      if (digits == 0 || s.substr(p, 3) != "):\"") return false;
+      if (ReadTypeNumber(s, p, n) == 0 || s.substr(p, 3) != "):\"") return false;
       type = static_cast<uint32_t>(n);
       pos = p + 3;
     } else {
@@ -281,13 +286,7 @@ bool ParseValueData(const std::vector<std::string_view>& lines, size_t first, si
   } else if (text::StartsWith(rest, "hex(")) {
     size_t p = pos + 4;
     uint64_t n = 0;
-    int digits = 0;
-    while (p < s.size() && HexValue(s[p]) >= 0 && digits < 8) {
-      n = n * 16 + static_cast<uint64_t>(HexValue(s[p]));
-      ++p;
-      ++digits;
-    }
-    if (digits == 0 || s.substr(p, 2) != "):") return false;
+    if (ReadTypeNumber(s, p, n) == 0 || s.substr(p, 2) != "):") return false;
     type = static_cast<uint32_t>(n);
     pos = p + 2;
   } else {
