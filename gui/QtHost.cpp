@@ -464,4 +464,18 @@ void QtHost::Quit() {
   QCoreApplication::quit();
 }
 
+forms::MsgBoxResult QtHost::AgreeableAnswer(forms::MsgBoxButtons buttons) {
+  switch (buttons) {
+    case forms::MsgBoxButtons::YesNo:
+    case forms::MsgBoxButtons::YesNoCancel:
+      return forms::MsgBoxResult::Yes;
+    case forms::MsgBoxButtons::AbortRetryIgnore:
+      return forms::MsgBoxResult::Ignore;
+    case forms::MsgBoxButtons::RetryCancel:
+      return forms::MsgBoxResult::Cancel;
+    default:
+      return forms::MsgBoxResult::Ok;
+  }
+}
+
 }  // namespace quill::gui

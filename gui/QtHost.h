@@ -54,6 +54,9 @@ class QtHost : public QObject, public forms::Host {
   /// the real box. Every box is recorded either way.
   using MessageHook = std::function<std::optional<forms::MsgBoxResult>(const Message&)>;
   void SetMessageHook(MessageHook hook) { messageHook_ = std::move(hook); }
+  /// The answer that lets an unattended run go on: Yes to questions, Ignore to a permission
+  /// problem, Cancel to a retry, OK otherwise (used by the screenshot tour and the tests).
+  static forms::MsgBoxResult AgreeableAnswer(forms::MsgBoxButtons buttons);
   const std::vector<Message>& Messages() const { return messages_; }
   /// Answers the file and folder dialogs and the input box instead of the user. The outer
   /// optional: unset shows the real dialog; the inner: the answer (unset = cancelled).

@@ -39,19 +39,7 @@ int TakeScreenshots(Application& app, QtHost& host, const QString& folder) {
 
   // Questions get the answer that keeps the tour going: yes to removal, no to the rest.
   host.SetMessageHook([](const QtHost::Message& m) -> std::optional<forms::MsgBoxResult> {
-    switch (m.buttons) {
-      case forms::MsgBoxButtons::YesNo:
-      case forms::MsgBoxButtons::YesNoCancel:
-        return forms::MsgBoxResult::Yes;
-      case forms::MsgBoxButtons::OkCancel:
-        return forms::MsgBoxResult::Ok;
-      case forms::MsgBoxButtons::AbortRetryIgnore:
-        return forms::MsgBoxResult::Ignore;
-      case forms::MsgBoxButtons::RetryCancel:
-        return forms::MsgBoxResult::Cancel;
-      default:
-        return forms::MsgBoxResult::Ok;
-    }
+    return QtHost::AgreeableAnswer(m.buttons);
   });
   // No first-run questions in the pictures.
   const auto& id = app.Identity();

@@ -29,16 +29,6 @@ enum class MsgBoxIcon {
 /// Answers, with the platform's values.
 enum class MsgBoxResult { Ok = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
 
-/// Window style of a started program or document.
-enum class WindowStyle {
-  Hidden = 0,
-  NormalFocus = 1,
-  MinimizedFocus = 2,
-  MaximizedFocus = 3,
-  NormalNoFocus = 4,
-  MinimizedNoFocus = 6
-};
-
 enum class MousePointer { Default = 0, Hourglass = 11 };
 
 struct ScreenMetrics {

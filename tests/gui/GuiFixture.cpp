@@ -52,17 +52,7 @@ GuiFixture::GuiFixture()
           answers_.pop_front();
           return answer;
         }
-        switch (m.buttons) {
-          case forms::MsgBoxButtons::YesNo:
-          case forms::MsgBoxButtons::YesNoCancel:
-            return forms::MsgBoxResult::Yes;
-          case forms::MsgBoxButtons::AbortRetryIgnore:
-            return forms::MsgBoxResult::Ignore;
-          case forms::MsgBoxButtons::RetryCancel:
-            return forms::MsgBoxResult::Cancel;
-          default:
-            return forms::MsgBoxResult::Ok;
-        }
+        return gui::QtHost::AgreeableAnswer(m.buttons);
       });
   // No real dialog may block a test.
   host_->SetFileHook(
