@@ -239,7 +239,7 @@ void BM_FolderScanAgainstFind(benchmark::State& state) {
   state.counters["found"] = program.Found();
   Report(state, "Folder Scan of 200,000 files / 20,000 folders vs find", best, bestFind, 3.0);
 }
-BENCHMARK(BM_FolderScanAgainstFind)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_FolderScanAgainstFind)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_FolderScanLargeAgainstSmallTables(benchmark::State& state) {
   Tree& tree = SharedTree();

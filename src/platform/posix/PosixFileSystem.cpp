@@ -3,11 +3,13 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/types.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -38,7 +40,8 @@ bool LstatOf(const std::string& native, struct stat& st) {
 }
 
 bool InGroup(gid_t gid) {
-  if (gid == getegid()) return true;
+  static const gid_t egid = getegid();
+  if (gid == egid) return true;
   int count = getgroups(0, nullptr);
   if (count <= 0) return false;
   std::vector<gid_t> groups(static_cast<size_t>(count));
@@ -50,26 +53,63 @@ bool InGroup(gid_t gid) {
 // Read-only is judged from the permission bits that apply to us, not from access(): the
 // superuser may write anything, yet a file without write bits is still read-only to Windows.
 bool ReadOnly(const struct stat& st) {
-  if (st.st_uid == geteuid()) return (st.st_mode & S_IWUSR) == 0;
+  static const uid_t euid = geteuid();
+  if (st.st_uid == euid) return (st.st_mode & S_IWUSR) == 0;
   if (InGroup(st.st_gid)) return (st.st_mode & S_IWGRP) == 0;
   return (st.st_mode & S_IWOTH) == 0;
 }
 
-uint32_t StoredDosBits(const std::string& native) {
-  char buffer[64] = {};
-  ssize_t n = ::getxattr(native.c_str(), kDosAttribXattr, buffer, sizeof(buffer) - 1);
+// The hidden and system bits of a stored attribute text of n bytes (n < 0: none stored).
+uint32_t DosBitsOf(char* buffer, long n) {
   if (n <= 0) return 0;
   buffer[n] = '\0';
   unsigned long value = std::strtoul(buffer, nullptr, 0);
   return static_cast<uint32_t>(value) & (kAttrHidden | kAttrSystem);
 }
 
-uint32_t AttributesOf(const std::string& native, const std::string& name, const struct stat& st) {
+uint32_t StoredDosBits(const std::string& native) {
+  char buffer[64] = {};
+  return DosBitsOf(buffer, ::getxattr(native.c_str(), kDosAttribXattr, buffer, sizeof(buffer) - 1));
+}
+
+// getxattrat() (Linux 6.13 and later) reads an attribute relative to an open folder, so a
+// listing does not make the kernel walk the whole path again for every entry. The C library
+// may not wrap it yet.
+#if defined(SYS_getxattrat)
+constexpr long kGetXattrAt = SYS_getxattrat;
+#elif defined(__linux__) && (defined(__x86_64__) || defined(__aarch64__))
+constexpr long kGetXattrAt = 464;
+#else
+constexpr long kGetXattrAt = -1;
+#endif
+
+// The stored bits of name inside the open folder whose host path is folder.
+uint32_t StoredDosBitsAt(int folderFd, const std::string& folder, const std::string& name) {
+  static std::atomic<bool> unsupported{kGetXattrAt < 0};
+  if (!unsupported.load(std::memory_order_relaxed)) {
+    struct {
+      uint64_t value;
+      uint32_t size;
+      uint32_t flags;
+    } args{};
+    char buffer[64] = {};
+    args.value = reinterpret_cast<uintptr_t>(buffer);
+    args.size = sizeof(buffer) - 1;
+    long n =
+        ::syscall(kGetXattrAt, folderFd, name.c_str(), 0u, kDosAttribXattr, &args, sizeof(args));
+    // An older kernel, or a sandbox that does not know the call, makes us fall back for good.
+    if (n >= 0 || (errno != ENOSYS && errno != EINVAL && errno != EPERM))
+      return DosBitsOf(buffer, n);
+    unsupported.store(true, std::memory_order_relaxed);
+  }
+  return StoredDosBits(Join(folder, name));
+}
+
+uint32_t AttributesOf(const std::string& name, const struct stat& st, uint32_t storedDosBits) {
   uint32_t attributes = S_ISDIR(st.st_mode) ? kAttrDirectory : kAttrArchive;
   if (ReadOnly(st)) attributes |= kAttrReadOnly;
   if (!name.empty() && name[0] == '.') attributes |= kAttrHidden;
-  attributes |= StoredDosBits(native);
-  return attributes;
+  return attributes | storedDosBits;
 }
 
 bool IsPseudoFileSystemRoot(const std::string& name) {
@@ -297,10 +337,21 @@ std::string PosixFileSystem::DriveRoot(char letter) const {
   std::string link = root_ + "/dosdevices/" + std::string(1, lower) + ":";
   struct stat st {};
   if (!StatOf(link, st) || !S_ISDIR(st.st_mode)) return {};
+  // Resolving the link examines every component of its target, and a scan asks for the same
+  // drive for every folder it lists: the answer is kept while the link still leads to the
+  // same folder and that folder is still found at the kept path.
+  std::lock_guard<std::mutex> lock(drivesMutex_);
+  KnownDrive& known = drives_[static_cast<size_t>(lower - 'a')];
+  struct stat kept {};
+  if (!known.root.empty() && known.device == st.st_dev && known.inode == st.st_ino &&
+      StatOf(known.root, kept) && kept.st_dev == st.st_dev && kept.st_ino == st.st_ino)
+    return known.root;
   std::error_code ec;
   fs::path target = fs::canonical(link, ec);
   if (ec) return {};
-  return target.string();
+  known = KnownDrive{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino),
+                     target.string()};
+  return known.root;
 }
 
 std::optional<PosixFileSystem::Resolved> PosixFileSystem::Resolve(const std::string& path,
@@ -341,7 +392,7 @@ std::optional<uint32_t> PosixFileSystem::Attributes(const std::string& path) {
   struct stat st {};
   if (!r || !StatOf(r->native, st)) return std::nullopt;
   std::string name = r->isRoot ? std::string() : text::AfterLastBackslash(r->windows);
-  return AttributesOf(r->native, name, st);
+  return AttributesOf(name, st, StoredDosBits(r->native));
 }
 
 std::optional<std::vector<DirEntry>> PosixFileSystem::List(const std::string& folder) {
@@ -364,7 +415,7 @@ std::optional<std::vector<DirEntry>> PosixFileSystem::List(const std::string& fo
     // A dangling link names nothing.
     if (link && ::fstatat(dirFd, name.c_str(), &entryStat, 0) != 0) continue;
     DirEntry entry;
-    entry.attributes = AttributesOf(Join(r->native, name), name, entryStat);
+    entry.attributes = AttributesOf(name, entryStat, StoredDosBitsAt(dirFd, r->native, name));
     // A linked folder is a reparse point, as a junction is on Windows: a walk that entered
     // it would see the same files twice, or loop for ever.
     if (link && S_ISDIR(entryStat.st_mode)) entry.attributes |= kAttrReparsePoint;

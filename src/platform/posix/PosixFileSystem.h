@@ -1,6 +1,8 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -58,6 +60,14 @@ class PosixFileSystem : public FileSystem {
   bool WriteBytes(const std::string& path, const std::string& bytes, bool append);
 
   std::string root_;
+  // Each drive's resolved folder, with the identity of the folder it was resolved for.
+  struct KnownDrive {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    std::string root;
+  };
+  mutable std::mutex drivesMutex_;
+  mutable std::array<KnownDrive, 26> drives_;
 };
 
 }  // namespace quill::platform::posix

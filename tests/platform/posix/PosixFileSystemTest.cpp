@@ -8,6 +8,9 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "support/TempPrefix.h"
 
@@ -118,6 +121,18 @@ TEST_F(PosixFileSystemTest, HiddenAndSystemBitsAreKeptWhereWineKeepsThem) {
                        sizeof(stored) - 1),
             0);
   EXPECT_STREQ(stored, "0x6");
+  // A listing reads the same bits, for files and folders alike.
+  ASSERT_TRUE(prefix_.MakeFolder("C:\\d\\secret"));
+  ASSERT_TRUE(prefix_.WriteFile("C:\\d\\plain.txt", "x"));
+  ASSERT_TRUE(files_.SetAttributes("C:\\d\\secret", kAttrDirectory | kAttrHidden));
+  auto listing = files_.List("C:\\D");
+  ASSERT_TRUE(listing.has_value());
+  std::vector<std::pair<std::string, uint32_t>> seen;
+  for (const auto& entry : *listing) seen.emplace_back(entry.name, entry.attributes);
+  EXPECT_EQ(seen, (std::vector<std::pair<std::string, uint32_t>>{
+                      {"boot.ini", kAttrArchive | kAttrHidden | kAttrSystem},
+                      {"plain.txt", kAttrArchive},
+                      {"secret", kAttrDirectory | kAttrHidden}}));
   EXPECT_TRUE(files_.SetAttributes("C:\\d\\boot.ini", kAttrArchive));
   EXPECT_EQ(files_.Attributes("C:\\d\\boot.ini").value_or(0), kAttrArchive);
 }
@@ -209,6 +224,33 @@ TEST_F(PosixFileSystemTest, NativeAndWindowsPathsRoundTrip) {
                                prefix_.Root() + "/dosdevices/d:");
   EXPECT_EQ(files_.FromNativePath(native), "D:\\Round Trip\\f.txt");
   EXPECT_EQ(files_.ReadFile("d:\\round trip\\f.txt").value_or(""), "x");
+}
+
+TEST_F(PosixFileSystemTest, ADriveMappedElsewhereIsFollowedAtOnce) {
+  const std::string first = prefix_.Root() + "/first";
+  const std::string second = prefix_.Root() + "/second";
+  fs::create_directories(first);
+  fs::create_directories(second);
+  std::ofstream(first + "/one.txt") << "1";
+  std::ofstream(second + "/two.txt") << "2";
+  const std::string link = prefix_.Root() + "/dosdevices/e:";
+  fs::create_directory_symlink(first, link);
+  EXPECT_EQ(files_.ReadFile("E:\\one.txt").value_or(""), "1");
+
+  // The link now leads to another folder.
+  fs::remove(link);
+  fs::create_directory_symlink(second, link);
+  EXPECT_FALSE(files_.Attributes("E:\\one.txt").has_value());
+  EXPECT_EQ(files_.ReadFile("E:\\two.txt").value_or(""), "2");
+  EXPECT_EQ(files_.DriveRoot('e'), fs::canonical(second).string());
+
+  // The folder it leads to was moved away and another took its place.
+  fs::rename(second, prefix_.Root() + "/moved");
+  EXPECT_FALSE(files_.List("E:\\").has_value());
+  fs::create_directories(second);
+  std::ofstream(second + "/three.txt") << "3";
+  EXPECT_EQ(files_.ReadFile("E:\\three.txt").value_or(""), "3");
+  EXPECT_FALSE(files_.Attributes("E:\\two.txt").has_value());
 }
 
 }  // namespace
