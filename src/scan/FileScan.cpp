@@ -82,6 +82,21 @@ std::string ShownThreat(const std::string& threat, const std::string& fallback) 
   return text::Trim(threat).empty() ? fallback : threat;
 }
 
+// Hands each decoded line of a definition file to examine, until the scan is stopped or
+// examine answers false.
+template <typename Examine>
+void ForEachDefinitionLine(Application& app, const char* fileName, Examine examine) {
+  auto bytes = app.Files().ReadFile(app.DataFile(fileName));
+  if (!bytes) return;
+  LineReader reader(*bytes);
+  std::string_view raw;
+  while (!app.StopRequested && reader.Next(raw)) {
+    std::string line(raw);
+    DecodeLineInPlace(line);
+    if (!examine(line)) return;
+  }
+}
+
 }  // namespace
 
 // ---- Path helpers ---------------------------------------------------------------------------
@@ -143,17 +158,10 @@ void ScanFileDefinitions(FrmMain& main) {
   auto& app = main.App();
   auto& files = app.Files();
   auto& definitions = app.Definitions();
-  auto bytes = files.ReadFile(app.DataFile(definition_files::kFile));
-  if (!bytes) return;
-
   LocationExpander expander(app.Tokens());
   const std::string driveRoot = app.Tokens().SystemDriveRoot();
   InheritedType type;
-  LineReader reader(*bytes);
-  std::string_view raw;
-  while (!app.StopRequested && reader.Next(raw)) {
-    std::string line(raw);
-    DecodeLineInPlace(line);
+  ForEachDefinitionLine(app, definition_files::kFile, [&](const std::string& line) {
     std::optional<FileDefinition> def = ParseFileDefinition(line, TypeWord::AsWritten);
     std::string fileName, threat, path;
     if (def) {
@@ -168,7 +176,7 @@ void ScanFileDefinitions(FrmMain& main) {
 
     ++app.counters.FilesFoldersInspected;
     ReportDefinitionLine(main, fileName);
-    if (app.StopRequested) return;
+    if (app.StopRequested) return false;
 
     if (def && FileExists(files, path) && !definitions.IsProtected(path)) {
       if (app.Exclusions().IsExcluded(path)) {
@@ -179,27 +187,21 @@ void ScanFileDefinitions(FrmMain& main) {
       }
     }
     main.GetHost().DoEvents();
-  }
+    return true;
+  });
 }
 
 void ScanFolderDefinitions(FrmMain& main) {
   auto& app = main.App();
   auto& files = app.Files();
   auto& definitions = app.Definitions();
-  auto bytes = files.ReadFile(app.DataFile(definition_files::kDirectory));
-  if (!bytes) return;
-
   LocationExpander expander(app.Tokens());
   const std::string driveRoot = app.Tokens().SystemDriveRoot();
   InheritedType type;
-  LineReader reader(*bytes);
-  std::string_view raw;
-  while (!app.StopRequested && reader.Next(raw)) {
-    std::string line(raw);
-    DecodeLineInPlace(line);
+  ForEachDefinitionLine(app, definition_files::kDirectory, [&](const std::string& line) {
     std::optional<FolderDefinition> def = ParseFolderDefinition(line);
     // A folder definition without a location names nothing to look for.
-    if (!def || !def->hasLocationField) continue;
+    if (!def || !def->hasLocationField) return true;
     type.Apply(def->type);
     const std::string folder = expander.ExpandLocation(def->location, driveRoot);
     std::string label = def->label;
@@ -208,7 +210,7 @@ void ScanFolderDefinitions(FrmMain& main) {
 
     ++app.counters.FilesFoldersInspected;
     ReportDefinitionLine(main, label);
-    if (app.StopRequested) return;
+    if (app.StopRequested) return false;
 
     if (!folder.empty() && !IsDriveRoot(folder) && FolderExists(files, folder) &&
         !definitions.IsProtected(folder)) {
@@ -221,7 +223,8 @@ void ScanFolderDefinitions(FrmMain& main) {
       }
     }
     main.GetHost().DoEvents();
-  }
+    return true;
+  });
 }
 
 // ---- The tree walk ---------------------------------------------------------------------------
