@@ -18,28 +18,10 @@
 #include "forms/Form.h"
 #include "forms/Timer.h"
 #include "platform/FileSystem.h"
+#include "views/Binding.h"
 #include "views/ListModel.h"
 
 namespace quill::gui {
-
-namespace {
-
-QString Q(const std::string& s) {
-  return QString::fromUtf8(s.data(), static_cast<int>(s.size()));
-}
-std::string S(const QString& s) {
-  return s.toUtf8().toStdString();
-}
-
-// The model writes CR LF; Qt wants plain line feeds.
-QString DisplayText(const std::string& s) {
-  QString text = Q(s);
-  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  text.replace(QChar('\r'), QChar('\n'));
-  return text;
-}
-
-}  // namespace
 
 QtHost::QtHost() {
   sinceEvents_.start();

@@ -10,6 +10,8 @@
 #include <thread>
 #include <vector>
 
+#include "support/ScopedEnv.h"
+
 namespace quill::platform::posix {
 namespace {
 
@@ -136,16 +138,13 @@ TEST_F(CurlInternetTest, BodyArrivesExactlyInChunksOfAtMost256Bytes) {
 
 TEST_F(CurlInternetTest, AsksForAFreshCopyAsMozillaAndIgnoresProxySettings) {
   // A proxy that does not exist: a request sent through it would fail.
-  const char* saved = std::getenv("http_proxy");
-  std::string savedValue = saved ? saved : "";
-  ::setenv("http_proxy", "http://127.0.0.1:9", 1);
-  CurlInternet net(5, 5);
+  bool ok = false;
   Received got;
-  bool ok = net.Get(server_.Url("/headers"), got.Callback());
-  if (saved)
-    ::setenv("http_proxy", savedValue.c_str(), 1);
-  else
-    ::unsetenv("http_proxy");
+  {
+    test::ScopedEnv proxy("http_proxy", "http://127.0.0.1:9");
+    CurlInternet net(5, 5);
+    ok = net.Get(server_.Url("/headers"), got.Callback());
+  }
 
   ASSERT_TRUE(ok);
   EXPECT_EQ(got.bytes, "ok");

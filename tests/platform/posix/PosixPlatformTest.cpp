@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 
+#include "support/ScopedEnv.h"
 #include "support/TempPrefix.h"
 
 namespace quill::platform {
@@ -53,20 +54,13 @@ TEST(PosixPlatform, FactoryBuildsTheWholeBackendOnTheChosenPrefix) {
 TEST(PosixPlatform, SettingsGoUnderTheUserConfigurationFolderByDefault) {
   test::TempPrefix prefix;
   std::string config = prefix.Root() + "-config";
-  const char* saved = std::getenv("XDG_CONFIG_HOME");
-  std::string savedValue = saved ? saved : "";
-  ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-
-  PlatformOptions options;
-  options.prefix = prefix.Root();
   {
+    test::ScopedEnv configHome("XDG_CONFIG_HOME", config);
+    PlatformOptions options;
+    options.prefix = prefix.Root();
     Platform platform = CreatePlatform(options);
     EXPECT_TRUE(platform.settings->Save("Quillonet", "Settings", "k", "v"));
   }
-  if (saved)
-    ::setenv("XDG_CONFIG_HOME", savedValue.c_str(), 1);
-  else
-    ::unsetenv("XDG_CONFIG_HOME");
 
   EXPECT_TRUE(fs::exists(config + "/quillonet/Quillonet.ini"));
   fs::remove_all(config);

@@ -16,12 +16,14 @@
 #include "base/Text.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/WineRegistry.h"
+#include "support/ScopedEnv.h"
 #include "support/TempPrefix.h"
 
 namespace quill::platform::posix {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ScopedEnv;
 
 // Just enough registry to hold the values the shell reads.
 class FakeRegistry : public Registry {
@@ -80,24 +82,6 @@ class FakeRegistry : public Registry {
 constexpr const char* kUsf =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 constexpr const char* kSf = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    ::setenv(name, value.c_str(), 1);
-  }
-  ~ScopedEnv() {
-    if (old_)
-      ::setenv(name_, old_->c_str(), 1);
-    else
-      ::unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
 
 class PosixShellTest : public ::testing::Test {
  protected:

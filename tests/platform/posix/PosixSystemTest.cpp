@@ -10,33 +10,13 @@
 
 #include "platform/ProgramIdentity.h"
 #include "platform/posix/PosixTestDriveZ.h"
+#include "support/ScopedEnv.h"
 
 namespace quill::platform::posix {
 namespace {
 
 namespace fs = std::filesystem;
-
-/// Sets an environment variable for the life of the object.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    const char* old = std::getenv(name);
-    had_ = old != nullptr;
-    if (had_) old_ = old;
-    ::setenv(name, value.c_str(), 1);
-  }
-  ~ScopedEnv() {
-    if (had_)
-      ::setenv(name_, old_.c_str(), 1);
-    else
-      ::unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  bool had_ = false;
-  std::string old_;
-};
+using test::ScopedEnv;
 
 class PosixSystemTest : public ::testing::Test {
  protected:

@@ -7,34 +7,14 @@
 #include <fstream>
 #include <optional>
 
+#include "support/ScopedEnv.h"
 #include "support/TempPrefix.h"
 
 namespace quill::platform::posix {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Sets an environment variable for one test and puts the old value back afterwards.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value)
-      ::setenv(name, value, 1);
-    else
-      ::unsetenv(name);
-  }
-  ~ScopedEnv() {
-    if (old_)
-      ::setenv(name_, old_->c_str(), 1);
-    else
-      ::unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
+using test::ScopedEnv;
 
 class WinePrefixTest : public ::testing::Test {
  protected:
@@ -73,9 +53,9 @@ TEST_F(WinePrefixTest, DefaultLayoutHasWinesFolders) {
 }
 
 TEST_F(WinePrefixTest, ResolveOrder) {
-  ScopedEnv home("HOME", base_.c_str());
-  ScopedEnv data("XDG_DATA_HOME", nullptr);
-  ScopedEnv wine("WINEPREFIX", nullptr);
+  ScopedEnv home("HOME", base_.string());
+  ScopedEnv data("XDG_DATA_HOME", std::nullopt);
+  ScopedEnv wine("WINEPREFIX", std::nullopt);
 
   // Nothing configured: the program's own prefix, created on first use.
   WinePrefix embedded = WinePrefix::Resolve("");
@@ -83,7 +63,7 @@ TEST_F(WinePrefixTest, ResolveOrder) {
   EXPECT_TRUE(embedded.Usable());
   EXPECT_TRUE(fs::is_directory(embedded.Root() + "/drive_c/users/" + embedded.UserName()));
   {
-    ScopedEnv xdg("XDG_DATA_HOME", (base_ / "xdg").c_str());
+    ScopedEnv xdg("XDG_DATA_HOME", (base_ / "xdg").string());
     EXPECT_EQ(WinePrefix::Resolve("").Root(), (base_ / "xdg/quillonet/prefix").string());
   }
   // ~/.wine when it exists (used as found, never re-laid out).
@@ -91,7 +71,7 @@ TEST_F(WinePrefixTest, ResolveOrder) {
   EXPECT_EQ(WinePrefix::Resolve("").Root(), (base_ / ".wine").string());
   EXPECT_FALSE(fs::exists(base_ / ".wine/drive_c"));
   {
-    ScopedEnv env("WINEPREFIX", (base_ / "fromenv").c_str());
+    ScopedEnv env("WINEPREFIX", (base_ / "fromenv").string());
     EXPECT_EQ(WinePrefix::Resolve("").Root(), (base_ / "fromenv").string());
     EXPECT_TRUE(fs::is_directory(base_ / "fromenv/drive_c/windows/system32"));
     // An explicit folder beats everything; a trailing slash is dropped.
