@@ -11,6 +11,22 @@ char Lower(char c) {
 char Upper(char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
+
+// Every occurrence of from, as find reports them from a position on, replaced by to.
+template <typename Find>
+std::string ReplaceEach(std::string_view s, std::string_view from, std::string_view to, Find find) {
+  if (from.empty()) return std::string(s);
+  std::string r;
+  r.reserve(s.size());
+  size_t pos = 0;
+  for (size_t hit; (hit = find(s, from, pos)) != std::string_view::npos; pos = hit + from.size()) {
+    r.append(s.substr(pos, hit - pos));
+    r.append(to);
+  }
+  r.append(s.substr(pos));
+  return r;
+}
+
 }  // namespace
 
 std::string ToLower(std::string_view s) {
@@ -99,35 +115,15 @@ size_t FindLastNoCase(std::string_view s, std::string_view part) {
 }
 
 std::string ReplaceAll(std::string_view s, std::string_view from, std::string_view to) {
-  if (from.empty()) return std::string(s);
-  std::string r;
-  r.reserve(s.size());
-  size_t pos = 0;
-  while (true) {
-    size_t hit = s.find(from, pos);
-    if (hit == std::string_view::npos) break;
-    r.append(s.substr(pos, hit - pos));
-    r.append(to);
-    pos = hit + from.size();
-  }
-  r.append(s.substr(pos));
-  return r;
+  return ReplaceEach(s, from, to, [](std::string_view in, std::string_view part, size_t pos) {
+    return in.find(part, pos);
+  });
 }
 
 std::string ReplaceAllNoCase(std::string_view s, std::string_view from, std::string_view to) {
-  if (from.empty()) return std::string(s);
-  std::string r;
-  r.reserve(s.size());
-  size_t pos = 0;
-  while (true) {
-    size_t hit = FindNoCase(s, from, pos);
-    if (hit == std::string_view::npos) break;
-    r.append(s.substr(pos, hit - pos));
-    r.append(to);
-    pos = hit + from.size();
-  }
-  r.append(s.substr(pos));
-  return r;
+  return ReplaceEach(s, from, to, [](std::string_view in, std::string_view part, size_t pos) {
+    return FindNoCase(in, part, pos);
+  });
 }
 
 std::vector<std::string> Split(std::string_view s, std::string_view sep) {
