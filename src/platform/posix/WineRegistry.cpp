@@ -147,8 +147,18 @@ struct WineRegistry::State {
   // Hives whose file was checked during the current call: one check per call is enough.
   std::array<bool, kHiveCount> checked = {};
 
-  // Starts a public call (with the mutex held).
-  void BeginCall() { checked.fill(false); }
+  // Runs one public call: with the mutex held, each hive file checked at most once, and a
+  // failure to read or write a hive answered with failed.
+  template <typename Result, typename Body>
+  Result Call(Result failed, Body body) {
+    try {
+      std::lock_guard lock(mutex);
+      checked.fill(false);
+      return body();
+    } catch (...) {
+      return failed;
+    }
+  }
 
   // The hive as its file is now; parsed again only when the file changed.
   Hive& Load(int id) {
@@ -315,6 +325,14 @@ struct WineRegistry::State {
     return RegStatus::Ok;
   }
 
+  // Changes a hive and writes it back; change answers whether it changed anything.
+  template <typename Change>
+  RegStatus Write(int id, Change change) {
+    const RegStatus writable = PrepareWrite(id);
+    if (writable != RegStatus::Ok) return writable;
+    return change() ? Save(id) : RegStatus::Ok;
+  }
+
   RegStatus Save(int id) {
     Slot& slot = slots[static_cast<size_t>(id)];
     // A hive that is a symbolic link is replaced where it points, keeping the link.
@@ -343,24 +361,18 @@ const std::string& WineRegistry::PrefixRoot() const {
 }
 
 RegStatus WineRegistry::OpenKey(RootKey root, const std::string& path, uint32_t access) {
-  try {
-    std::lock_guard lock(state_->mutex);
-    state_->BeginCall();
+  return state_->Call<RegStatus>(RegStatus::Failed, [&]() -> RegStatus {
     std::optional<Target> t = state_->Resolve(root, path, true);
     if (!t) return RegStatus::NotFound;
     if (t->usersRoot) return access & kWriteAccess ? RegStatus::AccessDenied : RegStatus::Ok;
     if (!state_->Load(t->hive).KeyExists(t->path)) return RegStatus::NotFound;
     if (access & kWriteAccess) return state_->CheckWritable(t->hive);
     return RegStatus::Ok;
-  } catch (...) {
-    return RegStatus::Failed;
-  }
+  });
 }
 
 RegStatus WineRegistry::CreateKey(RootKey root, const std::string& path) {
-  try {
-    std::lock_guard lock(state_->mutex);
-    state_->BeginCall();
+  return state_->Call<RegStatus>(RegStatus::Failed, [&]() -> RegStatus {
     std::optional<Target> t = state_->Map(root, path);
     // Hives cannot be made under HKEY_USERS.
     if (!t) return root == RootKey::Users ? RegStatus::AccessDenied : RegStatus::NotFound;
@@ -369,69 +381,46 @@ RegStatus WineRegistry::CreateKey(RootKey root, const std::string& path) {
     if (t->usersRoot) return RegStatus::Ok;
     Hive& hive = state_->Load(t->hive);
     if (hive.KeyExists(t->path)) return RegStatus::Ok;
-    const RegStatus writable = state_->PrepareWrite(t->hive);
-    if (writable != RegStatus::Ok) return writable;
-    hive.CreateKey(t->path, detail::HiveTimeNow());
-    return state_->Save(t->hive);
-  } catch (...) {
-    return RegStatus::Failed;
-  }
+    return state_->Write(t->hive, [&] { return hive.CreateKey(t->path, detail::HiveTimeNow()); });
+  });
 }
 
 std::optional<RegValue> WineRegistry::QueryValue(RootKey root, const std::string& path,
                                                  const std::string& name) {
-  try {
-    std::lock_guard lock(state_->mutex);
-    state_->BeginCall();
+  return state_->Call<std::optional<RegValue>>(std::nullopt, [&]() -> std::optional<RegValue> {
     std::optional<Target> t = state_->Resolve(root, path, true);
     if (!t || t->usersRoot) return std::nullopt;
     return state_->Load(t->hive).Query(t->path, name);
-  } catch (...) {
-    return std::nullopt;
-  }
+  });
 }
 
 RegStatus WineRegistry::SetValue(RootKey root, const std::string& path, const std::string& name,
                                  const RegValue& value) {
-  try {
-    std::lock_guard lock(state_->mutex);
-    state_->BeginCall();
+  return state_->Call<RegStatus>(RegStatus::Failed, [&]() -> RegStatus {
     std::optional<Target> t = state_->Resolve(root, path, true);
     if (!t) return RegStatus::NotFound;
     if (t->usersRoot) return RegStatus::AccessDenied;
     Hive& hive = state_->Load(t->hive);
     if (!hive.KeyExists(t->path)) return RegStatus::NotFound;
-    const RegStatus writable = state_->PrepareWrite(t->hive);
-    if (writable != RegStatus::Ok) return writable;
-    if (!hive.SetValue(t->path, name, value, detail::HiveTimeNow())) return RegStatus::Ok;
-    return state_->Save(t->hive);
-  } catch (...) {
-    return RegStatus::Failed;
-  }
+    return state_->Write(
+        t->hive, [&] { return hive.SetValue(t->path, name, value, detail::HiveTimeNow()); });
+  });
 }
 
 RegStatus WineRegistry::DeleteValue(RootKey root, const std::string& path,
                                     const std::string& name) {
-  try {
-    std::lock_guard lock(state_->mutex);
-    state_->BeginCall();
+  return state_->Call<RegStatus>(RegStatus::Failed, [&]() -> RegStatus {
     std::optional<Target> t = state_->Resolve(root, path, true);
     if (!t || t->usersRoot) return RegStatus::NotFound;
     Hive& hive = state_->Load(t->hive);
     if (!hive.Query(t->path, name)) return RegStatus::NotFound;
-    const RegStatus writable = state_->PrepareWrite(t->hive);
-    if (writable != RegStatus::Ok) return writable;
-    hive.DeleteValue(t->path, name, detail::HiveTimeNow());
-    return state_->Save(t->hive);
-  } catch (...) {
-    return RegStatus::Failed;
-  }
+    return state_->Write(t->hive,
+                         [&] { return hive.DeleteValue(t->path, name, detail::HiveTimeNow()); });
+  });
 }
 
 RegStatus WineRegistry::DeleteKeyTree(RootKey root, const std::string& path) {
-  try {
-    std::lock_guard lock(state_->mutex);
-    state_->BeginCall();
+  return state_->Call<RegStatus>(RegStatus::Failed, [&]() -> RegStatus {
     // A predefined root or a whole hive is never deleted.
     if (detail::SplitKeyPath(path).empty()) return RegStatus::AccessDenied;
     // The key itself is deleted even when it is a link; links on the way are followed.
@@ -440,41 +429,30 @@ RegStatus WineRegistry::DeleteKeyTree(RootKey root, const std::string& path) {
     if (t->usersRoot || t->path.empty()) return RegStatus::AccessDenied;
     Hive& hive = state_->Load(t->hive);
     if (!hive.KeyExists(t->path)) return RegStatus::NotFound;
-    const RegStatus writable = state_->PrepareWrite(t->hive);
-    if (writable != RegStatus::Ok) return writable;
-    hive.DeleteTree(t->path, detail::HiveTimeNow());
-    return state_->Save(t->hive);
-  } catch (...) {
-    return RegStatus::Failed;
-  }
+    return state_->Write(t->hive, [&] { return hive.DeleteTree(t->path, detail::HiveTimeNow()); });
+  });
 }
 
 std::optional<std::vector<std::string>> WineRegistry::EnumValues(RootKey root,
                                                                  const std::string& path) {
-  try {
-    std::lock_guard lock(state_->mutex);
-    state_->BeginCall();
-    std::optional<Target> t = state_->Resolve(root, path, true);
-    if (!t) return std::nullopt;
-    if (t->usersRoot) return std::vector<std::string>{};
-    return state_->Load(t->hive).ValueNames(t->path);
-  } catch (...) {
-    return std::nullopt;
-  }
+  return state_->Call<std::optional<std::vector<std::string>>>(
+      std::nullopt, [&]() -> std::optional<std::vector<std::string>> {
+        std::optional<Target> t = state_->Resolve(root, path, true);
+        if (!t) return std::nullopt;
+        if (t->usersRoot) return std::vector<std::string>{};
+        return state_->Load(t->hive).ValueNames(t->path);
+      });
 }
 
 std::optional<std::vector<std::string>> WineRegistry::EnumKeys(RootKey root,
                                                                const std::string& path) {
-  try {
-    std::lock_guard lock(state_->mutex);
-    state_->BeginCall();
-    std::optional<Target> t = state_->Resolve(root, path, true);
-    if (!t) return std::nullopt;
-    if (t->usersRoot) return std::vector<std::string>{".Default", state_->UserSid()};
-    return state_->Load(t->hive).SubkeyNames(t->path);
-  } catch (...) {
-    return std::nullopt;
-  }
+  return state_->Call<std::optional<std::vector<std::string>>>(
+      std::nullopt, [&]() -> std::optional<std::vector<std::string>> {
+        std::optional<Target> t = state_->Resolve(root, path, true);
+        if (!t) return std::nullopt;
+        if (t->usersRoot) return std::vector<std::string>{".Default", state_->UserSid()};
+        return state_->Load(t->hive).SubkeyNames(t->path);
+      });
 }
 
 }  // namespace quill::platform::posix
