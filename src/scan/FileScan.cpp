@@ -53,17 +53,19 @@ std::optional<int> ProgressPercent(double part, double whole) {
   return static_cast<int>(value);
 }
 
-// The progress report of one definition line of the direct stages.
-void ReportDefinitionLine(FrmMain& main, const std::string& shownName) {
+// Counts one more definition line of the direct stages as inspected and reports it; answers
+// whether the scan goes on.
+bool CountDefinitionLine(FrmMain& main, const std::string& shownName) {
   auto& app = main.App();
+  ++app.counters.FilesFoldersInspected;
   const DefinitionCounts& counts = app.Definitions().Counts();
   const double inspected = app.counters.FilesFoldersInspected;
   auto stage = ProgressPercent(inspected, static_cast<double>(counts.filesAndFolders));
   auto overall = ProgressPercent(
       inspected + static_cast<double>(counts.registry + counts.cookies + counts.executables),
       static_cast<double>(counts.total));
-  if (!stage || !overall) return;
-  main.ReportProgress(app.StageLabel + kCrLf + shownName, *stage, *overall);
+  if (stage && overall) main.ReportProgress(app.StageLabel + kCrLf + shownName, *stage, *overall);
+  return !app.StopRequested;
 }
 
 bool IsMicrosoftPublisher(platform::FileSystem& files, const std::string& path) {
@@ -174,9 +176,7 @@ void ScanFileDefinitions(FrmMain& main) {
       path = CollapseBackslashes(location.empty() ? fileName : location + "\\" + fileName);
     }
 
-    ++app.counters.FilesFoldersInspected;
-    ReportDefinitionLine(main, fileName);
-    if (app.StopRequested) return false;
+    if (!CountDefinitionLine(main, fileName)) return false;
 
     if (def && FileExists(files, path) && !definitions.IsProtected(path)) {
       if (app.Exclusions().IsExcluded(path)) {
@@ -208,9 +208,7 @@ void ScanFolderDefinitions(FrmMain& main) {
     for (const char* cut : {"\r\n", "\r", "\n", "\t"}) label = text::ReplaceAll(label, cut, "");
     const std::string threat = ShownThreat(def->threatName, label);
 
-    ++app.counters.FilesFoldersInspected;
-    ReportDefinitionLine(main, label);
-    if (app.StopRequested) return false;
+    if (!CountDefinitionLine(main, label)) return false;
 
     if (!folder.empty() && !IsDriveRoot(folder) && FolderExists(files, folder) &&
         !definitions.IsProtected(folder)) {
