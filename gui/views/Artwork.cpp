@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <functional>
+#include <initializer_list>
 
 namespace quill::gui::artwork {
 
@@ -26,6 +27,20 @@ QIcon IconOf(const Painter& paint) {
   return icon;
 }
 
+// Straight lines through points given in parts of the size s; closed back to the first point
+// when asked.
+QPainterPath Lines(qreal s, std::initializer_list<QPointF> points, bool closed) {
+  QPainterPath path;
+  for (const QPointF& point : points) {
+    if (path.elementCount() == 0)
+      path.moveTo(point * s);
+    else
+      path.lineTo(point * s);
+  }
+  if (closed) path.closeSubpath();
+  return path;
+}
+
 void PaintShield(QPainter& p, qreal s) {
   QPainterPath shield;
   shield.moveTo(0.5 * s, 0.06 * s);
@@ -43,11 +58,7 @@ void PaintShield(QPainter& p, qreal s) {
   QPen stroke(Qt::white, std::max<qreal>(1.5, s / 11), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
   p.setPen(stroke);
   p.setBrush(Qt::NoBrush);
-  QPainterPath check;
-  check.moveTo(0.3 * s, 0.5 * s);
-  check.lineTo(0.45 * s, 0.65 * s);
-  check.lineTo(0.72 * s, 0.36 * s);
-  p.drawPath(check);
+  p.drawPath(Lines(s, {{0.3, 0.5}, {0.45, 0.65}, {0.72, 0.36}}, false));
 }
 
 void PaintCookie(QPainter& p, qreal s) {
@@ -74,23 +85,11 @@ void PaintRegistry(QPainter& p, qreal s) {
 }
 
 void PaintFile(QPainter& p, qreal s) {
-  QPainterPath page;
-  page.moveTo(0.2 * s, 0.06 * s);
-  page.lineTo(0.6 * s, 0.06 * s);
-  page.lineTo(0.82 * s, 0.28 * s);
-  page.lineTo(0.82 * s, 0.94 * s);
-  page.lineTo(0.2 * s, 0.94 * s);
-  page.closeSubpath();
   p.setPen(QPen(QColor("#5a6673"), std::max<qreal>(1.0, s / 20)));
   p.setBrush(QColor("#fbfcfd"));
-  p.drawPath(page);
+  p.drawPath(Lines(s, {{0.2, 0.06}, {0.6, 0.06}, {0.82, 0.28}, {0.82, 0.94}, {0.2, 0.94}}, true));
   p.setBrush(QColor("#d6dde4"));
-  QPainterPath fold;
-  fold.moveTo(0.6 * s, 0.06 * s);
-  fold.lineTo(0.6 * s, 0.28 * s);
-  fold.lineTo(0.82 * s, 0.28 * s);
-  fold.closeSubpath();
-  p.drawPath(fold);
+  p.drawPath(Lines(s, {{0.6, 0.06}, {0.6, 0.28}, {0.82, 0.28}}, true));
   p.setPen(QPen(QColor(kWarn), std::max<qreal>(1.0, s / 16)));
   for (qreal y : {0.48, 0.62, 0.76}) p.drawLine(QPointF(0.32 * s, y * s), QPointF(0.7 * s, y * s));
 }
@@ -98,15 +97,9 @@ void PaintFile(QPainter& p, qreal s) {
 void PaintFolder(QPainter& p, qreal s) {
   p.setPen(QPen(QColor("#a7781c"), std::max<qreal>(1.0, s / 20)));
   p.setBrush(QColor("#e9b949"));
-  QPainterPath tab;
-  tab.moveTo(0.08 * s, 0.22 * s);
-  tab.lineTo(0.4 * s, 0.22 * s);
-  tab.lineTo(0.48 * s, 0.32 * s);
-  tab.lineTo(0.92 * s, 0.32 * s);
-  tab.lineTo(0.92 * s, 0.84 * s);
-  tab.lineTo(0.08 * s, 0.84 * s);
-  tab.closeSubpath();
-  p.drawPath(tab);
+  p.drawPath(
+      Lines(s, {{0.08, 0.22}, {0.4, 0.22}, {0.48, 0.32}, {0.92, 0.32}, {0.92, 0.84}, {0.08, 0.84}},
+            true));
   p.setBrush(QColor("#f5cf6a"));
   p.drawRect(QRectF(0.08 * s, 0.4 * s, 0.84 * s, 0.44 * s));
 }
