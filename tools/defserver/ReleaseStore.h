@@ -1,0 +1,49 @@
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "DefinitionLines.h"
+#include "base/DateTime.h"
+
+namespace quill::defserver {
+
+/// One dated release: the stored lines of each definition file, in file order, each line
+/// once. Lines the update protocol cannot carry are left out when a release is read.
+struct Release {
+  std::string name;  // "20260316-120000"
+  datetime::LocalDateTime date;
+  std::array<std::vector<std::string>, kTargetCount> lines;
+};
+
+/// "20260316-120000" -> 3/16/2026 12:00:00; empty for any other text.
+std::optional<datetime::LocalDateTime> ParseReleaseName(const std::string& name);
+std::string ReleaseName(const datetime::LocalDateTime& date);
+
+/// The releases under <root>/releases/<YYYYMMDD-HHMMSS>/; the newest is current.
+class ReleaseStore {
+ public:
+  explicit ReleaseStore(std::filesystem::path root) : root_(std::move(root)) {}
+
+  /// Release names, oldest first. A folder is listed only once a publish has completed.
+  std::vector<std::string> List() const;
+  /// Reads a release; empty when it does not exist.
+  std::shared_ptr<const Release> Load(const std::string& name) const;
+  std::filesystem::path FilePath(const std::string& name, Target target) const;
+
+  /// Makes a release named after date from the plain source files in `from` (FILE.txt,
+  /// DLL.txt, EXE.txt, REG.txt, COOK.txt, DIR.txt, SAFETY.txt; any may be missing). Returns
+  /// the problems found; the release is written, in one step, only when there are none.
+  std::vector<std::string> Publish(const std::filesystem::path& from,
+                                   const datetime::LocalDateTime& date) const;
+
+ private:
+  std::filesystem::path Releases() const { return root_ / "releases"; }
+  std::filesystem::path root_;
+};
+
+}  // namespace quill::defserver

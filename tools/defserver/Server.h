@@ -1,0 +1,21 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace quill::defserver {
+
+struct ServerOptions {
+  std::filesystem::path root;
+  std::string bind = "127.0.0.1";
+  int port = 8080;                   // 0 = any free port
+  std::filesystem::path key;         // default <root>/signing-key.pem
+  std::filesystem::path requestLog;  // raw request targets, one a line; none when empty
+};
+
+/// Serves the definition server's addresses until SIGINT or SIGTERM. Prints
+/// "Listening on http://<bind>:<port>" as its first line once it accepts connections.
+/// Returns the process exit code.
+int Serve(const ServerOptions& options);
+
+}  // namespace quill::defserver
