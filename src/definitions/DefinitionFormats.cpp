@@ -175,6 +175,9 @@ std::optional<RegistryDefinition> ParseRegistryDefinition(std::string_view line,
     def.keyPath = location.substr(
         caret1 + 1, caret2 == std::string::npos ? std::string::npos : caret2 - caret1 - 1);
     if (caret2 != std::string::npos) def.rawValueName = location.substr(caret2 + 1);
+    // A merged update writes every registry line as location + "^=": the value name of
+    // "root^key^value^" ends before that closing "^".
+    if (!def.rawValueName.empty() && def.rawValueName.back() == '^') def.rawValueName.pop_back();
   }
   if (IsBlank(def.keyPath)) return std::nullopt;
   def.valueName = CollapseBackslashes(def.rawValueName);

@@ -101,7 +101,7 @@ struct RegistryDefinition {
   int64_t rootHandle = -1;
   std::string rootName;      // "HKEY_LOCAL_MACHINE"
   std::string keyPath;       // as written, after token expansion
-  std::string rawValueName;  // after the second "^", as written
+  std::string rawValueName;  // after the second "^", as written, without a closing "^"
   std::string valueName;     // the same with "\\" collapsed; "" for a whole key
   std::string location;      // root name + "\" + key path + value name (no separator)
 };

@@ -157,6 +157,15 @@ TEST_F(DefinitionFormatsTest, RegistryValueNamesAndTokens) {
   auto caret = ParseRegistryDefinition("1^Software\\R^a^b=T", expander_, "C:\\");
   ASSERT_TRUE(caret);
   EXPECT_EQ(caret->valueName, "a^b");
+  // Lines merged from an update close the location with "^" before the "=".
+  auto merged = ParseRegistryDefinition("1^Software\\R^a^b^=T|Adware", expander_, "C:\\");
+  ASSERT_TRUE(merged);
+  EXPECT_EQ(merged->valueName, "a^b");
+  EXPECT_EQ(merged->type, "Adware");
+  auto mergedKey = ParseRegistryDefinition("1^Software\\R^=T|", expander_, "C:\\");
+  ASSERT_TRUE(mergedKey);
+  EXPECT_EQ(mergedKey->valueName, "");
+  EXPECT_EQ(mergedKey->threatName, "T");
 }
 
 TEST_F(DefinitionFormatsTest, ExecutableDefinitions) {
