@@ -50,7 +50,7 @@ QIcon RowIcon(int kind) {
 }  // namespace
 
 bool MainView::NotBuilt(const forms::Control& control) {
-  // Live Update, submissions and the scheduler arrive with their own subsystems; until then
+  // Live Update and the scheduler arrive with their own subsystems; until then
   // their commands are shown but cannot be used. "Scan Results" in the File menu has no
   // action at all.
   struct Entry {
@@ -60,8 +60,7 @@ bool MainView::NotBuilt(const forms::Control& control) {
   static const Entry kNotBuilt[] = {
       {"mnuFileItem", 1},      {"mnuFileItem", 3},
       {"cmdUpdate", -1},       {"cmdLiveUpdate", -1},
-      {"cmdFalsePos", -1},     {"cmdSubmit", -1},
-      {"txtFilename", -1},     {"chkAutomaticScanYesOrNo", -1},
+      {"chkAutomaticScanYesOrNo", -1},
       {"cmbDays", -1},         {"dtpScheduleDate", -1},
       {"dtpScheduleTime", -1}, {"chkAutoDel", -1},
       {"CmdProceed", -1},      {"cmdDefaultSetting", -1},

@@ -5,17 +5,6 @@
 
 namespace quill {
 
-// ==== submissions ============================================================================
-void FrmMain::cmdFalsePos_Click() {}
-void FrmMain::cmdSubmit_Click() {}
-void FrmMain::txtFilename_KeyPress(int) {}
-void FrmMain::chkSendData_MouseUp() {
-  if (Loading) return;
-  App().SaveSetting("OptionAndSettings", "chkSendData", chkSendData.Value() ? "1" : "0");
-}
-void FrmMain::SendAnonymousData() {}
-// ==== end submissions ========================================================================
-
 // ==== protection: shields and scheduler ======================================================
 void FrmMain::tmrCheckHomePage_Timer() {}
 void FrmMain::tmrMemoryInspected_Timer() {}
