@@ -32,7 +32,7 @@ constexpr int kCannotRun = 2;
 constexpr const char* kUsage =
     "Usage:\n"
     "  quillonet-cli [--prefix DIR] [--yes] scan [smart | full | file PATH | folder PATH]\n"
-    "                [--remove]\n"
+    "                [--remove [--force]]\n"
     "  quillonet-cli [--prefix DIR] report\n"
     "  quillonet-cli [--prefix DIR] exclude TEXT\n"
     "  quillonet-cli [--prefix DIR] stage-definitions FOLDER\n"
@@ -52,8 +52,12 @@ constexpr const char* kUsage =
     "            With --remove, everything found is removed at once, without questions, as\n"
     "            a scheduled scan with automatic removal does: each file, folder and cookie\n"
     "            is saved to the quarantine first and each registry entry exported. Then\n"
-    "            the rows that remain are printed, and \"Removed: N\"; files that could not\n"
-    "            be deleted are named on standard error.\n"
+    "            the rows that remain are printed, and \"Removed: N\"; items that could not\n"
+    "            be removed are named on standard error. A removal that would take more\n"
+    "            than 20% of a drive or of a hive is refused unless --force is given.\n"
+    "            Places no removal may touch (drive roots, system folders, profiles,\n"
+    "            registry roots and their vital keys) are never removed; each one a\n"
+    "            definition names is printed as \"Protected: LOCATION\".\n"
     "  report    Prints the report of the last scan.\n"
     "  exclude   Adds TEXT (a path or a registry location) to the exclusion list.\n"
     "  stage-definitions\n"
@@ -64,16 +68,19 @@ constexpr const char* kUsage =
     "  --prefix DIR  the Wine prefix to protect\n"
     "  --yes         answer Yes to the questions asked on first start (Live Update)\n"
     "  --remove      remove what the scan finds (scan only)\n"
+    "  --force       remove even a large share of a drive or a hive (with --remove)\n"
     "  --help        show this text\n"
     "\n"
     "Exit status: 0 nothing found, 1 something found, 2 the command could not run.\n"
-    "With --remove: 0 everything found was removed, 1 some file could not be deleted.\n";
+    "With --remove: 0 everything found was removed, 1 some item stayed (it could not\n"
+    "be removed, or the removal was refused as too large).\n";
 
 struct Arguments {
   std::string prefix;
   bool yes = false;
   bool help = false;
   bool remove = false;
+  bool force = false;
   std::vector<std::string> words;
 };
 
@@ -96,6 +103,8 @@ std::optional<Arguments> ParseArguments(int argc, char** argv, std::string& erro
       args.yes = true;
     } else if (!optionsEnded && a == "--remove") {
       args.remove = true;
+    } else if (!optionsEnded && a == "--force") {
+      args.force = true;
     } else if (!optionsEnded && a == "--prefix") {
       if (i + 1 >= argc) {
         error = "--prefix needs a folder";
@@ -223,7 +232,16 @@ void PrintRows(FrmMain& main) {
   }
 }
 
+// Places a definition named that no removal may touch.
+void PrintProtected(FrmMain& main) {
+  const auto& progress = main.lvwSpywareFound;
+  for (int i = 0; i < progress.Count(); ++i)
+    if (progress.Item(i).text == "PROTECTED")
+      std::printf("Protected: %s\n", progress.Item(i).SubItem(1).c_str());
+}
+
 void PrintResults(FrmMain& main) {
+  PrintProtected(main);
   PrintRows(main);
   std::printf("Traces found: %d\n", main.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Count());
 }
@@ -285,6 +303,7 @@ int Run(int argc, char** argv) {
   }
 
   if (args->remove && command != "scan") return Fail("--remove goes with scan only");
+  if (args->force && !args->remove) return Fail("--force goes with scan --remove only");
 
   platform::PlatformOptions options;
   options.prefix = args->prefix;
@@ -312,9 +331,10 @@ int Run(int argc, char** argv) {
   if (!main.Loaded()) return Fail("the program could not start");
 
   if (command == "exclude") {
-    app->Exclusions().AddExclusion(words[1]);
-    std::printf("Excluded: %s\n", text::Trim(words[1]).c_str());
+    const bool written = app->Exclusions().AddExclusion(words[1]);
     main.Unload();
+    if (!written) return Fail("cannot write the exclusion list " + app->Exclusions().FilePath());
+    std::printf("Excluded: %s\n", text::Trim(words[1]).c_str());
     return kNothingFound;
   }
 
@@ -329,13 +349,14 @@ int Run(int argc, char** argv) {
   main.optScan[mode].SetValue(true);
   // Automatic removal, as a scheduled scan with "Delete spyware automatically" ticked runs
   // it (the user's own option is left as it is): the driver ticks every row and removes
-  // without a question. Rows removed are counted
-  // as the removal takes them off the results list.
+  // without a question. The removal takes off the results list exactly the rows of the
+  // items it removed; those are counted.
   int removed = 0;
   int removalWatch = 0;
   auto& resultsList = main.lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
   if (args->remove) {
     app->AutoRemoveMode = true;
+    app->AllowLargeRemoval = args->force;
     removalWatch = resultsList.SubscribeRows([&](const forms::ListChange& change) {
       if (change.kind == forms::ListChange::Cleared) removed = 0;
       if (change.kind == forms::ListChange::RowRemoved) ++removed;
@@ -349,12 +370,16 @@ int Run(int argc, char** argv) {
     if (host->MessagesShown()[i] == missing) return kCannotRun;  // already shown on stderr
 
   if (args->remove) {
+    PrintProtected(main);
     PrintRows(main);
     std::printf("Removed: %d\n", removed);
     const auto& failed = app->DeleteFailed().lstProblem;
     for (int i = 0; i < failed.Count(); ++i)
       std::fprintf(stderr, "Could not delete: %s\n", failed.Item(i).text.c_str());
-    const bool allRemoved = failed.Count() == 0;
+    if (!app->RefusedRemoval.empty())
+      std::fprintf(stderr, "Removal refused (use --force to remove anyway): %s\n",
+                   text::ReplaceAll(app->RefusedRemoval, "\r\n", " ").c_str());
+    const bool allRemoved = failed.Count() == 0 && app->RefusedRemoval.empty();
     main.Unload();
     return allRemoved ? kNothingFound : kFound;
   }

@@ -4,6 +4,7 @@
 #include "app/MachineSettingsStore.h"
 #include "app/SmallWindows.h"
 #include "definitions/DefinitionSet.h"
+#include "definitions/ProtectedFloor.h"
 #include "localization/MessageCatalog.h"
 #include "localization/Translation.h"
 #include "localization/frmLanguage.h"
@@ -73,6 +74,19 @@ DefinitionSet& Application::Definitions() {
         std::make_unique<DefinitionSet>(*platform_.files, dataFolder, tokens_, std::move(hooks));
   }
   return *definitions_;
+}
+
+ProtectedFloor& Application::Floor() {
+  if (!floor_) {
+    floor_ = std::make_unique<ProtectedFloor>(*platform_.files, *platform_.shell);
+    RefreshFloor();
+  }
+  return *floor_;
+}
+
+void Application::RefreshFloor() {
+  if (!floor_) floor_ = std::make_unique<ProtectedFloor>(*platform_.files, *platform_.shell);
+  floor_->Refresh(dataFolder, identity_.programFolder);
 }
 
 std::string Application::Msg(const std::string& key) {

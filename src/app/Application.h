@@ -16,6 +16,7 @@ namespace quill {
 class clsLanguages;
 class DefinitionSet;
 class ExclusionList;
+class ProtectedFloor;
 class MachineSettingsStore;
 class FrmMain;
 class frmSplash;
@@ -57,6 +58,9 @@ class Application {
   clsLanguages& Catalog() { return *catalog_; }
   DefinitionSet& Definitions();
   ExclusionList& Exclusions() { return *exclusions_; }
+  /// The places no removal may touch; gathered anew by RefreshFloor (each scan and removal).
+  ProtectedFloor& Floor();
+  void RefreshFloor();
   MachineSettingsStore& MachineSettings() { return *machineSettings_; }
   clsTray& Tray() { return *tray_; }
 
@@ -69,6 +73,12 @@ class Application {
   bool AutoRemoveMode = false;
   /// True only during the recording pass of a removal.
   bool QuarantineLogging = false;
+  /// A removal that asks nothing (automatic removal) still goes ahead when its targets make
+  /// up a large share of a drive or a hive (the command line's --force).
+  bool AllowLargeRemoval = false;
+  /// Why the last removal was refused without running (its targets were too large a
+  /// share); empty when it ran.
+  std::string RefusedRemoval;
   /// Open restore point (0 = none).
   int64_t RestorePointSequence = 0;
   /// Names of the running processes at the last process check.
@@ -120,6 +130,7 @@ class Application {
   std::unique_ptr<clsLanguages> catalog_;
   std::unique_ptr<DefinitionSet> definitions_;
   std::unique_ptr<ExclusionList> exclusions_;
+  std::unique_ptr<ProtectedFloor> floor_;
   std::unique_ptr<MachineSettingsStore> machineSettings_;
   std::unique_ptr<clsTray> tray_;
   std::unique_ptr<FrmMain> main_;

@@ -266,6 +266,8 @@ class FrmMain : public forms::Form {
 
   /// A scan is in progress exactly while the Scan button is disabled.
   bool ScanInProgress() const { return !cmdScan.Enabled(); }
+  /// A removal is in progress exactly while the Remove label is disabled.
+  bool RemovalInProgress() const { return !lblRemove.Enabled(); }
 
   // ---- Start-up, settings, window events (app/) -------------------------------------------
   void Form_Load();
@@ -330,6 +332,9 @@ class FrmMain : public forms::Form {
                   int resultIcon, const std::string& location, const std::string& type);
   /// One "EXCLUDED" row in the scan-progress list.
   void AddExcludedRow(const std::string& location);
+  /// One "PROTECTED" row in the scan-progress list: a definition named a place no removal
+  /// may touch.
+  void AddProtectedRow(const std::string& location);
   /// Adds n to the number shown by lbltracesFound.
   void BumpTracesLabel(int n = 1);
 
@@ -365,6 +370,9 @@ class FrmMain : public forms::Form {
   // ---- Removal (removal/) -------------------------------------------------------------------
   void Command4_Click();
   void lblRemove_Click();
+  /// False when the ticked items make up a large share of a drive or a hive and the user
+  /// (or, asking nothing, the automatic removal) does not agree to remove them.
+  bool LargeRemovalAgreed();
   void cmdRemove_Click();
   void cmdResults_Click();
   void ViewQuarantine();

@@ -5,6 +5,7 @@
 
 #include "base/Text.h"
 #include "definitions/DefinitionCodec.h"
+#include "definitions/LocationForm.h"
 
 namespace quill {
 namespace {
@@ -19,18 +20,18 @@ void RemoveOneTrailing(std::string& s, char c) {
   if (!s.empty() && s.back() == c) s.pop_back();
 }
 
-// Lower case, trimmed, the drive letter counted as "c", one trailing "/" and then one
-// trailing "\" removed. False when nothing but blanks remains.
+// Lower case, in the form deletion uses (separators collapsed, "." and ".." resolved; a
+// registry text only trimmed and collapsed), the drive letter counted as "c". False when
+// nothing but blanks remains.
 bool NormaliseForProtection(std::string_view path, std::string& out) {
-  const size_t begin = path.find_first_not_of(' ');
-  const size_t end = path.find_last_not_of(' ');
-  out = begin == std::string_view::npos ? std::string()
-                                        : text::ToLower(path.substr(begin, end - begin + 1));
-  // Only a leading drive is normalised: registry texts may hold ":\" inside value names.
-  if (out.size() >= 3 && out[1] == ':' && out[2] == '\\') out[0] = 'c';
-  if (IsBlank(out)) return false;
-  RemoveOneTrailing(out, '/');
-  RemoveOneTrailing(out, '\\');
+  const std::string trimmed = text::Trim(path);
+  if (text::StartsWithNoCase(trimmed, "HKEY_")) {
+    out = text::ToLower(location::CanonicalKeyPath(trimmed));
+  } else {
+    out = text::ToLower(location::CanonicalFilePath(trimmed));
+    // Only a leading drive is normalised: registry texts may hold ":\" inside value names.
+    if (location::IsDrivePath(out)) out[0] = 'c';
+  }
   return !IsBlank(out);
 }
 

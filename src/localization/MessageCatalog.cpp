@@ -42,6 +42,11 @@ constexpr BuiltInMessage kBuiltInMessages[] = {
     {"MSG_EXC_SURE2", "Excluded files will not show up as Adware/Spyware on future scans."},
     {"MSG_EXC_SURE3", "You can edit the list of excluded files through the Quarantine menu."},
     {"MSG_EXC_SURE4", "Really Exclude?"},
+    {"MSG_EXC_FAILED", "The exclusion list could not be written, so nothing was excluded: [Path]"},
+    {"MSG_LARGEREMOVAL",
+     "The selected items make up [Share]% of [Place]. Removing that much at once can damage "
+     "your computer, and a faulty definition may be the cause. Are you sure you want to remove "
+     "them?"},
     {"MSG_DATE", "Please select the date that you want to scan."},
     {"MSG_STOP", "Are you sure you want to stop the scan?"},
     {"MSG_SELECTED",

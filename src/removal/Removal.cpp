@@ -9,7 +9,10 @@
 #include "base/DateTime.h"
 #include "base/Numbers.h"
 #include "base/Text.h"
+#include "definitions/LocationForm.h"
+#include "definitions/ProtectedFloor.h"
 #include "platform/FileSystem.h"
+#include "removal/RemovalShare.h"
 #include "removal/frmDelete.h"
 #include "scan/ProcessScan.h"
 
@@ -103,14 +106,14 @@ void EndRestorePoint(Application& app) {
 
 Removal::Removal(FrmMain& main) : main_(main), app_(main.App()), quarantine_(main.App()) {}
 
-std::optional<std::string> Removal::EnsureFileCopy(const std::string& path) {
+std::optional<std::string> Removal::EnsureFileCopy(const std::string& path, bool record) {
   const std::string key = text::ToLower(path);
   if (auto it = copies_.find(key); it != copies_.end()) return it->second;
   auto saved = quarantine_.SaveQuarantineCopy(path, text::AfterLastBackslash(path));
   if (!saved) return std::nullopt;
   copies_[key] = *saved;
   // The record names the copy as saved (it may carry a " (2)") and where it came from.
-  quarantine_.LogQuarantinedFile(path, *saved);
+  if (record) quarantine_.LogQuarantinedFile(path, *saved);
   return saved;
 }
 
@@ -147,8 +150,12 @@ int Removal::RemoveLibraryFile(const std::string& path) {
   auto& files = app_.Files();
   if (!IsFile(files, path)) return -1;
   UnregisterLibrary(path);
-  if (!EnsureFileCopy(path)) return 0;
-  return files.DeleteFile(path) ? 1 : 0;
+  const bool copied = copies_.count(text::ToLower(path)) > 0;
+  auto saved = EnsureFileCopy(path, false);
+  if (!saved || !files.DeleteFile(path)) return 0;
+  // The record tells of a library removed, so it is written once the file is gone.
+  if (!copied) quarantine_.LogQuarantinedFile(path, *saved);
+  return 1;
 }
 
 bool Removal::RemoveFileOrFolder(const std::string& path) {
@@ -242,28 +249,37 @@ bool Removal::RemoveRegistryKey(platform::RootKey root, const std::string& keyPa
   return true;
 }
 
-void Removal::RetryCheck(int row) {
-  auto& list = main_.lvwFilesToBeDeleted;
-  const std::string path = list.Item(row).text;
-  const std::string link = list.Item(row).SubItem(1);
-  auto& files = app_.Files();
-  if (!IsFile(files, path)) return;
-  if (text::ContainsNoCase(path, ".exe")) RemoveExecutableFile(path);
-  if (!IsFile(files, path)) return;
+void Removal::KeepItem(forms::ListView& list, int row, const std::string& shown,
+                       const std::function<bool(const forms::ListItem&)>& isResultRow) {
   auto& problems = app_.DeleteFailed().lstProblem;
-  // A path found under two threat names is still one file that could not be deleted.
+  // One place found under two threat names is still one item that stayed.
   const auto& listed = problems.Items();
   if (std::none_of(listed.begin(), listed.end(),
-                   [&](const forms::ListItem& it) { return it.text == path; }))
-    problems.Add(path);
+                   [&](const forms::ListItem& it) { return it.text == shown; }))
+    problems.Add(shown);
   ++failedCount_;
+  // Unticked rows stay listed after the run, and are not counted as removed.
   auto& results = main_.lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
-  for (int r = 0; r < results.Count(); ++r) {
-    if (results.Item(r).text != link) continue;
-    results.SetChecked(r, false);
-    break;
-  }
+  for (int r = 0; r < results.Count(); ++r)
+    if (isResultRow(results.Item(r))) results.SetChecked(r, false);
   if (row < list.Count()) list.SetChecked(row, false);
+}
+
+void Removal::RetryCheck(int row) {
+  auto& list = main_.lvwFilesToBeDeleted;
+  const std::string text = list.Item(row).text;
+  const std::string path = location::CanonicalFilePath(text);
+  const std::string link = list.Item(row).SubItem(1);
+  auto& files = app_.Files();
+  if (!files.Attributes(path)) return;
+  if (IsFile(files, path) && text::ContainsNoCase(path, ".exe") && !app_.Floor().ProtectsPath(path))
+    RemoveExecutableFile(path);
+  // A folder only partly copied or deleted stays as much as a file that is still there.
+  if (!files.Attributes(path)) return;
+  KeepItem(list, row, text, [&](const forms::ListItem& it) {
+    return (it.smallIcon == kItemFile && it.text == link) ||
+           (it.smallIcon == kItemFolder && it.SubItem(1) == text);
+  });
 }
 
 void Removal::FilePass() {
@@ -272,20 +288,23 @@ void Removal::FilePass() {
   for (int i = 0; i < rows && i < list.Count(); ++i) {
     const bool ticked = list.Item(i).checked;
     if (ticked) {
-      const std::string path = list.Item(i).text;
-      Step(app_, "removal: file", [&] {
-        main_.pgbDeleteSpywaresFound.SetValue(i + 1);
-        main_.lblDeletingPercentageCompleted.SetCaption(RemovingCaption(app_, i + 1, rows));
-        main_.lblDeletingCaption.SetCaption(text::ToLower(path));
-        const RemovalKind kind = KindOfPath(path);
-        if (kind == RemovalKind::Library) UnregisterLibrary(path);
-        if (kind == RemovalKind::Executable) RemoveExecutableFile(path);
-        if (kind == RemovalKind::Library) {
-          RemoveLibraryFile(path);
-          RemoveFileOrFolder(path);
-        }
-        if (kind == RemovalKind::Other) RemoveFileOrFolder(path);
-      });
+      // Removed as written in the one form protection tests; what the floor protects stays
+      // (and the retry pass lists it).
+      const std::string path = location::CanonicalFilePath(list.Item(i).text);
+      if (!app_.Floor().ProtectsPath(path))
+        Step(app_, "removal: file", [&] {
+          main_.pgbDeleteSpywaresFound.SetValue(i + 1);
+          main_.lblDeletingPercentageCompleted.SetCaption(RemovingCaption(app_, i + 1, rows));
+          main_.lblDeletingCaption.SetCaption(text::ToLower(path));
+          const RemovalKind kind = KindOfPath(path);
+          if (kind == RemovalKind::Library) UnregisterLibrary(path);
+          if (kind == RemovalKind::Executable) RemoveExecutableFile(path);
+          if (kind == RemovalKind::Library) {
+            RemoveLibraryFile(path);
+            RemoveFileOrFolder(path);
+          }
+          if (kind == RemovalKind::Other) RemoveFileOrFolder(path);
+        });
     }
     app_.Host().DoEvents();
     // Only rows the user ticked can have failed: an unticked file was never meant to go.
@@ -305,11 +324,11 @@ void Removal::RegistryPass() {
       main_.lblDeletingPercentageCompleted.SetCaption(RemovingCaption(app_, i + 1, rows));
       main_.lblDeletingCaption.SetCaption(text::ToLower(item.SubItem(1) + "\\" + item.SubItem(2)));
       const std::string rootText = text::Trim(item.text);
-      const std::string keyPath = text::Trim(item.SubItem(1));
+      const std::string keyPath = location::CanonicalKeyPath(item.SubItem(1));
       const std::string valueName = text::Trim(item.SubItem(2));
       if (rootText.empty() || keyPath.empty()) return;
       auto root = platform::RootFromHandleText(rootText);
-      if (!root) return;
+      if (!root || ProtectedFloor::ProtectsValue(*root, keyPath, valueName)) return;
       if (!valueName.empty()) {
         RemoveRegistryValue(*root, keyPath, valueName);
       } else {
@@ -318,7 +337,30 @@ void Removal::RegistryPass() {
       }
     });
     app_.Host().DoEvents();
+    if (!app_.QuarantineLogging && i < list.Count())
+      Step(app_, "removal: registry check", [&] { RegistryCheck(i); });
   }
+}
+
+void Removal::RegistryCheck(int row) {
+  auto& list = main_.lvwRegistryToBeDeleted;
+  const forms::ListItem item = list.Item(row);
+  const auto root = platform::RootFromHandleText(text::Trim(item.text));
+  const std::string keyPath = location::CanonicalKeyPath(item.SubItem(1));
+  const std::string valueName = text::Trim(item.SubItem(2));
+  if (!root || keyPath.empty()) return;
+  auto& reg = app_.Registry();
+  const bool stays =
+      valueName.empty() ? reg.OpenKey(*root, keyPath, platform::kKeyRead) == platform::RegStatus::Ok
+                        : reg.QueryValue(*root, keyPath, valueName).has_value();
+  if (!stays) return;
+  const std::string shown = platform::RootName(*root) + "\\" + keyPath +
+                            (valueName.empty() ? std::string() : "\\" + valueName);
+  KeepItem(list, row, shown, [&](const forms::ListItem& it) {
+    return it.smallIcon != kItemFile && it.smallIcon != kItemFolder &&
+           it.smallIcon != kItemCookie &&
+           (it.text == item.SubItem(3) || it.text == item.SubItem(1));
+  });
 }
 
 void Removal::CookiePass() {
@@ -327,15 +369,23 @@ void Removal::CookiePass() {
   const int rows = list.Count();
   for (int i = 0; i < rows && i < list.Count(); ++i) {
     if (!list.Item(i).checked) continue;
-    const std::string path = list.Item(i).text;
+    const std::string text = list.Item(i).text;
+    const std::string path = location::CanonicalFilePath(text);
     Step(app_, "removal: cookie", [&] {
       // The bar counts files and registry entries only; cookies keep it at its end.
       bar.SetValue(std::min<int64_t>(bar.Max(), barBase_ + i + 1));
       main_.lblDeletingPercentageCompleted.SetCaption(RemovingCaption(app_, i + 1, rows));
       main_.lblDeletingCaption.SetCaption(text::ToLower(path));
-      if (IsFile(app_.Files(), path)) RemoveCookieFile(path);
+      if (IsFile(app_.Files(), path) && !app_.Floor().ProtectsPath(path)) RemoveCookieFile(path);
     });
     app_.Host().DoEvents();
+    if (!app_.QuarantineLogging && i < list.Count() && app_.Files().Attributes(path)) {
+      Step(app_, "removal: cookie check", [&] {
+        KeepItem(list, i, text, [&](const forms::ListItem& it) {
+          return it.smallIcon == kItemCookie && it.SubItem(1) == text;
+        });
+      });
+    }
   }
 }
 
@@ -396,9 +446,34 @@ void FrmMain::Command4_Click() {
   lblRemove_Click();
 }
 
+bool FrmMain::LargeRemovalAgreed() {
+  auto& app = app_;
+  app.RefusedRemoval.clear();
+  const auto share = LargeRemovalShare(*this);
+  if (!share) return true;
+  const std::string question = text::ReplaceAll(
+      text::ReplaceAll(app.Msg("MSG_LARGEREMOVAL"), "[Share]", std::to_string(share->percent)),
+      "[Place]", share->place);
+  if (app.AutoRemoveMode) {
+    // Nobody is there to ask: only an express instruction lets it go ahead.
+    if (app.AllowLargeRemoval) return true;
+    app.RefusedRemoval = question;
+    return false;
+  }
+  return GetHost().MsgBox(question, forms::MsgBoxButtons::YesNo, forms::MsgBoxIcon::Exclamation,
+                          app.Msg("MSG_REALLY")) == forms::MsgBoxResult::Yes;
+}
+
 void FrmMain::lblRemove_Click() {
   auto& app = app_;
   if (!lblRemove.Enabled()) return;
+  // The machine's folders as they are now, for every test of the run.
+  bool agreed = false;
+  Step(app, "removal: share", [&] {
+    app.RefreshFloor();
+    agreed = LargeRemovalAgreed();
+  });
+  if (!agreed) return;
   Removal run(*this);
   Step(app, "removal: quarantine folder", [&] { run.Quarantine().CreateQuarantineFolder(); });
   Step(app, "removal: start", [&] {
@@ -431,8 +506,12 @@ void FrmMain::lblRemove_Click() {
   app.QuarantineLogging = false;
   Step(app, "removal: retry pass", [&] { run.RemovalPass(); });
   if (restorePoint) Step(app, "removal: restore point end", [&] { EndRestorePoint(app); });
+  int removed = 0;
   Step(app, "removal: clean-up", [&] {
     auto ticked = [](const forms::ListItem& it) { return it.checked; };
+    // What is still ticked was removed: rows of items that stayed were unticked.
+    const auto& rows = lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Items();
+    removed = static_cast<int>(std::count_if(rows.begin(), rows.end(), ticked));
     lvwFilesToBeDeleted.RemoveIf(ticked);
     lvwRegistryToBeDeleted.RemoveIf(ticked);
     lvwCookiesToDelete.RemoveIf(ticked);
@@ -447,10 +526,9 @@ void FrmMain::lblRemove_Click() {
   Step(app, "removal: timers", [&] { ApplyTimerState(true); });
   lblRemove.SetEnabled(true);
   Step(app, "removal: total", [&] {
-    const long long total = text::Val(app.GetSetting("Settings", "lblDefRemoved", "0")) +
-                            text::Val(lblRemovePicSoftwareFound.Caption()) +
-                            text::Val(lbltracesFound.Caption()) +
-                            text::Val(lblSoftwareFound.Caption());
+    // Items really removed, each once (the three found-counters count them three times
+    // over, and count what stayed as well).
+    const long long total = text::Val(app.GetSetting("Settings", "lblDefRemoved", "0")) + removed;
     app.SaveSetting("Settings", "lblDefRemoved", std::to_string(total));
   });
   Step(app, "removal: anonymous data", [&] {

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
 #include <string>
 
+#include "forms/ListView.h"
 #include "platform/Registry.h"
 #include "removal/Quarantine.h"
 
@@ -52,18 +54,23 @@ class Removal {
   bool RemoveRegistryKey(platform::RootKey root, const std::string& keyPath);
 
   QuarantineStore& Quarantine() { return quarantine_; }
-  /// Paths listed in "Delete Failed" by this run.
+  /// Items listed in "Delete Failed" by this run.
   int FailedCount() const { return failedCount_; }
 
  private:
-  /// The name of this run's copy of the file, saving one (and writing its record) when
-  /// there is none yet.
-  std::optional<std::string> EnsureFileCopy(const std::string& path);
+  /// The name of this run's copy of the file, saving one (and writing its record, unless
+  /// the caller records it itself) when there is none yet.
+  std::optional<std::string> EnsureFileCopy(const std::string& path, bool record = true);
   std::optional<std::string> EnsureFolderCopy(const std::string& path);
   /// One export file per named string value of the key and its subkeys, so that a whole
   /// key removed keeps its data; false when some export could not be written.
   bool ExportKeyValues(platform::RootKey root, const std::string& keyPath, int depth);
+  /// An item still on the machine after the retry pass: listed in "Delete Failed", its
+  /// work row and its results rows unticked so that they stay, and not counted as removed.
+  void KeepItem(forms::ListView& list, int row, const std::string& shown,
+                const std::function<bool(const forms::ListItem&)>& isResultRow);
   void RetryCheck(int row);
+  void RegistryCheck(int row);
   void FilePass();
   void RegistryPass();
   void CookiePass();

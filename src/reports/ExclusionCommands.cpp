@@ -28,9 +28,17 @@ void FrmMain::cmdExclude_Click() {
   std::vector<forms::ListItem> ticked;
   for (const auto& item : results.Items())
     if (item.checked) ticked.push_back(item);
+  bool written = true;
   for (const auto& item : ticked) {
-    app.Exclusions().AddExclusion(item.SubItem(1));
-    app.Exclusions().AddExclusion(text::ReplaceAll(item.text, "Cookie: ", ""));
+    written = app.Exclusions().AddExclusion(item.SubItem(1)) && written;
+    written = app.Exclusions().AddExclusion(text::ReplaceAll(item.text, "Cookie: ", "")) && written;
+  }
+  if (!written) {
+    // Nothing is taken off the lists: the rows were not excluded.
+    GetHost().MsgBox(
+        text::ReplaceAll(app.Msg("MSG_EXC_FAILED"), "[Path]", app.Exclusions().FilePath()),
+        forms::MsgBoxButtons::OkOnly, forms::MsgBoxIcon::Critical, app.brand.programName);
+    return;
   }
 
   auto isTicked = [](const forms::ListItem& item) { return item.checked; };

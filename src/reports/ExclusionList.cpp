@@ -19,15 +19,31 @@ void ExclusionList::LoadExclusions() {
   list_ = std::move(built);
 }
 
-void ExclusionList::AddExclusion(const std::string& entry) {
-  // The entry carries its own CR LF and the line write adds another.
-  files_.AppendFile(FilePath(), text::Trim(entry) + "\r\n" + "\r\n");
-  LoadExclusions();
+bool ExclusionList::Append(const std::string& lines) {
+  const std::string path = FilePath();
+  // A file edited by hand may end without a line end: the new entry must not run on from
+  // its last line (both would be lost).
+  const auto size = files_.FileSize(path);
+  if (size && *size > 0) {
+    const auto content = files_.ReadFile(path);
+    if (!content) return false;
+    if (!content->empty() && content->back() != '\n' && content->back() != '\r')
+      return files_.AppendFile(path, "\r\n" + lines);
+  }
+  return files_.AppendFile(path, lines);
 }
 
-void ExclusionList::AppendLine(const std::string& entry, bool reload) {
-  files_.AppendFile(FilePath(), text::Trim(entry) + "\r\n");
+bool ExclusionList::AddExclusion(const std::string& entry) {
+  // The entry carries its own CR LF and the line write adds another.
+  const bool written = Append(text::Trim(entry) + "\r\n" + "\r\n");
+  LoadExclusions();
+  return written;
+}
+
+bool ExclusionList::AppendLine(const std::string& entry, bool reload) {
+  const bool written = Append(text::Trim(entry) + "\r\n");
   if (reload) LoadExclusions();
+  return written;
 }
 
 std::vector<std::string> ExclusionList::Entries() const {

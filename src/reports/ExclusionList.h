@@ -19,10 +19,12 @@ class ExclusionList {
   /// Rebuilds the list from the file (empty when the file is absent); yields per line.
   void LoadExclusions();
   /// Appends the trimmed text + CR LF as a line (the write adds its own line end, so the
-  /// entry is followed by an empty line), then reloads.
-  void AddExclusion(const std::string& text);
+  /// entry is followed by an empty line), on a line of its own even after a hand edit that
+  /// left the file without a final line end, then reloads. False when the write failed.
+  bool AddExclusion(const std::string& text);
   /// Appends the trimmed text as one line without the extra empty line; reloads when asked.
-  void AppendLine(const std::string& text, bool reload);
+  /// False when the write failed.
+  bool AppendLine(const std::string& text, bool reload);
   /// Some entry equals the candidate, or the candidate trimmed, ignoring case.
   bool IsExcluded(const std::string& candidate) const;
   /// IsExcluded, or the candidate occurs anywhere inside some entry (ignoring case).
@@ -33,6 +35,7 @@ class ExclusionList {
 
  private:
   std::vector<std::string> Entries() const;
+  bool Append(const std::string& lines);
   platform::FileSystem& files_;
   std::function<std::string()> dataFolder_;
   std::function<void()> yield_;

@@ -139,4 +139,8 @@ void FrmMain::AddExcludedRow(const std::string& location) {
   lvwSpywareFound.Add("EXCLUDED", kItemExcluded, {location});
 }
 
+void FrmMain::AddProtectedRow(const std::string& location) {
+  lvwSpywareFound.Add("PROTECTED", kItemExcluded, {location});
+}
+
 }  // namespace quill

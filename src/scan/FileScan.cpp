@@ -10,6 +10,7 @@
 #include "definitions/DefinitionCodec.h"
 #include "definitions/DefinitionFormats.h"
 #include "definitions/DefinitionSet.h"
+#include "definitions/ProtectedFloor.h"
 #include "reports/ExclusionList.h"
 #include "scan/ProcessScan.h"
 
@@ -179,7 +180,9 @@ void ScanFileDefinitions(FrmMain& main) {
     if (!CountDefinitionLine(main, fileName)) return false;
 
     if (def && FileExists(files, path) && !definitions.IsProtected(path)) {
-      if (app.Exclusions().IsExcluded(path)) {
+      if (app.Floor().ProtectsPath(path)) {
+        main.AddProtectedRow(path);
+      } else if (app.Exclusions().IsExcluded(path)) {
         main.AddExcludedRow(path);
       } else if (!IsMicrosoftPublisher(files, path)) {
         main.AddHitRows(path, threat, threat, kItemFile, threat, kItemFile, path, type.Current());
@@ -212,7 +215,9 @@ void ScanFolderDefinitions(FrmMain& main) {
 
     if (!folder.empty() && !IsDriveRoot(folder) && FolderExists(files, folder) &&
         !definitions.IsProtected(folder)) {
-      if (app.Exclusions().IsExcludedOrContained(folder)) {
+      if (app.Floor().ProtectsPath(folder)) {
+        main.AddProtectedRow(folder);
+      } else if (app.Exclusions().IsExcludedOrContained(folder)) {
         main.AddExcludedRow(folder);
       } else {
         main.AddHitRows(folder, threat, threat, kItemFolder, threat, kItemFolder, folder,
@@ -232,6 +237,7 @@ FolderWalk::FolderWalk(FrmMain& main)
       app_(main.App()),
       files_(main.App().Files()),
       definitions_(main.App().Definitions()),
+      floor_(main.App().Floor()),
       systemDirectoryLower_(text::ToLower(main.App().Tokens().SystemDirectory())) {}
 
 bool FolderWalk::SystemFolderRuleHolds(std::string_view met, std::string_view stored) const {
@@ -274,6 +280,10 @@ void FolderWalk::CheckFoundFolder(const std::string& folder) {
         depth < 2 ? PathDepth(row.folder) == 1 : MatchingTailCount(f, row.folder) >= 2;
     if (!shapeMatches || !SystemFolderRuleHolds(f, row.folder)) continue;
     if (definitions_.IsProtected(f)) return;
+    if (app_.Floor().ProtectsPath(f)) {
+      main_.AddProtectedRow(f + "\\");
+      return;
+    }
     if (app_.Exclusions().IsExcluded(f)) {
       main_.AddExcludedRow(f + "\\");
       return;
@@ -315,6 +325,10 @@ void FolderWalk::CheckFile(const std::string& folderLower, const std::string& na
     }
     if (!matches) continue;
     if (definitions_.IsProtected(full)) return;
+    if (app_.Floor().ProtectsPath(full)) {
+      main_.AddProtectedRow(full);
+      return;
+    }
     if (app_.Exclusions().IsExcluded(full)) {
       main_.AddExcludedRow(full);
       return;
@@ -356,6 +370,8 @@ void FolderWalk::ExamineEntries(const std::string& folder, std::vector<std::stri
     // Only a plain folder is entered: read-only, archived or linked folders are examined
     // like files.
     if (entry.attributes == platform::kAttrDirectory) {
+      // The program's own folders (its data and quarantine among them) are not looked into.
+      if (floor_.IsOwnFolder(folder + entry.name)) continue;
       CheckFoundFolder(folder + entry.name + "\\");
       if (subfolders.size() < folderCount) subfolders.push_back(entry.name);
     } else {
@@ -379,6 +395,7 @@ void FolderWalk::ScanFolderTree(const std::string& folder) {
     std::vector<std::string> subfolders;
     size_t next = 0;
   };
+  if (floor_.IsOwnFolder(folder)) return;
   std::vector<Level> stack;
   stack.push_back(Level{folder, {}, 0});
   ExamineEntries(stack.back().folder, stack.back().subfolders);

@@ -12,6 +12,7 @@ namespace quill {
 class Application;
 class FrmMain;
 class DefinitionSet;
+class ProtectedFloor;
 
 // ---- Path helpers ---------------------------------------------------------------------------
 
@@ -68,6 +69,7 @@ class FolderWalk {
   Application& app_;
   platform::FileSystem& files_;
   DefinitionSet& definitions_;
+  const ProtectedFloor& floor_;
   std::string systemDirectoryLower_;
   std::vector<uint32_t> rows_;
   std::string scratch_;

@@ -11,6 +11,7 @@
 #include "definitions/DefinitionCodec.h"
 #include "definitions/DefinitionFormats.h"
 #include "definitions/DefinitionSet.h"
+#include "definitions/ProtectedFloor.h"
 #include "reports/ExclusionList.h"
 
 namespace quill {
@@ -86,6 +87,10 @@ void CheckDefinition(FrmMain& main, const std::string& line, LocationExpander& e
 
   if (!KeyExists(app.Registry(), root, text::Trim(def.keyPath))) return;
   if (app.Definitions().IsProtected(def.location)) return;
+  if (ProtectedFloor::ProtectsKey(root, def.keyPath)) {
+    main.AddProtectedRow(def.location);
+    return;
+  }
   if (exclusions.IsExcluded(def.location)) {
     main.AddExcludedRow(def.location);
     return;

@@ -39,7 +39,8 @@ int FrmMain::SelectedScanMode() const {
 void FrmMain::cmdScanNow_Click() {
   // Every start control is disabled while a scan runs; a click that still arrives (a
   // shortcut button, the scheduler) must not start a second scan inside the first.
-  if (ScanInProgress()) return;
+  // Nor may a scan start while a removal runs: it would clear the lists the removal works on.
+  if (ScanInProgress() || RemovalInProgress()) return;
   auto& app = app_;
   auto step = [this](const char* what, const std::function<void()>& body) {
     forms::RunHandler(&GetHost(), what, body);
@@ -83,6 +84,7 @@ void FrmMain::cmdScanNow_Click() {
     app.StopRequested = false;
     app.ScanStartedAt = ScanTimeText(app);
     app.Definitions().LoadProtectedList();
+    app.RefreshFloor();
   });
 
   step("scan mode", [&] {
@@ -183,7 +185,7 @@ void FrmMain::Command1_Click() {
 }
 
 void FrmMain::StartScanWithMode(int mode) {
-  if (ScanInProgress()) return;
+  if (ScanInProgress() || RemovalInProgress()) return;
   optScan[mode].SetValue(true);
   cmdScanNow_Click();
 }

@@ -1,0 +1,128 @@
+#include "removal/RemovalShare.h"
+
+#include <map>
+#include <set>
+#include <vector>
+
+#include "app/Application.h"
+#include "app/FrmMain.h"
+#include "base/Text.h"
+#include "definitions/LocationForm.h"
+#include "platform/FileSystem.h"
+#include "platform/Registry.h"
+
+namespace quill {
+
+namespace {
+
+constexpr uint64_t kSmallBytes = 1 << 20;
+constexpr uint64_t kSmallEntries = 100;
+// Bounds for a tree that loops back on itself (a link key, a folder mounted inside itself).
+constexpr int kMaxDepth = 64;
+constexpr uint64_t kMaxCountedKeys = 1000000;
+
+uint64_t TreeBytes(platform::FileSystem& files, const std::string& path, int depth) {
+  const auto attrs = files.Attributes(path);
+  if (!attrs) return 0;
+  if (!(*attrs & platform::kAttrDirectory)) return files.FileSize(path).value_or(0);
+  // A linked folder goes as a link; what it leads to stays.
+  if ((*attrs & platform::kAttrReparsePoint) || depth > kMaxDepth) return 0;
+  uint64_t total = 0;
+  for (const auto& entry : files.List(path).value_or(std::vector<platform::DirEntry>{})) {
+    if (!(entry.attributes & platform::kAttrDirectory))
+      total += entry.size;
+    else if (!(entry.attributes & platform::kAttrReparsePoint))
+      total += TreeBytes(files, path + "\\" + entry.name, depth + 1);
+  }
+  return total;
+}
+
+// Keys and values of a key's tree.
+uint64_t TreeEntries(platform::Registry& reg, platform::RootKey root, const std::string& key,
+                     int depth, uint64_t& budget) {
+  if (budget == 0 || depth > kMaxDepth) return 0;
+  --budget;
+  uint64_t count = 1 + reg.EnumValues(root, key).value_or(std::vector<std::string>{}).size();
+  for (const auto& sub : reg.EnumKeys(root, key).value_or(std::vector<std::string>{}))
+    count += TreeEntries(reg, root, key.empty() ? sub : key + "\\" + sub, depth + 1, budget);
+  return count;
+}
+
+// The hive a key lives in, as a root and the key of the hive's top there.
+struct Hive {
+  platform::RootKey root;
+  std::string top;
+  std::string Name() const {
+    return platform::RootName(root) + (top.empty() ? std::string() : "\\" + top);
+  }
+};
+
+Hive HiveOf(platform::RootKey root, const std::string& keyPath) {
+  using platform::RootKey;
+  switch (root) {
+    case RootKey::CurrentUser:
+      return {root, ""};
+    case RootKey::Users:
+      return {root, keyPath.substr(0, keyPath.find('\\'))};
+    default:
+      return {RootKey::LocalMachine, ""};
+  }
+}
+
+struct Tally {
+  uint64_t part = 0;
+  uint64_t whole = 0;
+};
+
+void Consider(std::optional<RemovalShare>& largest, const std::string& place, const Tally& t,
+              uint64_t small) {
+  if (t.part < small || t.whole == 0) return;
+  if (t.part * 100 <= t.whole * static_cast<uint64_t>(kLargeRemovalPercent)) return;
+  const int percent = static_cast<int>(std::min<uint64_t>(100, t.part * 100 / t.whole));
+  if (!largest || percent > largest->percent) largest = RemovalShare{place, percent};
+}
+
+}  // namespace
+
+std::optional<RemovalShare> LargeRemovalShare(FrmMain& main) {
+  Application& app = main.App();
+  std::optional<RemovalShare> largest;
+
+  std::map<std::string, Tally> drives;
+  std::set<std::string> seen;
+  for (const forms::ListView* list : {&main.lvwFilesToBeDeleted, &main.lvwCookiesToDelete}) {
+    for (const auto& row : list->Items()) {
+      if (!row.checked) continue;
+      const std::string path = location::CanonicalFilePath(row.text);
+      if (!location::IsDrivePath(path) || !seen.insert(text::ToLower(path)).second) continue;
+      drives[text::ToUpper(path.substr(0, 3))].part += TreeBytes(app.Files(), path, 0);
+    }
+  }
+  for (auto& [drive, tally] : drives) {
+    if (const auto volume = app.Shell().Volume(drive))
+      tally.whole = volume->total > volume->free ? volume->total - volume->free : 0;
+    Consider(largest, drive, tally, kSmallBytes);
+  }
+
+  std::map<std::string, std::pair<Hive, Tally>> hives;
+  auto& reg = app.Registry();
+  for (const auto& row : main.lvwRegistryToBeDeleted.Items()) {
+    if (!row.checked) continue;
+    const auto root = platform::RootFromHandleText(text::Trim(row.text));
+    const std::string key = location::CanonicalKeyPath(row.SubItem(1));
+    if (!root || key.empty()) continue;
+    const Hive hive = HiveOf(*root, key);
+    auto& slot = hives.try_emplace(hive.Name(), hive, Tally{}).first->second;
+    uint64_t budget = kMaxCountedKeys;
+    slot.second.part +=
+        text::Trim(row.SubItem(2)).empty() ? TreeEntries(reg, *root, key, 0, budget) : 1;
+  }
+  for (auto& [name, entry] : hives) {
+    uint64_t budget = kMaxCountedKeys;
+    entry.second.whole = TreeEntries(reg, entry.first.root, entry.first.top, 0, budget);
+    Consider(largest, name, entry.second, kSmallEntries);
+  }
+  return largest;
+}
+
+}  // namespace quill
