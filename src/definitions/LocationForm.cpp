@@ -49,7 +49,10 @@ std::string CanonicalFilePath(std::string_view path) {
   } else if (text::StartsWith(s, "\\\\")) {
     out = "\\\\";
   }
-  for (const std::string& name : Names(rest)) {
+  const std::vector<std::string> names = Names(rest);
+  // A network prefix alone names nothing.
+  if (names.empty() && out == "\\\\") return {};
+  for (const std::string& name : names) {
     if (!out.empty() && out.back() != '\\') out += '\\';
     out += name;
   }

@@ -24,9 +24,12 @@ TEST(ProtectedLocationsTest, WholePathWithNormalisedDriveCaseAndSeparators) {
   EXPECT_FALSE(list.IsProtected("C:\\Windows\\System32\\drivers"));
   EXPECT_FALSE(list.IsProtected("C:\\Windows"));
   EXPECT_FALSE(list.IsProtected("HKEY_LOCAL_MACHINE\\Software\\Evil"));
-  // One trailing separator is ignored on either side, not more.
+  // Separators are compared as the removal deletes the path: repeated ones, "." and ".."
+  // name the same folder.
   EXPECT_TRUE(list.IsProtected("C:\\Windows\\System32\\\\"));
-  EXPECT_FALSE(list.IsProtected("C:\\Windows\\System32\\\\\\"));
+  EXPECT_TRUE(list.IsProtected("C:\\Windows\\System32\\\\\\"));
+  EXPECT_TRUE(list.IsProtected("C:\\Windows\\.\\System32\\drivers\\.."));
+  EXPECT_TRUE(list.IsProtected("c:/windows//system32/."));
 }
 
 TEST(ProtectedLocationsTest, EmptyPathsAndRegistryRoots) {

@@ -2,6 +2,9 @@
 // cookies, removed through "Repair Now" and kept in the quarantine.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "base/Text.h"
 #include "platform/Registry.h"
 #include "removal/RemovalTestSupport.h"
@@ -113,10 +116,8 @@ TEST_F(RemovalScenario, FullRemovalQuarantinesEverythingAndRecordsIt) {
   EXPECT_EQ(Main().lvwCookiesToDelete.Count(), 0);
   EXPECT_EQ(Failed().lstProblem.Count(), 0);
   EXPECT_FALSE(Failed().Visible());
-  const long long expectedTotal = text::Val(Main().lblRemovePicSoftwareFound.Caption()) +
-                                  text::Val(Main().lbltracesFound.Caption()) +
-                                  text::Val(Main().lblSoftwareFound.Caption());
-  EXPECT_GT(expectedTotal, 0);
+  // Every item removed counts once: seven results rows.
+  const long long expectedTotal = 7;
   EXPECT_EQ(f.App().GetSetting("Settings", "lblDefRemoved", ""), std::to_string(expectedTotal));
   EXPECT_EQ(Main().lblDefRemoved.Caption(), std::to_string(expectedTotal));
 }
@@ -160,7 +161,7 @@ TEST_F(RemovalScenario, FolderOfATakenNameIsSavedBesideTheOlderOne) {
   EXPECT_EQ(Log(), "<none>");  // folders get no record
 }
 
-TEST_F(RemovalScenario, QuarantineThatIsAFileKeepsEverythingAndListsTheFilesOnce) {
+TEST_F(RemovalScenario, QuarantineThatIsAFileKeepsEverythingAndListsEachItemOnce) {
   ASSERT_TRUE(f.Prefix().WriteFile(q, "in the way"));
   ASSERT_TRUE(f.Prefix().WriteFile(kDir + "\\tracker.exe", "exe"));
   ASSERT_TRUE(f.Prefix().WriteFile(kDir + "\\plain.txt", "txt"));
@@ -186,24 +187,30 @@ TEST_F(RemovalScenario, QuarantineThatIsAFileKeepsEverythingAndListsTheFilesOnce
   EXPECT_TRUE(Reg().QueryValue(RootKey::CurrentUser, "Software\\QuillTest", "RunMe"));
   EXPECT_EQ(test::Read(f, q), "in the way");
 
-  // Only the files are reported, each once; the window is shown and "Copy List" works.
+  // Every item that stayed is reported, whatever its kind, each once; the window is shown
+  // and "Copy List" works.
   auto& problems = Failed().lstProblem;
-  ASSERT_EQ(problems.Count(), 2);
-  EXPECT_EQ(problems.Item(0).text, kDir + "\\tracker.exe");
-  EXPECT_EQ(problems.Item(1).text, kDir + "\\plain.txt");
+  const std::vector<std::string> stayed = {
+      kDir + "\\tracker.exe", kDir + "\\plain.txt", "C:\\QuillFolder",
+      "HKEY_CURRENT_USER\\Software\\QuillTest\\RunMe", Cookie("k.txt")};
+  ASSERT_EQ(problems.Count(), static_cast<int>(stayed.size()));
+  std::string copied;
+  for (size_t i = 0; i < stayed.size(); ++i) {
+    EXPECT_EQ(problems.Item(static_cast<int>(i)).text, stayed[i]);
+    copied += stayed[i] + "\r\n";
+  }
   EXPECT_TRUE(Failed().Visible());
   Failed().cmdCopy.Click();
-  EXPECT_EQ(f.Host().Clipboard(), kDir + "\\tracker.exe\r\n" + kDir + "\\plain.txt\r\n");
+  EXPECT_EQ(f.Host().Clipboard(), copied);
 
-  // The failed files stay listed and unticked; what was not tested again is gone from the
-  // lists as removal left it.
+  // Every row stays listed and unticked, and nothing counts as removed.
   auto& results = Main().lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
-  ASSERT_EQ(results.Count(), 3);
-  EXPECT_EQ(results.Item(0).text, "Tracker");
-  EXPECT_FALSE(results.Item(0).checked);
-  EXPECT_EQ(results.Item(1).text, "Plain");
-  EXPECT_EQ(results.Item(2).text, "Plain again");
-  EXPECT_EQ(Main().lvwFilesToBeDeleted.Count(), 3);
+  ASSERT_EQ(results.Count(), 6);
+  for (const auto& row : results.Items()) EXPECT_FALSE(row.checked) << row.text;
+  EXPECT_EQ(Main().lvwFilesToBeDeleted.Count(), 4);
+  EXPECT_EQ(Main().lvwRegistryToBeDeleted.Count(), 1);
+  EXPECT_EQ(Main().lvwCookiesToDelete.Count(), 1);
+  EXPECT_EQ(f.App().GetSetting("Settings", "lblDefRemoved", "0"), "0");
 }
 
 TEST_F(RemovalScenario, OnlyTheFileWhoseCopyFailedStaysAndIsListedOnce) {
