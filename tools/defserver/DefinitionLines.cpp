@@ -134,8 +134,12 @@ std::optional<std::string> StoredLine(std::string_view kind, std::string_view pl
   return stored;
 }
 
-std::string LineName(std::string_view stored) {
-  return text::ToLower(DecodeLine(stored.substr(0, stored.find(kStoredEquals))));
+std::string_view LineName(std::string_view stored, std::string& buffer) {
+  buffer.assign(stored.substr(0, stored.find(kStoredEquals)));
+  DecodeLineInPlace(buffer);
+  for (char& c : buffer)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return buffer;
 }
 
 std::string UpdateLine(Operation op, Target target, std::string_view stored, bool viaExe) {

@@ -45,8 +45,10 @@ std::optional<std::string> StoredLine(std::string_view kind, std::string_view pl
 /// location with a kind that contains "S".
 bool IsTransportable(Target target, std::string_view stored);
 
-/// The name a client deletes by: the decoded text before the first "=", ASCII letters folded.
-std::string LineName(std::string_view stored);
+/// The name a client deletes a stored line by: the decoded text before the first "=", ASCII
+/// letters folded. Built in the caller's buffer, so that a hundred thousand lines need no
+/// allocation each.
+std::string_view LineName(std::string_view stored, std::string& buffer);
 
 enum class Operation { Add, Del };
 

@@ -15,12 +15,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::optional<std::string> ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // Lines without their CR LF (or LF) ends.
 std::vector<std::string_view> Lines(std::string_view text) {
   std::vector<std::string_view> out;
@@ -67,6 +61,12 @@ bool WriteLines(const fs::path& path, const std::vector<std::string>& lines) {
 
 }  // namespace
 
+std::optional<std::string> ReadWholeFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
 std::optional<datetime::LocalDateTime> ParseReleaseName(const std::string& name) {
   if (name.size() != 15 || name[8] != '-') return std::nullopt;
   for (size_t i = 0; i < name.size(); ++i) {
@@ -112,7 +112,7 @@ std::shared_ptr<const Release> ReleaseStore::Load(const std::string& name) const
   release->date = *date;
   for (size_t t = 0; t < kTargetCount; ++t) {
     const auto target = static_cast<Target>(t);
-    auto text = ReadFile(FilePath(name, target));
+    auto text = ReadWholeFile(FilePath(name, target));
     if (!text) continue;
     UniqueLines unique;
     size_t skipped = 0;
@@ -154,7 +154,7 @@ std::vector<std::string> ReleaseStore::Publish(const fs::path& from,
 
   std::array<UniqueLines, kTargetCount> files;
   for (const auto& source : kPlainSources) {
-    auto text = ReadFile(from / source.fileName);
+    auto text = ReadWholeFile(from / source.fileName);
     if (!text) continue;
     const auto lines = Lines(*text);
     for (size_t i = 0; i < lines.size(); ++i) {

@@ -20,6 +20,9 @@ struct Release {
   std::array<std::vector<std::string>, kTargetCount> lines;
 };
 
+/// The whole content of a file; empty optional when it cannot be read.
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
+
 /// "20260316-120000" -> 3/16/2026 12:00:00; empty for any other text.
 std::optional<datetime::LocalDateTime> ParseReleaseName(const std::string& name);
 std::string ReleaseName(const datetime::LocalDateTime& date);

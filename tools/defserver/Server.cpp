@@ -77,12 +77,6 @@ std::string UtcNow() {
   return buf;
 }
 
-std::optional<std::string> ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // Releases and update bodies, read and computed once and kept in small caches; concurrent
 // requests for the same body wait for one computation.
 class Definitions {
@@ -303,7 +297,7 @@ class Routes {
     const std::string file = std::string(req.matches[1]) + ".dat";
     for (size_t t = 0; t < kTargetCount; ++t) {
       if (file != kTargetFiles[t]) continue;
-      auto content = ReadFile(definitions_.Store().FilePath(*newest, static_cast<Target>(t)));
+      auto content = ReadWholeFile(definitions_.Store().FilePath(*newest, static_cast<Target>(t)));
       if (!content) return Fail(res, 404, "Not found.");
       return Reply(res, std::move(*content));
     }
@@ -311,7 +305,8 @@ class Routes {
   }
 
   void Language(const httplib::Request& req, httplib::Response& res) {
-    auto content = ReadFile(root_ / "Languages" / std::string(req.matches[1]) / "Localization.txt");
+    auto content =
+        ReadWholeFile(root_ / "Languages" / std::string(req.matches[1]) / "Localization.txt");
     if (!content) return Fail(res, 404, "Not found.");
     Reply(res, std::move(*content));
   }

@@ -5,8 +5,6 @@
 #include <unordered_set>
 #include <vector>
 
-#include "definitions/DefinitionCodec.h"
-
 namespace quill::defserver {
 namespace {
 
@@ -17,16 +15,6 @@ struct NameHash {
   size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
 };
 using NameSet = std::unordered_set<std::string, NameHash, std::equal_to<>>;
-
-// LineName without an allocation per line: the name is built in a reused buffer.
-std::string_view NameOf(std::string_view stored, std::string& buffer) {
-  static const char kStoredEquals = EncodeLine("=")[0];
-  buffer.assign(stored.substr(0, stored.find(kStoredEquals)));
-  DecodeLineInPlace(buffer);
-  for (char& c : buffer)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return buffer;
-}
 
 // What changes in one file: the names to delete (first spelling met, in file order) and the
 // lines to add, in the new file's order.
@@ -55,7 +43,7 @@ void Compare(const std::vector<std::string>* oldLines, const std::vector<std::st
   std::string buffer;
   for (size_t i = 0; i < oldLines->size(); ++i) {
     if (kept[i]) continue;
-    if (change.deletedKeys.insert(std::string(NameOf((*oldLines)[i], buffer))).second)
+    if (change.deletedKeys.insert(std::string(LineName((*oldLines)[i], buffer))).second)
       change.deletedNames.push_back((*oldLines)[i]);
   }
 }
@@ -65,7 +53,7 @@ void CollectAdded(const std::vector<std::string>& newLines, FileChange& change) 
   for (size_t i = 0; i < newLines.size(); ++i) {
     // New lines, and kept lines whose name a deletion takes away on the client.
     if (change.isNew[i] ||
-        (!change.deletedKeys.empty() && change.deletedKeys.count(NameOf(newLines[i], buffer))))
+        (!change.deletedKeys.empty() && change.deletedKeys.count(LineName(newLines[i], buffer))))
       change.added.push_back(newLines[i]);
   }
 }
@@ -93,7 +81,7 @@ std::string UpdateBody(const Release* from, const Release& to) {
     const auto target = static_cast<Target>(t);
     for (std::string_view line : changes[t].deletedNames) {
       // Names gone from the executable list are deleted from both files at once.
-      if (target == Target::File && exe.deletedKeys.count(NameOf(line, buffer))) continue;
+      if (target == Target::File && exe.deletedKeys.count(LineName(line, buffer))) continue;
       Append(body, UpdateLine(Operation::Del, target, line));
     }
   }
