@@ -120,5 +120,30 @@ TEST_F(ExclusionCommandsTest, ViewExclusionsOpensTheFileOrSaysThereIsNone) {
   EXPECT_EQ(fx_.Host().DialogsOf(test::DialogKind::MsgBox).size(), 1u);
 }
 
+TEST_F(ExclusionCommandsTest, HandEditWithoutLineEndAndAFailedWrite) {
+  // The user's editor saved the last entry without a line end.
+  ASSERT_TRUE(App().Files().WriteFile(App().Exclusions().FilePath(), "C:\\Edited\\a.exe"));
+  EXPECT_TRUE(App().Exclusions().AddExclusion("C:\\Ads\\b.exe"));
+  EXPECT_EQ(ExclusionFile(), "C:\\Edited\\a.exe\r\nC:\\Ads\\b.exe\r\n\r\n");
+  EXPECT_TRUE(App().Exclusions().IsExcluded("C:\\Edited\\a.exe"));
+  EXPECT_TRUE(App().Exclusions().IsExcluded("C:\\Ads\\b.exe"));
+
+  // A list that cannot be written: the user is told, and the rows stay.
+  ASSERT_TRUE(App().Files().DeleteFile(App().Exclusions().FilePath()));
+  ASSERT_TRUE(App().Files().CreateFolder(App().Exclusions().FilePath()));
+  EXPECT_FALSE(App().Exclusions().AddExclusion("C:\\Ads\\c.exe"));
+  ListHits();
+  Results().UserCheck(2, true);
+  fx_.Host().ClearDialogs();
+  fx_.Host().QueueMsgBox(forms::MsgBoxResult::Yes);
+  Main().cmdExclude_Click();
+  auto boxes = fx_.Host().DialogsOf(test::DialogKind::MsgBox);
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[1].text, "The exclusion list could not be written, so nothing was excluded: " +
+                               App().Exclusions().FilePath());
+  EXPECT_EQ(Results().Count(), 3);
+  EXPECT_EQ(Main().lvwFilesToBeDeleted.Count(), 1);
+}
+
 }  // namespace
 }  // namespace quill

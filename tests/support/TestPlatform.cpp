@@ -24,6 +24,7 @@ class RecordingShell : public platform::Shell {
   std::string WindowsDirectory() override { return inner_->WindowsDirectory(); }
   std::vector<platform::DriveInfo> Drives() override { return inner_->Drives(); }
   std::optional<platform::VolumeSize> Volume(const std::string& root) override {
+    if (volume) return volume;
     return inner_->Volume(root);
   }
   bool Execute(const std::string& commandLine, platform::ShowStyle) override {
@@ -35,11 +36,17 @@ class RecordingShell : public platform::Shell {
     return true;
   }
 
+  std::optional<platform::VolumeSize> volume;
+
  private:
   std::unique_ptr<platform::Shell> inner_;
   std::shared_ptr<std::vector<std::string>> started_;
 };
 }  // namespace
+
+void SetTestVolume(platform::Platform& platform, std::optional<platform::VolumeSize> size) {
+  if (auto* shell = dynamic_cast<RecordingShell*>(platform.shell.get())) shell->volume = size;
+}
 
 std::string MakeTempFolder(const std::string& tag) {
   std::random_device rd;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,9 @@ platform::Platform MakeTestPlatform(const std::string& prefixRoot,
                                     const std::string& settingsFolder,
                                     const std::string& programFolder,
                                     std::shared_ptr<std::vector<std::string>> started);
+
+/// Makes every drive of a test platform report this size (empty: the real one again).
+void SetTestVolume(platform::Platform& platform, std::optional<platform::VolumeSize> size);
 
 /// Marks the machine and the user as not new: no language chooser, no Live Update question,
 /// no help file at start.

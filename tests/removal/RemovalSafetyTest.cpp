@@ -1,0 +1,139 @@
+// What a removal refuses, asks about and admits to: the protected floor at removal time, the
+// large-share question, items that stay, and what counts as removed.
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/Application.h"
+#include "base/Text.h"
+#include "definitions/DefinitionSet.h"
+#include "removal/RemovalTestSupport.h"
+#include "removal/frmDelete.h"
+#include "scan/FileScan.h"
+#include "support/TestPlatform.h"
+
+namespace quill {
+namespace {
+
+using platform::RootKey;
+using test::AppFixture;
+
+class RemovalSafety : public ::testing::Test {
+ protected:
+  RemovalSafety() { test::StartAt(f); }
+  FrmMain& Main() { return f.Main(); }
+  platform::Registry& Reg() { return f.App().Registry(); }
+  forms::ListView& Problems() { return f.App().DeleteFailed().lstProblem; }
+  std::string Log() {
+    return test::Read(f, f.DataFolder() + "\\quarantine\\QuarantineLog.txt").value_or("");
+  }
+  AppFixture f;
+};
+
+TEST_F(RemovalSafety, ProtectedPlacesStayAreListedAndOnlyWhatWentIsCounted) {
+  ASSERT_TRUE(f.Prefix().WriteFile("C:\\Spy\\spy.txt", "spy"));
+  ASSERT_EQ(Reg().CreateKey(RootKey::CurrentUser, "Software\\Keep"), platform::RegStatus::Ok);
+  // Work rows that name the machine itself, however they reached the lists.
+  test::AddFileHit(Main(), "C:\\windows\\system32\\..", "WinAttack", true);
+  test::AddRegistryHit(Main(), RootKey::CurrentUser, "\\Software", "", "SoftAttack");
+  test::AddFileHit(Main(), "C:\\Spy\\spy.txt", "Spy");
+  Main().cmdSelectAll_Click();
+  test::RepairNow(f);
+
+  EXPECT_TRUE(test::Exists(f, "C:\\windows\\system32"));
+  EXPECT_EQ(Reg().OpenKey(RootKey::CurrentUser, "Software\\Keep", platform::kKeyRead),
+            platform::RegStatus::Ok);
+  EXPECT_FALSE(test::Exists(f, "C:\\Spy\\spy.txt"));
+  ASSERT_EQ(Problems().Count(), 2);
+  EXPECT_EQ(Problems().Item(0).text, "C:\\windows\\system32\\..");
+  EXPECT_EQ(Problems().Item(1).text, "HKEY_CURRENT_USER\\Software");
+  const auto& results = Main().lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
+  ASSERT_EQ(results.Count(), 2);
+  EXPECT_EQ(results.Item(0).text, "WinAttack");
+  EXPECT_EQ(results.Item(1).text, "SoftAttack");
+  EXPECT_EQ(f.App().GetSetting("Settings", "lblDefRemoved", ""), "1");
+}
+
+TEST_F(RemovalSafety, LibraryRecordIsWrittenOnlyOnceItsDeleteSucceeded) {
+  ASSERT_TRUE(f.Prefix().WriteFile("C:\\Spy\\stuck.dll", "stuck"));
+  ASSERT_TRUE(f.Prefix().WriteFile("C:\\Spy\\gone.dll", "gone"));
+  ASSERT_EQ(::chmod(f.Prefix().Native("C:\\Spy\\stuck.dll").c_str(), 0444), 0);
+  test::AddFileHit(Main(), "C:\\Spy\\stuck.dll", "Stuck");
+  test::AddFileHit(Main(), "C:\\Spy\\gone.dll", "Gone");
+  Main().cmdSelectAll_Click();
+  test::RepairNow(f);
+
+  EXPECT_TRUE(test::Exists(f, "C:\\Spy\\stuck.dll"));
+  EXPECT_FALSE(test::Exists(f, "C:\\Spy\\gone.dll"));
+  EXPECT_EQ(Log(), test::FileRecord("gone.dll", "C:\\Spy\\gone.dll"));
+  ASSERT_EQ(Problems().Count(), 1);
+  EXPECT_EQ(Problems().Item(0).text, "C:\\Spy\\stuck.dll");
+}
+
+TEST_F(RemovalSafety, LargeShareOfADriveAsksAndAutomaticRemovalNeedsForce) {
+  ASSERT_TRUE(f.Prefix().WriteFile("C:\\Spy\\big.bin", std::string(2 << 20, 'x')));
+  test::SetTestVolume(f.Platform(), platform::VolumeSize{4 << 20, 1 << 20});
+  test::AddFileHit(Main(), "C:\\Spy\\big.bin", "Big");
+  Main().cmdSelectAll_Click();
+
+  f.Host().QueueMsgBox(forms::MsgBoxResult::Yes);  // "Really Delete?"
+  f.Host().QueueMsgBox(forms::MsgBoxResult::No);   // the share question
+  Main().Command4_Click();
+  const auto& asked = f.Host().Dialogs().back();
+  EXPECT_EQ(asked.text,
+            "The selected items make up 66% of C:\\. Removing that much at once can damage your "
+            "computer, and a faulty definition may be the cause. Are you sure you want to "
+            "remove them?");
+  EXPECT_EQ(asked.icon, forms::MsgBoxIcon::Exclamation);
+  EXPECT_TRUE(test::Exists(f, "C:\\Spy\\big.bin"));
+  EXPECT_EQ(Main().lvwFilesToBeDeleted.Count(), 1);
+  EXPECT_TRUE(Main().lblRemove.Enabled());
+
+  // Asking nothing, the automatic removal refuses it, unless told to go ahead.
+  f.App().AutoRemoveMode = true;
+  Main().Command4_Click();
+  EXPECT_NE(f.App().RefusedRemoval.find("66% of C:\\"), std::string::npos);
+  EXPECT_TRUE(test::Exists(f, "C:\\Spy\\big.bin"));
+  f.App().AllowLargeRemoval = true;
+  Main().Command4_Click();
+  EXPECT_TRUE(f.App().RefusedRemoval.empty());
+  EXPECT_FALSE(test::Exists(f, "C:\\Spy\\big.bin"));
+
+  // A share below the limit is not asked about.
+  test::SetTestVolume(f.Platform(), platform::VolumeSize{100 << 20, 10 << 20});
+  f.App().AutoRemoveMode = false;
+  ASSERT_TRUE(f.Prefix().WriteFile("C:\\Spy\\big2.bin", std::string(2 << 20, 'x')));
+  test::AddFileHit(Main(), "C:\\Spy\\big2.bin", "Big2");
+  Main().cmdSelectAll_Click();
+  test::RepairNow(f);
+  EXPECT_FALSE(test::Exists(f, "C:\\Spy\\big2.bin"));
+}
+
+TEST_F(RemovalSafety, NoScanDuringARemovalAndNoScanOfTheProgramsOwnFolders) {
+  test::AddFileHit(Main(), "C:\\Spy\\spy.txt", "Spy");
+  Main().lblRemove.SetEnabled(false);  // as while a removal runs
+  Main().cmdScanNow_Click();
+  EXPECT_EQ(Main().lvwFilesToBeDeleted.Count(), 1);
+  Main().lblRemove.SetEnabled(true);
+
+  const std::string name = "quillonet-spyware-test-program.exe";
+  const std::string documents = "C:\\users\\" + f.Prefix().User() + "\\Documents\\";
+  ASSERT_TRUE(f.Prefix().WriteFile(documents + name, "spy"));
+  ASSERT_TRUE(f.Prefix().WriteFile(f.DataFolder() + "\\quarantine\\" + name, "saved copy"));
+  f.WriteDefinitions(definition_files::kFile, {name + "=Spy Program|"});
+  Main().lvwFilesToBeDeleted.Clear();
+  f.App().Definitions().LoadDefinitionSet();
+  f.App().RefreshFloor();
+  ScanFolderTree(Main(), "C:\\users\\" + f.Prefix().User() + "\\");
+  ASSERT_EQ(Main().lvwFilesToBeDeleted.Count(), 1);
+  EXPECT_EQ(text::ToLower(Main().lvwFilesToBeDeleted.Item(0).text),
+            text::ToLower(documents + name));
+  // A scan of the data folder itself finds nothing there.
+  ScanFolderTree(Main(), f.DataFolder() + "\\");
+  EXPECT_EQ(Main().lvwFilesToBeDeleted.Count(), 1);
+}
+
+}  // namespace
+}  // namespace quill
