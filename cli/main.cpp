@@ -18,6 +18,7 @@
 #include "base/Text.h"
 #include "definitions/DefinitionSet.h"
 #include "platform/Platform.h"
+#include "removal/RemovalShare.h"
 #include "removal/frmDelete.h"
 #include "reports/ExclusionList.h"
 
@@ -377,8 +378,10 @@ int Run(int argc, char** argv) {
     for (int i = 0; i < failed.Count(); ++i)
       std::fprintf(stderr, "Could not delete: %s\n", failed.Item(i).text.c_str());
     if (!app->RefusedRemoval.empty())
-      std::fprintf(stderr, "Removal refused (use --force to remove anyway): %s\n",
-                   text::ReplaceAll(app->RefusedRemoval, "\r\n", " ").c_str());
+      std::fprintf(stderr,
+                   "Removal refused: the items found make up %s (more than %d%%); nothing was "
+                   "removed. Use --force to remove them anyway.\n",
+                   app->RefusedRemoval.c_str(), kLargeRemovalPercent);
     const bool allRemoved = failed.Count() == 0 && app->RefusedRemoval.empty();
     main.Unload();
     return allRemoved ? kNothingFound : kFound;

@@ -76,8 +76,8 @@ class Application {
   /// A removal that asks nothing (automatic removal) still goes ahead when its targets make
   /// up a large share of a drive or a hive (the command line's --force).
   bool AllowLargeRemoval = false;
-  /// Why the last removal was refused without running (its targets were too large a
-  /// share); empty when it ran.
+  /// Why the last removal was refused without running: the share its targets make up
+  /// ("25% of C:\"); empty when it ran.
   std::string RefusedRemoval;
   /// Open restore point (0 = none).
   int64_t RestorePointSequence = 0;

@@ -457,7 +457,7 @@ bool FrmMain::LargeRemovalAgreed() {
   if (app.AutoRemoveMode) {
     // Nobody is there to ask: only an express instruction lets it go ahead.
     if (app.AllowLargeRemoval) return true;
-    app.RefusedRemoval = question;
+    app.RefusedRemoval = std::to_string(share->percent) + "% of " + share->place;
     return false;
   }
   return GetHost().MsgBox(question, forms::MsgBoxButtons::YesNo, forms::MsgBoxIcon::Exclamation,
