@@ -144,6 +144,13 @@ void ProtectedFloor::Refresh(const std::string& dataFolder, const std::string& p
   folders_.clear();
   ownIdentities_.clear();
   ownAliases_.clear();
+  wholeHostDrives_.clear();
+  // A drive that shows the whole host file system: its top-level folders are the host's own.
+  for (const auto& drive : shell_.Drives()) {
+    const std::string native = files_.NativePath(std::string(1, drive.letter) + ":\\");
+    if (!native.empty() && NativeParent(native).empty())
+      wholeHostDrives_.push_back(static_cast<char>(drive.letter | 0x20));
+  }
   for (int csidl : kMachineFolders)
     if (auto folder = shell_.SpecialFolder(csidl)) AddWithHolders(*folder);
   const std::string windows = shell_.WindowsDirectory();
@@ -159,6 +166,10 @@ bool ProtectedFloor::ProtectsPath(std::string_view path) const {
   const std::string canonical = location::CanonicalFilePath(path);
   // Only a path on a drive names something this program removes; a drive root never is.
   if (!location::IsDrivePath(canonical) || canonical.size() <= 3) return true;
+  const char letter = static_cast<char>(canonical[0] | 0x20);
+  if (canonical.find('\\', 3) == std::string::npos &&
+      std::find(wholeHostDrives_.begin(), wholeHostDrives_.end(), letter) != wholeHostDrives_.end())
+    return true;
   for (const std::string& id : {Lower(canonical), Identity(canonical)}) {
     if (folders_.count(id)) return true;
     for (const std::string& own : ownIdentities_)

@@ -17,7 +17,8 @@ namespace quill {
 ///
 /// Folders: every drive root; the Windows folder and the system folders; the program-files
 /// roots; the users folder, every profile in it and the known folders of each; the common
-/// known folders; and every folder that holds one of these (deleting it would delete them).
+/// known folders; and every folder that holds one of these (deleting it would delete them);
+/// the top-level folders of a drive that shows the whole host file system.
 /// The program's own folder and its data folder are kept whole, contents included.
 ///
 /// Keys: the registry roots, every key directly below a root, the vital keys (Microsoft and
@@ -62,6 +63,7 @@ class ProtectedFloor {
   std::unordered_set<std::string> folders_;  // identities of protected folders
   std::vector<std::string> ownIdentities_;   // kept whole
   std::vector<std::string> ownAliases_;      // the same, as written through every drive
+  std::vector<char> wholeHostDrives_;        // drives showing the whole host file system
 };
 
 }  // namespace quill

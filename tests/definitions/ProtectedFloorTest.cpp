@@ -107,7 +107,9 @@ TEST(ProtectedFloorTest, MachineFoldersByEveryNameButNotWhatIsInsideThem) {
         f.DataFolder(),
         f.DataFolder() + "\\quarantine\\copy.exe",
         std::string("\\\\server\\share\\x"),
-        std::string("relative\\path")})
+        std::string("relative\\path"),
+        std::string("Z:\\usr"),
+        std::string("Z:\\home\\.")})
     EXPECT_TRUE(floor.ProtectsPath(kept)) << kept;
 
   for (const std::string& removable :
