@@ -38,6 +38,8 @@ class HeadlessHost : public forms::Host {
   void TimerChanged(forms::Timer&) override {}
   std::chrono::system_clock::time_point Now() override;
   forms::ScreenMetrics Screen() override { return {}; }
+  /// Commands arrive as arguments: no key is ever held while one of them "clicks".
+  int ShiftState() override { return 0; }
   void ClipboardClear() override { clipboard_.clear(); }
   void ClipboardSetText(const std::string& text) override { clipboard_ = text; }
   bool TrayAdd(forms::Form&, const std::string&) override { return false; }

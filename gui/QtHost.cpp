@@ -237,7 +237,8 @@ void QtHost::ShowView(forms::Form& form, QWidget* view) {
       break;
   }
   view->raise();
-  view->activateWindow();
+  // A notice that slides in must not take the keyboard from the window the user works in.
+  if (!view->testAttribute(Qt::WA_ShowWithoutActivating)) view->activateWindow();
 }
 
 void QtHost::FormLoaded(forms::Form& form) {
@@ -343,9 +344,21 @@ forms::ScreenMetrics QtHost::Screen() {
   metrics.desktopWidthPx = whole.width();
   metrics.desktopHeightPx = whole.height();
   metrics.taskbarHeightPx = std::max(0, whole.height() - available.height());
+  metrics.taskbarAtTop = available.top() > whole.top();
   metrics.screenHeightTwips = whole.height() * twips;
   metrics.screenWidthTwips = whole.width() * twips;
   return metrics;
+}
+
+int QtHost::ShiftState() {
+  // The modifiers of the input event being delivered: a button's click signal comes from the
+  // mouse release (or the key press) that carried them.
+  const Qt::KeyboardModifiers held = QGuiApplication::keyboardModifiers();
+  int shift = 0;
+  if (held & Qt::ShiftModifier) shift |= forms::kShiftMask;
+  if (held & Qt::ControlModifier) shift |= forms::kCtrlMask;
+  if (held & Qt::AltModifier) shift |= forms::kAltMask;
+  return shift;
 }
 
 void QtHost::ClipboardClear() {

@@ -93,6 +93,7 @@ class QtHost : public QObject, public forms::Host {
   void TimerChanged(forms::Timer& timer) override;
   std::chrono::system_clock::time_point Now() override;
   forms::ScreenMetrics Screen() override;
+  int ShiftState() override;
   void ClipboardClear() override;
   void ClipboardSetText(const std::string& text) override;
   bool TrayAdd(forms::Form& owner, const std::string& tip) override;

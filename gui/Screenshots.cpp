@@ -11,9 +11,12 @@
 #include "app/FrmMain.h"
 #include "app/MachineSettingsStore.h"
 #include "app/SmallWindows.h"
+#include "app/UpdateWindows.h"
+#include "definitions/frmDownload.h"
 #include "localization/frmLanguage.h"
 #include "removal/frmDelete.h"
 #include "reports/frmReport.h"
+#include "shell/frmSignatureUpdated.h"
 
 namespace quill::gui {
 
@@ -104,6 +107,21 @@ int TakeScreenshots(Application& app, QtHost& host, const QString& folder) {
   about.Show();
   shoot(about, "about");
   about.Unload();
+
+  // Live Update's windows, as a run shows them: the download window a few blinks in, and
+  // the notice at rest.
+  UpdateWindows updates(app);
+  updates.OpenDownloadWindow();
+  auto& download = app.Download();
+  download.txtStatus.SetText("Downloaded 18432 bytes.");
+  for (int blink = 0; blink < 3; ++blink) download.tmrBlink.Fire();
+  shoot(download, "download");
+  updates.CloseDownloadWindow();
+  updates.ShowNotification(app.Msg("MSG_UPDATED_DEFS"));
+  auto& notice = app.SignatureUpdated();
+  while (notice.tmrPopupSignatureUpdate.IsEnabled()) notice.tmrPopupSignatureUpdate.Fire();
+  shoot(notice, "notification");
+  notice.Unload();
 
   main.Unload();
   return written;

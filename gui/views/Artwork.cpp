@@ -112,6 +112,31 @@ void PaintExcluded(QPainter& p, qreal s) {
   p.drawLine(QPointF(0.28 * s, 0.72 * s), QPointF(0.72 * s, 0.28 * s));
 }
 
+void PaintTransfer(QPainter& p, qreal s, bool up) {
+  QLinearGradient fill(0, 0, 0, s);
+  fill.setColorAt(0, QColor(up ? kAccent : kNavy).lighter(120));
+  fill.setColorAt(1, QColor(up ? kAccentDark : kNavy));
+  p.setPen(QPen(QColor(kNavy), std::max<qreal>(1.0, s / 28)));
+  p.setBrush(fill);
+  p.drawEllipse(QRectF(0.06 * s, 0.06 * s, 0.88 * s, 0.88 * s));
+  p.setPen(Qt::NoPen);
+  p.setBrush(Qt::white);
+  // The arrow drawn pointing up; flipped about the middle when it points down.
+  if (!up) {
+    p.translate(0, s);
+    p.scale(1, -1);
+  }
+  p.drawPath(Lines(s,
+                   {{0.5, 0.2},
+                    {0.74, 0.46},
+                    {0.59, 0.46},
+                    {0.59, 0.78},
+                    {0.41, 0.78},
+                    {0.41, 0.46},
+                    {0.26, 0.46}},
+                   true));
+}
+
 }  // namespace
 
 QIcon AppIcon() {
@@ -121,6 +146,10 @@ QIcon AppIcon() {
 
 QPixmap Shield(int size, qreal devicePixelRatio) {
   return Draw(size, devicePixelRatio, PaintShield);
+}
+
+QPixmap Transfer(int size, bool up, qreal devicePixelRatio) {
+  return Draw(size, devicePixelRatio, [up](QPainter& p, qreal s) { PaintTransfer(p, s, up); });
 }
 
 QIcon KindIcon(int kind) {

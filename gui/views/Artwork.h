@@ -18,6 +18,9 @@ inline constexpr const char* kWarn = "#c0603a";
 QIcon AppIcon();
 /// The shield at a pixel size, for the splash, the home page and the about box.
 QPixmap Shield(int size, qreal devicePixelRatio = 1.0);
+/// The transfer picture of the download window: a disc with an arrow pointing up (sending)
+/// or down (receiving); the two alternate while an update runs.
+QPixmap Transfer(int size, bool up, qreal devicePixelRatio = 1.0);
 /// Icon of a list row by kind: 1 cookie, 2 registry, 3 file or running program, 4 folder,
 /// 5 excluded. A null icon for anything else.
 QIcon KindIcon(int kind);

@@ -7,11 +7,15 @@
 #include "app/Application.h"
 #include "app/FrmMain.h"
 #include "app/SmallWindows.h"
+#include "definitions/frmDownload.h"
 #include "localization/frmLanguage.h"
 #include "removal/frmDelete.h"
 #include "reports/frmReport.h"
+#include "shell/frmSignatureUpdated.h"
 #include "views/Artwork.h"
+#include "views/DownloadView.h"
 #include "views/MainView.h"
+#include "views/NotificationView.h"
 #include "views/SmallViews.h"
 
 namespace quill::gui {
@@ -24,6 +28,9 @@ QtHost::ViewFactory MakeViewFactory(Application& app) {
     if (auto* language = dynamic_cast<frmLanguage*>(&form)) return new LanguageView(app, *language);
     if (auto* report = dynamic_cast<frmReport*>(&form)) return new ReportView(app, *report);
     if (auto* failed = dynamic_cast<frmDelete*>(&form)) return new DeleteView(app, *failed);
+    if (auto* download = dynamic_cast<frmDownload*>(&form)) return new DownloadView(app, *download);
+    if (auto* notice = dynamic_cast<frmSignatureUpdated*>(&form))
+      return new NotificationView(app, *notice);
     return nullptr;
   };
 }
@@ -106,6 +113,9 @@ QLineEdit:focus { border-color: #2a8c82; }
 QComboBox, QDateTimeEdit { min-width: 150px; padding: 3px 6px; }
 QWidget#splash { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #23425a, stop:1 #16293a); }
 QWidget#splash QLabel#lblProductName { color: #ffffff; font-size: 22pt; font-weight: 600; }
+QWidget#notification { background: #ffffff; border: 1px solid #9fb3c2; border-top: 3px solid #2a8c82; }
+QWidget#notification QLabel#notificationTitle { font-weight: 600; color: #1d3547; }
+QWidget#notification QLabel#lblUpdateInfo { color: #22313d; }
 QMenuBar { background: #ffffff; border-bottom: 1px solid #dbe2e8; }
 QMenuBar::item { padding: 5px 10px; background: transparent; }
 QMenuBar::item:selected { background: #e3efee; }

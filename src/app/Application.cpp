@@ -5,6 +5,7 @@
 #include "app/SmallWindows.h"
 #include "definitions/DefinitionSet.h"
 #include "definitions/ProtectedFloor.h"
+#include "definitions/frmDownload.h"
 #include "localization/MessageCatalog.h"
 #include "localization/Translation.h"
 #include "localization/frmLanguage.h"
@@ -12,6 +13,7 @@
 #include "reports/ExclusionList.h"
 #include "reports/frmReport.h"
 #include "shell/clsTray.h"
+#include "shell/frmSignatureUpdated.h"
 
 namespace quill {
 
@@ -33,6 +35,8 @@ Application::Application(forms::Host& host, platform::Platform& platform)
 Application::~Application() {
   // Windows hold references into the process state: destroy them first, newest first.
   adopted_.clear();
+  signatureUpdated_.reset();
+  download_.reset();
   help_.reset();
   hidden_.reset();
   about_.reset();
@@ -93,6 +97,12 @@ std::string Application::Msg(const std::string& key) {
   return catalog_->getMessages(key);
 }
 
+void Application::ApplyCurrentLanguage(forms::Form& form) {
+  std::string language = catalog_->CurrentLanguage();
+  if (language.empty()) language = GetSetting("Settings", "Language", "English");
+  ChangeLanguage(*catalog_, form, language);
+}
+
 template <class T>
 T& Application::Window(std::unique_ptr<T>& slot) {
   if (!slot) {
@@ -122,6 +132,12 @@ frmHidden& Application::Hidden() {
 }
 Form8& Application::HelpLauncher() {
   return Window(help_);
+}
+frmDownload& Application::Download() {
+  return Window(download_);
+}
+frmSignatureUpdated& Application::SignatureUpdated() {
+  return Window(signatureUpdated_);
 }
 
 frmLanguage& Application::Language() {

@@ -26,6 +26,8 @@ class frmReport;
 class frmAbout;
 class frmHidden;
 class Form8;
+class frmDownload;
+class frmSignatureUpdated;
 class clsTray;
 
 /// The process: the outside world (host and platform), and the single instances that live
@@ -92,6 +94,9 @@ class Application {
   // --- Messages ------------------------------------------------------------------------
   /// Catalogue text by "MSG_" key.
   std::string Msg(const std::string& key);
+  /// Translates a window into the program's current language (the stored one before any
+  /// window was translated): windows that appear on their own use it when they load.
+  void ApplyCurrentLanguage(forms::Form& form);
 
   // --- Windows ---------------------------------------------------------------------------
   /// Windows are created on first use (as the classic runtime loads a window when it is
@@ -104,6 +109,9 @@ class Application {
   frmAbout& About();
   frmHidden& Hidden();
   Form8& HelpLauncher();
+  /// Live Update's download window and the "definitions updated" notice.
+  frmDownload& Download();
+  frmSignatureUpdated& SignatureUpdated();
   /// Every window that exists, in creation order (the generator walks the loaded ones).
   std::vector<forms::Form*> Windows() const;
   /// Windows created by later subsystems register here so the walk above sees them.
@@ -141,6 +149,8 @@ class Application {
   std::unique_ptr<frmAbout> about_;
   std::unique_ptr<frmHidden> hidden_;
   std::unique_ptr<Form8> help_;
+  std::unique_ptr<frmDownload> download_;
+  std::unique_ptr<frmSignatureUpdated> signatureUpdated_;
   std::vector<std::unique_ptr<forms::Form>> adopted_;
   std::vector<forms::Form*> order_;
   bool ended_ = false;

@@ -6,8 +6,10 @@
 #include "app/Application.h"
 #include "app/MachineSettingsStore.h"
 #include "app/SmallWindows.h"
+#include "app/UpdateServer.h"
 #include "base/Text.h"
 #include "definitions/DefinitionSet.h"
+#include "definitions/SelfHostedSite.h"
 #include "localization/MessageCatalog.h"
 #include "localization/Translation.h"
 #include "localization/frmLanguage.h"
@@ -60,7 +62,14 @@ void FrmMain::Wire() {
   cmdScan.OnClick([this] { cmdScan_Click(); });
   cmdResults.OnClick([this] { cmdResults_Click(); });
   cmdSettings.OnClick([this] { cmdSettings_Click(); });
-  cmdUpdate.OnClick([this] { cmdUpdate_Click(); });
+  // Holding Shift first lists what a self-hosted definition site serves; the update then
+  // runs as usual.
+  cmdUpdate.OnClickWithShift([this](int shift) {
+    if (shift & forms::kShiftMask)
+      ShowSelfHostedSiteListing(GetHost(), app_.brand.website, UpdateServerBase(),
+                                app_.brand.programName);
+    cmdUpdate_Click();
+  });
   cmdLog.OnClick([this] { cmdLog_Click(); });
   Command5.OnClick([this] { Command5_Click(); });
   cmdWebsite.OnClick([this] { cmdWebsite_Click(); });

@@ -4,6 +4,7 @@
 
 #include "base/Text.h"
 #include "forms/Form.h"
+#include "forms/Host.h"
 
 namespace quill::forms {
 
@@ -70,16 +71,25 @@ void Control::SetWidth(int width) {
   NotifyChanged();
 }
 
-void Control::Click() {
-  if (!enabled_) return;
-  RaiseClick();
+void Control::OnClick(std::function<void()> handler) {
+  if (!handler) {
+    onClick_ = nullptr;
+    return;
+  }
+  onClick_ = [handler = std::move(handler)](int) { handler(); };
 }
 
-void Control::RaiseClick() {
+void Control::Click() {
+  if (!enabled_) return;
+  RaiseClick(owner_.GetHost().ShiftState());
+}
+
+void Control::RaiseClick(int shift) {
   if (!onClick_) return;
   // Run a copy: the handler may rewire or clear its own slot while it runs.
   auto handler = onClick_;
-  RunHandler(&owner_.GetHost(), HandlerName(*this, "Click").c_str(), handler);
+  RunHandler(&owner_.GetHost(), HandlerName(*this, "Click").c_str(),
+             [&handler, shift] { handler(shift); });
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -26,6 +26,11 @@ class ChangeSignal {
   int next_ = 1;
 };
 
+/// Keys held during a click, as the platform reports them to mouse and key events.
+inline constexpr int kShiftMask = 1;
+inline constexpr int kCtrlMask = 2;
+inline constexpr int kAltMask = 4;
+
 /// Font flags a control carries (the skinned labels toggle italic, menus make captions bold).
 struct FontStyle {
   bool bold = false;
@@ -66,11 +71,15 @@ class Control {
 
   /// Click handler, wired by the owning form. Click() runs it through the runtime's
   /// handler boundary, and only while the control is enabled (as a user could click it).
-  void OnClick(std::function<void()> handler) { onClick_ = std::move(handler); }
+  void OnClick(std::function<void()> handler);
+  /// A click handler that also learns which of Shift, Ctrl and Alt (kShiftMask, ...) the user
+  /// held while clicking.
+  void OnClickWithShift(std::function<void(int shift)> handler) { onClick_ = std::move(handler); }
+  /// A user's click: the keys held are the host's keyboard state at this moment.
   void Click();
   /// Runs the click handler even when disabled: code that calls a handler directly
-  /// (`cmdRemove_Click()` from the scan driver) uses this.
-  void RaiseClick();
+  /// (`cmdRemove_Click()` from the scan driver) uses this. No key counts as held.
+  void RaiseClick(int shift = 0);
 
   /// Views subscribe here to repaint.
   ChangeSignal& Changed() { return changed_; }
@@ -92,7 +101,7 @@ class Control {
   int left_ = 0;
   int top_ = 0;
   int width_ = 0;
-  std::function<void()> onClick_;
+  std::function<void(int)> onClick_;
   ChangeSignal changed_;
 };
 

@@ -36,7 +36,8 @@ struct ScreenMetrics {
   int twipsPerPixelY = 15;
   int desktopWidthPx = 1366;  // desktop client area
   int desktopHeightPx = 768;
-  int taskbarHeightPx = 40;  // 0 when no taskbar can be found
+  int taskbarHeightPx = 40;  // 0 when no taskbar can be found (or it stands at a side)
+  bool taskbarAtTop = false;
   int screenHeightTwips = 11520;
   int screenWidthTwips = 20490;
 };
@@ -80,6 +81,10 @@ class Host {
   virtual std::chrono::system_clock::time_point Now() = 0;
 
   virtual ScreenMetrics Screen() = 0;
+  /// Which of Shift, Ctrl and Alt (kShiftMask, kCtrlMask, kAltMask) the user holds in the
+  /// input event being handled; a user's click hands it to its handler. A host without a
+  /// keyboard reports none.
+  virtual int ShiftState() { return 0; }
 
   virtual void ClipboardClear() = 0;
   virtual void ClipboardSetText(const std::string& text) = 0;

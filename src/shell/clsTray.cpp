@@ -19,16 +19,16 @@ clsTray& clsTray::Instance(Application& app) {
 void clsTray::ShowIcon(forms::Form& window) {
   app_.Host().TrayAdd(window, Tip(window.Caption()));
   // A failed add still counts as running in the tray, as the icon call reports nothing.
-  running_ = true;
+  shown_.insert(&window);
 }
 
 void clsTray::RemoveIcon(forms::Form& window) {
   app_.Host().TrayDelete(window);
-  running_ = false;
+  shown_.erase(&window);
 }
 
 void clsTray::ChangeToolTip(forms::Form& window, const std::string& text) {
-  if (!running_) return;
+  if (!bRunningInTray(window)) return;
   app_.Host().TrayModify(window, Tip(text));
 }
 

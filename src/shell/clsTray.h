@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <set>
 #include <string>
 
 #include "forms/Form.h"
@@ -20,8 +21,13 @@ class clsTray {
 
   void ShowIcon(forms::Form& window);
   void RemoveIcon(forms::Form& window);
+  /// Changes the tip of the window's icon; nothing while that window has none.
   void ChangeToolTip(forms::Form& window, const std::string& text);
-  bool bRunningInTray() const { return running_; }
+  /// True while any window has its icon in the notification area.
+  bool bRunningInTray() const { return !shown_.empty(); }
+  /// True while this window has its icon there. Each window counts alone: the download
+  /// window's icon going away leaves the main window's in place.
+  bool bRunningInTray(const forms::Form& window) const { return shown_.count(&window) > 0; }
 
   /// The tray menu (left or right click on the icon).
   void ShowMenu();
@@ -41,7 +47,7 @@ class clsTray {
 
  private:
   Application& app_;
-  bool running_ = false;
+  std::set<const forms::Form*> shown_;
   MenuHooks hooks_;
 };
 

@@ -10,11 +10,13 @@
 
 #include "app/SmallWindows.h"
 #include "base/Text.h"
+#include "definitions/frmDownload.h"
 #include "localization/MessageCatalog.h"
 #include "localization/Translation.h"
 #include "localization/frmLanguage.h"
 #include "removal/frmDelete.h"
 #include "reports/frmReport.h"
+#include "shell/frmSignatureUpdated.h"
 #include "support/AppFixture.h"
 
 namespace quill {
@@ -41,6 +43,8 @@ TEST(LocalizationTemplate, ShippedFileStartsWithTheGeneratedEnglishGroup) {
   app.Language().Load();
   app.Report().Load();
   app.About().Load();
+  app.Download().Load();
+  app.SignatureUpdated().Load();
   app.Language().Hide();
   std::vector<forms::Form*> loaded;
   for (auto* w : app.Windows())

@@ -140,6 +140,8 @@ class TestHost : public forms::Host {
   /// Makes the tray unavailable (every tray call fails), as when no shell is running.
   void SetTrayAvailable(bool available) { trayAvailable_ = available; }
   void SetScreen(const forms::ScreenMetrics& metrics) { screen_ = metrics; }
+  /// Keys the user holds from now on (forms::kShiftMask, ...); user clicks carry them.
+  void SetShiftState(int shift) { shift_ = shift; }
   forms::MousePointer MousePointerState() const { return mousePointer_; }
   const std::vector<HandlerFailure>& HandlerFailures() const { return handlerFailures_; }
   /// "Load FrmMain", "Show FrmMain", "Hide FrmMain", "Unload FrmMain", "Front FrmMain".
@@ -165,6 +167,7 @@ class TestHost : public forms::Host {
   void TimerChanged(forms::Timer& timer) override;
   std::chrono::system_clock::time_point Now() override;
   forms::ScreenMetrics Screen() override { return screen_; }
+  int ShiftState() override { return shift_; }
   void ClipboardClear() override { clipboard_.clear(); }
   void ClipboardSetText(const std::string& text) override { clipboard_ = text; }
   bool TrayAdd(forms::Form& owner, const std::string& tip) override;
@@ -216,6 +219,7 @@ class TestHost : public forms::Host {
   std::vector<TrayIconState> trayIcons_;
   bool trayAvailable_ = true;
   forms::ScreenMetrics screen_;
+  int shift_ = 0;
   forms::MousePointer mousePointer_ = forms::MousePointer::Default;
   std::vector<HandlerFailure> handlerFailures_;
   std::vector<std::string> formEvents_;

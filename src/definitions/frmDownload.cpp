@@ -1,0 +1,88 @@
+#include "definitions/frmDownload.h"
+
+#include "app/Application.h"
+#include "shell/clsTray.h"
+
+namespace quill {
+
+namespace {
+// The mouse message a left double-click on a notification-area icon arrives as.
+constexpr int kLeftDoubleClick = 515;
+}  // namespace
+
+frmDownload::frmDownload(Application& app)
+    : Form(app.Host(), "frmDownload", "Live Update"), app_(app) {
+  Resize(kWidth, kHeight);
+  OnLoad([this] { Form_Load(); });
+  OnUnload([this] { Form_Unload(); });
+  OnMouseMove([this](int x, int y) { Form_MouseMove(x, y); });
+  tmrBlink.OnTick([this] { tmrBlink_Timer(); });
+  cmdCancel.OnClick([this] { cmdCancel_Click(); });
+}
+
+void frmDownload::Form_Load() {
+  app_.ApplyCurrentLanguage(*this);
+  tick_ = 0;
+  tmrBlink.Enable(true);
+  picUp.SetVisible(true);
+  picDown.SetVisible(false);
+  lblProduct.SetCaption(app_.Msg("MSG_DOWNLOADING"));
+  auto& tray = clsTray::Instance(app_);
+  tray.ShowIcon(*this);
+  tray.ChangeToolTip(*this, kTrayTip);
+}
+
+void frmDownload::Form_Unload() {
+  tmrBlink.Enable(false);
+  clsTray::Instance(app_).RemoveIcon(*this);
+}
+
+void frmDownload::Form_MouseMove(int x, int y) {
+  (void)y;
+  if (!clsTray::Instance(app_).bRunningInTray(*this)) return;
+  // Decoded with the screen's real twips per pixel, as the main window does, so the
+  // double-click works at every screen density.
+  const int perPixel = GetHost().Screen().twipsPerPixelX;
+  if (perPixel <= 0 || x / perPixel != kLeftDoubleClick) return;
+  SetState(forms::WindowState::Normal);
+  Show();
+  ZOrder();
+}
+
+void frmDownload::tmrBlink_Timer() {
+  if (picDown.Visible()) {
+    picDown.SetVisible(false);
+    picUp.SetVisible(true);
+    lblProduct.SetCaption(app_.Msg("MSG_CONNECTING"));
+  } else {
+    lblProduct.SetCaption(app_.Msg("MSG_CHECKING"));
+    picDown.SetVisible(true);
+    picUp.SetVisible(false);
+  }
+  // The caption tells a story of its own, whatever the transfer is doing.
+  switch (tick_) {
+    case 0:
+      lblProduct.SetCaption(app_.Msg("MSG_CONNECTING2"));
+      break;
+    case 6:
+      lblProduct.SetCaption(app_.Msg("MSG_SENT"));
+      break;
+    case 8:
+      lblProduct.SetCaption(app_.Msg("MSG_RECEIVING"));
+      break;
+    case 1:
+    case 7:
+    case 9:
+      break;
+    default:
+      lblProduct.SetCaption(app_.Msg("MSG_SENDING"));
+      break;
+  }
+  tick_ = tick_ >= 14 ? 0 : tick_ + 1;
+}
+
+void frmDownload::cmdCancel_Click() {
+  Unload();
+}
+
+}  // namespace quill

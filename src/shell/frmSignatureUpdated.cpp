@@ -1,0 +1,65 @@
+#include "shell/frmSignatureUpdated.h"
+
+#include <algorithm>
+
+#include "app/Application.h"
+#include "definitions/frmDownload.h"
+#include "shell/clsTray.h"
+
+namespace quill {
+
+frmSignatureUpdated::frmSignatureUpdated(Application& app)
+    : Form(app.Host(), "frmSignatureUpdated", "Live Update"), app_(app) {
+  Resize(kWidth, kHeight);
+  SetShowInTaskbar(false);
+  OnLoad([this] { Form_Load(); });
+  tmrPopupSignatureUpdate.OnTick([this] { tmrPopupSignatureUpdate_Timer(); });
+  tmrEnablePopDownTimer.OnTick([this] { tmrEnablePopDownTimer_Timer(); });
+  tmrPopDown.OnTick([this] { tmrPopDown_Timer(); });
+  cmdUpdateSuccesfullOK.OnClick([this] { cmdUpdateSuccesfullOK_Click(); });
+}
+
+void frmSignatureUpdated::Form_Load() {
+  app_.ApplyCurrentLanguage(*this);
+  tmrEnablePopDownTimer.Enable(false);
+  tmrPopDown.Enable(false);
+  // Placed from the screen's real density, so the window rests in view on every screen.
+  place_ = PlaceAboveTaskbar(GetHost().Screen(), Width(), Height());
+  Move(place_.left, place_.startTop);
+  Show();
+  tmrPopupSignatureUpdate.Enable(true);
+}
+
+void frmSignatureUpdated::tmrPopupSignatureUpdate_Timer() {
+  Show();
+  if (Top() > place_.restingTop) {
+    Move(Left(), std::max(place_.restingTop, Top() - kSlideInStep));
+    return;
+  }
+  tmrPopupSignatureUpdate.Enable(false);
+  tmrEnablePopDownTimer.Enable(true);
+}
+
+void frmSignatureUpdated::tmrEnablePopDownTimer_Timer() {
+  tmrEnablePopDownTimer.Enable(false);
+  tmrPopDown.Enable(true);
+}
+
+void frmSignatureUpdated::tmrPopDown_Timer() {
+  Show();
+  Move(Left(), Top() + kSlideOutStep);
+  // Gone once it has left the screen, whatever the screen's height.
+  if (Top() < place_.offScreenTop) return;
+  tmrPopDown.Enable(false);
+  cmdUpdateSuccesfullOK_Click();
+}
+
+void frmSignatureUpdated::cmdUpdateSuccesfullOK_Click() {
+  app_.SaveSetting("OptionAndSettings", "SHOW", "false");
+  tmrPopupSignatureUpdate.Enable(false);
+  if (auto* download = app_.FindWindow<frmDownload>())
+    clsTray::Instance(app_).RemoveIcon(*download);
+  Unload();
+}
+
+}  // namespace quill

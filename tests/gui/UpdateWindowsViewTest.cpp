@@ -1,0 +1,88 @@
+// The Live Update windows of the desktop program, driven through their widgets.
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "GuiFixture.h"
+#include "app/UpdateWindows.h"
+#include "definitions/frmDownload.h"
+#include "shell/frmSignatureUpdated.h"
+#include "views/DownloadView.h"
+#include "views/NotificationView.h"
+
+namespace quill::test {
+
+class UpdateWindowsViewTest : public GuiFixture {};
+
+TEST_F(UpdateWindowsViewTest, DownloadWindowShowsTheRunAndStaysReachableWithoutATray) {
+  Start();
+  UpdateWindows windows(App());
+  windows.OpenDownloadWindow();
+  auto& download = App().Download();
+  auto* view = qobject_cast<gui::DownloadView*>(Host().ViewOf(download));
+  ASSERT_NE(view, nullptr);
+  ASSERT_TRUE(view->isVisible());
+  EXPECT_EQ(view->Caption()->text().toStdString(), "Connecting to server/downloading.....");
+  windows.StatusBox()->SetText("Downloaded 2048 bytes.");
+  EXPECT_EQ(view->Status()->text().toStdString(), "Downloaded 2048 bytes.");
+  EXPECT_TRUE(view->Status()->isReadOnly());
+  EXPECT_TRUE(view->PictureUp()->isVisible());
+  EXPECT_FALSE(view->PictureDown()->isVisible());
+  download.tmrBlink.Fire();
+  EXPECT_EQ(view->Caption()->text().toStdString(), "Connecting to the Server.");
+  EXPECT_FALSE(view->PictureUp()->isVisible());
+  EXPECT_TRUE(view->PictureDown()->isVisible());
+
+  // Without a notification area the window itself is the way back: minimized to the task
+  // bar and restored from there, or through the icon's double-click where there is a tray.
+  EXPECT_TRUE(Host().HasTrayIcon(download));
+  view->showMinimized();
+  EXPECT_EQ(download.State(), forms::WindowState::Minimized);
+  view->showNormal();
+  EXPECT_EQ(download.State(), forms::WindowState::Normal);
+  EXPECT_TRUE(download.Visible());
+  download.SetState(forms::WindowState::Minimized);
+  download.MouseMove(515 * Host().Screen().twipsPerPixelX, 0);
+  EXPECT_EQ(download.State(), forms::WindowState::Normal);
+  EXPECT_FALSE(view->isMinimized());
+
+  QTest::mouseClick(view->CancelButton(), ::Qt::LeftButton);
+  EXPECT_FALSE(download.Loaded());
+  EXPECT_FALSE(view->isVisible());
+  EXPECT_FALSE(Host().HasTrayIcon(download));
+  EXPECT_EQ(windows.StatusBox(), nullptr);
+}
+
+TEST_F(UpdateWindowsViewTest, NoticeIsAFramelessTopCardThatFollowsTheModelUntilOk) {
+  Start();
+  UpdateWindows windows(App());
+  windows.ShowNotification("Your Quillonet definitions have been updated!");
+  auto& notice = App().SignatureUpdated();
+  auto* view = qobject_cast<gui::NotificationView*>(Host().ViewOf(notice));
+  ASSERT_NE(view, nullptr);
+  ASSERT_TRUE(view->isVisible());
+  EXPECT_TRUE(view->windowFlags() & ::Qt::FramelessWindowHint);
+  EXPECT_TRUE(view->windowFlags() & ::Qt::WindowStaysOnTopHint);
+  EXPECT_EQ(view->Message()->text().toStdString(), "Your Quillonet definitions have been updated!");
+
+  const auto screen = Host().Screen();
+  auto expectAtModel = [&] {
+    EXPECT_EQ(view->pos(),
+              QPoint(notice.Left() / screen.twipsPerPixelX, notice.Top() / screen.twipsPerPixelY));
+    EXPECT_EQ(view->size(), QSize(notice.Width() / screen.twipsPerPixelX,
+                                  notice.Height() / screen.twipsPerPixelY));
+  };
+  expectAtModel();
+  const int startY = view->y();
+  for (int tick = 0; tick < 60; ++tick) notice.tmrPopupSignatureUpdate.Fire();
+  EXPECT_LT(view->y(), startY);
+  expectAtModel();
+
+  QTest::mouseClick(view->OkButton(), ::Qt::LeftButton);
+  EXPECT_FALSE(notice.Loaded());
+  EXPECT_FALSE(view->isVisible());
+  EXPECT_EQ(App().GetSetting("OptionAndSettings", "SHOW", ""), "false");
+}
+
+}  // namespace quill::test
