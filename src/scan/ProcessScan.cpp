@@ -200,7 +200,9 @@ void CheckById(FrmMain& main) {
         // The row goes in first: it stays even when the program refuses to stop.
         main.lvwSpywareFound.Add("Running Application", kItemFile,
                                  {match->fileName + " was stopped"});
-        StopProcessForFile(app, match->fileName);
+        // Exactly the process that matched: another one of the same name may be a
+        // different program altogether.
+        StopProcessById(app, process.pid);
       } else {
         main.RaiseProcessAlert(match->fileName, match->publisher);
       }
@@ -394,9 +396,13 @@ bool StopProcessForFile(Application& app, const std::string& fileName) {
     if (reduced == wanted || reduced == shortName) target = ids[i];
   }
   if (!target) return true;
+  return StopProcessById(app, *target);
+}
+
+bool StopProcessById(Application& app, uint32_t pid) {
   for (int attempt = 0; attempt < kStopAttempts; ++attempt) {
-    if (TerminateProcessById(app.Processes(), *target, 0)) return true;
-    if (app.Processes().WaitForExit(*target, 1)) return true;
+    if (TerminateProcessById(app.Processes(), pid, 0)) return true;
+    if (app.Processes().WaitForExit(pid, 1)) return true;
   }
   return false;
 }

@@ -26,5 +26,7 @@ bool TerminateProcessById(platform::Processes& processes, uint32_t pid, uint32_t
 /// Stops the running program of that file name (reduced names and the 8.3 short form match
 /// too); true when no such process runs any more.
 bool StopProcessForFile(Application& app, const std::string& fileName);
+/// Stops one process, trying as often as a removal does; true when it was ended or is gone.
+bool StopProcessById(Application& app, uint32_t pid);
 
 }  // namespace quill

@@ -35,7 +35,7 @@ class ProcessScanTest : public ::testing::Test {
   }
 
   test::ChildProcess& Run(const std::string& argv0) {
-    children_.push_back(std::make_unique<test::ChildProcess>(argv0));
+    children_.push_back(std::make_unique<test::ChildProcess>(argv0, fx_.Prefix().Root()));
     EXPECT_NE(children_.back()->Pid(), 0u);
     only_->Allow(children_.back()->Pid());
     return *children_.back();

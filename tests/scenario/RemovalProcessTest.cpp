@@ -20,7 +20,7 @@ TEST(RemovalProcess, RunningProgramIsStoppedBeforeItsFileIsDeleted) {
   test::StartAt(f);
   const std::string exe = "C:\\Program Files\\QuillTest\\quilltestrunner.exe";
   ASSERT_TRUE(f.Prefix().WriteFile(exe, "program bytes"));
-  test::ChildProcess child(exe);
+  test::ChildProcess child(exe, f.Prefix().Root());
   ASSERT_NE(child.Pid(), 0u);
   ASSERT_TRUE(child.Running());
 

@@ -6,12 +6,14 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace quill::test {
 
-ChildProcess::ChildProcess(const std::string& argv0, int seconds) {
+ChildProcess::ChildProcess(const std::string& argv0, const std::string& prefix, int seconds) {
   int sync[2];
   if (::pipe2(sync, O_CLOEXEC) != 0) return;
   char* real = ::realpath("/bin/sleep", nullptr);
@@ -19,10 +21,18 @@ ChildProcess::ChildProcess(const std::string& argv0, int seconds) {
   std::free(real);
   std::string arg0 = argv0;
   std::string count = std::to_string(seconds);
+  // The environment is made before fork: the child only calls exec.
+  std::vector<std::string> environment;
+  for (char** e = environ; *e != nullptr; ++e)
+    if (std::strncmp(*e, "WINEPREFIX=", 11) != 0) environment.emplace_back(*e);
+  if (!prefix.empty()) environment.push_back("WINEPREFIX=" + prefix);
+  std::vector<char*> envp;
+  for (std::string& e : environment) envp.push_back(e.data());
+  envp.push_back(nullptr);
   const pid_t pid = ::fork();
   if (pid == 0) {
     char* argv[] = {arg0.data(), count.data(), nullptr};
-    ::execv(sleepPath.c_str(), argv);
+    ::execve(sleepPath.c_str(), argv, envp.data());
     ::_exit(127);
   }
   ::close(sync[1]);

@@ -6,11 +6,14 @@
 namespace quill::test {
 
 /// A real child process that sleeps, started with a chosen argv[0] (a Windows path makes it
-/// look like a program run by Wine). The constructor returns once the new program runs, so
-/// the process list already shows it. The destructor kills and collects it if still there.
+/// look like a program run by Wine) and, when a prefix folder is given, WINEPREFIX set to it
+/// (so it counts as that prefix's Wine program). The constructor returns once the new program
+/// runs, so the process list already shows it. The destructor kills and collects it if still
+/// there.
 class ChildProcess {
  public:
-  explicit ChildProcess(const std::string& argv0, int seconds = 120);
+  explicit ChildProcess(const std::string& argv0, const std::string& prefix = "",
+                        int seconds = 120);
   ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;

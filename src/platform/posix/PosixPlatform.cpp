@@ -45,7 +45,7 @@ Platform CreatePlatform(const PlatformOptions& options) {
 
   auto registry = std::make_unique<posix::WineRegistry>(prefix.Root());
   auto files = std::make_unique<posix::PosixFileSystem>(prefix.Root());
-  platform.processes = std::make_unique<posix::PosixProcesses>(*files);
+  platform.processes = std::make_unique<posix::PosixProcesses>(*files, prefix.Root());
   platform.shell = std::make_unique<posix::PosixShell>(prefix.Root(), *registry, *files);
   platform.system =
       std::make_unique<posix::PosixSystem>(prefix.Root(), *files, options.programFolder);

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -75,6 +76,35 @@ int OpenPidFd(uint32_t pid) {
 #endif
 }
 
+std::string Argv0(uint32_t pid) {
+  auto cmdline = ReadSmallFile(ProcPath(pid, "cmdline"), 65536);
+  return cmdline ? cmdline->substr(0, cmdline->find('\0')) : std::string();
+}
+
+/// The value of one variable in a process's starting environment; empty when unset or
+/// unreadable (another user's process).
+std::string EnvironmentValue(uint32_t pid, std::string_view name) {
+  auto environ = ReadSmallFile(ProcPath(pid, "environ"), 1 << 20);
+  if (!environ) return {};
+  size_t pos = 0;
+  while (pos < environ->size()) {
+    size_t end = environ->find('\0', pos);
+    if (end == std::string::npos) end = environ->size();
+    std::string_view entry = std::string_view(*environ).substr(pos, end - pos);
+    if (entry.size() > name.size() && entry.substr(0, name.size()) == name &&
+        entry[name.size()] == '=')
+      return std::string(entry.substr(name.size() + 1));
+    pos = end + 1;
+  }
+  return {};
+}
+
+bool SameFolder(const std::string& a, const std::string& b) {
+  struct stat sa {}, sb {};
+  return !a.empty() && !b.empty() && ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 &&
+         S_ISDIR(sa.st_mode) && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
 }  // namespace
 
 bool IsWindowsPath(const std::string& text) {
@@ -84,18 +114,32 @@ bool IsWindowsPath(const std::string& text) {
   return letter && text[1] == ':' && text[2] == '\\';
 }
 
-PosixProcesses::PosixProcesses(platform::FileSystem& files) : files_(files) {}
+PosixProcesses::PosixProcesses(platform::FileSystem& files, std::string prefixRoot)
+    : files_(files), prefixRoot_(std::move(prefixRoot)) {}
+
+bool PosixProcesses::BelongsToPrefix(uint32_t pid) const {
+  if (!IsWindowsPath(Argv0(pid))) return false;
+  // Wine's own rule for the prefix: $WINEPREFIX, else ~/.wine. A relative value is taken
+  // from the folder the process started in, as Wine took it.
+  std::string prefix = EnvironmentValue(pid, "WINEPREFIX");
+  if (prefix.empty()) {
+    const std::string home = EnvironmentValue(pid, "HOME");
+    if (home.empty()) return false;
+    prefix = home + "/.wine";
+  } else if (prefix[0] != '/') {
+    return false;
+  }
+  return SameFolder(prefix, prefixRoot_);
+}
 
 ProcessInfo PosixProcesses::Describe(uint32_t pid) {
   ProcessInfo info;
   info.pid = pid;
-  if (auto cmdline = ReadSmallFile(ProcPath(pid, "cmdline"), 65536)) {
-    std::string argv0 = cmdline->substr(0, cmdline->find('\0'));
-    if (IsWindowsPath(argv0)) {
-      info.path = argv0;
-      info.name = text::AfterLastBackslash(argv0);
-      return info;
-    }
+  const std::string argv0 = Argv0(pid);
+  if (IsWindowsPath(argv0)) {
+    info.path = argv0;
+    info.name = text::AfterLastBackslash(argv0);
+    return info;
   }
   std::string exe = ReadLink(ProcPath(pid, "exe"));
   if (exe.empty()) return info;
@@ -130,12 +174,13 @@ std::optional<std::vector<ProcessInfo>> PosixProcesses::Enumerate() {
 
   std::vector<ProcessInfo> list;
   list.reserve(pids.size());
-  for (uint32_t pid : pids) list.push_back(Describe(pid));
+  for (uint32_t pid : pids)
+    if (BelongsToPrefix(pid)) list.push_back(Describe(pid));
   return list;
 }
 
 bool PosixProcesses::Terminate(uint32_t pid, uint32_t /*exitCode*/) {
-  if (!IsSignalablePid(pid)) return false;
+  if (!IsSignalablePid(pid) || !BelongsToPrefix(pid)) return false;
   return ::kill(static_cast<pid_t>(pid), SIGKILL) == 0;
 }
 

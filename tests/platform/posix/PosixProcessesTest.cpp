@@ -9,10 +9,13 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "platform/posix/PosixTestDriveZ.h"
+#include "support/ChildProcess.h"
+#include "support/TestPlatform.h"
 
 namespace quill::platform::posix {
 namespace {
@@ -70,25 +73,42 @@ const ProcessInfo* FindPid(const std::vector<ProcessInfo>& list, uint32_t pid) {
   return it == list.end() ? nullptr : &*it;
 }
 
-TEST(PosixProcesses, WineStyleProcessIsNamedByItsWindowsPathAndCanBeStopped) {
+TEST(PosixProcesses, OnlyThisPrefixsWineProcessesAreListedAndStopped) {
+  const std::string prefix = test::MakeTempFolder("procs-mine");
+  const std::string other = test::MakeTempFolder("procs-other");
   testing::DriveZOnly files;
-  PosixProcesses processes(files);
+  // Reached through a link: the prefix is the same folder however it is spelled.
+  const std::string linked = other + "/link-to-mine";
+  ASSERT_EQ(::symlink(prefix.c_str(), linked.c_str()), 0);
+  PosixProcesses processes(files, linked);
   const std::string windowsPath = "C:\\Program Files\\Sample\\sample.exe";
-  SleepingChild child(windowsPath);
-  ASSERT_GT(child.Pid(), 0);
-  uint32_t pid = static_cast<uint32_t>(child.Pid());
+  test::ChildProcess mine(windowsPath, prefix);
+  test::ChildProcess theirs(windowsPath, other);
+  SleepingChild native("sample.exe");
+  ASSERT_GT(native.Pid(), 0);
+  const uint32_t pid = mine.Pid();
 
   auto list = processes.Enumerate();
   ASSERT_TRUE(list.has_value());
+  EXPECT_TRUE(std::is_sorted(list->begin(), list->end(),
+                             [](const auto& a, const auto& b) { return a.pid < b.pid; }));
   const ProcessInfo* found = FindPid(*list, pid);
   ASSERT_NE(found, nullptr);
   EXPECT_EQ(found->name, "sample.exe");
   EXPECT_EQ(found->path, windowsPath);
+  EXPECT_EQ(FindPid(*list, theirs.Pid()), nullptr) << "another prefix's program";
+  EXPECT_EQ(FindPid(*list, static_cast<uint32_t>(native.Pid())), nullptr) << "a native program";
+  EXPECT_EQ(FindPid(*list, static_cast<uint32_t>(::getpid())), nullptr);
+
+  // Neither the other prefix's program nor the native one can be ended through this prefix.
+  EXPECT_FALSE(processes.Terminate(theirs.Pid(), 1));
+  EXPECT_FALSE(processes.Terminate(static_cast<uint32_t>(native.Pid()), 1));
+  EXPECT_TRUE(theirs.Running());
 
   EXPECT_FALSE(processes.WaitForExit(pid, 0)) << "still running";
   EXPECT_TRUE(processes.Terminate(pid, 1));
   EXPECT_TRUE(processes.WaitForExit(pid, 10000)) << "a zombie counts as ended";
-  EXPECT_EQ(child.Reap(), SIGKILL);
+  EXPECT_EQ(mine.Reap(), SIGKILL);
 
   // Gone for good: nothing to stop, nothing to wait for.
   EXPECT_FALSE(processes.Terminate(pid, 1));
@@ -96,11 +116,13 @@ TEST(PosixProcesses, WineStyleProcessIsNamedByItsWindowsPathAndCanBeStopped) {
   auto after = processes.Enumerate();
   ASSERT_TRUE(after.has_value());
   EXPECT_EQ(FindPid(*after, pid), nullptr);
+  std::filesystem::remove_all(prefix);
+  std::filesystem::remove_all(other);
 }
 
 TEST(PosixProcesses, NativeProcessIsNamedByItsExecutableThroughDriveZ) {
   testing::DriveZOnly files;
-  PosixProcesses processes(files);
+  PosixProcesses processes(files, "/nonexistent-prefix");
   SleepingChild child("sleep");
   ASSERT_GT(child.Pid(), 0);
 
@@ -117,23 +139,9 @@ TEST(PosixProcesses, NativeProcessIsNamedByItsExecutableThroughDriveZ) {
   EXPECT_TRUE(IsWindowsPath("c:\\x.exe"));
 }
 
-TEST(PosixProcesses, ListIsInPidOrderAndIncludesThisProcess) {
-  testing::DriveZOnly files;
-  PosixProcesses processes(files);
-  auto list = processes.Enumerate();
-  ASSERT_TRUE(list.has_value());
-  ASSERT_FALSE(list->empty());
-  EXPECT_TRUE(std::is_sorted(list->begin(), list->end(),
-                             [](const auto& a, const auto& b) { return a.pid < b.pid; }));
-  const ProcessInfo* self = FindPid(*list, static_cast<uint32_t>(::getpid()));
-  ASSERT_NE(self, nullptr);
-  EXPECT_FALSE(self->name.empty());
-  EXPECT_EQ(self->path.substr(0, 3), "Z:\\");
-}
-
 TEST(PosixProcesses, ProcessThatCannotBeReadHasNoNameAndNoPath) {
   testing::DriveZOnly files;
-  PosixProcesses processes(files);
+  PosixProcesses processes(files, "/nonexistent-prefix");
   // A pid that no process has (above the kernel's largest pid).
   ProcessInfo info = processes.Describe(static_cast<uint32_t>(INT_MAX));
   EXPECT_TRUE(info.name.empty());
@@ -142,7 +150,7 @@ TEST(PosixProcesses, ProcessThatCannotBeReadHasNoNameAndNoPath) {
 
 TEST(PosixProcesses, IdentifiersThatAddressGroupsAreRefused) {
   testing::DriveZOnly files;
-  PosixProcesses processes(files);
+  PosixProcesses processes(files, "/nonexistent-prefix");
   SleepingChild child("sleep", /*ownGroup=*/true);
   ASSERT_GT(child.Pid(), 0);
   uint32_t pid = static_cast<uint32_t>(child.Pid());
