@@ -67,6 +67,7 @@ class Application {
   clsTray& Tray() { return *tray_; }
 
   ScanCounters counters;
+  ScanGaps gaps;
   bool StopRequested = false;
   std::string StageLabel;
   std::string ScanStartedAt;

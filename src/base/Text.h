@@ -40,6 +40,10 @@ std::vector<std::string> Split(std::string_view s, std::string_view separator);
 /// Splits text into lines at CR LF, LF or a lone CR; a final line end gives no extra line.
 std::vector<std::string> SplitLines(std::string_view s);
 
+/// Text in the Windows Western single-byte code page (1252) as UTF-8. The five codes that
+/// page leaves unassigned are kept as the control characters of the same number.
+std::string FromWindows1252(std::string_view bytes);
+
 /// Text after the last backslash (the whole text when there is none).
 std::string AfterLastBackslash(std::string_view path);
 /// Text up to and including the last backslash ("" when there is none).

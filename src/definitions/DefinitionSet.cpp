@@ -312,7 +312,9 @@ std::string DefinitionSet::DataFile(std::string_view name) const {
 std::vector<std::string> DefinitionSet::ReadLines(const char* name) {
   std::optional<std::string> content = fs_.ReadFile(DataFile(name));
   if (!content) return {};
-  return text::SplitLines(*content);
+  // date.dat is plain text; the others are stored definition lines.
+  if (std::string_view(name) == definition_files::kDate) return text::SplitLines(*content);
+  return DefinitionFileLines(*content);
 }
 
 bool DefinitionSet::LoadProtectedList() {
@@ -323,7 +325,7 @@ bool DefinitionSet::LoadProtectedList() {
     ProtectedLocationReader reader(expander, tokens_.SystemDriveRoot());
     for (std::string& line : lines) {
       if (Stopped()) break;
-      DecodeLineInPlace(line);
+      DecodeDefinitionLineInPlace(line);
       entries.push_back(reader.Next(line));
       Yield();
     }
@@ -353,7 +355,7 @@ bool DefinitionSet::LoadFileLines(LocationExpander& expander, InheritedType& typ
   std::string folder;
   for (std::string& line : lines) {
     if (Stopped()) return false;
-    DecodeLineInPlace(line);
+    DecodeDefinitionLineInPlace(line);
     if (auto def = ParseFileDefinition(line, TypeWord::TypeMeansSpyware)) {
       const std::string& rowType = type.Apply(def->type);
       const std::string location = expander.ExpandLocation(def->location);
@@ -372,7 +374,7 @@ bool DefinitionSet::LoadDirectoryLines(LocationExpander& expander, InheritedType
   directoryTable_.Reserve(lines.size());
   for (std::string& line : lines) {
     if (Stopped()) return false;
-    DecodeLineInPlace(line);
+    DecodeDefinitionLineInPlace(line);
     if (auto def = ParseFolderDefinition(line)) {
       const std::string& rowType = type.Apply(def->type);
       std::string folderPath = expander.ExpandLocation(def->location);
@@ -391,7 +393,7 @@ int64_t DefinitionSet::CountDefinitions() {
   counts_ = DefinitionCounts{};
   auto count = [this](const char* name) -> int64_t {
     std::optional<std::string> content = fs_.ReadFile(DataFile(name));
-    return content ? static_cast<int64_t>(text::SplitLines(*content).size()) : 0;
+    return content ? static_cast<int64_t>(DefinitionFileLines(*content).size()) : 0;
   };
   counts_.cookies = count(definition_files::kCookies);
   counts_.executables = count(definition_files::kExecutable);

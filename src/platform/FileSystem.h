@@ -38,8 +38,18 @@ class FileSystem {
   /// empty when the path does not exist.
   virtual std::optional<std::string> ResolveCase(const std::string& path) = 0;
 
-  /// Whole file as bytes.
+  /// Whole file as bytes. Only ordinary files are read: a device, pipe or socket under a
+  /// file's name is not.
   virtual std::optional<std::string> ReadFile(const std::string& path) = 0;
+  /// At most maxBytes of a file from offset on (fewer at its end), with the same rules as
+  /// ReadFile: for looking into files that may be huge.
+  virtual std::optional<std::string> ReadFileRange(const std::string& path, uint64_t offset,
+                                                   size_t maxBytes) {
+    auto bytes = ReadFile(path);
+    if (!bytes) return std::nullopt;
+    if (offset >= bytes->size()) return std::string();
+    return bytes->substr(static_cast<size_t>(offset), maxBytes);
+  }
   /// Creates or truncates, then writes the bytes.
   virtual bool WriteFile(const std::string& path, const std::string& bytes) = 0;
   /// Appends (creates when absent).

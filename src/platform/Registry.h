@@ -77,6 +77,10 @@ class Registry {
                                                              const std::string& path) = 0;
   virtual std::optional<std::vector<std::string>> EnumKeys(RootKey root,
                                                            const std::string& path) = 0;
+  /// The parts of the registry (by full root name, e.g. "HKEY_CURRENT_USER") whose stored
+  /// data could not be read completely just now: what they hold may be missing from every
+  /// answer. Empty when everything could be read.
+  virtual std::vector<std::string> UnreadableParts() { return {}; }
 };
 
 /// "HKEY_LOCAL_MACHINE" and so on; "" for an unknown handle.

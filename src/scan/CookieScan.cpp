@@ -13,6 +13,7 @@
 #include "definitions/DefinitionSet.h"
 #include "platform/Shell.h"
 #include "reports/ExclusionList.h"
+#include "scan/ScanDriver.h"
 
 namespace quill {
 namespace {
@@ -23,11 +24,9 @@ constexpr uint64_t kMaxCookieFileSize = 16ull * 1024 * 1024;
 /// The blocked-cookie entries in file order, with the empty entry the list ends with.
 std::vector<std::string> ReadBlockedList(Application& app) {
   std::string joined;
-  const std::string path = app.DataFile(definition_files::kCookies);
-  if (app.Files().Attributes(path)) {
-    if (std::optional<std::string> content = app.Files().ReadFile(path)) {
-      for (const std::string& line : text::SplitLines(*content)) joined += DecodeLine(line) + "|";
-    }
+  if (std::optional<std::string> content = ReadDefinitionFile(app, definition_files::kCookies)) {
+    for (const std::string& line : DefinitionFileLines(*content))
+      joined += DecodeDefinitionLine(line) + "|";
   }
   return text::Split(joined, "|");
 }

@@ -12,6 +12,7 @@
 #include "definitions/DefinitionSet.h"
 #include "definitions/ProtectedFloor.h"
 #include "reports/ExclusionList.h"
+#include "scan/ScanDriver.h"
 #include "scan/ProcessScan.h"
 
 namespace quill {
@@ -21,28 +22,6 @@ namespace {
 constexpr uint32_t kNotListed = platform::kAttrHidden | platform::kAttrSystem;
 constexpr const char* kMicrosoft = "MICROSOFT CORPORATION";
 constexpr const char* kCrLf = "\r\n";
-
-// Walks the lines of a whole file: CR LF, LF or a lone CR end a line.
-class LineReader {
- public:
-  explicit LineReader(std::string_view bytes) : bytes_(bytes) {}
-  bool Next(std::string_view& line) {
-    if (pos_ >= bytes_.size()) return false;
-    size_t end = pos_;
-    while (end < bytes_.size() && bytes_[end] != '\r' && bytes_[end] != '\n') ++end;
-    line = bytes_.substr(pos_, end - pos_);
-    pos_ = end;
-    if (pos_ >= bytes_.size()) return true;
-    const bool carriageReturn = bytes_[pos_] == '\r';
-    ++pos_;
-    if (carriageReturn && pos_ < bytes_.size() && bytes_[pos_] == '\n') ++pos_;
-    return true;
-  }
-
- private:
-  std::string_view bytes_;
-  size_t pos_ = 0;
-};
 
 // A percentage the progress bars take (16-bit), or nothing when the divisor is zero or the
 // value cannot be shown.
@@ -89,13 +68,13 @@ std::string ShownThreat(const std::string& threat, const std::string& fallback) 
 // examine answers false.
 template <typename Examine>
 void ForEachDefinitionLine(Application& app, const char* fileName, Examine examine) {
-  auto bytes = app.Files().ReadFile(app.DataFile(fileName));
+  auto bytes = ReadDefinitionFile(app, fileName);
   if (!bytes) return;
-  LineReader reader(*bytes);
+  DefinitionLineReader reader(*bytes);
   std::string_view raw;
   while (!app.StopRequested && reader.Next(raw)) {
     std::string line(raw);
-    DecodeLineInPlace(line);
+    DecodeDefinitionLineInPlace(line);
     if (!examine(line)) return;
   }
 }

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "app/Application.h"
 #include "app/FrmMain.h"
@@ -32,21 +33,6 @@ bool IsTrustedPublisher(const std::string& publisher) {
   return upper == "MICROSOFT CORPORATION" || upper == "SUN MICROSYSTEMS, INC.";
 }
 
-/// Splits a file's bytes into lines at CR LF, LF or a lone CR.
-template <class Fn>
-void ForEachLine(const std::string& data, Fn&& fn) {
-  size_t pos = 0;
-  while (pos < data.size()) {
-    size_t end = data.find_first_of("\r\n", pos);
-    if (end == std::string::npos) end = data.size();
-    const std::string_view line = std::string_view(data).substr(pos, end - pos);
-    pos = end;
-    if (pos < data.size() && data[pos] == '\r') ++pos;
-    if (pos < data.size() && data[pos] == '\n') ++pos;
-    if (!fn(line)) return;
-  }
-}
-
 /// "|path|path|...|" in upper case, from "ExeDefinition.dat"; "" when the file is absent or
 /// reading was stopped. lastName receives the file name of the last line read (progress).
 std::string BuildDefinitionList(FrmMain& main, std::string& lastName) {
@@ -59,6 +45,10 @@ std::string BuildDefinitionList(FrmMain& main, std::string& lastName) {
       if ((entry.attributes & platform::kAttrDirectory) != 0) continue;
       if (!text::EqualsNoCase(entry.name, wanted)) continue;
       content = app.Files().ReadFile(app.dataFolder + "\\" + entry.name);
+      // Only during a scan is a file that cannot be read a failed stage; the shield just
+      // looks again at its next tick.
+      if (!content && main.ScanInProgress())
+        app.gaps.FailedStages.push_back(app.StageLabel + entry.name + " could not be read");
       break;
     }
   }
@@ -69,12 +59,14 @@ std::string BuildDefinitionList(FrmMain& main, std::string& lastName) {
   LocationExpander expander(app.Tokens());
   std::string list = "|";
   bool stopped = false;
-  ForEachLine(*content, [&](std::string_view stored) {
+  DefinitionLineReader reader(*content);
+  std::string_view stored;
+  while (reader.Next(stored)) {
     if (app.StopRequested) {
       stopped = true;
-      return false;
+      break;
     }
-    const std::string line = DecodeLine(stored);
+    const std::string line = DecodeDefinitionLine(stored);
     if (auto def = ParseExecutableDefinition(line, expander)) {
       lastName = def->fileName;
       // A definition without a file name could only ever match a folder: leave it out.
@@ -90,8 +82,7 @@ std::string BuildDefinitionList(FrmMain& main, std::string& lastName) {
                           static_cast<double>(counts.total)));
     }
     main.GetHost().DoEvents();
-    return true;
-  });
+  }
   if (stopped) return "";
   return text::ToUpper(list);
 }
@@ -295,8 +286,54 @@ int EnumerateProcesses(platform::Processes& processes, std::vector<std::string>&
   return static_cast<int>(names.size());
 }
 
+namespace {
+
+// The most of a file the publisher lookup reads: a version resource lives in the program's
+// resource section, which is far smaller in any real program.
+constexpr size_t kMaxVersionBytes = 16u << 20;
+
+uint32_t LittleEndian(const std::string& bytes, size_t at, size_t width) {
+  uint32_t value = 0;
+  for (size_t i = 0; i < width && at + i < bytes.size(); ++i)
+    value |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
+  return value;
+}
+
+/// Where a program file keeps its resources (file offset and size), from its headers; empty
+/// when the file is no program or has no resource section.
+std::optional<std::pair<uint64_t, uint32_t>> ResourceSection(platform::FileSystem& files,
+                                                             const std::string& path) {
+  auto head = files.ReadFileRange(path, 0, 4096);
+  if (!head || head->size() < 64 || head->compare(0, 2, "MZ") != 0) return std::nullopt;
+  const size_t pe = LittleEndian(*head, 0x3C, 4);
+  if (pe + 24 > head->size() || head->compare(pe, 4, std::string("PE\0\0", 4)) != 0)
+    return std::nullopt;
+  const size_t sections = LittleEndian(*head, pe + 6, 2);
+  const size_t optionalSize = LittleEndian(*head, pe + 20, 2);
+  size_t at = pe + 24 + optionalSize;
+  for (size_t i = 0; i < sections && at + 40 <= head->size(); ++i, at += 40) {
+    if (head->compare(at, 5, ".rsrc") != 0) continue;
+    return std::make_pair(static_cast<uint64_t>(LittleEndian(*head, at + 20, 4)),
+                          LittleEndian(*head, at + 16, 4));
+  }
+  return std::nullopt;
+}
+
+/// The bytes the publisher is looked for in: a program's resource section, else the start of
+/// the file; never more than kMaxVersionBytes.
+std::optional<std::string> VersionBytes(platform::FileSystem& files, const std::string& path) {
+  if (auto section = ResourceSection(files, path)) {
+    auto bytes = files.ReadFileRange(path, section->first,
+                                     std::min<size_t>(section->second, kMaxVersionBytes));
+    if (bytes && !bytes->empty()) return bytes;
+  }
+  return files.ReadFileRange(path, 0, kMaxVersionBytes);
+}
+
+}  // namespace
+
 std::string ReadPublisherName(platform::FileSystem& files, const std::string& path) {
-  std::optional<std::string> bytes = files.ReadFile(path);
+  std::optional<std::string> bytes = VersionBytes(files, path);
   if (!bytes) return "";
   const std::string& data = *bytes;
 

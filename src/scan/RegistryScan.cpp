@@ -13,6 +13,7 @@
 #include "definitions/DefinitionSet.h"
 #include "definitions/ProtectedFloor.h"
 #include "reports/ExclusionList.h"
+#include "scan/ScanDriver.h"
 
 namespace quill {
 namespace {
@@ -107,10 +108,9 @@ void CheckDefinition(FrmMain& main, const std::string& line, LocationExpander& e
 }  // namespace
 
 bool KeyExists(platform::Registry& registry, platform::RootKey root, const std::string& keyPath) {
-  constexpr uint32_t kAccess = platform::kKeyQueryValue | platform::kKeySetValue |
-                               platform::kKeyCreateSubKey | platform::kKeyEnumerateSubKeys |
-                               platform::kKeyNotify | platform::kKeyCreateLink;
-  return registry.OpenKey(root, keyPath, kAccess) == platform::RegStatus::Ok;
+  // Looking needs only read access: a registry in use (on Wine, while a wineserver serves
+  // the prefix) refuses write access, and asking for it would hide every key.
+  return registry.OpenKey(root, keyPath, platform::kKeyRead) == platform::RegStatus::Ok;
 }
 
 bool ValueExists(platform::Registry& registry, platform::RootKey root, const std::string& keyPath,
@@ -126,25 +126,18 @@ bool ValueExists(platform::Registry& registry, platform::RootKey root, const std
 void RegistryScanStage(FrmMain& main) {
   Application& app = main.App();
   const std::string driveRoot = app.Tokens().SystemDriveRoot();
-  const std::string path = app.DataFile(definition_files::kRegistry);
-  if (!app.Files().Attributes(path)) return;
-  std::optional<std::string> content = app.Files().ReadFile(path);
+  std::optional<std::string> content = ReadDefinitionFile(app, definition_files::kRegistry);
   if (!content) return;
 
   LocationExpander expander(app.Tokens());
   forms::Host& host = main.GetHost();
   // Lines are cut out of the file one at a time; only the current one is decoded.
-  size_t pos = 0;
-  const std::string& data = *content;
-  while (pos < data.size()) {
+  DefinitionLineReader reader(*content);
+  std::string_view stored;
+  while (true) {
     host.DoEvents();
-    if (app.StopRequested) break;
-    size_t end = data.find_first_of("\r\n", pos);
-    if (end == std::string::npos) end = data.size();
-    const std::string line = DecodeLine(std::string_view(data).substr(pos, end - pos));
-    pos = end;
-    if (pos < data.size() && data[pos] == '\r') ++pos;
-    if (pos < data.size() && data[pos] == '\n') ++pos;
+    if (app.StopRequested || !reader.Next(stored)) break;
+    const std::string line = DecodeDefinitionLine(stored);
     try {
       CheckDefinition(main, line, expander, driveRoot);
     } catch (const std::exception& e) {
@@ -153,6 +146,10 @@ void RegistryScanStage(FrmMain& main) {
     }
     host.DoEvents();
   }
+  // What could be read was examined; a damaged or unreadable hive is named, never passed
+  // over in silence.
+  for (const std::string& part : app.Registry().UnreadableParts())
+    app.gaps.Unexamined.push_back(part);
 }
 
 }  // namespace quill

@@ -28,6 +28,14 @@ std::string ScanTimeText(Application& app) {
   return datetime::GeneralDate(datetime::FromTimePoint(app.Host().Now()));
 }
 
+std::optional<std::string> ReadDefinitionFile(Application& app, const char* name) {
+  const std::string path = app.DataFile(name);
+  if (!app.Files().Attributes(path)) return std::nullopt;
+  auto bytes = app.Files().ReadFile(path);
+  if (!bytes) app.gaps.FailedStages.push_back(app.StageLabel + std::string(name) + " could not be read");
+  return bytes;
+}
+
 int FrmMain::SelectedScanMode() const {
   for (int i = 0; i < optScan.Count(); ++i)
     if (optScan[i].Value()) return i;
@@ -76,6 +84,7 @@ void FrmMain::cmdScanNow_Click() {
     lblStatus[0].SetCaption("0");
     lblTotalNoOfRunningItems.SetCaption("0");
     app.counters.Reset();
+    app.gaps.Reset();
 
     for (forms::ListView* list :
          {&lvwSpywareFound, &lvwPicRemoveListOfSpywareFoundAndToBeRemoved, &lvwFilesToBeDeleted,

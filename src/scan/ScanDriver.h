@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace quill {
@@ -8,5 +9,10 @@ class Application;
 
 /// The current time in the general date form, as the scan dates are written.
 std::string ScanTimeText(Application& app);
+
+/// The stored bytes of a definition file in the data folder for a scan stage. An absent
+/// file reads as nothing (no definitions); a file that is there but cannot be read fails
+/// the stage, which is recorded: the scan then did not complete.
+std::optional<std::string> ReadDefinitionFile(Application& app, const char* name);
 
 }  // namespace quill

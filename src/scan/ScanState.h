@@ -1,7 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace quill {
 
@@ -15,6 +18,22 @@ struct ScanCounters {
   int32_t ReportTick = 0;
 
   void Reset() { *this = ScanCounters{}; }
+};
+
+/// What a scan could not do, kept beside the counters and reset with them at the start of
+/// every scan: the report and the command line tell the user.
+struct ScanGaps {
+  /// Stages that failed part way ("Registry: ..."): the scan did not complete.
+  std::vector<std::string> FailedStages;
+  /// Parts of the machine that could not be examined (a registry hive that could not be
+  /// read in full); what could be read was examined.
+  std::vector<std::string> Unexamined;
+  /// Folders a walk has entered during this scan, by (device, inode): a folder reached again
+  /// (through a link, or through another drive) is not walked twice.
+  std::set<std::pair<uint64_t, uint64_t>> WalkedFolders;
+
+  bool Complete() const { return FailedStages.empty(); }
+  void Reset() { *this = ScanGaps{}; }
 };
 
 }  // namespace quill

@@ -146,7 +146,7 @@ TEST_F(DefinitionSetTest, BadInputLoadsWhatIsValid) {
   bytes += EncodeLine("|||||||=====") + "\r\n";
   bytes += EncodeLine("ok.exe=Ok|C:\\ok|Adware");  // no final line end
   Write("FileDefinition.dat", bytes);
-  Write("DirectoryDefinition.dat", garbage + "\r" + EncodeLine("d=D|C:\\d"));
+  Write("DirectoryDefinition.dat", garbage + "\r\n" + EncodeLine("d=D|C:\\d"));
   Write("Safety.dat", garbage + "\r\n" + EncodeLine("SREG|n=v|") + "\r\n");
 
   DefinitionSet set = MakeSet();
@@ -157,8 +157,29 @@ TEST_F(DefinitionSetTest, BadInputLoadsWhatIsValid) {
   EXPECT_EQ(files.Row(files.Size() - 1).name, "ok.exe");
   EXPECT_EQ(files.Row(files.Size() - 1).type, "Adware");
   EXPECT_EQ(set.DirectoryTable().Row(set.DirectoryTable().Size() - 1).folder, "c:\\d");
-  // The raw bytes 10 and 13 of the garbage end lines too.
-  EXPECT_EQ(set.CountDefinitions(), (3 + 4) + (3 + 1));
+  // In files with CR LF line ends the raw bytes 10 and 13 of the garbage are data.
+  EXPECT_EQ(set.CountDefinitions(), 4 + 2);
+}
+
+TEST_F(DefinitionSetTest, LinesAreReadInTheWindowsCodePage) {
+  // "\xC9" and "\xCC" are stored as the bytes 10 and 13: inside a line of a CR LF file they
+  // are letters, not line ends.
+  Write("FileDefinition.dat", EncodeLine("caf\xE9.exe=Caf\xC9|C:\\x") + "\r\n" +
+                                  EncodeLine("\xCC.exe=I\x80|C:\\y") + "\r\n");
+  // Edited by hand on this system: LF alone ends lines.
+  Write("DirectoryDefinition.dat", EncodeLine("d=D|C:\\d") + "\n" + EncodeLine("e=E|C:\\e") + "\n");
+  const std::string before = *fs_.ReadFile(std::string(kData) + "\\FileDefinition.dat");
+  DefinitionSet set = MakeSet();
+  set.LoadDefinitionSet();
+  ASSERT_EQ(set.FileTable().Size(), 2u);
+  EXPECT_EQ(set.FileTable().Row(0).name, "caf\xC3\xA9.exe");
+  EXPECT_EQ(set.FileTable().Row(0).threatName, "Caf\xC3\x89");
+  EXPECT_EQ(set.FileTable().Row(1).name, "\xC3\x8C.exe");
+  EXPECT_EQ(set.FileTable().Row(1).threatName, "I\xE2\x82\xAC");
+  ASSERT_EQ(set.DirectoryTable().Size(), 2u);
+  EXPECT_EQ(set.DirectoryTable().Row(1).folder, "c:\\e");
+  EXPECT_EQ(set.CountDefinitions(), 4);
+  EXPECT_EQ(*fs_.ReadFile(std::string(kData) + "\\FileDefinition.dat"), before) << "the file stays as stored";
 }
 
 TEST_F(DefinitionSetTest, ProtectedListFromSafetyFile) {

@@ -451,19 +451,29 @@ std::optional<std::string> PosixFileSystem::ResolveCase(const std::string& path)
 }
 
 std::optional<std::string> PosixFileSystem::ReadFile(const std::string& path) {
+  return ReadFileRange(path, 0, std::string().max_size());
+}
+
+std::optional<std::string> PosixFileSystem::ReadFileRange(const std::string& path,
+                                                          uint64_t offset, size_t maxBytes) {
   auto r = Resolve(path, Need::Whole);
   if (!r) return std::nullopt;
-  int fd = ::open(r->native.c_str(), O_RDONLY | O_CLOEXEC);
+  // Opening a pipe for reading would wait for a writer, and a device may never end: the
+  // file is opened without waiting and read only when it is an ordinary file.
+  int fd = ::open(r->native.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) return std::nullopt;
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
     return std::nullopt;
   }
   std::string bytes;
+  const uint64_t size = static_cast<uint64_t>(st.st_size);
+  if (offset < size) bytes.reserve(static_cast<size_t>(std::min<uint64_t>(size - offset, maxBytes)));
   char buffer[1 << 16];
-  for (;;) {
-    ssize_t n = ::read(fd, buffer, sizeof(buffer));
+  while (bytes.size() < maxBytes) {
+    const size_t want = std::min(sizeof(buffer), maxBytes - bytes.size());
+    ssize_t n = ::pread(fd, buffer, want, static_cast<off_t>(offset + bytes.size()));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
       ::close(fd);

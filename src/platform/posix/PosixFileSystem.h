@@ -24,6 +24,8 @@ class PosixFileSystem : public FileSystem {
   std::optional<uint64_t> FileSize(const std::string& path) override;
   std::optional<std::string> ResolveCase(const std::string& path) override;
   std::optional<std::string> ReadFile(const std::string& path) override;
+  std::optional<std::string> ReadFileRange(const std::string& path, uint64_t offset,
+                                           size_t maxBytes) override;
   bool WriteFile(const std::string& path, const std::string& bytes) override;
   bool AppendFile(const std::string& path, const std::string& bytes) override;
   bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;

@@ -28,6 +28,8 @@ using detail::Hive;
 enum HiveId { kUserHive = 0, kSystemHive = 1, kDefaultHive = 2, kHiveCount = 3 };
 constexpr std::array<const char*, kHiveCount> kHiveFiles = {"user.reg", "system.reg",
                                                             "userdef.reg"};
+constexpr std::array<const char*, kHiveCount> kHiveRoots = {
+    "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE", "HKEY_USERS\\.Default"};
 // The security identifier Wine gives the prefix's user.
 constexpr std::string_view kDefaultUserSid = "S-1-5-21-0-0-0-1000";
 constexpr std::string_view kClassesRootPath = "Software\\Classes";
@@ -453,6 +455,19 @@ std::optional<std::vector<std::string>> WineRegistry::EnumKeys(RootKey root,
         if (t->usersRoot) return std::vector<std::string>{".Default", state_->UserSid()};
         return state_->Load(t->hive).SubkeyNames(t->path);
       });
+}
+
+}  // namespace quill::platform::posix
+
+namespace quill::platform::posix {
+
+std::vector<std::string> WineRegistry::UnreadableParts() {
+  return state_->Call<std::vector<std::string>>({}, [&] {
+    std::vector<std::string> parts;
+    for (int id = 0; id < kHiveCount; ++id)
+      if (!state_->Load(id).Complete()) parts.emplace_back(kHiveRoots[static_cast<size_t>(id)]);
+    return parts;
+  });
 }
 
 }  // namespace quill::platform::posix

@@ -35,6 +35,8 @@ class WineRegistry : public Registry {
   std::optional<std::vector<std::string>> EnumValues(RootKey root,
                                                      const std::string& path) override;
   std::optional<std::vector<std::string>> EnumKeys(RootKey root, const std::string& path) override;
+  /// The roots of the hives that are unreadable or hold lines that could not be parsed.
+  std::vector<std::string> UnreadableParts() override;
 
   /// The prefix's native folder.
   const std::string& PrefixRoot() const;
