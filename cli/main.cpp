@@ -21,6 +21,7 @@
 #include "removal/RemovalShare.h"
 #include "removal/frmDelete.h"
 #include "reports/ExclusionList.h"
+#include "scan/ScanDriver.h"
 
 namespace {
 
@@ -45,7 +46,11 @@ constexpr const char* kUsage =
     "Commands:\n"
     "  scan      Runs one scan and prints the results list, one row per line with the\n"
     "            fields kind, name, location, type, risk and details separated by tabs,\n"
-    "            then \"Traces found: N\". Modes: smart (default) tests the definitions'\n"
+    "            then the programs the scan stopped (kind 3, \"Running Application\") and\n"
+    "            the items left alone because they are excluded (kind 5, \"EXCLUDED\") in\n"
+    "            the same form, then \"Traces found: N\" (stopped programs count as\n"
+    "            found) and a line for each stage that failed or part of the registry\n"
+    "            that could not be examined. Modes: smart (default) tests the definitions'\n"
     "            own places, the registry, running programs and cookies; full walks every\n"
     "            drive; file PATH tests one file; folder PATH walks one folder tree. PATH\n"
     "            is a Windows path (C:\\Users\\me) or a host path on one of the prefix's\n"
@@ -72,7 +77,8 @@ constexpr const char* kUsage =
     "  --force       remove even a large share of a drive or a hive (with --remove)\n"
     "  --help        show this text\n"
     "\n"
-    "Exit status: 0 nothing found, 1 something found, 2 the command could not run.\n"
+    "Exit status: 0 nothing found, 1 something found, 2 the command could not run or the\n"
+    "scan did not complete.\n"
     "With --remove: 0 everything found was removed, 1 some item stayed (it could not\n"
     "be removed, or the removal was refused as too large).\n";
 
@@ -241,10 +247,44 @@ void PrintProtected(FrmMain& main) {
       std::printf("Protected: %s\n", progress.Item(i).SubItem(1).c_str());
 }
 
-void PrintResults(FrmMain& main) {
+// A row of the scan-progress list that never reaches the results list: a program the scan
+// stopped, or an item left alone because the user excluded it.
+bool IsStoppedRow(const forms::ListItem& row) {
+  return row.text == "Running Application" || row.text == "Running Process";
+}
+
+// The stopped programs and the excluded items, in the results' form; returns how many
+// programs were stopped.
+int PrintProgressRows(FrmMain& main) {
+  int stopped = 0;
+  const auto& progress = main.lvwSpywareFound;
+  for (int i = 0; i < progress.Count(); ++i) {
+    const auto& row = progress.Item(i);
+    const bool isStopped = IsStoppedRow(row);
+    if (!isStopped && row.text != "EXCLUDED") continue;
+    if (isStopped) ++stopped;
+    std::printf("%d\t%s\t%s\t\t\t\n", row.smallIcon, row.text.c_str(),
+                text::ReplaceAll(row.SubItem(1), "\t", " ").c_str());
+  }
+  return stopped;
+}
+
+// What the scan could not do; true when it did not complete.
+bool PrintGaps(Application& app) {
+  for (const std::string& gap : ScanGapTexts(app)) std::printf("%s\n", gap.c_str());
+  return !app.gaps.Complete();
+}
+
+// Everything the scan did: results, stopped programs and excluded items, the total, and
+// what was not examined. Returns the exit status.
+int PrintResults(FrmMain& main) {
   PrintProtected(main);
   PrintRows(main);
-  std::printf("Traces found: %d\n", main.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Count());
+  const int found =
+      main.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Count() + PrintProgressRows(main);
+  std::printf("Traces found: %d\n", found);
+  if (PrintGaps(main.App())) return kCannotRun;
+  return found > 0 ? kFound : kNothingFound;
 }
 
 // The report as the last scan wrote it, byte for byte.
@@ -312,6 +352,11 @@ int Run(int argc, char** argv) {
   if (!platform.files || !platform.shell || !platform.system || !platform.settings ||
       !platform.registry || !platform.processes || !platform.internet)
     return Fail("the Wine prefix cannot be used");
+  // A machine without drive C: is no machine: most likely a mistyped prefix.
+  if (!platform.files->Attributes("C:\\"))
+    return Fail("\"" + platform.nativePrefix +
+                "\" is not a Wine prefix (it has no drive C:); make it with wineboot first, or "
+                "name an existing prefix");
 
   std::optional<std::string> chosen;
   if (!pathArgument.empty()) {
@@ -373,6 +418,7 @@ int Run(int argc, char** argv) {
   if (args->remove) {
     PrintProtected(main);
     PrintRows(main);
+    PrintProgressRows(main);
     std::printf("Removed: %d\n", removed);
     const auto& failed = app->DeleteFailed().lstProblem;
     for (int i = 0; i < failed.Count(); ++i)
@@ -383,15 +429,16 @@ int Run(int argc, char** argv) {
                    "removed. Use --force to remove them anyway.\n",
                    app->RefusedRemoval.c_str(), kLargeRemovalPercent);
     const bool allRemoved = failed.Count() == 0 && app->RefusedRemoval.empty();
+    const bool incomplete = PrintGaps(*app);
     main.Unload();
+    if (incomplete) return kCannotRun;
     return allRemoved ? kNothingFound : kFound;
   }
 
-  PrintResults(main);
-  const int found = main.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Count();
+  const int status = PrintResults(main);
   // Closing the main window records the stopped state, as the desktop program does.
   main.Unload();
-  return found > 0 ? kFound : kNothingFound;
+  return status;
 }
 
 }  // namespace

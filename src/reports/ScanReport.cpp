@@ -8,6 +8,7 @@
 #include "removal/Quarantine.h"
 #include "reports/frmReport.h"
 #include "scan/ProcessScan.h"
+#include "scan/ScanDriver.h"
 
 namespace quill {
 
@@ -126,6 +127,11 @@ std::string ScanReportText(FrmMain& main) {
   }
   r += kEquals + kCrLf + EmptyLines(2);
   r += Spaced("Total = " + std::to_string(rows.size()));
+  const std::vector<std::string> gaps = ScanGapTexts(app);
+  if (!gaps.empty()) {
+    r += std::string(kCrLf) + "[Not Examined]" + kCrLf + kCrLf;
+    for (const std::string& gap : gaps) r += Spaced(gap);
+  }
   if (!exclusionText.empty())
     r += std::string(kCrLf) + "[Files Currently Excluded]" + kCrLf + kCrLf + exclusionText +
          EmptyLines(2);

@@ -36,6 +36,16 @@ std::optional<std::string> ReadDefinitionFile(Application& app, const char* name
   return bytes;
 }
 
+std::vector<std::string> ScanGapTexts(const Application& app) {
+  std::vector<std::string> texts;
+  for (const std::string& stage : app.gaps.FailedStages)
+    texts.push_back("The scan did not complete: " + stage);
+  for (const std::string& part : app.gaps.Unexamined)
+    texts.push_back("Part of the registry could not be examined: " + part +
+                    " (its hive could not be read in full)");
+  return texts;
+}
+
 int FrmMain::SelectedScanMode() const {
   for (int i = 0; i < optScan.Count(); ++i)
     if (optScan[i].Value()) return i;

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace quill {
 
@@ -14,5 +15,9 @@ std::string ScanTimeText(Application& app);
 /// file reads as nothing (no definitions); a file that is there but cannot be read fails
 /// the stage, which is recorded: the scan then did not complete.
 std::optional<std::string> ReadDefinitionFile(Application& app, const char* name);
+
+/// What the last scan could not do, one sentence each, for the report and the command line:
+/// first the stages that failed (the scan did not complete), then what was not examined.
+std::vector<std::string> ScanGapTexts(const Application& app);
 
 }  // namespace quill

@@ -1,4 +1,6 @@
 // The command-line program, run as a child process on a temporary prefix.
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -11,6 +13,7 @@
 
 #include "base/Text.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "support/ChildProcess.h"
 #include "support/CliRunner.h"
 #include "support/TempPrefix.h"
 
@@ -77,6 +80,47 @@ TEST_F(CliTest, NothingFoundOnACleanPrefix) {
   Outcome scan = Run(Prefixed({"scan", "file", "C:\\clean.txt"}));
   EXPECT_EQ(scan.status, 0) << scan.err;
   EXPECT_EQ(scan.out, "Traces found: 0\n");
+}
+
+TEST_F(CliTest, StoppedProgramsPipesAndFailedStagesReachTheCommandLine) {
+  ASSERT_EQ(Run(Prefixed({"stage-definitions", StarterDefinitions()})).status, 0);
+  const std::string program = "C:\\Program Files\\QuillonetTestFolder\\quillonet-testapp.exe";
+  ChildProcess ours(program, prefix_.Root());
+  ChildProcess native(program);  // the same name, but no program of this machine
+  // A pipe where a definition names a file: opening it for reading would wait for ever.
+  const std::string documents = "C:\\users\\" + prefix_.User() + "\\Documents";
+  ASSERT_TRUE(prefix_.MakeFolder(documents));
+  ASSERT_EQ(::mkfifo(prefix_.Native(documents + "\\quillonet-testfile.txt").c_str(), 0600), 0);
+
+  Outcome scan = Run(Prefixed({"scan"}));
+  EXPECT_EQ(scan.status, 1) << scan.err;
+  EXPECT_NE(scan.out.find("3\tRunning Application\tQUILLONET-TESTAPP.EXE was stopped\t"),
+            std::string::npos)
+      << scan.out;
+  EXPECT_NE(scan.out.find("quillonet-testfile.txt\tTestfile\t"), std::string::npos);
+  EXPECT_EQ(ours.Reap(), 9);
+  EXPECT_TRUE(native.Running());
+  const auto lines = text::SplitLines(scan.out);
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back(), "Traces found: " + std::to_string(lines.size() - 1));
+
+  // A definition file that cannot be read fails its stage: the scan did not complete.
+  const std::string registryDefinitions = prefix_.Native(
+      "C:\\users\\" + prefix_.User() + "\\AppData\\Roaming\\QuillonetDAT\\RegistryDefinition.dat");
+  ASSERT_TRUE(fs::remove(registryDefinitions));
+  ASSERT_EQ(::mkfifo(registryDefinitions.c_str(), 0600), 0);
+  Outcome failed = Run(Prefixed({"scan"}));
+  EXPECT_EQ(failed.status, 2) << failed.out;
+  EXPECT_NE(failed.out.find("The scan did not complete: "), std::string::npos) << failed.out;
+  EXPECT_NE(failed.out.find("RegistryDefinition.dat could not be read"), std::string::npos);
+}
+
+TEST_F(CliTest, AMistypedPrefixIsRefusedAndNeverMade) {
+  const fs::path missing = fs::path(prefix_.Root()) / "no-such-prefix";
+  Outcome o = Run({"--prefix", missing.string(), "scan"});
+  EXPECT_EQ(o.status, 2);
+  EXPECT_NE(o.err.find("is not a Wine prefix"), std::string::npos) << o.err;
+  EXPECT_FALSE(fs::exists(missing));
 }
 
 TEST_F(CliTest, MissingDefinitionsCannotScan) {

@@ -126,9 +126,11 @@ WinePrefix::WinePrefix(std::string root) : root_(std::move(root)) {}
 
 WinePrefix WinePrefix::Resolve(const std::string& explicitPrefix) {
   try {
-    if (!explicitPrefix.empty()) return Prepare(explicitPrefix);
+    // A folder the user named is used as found: a mistyped name must not become a new,
+    // empty machine that every scan then finds clean. Only our own prefix is ever made.
+    if (!explicitPrefix.empty()) return WinePrefix(Absolute(explicitPrefix));
     std::string fromEnv = Env("WINEPREFIX");
-    if (!fromEnv.empty()) return Prepare(fromEnv);
+    if (!fromEnv.empty()) return WinePrefix(Absolute(fromEnv));
     std::string home = HomeFolder();
     if (!home.empty() && IsDirectory(home + "/.wine")) return WinePrefix(Absolute(home + "/.wine"));
     std::string data = Env("XDG_DATA_HOME");

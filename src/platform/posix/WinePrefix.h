@@ -10,8 +10,8 @@ class WinePrefix {
  public:
   /// Picks the prefix: the explicit folder when given, else $WINEPREFIX, else ~/.wine when it
   /// exists, else the program's own prefix under ${XDG_DATA_HOME:-~/.local/share}/quillonet.
-  /// A folder that does not exist yet (or is empty) receives Wine's folder layout, as Wine
-  /// itself does on first use. Never throws.
+  /// Only that last one is created (with Wine's folder layout) when it does not exist yet or
+  /// is empty; a named folder is taken as it is, and may be no usable prefix. Never throws.
   static WinePrefix Resolve(const std::string& explicitPrefix);
 
   /// Creates Wine's folder layout under root for the given user: drive_c with the user's

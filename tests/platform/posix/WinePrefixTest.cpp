@@ -73,11 +73,13 @@ TEST_F(WinePrefixTest, ResolveOrder) {
   {
     ScopedEnv env("WINEPREFIX", (base_ / "fromenv").string());
     EXPECT_EQ(WinePrefix::Resolve("").Root(), (base_ / "fromenv").string());
-    EXPECT_TRUE(fs::is_directory(base_ / "fromenv/drive_c/windows/system32"));
+    // A named folder that is no prefix is never made into one.
+    EXPECT_FALSE(fs::exists(base_ / "fromenv"));
     // An explicit folder beats everything; a trailing slash is dropped.
     WinePrefix chosen = WinePrefix::Resolve((base_ / "chosen").string() + "/");
     EXPECT_EQ(chosen.Root(), (base_ / "chosen").string());
-    EXPECT_TRUE(chosen.Usable());
+    EXPECT_FALSE(chosen.Usable());
+    EXPECT_FALSE(fs::exists(base_ / "chosen"));
   }
 }
 
