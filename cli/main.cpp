@@ -18,6 +18,7 @@
 #include "base/Text.h"
 #include "definitions/DefinitionSet.h"
 #include "platform/Platform.h"
+#include "removal/QuarantineRestore.h"
 #include "removal/RemovalShare.h"
 #include "removal/frmDelete.h"
 #include "reports/ExclusionList.h"
@@ -38,6 +39,8 @@ constexpr const char* kUsage =
     "  quillonet-cli [--prefix DIR] report\n"
     "  quillonet-cli [--prefix DIR] exclude TEXT\n"
     "  quillonet-cli [--prefix DIR] stage-definitions FOLDER\n"
+    "  quillonet-cli [--prefix DIR] quarantine list\n"
+    "  quillonet-cli [--prefix DIR] quarantine restore ID... | --all\n"
     "  quillonet-cli --help\n"
     "\n"
     "Runs the scanner on the Windows machine given by a Wine prefix: DIR, else $WINEPREFIX,\n"
@@ -69,18 +72,31 @@ constexpr const char* kUsage =
     "  stage-definitions\n"
     "            Copies the definition files (*.dat) of FOLDER into the prefix's data folder\n"
     "            when it holds no definitions yet; the next start takes them over.\n"
+    "  quarantine list\n"
+    "            Prints what the quarantine holds, one item per line with the fields id,\n"
+    "            time, kind (file, folder, cookie, registry), original location, name of\n"
+    "            the copy or export, and state (saved, or restored to a place) separated by\n"
+    "            tabs.\n"
+    "  quarantine restore ID... | --all\n"
+    "            Puts the items back (--all: every item not restored yet). Files and folders\n"
+    "            never replace anything: when the name is taken the restored item gets a\n"
+    "            free name, and the output says so. Registry entries are written back into\n"
+    "            the prefix's registry (refused while a wineserver serves the prefix).\n"
     "\n"
     "Options:\n"
     "  --prefix DIR  the Wine prefix to protect\n"
     "  --yes         answer Yes to the questions asked on first start (Live Update)\n"
     "  --remove      remove what the scan finds (scan only)\n"
     "  --force       remove even a large share of a drive or a hive (with --remove)\n"
+    "  --all         every item (quarantine restore only)\n"
     "  --help        show this text\n"
     "\n"
     "Exit status: 0 nothing found, 1 something found, 2 the command could not run or the\n"
     "scan did not complete.\n"
     "With --remove: 0 everything found was removed, 1 some item stayed (it could not\n"
-    "be removed, or the removal was refused as too large).\n";
+    "be removed, or the removal was refused as too large).\n"
+    "quarantine restore: 0 everything asked for was restored, 1 some item was not, 2 bad\n"
+    "arguments.\n";
 
 struct Arguments {
   std::string prefix;
@@ -88,6 +104,7 @@ struct Arguments {
   bool help = false;
   bool remove = false;
   bool force = false;
+  bool all = false;
   std::vector<std::string> words;
 };
 
@@ -112,6 +129,8 @@ std::optional<Arguments> ParseArguments(int argc, char** argv, std::string& erro
       args.remove = true;
     } else if (!optionsEnded && a == "--force") {
       args.force = true;
+    } else if (!optionsEnded && a == "--all") {
+      args.all = true;
     } else if (!optionsEnded && a == "--prefix") {
       if (i + 1 >= argc) {
         error = "--prefix needs a folder";
@@ -296,6 +315,52 @@ int PrintReport(Application& app) {
   return kNothingFound;
 }
 
+// The ids of "quarantine restore ID...", or empty when one is not a number.
+std::optional<std::vector<int>> ParseIds(const std::vector<std::string>& words) {
+  std::vector<int> ids;
+  for (size_t i = 2; i < words.size(); ++i) {
+    const std::string& w = words[i];
+    if (w.empty() || w.size() > 9 ||
+        !std::all_of(w.begin(), w.end(), [](char c) { return c >= '0' && c <= '9'; }))
+      return std::nullopt;
+    ids.push_back(std::stoi(w));
+  }
+  return ids;
+}
+
+int QuarantineCommand(Application& app, const std::vector<std::string>& words, bool all) {
+  app.dataFolder = DataFolderOf(app);
+  QuarantineRestore restore(app);
+  auto items = restore.Items();
+  if (!items) return Fail("the quarantine manifest cannot be read");
+  if (words[1] == "list") {
+    for (const QuarantineItem& item : *items) {
+      std::string line = std::to_string(item.id);
+      for (const std::string& field :
+           {item.time, KindName(item.kind), item.original, item.copy,
+            item.restoredTo.empty() ? std::string("saved") : "restored to " + item.restoredTo}) {
+        line += '\t';
+        line += text::ReplaceAll(text::ReplaceAll(field, "\t", " "), "\n", " ");
+      }
+      std::printf("%s\n", line.c_str());
+    }
+    return kNothingFound;
+  }
+  auto ids = ParseIds(words);
+  if (!ids) return Fail("quarantine restore takes item numbers as quarantine list shows them");
+  for (int id : *ids) {
+    if (std::none_of(items->begin(), items->end(),
+                     [&](const QuarantineItem& item) { return item.id == id; }))
+      return Fail("the quarantine holds no item " + std::to_string(id));
+  }
+  bool allDone = true;
+  for (const RestoreOutcome& outcome : all ? restore.RestoreAll() : restore.Restore(*ids)) {
+    std::fprintf(outcome.done ? stdout : stderr, "%s\n", outcome.message.c_str());
+    allDone = allDone && outcome.done;
+  }
+  return allDone ? kNothingFound : kFound;
+}
+
 int Run(int argc, char** argv) {
   std::string error;
   auto args = ParseArguments(argc, argv, error);
@@ -339,12 +404,20 @@ int Run(int argc, char** argv) {
     if (words.size() != 2) return Fail("exclude needs exactly one TEXT");
   } else if (command == "stage-definitions") {
     if (words.size() != 2) return Fail("stage-definitions needs exactly one FOLDER");
+  } else if (command == "quarantine") {
+    const std::string sub = words.size() > 1 ? words[1] : "";
+    if (sub == "list" && (words.size() != 2 || args->all))
+      return Fail("quarantine list takes no arguments");
+    if (sub == "restore" && (words.size() > 2) == args->all)
+      return Fail("quarantine restore needs item numbers or --all");
+    if (sub != "list" && sub != "restore") return Fail("quarantine needs list or restore");
   } else {
     return Fail("unknown command \"" + command + "\"");
   }
 
   if (args->remove && command != "scan") return Fail("--remove goes with scan only");
   if (args->force && !args->remove) return Fail("--force goes with scan --remove only");
+  if (args->all && command != "quarantine") return Fail("--all goes with quarantine restore only");
 
   platform::PlatformOptions options;
   options.prefix = args->prefix;
@@ -370,6 +443,7 @@ int Run(int argc, char** argv) {
 
   if (command == "stage-definitions") return StageDefinitions(*app, words[1]);
   if (command == "report") return PrintReport(*app);
+  if (command == "quarantine") return QuarantineCommand(*app, words, args->all);
 
   StartUp(*app);
   if (app->Ended()) return Fail("another instance of the program is running");

@@ -52,6 +52,11 @@ class FileSystem {
   }
   /// Creates or truncates, then writes the bytes.
   virtual bool WriteFile(const std::string& path, const std::string& bytes) = 0;
+  /// Creates or replaces the file so that a reader (even after a crash) finds either the old
+  /// or the new bytes, never a mix. Backends that cannot do better write it in place.
+  virtual bool ReplaceFile(const std::string& path, const std::string& bytes) {
+    return WriteFile(path, bytes);
+  }
   /// Appends (creates when absent).
   virtual bool AppendFile(const std::string& path, const std::string& bytes) = 0;
 

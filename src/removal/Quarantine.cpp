@@ -2,6 +2,7 @@
 
 #include "app/Application.h"
 #include "base/DateTime.h"
+#include "base/Sha256.h"
 #include "base/Text.h"
 #include "platform/FileSystem.h"
 
@@ -51,9 +52,12 @@ bool QuarantineStore::Exists(const std::string& path) const {
   return app_.Files().Attributes(path).has_value();
 }
 
-std::string QuarantineStore::FreeName(const std::string& name, bool isFolder) const {
-  const std::string folder = QuarantineFolder() + "\\";
-  if (!Exists(folder + name)) return name;
+std::string FreeNameIn(platform::FileSystem& files, const std::string& folder,
+                       const std::string& name, bool isFolder) {
+  auto taken = [&](const std::string& n) {
+    return files.Attributes(folder + "\\" + n).has_value();
+  };
+  if (!taken(name)) return name;
   std::string stem = name;
   std::string ext;
   const size_t dot = name.rfind('.');
@@ -63,20 +67,46 @@ std::string QuarantineStore::FreeName(const std::string& name, bool isFolder) co
   }
   for (int n = 2; n < kMaxNameTries; ++n) {
     std::string candidate = stem + " (" + std::to_string(n) + ")" + ext;
-    if (!Exists(folder + candidate)) return candidate;
+    if (!taken(candidate)) return candidate;
   }
   return {};
 }
 
+std::string QuarantineStore::FreeName(const std::string& name, bool isFolder) const {
+  return FreeNameIn(app_.Files(), QuarantineFolder(), name, isFolder);
+}
+
+QuarantineManifest QuarantineStore::Manifest() const {
+  return QuarantineManifest(app_.Files(), QuarantineFolder());
+}
+
+bool QuarantineStore::Record(QuarantineKind kind, const std::string& original,
+                             const std::string& copy) {
+  QuarantineItem item;
+  item.time = datetime::Format(datetime::FromTimePoint(app_.Host().Now()), "yyyy-MM-dd hh:mm:ss");
+  item.kind = kind;
+  item.original = original;
+  item.copy = copy;
+  if (kind != QuarantineKind::Folder) {
+    // Read back what was written: the manifest vouches for the copy, not the original.
+    auto bytes = app_.Files().ReadFile(QuarantineFolder() + "\\" + copy);
+    if (!bytes) return false;
+    item.size = bytes->size();
+    item.sha256 = Sha256::Hex(*bytes);
+  }
+  return Manifest().Add(item);
+}
+
 std::optional<std::string> QuarantineStore::SaveQuarantineCopy(const std::string& path,
-                                                               const std::string& name) {
+                                                               const std::string& name,
+                                                               QuarantineKind kind) {
   auto& files = app_.Files();
   auto attrs = files.Attributes(path);
   if (!attrs || (*attrs & platform::kAttrDirectory)) return std::nullopt;
   const std::string saved = FreeName(name, false);
   if (saved.empty()) return std::nullopt;
   const std::string target = QuarantineFolder() + "\\" + saved;
-  if (files.CopyFile(path, target, true)) return saved;
+  if (files.CopyFile(path, target, true) && Record(kind, path, saved)) return saved;
   // The name was free a moment ago, so whatever the failed copy left there is ours.
   if (Exists(target)) files.DeleteFile(target);
   return std::nullopt;
@@ -93,7 +123,8 @@ std::optional<std::string> QuarantineStore::SaveQuarantineFolder(const std::stri
   const std::string saved = FreeName(name, true);
   if (saved.empty()) return std::nullopt;
   const std::string target = QuarantineFolder() + "\\" + saved;
-  if (files.CopyFolder(source, target, false)) return saved;
+  if (files.CopyFolder(source, target, false) && Record(QuarantineKind::Folder, source, saved))
+    return saved;
   if (Exists(target)) files.DeleteFolder(target, true);
   return std::nullopt;
 }
@@ -119,19 +150,33 @@ bool QuarantineStore::LogRemovedRegistryEntry(const std::string& key, const std:
 
 bool QuarantineStore::ExportRegistryEntry(const std::string& exportName, const std::string& key,
                                           const std::optional<RegistryValueText>& value) {
+  RegExportKey entry{key, {}};
+  if (value) entry.values.emplace_back(value->name, platform::MakeSz(value->data));
+  return ExportRegistryKeys(exportName, exportName, {entry}).has_value();
+}
+
+std::optional<std::string> QuarantineStore::ExportRegistryKeys(
+    const std::string& exportName, const std::string& original,
+    const std::vector<RegExportKey>& keys) {
   auto& files = app_.Files();
-  std::string base = ExportFileName(exportName);
-  std::string name = FreeName(base + ".reg", false);
-  if (name.empty()) return false;
-  // An export without a value line holds nothing but the key's name: one is enough.
-  if (!value && name != base + ".reg") return true;
-  std::string content = "Windows Registry Editor Version 5.00\r\n\r\n[" + key + "]\r\n";
-  if (value)
-    content += "\"" + EscapeRegText(value->name) + "\"=\"" + EscapeRegText(value->data) + "\"\r\n";
+  const std::string content = FormatRegExport(keys);
+  const std::string base = ExportFileName(exportName) + ".reg";
+  // The same entry removed again with the same data: the export there holds it already.
+  std::string name = base;
+  if (files.ReadFile(QuarantineFolder() + "\\" + base) != content) name = FreeName(base, false);
+  if (name.empty()) return std::nullopt;
   const std::string target = QuarantineFolder() + "\\" + name;
-  if (files.WriteFile(target, content)) return true;
-  if (Exists(target)) files.DeleteFile(target);
-  return false;
+  const bool write = name != base || !Exists(target);
+  // Read back: only an export known to be complete lets the entry go.
+  if (write && (!files.WriteFile(target, content) || files.ReadFile(target) != content)) {
+    if (Exists(target)) files.DeleteFile(target);
+    return std::nullopt;
+  }
+  if (!Record(QuarantineKind::Registry, original, name)) {
+    if (write) files.DeleteFile(target);
+    return std::nullopt;
+  }
+  return name;
 }
 
 }  // namespace quill

@@ -2,10 +2,17 @@
 
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "removal/QuarantineManifest.h"
+#include "removal/RegistryExport.h"
 
 namespace quill {
 
 class Application;
+namespace platform {
+class FileSystem;
+}
 
 /// A string value as it goes into a registry export: its name and its text.
 struct RegistryValueText {
@@ -18,7 +25,10 @@ struct RegistryValueText {
 ///
 /// Nothing in it is ever overwritten: a copy whose name is taken goes under the first free
 /// name "name (2).ext", "name (3).ext", ... in the same folder, so every removed item stays
-/// recoverable. Every step reports failure by its result and never throws.
+/// recoverable. Every copy and export is entered in the manifest (QuarantineManifest) as soon
+/// as it is complete, before the original goes; a copy that cannot be entered there is
+/// removed again and counts as not made. Every step reports failure by its result and never
+/// throws.
 class QuarantineStore {
  public:
   explicit QuarantineStore(Application& app) : app_(app) {}
@@ -31,7 +41,8 @@ class QuarantineStore {
   /// Copies the file at path into the quarantine as name, or under the first free name when
   /// name is taken. Returns the name the copy was saved under; empty when no complete copy
   /// could be made (a partial copy is removed again).
-  std::optional<std::string> SaveQuarantineCopy(const std::string& path, const std::string& name);
+  std::optional<std::string> SaveQuarantineCopy(const std::string& path, const std::string& name,
+                                                QuarantineKind kind = QuarantineKind::File);
   /// Copies a whole folder tree under its own name, or the first free folder name. Returns
   /// that name only when every file and folder of the tree was copied; a partial copy is
   /// removed again and the result is empty.
@@ -52,16 +63,32 @@ class QuarantineStore {
   /// in an export file.
   bool ExportRegistryEntry(const std::string& exportName, const std::string& key,
                            const std::optional<RegistryValueText>& value);
+  /// Writes the keys with all their values (FormatRegExport) to a new export named after
+  /// exportName as above, or reuses an existing export of that name holding exactly the same
+  /// text, and enters it in the manifest as `original`. Returns the export's file name; empty
+  /// when it could not be written completely (nothing is left behind then).
+  std::optional<std::string> ExportRegistryKeys(const std::string& exportName,
+                                                const std::string& original,
+                                                const std::vector<RegExportKey>& keys);
+
+  /// The manifest of this quarantine.
+  QuarantineManifest Manifest() const;
 
   /// Full path of the log.
   std::string LogPath() const;
 
  private:
   bool Exists(const std::string& path) const;
+  /// Enters a finished copy in the manifest.
+  bool Record(QuarantineKind kind, const std::string& original, const std::string& copy);
   bool AppendRecord(const std::string& lines);
   std::string Timestamp() const;
   Application& app_;
 };
+
+/// The first name of the form "name.ext", "name (2).ext", ... that nothing in `folder` uses.
+std::string FreeNameIn(platform::FileSystem& files, const std::string& folder,
+                       const std::string& name, bool isFolder);
 
 /// The escaping of names and data in an export: "\" becomes "\\", then a double quote
 /// becomes a backslash and a double quote.

@@ -44,12 +44,6 @@ bool IsFile(platform::FileSystem& files, const std::string& path) {
   return attrs && !(*attrs & platform::kAttrDirectory);
 }
 
-bool IsTextType(uint32_t type) {
-  return type == static_cast<uint32_t>(platform::RegType::Sz) ||
-         type == static_cast<uint32_t>(platform::RegType::ExpandSz) ||
-         type == static_cast<uint32_t>(platform::RegType::Link);
-}
-
 std::string RegistryId(platform::RootKey root, const std::string& keyPath,
                        const std::string& valueName, bool wholeKey) {
   return text::ToLower(std::to_string(static_cast<uint32_t>(root)) + "|" + keyPath + "|" +
@@ -106,10 +100,11 @@ void EndRestorePoint(Application& app) {
 
 Removal::Removal(FrmMain& main) : main_(main), app_(main.App()), quarantine_(main.App()) {}
 
-std::optional<std::string> Removal::EnsureFileCopy(const std::string& path, bool record) {
+std::optional<std::string> Removal::EnsureFileCopy(const std::string& path, bool record,
+                                                  QuarantineKind kind) {
   const std::string key = text::ToLower(path);
   if (auto it = copies_.find(key); it != copies_.end()) return it->second;
-  auto saved = quarantine_.SaveQuarantineCopy(path, text::AfterLastBackslash(path));
+  auto saved = quarantine_.SaveQuarantineCopy(path, text::AfterLastBackslash(path), kind);
   if (!saved) return std::nullopt;
   copies_[key] = *saved;
   // The record names the copy as saved (it may carry a " (2)") and where it came from.
@@ -178,7 +173,7 @@ bool Removal::RemoveFileOrFolder(const std::string& path) {
 }
 
 void Removal::RemoveCookieFile(const std::string& path) {
-  if (EnsureFileCopy(path)) app_.Files().DeleteFile(path);
+  if (EnsureFileCopy(path, true, QuarantineKind::Cookie)) app_.Files().DeleteFile(path);
 }
 
 void Removal::UnregisterLibrary(const std::string& path) {
@@ -191,42 +186,20 @@ void Removal::RemoveRegistryValue(platform::RootKey root, const std::string& key
   if (keptRegistry_.count(id)) return;
   auto& reg = app_.Registry();
   const std::string keyText = platform::RootName(root) + "\\" + keyPath;
-  if (app_.QuarantineLogging && !valueName.empty()) {
-    // Read before deleting: afterwards the data is gone for good.
-    auto value = reg.QueryValue(root, keyPath, valueName);
-    std::optional<RegistryValueText> line;
-    if (value && IsTextType(value->type)) line = RegistryValueText{valueName, value->data};
-    const bool exported =
-        quarantine_.ExportRegistryEntry(keyText + "\\" + valueName, keyText, line);
-    if (!exported && value) {
-      keptRegistry_.insert(id);
-      return;
+  if (app_.QuarantineLogging) {
+    // Read before deleting: afterwards the data is gone for good. The default value is
+    // saved too, as it goes first when a whole key is removed.
+    if (auto value = reg.QueryValue(root, keyPath, valueName)) {
+      const std::string entry = keyText + "\\" + (valueName.empty() ? "(Default)" : valueName);
+      if (!quarantine_.ExportRegistryKeys(entry, entry, {{keyText, {{valueName, *value}}}})) {
+        keptRegistry_.insert(id);
+        return;
+      }
     }
   }
   reg.OpenKey(root, keyPath, platform::kKeySetValue);
   reg.DeleteValue(root, keyPath, valueName);
   if (!valueName.empty()) quarantine_.LogRemovedRegistryEntry(keyText, valueName);
-}
-
-bool Removal::ExportKeyValues(platform::RootKey root, const std::string& keyPath, int depth) {
-  // Registry trees are shallow; the bound only guards against a hive that loops.
-  constexpr int kMaxDepth = 64;
-  if (depth > kMaxDepth) return false;
-  auto& reg = app_.Registry();
-  const std::string keyText = platform::RootName(root) + "\\" + keyPath;
-  bool ok = true;
-  for (const auto& name : reg.EnumValues(root, keyPath).value_or(std::vector<std::string>{})) {
-    // The export form holds named string values only.
-    if (name.empty()) continue;
-    auto value = reg.QueryValue(root, keyPath, name);
-    if (!value || !IsTextType(value->type)) continue;
-    ok = quarantine_.ExportRegistryEntry(keyText + "\\" + name, keyText,
-                                         RegistryValueText{name, value->data}) &&
-         ok;
-  }
-  for (const auto& sub : reg.EnumKeys(root, keyPath).value_or(std::vector<std::string>{}))
-    ok = ExportKeyValues(root, keyPath + "\\" + sub, depth + 1) && ok;
-  return ok;
 }
 
 bool Removal::RemoveRegistryKey(platform::RootKey root, const std::string& keyPath) {
@@ -235,12 +208,14 @@ bool Removal::RemoveRegistryKey(platform::RootKey root, const std::string& keyPa
   auto& reg = app_.Registry();
   if (app_.QuarantineLogging) {
     const bool exists = reg.OpenKey(root, keyPath, platform::kKeyRead) == platform::RegStatus::Ok;
-    const std::string keyText = platform::RootName(root) + "\\" + keyPath;
-    bool exported = quarantine_.ExportRegistryEntry(keyText, keyText, std::nullopt);
-    if (exists) exported = ExportKeyValues(root, keyPath, 0) && exported;
-    if (!exported && exists) {
-      keptRegistry_.insert(id);
-      return false;
+    if (exists) {
+      // The whole tree, every value of every type and the empty subkeys, in one export.
+      const std::string keyText = platform::RootName(root) + "\\" + keyPath;
+      auto tree = ReadKeyTree(reg, root, keyPath);
+      if (!tree || !quarantine_.ExportRegistryKeys(keyText, keyText, *tree)) {
+        keptRegistry_.insert(id);
+        return false;
+      }
     }
   }
   if (reg.DeleteKeyTree(root, keyPath) != platform::RegStatus::Ok) return false;

@@ -60,11 +60,9 @@ class Removal {
  private:
   /// The name of this run's copy of the file, saving one (and writing its record, unless
   /// the caller records it itself) when there is none yet.
-  std::optional<std::string> EnsureFileCopy(const std::string& path, bool record = true);
+  std::optional<std::string> EnsureFileCopy(const std::string& path, bool record = true,
+                                            QuarantineKind kind = QuarantineKind::File);
   std::optional<std::string> EnsureFolderCopy(const std::string& path);
-  /// One export file per named string value of the key and its subkeys, so that a whole
-  /// key removed keeps its data; false when some export could not be written.
-  bool ExportKeyValues(platform::RootKey root, const std::string& keyPath, int depth);
   /// An item still on the machine after the retry pass: listed in "Delete Failed", its
   /// work row and its results rows unticked so that they stay, and not counted as removed.
   void KeepItem(forms::ListView& list, int row, const std::string& shown,

@@ -91,13 +91,17 @@ TEST_F(RemovalScenario, FullRemovalQuarantinesEverythingAndRecordsIt) {
   EXPECT_EQ(test::Read(f, q + "\\HKEY_CURRENT_USERSoftwareQuillTestRunMe.reg"),
             "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\QuillTest]"
             "\r\n\"RunMe\"=\"C:\\\\x \\\"y\\\".exe\"\r\n");
+  // The default value goes first, into an export of its own; the whole key keeps every
+  // value of its tree, of every type, in one export.
+  EXPECT_EQ(test::Read(f, q + "\\HKEY_LOCAL_MACHINESoftwareQuillTestKey(Default).reg"),
+            "Windows Registry Editor Version 5.00\r\n\r\n"
+            "[HKEY_LOCAL_MACHINE\\Software\\QuillTestKey]\r\n@=\"default\"\r\n");
   EXPECT_EQ(test::Read(f, q + "\\HKEY_LOCAL_MACHINESoftwareQuillTestKey.reg"),
             "Windows Registry Editor Version 5.00\r\n\r\n"
-            "[HKEY_LOCAL_MACHINE\\Software\\QuillTestKey]\r\n");
-  // A whole key keeps the string values of its tree, one export file each.
-  EXPECT_EQ(test::Read(f, q + "\\HKEY_LOCAL_MACHINESoftwareQuillTestKeySubs.reg"),
-            "Windows Registry Editor Version 5.00\r\n\r\n"
-            "[HKEY_LOCAL_MACHINE\\Software\\QuillTestKey\\Sub]\r\n\"s\"=\"sub text\"\r\n");
+            "[HKEY_LOCAL_MACHINE\\Software\\QuillTestKey]\r\n\r\n"
+            "[HKEY_LOCAL_MACHINE\\Software\\QuillTestKey\\Sub]\r\n"
+            "\"x\"=dword:00000007\r\n\"s\"=\"sub text\"\r\n");
+  EXPECT_FALSE(test::Exists(f, q + "\\HKEY_LOCAL_MACHINESoftwareQuillTestKeySubs.reg"));
   EXPECT_FALSE(test::Exists(f, q + "\\HKEY_LOCAL_MACHINESoftwareQuillTestKeySubx.reg"));
 
   // One record per item, in pass order; none for the folder and none from the retry pass.

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Unicode.h"
 #include "platform/Registry.h"
 
 /// Wine's registry hive text format ("WINE REGISTRY Version 2"), read and written so that a
@@ -84,8 +85,8 @@ std::string FormatTimeLine(const HiveTime& time);
 std::string EscapeWide(std::u16string_view text, char quote1, char quote2);
 
 /// UTF-8 <-> UTF-16. Invalid input becomes U+FFFD.
-std::u16string Utf8ToUtf16(std::string_view text);
-std::string Utf16ToUtf8(std::u16string_view text);
+using unicode::Utf16ToUtf8;
+using unicode::Utf8ToUtf16;
 
 /// Splits a key path at backslashes, dropping empty components.
 std::vector<std::string> SplitKeyPath(std::string_view path);

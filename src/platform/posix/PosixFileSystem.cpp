@@ -17,6 +17,7 @@
 #include <system_error>
 
 #include "base/Text.h"
+#include "platform/posix/AtomicFile.h"
 
 namespace quill::platform::posix {
 
@@ -501,6 +502,14 @@ bool PosixFileSystem::WriteBytes(const std::string& path, const std::string& byt
 
 bool PosixFileSystem::WriteFile(const std::string& path, const std::string& bytes) {
   return WriteBytes(path, bytes, false);
+}
+
+bool PosixFileSystem::ReplaceFile(const std::string& path, const std::string& bytes) {
+  auto r = Resolve(path, Need::Parent);
+  if (!r || r->isRoot) return false;
+  struct stat st {};
+  if (r->exists && StatOf(r->native, st) && (!S_ISREG(st.st_mode) || ReadOnly(st))) return false;
+  return detail::ReplaceFileAtomically(r->native, bytes) == 0;
 }
 
 bool PosixFileSystem::AppendFile(const std::string& path, const std::string& bytes) {

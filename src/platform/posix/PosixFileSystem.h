@@ -27,6 +27,7 @@ class PosixFileSystem : public FileSystem {
   std::optional<std::string> ReadFileRange(const std::string& path, uint64_t offset,
                                            size_t maxBytes) override;
   bool WriteFile(const std::string& path, const std::string& bytes) override;
+  bool ReplaceFile(const std::string& path, const std::string& bytes) override;
   bool AppendFile(const std::string& path, const std::string& bytes) override;
   bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
   bool CopyFolder(const std::string& from, const std::string& to, bool overwrite) override;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "base/Text.h"
+#include "platform/posix/AtomicFile.h"
 #include "platform/posix/Hive.h"
 #include "platform/posix/HiveFile.h"
 #include "platform/posix/WineServer.h"
@@ -73,45 +74,6 @@ bool ReadWholeFile(const std::string& path, std::string& out) {
   if (in.bad()) return false;
   out = std::move(buffer).str();
   return true;
-}
-
-// Replaces `path` with `text` so that a reader sees either the old or the new file: the text
-// goes to a temporary file in the same folder, reaches the disk, and is renamed over the
-// hive. Returns 0 or the errno of the step that failed.
-int ReplaceFileAtomically(const std::string& path, const std::string& text) {
-  const size_t slash = path.rfind('/');
-  const std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-  const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-  std::string temp = dir + "." + base + ".XXXXXX";
-  int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0) return errno;
-  struct stat st = {};
-  const mode_t mode = ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
-  int error = 0;
-  if (::fchmod(fd, mode) != 0) error = errno;
-  size_t written = 0;
-  while (error == 0 && written < text.size()) {
-    const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      error = errno;
-      break;
-    }
-    written += static_cast<size_t>(n);
-  }
-  if (error == 0 && ::fsync(fd) != 0) error = errno;
-  if (::close(fd) != 0 && error == 0) error = errno;
-  if (error == 0 && ::rename(temp.c_str(), path.c_str()) != 0) error = errno;
-  if (error != 0) {
-    ::unlink(temp.c_str());
-    return error;
-  }
-  int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dirFd >= 0) {
-    ::fsync(dirFd);
-    ::close(dirFd);
-  }
-  return 0;
 }
 
 struct Target {
@@ -341,7 +303,7 @@ struct WineRegistry::State {
     std::string path = slot.file;
     char resolved[PATH_MAX];
     if (slot.stamp.exists && ::realpath(slot.file.c_str(), resolved)) path = resolved;
-    const int error = ReplaceFileAtomically(path, slot.hive.Text());
+    const int error = detail::ReplaceFileAtomically(path, slot.hive.Text());
     if (error != 0) {
       // Our copy now differs from the file: read it again next time.
       slot.loaded = false;

@@ -1,0 +1,278 @@
+#include "removal/QuarantineRestore.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "app/Application.h"
+#include "base/Sha256.h"
+#include "base/Text.h"
+#include "platform/FileSystem.h"
+#include "platform/Registry.h"
+#include "removal/Quarantine.h"
+#include "removal/RegistryExport.h"
+
+namespace quill {
+
+namespace {
+
+using platform::RegStatus;
+
+constexpr const char* kRegistryBusy =
+    "the registry is in use: a wineserver serves this Wine prefix, and whatever is written now "
+    "would be lost when it saves the registry. Close every Windows program of the prefix (or "
+    "run \"wineserver -k\") and try again.";
+
+std::string ParentKey(const std::string& path) {
+  const size_t slash = path.rfind('\\');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+// Creates the folder and every missing folder above it.
+bool EnsureFolder(platform::FileSystem& files, const std::string& folder) {
+  if (folder.empty()) return false;
+  if (auto attrs = files.Attributes(folder)) return (*attrs & platform::kAttrDirectory) != 0;
+  const std::string parent = text::UpToLastBackslash(folder);
+  if (parent.size() > 1 && !EnsureFolder(files, parent.substr(0, parent.size() - 1))) return false;
+  return files.CreateFolder(folder);
+}
+
+// A key of an export, resolved to its root and path.
+struct PlannedKey {
+  platform::RootKey root;
+  std::string path;
+  const RegExportKey* key;
+};
+
+// Whether every key can be written now: the nearest existing key above (or at) each must
+// open for writing. Empty when it can; the reason otherwise.
+std::optional<std::string> CheckWritable(platform::Registry& reg,
+                                         const std::vector<PlannedKey>& keys) {
+  for (const PlannedKey& k : keys) {
+    std::string probe = k.path;
+    while (!probe.empty() && reg.OpenKey(k.root, probe, platform::kKeyRead) != RegStatus::Ok)
+      probe = ParentKey(probe);
+    const RegStatus status =
+        reg.OpenKey(k.root, probe, platform::kKeySetValue | platform::kKeyCreateSubKey);
+    if (status == RegStatus::AccessDenied) return std::string(kRegistryBusy);
+    if (status != RegStatus::Ok) return "the registry key " + k.key->key + " cannot be written";
+  }
+  return std::nullopt;
+}
+
+// What a registry restore changed, so that a write failing halfway can be taken back.
+struct RegistryUndo {
+  std::vector<std::pair<const PlannedKey*, std::string>> values;
+  std::vector<const PlannedKey*> keys;
+  std::vector<std::string> createdTops;
+
+  void Run(platform::Registry& reg) {
+    for (auto it = values.rbegin(); it != values.rend(); ++it)
+      reg.DeleteValue(it->first->root, it->first->path, it->second);
+    for (size_t i = keys.size(); i-- > 0;) reg.DeleteKeyTree(keys[i]->root, createdTops[i]);
+  }
+};
+
+bool Exists(platform::Registry& reg, platform::RootKey root, const std::string& path) {
+  return reg.OpenKey(root, path, platform::kKeyRead) == RegStatus::Ok;
+}
+
+}  // namespace
+
+QuarantineRestore::QuarantineRestore(Application& app)
+    : app_(app), folder_(QuarantineStore(app).QuarantineFolder()) {}
+
+std::optional<std::vector<QuarantineItem>> QuarantineRestore::Items() {
+  return QuarantineManifest(app_.Files(), folder_).Load();
+}
+
+std::vector<RestoreOutcome> QuarantineRestore::Restore(const std::vector<int>& ids) {
+  std::vector<RestoreOutcome> outcomes;
+  for (int id : ids) {
+    auto items = Items();
+    const QuarantineItem* found = nullptr;
+    if (items) {
+      for (const QuarantineItem& item : *items)
+        if (item.id == id) found = &item;
+    }
+    if (!found) {
+      outcomes.push_back({id, false,
+                          items ? "No item " + std::to_string(id) + " in the quarantine."
+                                : "The quarantine manifest cannot be read."});
+      continue;
+    }
+    outcomes.push_back(RestoreItem(*found));
+  }
+  return outcomes;
+}
+
+std::vector<RestoreOutcome> QuarantineRestore::RestoreAll() {
+  std::vector<int> ids;
+  for (const QuarantineItem& item : Items().value_or(std::vector<QuarantineItem>{}))
+    if (item.restoredTo.empty()) ids.push_back(item.id);
+  return Restore(ids);
+}
+
+RestoreOutcome QuarantineRestore::RestoreItem(QuarantineItem item) {
+  RestoreOutcome outcome{item.id, false, {}};
+  const std::string head = std::to_string(item.id) + ": " + item.original;
+  auto fail = [&](const std::string& why) {
+    outcome.message = "Not restored " + head + ": " + why;
+    return outcome;
+  };
+  if (!item.restoredTo.empty()) return fail("restored already, to " + item.restoredTo);
+  auto& files = app_.Files();
+  const std::string copyPath = folder_ + "\\" + item.copy;
+  if (item.kind != QuarantineKind::Folder) {
+    // The copy must be the one saved: a changed file is not put back in the user's place.
+    auto bytes = files.ReadFile(copyPath);
+    if (!bytes) return fail("its copy " + copyPath + " is missing");
+    if (bytes->size() != item.size || Sha256::Hex(*bytes) != item.sha256)
+      return fail("its copy " + copyPath + " has changed since it was saved");
+  } else if (!files.Attributes(copyPath)) {
+    return fail("its copy " + copyPath + " is missing");
+  }
+  std::string where = item.original;
+  std::string note;
+  const bool ok = item.kind == QuarantineKind::Registry ? RestoreRegistry(item, note)
+                                                        : RestoreFile(item, where, note);
+  if (!ok) return fail(note);
+  outcome.done = true;
+  outcome.message = "Restored " + head + note;
+  item.restoredTo = where;
+  if (!QuarantineManifest(files, folder_).Update(item))
+    outcome.message +=
+        "\n  (the quarantine manifest could not be updated; the item still shows "
+        "as saved)";
+  return outcome;
+}
+
+bool QuarantineRestore::RestoreFile(const QuarantineItem& item, std::string& where,
+                                    std::string& message) {
+  auto& files = app_.Files();
+  const bool isFolder = item.kind == QuarantineKind::Folder;
+  const size_t slash = item.original.rfind('\\');
+  if (slash == std::string::npos || slash + 1 >= item.original.size()) {
+    message = "its original location is not a full path";
+    return false;
+  }
+  const std::string parent = item.original.substr(0, slash);
+  const std::string name = item.original.substr(slash + 1);
+  if (!EnsureFolder(files, parent.size() == 2 ? parent + "\\" : parent)) {
+    message = "the folder " + parent + " cannot be made";
+    return false;
+  }
+  const std::string freeName = FreeNameIn(files, parent, name, isFolder);
+  if (freeName.empty()) {
+    message = "no free name in " + parent;
+    return false;
+  }
+  const std::string target = parent + "\\" + freeName;
+  const std::string copyPath = folder_ + "\\" + item.copy;
+  const bool copied =
+      isFolder ? files.CopyFolder(copyPath, target, false) : files.CopyFile(copyPath, target, true);
+  if (!copied) {
+    // The name was free, so whatever the failed copy left there is ours to take away.
+    if (files.Attributes(target))
+      isFolder ? files.DeleteFolder(target, true) : files.DeleteFile(target);
+    message = "it could not be copied to " + target;
+    return false;
+  }
+  where = target;
+  if (freeName != name)
+    message = "\n  as " + target + ", since " + (isFolder ? "a folder" : "a file") +
+              " of that name is there already";
+  return true;
+}
+
+bool QuarantineRestore::RestoreRegistry(const QuarantineItem& item, std::string& message) {
+  auto& reg = app_.Registry();
+  auto bytes = app_.Files().ReadFile(folder_ + "\\" + item.copy);
+  auto keys = bytes ? ParseRegExport(*bytes) : std::nullopt;
+  if (!keys) {
+    message = "its export " + item.copy + " cannot be read";
+    return false;
+  }
+  std::vector<PlannedKey> planned;
+  for (const RegExportKey& key : *keys) {
+    auto split = SplitRootKeyText(key.key);
+    if (!split || split->second.empty()) {
+      message = "the export names the key " + key.key + ", which cannot be written";
+      return false;
+    }
+    planned.push_back({split->first, split->second, &key});
+  }
+  if (auto why = CheckWritable(reg, planned)) {
+    message = *why;
+    return false;
+  }
+  RegistryUndo undo;
+  for (const PlannedKey& k : planned) {
+    if (!Exists(reg, k.root, k.path)) {
+      std::string top = k.path;
+      while (!ParentKey(top).empty() && !Exists(reg, k.root, ParentKey(top))) top = ParentKey(top);
+      if (reg.CreateKey(k.root, k.path) != RegStatus::Ok) {
+        undo.Run(reg);
+        message = "the key " + k.key->key + " could not be made; nothing was restored";
+        return false;
+      }
+      undo.keys.push_back(&k);
+      undo.createdTops.push_back(top);
+    }
+    for (const auto& [name, value] : k.key->values) {
+      const std::string shown = name.empty() ? "(Default)" : name;
+      if (auto current = reg.QueryValue(k.root, k.path, name)) {
+        // Never over what is there now: its data may be the user's.
+        if (current->type != value.type || current->data != value.data)
+          message += "\n  kept the current data of " + k.key->key + " \"" + shown +
+                     "\"; the saved data stays in " + item.copy;
+        continue;
+      }
+      if (reg.SetValue(k.root, k.path, name, value) != RegStatus::Ok) {
+        undo.Run(reg);
+        message = "the value " + k.key->key + " \"" + shown +
+                  "\" could not be written; nothing was restored";
+        return false;
+      }
+      undo.values.emplace_back(&k, name);
+    }
+  }
+  return true;
+}
+
+RestoreOutcome QuarantineRestore::Delete(int id) {
+  RestoreOutcome outcome{id, false, {}};
+  auto items = Items();
+  if (!items) {
+    outcome.message = "The quarantine manifest cannot be read.";
+    return outcome;
+  }
+  auto it = std::find_if(items->begin(), items->end(),
+                         [&](const QuarantineItem& i) { return i.id == id; });
+  if (it == items->end()) {
+    outcome.message = "No item " + std::to_string(id) + " in the quarantine.";
+    return outcome;
+  }
+  auto& files = app_.Files();
+  const bool shared = std::any_of(items->begin(), items->end(), [&](const QuarantineItem& i) {
+    return i.id != id && text::EqualsNoCase(i.copy, it->copy);
+  });
+  const std::string copyPath = folder_ + "\\" + it->copy;
+  if (!shared && files.Attributes(copyPath)) {
+    const bool gone = it->kind == QuarantineKind::Folder ? files.DeleteFolder(copyPath, true)
+                                                         : files.DeleteFile(copyPath);
+    if (!gone) {
+      outcome.message =
+          "Not deleted " + std::to_string(id) + ": " + copyPath + " could not be deleted";
+      return outcome;
+    }
+  }
+  if (!QuarantineManifest(files, folder_).Remove(id)) {
+    outcome.message = "Not deleted " + std::to_string(id) + ": the manifest could not be written";
+    return outcome;
+  }
+  outcome.done = true;
+  outcome.message = "Deleted " + std::to_string(id) + ": " + it->original;
+  return outcome;
+}
+
+}  // namespace quill
