@@ -282,6 +282,7 @@ void FolderWalk::CheckFoundFolder(const std::string& folder) {
 void FolderWalk::CheckFoundFile(const std::string& path) {
   if (path.empty() || path == " ") return;
   const std::string folder = text::ToLower(text::UpToLastBackslash(path));
+  if (floor_.IsOwnFolder(folder)) return;
   const std::string name = text::ToLower(text::Trim(text::AfterLastBackslash(path)));
   CheckFile(folder, name);
 }

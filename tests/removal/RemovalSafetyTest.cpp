@@ -124,15 +124,18 @@ TEST_F(RemovalSafety, NoScanDuringARemovalAndNoScanOfTheProgramsOwnFolders) {
   ASSERT_TRUE(f.Prefix().WriteFile(f.DataFolder() + "\\quarantine\\" + name, "saved copy"));
   f.WriteDefinitions(definition_files::kFile, {name + "=Spy Program|"});
   Main().lvwFilesToBeDeleted.Clear();
+  Main().lvwSpywareFound.Clear();
   f.App().Definitions().LoadDefinitionSet();
   f.App().RefreshFloor();
   ScanFolderTree(Main(), "C:\\users\\" + f.Prefix().User() + "\\");
   ASSERT_EQ(Main().lvwFilesToBeDeleted.Count(), 1);
   EXPECT_EQ(text::ToLower(Main().lvwFilesToBeDeleted.Item(0).text),
             text::ToLower(documents + name));
-  // A scan of the data folder itself finds nothing there.
+  // A scan of the data folder itself, or of one file in it, finds nothing there.
   ScanFolderTree(Main(), f.DataFolder() + "\\");
+  CheckFoundFile(Main(), f.DataFolder() + "\\quarantine\\" + name);
   EXPECT_EQ(Main().lvwFilesToBeDeleted.Count(), 1);
+  EXPECT_EQ(Main().lvwSpywareFound.Count(), 1);
 }
 
 }  // namespace
