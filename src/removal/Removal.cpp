@@ -101,7 +101,7 @@ void EndRestorePoint(Application& app) {
 Removal::Removal(FrmMain& main) : main_(main), app_(main.App()), quarantine_(main.App()) {}
 
 std::optional<std::string> Removal::EnsureFileCopy(const std::string& path, bool record,
-                                                  QuarantineKind kind) {
+                                                   QuarantineKind kind) {
   const std::string key = text::ToLower(path);
   if (auto it = copies_.find(key); it != copies_.end()) return it->second;
   auto saved = quarantine_.SaveQuarantineCopy(path, text::AfterLastBackslash(path), kind);
@@ -448,7 +448,13 @@ void FrmMain::lblRemove_Click() {
     app.RefreshFloor();
     agreed = LargeRemovalAgreed();
   });
-  if (!agreed) return;
+  if (!agreed) {
+    // Nothing was done: the progress display "Repair Now" showed goes away again.
+    pgbDeleteSpywaresFound.SetVisible(false);
+    lblDeletingPercentageCompleted.SetVisible(false);
+    lblDeletingCaption.SetVisible(false);
+    return;
+  }
   Removal run(*this);
   Step(app, "removal: quarantine folder", [&] { run.Quarantine().CreateQuarantineFolder(); });
   Step(app, "removal: start", [&] {

@@ -90,6 +90,7 @@ TEST_F(RemovalSafety, LargeShareOfADriveAsksAndAutomaticRemovalNeedsForce) {
   EXPECT_TRUE(test::Exists(f, "C:\\Spy\\big.bin"));
   EXPECT_EQ(Main().lvwFilesToBeDeleted.Count(), 1);
   EXPECT_TRUE(Main().lblRemove.Enabled());
+  EXPECT_FALSE(Main().pgbDeleteSpywaresFound.Visible());
 
   // Asking nothing, the automatic removal refuses it, unless told to go ahead.
   f.App().AutoRemoveMode = true;
