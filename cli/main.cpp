@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "HeadlessHost.h"
+#include "HeadlessUpdateView.h"
 #include "app/Application.h"
 #include "app/FrmMain.h"
 #include "app/SmallWindows.h"
@@ -36,6 +37,7 @@ constexpr const char* kUsage =
     "Usage:\n"
     "  quillonet-cli [--prefix DIR] [--yes] scan [smart | full | file PATH | folder PATH]\n"
     "                [--remove [--force]]\n"
+    "  quillonet-cli [--prefix DIR] update\n"
     "  quillonet-cli [--prefix DIR] report\n"
     "  quillonet-cli [--prefix DIR] exclude TEXT\n"
     "  quillonet-cli [--prefix DIR] stage-definitions FOLDER\n"
@@ -67,6 +69,12 @@ constexpr const char* kUsage =
     "            Places no removal may touch (drive roots, system folders, profiles,\n"
     "            registry roots and their vital keys) are never removed; each one a\n"
     "            definition names is printed as \"Protected: LOCATION\".\n"
+    "  update    Runs Live Update against $QUILLONET_UPDATE_SERVER (default: the product's\n"
+    "            server) and prints its outcome with the number of changes. Replies of the\n"
+    "            default server must carry its signature; those of another server are checked\n"
+    "            with the public key (PEM) named by $QUILLONET_UPDATE_KEY when it is set.\n"
+    "            Exit status 0 when the definitions are current or were updated, 2 when the\n"
+    "            update could not be completed (the definitions are then unchanged).\n"
     "  report    Prints the report of the last scan.\n"
     "  exclude   Adds TEXT (a path or a registry location) to the exclusion list.\n"
     "  stage-definitions\n"
@@ -361,6 +369,18 @@ int QuarantineCommand(Application& app, const std::vector<std::string>& words, b
   return allDone ? kNothingFound : kFound;
 }
 
+// One Live Update run: its outcome in one line, as the notification tells it.
+int RunUpdate(FrmMain& main, const cli::HeadlessUpdateView& view) {
+  const LiveUpdateResult result = main.RunLiveUpdate();
+  using Outcome = LiveUpdateResult::Outcome;
+  std::string line = view.Notification();
+  if (result.outcome == Outcome::Refused) line = "Live Update cannot run now.";
+  std::printf("%s Changes: %d\n", line.c_str(), result.changes);
+  main.Unload();
+  return result.outcome == Outcome::Current || result.outcome == Outcome::Updated ? kNothingFound
+                                                                                  : kCannotRun;
+}
+
 int Run(int argc, char** argv) {
   std::string error;
   auto args = ParseArguments(argc, argv, error);
@@ -398,8 +418,8 @@ int Run(int argc, char** argv) {
     if (words.size() < wanted) return Fail("scan " + kind + " needs a PATH");
     if (words.size() > wanted) return Fail("too many arguments");
     if (needsPath) pathArgument = words[2];
-  } else if (command == "report") {
-    if (words.size() != 1) return Fail("report takes no arguments");
+  } else if (command == "report" || command == "update") {
+    if (words.size() != 1) return Fail(command + " takes no arguments");
   } else if (command == "exclude") {
     if (words.size() != 2) return Fail("exclude needs exactly one TEXT");
   } else if (command == "stage-definitions") {
@@ -440,6 +460,8 @@ int Run(int argc, char** argv) {
   }
   auto host = std::make_unique<cli::HeadlessHost>(args->yes, chosen);
   auto app = std::make_unique<Application>(*host, platform);
+  cli::HeadlessUpdateView updateView;
+  app->SetUpdateView(&updateView);
 
   if (command == "stage-definitions") return StageDefinitions(*app, words[1]);
   if (command == "report") return PrintReport(*app);
@@ -449,6 +471,8 @@ int Run(int argc, char** argv) {
   if (app->Ended()) return Fail("another instance of the program is running");
   FrmMain& main = app->Main();
   if (!main.Loaded()) return Fail("the program could not start");
+
+  if (command == "update") return RunUpdate(main, updateView);
 
   if (command == "exclude") {
     const bool written = app->Exclusions().AddExclusion(words[1]);

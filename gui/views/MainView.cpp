@@ -50,17 +50,14 @@ QIcon RowIcon(int kind) {
 }  // namespace
 
 bool MainView::NotBuilt(const forms::Control& control) {
-  // Live Update and the scheduler arrive with their own subsystems; until then
-  // their commands are shown but cannot be used. "Scan Results" in the File menu has no
-  // action at all.
+  // The scheduler arrives with its own subsystem; until then its commands are shown but cannot
+  // be used. "Scan Results" in the File menu has no action at all.
   struct Entry {
     const char* name;
     int index;
   };
   static const Entry kNotBuilt[] = {
-      {"mnuFileItem", 1},      {"mnuFileItem", 3},
-      {"cmdUpdate", -1},       {"cmdLiveUpdate", -1},
-      {"chkAutomaticScanYesOrNo", -1},
+      {"mnuFileItem", 1},      {"chkAutomaticScanYesOrNo", -1},
       {"cmbDays", -1},         {"dtpScheduleDate", -1},
       {"dtpScheduleTime", -1}, {"chkAutoDel", -1},
       {"CmdProceed", -1},      {"cmdDefaultSetting", -1},

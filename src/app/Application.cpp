@@ -4,6 +4,7 @@
 #include "app/MachineSettingsStore.h"
 #include "app/SmallWindows.h"
 #include "definitions/DefinitionSet.h"
+#include "definitions/LiveUpdate.h"
 #include "definitions/ProtectedFloor.h"
 #include "definitions/frmDownload.h"
 #include "localization/MessageCatalog.h"
@@ -30,6 +31,7 @@ Application::Application(forms::Host& host, platform::Platform& platform)
       std::make_unique<MachineSettingsStore>(*platform_.registry, host_, *platform_.settings,
                                              identity_.companyName, identity_.productName);
   tray_ = std::make_unique<clsTray>(*this);
+  updater_ = std::make_unique<LiveUpdate>(*this);
 }
 
 Application::~Application() {

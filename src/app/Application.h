@@ -29,6 +29,8 @@ class Form8;
 class frmDownload;
 class frmSignatureUpdated;
 class clsTray;
+class LiveUpdate;
+class UpdateProgressView;
 
 /// The process: the outside world (host and platform), and the single instances that live
 /// until the process ends — the brand, the data folder, the message catalogue, the
@@ -65,6 +67,12 @@ class Application {
   void RefreshFloor();
   MachineSettingsStore& MachineSettings() { return *machineSettings_; }
   clsTray& Tray() { return *tray_; }
+  /// The Live Update engine: one per process, so that only one run goes at a time.
+  LiveUpdate& Updater() { return *updater_; }
+  /// What a Live Update run shows (the download window and the notification), provided by
+  /// the desktop or the command-line program; null until one is set.
+  UpdateProgressView* UpdateView() { return updateView_; }
+  void SetUpdateView(UpdateProgressView* view) { updateView_ = view; }
 
   ScanCounters counters;
   ScanGaps gaps;
@@ -142,6 +150,8 @@ class Application {
   std::unique_ptr<ProtectedFloor> floor_;
   std::unique_ptr<MachineSettingsStore> machineSettings_;
   std::unique_ptr<clsTray> tray_;
+  std::unique_ptr<LiveUpdate> updater_;
+  UpdateProgressView* updateView_ = nullptr;
   std::unique_ptr<FrmMain> main_;
   std::unique_ptr<frmSplash> splash_;
   std::unique_ptr<frmLanguage> language_;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 
 #include "forms/Control.h"
@@ -8,10 +10,25 @@
 
 namespace quill {
 
-/// The shared HTTP text fetch: the whole body of url, always fresh from the server. Yields to
-/// the event queue after every chunk (at most 256 bytes) and, with a status box, shows
-/// "Downloaded <n> bytes." after each. Empty when the address cannot be opened; a transfer
-/// that breaks off also gives empty text, never a truncated body.
+/// The largest reply the program accepts from a server (a full definition set is a few MiB).
+inline constexpr size_t kMaxReplyBytes = size_t{64} << 20;
+
+/// A whole reply: the body bytes exactly as sent, and the response they came with.
+struct FetchedReply {
+  std::string body;
+  platform::HttpReply reply;
+};
+
+/// The shared HTTP fetch: the reply of url, always fresh from the server. Yields to the event
+/// queue after every chunk (at most 256 bytes) and, with a status box, shows "Downloaded <n>
+/// bytes." after each. Only a complete 2xx reply of at most maxBytes is an answer: an address
+/// that cannot be opened, an error status, a transfer that breaks off or a body that grows
+/// beyond the bound gives none (a partial body is never taken for a whole one).
+std::optional<FetchedReply> FetchReply(platform::Internet& net, forms::Host& host,
+                                       const std::string& url, forms::TextBox* statusBox = nullptr,
+                                       size_t maxBytes = kMaxReplyBytes);
+
+/// The body of FetchReply, or empty text when there is no answer.
 std::string FetchText(platform::Internet& net, forms::Host& host, const std::string& url,
                       forms::TextBox* statusBox = nullptr);
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "definitions/LiveUpdate.h"
 #include "forms/Control.h"
 #include "forms/Form.h"
 #include "forms/ListView.h"
@@ -410,6 +411,9 @@ class FrmMain : public forms::Form {
   void cmdLiveUpdate_Click();
   void timUpdate_Timer();
   void LiveUpdate();
+  /// One Live Update run through the program's update view; refused while a scan, a removal
+  /// or another run is in progress.
+  LiveUpdateResult RunLiveUpdate();
 
  private:
   void Wire();

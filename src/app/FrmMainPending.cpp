@@ -21,11 +21,4 @@ void FrmMain::chkAutoDel_Click() {}
 void FrmMain::RaiseProcessAlert(const std::string&, const std::string&) {}
 // ==== end protection =========================================================================
 
-// ==== live update ============================================================================
-void FrmMain::cmdUpdate_Click() {}
-void FrmMain::cmdLiveUpdate_Click() {}
-void FrmMain::timUpdate_Timer() {}
-void FrmMain::LiveUpdate() {}
-// ==== end live update ========================================================================
-
 }  // namespace quill

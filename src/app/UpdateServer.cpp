@@ -4,13 +4,27 @@
 
 namespace quill {
 
+namespace {
+std::string Environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+}  // namespace
+
 std::string UpdateServerBase() {
-  const char* configured = std::getenv("QUILLONET_UPDATE_SERVER");
-  std::string base =
-      (configured != nullptr && *configured != '\0') ? configured : kDefaultUpdateServer;
+  std::string base = UpdateServerIsDefault() ? std::string(kDefaultUpdateServer)
+                                             : Environment("QUILLONET_UPDATE_SERVER");
   // Paths are appended with their leading slash.
   while (!base.empty() && base.back() == '/') base.pop_back();
   return base;
+}
+
+bool UpdateServerIsDefault() {
+  return Environment("QUILLONET_UPDATE_SERVER").empty();
+}
+
+std::string UpdateServerKeyFile() {
+  return Environment("QUILLONET_UPDATE_KEY");
 }
 
 }  // namespace quill

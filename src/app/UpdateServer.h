@@ -12,4 +12,11 @@ inline constexpr const char* kDefaultUpdateServer = "http://update.quillonet.exa
 /// tests), otherwise the default server.
 std::string UpdateServerBase();
 
+/// True when no other server is configured: its replies must carry our signature.
+bool UpdateServerIsDefault();
+
+/// The host path of the public key a configured server's replies are checked with
+/// ($QUILLONET_UPDATE_KEY); empty when none is configured (its replies are taken unsigned).
+std::string UpdateServerKeyFile();
+
 }  // namespace quill

@@ -429,9 +429,8 @@ std::string DefinitionSet::ReadDefinitionDate() {
 }
 
 bool DefinitionSet::WriteDefinitionDate(const std::string& text) {
-  const std::string path = DataFile(definition_files::kDate);
-  fs_.DeleteFile(path);
-  return fs_.WriteFile(path, text + "\r\n");
+  // Replaced in one step: a crash never leaves the date without definitions or the reverse.
+  return fs_.ReplaceFile(DataFile(definition_files::kDate), text + "\r\n");
 }
 
 }  // namespace quill

@@ -118,6 +118,9 @@ constexpr BuiltInMessage kBuiltInMessages[] = {
      "There was an error submitting your report.  Please make sure you are connected to the "
      "internet and try again in a few minutes.  If you continue to receive this error please "
      "contact support."},
+    {"MSG_UPDATE_FAILED",
+     "The update could not be completed. Your [ProgramName] definitions have not been changed. "
+     "Please check your internet connection and try again later."},
 };
 
 constexpr std::string_view kGroupOpen = "<LANGUAGE_GROUP";

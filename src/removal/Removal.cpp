@@ -394,8 +394,9 @@ void Removal::RemovalPass() {
 
 void FrmMain::Command4_Click() {
   auto& app = app_;
-  // A run in progress keeps the Remove label disabled; a second one must not start.
-  if (!lblRemove.Enabled()) return;
+  // A run in progress keeps the Remove label disabled; a second one must not start, and none
+  // starts while Live Update rewrites the definition files.
+  if (!lblRemove.Enabled() || app.Updater().Merging()) return;
   const auto& results = lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Items();
   const bool anyTicked = std::any_of(results.begin(), results.end(),
                                      [](const forms::ListItem& it) { return it.checked; });

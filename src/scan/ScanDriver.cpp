@@ -57,8 +57,9 @@ int FrmMain::SelectedScanMode() const {
 void FrmMain::cmdScanNow_Click() {
   // Every start control is disabled while a scan runs; a click that still arrives (a
   // shortcut button, the scheduler) must not start a second scan inside the first.
-  // Nor may a scan start while a removal runs: it would clear the lists the removal works on.
-  if (ScanInProgress() || RemovalInProgress()) return;
+  // Nor may a scan start while a removal runs: it would clear the lists the removal works on;
+  // nor read the definition files while Live Update rewrites them.
+  if (ScanInProgress() || RemovalInProgress() || app_.Updater().Merging()) return;
   auto& app = app_;
   auto step = [this](const char* what, const std::function<void()>& body) {
     forms::RunHandler(&GetHost(), what, body);

@@ -23,6 +23,9 @@ class MemoryFileSystem : public platform::FileSystem {
   void AddFolder(const std::string& path) { folders_.push_back(Key(path)); }
   bool failWrites = false;
   int writes = 0;
+  /// The ReplaceFile call of this number (1 = the first) fails; 0: none does.
+  int failReplaceNumber = 0;
+  int replaces = 0;
 
   std::optional<uint32_t> Attributes(const std::string& path) override {
     if (files_.count(Key(path))) return platform::kAttrArchive;
@@ -51,6 +54,11 @@ class MemoryFileSystem : public platform::FileSystem {
   bool AppendFile(const std::string& path, const std::string& bytes) override {
     if (failWrites) return false;
     files_[Key(path)] += bytes;
+    return true;
+  }
+  bool ReplaceFile(const std::string& path, const std::string& bytes) override {
+    if (failWrites || ++replaces == failReplaceNumber) return false;
+    files_[Key(path)] = bytes;
     return true;
   }
   bool CopyFile(const std::string&, const std::string&, bool) override { return false; }

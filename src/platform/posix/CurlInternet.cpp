@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <chrono>
 #include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace quill::platform::posix {
 namespace {
@@ -19,6 +22,9 @@ bool GlobalInitOnce() {
 struct Transfer {
   const Internet::ChunkCallback* onChunk = nullptr;
   bool callbackFailed = false;
+  /// Headers of the response being received; a new status line (a redirect, an interim
+  /// reply) starts them afresh, so the last response's remain.
+  std::vector<std::pair<std::string, std::string>> headers;
   /// Stall watch: when the byte count last moved (counted from the connection).
   CURL* handle = nullptr;
   std::chrono::seconds idleLimit{0};
@@ -54,12 +60,36 @@ size_t WriteBody(char* data, size_t size, size_t count, void* user) {
   try {
     for (size_t done = 0; done < total;) {
       size_t piece = std::min(CurlInternet::kChunkSize, total - done);
-      if (*transfer->onChunk) (*transfer->onChunk)(data + done, piece);
+      if (*transfer->onChunk && !(*transfer->onChunk)(data + done, piece)) {
+        transfer->callbackFailed = true;  // the receiver has had enough
+        return 0;
+      }
       done += piece;
     }
   } catch (...) {
     // Nothing may unwind through the C library: abort the transfer instead.
     transfer->callbackFailed = true;
+    return 0;
+  }
+  return total;
+}
+
+size_t ReadHeader(char* data, size_t size, size_t count, void* user) {
+  auto* transfer = static_cast<Transfer*>(user);
+  const size_t total = size * count;
+  try {
+    std::string line(data, total);
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+    if (line.rfind("HTTP/", 0) == 0) {
+      transfer->headers.clear();
+    } else if (size_t colon = line.find(':'); colon != std::string::npos && colon > 0) {
+      std::string value = line.substr(colon + 1);
+      const size_t first = value.find_first_not_of(" \t");
+      value = first == std::string::npos ? std::string() : value.substr(first);
+      while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.pop_back();
+      transfer->headers.emplace_back(line.substr(0, colon), std::move(value));
+    }
+  } catch (...) {
     return 0;
   }
   return total;
@@ -80,16 +110,17 @@ CurlInternet::CurlInternet(int connectTimeoutSeconds, int lowSpeedTimeoutSeconds
     : connectTimeoutSeconds_(std::max(1, connectTimeoutSeconds)),
       lowSpeedTimeoutSeconds_(std::max(1, lowSpeedTimeoutSeconds)) {}
 
-bool CurlInternet::Get(const std::string& url, const ChunkCallback& onChunk) {
-  if (!GlobalInitOnce()) return false;
+HttpReply CurlInternet::Get(const std::string& url, const ChunkCallback& onChunk) {
+  HttpReply reply;
+  if (!GlobalInitOnce()) return reply;
   EasyHandle easy;
-  if (easy.handle == nullptr) return false;
+  if (easy.handle == nullptr) return reply;
   CURL* h = easy.handle;
 
   // Always from the server: the request asks every cache on the way for a fresh copy.
   for (const char* header : {"Cache-Control: no-cache", "Pragma: no-cache"}) {
     curl_slist* grown = curl_slist_append(easy.headers, header);
-    if (grown == nullptr) return false;
+    if (grown == nullptr) return reply;
     easy.headers = grown;
   }
 
@@ -121,10 +152,20 @@ bool CurlInternet::Get(const std::string& url, const ChunkCallback& onChunk) {
   option(curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L));
   option(curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &WriteBody));
   option(curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer));
-  if (!set) return false;
+  option(curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &ReadHeader));
+  option(curl_easy_setopt(h, CURLOPT_HEADERDATA, &transfer));
+  // An https server must prove who it is.
+  option(curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L));
+  option(curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L));
+  if (!set) return reply;
 
   CURLcode result = curl_easy_perform(h);
-  return result == CURLE_OK && !transfer.callbackFailed;
+  long status = 0;
+  if (curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK)
+    reply.status = static_cast<int>(status);
+  reply.complete = result == CURLE_OK && !transfer.callbackFailed;
+  reply.headers = std::move(transfer.headers);
+  return reply;
 }
 
 }  // namespace quill::platform::posix

@@ -16,8 +16,8 @@ class CurlInternet : public platform::Internet {
   CurlInternet(int connectTimeoutSeconds, int lowSpeedTimeoutSeconds);
 
   /// Chunks of at most 256 bytes, exact bytes; an HTTP error status still delivers its body.
-  /// False when the address cannot be reached, the transfer breaks off or times out.
-  bool Get(const std::string& url, const ChunkCallback& onChunk) override;
+  /// Incomplete when the address cannot be reached, the transfer breaks off or times out.
+  HttpReply Get(const std::string& url, const ChunkCallback& onChunk) override;
 
   /// Largest piece handed to the callback.
   static constexpr size_t kChunkSize = 256;

@@ -70,6 +70,7 @@ struct Received {
     return [this](const char* data, size_t size) {
       bytes.append(data, size);
       chunkSizes.push_back(size);
+      return true;
     };
   }
 };
@@ -121,7 +122,7 @@ class CurlInternetTest : public ::testing::Test {
 TEST_F(CurlInternetTest, BodyArrivesExactlyInChunksOfAtMost256Bytes) {
   CurlInternet net(5, 5);
   Received got;
-  ASSERT_TRUE(net.Get(server_.Url("/body"), got.Callback()));
+  ASSERT_TRUE(net.Get(server_.Url("/body"), got.Callback()).Success());
   EXPECT_EQ(got.bytes, body_);
   ASSERT_FALSE(got.chunkSizes.empty());
   for (size_t size : got.chunkSizes) {
@@ -132,7 +133,7 @@ TEST_F(CurlInternetTest, BodyArrivesExactlyInChunksOfAtMost256Bytes) {
 
   // A redirect is followed to the final body.
   Received moved;
-  ASSERT_TRUE(net.Get(server_.Url("/moved"), moved.Callback()));
+  ASSERT_TRUE(net.Get(server_.Url("/moved"), moved.Callback()).Success());
   EXPECT_EQ(moved.bytes, body_);
 }
 
@@ -143,7 +144,7 @@ TEST_F(CurlInternetTest, AsksForAFreshCopyAsMozillaAndIgnoresProxySettings) {
   {
     test::ScopedEnv proxy("http_proxy", "http://127.0.0.1:9");
     CurlInternet net(5, 5);
-    ok = net.Get(server_.Url("/headers"), got.Callback());
+    ok = net.Get(server_.Url("/headers"), got.Callback()).Success();
   }
 
   ASSERT_TRUE(ok);
@@ -157,8 +158,16 @@ TEST_F(CurlInternetTest, AsksForAFreshCopyAsMozillaAndIgnoresProxySettings) {
 TEST_F(CurlInternetTest, ErrorStatusStillDeliversItsBody) {
   CurlInternet net(5, 5);
   Received got;
-  EXPECT_TRUE(net.Get(server_.Url("/missing"), got.Callback()));
+  platform::HttpReply reply = net.Get(server_.Url("/missing"), got.Callback());
+  EXPECT_TRUE(reply.complete);
+  EXPECT_EQ(reply.status, 404);
+  EXPECT_FALSE(reply.Success());
   EXPECT_EQ(got.bytes, "no such page");
+  EXPECT_EQ(reply.Header("content-type"), "text/plain");
+  // After a redirect the final response's status and headers are reported.
+  reply = net.Get(server_.Url("/moved"), got.Callback());
+  EXPECT_EQ(reply.status, 200);
+  EXPECT_EQ(reply.Header("Location"), "");
 }
 
 TEST_F(CurlInternetTest, UnreachableOrUnsupportedAddressFails) {
@@ -171,17 +180,17 @@ TEST_F(CurlInternetTest, UnreachableOrUnsupportedAddressFails) {
     closed.Stop();
   }
   Received got;
-  EXPECT_FALSE(net.Get(refusedUrl, got.Callback()));
+  EXPECT_EQ(net.Get(refusedUrl, got.Callback()).status, 0);
   EXPECT_TRUE(got.chunkSizes.empty());
-  EXPECT_FALSE(net.Get("not a url", got.Callback()));
-  EXPECT_FALSE(net.Get("file:///etc/passwd", got.Callback()));
+  EXPECT_FALSE(net.Get("not a url", got.Callback()).complete);
+  EXPECT_FALSE(net.Get("file:///etc/passwd", got.Callback()).complete);
   EXPECT_TRUE(got.bytes.empty());
 }
 
 TEST_F(CurlInternetTest, SilentServerTimesOutInsteadOfHanging) {
   CurlInternet net(1, 1);
   Received got;
-  EXPECT_FALSE(net.Get(server_.Url("/silent"), got.Callback()));
+  EXPECT_FALSE(net.Get(server_.Url("/silent"), got.Callback()).complete);
   EXPECT_TRUE(got.bytes.empty());
   server_.ReleaseStalled();
 }
@@ -189,7 +198,7 @@ TEST_F(CurlInternetTest, SilentServerTimesOutInsteadOfHanging) {
 TEST_F(CurlInternetTest, TransferThatBreaksOffIsAFailure) {
   CurlInternet net(1, 1);
   Received got;
-  EXPECT_FALSE(net.Get(server_.Url("/breaks-off"), got.Callback()));
+  EXPECT_FALSE(net.Get(server_.Url("/breaks-off"), got.Callback()).complete);
   EXPECT_EQ(got.bytes, std::string(300, 'x'));  // what came is passed on, then the stall
   server_.ReleaseStalled();
 }
@@ -197,12 +206,19 @@ TEST_F(CurlInternetTest, TransferThatBreaksOffIsAFailure) {
 TEST_F(CurlInternetTest, ThrowingCallbackEndsTheTransferAsAFailure) {
   CurlInternet net(5, 5);
   int calls = 0;
-  bool ok = net.Get(server_.Url("/body"), [&](const char*, size_t) {
-    ++calls;
-    throw std::runtime_error("handler failed");
-  });
+  bool ok = net.Get(server_.Url("/body"),
+                    [&](const char*, size_t) -> bool {
+                      ++calls;
+                      throw std::runtime_error("handler failed");
+                    })
+                .complete;
   EXPECT_FALSE(ok);
   EXPECT_EQ(calls, 1);
+  // A receiver that has had enough stops the transfer the same way.
+  calls = 0;
+  EXPECT_FALSE(
+      net.Get(server_.Url("/body"), [&](const char*, size_t) { return ++calls < 3; }).complete);
+  EXPECT_EQ(calls, 3);
 }
 
 }  // namespace

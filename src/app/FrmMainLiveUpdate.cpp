@@ -1,0 +1,83 @@
+// The main window's Live Update commands: "Update Now", "Run Live Update Now", File > "Run
+// Live Update", the first-run question and the automatic update after five idle minutes.
+#include "app/Application.h"
+#include "app/FrmMain.h"
+#include "base/Text.h"
+#include "definitions/DefinitionSet.h"
+#include "definitions/UpdateProgressView.h"
+
+namespace quill {
+
+namespace {
+
+/// Until a program provides its download window, the run still tells the user how it ended.
+class MessageBoxUpdateView : public UpdateProgressView {
+ public:
+  explicit MessageBoxUpdateView(Application& app) : app_(app) {}
+  void OpenDownloadWindow() override {}
+  forms::TextBox* StatusBox() override { return nullptr; }
+  void RemoveDownloadIcon() override {}
+  void CloseDownloadWindow() override {}
+  void ShowNotification(const std::string& message) override {
+    app_.Host().MsgBox(message, forms::MsgBoxButtons::OkOnly, forms::MsgBoxIcon::Information,
+                       app_.brand.programName);
+  }
+
+ private:
+  Application& app_;
+};
+
+/// Automatic update: idle ticks of timUpdate before the run starts.
+constexpr int kIdleTicksBeforeUpdate = 300;
+
+}  // namespace
+
+void FrmMain::cmdUpdate_Click() {
+  // Holding Shift lists the addresses of a self-hosted definition site first; the listing
+  // arrives with the Shift state of click events.
+  LiveUpdate();
+}
+
+void FrmMain::cmdLiveUpdate_Click() {
+  LiveUpdate();
+}
+
+void FrmMain::timUpdate_Timer() {
+  // Ticks while a scan runs do not count; the update runs once per program start.
+  if (!cmdScanNow.Enabled()) return;
+  if (UpdateIdleTicks < kIdleTicksBeforeUpdate) {
+    ++UpdateIdleTicks;
+    return;
+  }
+  // Off before the run: the run yields, and a tick arriving then must not start another.
+  UpdateIdleTicks = 0;
+  timUpdate.Enable(false);
+  LiveUpdate();
+}
+
+void FrmMain::LiveUpdate() {
+  RunLiveUpdate();
+}
+
+LiveUpdateResult FrmMain::RunLiveUpdate() {
+  // The definitions must not change under a scan, nor while a removal works from its results.
+  if (ScanInProgress() || RemovalInProgress()) return {};
+  LiveUpdateWindowHooks window;
+  window.applyTimerState = [this](bool on) { ApplyTimerState(on); };
+  window.enableLiveUpdateCommand = [this](bool enabled) { cmdLiveUpdate.SetEnabled(enabled); };
+  window.showDefinitionDate = [this](const std::string& date) {
+    lblDefVersion.SetCaption(date + " PST");
+  };
+  window.definitionsChanged = [this] {
+    DefinitionCount = app_.Definitions().CountDefinitions();
+    RefreshHomePage();
+    lblLastUpdate.SetCaption("Signatures Last Updated On " +
+                             app_.Definitions().ReadDefinitionDate() + " PST");
+    cmdScan.SetEnabled(true);
+  };
+  MessageBoxUpdateView fallback(app_);
+  UpdateProgressView* view = app_.UpdateView();
+  return app_.Updater().Run(view != nullptr ? *view : fallback, window);
+}
+
+}  // namespace quill

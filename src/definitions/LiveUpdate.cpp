@@ -1,0 +1,189 @@
+#include "definitions/LiveUpdate.h"
+
+#include <fstream>
+#include <iterator>
+
+#include "app/Application.h"
+#include "app/FetchText.h"
+#include "app/UpdateServer.h"
+#include "base/DateTime.h"
+#include "base/Text.h"
+#include "base/Url.h"
+#include "definitions/DefinitionSet.h"
+#include "definitions/UpdateMerge.h"
+#include "definitions/UpdateProgressView.h"
+#include "forms/Control.h"
+#include "forms/Form.h"
+#include "platform/Signature.h"
+
+namespace quill {
+
+namespace {
+
+constexpr const char* kOptions = "OptionAndSettings";
+/// A public key file is a few hundred bytes; anything far larger is not one.
+constexpr std::streamsize kMaxKeyBytes = 64 * 1024;
+
+void SetStatus(UpdateProgressView& view, const std::string& text) {
+  if (forms::TextBox* box = view.StatusBox()) box->SetText(text);
+}
+
+std::optional<datetime::LocalDateTime> ReadDate(const std::string& text) {
+  try {
+    return datetime::ParseGeneralDate(text);
+  } catch (...) {
+    return std::nullopt;  // numbers too large for a date
+  }
+}
+
+std::string ReadHostFile(const std::string& nativePath) {
+  std::ifstream in(nativePath, std::ios::binary);
+  std::string bytes(static_cast<size_t>(kMaxKeyBytes), '\0');
+  in.read(bytes.data(), kMaxKeyBytes);
+  bytes.resize(static_cast<size_t>(in.gcount()));
+  return bytes;
+}
+
+/// Clears a flag when the scope ends, however it ends.
+struct FlagScope {
+  explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
+  ~FlagScope() { flag_ = false; }
+  FlagScope(const FlagScope&) = delete;
+  FlagScope& operator=(const FlagScope&) = delete;
+  bool& flag_;
+};
+
+}  // namespace
+
+LiveUpdate::LiveUpdate(Application& app) : app_(app) {}
+
+LiveUpdate::Trust LiveUpdate::ServerTrust() {
+  Trust trust;
+  if (UpdateServerIsDefault()) {
+    // Our own server signs everything it sends; its key ships with the program.
+    trust.required = true;
+    trust.publicKeyPem = app_.Files()
+                             .ReadFile(app_.Identity().programFolder + "\\" + kPublicKeyFile)
+                             .value_or(std::string());
+  } else if (const std::string keyFile = UpdateServerKeyFile(); !keyFile.empty()) {
+    trust.required = true;
+    trust.publicKeyPem = ReadHostFile(keyFile);
+  }
+  return trust;
+}
+
+std::optional<std::string> LiveUpdate::Fetch(const std::string& url, UpdateProgressView* view,
+                                             const Trust& trust, bool* forged) {
+  auto fetched = FetchReply(app_.Internet(), app_.Host(), url, view ? view->StatusBox() : nullptr);
+  if (!fetched) return std::nullopt;
+  if (trust.required && !platform::VerifySignature(trust.publicKeyPem, fetched->body,
+                                                   fetched->reply.Header(kSignatureHeader))) {
+    if (forged != nullptr) *forged = true;
+    return std::nullopt;
+  }
+  return std::move(fetched->body);
+}
+
+std::optional<std::string> LiveUpdate::FetchDate(const std::string& url, UpdateProgressView* view,
+                                                 const Trust& trust, bool* forged) {
+  auto reply = Fetch(url, view, trust, forged);
+  if (!reply) return std::nullopt;
+  std::string date = CleanDateReply(*reply);
+  if (!ReadDate(date)) return std::nullopt;
+  return date;
+}
+
+LiveUpdateResult LiveUpdate::Run(UpdateProgressView& view, const LiveUpdateWindowHooks& window) {
+  if (running_) return {};
+  FlagScope running(running_);
+  auto step = [&](const char* what, const std::function<void()>& body) {
+    forms::RunHandler(&app_.Host(), what, body);
+  };
+
+  // 1-2. Background timers off, the command disabled, the download window up.
+  step("live update start", [&] {
+    if (window.applyTimerState) window.applyTimerState(false);
+    if (window.enableLiveUpdateCommand) window.enableLiveUpdateCommand(false);
+  });
+  step("download window", [&] {
+    view.OpenDownloadWindow();
+    SetStatus(view, "Connecting to the definition server, please wait.");
+    app_.Host().DoEvents();
+  });
+
+  // 3-6. Failure of any kind ends here as a failed update, with nothing changed.
+  LiveUpdateResult result;
+  result.outcome = LiveUpdateResult::Outcome::Failed;
+  step("live update", [&] { result = Work(view, window); });
+
+  // 7-8. Tell the user.
+  step("live update outcome", [&] {
+    using Outcome = LiveUpdateResult::Outcome;
+    if (result.outcome == Outcome::Updated) {
+      app_.SaveSetting(kOptions, "SHOW", "True");
+      app_.SaveSetting(kOptions, "RESTART", "True");
+      view.RemoveDownloadIcon();
+      view.ShowNotification(app_.Msg("MSG_UPDATED_DEFS"));
+      if (window.definitionsChanged) window.definitionsChanged();
+    } else {
+      view.ShowNotification(
+          app_.Msg(result.outcome == Outcome::Current ? "MSG_RECENT_DEFS" : "MSG_UPDATE_FAILED"));
+    }
+  });
+
+  // 9. Back to idle.
+  step("live update end", [&] {
+    view.CloseDownloadWindow();
+    if (window.enableLiveUpdateCommand) window.enableLiveUpdateCommand(true);
+    if (window.applyTimerState) window.applyTimerState(true);
+  });
+  return result;
+}
+
+LiveUpdateResult LiveUpdate::Work(UpdateProgressView& view, const LiveUpdateWindowHooks& window) {
+  using Outcome = LiveUpdateResult::Outcome;
+  const Trust trust = ServerTrust();
+  const std::string base = UpdateServerBase();
+  const std::string query = "?prog=" + text::PercentEncode(app_.brand.programName) +
+                            "&comp=" + text::PercentEncode(app_.brand.companyName);
+
+  // 3. The installed date; a date file that cannot be read counts as no date.
+  std::string installedText = text::Trim(app_.Definitions().ReadDefinitionDate());
+  auto installed = ReadDate(installedText);
+  if (!installed) {
+    installedText = kDefaultDefinitionDate;
+    installed = ReadDate(installedText);
+  }
+
+  // 4. The server's date.
+  const auto serverText = FetchDate(base + "/asp/currentDateNEW.asp" + query, &view, trust);
+  if (!serverText) return {Outcome::Failed, 0};
+  if (!(*ReadDate(*serverText) > *installed)) return {Outcome::Current, 0};
+
+  // 5. The update since our date, worked out in full before any file changes.
+  const auto body =
+      Fetch(base + "/asp/getDefsNEW.asp" + query + "&date=" + text::PercentEncode(installedText),
+            &view, trust);
+  if (!body) return {Outcome::Failed, 0};
+  FlagScope merging(merging_);
+  MergeProgress progress;
+  progress.status = [&view](const std::string& text) { SetStatus(view, text); };
+  progress.yield = [this] { app_.Host().DoEvents(); };
+  PreparedMerge merge(app_.Files(), app_.dataFolder, *body, progress);
+  if (merge.Changes() < 1) return {Outcome::Current, 0};
+
+  // 6. The date of the new definitions. Unreadable, it is the server date asked for above (a
+  // date that stays old would fetch the same update again and again); a forged one stops
+  // the update.
+  bool forged = false;
+  const std::string dateText =
+      FetchDate(base + "/asp/date.asp", nullptr, trust, &forged).value_or(*serverText);
+  if (forged) return {Outcome::Failed, 0};
+  if (!merge.Commit()) return {Outcome::Failed, 0};
+  // The date goes last, once every file is in place.
+  app_.Definitions().WriteDefinitionDate(dateText);
+  if (window.showDefinitionDate) window.showDefinitionDate(dateText);
+  return {Outcome::Updated, merge.Changes()};
+}
+
+}  // namespace quill

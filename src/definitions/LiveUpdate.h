@@ -1,0 +1,85 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace quill {
+
+class Application;
+class UpdateProgressView;
+
+/// What a run changes on the main window, besides the windows of UpdateProgressView.
+struct LiveUpdateWindowHooks {
+  /// The background timers off (false) or back on from their settings (true).
+  std::function<void(bool on)> applyTimerState;
+  /// Enables or disables the "Run Live Update Now" command.
+  std::function<void(bool enabled)> enableLiveUpdateCommand;
+  /// Shows the new definition date (with " PST") on the start page.
+  std::function<void(const std::string& date)> showDefinitionDate;
+  /// New definitions are in place: recount them, refresh the start page, enable "Scan".
+  std::function<void()> definitionsChanged;
+};
+
+/// The outcome of one run.
+struct LiveUpdateResult {
+  enum class Outcome {
+    /// The server has nothing newer (or nothing in its update was new).
+    Current,
+    /// New definitions were merged and their date stored.
+    Updated,
+    /// The update could not be completed: server unreachable, a reply that is not a whole 2xx
+    /// answer, a missing or wrong signature, a date that cannot be read, files that could not
+    /// be replaced. The definitions and their date are unchanged.
+    Failed,
+    /// Not started: a run, a scan or a removal is already in progress.
+    Refused
+  };
+  Outcome outcome = Outcome::Refused;
+  int changes = 0;
+};
+
+/// Live Update: asks the definition server for the date of its newest definitions and, when
+/// they are newer than the installed ones, merges the incremental update into the definition
+/// files and stores the new date.
+///
+/// Every reply from the server is checked against the server's public key when one applies
+/// (always for the default server; for a server named in $QUILLONET_UPDATE_SERVER when
+/// $QUILLONET_UPDATE_KEY names a PEM file): the signature travels in the response header
+/// kSignatureHeader. One run at a time: a run started while another is in progress (from a
+/// timer or a click during its yields) is refused.
+class LiveUpdate {
+ public:
+  static constexpr const char* kSignatureHeader = "X-Quillonet-Signature";
+  /// The public key of the default server, in the program folder.
+  static constexpr const char* kPublicKeyFile = "update-public-key.pem";
+
+  explicit LiveUpdate(Application& app);
+
+  LiveUpdateResult Run(UpdateProgressView& view, const LiveUpdateWindowHooks& window);
+
+  bool Running() const { return running_; }
+  /// True while the definition files are being rewritten; the program waits for it to end.
+  bool Merging() const { return merging_; }
+
+ private:
+  struct Trust {
+    bool required = false;
+    std::string publicKeyPem;  // empty with required: no usable key, every reply is refused
+  };
+  Trust ServerTrust();
+  /// A verified, complete 2xx reply of the server, or empty.
+  /// forged is set when the reply came but its signature did not match.
+  std::optional<std::string> Fetch(const std::string& url, UpdateProgressView* view,
+                                   const Trust& trust, bool* forged = nullptr);
+  /// The cleaned text of a date reply that can be read as a date, or empty.
+  std::optional<std::string> FetchDate(const std::string& url, UpdateProgressView* view,
+                                       const Trust& trust, bool* forged = nullptr);
+  LiveUpdateResult Work(UpdateProgressView& view, const LiveUpdateWindowHooks& window);
+
+  Application& app_;
+  bool running_ = false;
+  bool merging_ = false;
+};
+
+}  // namespace quill
