@@ -13,7 +13,7 @@
 namespace quill::test {
 
 /// Runs the built command-line program as a child process, with its own settings folder and
-/// program folder, and no reachable update server.
+/// program folder, and no reachable update server unless SetEnv names one.
 class CliRunner {
  public:
   struct Outcome {
@@ -34,12 +34,23 @@ class CliRunner {
   CliRunner(const CliRunner&) = delete;
   CliRunner& operator=(const CliRunner&) = delete;
 
-  Outcome Run(const std::vector<std::string>& args) const {
+  /// An environment variable for the runs that follow (overrides the defaults above).
+  void SetEnv(const std::string& name, const std::string& value) {
+    env_ += name + "=" + Quote(value) + " ";
+  }
+
+  /// The shell command that runs the program with args.
+  std::string CommandLine(const std::vector<std::string>& args) const {
     std::string command = "XDG_CONFIG_HOME=" + Quote((work_ / "config").string()) +
                           " QUILLONET_PROGRAM_DIR=" + Quote((work_ / "program").string()) +
-                          " QUILLONET_UPDATE_SERVER=http://127.0.0.1:9 " +
+                          " QUILLONET_UPDATE_SERVER=http://127.0.0.1:9 " + env_ +
                           Quote(std::string(QUILL_BINARY_DIR) + "/cli/quillonet-cli");
     for (const auto& a : args) command += " " + Quote(a);
+    return command;
+  }
+
+  Outcome Run(const std::vector<std::string>& args) const {
+    std::string command = CommandLine(args);
     command += " >" + Quote((work_ / "out").string()) + " 2>" + Quote((work_ / "err").string()) +
                "; echo $? >" + Quote((work_ / "rc").string());
     Outcome o;
@@ -66,6 +77,7 @@ class CliRunner {
     return q + "'";
   }
   std::filesystem::path work_;
+  std::string env_;
 };
 
 }  // namespace quill::test
