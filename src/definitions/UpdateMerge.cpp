@@ -1,6 +1,8 @@
 #include "definitions/UpdateMerge.h"
 
 #include <array>
+#include <cstring>
+#include <functional>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -145,31 +147,59 @@ std::optional<std::string> StoredLine(TargetKind how, std::string_view kind,
 }
 
 /// The name of a text: what stands before its first "=" (all of it when there is none),
-/// decoded, in lower case. stop is the stored or the plain equals sign.
+/// decoded, in lower case, written into name (whose buffer is reused). stop is the stored or
+/// the plain equals sign.
+void NameInto(std::string_view text, char stop, std::string& name) {
+  text = text.substr(0, text.find(stop));
+  name.resize(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    int d = static_cast<unsigned char>(text[i]) - 64;
+    if (d < 0) d += 255;
+    name[i] = Lower(static_cast<char>(d));
+  }
+}
+
 std::string NameOf(std::string_view text, char stop) {
-  std::string name = DecodeLine(text.substr(0, text.find(stop)));
-  for (char& c : name) c = Lower(c);
+  std::string name;
+  NameInto(text, stop, name);
   return name;
 }
 
-std::vector<std::string_view> SplitStoredLines(std::string_view content) {
-  std::vector<std::string_view> lines;
-  size_t start = 0;
-  for (size_t i = 0; i < content.size(); ++i) {
-    if (content[i] != '\r' && content[i] != '\n') continue;
-    lines.push_back(content.substr(start, i - start));
-    if (content[i] == '\r' && i + 1 < content.size() && content[i + 1] == '\n') ++i;
-    start = i + 1;
-  }
-  if (start < content.size()) lines.push_back(content.substr(start));
-  return lines;
-}
+/// Lets the hash tables be asked with a string_view, without making a string of each line.
+struct TextHash {
+  using is_transparent = void;
+  size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+};
 
-/// One target file's share of the body, applied in order.
+/// A quick first answer for a hash table asked about every line of a large file: most lines
+/// are not in it, and one bit tells so without walking the table.
+class HashFilter {
+ public:
+  template <class Keys>
+  void Fill(const Keys& keys) {
+    size_t size = 64;
+    while (size < keys.size() * 16) size *= 2;
+    bits_.assign(size, false);
+    for (const auto& key : keys) bits_[Hash(KeyOf(key)) & (size - 1)] = true;
+  }
+  bool MayContain(std::string_view text) const {
+    return !bits_.empty() && bits_[Hash(text) & (bits_.size() - 1)];
+  }
+
+ private:
+  static size_t Hash(std::string_view text) { return std::hash<std::string_view>{}(text); }
+  static std::string_view KeyOf(const std::string& key) { return key; }
+  template <class Pair>
+  static std::string_view KeyOf(const Pair& pair) {
+    return pair.first;
+  }
+  std::vector<bool> bits_;
+};
+
+/// One target file's share of the body, applied in order, then laid over the file's lines in
+/// one pass.
 class FileMerge {
  public:
-  explicit FileMerge(std::string_view existing) : existing_(SplitStoredLines(existing)) {}
-
   void Delete(TargetKind how, const UpdateLine& line) {
     // Both the definition's own name and the name of the line it would be stored as: for
     // registry and safety lines only the second can match what is on disk.
@@ -181,53 +211,68 @@ class FileMerge {
     DeleteName(std::move(own));
   }
 
-  /// True when the line was appended (it was not there yet).
-  bool Add(std::string line) {
-    if (addedIndex_.count(line) != 0) return false;
-    if (!existingBuilt_) {
-      existingSet_.reserve(existing_.size());
-      for (std::string_view l : existing_) existingSet_.insert(l);
-      existingBuilt_ = true;
-    }
+  /// Appends the line unless this body already added it. Lines the file already holds are
+  /// found by Build.
+  void Add(std::string line) {
+    if (addedIndex_.count(line) != 0) return;
     std::string name = NameOf(line, kStoredEquals);
-    if (existingSet_.count(line) != 0 && deleted_.count(name) == 0) return false;
     addedIndex_.emplace(line, added_.size());
     addedByName_[std::move(name)].push_back(added_.size());
     added_.push_back(std::move(line));
     alive_.push_back(true);
-    return true;
   }
 
   bool HasDeletions() const { return !deleted_.empty(); }
+  /// Lines Build appended (after it ran).
+  int Appended() const { return appended_; }
+  bool Changed() const { return appended_ > 0 || HasDeletions(); }
 
-  /// The new content. Without deletions the old bytes stay as they are and the new lines
-  /// follow; with deletions the file is rebuilt without the deleted and empty lines.
-  std::string Build(std::string_view existing, const MergeProgress& progress) const {
+  /// The new content, in one pass over the old lines: the deleted ones dropped and the added
+  /// ones appended unless the file (still) holds them. Without deletions the old bytes stay as
+  /// they are; with deletions the file is rebuilt without empty lines.
+  std::string Build(std::string_view existing, const MergeProgress& progress) {
+    std::vector<bool> present(added_.size(), false);
+    HashFilter deleted, added;
+    deleted.Fill(deleted_);
+    added.Fill(addedIndex_);
     std::string out;
-    if (deleted_.empty()) {
-      out.reserve(existing.size() + added_.size() * 64);
-      out.append(existing);
-      if (!out.empty() && out.back() != '\n' && out.back() != '\r') out += "\r\n";
-    } else {
-      out.reserve(existing.size());
-      for (size_t i = 0; i < existing_.size(); ++i) {
-        if ((i + 1) % 100 == 0) {
+    out.reserve(existing.size() + added_.size() * 64);
+    std::string name;
+    size_t number = 0;
+    const size_t size = existing.size();
+    for (size_t start = 0; start < size;) {
+      // Lines end with CR LF or LF.
+      const void* found = std::memchr(existing.data() + start, '\n', size - start);
+      const size_t end =
+          found ? static_cast<size_t>(static_cast<const char*>(found) - existing.data()) : size;
+      std::string_view line = existing.substr(start, end - start);
+      if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+      start = end + 1;
+      if (!deleted_.empty()) {
+        if (++number % 100 == 0) {
           if (progress.status)
             progress.status("Removing outdated definitions: checking entry " +
-                            std::to_string(i + 1));
+                            std::to_string(number));
           if (progress.yield) progress.yield();
         }
-        std::string_view line = existing_[i];
         if (line.empty() || line == " ") continue;
-        if (deleted_.count(NameOf(line, kStoredEquals)) != 0) continue;
+        NameInto(line, kStoredEquals, name);
+        if (deleted.MayContain(name) && deleted_.count(name) != 0) continue;
         out.append(line);
         out += "\r\n";
       }
+      if (!added.MayContain(line)) continue;
+      if (auto it = addedIndex_.find(line); it != addedIndex_.end()) present[it->second] = true;
+    }
+    if (deleted_.empty()) {
+      out.append(existing);
+      if (!out.empty() && out.back() != '\n' && out.back() != '\r') out += "\r\n";
     }
     for (size_t i = 0; i < added_.size(); ++i) {
-      if (!alive_[i]) continue;
+      if (!alive_[i] || present[i]) continue;
       out += added_[i];
       out += "\r\n";
+      ++appended_;
     }
     return out;
   }
@@ -244,14 +289,12 @@ class FileMerge {
     deleted_.insert(std::move(name));
   }
 
-  std::vector<std::string_view> existing_;
-  std::unordered_set<std::string_view> existingSet_;
-  bool existingBuilt_ = false;
   std::unordered_set<std::string> deleted_;
   std::vector<std::string> added_;
   std::vector<bool> alive_;
-  std::unordered_map<std::string, size_t> addedIndex_;
+  std::unordered_map<std::string, size_t, TextHash, std::equal_to<>> addedIndex_;
   std::unordered_map<std::string, std::vector<size_t>> addedByName_;
+  int appended_ = 0;
 };
 
 }  // namespace
@@ -269,23 +312,20 @@ PreparedMerge::PreparedMerge(platform::FileSystem& files, std::string dataFolder
 
     file.before = files_.ReadFile(file.path);
     const std::string_view existing = file.before ? std::string_view(*file.before) : "";
-    FileMerge merge(existing);
-    int added = 0;
+    FileMerge merge;
     for (const UpdateLine& line : lines) {
       if (!Accepts(target, line.kind)) continue;
       if (!line.add) {
         merge.Delete(target.how, line);
-        continue;
+      } else if (auto stored = StoredLine(target.how, line.kind, line.definition)) {
+        merge.Add(std::move(*stored));
       }
-      auto stored = StoredLine(target.how, line.kind, line.definition);
-      if (stored && merge.Add(std::move(*stored))) ++added;
     }
     if (progress.status) progress.status("Applying new updates...");
     if (progress.yield) progress.yield();
-    changes_ += added + (merge.HasDeletions() ? 1 : 0);
-    if (added == 0 && !merge.HasDeletions()) continue;
     file.after = merge.Build(existing, progress);
-    targets_.push_back(std::move(file));
+    changes_ += merge.Appended() + (merge.HasDeletions() ? 1 : 0);
+    if (merge.Changed()) targets_.push_back(std::move(file));
   }
 }
 

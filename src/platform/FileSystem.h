@@ -59,10 +59,6 @@ class FileSystem {
   }
   /// Appends (creates when absent).
   virtual bool AppendFile(const std::string& path, const std::string& bytes) = 0;
-  /// Replaces the file (or creates it) in one step: the bytes go to a fresh temporary file
-  /// beside it, which is flushed to the disk and then renamed over it. At every moment, a
-  /// crash included, the file holds either all of its old content or all of the new bytes.
-  virtual bool ReplaceFile(const std::string& path, const std::string& bytes) = 0;
 
   virtual bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
   /// Copies a whole tree; with overwrite false an existing file at the destination fails

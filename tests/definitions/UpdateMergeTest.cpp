@@ -116,8 +116,8 @@ TEST_F(UpdateMergeTest, DeletionsAndAdditionsByNameNeverDuplicate) {
   EXPECT_EQ(Lines("RegistryDefinition.dat"),
             (std::vector<std::string>{"1^Software\\Stay^=Stay|Adware"}));
   EXPECT_EQ(Lines("Safety.dat"), (std::vector<std::string>{"SDIR|stay=S|[drive]s"}));
-  // File: 4 lines added (old, brief, fresh, after) + deletions; registry and safety: one each.
-  EXPECT_EQ(*changes, 4 + 1 + 1 + 1);
+  // File: 3 lines appended (old, fresh, after) + deletions; registry and safety: one each.
+  EXPECT_EQ(*changes, 3 + 1 + 1 + 1);
 
   // The same body again finds nothing new to add; only its deletions count.
   const auto before = Lines("FileDefinition.dat");

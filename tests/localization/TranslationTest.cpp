@@ -187,7 +187,7 @@ TEST_F(TranslationTest, MessagesTakeTheLanguageTextWithPlaceholdersSubstituted) 
   EXPECT_EQ(catalog.getMessages("MSG_STOP"), "Are you sure you want to stop the scan?");
   // Keys are never added by a language.
   EXPECT_EQ(catalog.getMessages("MSG_BRANDNEW"), "");
-  EXPECT_EQ(catalog.TakenCount(), 70);
+  EXPECT_EQ(catalog.TakenCount(), 71);
 
   // A language without the key keeps the text the key had.
   WriteFile({LanguageGroup("Deutsch", {Item("MSG_SURE", "sicher?")}),
@@ -237,9 +237,9 @@ TEST_F(TranslationTest, GeneratedFileHasTheHeaderItemsAndTrailer) {
   EXPECT_EQ(file.find("TXTPATH"), std::string::npos);
   EXPECT_EQ(file.find("FAKETABS"), std::string::npos);
   const std::string trailer =
-      "\t\t<MSG_FALSE_POS5>There was an error submitting your report.  Please make sure you are "
-      "connected to the internet and try again in a few minutes.  If you continue to receive "
-      "this error please contact support.</MSG_FALSE_POS5>\r\n"
+      "\t\t<MSG_UPDATE_FAILED>The update could not be completed. Your [ProgramName] definitions "
+      "have not been changed. Please check your internet connection and try again "
+      "later.</MSG_UPDATE_FAILED>\r\n"
       "\t</TRANSLATION_ITEMS>\r\n</LANGUAGE_GROUP>\r\n</XML_DIZ_INFO>\r\n";
   ASSERT_GE(file.size(), trailer.size());
   EXPECT_EQ(file.substr(file.size() - trailer.size()), trailer);

@@ -516,34 +516,6 @@ bool PosixFileSystem::AppendFile(const std::string& path, const std::string& byt
   return WriteBytes(path, bytes, true);
 }
 
-bool PosixFileSystem::ReplaceFile(const std::string& path, const std::string& bytes) {
-  auto r = Resolve(path, Need::Parent);
-  if (!r || r->isRoot) return false;
-  struct stat st {};
-  if (r->exists && StatOf(r->native, st) && (!S_ISREG(st.st_mode) || ReadOnly(st))) return false;
-  const size_t slash = r->native.find_last_of('/');
-  const std::string folder = slash == 0 ? "/" : r->native.substr(0, slash);
-  // A name of our own beside the target (same file system, so the rename is one step). A
-  // temporary file left by a crash is never read: it is only ever truncated and written anew.
-  const std::string temporary = r->native + ".replace";
-  int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
-  if (fd < 0) return false;
-  bool ok = WriteAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
-  if (::close(fd) != 0) ok = false;
-  if (ok && r->exists) ::chmod(temporary.c_str(), st.st_mode & 07777);
-  if (!ok || ::rename(temporary.c_str(), r->native.c_str()) != 0) {
-    ::unlink(temporary.c_str());
-    return false;
-  }
-  // The rename itself reaches the disk with the folder.
-  int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    ::fsync(dir);
-    ::close(dir);
-  }
-  return true;
-}
-
 bool PosixFileSystem::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
   auto source = Resolve(from, Need::Whole);
   auto target = Resolve(to, Need::Parent);

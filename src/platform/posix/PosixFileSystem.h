@@ -29,7 +29,6 @@ class PosixFileSystem : public FileSystem {
   bool WriteFile(const std::string& path, const std::string& bytes) override;
   bool ReplaceFile(const std::string& path, const std::string& bytes) override;
   bool AppendFile(const std::string& path, const std::string& bytes) override;
-  bool ReplaceFile(const std::string& path, const std::string& bytes) override;
   bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
   bool CopyFolder(const std::string& from, const std::string& to, bool overwrite) override;
   bool DeleteFile(const std::string& path) override;

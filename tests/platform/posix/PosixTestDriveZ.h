@@ -24,7 +24,6 @@ class DriveZOnly : public platform::FileSystem {
   std::optional<std::string> ReadFile(const std::string&) override { return std::nullopt; }
   bool WriteFile(const std::string&, const std::string&) override { return false; }
   bool AppendFile(const std::string&, const std::string&) override { return false; }
-  bool ReplaceFile(const std::string&, const std::string&) override { return false; }
   bool CopyFile(const std::string&, const std::string&, bool) override { return false; }
   bool CopyFolder(const std::string&, const std::string&, bool) override { return false; }
   bool DeleteFile(const std::string&) override { return false; }
