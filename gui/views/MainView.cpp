@@ -57,9 +57,8 @@ bool MainView::NotBuilt(const forms::Control& control) {
     int index;
   };
   static const Entry kNotBuilt[] = {
-      {"mnuFileItem", 1},      {"chkAutomaticScanYesOrNo", -1},
-      {"cmbDays", -1},         {"dtpScheduleDate", -1},
-      {"dtpScheduleTime", -1}, {"chkAutoDel", -1},
+      {"mnuFileItem", 1},      {"chkAutomaticScanYesOrNo", -1}, {"cmbDays", -1},
+      {"dtpScheduleDate", -1}, {"dtpScheduleTime", -1},         {"chkAutoDel", -1},
       {"CmdProceed", -1},      {"cmdDefaultSetting", -1},
   };
   for (const auto& entry : kNotBuilt) {

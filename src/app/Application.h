@@ -69,8 +69,8 @@ class Application {
   clsTray& Tray() { return *tray_; }
   /// The Live Update engine: one per process, so that only one run goes at a time.
   LiveUpdate& Updater() { return *updater_; }
-  /// What a Live Update run shows (the download window and the notification), provided by
-  /// the desktop or the command-line program; null until one is set.
+  /// What a Live Update run shows instead of the download window and the notice
+  /// (UpdateWindows), when a program sets it (the command line does); null by default.
   UpdateProgressView* UpdateView() { return updateView_; }
   void SetUpdateView(UpdateProgressView* view) { updateView_ = view; }
 

@@ -2,6 +2,7 @@
 // Live Update", the first-run question and the automatic update after five idle minutes.
 #include "app/Application.h"
 #include "app/FrmMain.h"
+#include "app/UpdateWindows.h"
 #include "base/Text.h"
 #include "definitions/DefinitionSet.h"
 #include "definitions/UpdateProgressView.h"
@@ -10,31 +11,14 @@ namespace quill {
 
 namespace {
 
-/// Until a program provides its download window, the run still tells the user how it ended.
-class MessageBoxUpdateView : public UpdateProgressView {
- public:
-  explicit MessageBoxUpdateView(Application& app) : app_(app) {}
-  void OpenDownloadWindow() override {}
-  forms::TextBox* StatusBox() override { return nullptr; }
-  void RemoveDownloadIcon() override {}
-  void CloseDownloadWindow() override {}
-  void ShowNotification(const std::string& message) override {
-    app_.Host().MsgBox(message, forms::MsgBoxButtons::OkOnly, forms::MsgBoxIcon::Information,
-                       app_.brand.programName);
-  }
-
- private:
-  Application& app_;
-};
-
 /// Automatic update: idle ticks of timUpdate before the run starts.
 constexpr int kIdleTicksBeforeUpdate = 300;
 
 }  // namespace
 
 void FrmMain::cmdUpdate_Click() {
-  // Holding Shift lists the addresses of a self-hosted definition site first; the listing
-  // arrives with the Shift state of click events.
+  // (Holding Shift lists the addresses of a self-hosted definition site first: the click
+  // wiring does that before calling here.)
   LiveUpdate();
 }
 
@@ -75,9 +59,10 @@ LiveUpdateResult FrmMain::RunLiveUpdate() {
                              app_.Definitions().ReadDefinitionDate() + " PST");
     cmdScan.SetEnabled(true);
   };
-  MessageBoxUpdateView fallback(app_);
+  // The program's own windows, unless the program set another view (the command line does).
+  UpdateWindows windows(app_);
   UpdateProgressView* view = app_.UpdateView();
-  return app_.Updater().Run(view != nullptr ? *view : fallback, window);
+  return app_.Updater().Run(view != nullptr ? *view : windows, window);
 }
 
 }  // namespace quill

@@ -32,7 +32,8 @@ std::optional<std::string> ReadDefinitionFile(Application& app, const char* name
   const std::string path = app.DataFile(name);
   if (!app.Files().Attributes(path)) return std::nullopt;
   auto bytes = app.Files().ReadFile(path);
-  if (!bytes) app.gaps.FailedStages.push_back(app.StageLabel + std::string(name) + " could not be read");
+  if (!bytes)
+    app.gaps.FailedStages.push_back(app.StageLabel + std::string(name) + " could not be read");
   return bytes;
 }
 

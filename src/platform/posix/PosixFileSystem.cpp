@@ -455,8 +455,8 @@ std::optional<std::string> PosixFileSystem::ReadFile(const std::string& path) {
   return ReadFileRange(path, 0, std::string().max_size());
 }
 
-std::optional<std::string> PosixFileSystem::ReadFileRange(const std::string& path,
-                                                          uint64_t offset, size_t maxBytes) {
+std::optional<std::string> PosixFileSystem::ReadFileRange(const std::string& path, uint64_t offset,
+                                                          size_t maxBytes) {
   auto r = Resolve(path, Need::Whole);
   if (!r) return std::nullopt;
   // Opening a pipe for reading would wait for a writer, and a device may never end: the
@@ -470,7 +470,8 @@ std::optional<std::string> PosixFileSystem::ReadFileRange(const std::string& pat
   }
   std::string bytes;
   const uint64_t size = static_cast<uint64_t>(st.st_size);
-  if (offset < size) bytes.reserve(static_cast<size_t>(std::min<uint64_t>(size - offset, maxBytes)));
+  if (offset < size)
+    bytes.reserve(static_cast<size_t>(std::min<uint64_t>(size - offset, maxBytes)));
   char buffer[1 << 16];
   while (bytes.size() < maxBytes) {
     const size_t want = std::min(sizeof(buffer), maxBytes - bytes.size());
