@@ -37,19 +37,19 @@ class MessageCatalogTest : public ::testing::Test {
 
 TEST_F(MessageCatalogTest, BuiltInMessagesFillSlotsInTableOrder) {
   catalog.LoadBuiltInMessages();
-  ASSERT_EQ(catalog.TakenCount(), 71);
+  ASSERT_EQ(catalog.TakenCount(), 73);
   const auto& slots = catalog.Slots();
   EXPECT_EQ(slots[0].key, "MSG_THANK1");
-  EXPECT_EQ(slots[28].key, "MSG_FOUND1");
-  EXPECT_EQ(slots[54].key, "MSG_CAPTION");
-  EXPECT_EQ(slots[54].text, "[ProgramName] by [CompanyName]");
-  EXPECT_EQ(slots[69].key, "MSG_FALSE_POS5");
-  EXPECT_EQ(slots[70].key, "MSG_UPDATE_FAILED");
-  EXPECT_FALSE(slots[71].taken);
+  EXPECT_EQ(slots[30].key, "MSG_FOUND1");
+  EXPECT_EQ(slots[56].key, "MSG_CAPTION");
+  EXPECT_EQ(slots[56].text, "[ProgramName] by [CompanyName]");
+  EXPECT_EQ(slots[71].key, "MSG_FALSE_POS5");
+  EXPECT_EQ(slots[72].key, "MSG_UPDATE_FAILED");
+  EXPECT_FALSE(slots[73].taken);
 
   std::set<std::string> keys;
-  for (int i = 0; i < 71; ++i) keys.insert(slots[static_cast<size_t>(i)].key);
-  EXPECT_EQ(keys.size(), 71u);
+  for (int i = 0; i < 73; ++i) keys.insert(slots[static_cast<size_t>(i)].key);
+  EXPECT_EQ(keys.size(), 73u);
 
   // Texts exactly as shipped, odd spellings included.
   EXPECT_EQ(catalog.getMessages("MSG_CAPTION"), "Quillonet by Quillonet Software");
@@ -70,7 +70,7 @@ TEST_F(MessageCatalogTest, GetMessagesCapitalisesSubstitutesAndIgnoresKeyCase) {
   catalog.LoadBuiltInMessages();
   EXPECT_EQ(catalog.getMessages("MSG_COMPLETE"), "Complete");
   EXPECT_EQ(catalog.getMessages("msg_complete"), "Complete");
-  EXPECT_EQ(catalog.Slots()[64].text, "complete");  // the stored text stays as it was
+  EXPECT_EQ(catalog.Slots()[66].text, "complete");  // the stored text stays as it was
   catalog.setMessage("MSG_X", "[programname] and [COMPANYNAME] at [WebSite]");
   EXPECT_EQ(catalog.getMessages("MSG_X"),
             "Quillonet and Quillonet Software at www.quillonet.example");
@@ -84,13 +84,13 @@ TEST_F(MessageCatalogTest, SetMessageKeepsExistingKeysAndStopsAtCapacity) {
   catalog.LoadBuiltInMessages();
   catalog.setMessage("msg_sure", "Replaced?");
   EXPECT_EQ(catalog.getMessages("MSG_SURE"), "Are you sure?");
-  EXPECT_EQ(catalog.TakenCount(), 71);
+  EXPECT_EQ(catalog.TakenCount(), 73);
 
   for (int i = 0; i < 201; ++i) catalog.setMessage("MSG_EXTRA" + std::to_string(i), "extra");
   EXPECT_EQ(catalog.TakenCount(), 201);
   EXPECT_EQ(catalog.getMessages("MSG_EXTRA0"), "Extra");
-  EXPECT_EQ(catalog.getMessages("MSG_EXTRA129"), "Extra");  // slot 200, the last one
-  EXPECT_EQ(catalog.getMessages("MSG_EXTRA130"), "");
+  EXPECT_EQ(catalog.getMessages("MSG_EXTRA127"), "Extra");  // slot 200, the last one
+  EXPECT_EQ(catalog.getMessages("MSG_EXTRA128"), "");
   EXPECT_EQ(catalog.getMessages("MSG_EXTRA200"), "");
   catalog.setMessage("MSG_LATE", "late");
   EXPECT_EQ(catalog.getMessages("MSG_LATE"), "");
