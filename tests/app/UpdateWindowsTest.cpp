@@ -3,12 +3,15 @@
 // Shift listing behind "Update Now".
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/UpdateWindows.h"
 #include "definitions/SelfHostedSite.h"
 #include "definitions/frmDownload.h"
 #include "shell/clsTray.h"
 #include "shell/frmSignatureUpdated.h"
 #include "support/AppFixture.h"
+#include "support/ScopedEnv.h"
 
 namespace quill {
 namespace {
@@ -169,7 +172,9 @@ TEST(UpdateWindows, OkClosesTheNoticeAtOnceAndANewNoticeStartsAfresh) {
   EXPECT_FALSE(f.Host().TrayPresent("frmDownload"));
 }
 
-TEST(UpdateWindows, ShiftOnUpdateNowListsTheSelfHostedSiteFirst) {
+TEST(UpdateWindows, ShiftOnUpdateNowListsTheSelfHostedSiteFirstThenUpdates) {
+  // Nothing listens there: each run fails at once and says so in the notice.
+  test::ScopedEnv server("QUILLONET_UPDATE_SERVER", "http://127.0.0.1:9");
   AppFixture f;
   f.Start();
   f.Host().ClearDialogs();
@@ -179,9 +184,16 @@ TEST(UpdateWindows, ShiftOnUpdateNowListsTheSelfHostedSiteFirst) {
 
   f.Host().SetShiftState(forms::kShiftMask);
   f.Host().ClearDialogs();
+  const size_t eventsBefore = f.Host().FormEvents().size();
   f.Main().cmdUpdate.Click();
   auto boxes = f.Host().DialogsOf(DialogKind::MsgBox);
   ASSERT_FALSE(boxes.empty());
+  const auto& events = f.Host().FormEvents();
+  EXPECT_NE(
+      std::find(events.begin() + static_cast<long>(eventsBefore), events.end(), "Load frmDownload"),
+      events.end())
+      << "the update did not run after the listing";
+  EXPECT_EQ(f.App().SignatureUpdated().lblUpdateInfo.Caption(), f.App().Msg("MSG_UPDATE_FAILED"));
   EXPECT_EQ(boxes[0].buttons, forms::MsgBoxButtons::OkOnly);
   EXPECT_EQ(boxes[0].title, "Quillonet");
   EXPECT_EQ(boxes[0].text,

@@ -8,6 +8,8 @@
 #include "app/UpdateWindows.h"
 #include "definitions/frmDownload.h"
 #include "shell/frmSignatureUpdated.h"
+#include "support/DefServer.h"
+#include "support/ScopedEnv.h"
 #include "views/DownloadView.h"
 #include "views/NotificationView.h"
 
@@ -83,6 +85,37 @@ TEST_F(UpdateWindowsViewTest, NoticeIsAFramelessTopCardThatFollowsTheModelUntilO
   EXPECT_FALSE(notice.Loaded());
   EXPECT_FALSE(view->isVisible());
   EXPECT_EQ(App().GetSetting("OptionAndSettings", "SHOW", ""), "false");
+}
+
+TEST_F(UpdateWindowsViewTest, ShiftClickOnUpdateNowListsTheSiteThenUpdatesWithBothWindowsShown) {
+  DefServer server;
+  ASSERT_TRUE(server.Publish("20270101-000000", {{"FILE", {"bad.txt=Bad File|[windir]|Adware"}}}));
+  ASSERT_TRUE(server.Start());
+  ScopedEnv base("QUILLONET_UPDATE_SERVER", server.BaseUrl());
+  ScopedEnv key("QUILLONET_UPDATE_KEY", server.PublicKeyPath().string());
+  WriteStarterDefinitions();
+  Start();
+  // The download window is on screen while the run fetches and merges.
+  bool downloadSeen = false;
+  WhenIdle([&] {
+    QWidget* view = Host().ViewOf(App().Download());
+    downloadSeen = view && view->isVisible();
+    return downloadSeen;
+  });
+  auto* update = Widget<QPushButton>("cmdUpdate");
+  ASSERT_TRUE(update->isEnabled());
+  QTest::mouseClick(update, ::Qt::LeftButton, ::Qt::ShiftModifier);
+
+  const auto messages = MessagesShown();
+  ASSERT_FALSE(messages.empty());
+  EXPECT_EQ(messages[0].rfind("http://www.quillonet.example/definitions/version/R.HTM\r\n", 0), 0u)
+      << messages[0];
+  EXPECT_TRUE(downloadSeen);
+  EXPECT_FALSE(App().Download().Loaded());
+  auto* notice = qobject_cast<gui::NotificationView*>(Host().ViewOf(App().SignatureUpdated()));
+  ASSERT_NE(notice, nullptr);
+  EXPECT_TRUE(notice->isVisible());
+  EXPECT_EQ(notice->Message()->text().toStdString(), App().Msg("MSG_UPDATED_DEFS"));
 }
 
 }  // namespace quill::test
