@@ -49,6 +49,8 @@ class DefServer {
   /// "http://127.0.0.1:<port>", empty before Start.
   const std::string& BaseUrl() const { return baseUrl_; }
   const std::filesystem::path& Root() const { return root_; }
+  /// The server's process id; 0 when it does not run.
+  int Pid() const { return pid_; }
   std::filesystem::path PublicKeyPath() const { return root_ / "update-public-key.pem"; }
   std::filesystem::path RequestLogPath() const { return root_ / "requests.log"; }
   /// A stored definition file of a release, as a client holds it after updating to it.

@@ -2,6 +2,8 @@
 
 #include <httplib.h>
 
+#include <sys/socket.h>
+
 #include <csignal>
 #include <ctime>
 #include <fstream>
@@ -28,6 +30,7 @@ constexpr size_t kMaxTarget = 8192;                       // longer queries get 
 constexpr uintmax_t kMaxResearchLog = 256ull << 20;       // per research file
 constexpr size_t kCachedReleases = 4, kCachedBodies = 8;  // memory stays bounded
 constexpr size_t kWorkerThreads = 8;
+constexpr int kListenBacklog = 1024;
 
 using Query = std::map<std::string, std::string>;
 
@@ -366,6 +369,14 @@ int Serve(const ServerOptions& options) {
   server.set_payload_max_length(64 * 1024);
   Routes routes(options, *signer);
   routes.Install(server);
+  // The library listens with a backlog of a handful of connections; a burst of clients would
+  // then wait out the system's connection retries. The socket is noted so it can listen with
+  // a deep backlog once bound.
+  int listening = -1;
+  server.set_socket_options([&listening](socket_t socket) {
+    httplib::default_socket_options(socket);
+    listening = socket;
+  });
 
   const int port = options.port == 0
                        ? server.bind_to_any_port(options.bind)
@@ -375,6 +386,7 @@ int Serve(const ServerOptions& options) {
               << "\n";
     return 1;
   }
+  if (listening >= 0) ::listen(listening, kListenBacklog);
   std::thread stopper([&] {
     int signal = 0;
     sigwait(&stopSignals, &signal);
