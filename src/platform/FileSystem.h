@@ -20,6 +20,19 @@ struct DirEntry {
   std::string name;  // as stored on disk
   uint32_t attributes = 0;
   uint64_t size = 0;
+  /// The folder's identity (volume and file number) when the system tells it, else 0 and 0:
+  /// two entries with the same non-zero identity are one folder.
+  uint64_t volume = 0;
+  uint64_t fileIndex = 0;
+  /// False when the hidden and system bits of a file were not read (a walk's listing); ask
+  /// Attributes() for them when they matter.
+  bool dosBitsKnown = true;
+};
+
+/// The identity of a file or folder (see DirEntry).
+struct FileIdentity {
+  uint64_t volume = 0;
+  uint64_t fileIndex = 0;
 };
 
 /// The file system, spoken in Windows paths ("C:\Users\me\file.txt"). Component names are
@@ -33,6 +46,17 @@ class FileSystem {
   /// Entries of a folder, without "." and "..", in the file system's order; empty when the
   /// folder cannot be read.
   virtual std::optional<std::vector<DirEntry>> List(const std::string& folder) = 0;
+  /// The entries a tree walk of the whole machine goes through: as List, except that
+  /// folders are shown the way the system's own programs see them (a folder the system
+  /// links elsewhere is an ordinary folder, carrying its identity), a folder the walk will
+  /// meet elsewhere anyway (another drive's root, the machine's own files seen through
+  /// another drive) is left out, and the hidden and system bits of files may be left
+  /// unread (dosBitsKnown).
+  virtual std::optional<std::vector<DirEntry>> ListForWalk(const std::string& folder) {
+    return List(folder);
+  }
+  /// The identity of a folder; empty when unknown.
+  virtual std::optional<FileIdentity> Identity(const std::string&) { return std::nullopt; }
   virtual std::optional<uint64_t> FileSize(const std::string& path) = 0;
   /// The path with each existing component spelled as on disk (case resolved);
   /// empty when the path does not exist.

@@ -287,7 +287,8 @@ void FolderWalk::CheckFoundFile(const std::string& path) {
   CheckFile(folder, name);
 }
 
-void FolderWalk::CheckFile(const std::string& folderLower, const std::string& nameLower) {
+void FolderWalk::CheckFile(const std::string& folderLower, const std::string& nameLower,
+                           bool listedOnly) {
   const auto& table = definitions_.FileTable();
   table.RowsNamed(nameLower, rows_);
   if (rows_.empty()) return;
@@ -316,7 +317,8 @@ void FolderWalk::CheckFile(const std::string& folderLower, const std::string& na
     if (PublishedByMicrosoft(full)) return;
     if (!WindowsWordRuleHolds(full, row.folder)) continue;
     // A file that went away since it was listed (or never was) is not reported.
-    if (!files_.Attributes(full)) return;
+    const auto attributes = files_.Attributes(full);
+    if (!attributes || (listedOnly && (*attributes & kNotListed))) return;
     const std::string threat = ShownThreat(std::string(row.threatName), std::string(row.name));
     main_.AddHitRows(full, threat, threat, kItemFile, threat, kItemFile, full,
                      std::string(row.type));
@@ -324,19 +326,29 @@ void FolderWalk::CheckFile(const std::string& folderLower, const std::string& na
   }
 }
 
+bool FolderWalk::Enters(const platform::DirEntry& entry) {
+  const uint32_t kind = entry.attributes & ~platform::kAttrReparsePoint;
+  if (kind != platform::kAttrDirectory) return false;
+  const bool known = entry.volume != 0 || entry.fileIndex != 0;
+  // A linked folder without an identity could lead back into the walk for ever.
+  if (!known) return (entry.attributes & platform::kAttrReparsePoint) == 0;
+  return app_.gaps.WalkedFolders.emplace(entry.volume, entry.fileIndex).second;
+}
+
 void FolderWalk::ExamineEntries(const std::string& folder, std::vector<std::string>& subfolders) {
   auto& host = main_.GetHost();
   // One listing serves both passes: listing every folder twice doubled the cost of the walk
   // (the file system is its expensive part). Only this listing is open, and it is let go
   // before any subfolder is entered.
-  auto listing = files_.List(folder);
+  auto listing = files_.ListForWalk(folder);
   if (!listing || listing->empty()) return;
 
   // First pass: how many subfolders there are, so that the walk enters no more than that.
   size_t folderCount = 0;
   for (const auto& entry : *listing) {
     if (entry.attributes & kNotListed) continue;
-    if (entry.attributes == platform::kAttrDirectory) ++folderCount;
+    if ((entry.attributes & ~platform::kAttrReparsePoint) == platform::kAttrDirectory)
+      ++folderCount;
     if (app_.StopRequested) return;
     host.DoEvents();
   }
@@ -347,15 +359,16 @@ void FolderWalk::ExamineEntries(const std::string& folder, std::vector<std::stri
   std::string progress;
   for (const auto& entry : *listing) {
     if (entry.attributes & kNotListed) continue;
-    // Only a plain folder is entered: read-only, archived or linked folders are examined
-    // like files.
-    if (entry.attributes == platform::kAttrDirectory) {
+    // Only a plain folder is entered: read-only or archived folders are examined like
+    // files. A folder met again (through a link or another drive) was examined already.
+    if ((entry.attributes & ~platform::kAttrReparsePoint) == platform::kAttrDirectory) {
       // The program's own folders (its data and quarantine among them) are not looked into.
       if (floor_.IsOwnFolder(folder + entry.name)) continue;
+      if (!Enters(entry)) continue;
       CheckFoundFolder(folder + entry.name + "\\");
       if (subfolders.size() < folderCount) subfolders.push_back(entry.name);
     } else {
-      CheckFile(folderLower, text::ToLower(text::Trim(entry.name)));
+      CheckFile(folderLower, text::ToLower(text::Trim(entry.name)), !entry.dosBitsKnown);
     }
     ++app_.counters.FilesFoldersInspected;
     // Only every 25th report reaches the screen: build its text only then.
@@ -376,6 +389,11 @@ void FolderWalk::ScanFolderTree(const std::string& folder) {
     size_t next = 0;
   };
   if (floor_.IsOwnFolder(folder)) return;
+  // A folder this scan has walked already (a drive that is a folder of another) is not
+  // walked again.
+  if (auto id = files_.Identity(folder);
+      id && !app_.gaps.WalkedFolders.emplace(id->volume, id->fileIndex).second)
+    return;
   std::vector<Level> stack;
   stack.push_back(Level{folder, {}, 0});
   ExamineEntries(stack.back().folder, stack.back().subfolders);

@@ -57,7 +57,13 @@ class FolderWalk {
 
  private:
   // folderLower: the met folder in lower case ending in "\"; nameLower: the trimmed name.
-  void CheckFile(const std::string& folderLower, const std::string& nameLower);
+  // listedOnly: a file the walk met without knowing its hidden and system bits; it only
+  // counts when it has neither.
+  void CheckFile(const std::string& folderLower, const std::string& nameLower,
+                 bool listedOnly = false);
+  // Whether the walk goes into a listed folder: a plain folder, or one the system links
+  // elsewhere when its identity is known, and in either case one not walked yet this scan.
+  bool Enters(const platform::DirEntry& entry);
   // One folder's entries, in listing order: examines each and returns the names of the
   // subfolders to enter.
   void ExamineEntries(const std::string& folder, std::vector<std::string>& subfolders);

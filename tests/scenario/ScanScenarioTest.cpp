@@ -1,5 +1,6 @@
 // Scans run through the main window on a temporary prefix with real files.
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -225,6 +226,36 @@ TEST_F(ScanScenario, FullSystemScanWalksEveryDriveThenTheLaterStages) {
   EXPECT_EQ(App().StageLabel, App().Msg("MSG_REGISTRY") + ": ");
   EXPECT_EQ(Main().lblStatus[0].Caption(), App().Msg("MSG_SCAN_COMPLETED"));
   EXPECT_EQ(Main().pb2.Value(), 100);
+}
+
+TEST_F(ScanScenario, FullSystemScanSeesLinkedFoldersOnceAndTheMachineOnlyAsItsOwnDrives) {
+  namespace fs = std::filesystem;
+  UnmapDriveZ();
+  const std::string host = MapDriveD();  // stands for the host seen through a drive
+  const std::string name = "verylongadwareprogram.exe";
+  WriteDefinitions({name + "=Long"});
+  fs::create_directories(host + "/home/Docs");
+  std::ofstream(host + "/home/Docs/" + name) << "x";
+  Plant("C:\\Program Files\\Vendor\\" + name);
+  // The profile folders lead into the host's home, as Wine links them (two into the same
+  // folder when the home has no folder of that name); one folder there leads back up.
+  const std::string profile = fx.Prefix().Native("C:\\users\\" + fx.Prefix().User());
+  for (const char* folder : {"Desktop", "Documents"}) fs::remove_all(profile + "/" + folder);
+  fs::create_directory_symlink(host + "/home", profile + "/Desktop");
+  fs::create_directory_symlink(host + "/home/Docs", profile + "/Documents");
+  fs::create_directory_symlink(host + "/home", host + "/home/Docs/up");
+  // The prefix and drive C: are also reachable on D:, as they are through Z:.
+  fs::create_directory_symlink(fx.Prefix().Root(), host + "/prefix");
+  fs::create_directory_symlink(fx.Prefix().Root() + "/drive_c", host + "/cdrive");
+  Start();
+  Scan(1);
+
+  ASSERT_EQ(Results().Count(), 2) << ::testing::PrintToString(ResultNames());
+  EXPECT_TRUE(text::StartsWith(text::ToLower(Results().Item(0).SubItem(1)), "c:\\program files"));
+  // Documents is met before the walk goes down into Desktop, whose Docs is then known.
+  EXPECT_NE(text::ToLower(Results().Item(1).SubItem(1)).find("\\documents\\" + name),
+            std::string::npos)
+      << Results().Item(1).SubItem(1);
 }
 
 TEST_F(ScanScenario, CancelledFileDialogStillStoresTheScanDates) {

@@ -397,12 +397,55 @@ std::optional<uint32_t> PosixFileSystem::Attributes(const std::string& path) {
 }
 
 std::optional<std::vector<DirEntry>> PosixFileSystem::List(const std::string& folder) {
+  return ListEntries(folder, false);
+}
+
+std::optional<std::vector<DirEntry>> PosixFileSystem::ListForWalk(const std::string& folder) {
+  return ListEntries(folder, true);
+}
+
+std::optional<FileIdentity> PosixFileSystem::Identity(const std::string& path) {
+  auto r = Resolve(path, Need::Whole);
+  struct stat st {};
+  if (!r || !StatOf(r->native, st)) return std::nullopt;
+  return FileIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+}
+
+const PosixFileSystem::WalkBarriers& PosixFileSystem::Barriers() {
+  struct stat devices {};
+  const int64_t stamp = StatOf(root_ + "/dosdevices", devices)
+                            ? static_cast<int64_t>(devices.st_mtim.tv_sec) * 1000000000 +
+                                  devices.st_mtim.tv_nsec
+                            : 0;
+  if (stamp == barriers_.devicesStamp) return barriers_;
+  barriers_ = WalkBarriers{};
+  barriers_.devicesStamp = stamp;
+  struct stat st {};
+  if (StatOf(root_, st)) barriers_.folders.emplace_back(st.st_dev, st.st_ino);
+  for (char letter = 'A'; letter <= 'Z'; ++letter) {
+    const std::string drive = DriveRoot(letter);
+    if (!drive.empty() && StatOf(drive, st)) barriers_.folders.emplace_back(st.st_dev, st.st_ino);
+  }
+  barriers_.prefixReal = Canonical(root_);
+  return barriers_;
+}
+
+std::optional<std::vector<DirEntry>> PosixFileSystem::ListEntries(const std::string& folder,
+                                                                  bool forWalk) {
   auto r = Resolve(folder, Need::Whole);
   if (!r) return std::nullopt;
   DIR* dir = ::opendir(r->native.c_str());
   if (!dir) return std::nullopt;
   const int dirFd = ::dirfd(dir);
   const bool hostRoot = r->native == "/";
+  std::unique_lock<std::mutex> barriersLock(barriersMutex_, std::defer_lock);
+  const WalkBarriers* barriers = nullptr;
+  if (forWalk) {
+    barriersLock.lock();
+    barriers = &Barriers();
+  }
+  // Whether this drive lies inside the prefix (then links inside the prefix are its own).
+  std::optional<bool> driveInPrefix;
   // Entries with their sort keys: the order NTFS lists a folder in, names compared as upper
   // case. Each entry is examined relative to the open folder, so the kernel does not walk
   // the whole path again for every name.
@@ -410,20 +453,47 @@ std::optional<std::vector<DirEntry>> PosixFileSystem::List(const std::string& fo
   while (dirent* d = ::readdir(dir)) {
     std::string name = d->d_name;
     if (name == "." || name == "..") continue;
+    DirEntry entry;
+    // A walk needs nothing of a plain file but its name: no examination at all.
+    if (forWalk && d->d_type == DT_REG) {
+      entry.attributes = kAttrArchive | (name[0] == '.' ? kAttrHidden : 0u);
+      entry.dosBitsKnown = false;
+      std::string key = text::ToUpper(name);
+      entry.name = std::move(name);
+      keyed.emplace_back(std::move(key), std::move(entry));
+      continue;
+    }
     struct stat entryStat {};
     if (::fstatat(dirFd, name.c_str(), &entryStat, AT_SYMLINK_NOFOLLOW) != 0) continue;
     const bool link = S_ISLNK(entryStat.st_mode);
     // A dangling link names nothing.
     if (link && ::fstatat(dirFd, name.c_str(), &entryStat, 0) != 0) continue;
-    DirEntry entry;
+    const bool folderEntry = S_ISDIR(entryStat.st_mode);
+    if (forWalk && folderEntry) {
+      const std::pair<uint64_t, uint64_t> id(entryStat.st_dev, entryStat.st_ino);
+      if (std::find(barriers->folders.begin(), barriers->folders.end(), id) !=
+          barriers->folders.end())
+        continue;
+      if (link && !barriers->prefixReal.empty()) {
+        if (!driveInPrefix) {
+          auto parsed = Parse(folder);
+          driveInPrefix = parsed && Inside(DriveRoot(parsed->drive), barriers->prefixReal);
+        }
+        if (!*driveInPrefix && Inside(Canonical(Join(r->native, name)), barriers->prefixReal))
+          continue;
+      }
+      entry.volume = id.first;
+      entry.fileIndex = id.second;
+    }
     entry.attributes = AttributesOf(name, entryStat, StoredDosBitsAt(dirFd, r->native, name));
-    // A linked folder is a reparse point, as a junction is on Windows: a walk that entered
-    // it would see the same files twice, or loop for ever.
-    if (link && S_ISDIR(entryStat.st_mode)) entry.attributes |= kAttrReparsePoint;
+    // A linked folder is a reparse point, as a junction is on Windows: deleting it removes
+    // the link, not what it leads to. A walk enters it (Wine lists it as a folder) by its
+    // identity, so it never sees one folder twice.
+    if (link && folderEntry) entry.attributes |= kAttrReparsePoint;
     // The host's pseudo file systems are seen through drive Z: but hold no files of the
     // machine: they are system folders, which a walk does not list.
     if (hostRoot && IsPseudoFileSystemRoot(name)) entry.attributes |= kAttrSystem;
-    entry.size = S_ISDIR(entryStat.st_mode) ? 0 : static_cast<uint64_t>(entryStat.st_size);
+    entry.size = folderEntry ? 0 : static_cast<uint64_t>(entryStat.st_size);
     std::string key = text::ToUpper(name);
     entry.name = std::move(name);
     keyed.emplace_back(std::move(key), std::move(entry));

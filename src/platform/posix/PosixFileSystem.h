@@ -21,6 +21,11 @@ class PosixFileSystem : public FileSystem {
 
   std::optional<uint32_t> Attributes(const std::string& path) override;
   std::optional<std::vector<DirEntry>> List(const std::string& folder) override;
+  /// Links to folders are ordinary folders here, as Wine lists them. Left out: the prefix
+  /// folder and every drive's root (each is walked as its own drive), and, on a drive
+  /// outside the prefix, links that lead into it.
+  std::optional<std::vector<DirEntry>> ListForWalk(const std::string& folder) override;
+  std::optional<FileIdentity> Identity(const std::string& path) override;
   std::optional<uint64_t> FileSize(const std::string& path) override;
   std::optional<std::string> ResolveCase(const std::string& path) override;
   std::optional<std::string> ReadFile(const std::string& path) override;
@@ -61,6 +66,18 @@ class PosixFileSystem : public FileSystem {
   };
   std::optional<Resolved> Resolve(const std::string& path, Need need) const;
   bool WriteBytes(const std::string& path, const std::string& bytes, bool append);
+  std::optional<std::vector<DirEntry>> ListEntries(const std::string& folder, bool forWalk);
+
+  // The folders a walk leaves out, by identity: the prefix and the drives' roots. Made
+  // again when the drive mappings change.
+  struct WalkBarriers {
+    int64_t devicesStamp = -1;
+    std::vector<std::pair<uint64_t, uint64_t>> folders;
+    std::string prefixReal;  // the prefix folder with links resolved
+  };
+  const WalkBarriers& Barriers();
+  WalkBarriers barriers_;
+  std::mutex barriersMutex_;
 
   std::string root_;
   // Each drive's resolved folder, with the identity of the folder it was resolved for.
