@@ -88,8 +88,10 @@ std::optional<LocalDateTime> ParseGeneralDate(const std::string& input) {
       char sep = p.find('/') != std::string::npos ? '/' : '-';
       auto f = text::Split(p, std::string(1, sep));
       if (f.size() != 3) return std::nullopt;
+      // No field of a date has more than four digits; a longer one (from a damaged server
+      // reply) is no date, and would not even fit a number.
       for (auto& x : f)
-        if (x.empty() || x.find_first_not_of("0123456789") != std::string::npos)
+        if (x.empty() || x.size() > 4 || x.find_first_not_of("0123456789") != std::string::npos)
           return std::nullopt;
       int a = std::stoi(f[0]), b = std::stoi(f[1]), c = std::stoi(f[2]);
       if (sep == '-' && f[0].size() == 4) {  // ISO form yyyy-mm-dd
