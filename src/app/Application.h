@@ -92,7 +92,7 @@ class Application {
   std::string RefusedRemoval;
   /// Open restore point (0 = none).
   int64_t RestorePointSequence = 0;
-  /// Names of the running processes at the last process check.
+  /// Names and identifiers of the running processes at the last process check.
   std::string ProcessListSignature;
 
   // --- Per-user settings (application = product name) ----------------------------------

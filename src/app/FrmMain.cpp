@@ -13,6 +13,7 @@
 #include "localization/MessageCatalog.h"
 #include "localization/Translation.h"
 #include "localization/frmLanguage.h"
+#include "protection/Protection.h"
 #include "removal/frmDelete.h"
 #include "reports/ExclusionList.h"
 #include "shell/clsTray.h"
@@ -48,8 +49,6 @@ FrmMain::FrmMain(Application& app) : Form(app.Host(), "FrmMain", "[ProgramName]"
   for (auto& item : mnuDebugItem) item->SetVisible(false);
   Wire();
 }
-
-FrmMain::~FrmMain() = default;
 
 void FrmMain::Wire() {
   OnLoad([this] { Form_Load(); });
@@ -461,7 +460,7 @@ void FrmMain::tmrScroll_Timer() {
 void FrmMain::Form_Resize() {
   if (State() == forms::WindowState::Normal) {
     tmrScroll.Enable(true);
-    tmrScheduler.Enable(false);
+    // The scheduler follows its own setting, not the window's state.
     tmrMemoryInspected.Enable(false);
     SetShowInTaskbar(true);
     if (Visible()) app_.SaveSetting(kSettings, "Minimized", "No");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "definitions/LiveUpdate.h"
@@ -12,6 +13,8 @@
 namespace quill {
 
 class Application;
+class Protection;
+class ProtectionPort;
 
 /// Image numbers of result rows; also how later steps tell kinds apart.
 enum ItemKind : int {
@@ -244,7 +247,8 @@ class FrmMain : public forms::Form {
   // ---- Timers ---------------------------------------------------------------------------
   forms::Timer tmrCheckHomePage{*this, "tmrCheckHomePage", 5000, true};
   forms::Timer tmrMemoryInspected{*this, "tmrMemoryInspected", 2000, true};
-  forms::Timer tmrScheduler{*this, "tmrScheduler", 10, true};
+  // Once a second is enough: the scheduler fires for a moment that passed between two checks.
+  forms::Timer tmrScheduler{*this, "tmrScheduler", 1000, true};
   forms::Timer timUpdate{*this, "timUpdate", 1000, false};
   forms::Timer tmrScroll{*this, "tmrScroll", 200, true};
 
@@ -257,13 +261,6 @@ class FrmMain : public forms::Form {
   int CookieCount = 0;
   /// Idle ticks of the automatic update.
   int UpdateIdleTicks = 0;
-  /// Home-page shield tick counter (every third tick also runs the process shield).
-  int16_t HomePageTicks = 0;
-  /// The two start pages the home-page alert acts on.
-  std::string CurrentStartPage;
-  std::string RememberedStartPage;
-  /// Answered flag of the process-shield alert.
-  bool AlertAnswered = false;
 
   /// A scan is in progress exactly while the Scan button is disabled.
   bool ScanInProgress() const { return !cmdScan.Enabled(); }
@@ -404,7 +401,9 @@ class FrmMain : public forms::Form {
   void dtpScheduleTime_Click();
   void chkAutoDel_Click();
   /// Called by the process check for a match outside a scan; returns after the answer.
-  void RaiseProcessAlert(const std::string& fileName, const std::string& publisher);
+  void RaiseProcessAlert(const std::string& fileName, const std::string& publisher, uint32_t pid);
+  /// The shields and the scheduler (made on first use).
+  Protection& Shields();
 
   // ---- Live Update (definitions/) -----------------------------------------------------------
   void cmdUpdate_Click();
@@ -425,6 +424,8 @@ class FrmMain : public forms::Form {
   void MoveStageMarker(const forms::Control& caption);
   void StartScanWithMode(int mode);
   Application& app_;
+  std::unique_ptr<ProtectionPort> protectionPort_;
+  std::unique_ptr<Protection> protection_;
   int page_ = 0;
   bool singleInstance_ = false;
 };

@@ -165,9 +165,11 @@ void CheckById(FrmMain& main) {
   Application& app = main.App();
   auto processes = ListProcesses(app.Processes());
   if (!processes) return;
+  // Names with their identifiers: a program restarted under the same name is a change. A
+  // scan always examines the processes; only the shield skips an unchanged list.
   std::string signature;
-  for (const auto& p : *processes) signature += p.name;
-  if (signature == app.ProcessListSignature) return;
+  for (const auto& p : *processes) signature += p.name + ":" + std::to_string(p.pid) + "|";
+  if (!main.ScanInProgress() && signature == app.ProcessListSignature) return;
   app.ProcessListSignature = signature;
 
   std::string lastName;
@@ -195,7 +197,7 @@ void CheckById(FrmMain& main) {
         // different program altogether.
         StopProcessById(app, process.pid);
       } else {
-        main.RaiseProcessAlert(match->fileName, match->publisher);
+        main.RaiseProcessAlert(match->fileName, match->publisher, process.pid);
       }
       ++app.counters.TracesFound;
     }

@@ -1,0 +1,93 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "protection/ProtectionPort.h"
+
+namespace quill {
+
+class Application;
+class frmHomePageChangedAlert;
+class frmSpywareFoundAlert;
+
+/// Background protection: the home page shield, the process shield and the scheduled scans.
+/// It reaches the main window only through ProtectionPort.
+///
+/// No check runs inside another: while one waits for the user (an alert is open), the
+/// other ticks return at once and the scheduler looks again after it.
+class Protection {
+ public:
+  Protection(Application& app, ProtectionPort& port);
+  ~Protection();
+  Protection(const Protection&) = delete;
+  Protection& operator=(const Protection&) = delete;
+
+  // ---- Home page shield -------------------------------------------------------------------
+  /// The handler of tmrCheckHomePage; every third tick also runs the process shield.
+  void HomePageTick();
+  /// The remembered page back into the settings and the browser; false when the browser's
+  /// value could not be written (the shield then retries silently at its next ticks).
+  bool RestoreHomePage();
+  /// The browser's current page becomes the remembered one.
+  void AcceptHomePage();
+  const std::string& CurrentStartPage() const { return current_; }
+  const std::string& RememberedStartPage() const { return remembered_; }
+
+  // ---- Process shield ---------------------------------------------------------------------
+  /// The handler of tmrMemoryInspected.
+  void ProcessShieldTick();
+  /// Shows the alert for one matched process and returns once the user has answered, the
+  /// alert was closed or the program is ending.
+  void RaiseProcessAlert(const std::string& fileName, const std::string& publisher, uint32_t pid);
+
+  // ---- Scheduled scans --------------------------------------------------------------------
+  void tmrScheduler_Timer();
+  void SaveSchedule();
+  void LoadSchedule();
+  void CmdProceed_Click();
+  void cmdDefaultSetting_Click();
+  void chkAutomaticScanYesOrNo_Click();
+  void cmbDays_Click();
+  void dtpScheduleDate_Change();
+  void dtpScheduleTime_Click();
+  void chkAutoDel_Click();
+
+  frmHomePageChangedAlert& HomePageAlert();
+  frmSpywareFoundAlert& ProcessAlert();
+
+ private:
+  /// The browser's start page; empty optional when it cannot be read (no change then).
+  std::optional<std::string> ReadStartPage();
+  void SaveIfChanged(const std::string& section, const std::string& key, const std::string& value);
+  void StartDateTimePickers(int dayIndex);
+  /// Start of the scheduled occurrence that lies in (after, now], if any.
+  std::optional<std::chrono::system_clock::time_point> DueOccurrence(
+      std::chrono::system_clock::time_point after, std::chrono::system_clock::time_point now);
+
+  Application& app_;
+  ProtectionPort& port_;
+  frmHomePageChangedAlert* homeAlert_ = nullptr;
+  frmSpywareFoundAlert* processAlert_ = nullptr;
+  bool busy_ = false;
+
+  int16_t homePageTicks_ = 0;
+  std::string current_;
+  std::string remembered_;
+  /// The (remembered, current) pair a restore could not yet write back.
+  std::optional<std::pair<std::string, std::string>> pendingRestore_;
+
+  /// The stored schedule as last loaded or saved: the scheduler's tick reads no file.
+  struct Schedule {
+    int day = 7;
+    std::string time = "Null";
+    std::string date = "Null";
+  } schedule_;
+  std::optional<std::chrono::system_clock::time_point> lastCheck_;
+  std::optional<std::chrono::system_clock::time_point> lastFired_;
+};
+
+}  // namespace quill

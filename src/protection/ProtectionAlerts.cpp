@@ -1,0 +1,53 @@
+#include "protection/ProtectionAlerts.h"
+
+#include "app/Application.h"
+#include "base/Text.h"
+#include "reports/ExclusionList.h"
+#include "scan/ProcessScan.h"
+
+namespace quill {
+
+frmHomePageChangedAlert::frmHomePageChangedAlert(Application& app)
+    : Form(app.Host(), "frmHomePageChangedAlert", "[ProgramName]") {
+  OnLoad([this, &app] {
+    lblFrmHomePageProductName.SetCaption(app.brand.programName);
+    app.ApplyCurrentLanguage(*this);
+  });
+  cmdYes.OnClick([this] {
+    if (onKeep) onKeep();
+    Unload();
+  });
+  cmdNO.OnClick([this] {
+    if (onAccept) onAccept();
+    Unload();
+  });
+}
+
+frmSpywareFoundAlert::frmSpywareFoundAlert(Application& app)
+    : Form(app.Host(), "frmSpywareFoundAlert", "[ProgramName]"), app_(app) {
+  OnLoad([this] { app_.ApplyCurrentLanguage(*this); });
+  cmdYes.OnClick([this] { cmdYes_Click(); });
+  cmdNO.OnClick([this] { cmdNO_Click(); });
+}
+
+void frmSpywareFoundAlert::cmdYes_Click() {
+  cmdYes.SetEnabled(false);
+  Answered = true;
+  const std::string fileName = text::Trim(lblAlertFileName.Caption());
+  // Exactly the process that matched: another one of the same name may be a different
+  // program altogether.
+  if (!StopProcessById(app_, ProcessId))
+    GetHost().MsgBox(text::ToUpper(fileName) + " " + app_.Msg("MSG_ERROR_STOPPED"),
+                     forms::MsgBoxButtons::OkOnly, forms::MsgBoxIcon::Information,
+                     app_.brand.programName);
+  Unload();
+}
+
+void frmSpywareFoundAlert::cmdNO_Click() {
+  Answered = true;
+  // A file that cannot be written leaves the program unexcluded; the alert closes all the same.
+  app_.Exclusions().AppendLine(text::Trim(lblAlertFileName.Caption()), true);
+  Unload();
+}
+
+}  // namespace quill

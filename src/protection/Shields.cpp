@@ -1,0 +1,187 @@
+// The home page shield and the process shield.
+#include "protection/Protection.h"
+
+#include <memory>
+
+#include "app/Application.h"
+#include "base/Text.h"
+#include "forms/Host.h"
+#include "platform/Registry.h"
+#include "protection/ProtectionAlerts.h"
+
+namespace quill {
+namespace {
+
+constexpr const char* kOptions = "OptionAndSettings";
+constexpr const char* kMainKey = "Software\\Microsoft\\Internet Explorer\\Main";
+constexpr const char* kStartPage = "Start Page";
+constexpr platform::RootKey kUser = platform::RootKey::CurrentUser;
+
+/// Marks a check in progress for as long as it lives.
+class BusyScope {
+ public:
+  explicit BusyScope(bool& flag) : flag_(flag) { flag_ = true; }
+  ~BusyScope() { flag_ = false; }
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+
+ private:
+  bool& flag_;
+};
+
+std::string HexBytesHighFirst(const std::string& bytes) {
+  static const char* kDigits = "0123456789ABCDEF";
+  std::string out = "&h";
+  for (auto it = bytes.rbegin(); it != bytes.rend(); ++it) {
+    const auto b = static_cast<unsigned char>(*it);
+    out += kDigits[b >> 4];
+    out += kDigits[b & 15];
+  }
+  return out;
+}
+
+}  // namespace
+
+Protection::Protection(Application& app, ProtectionPort& port) : app_(app), port_(port) {}
+Protection::~Protection() = default;
+
+frmHomePageChangedAlert& Protection::HomePageAlert() {
+  if (!homeAlert_) {
+    auto alert = std::make_unique<frmHomePageChangedAlert>(app_);
+    homeAlert_ = alert.get();
+    homeAlert_->onKeep = [this] { RestoreHomePage(); };
+    homeAlert_->onAccept = [this] { AcceptHomePage(); };
+    app_.AdoptWindow(std::move(alert));
+  }
+  return *homeAlert_;
+}
+
+frmSpywareFoundAlert& Protection::ProcessAlert() {
+  if (!processAlert_) {
+    auto alert = std::make_unique<frmSpywareFoundAlert>(app_);
+    processAlert_ = alert.get();
+    app_.AdoptWindow(std::move(alert));
+  }
+  return *processAlert_;
+}
+
+void Protection::SaveIfChanged(const std::string& section, const std::string& key,
+                               const std::string& value) {
+  // Nothing is written while nothing changes.
+  if (app_.GetSetting(section, key, "\x01") != value) app_.SaveSetting(section, key, value);
+}
+
+// ---- Home page shield ---------------------------------------------------------------------
+
+std::optional<std::string> Protection::ReadStartPage() {
+  auto& reg = app_.Registry();
+  // Read access only: a key opened for writing fails while the browser's machine is running,
+  // and that is no change of the page.
+  if (reg.OpenKey(kUser, kMainKey, platform::kKeyRead) != platform::RegStatus::Ok)
+    return std::nullopt;
+  for (const auto& part : reg.UnreadableParts())
+    if (part == platform::RootName(kUser)) return std::nullopt;
+  auto value = reg.QueryValue(kUser, kMainKey, kStartPage);
+  if (!value) return std::nullopt;
+  switch (static_cast<platform::RegType>(value->type)) {
+    case platform::RegType::Sz:
+    case platform::RegType::ExpandSz:
+      return value->data.substr(0, value->data.find('\0'));
+    case platform::RegType::Dword:
+      return HexBytesHighFirst(value->data);
+    default:
+      return std::string("about:blank");
+  }
+}
+
+void Protection::HomePageTick() {
+  if (++homePageTicks_ >= 3) {
+    homePageTicks_ = 0;
+    ProcessShieldTick();
+  }
+  if (busy_) return;
+  BusyScope busy(busy_);
+  port_.ApplyTimerState(false);
+  if (text::ToBool(app_.GetSetting(kOptions, "optIEHomePageSheildOn", "True"))) {
+    if (auto page = ReadStartPage()) {
+      current_ = *page;
+      remembered_ = app_.GetSetting(kOptions, "Homepage", "");
+      if (remembered_.empty()) {
+        remembered_ = current_;
+        SaveIfChanged(kOptions, "Homepage", current_);
+      }
+      if (remembered_ == current_) {
+        pendingRestore_.reset();
+      } else if (pendingRestore_ && *pendingRestore_ == std::make_pair(remembered_, current_)) {
+        // Already answered; the browser's value could not be written yet.
+        RestoreHomePage();
+      } else if (text::ToBool(
+                     app_.GetSetting(kOptions, "optAlwaysnotifybeforerestoring", "True"))) {
+        auto& alert = HomePageAlert();
+        alert.Load();
+        alert.lblHomePageInfo.SetCaption(
+            app_.brand.programName + " has detected that your Homepage has been changed.\r\n" +
+            "\r\n" + "Click YES to keep your homepage as:\r\n" + remembered_ + "\r\n" + "\r\n" +
+            "Click No to change your homepage to:\r\n" + current_);
+        alert.Show(true);
+      } else if (text::ToBool(
+                     app_.GetSetting(kOptions, "optRestoredefaultwithoutnotification", "False"))) {
+        RestoreHomePage();
+      }
+    }
+  }
+  port_.ApplyTimerState(true);
+}
+
+bool Protection::RestoreHomePage() {
+  SaveIfChanged(kOptions, "Homepage", remembered_);
+  auto& reg = app_.Registry();
+  if (reg.OpenKey(kUser, kMainKey, platform::kKeyQueryValue) == platform::RegStatus::NotFound)
+    reg.CreateKey(kUser, kMainKey);
+  const bool written = reg.SetValue(kUser, kMainKey, kStartPage, platform::MakeSz(remembered_)) ==
+                       platform::RegStatus::Ok;
+  if (written)
+    pendingRestore_.reset();
+  else
+    pendingRestore_ = std::make_pair(remembered_, current_);
+  return written;
+}
+
+void Protection::AcceptHomePage() {
+  pendingRestore_.reset();
+  remembered_ = current_;
+  SaveIfChanged(kOptions, "Homepage", current_);
+}
+
+// ---- Process shield -----------------------------------------------------------------------
+
+void Protection::ProcessShieldTick() {
+  if (!text::ToBool(app_.GetSetting(kOptions, "optMemorySheildOn", "True"))) return;
+  if (busy_) return;
+  BusyScope busy(busy_);
+  port_.ApplyTimerState(false);
+  port_.RunProcessCheck();
+  port_.ApplyTimerState(true);
+}
+
+void Protection::RaiseProcessAlert(const std::string& fileName, const std::string& publisher,
+                                   uint32_t pid) {
+  auto& host = app_.Host();
+  if (host.QuitRequested()) return;
+  auto& alert = ProcessAlert();
+  alert.Load();
+  alert.Answered = false;
+  alert.ProcessId = pid;
+  alert.cmdYes.SetEnabled(true);
+  const std::string company = text::Trim(publisher);
+  alert.lblAlertCompanyName.SetCaption(
+      !company.empty() ? text::ToUpper(publisher) : app_.Msg("MSG_NOCOMPANY") + " " + fileName);
+  alert.lblAlertFileName.SetCaption(text::ToUpper(fileName));
+  alert.Show();
+  // Blocks on the event queue (no polling) until a button closes the window or the program
+  // ends; the window stays modeless meanwhile.
+  host.RunModal(alert);
+  if (alert.Loaded() && !alert.Answered) alert.Unload();
+}
+
+}  // namespace quill
