@@ -86,8 +86,8 @@ TEST_F(ProcessScanTest, SameProcessSetTwiceInARowReportsNothingTheSecondTime) {
   Definitions({"quillsame.exe=Quill Same|C:\\Elsewhere"});
   App().Exclusions().AddExclusion("quillsame.exe");
   Run("C:\\Tools\\quillsame.exe");
-  BeginScan();
 
+  // Outside a scan (the shield) an unchanged list is not examined again.
   ProcessCheck(Main());
   ASSERT_EQ(Progress().Count(), 1);
   EXPECT_EQ(Progress().Item(0).text, "EXCLUDED");
@@ -106,6 +106,11 @@ TEST_F(ProcessScanTest, SameProcessSetTwiceInARowReportsNothingTheSecondTime) {
   ProcessCheck(Main());
   EXPECT_EQ(Progress().Count(), 2);
   EXPECT_EQ(Main().lblTotalNoOfRunningItems.Caption(), "2");
+
+  // A scan always examines the running programs, changed or not.
+  BeginScan();
+  ProcessCheck(Main());
+  EXPECT_EQ(Progress().Count(), 3);
 }
 
 TEST_F(ProcessScanTest, NameMatchesOnlyAtTheEndOfAnEntryAndSystemFoldersAreRewritten) {
