@@ -388,9 +388,11 @@ void QtHost::HandlerFailed(const char* what, const std::string& message) {
 bool QtHost::TrayAdd(forms::Form& owner, const std::string& tip) {
   if (!QSystemTrayIcon::isSystemTrayAvailable()) {
     noTrayFallback_[&owner] = true;
-    // The window was hidden on its way to the tray: without one it waits minimized instead.
-    if (QWidget* view = ViewOf(owner); view && owner.Loaded() && !owner.Visible())
-      view->showMinimized();
+    // The window was minimized and hidden on its way to the tray: without one it waits
+    // minimized instead. A window that takes its icon while it opens is shown as it is.
+    const bool toTray =
+        owner.Loaded() && !owner.Visible() && owner.State() == forms::WindowState::Minimized;
+    if (QWidget* view = ViewOf(owner); view && toTray) view->showMinimized();
     return false;
   }
   QSystemTrayIcon*& tray = trayIcons_[&owner];

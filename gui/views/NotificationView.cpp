@@ -61,6 +61,9 @@ void NotificationView::FollowModel() {
   const int perPixelY = std::max(1, screen.twipsPerPixelY);
   setFixedSize(form_.Width() / perPixelX, form_.Height() / perPixelY);
   move(form_.Left() / perPixelX, form_.Top() / perPixelY);
+  // Kept above whatever was raised since: without a window manager to honour "stay on top"
+  // the last window raised wins.
+  if (isVisible()) raise();
 }
 
 }  // namespace quill::gui
