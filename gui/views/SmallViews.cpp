@@ -13,6 +13,7 @@
 #include "app/SmallWindows.h"
 #include "localization/frmLanguage.h"
 #include "removal/frmDelete.h"
+#include "removal/frmQuarantine.h"
 #include "reports/frmReport.h"
 #include "views/Artwork.h"
 #include "views/ListModel.h"
@@ -190,6 +191,42 @@ DeleteView::DeleteView(Application& app, frmDelete& form) : FormView(form) {
 }
 
 void DeleteView::CloseRequested() {
+  Model().Hide();
+}
+
+// ---- Quarantine ----------------------------------------------------------------------------
+
+QuarantineView::QuarantineView(Application& app, frmQuarantine& form) : FormView(form) {
+  setObjectName("quarantine");
+  auto* col = new QVBoxLayout(this);
+  col->setContentsMargins(20, 18, 20, 16);
+  col->setSpacing(10);
+  auto* info = new QLabel;
+  info->setObjectName("lblInfo");
+  info->setWordWrap(true);
+  binder_.Label(form.lblInfo, info);
+  col->addWidget(info);
+  list_ = new ListWidget(form.lvwQuarantine, nullptr, app.Host().Screen().twipsPerPixelX);
+  list_->setObjectName("lvwQuarantine");
+  list_->SetUnsizedWidths({48, 140, 70, 330, 200, 160});
+  col->addWidget(list_, 1);
+  auto* status = new QLabel;
+  status->setObjectName("lblStatus");
+  status->setProperty("muted", true);
+  binder_.Label(form.lblStatus, status);
+  col->addWidget(status);
+  std::vector<QPushButton*> buttons;
+  for (auto* control : {&form.cmdRestore, &form.cmdDelete, &form.cmdOpenFolder, &form.cmdClose}) {
+    auto* button = new QPushButton;
+    button->setObjectName(QString::fromStdString(control->Name()));
+    binder_.Button(*control, button);
+    buttons.push_back(button);
+  }
+  col->addLayout(ButtonRow({buttons[0], buttons[1], buttons[2], buttons[3]}));
+  resize(900, 460);
+}
+
+void QuarantineView::CloseRequested() {
   Model().Hide();
 }
 

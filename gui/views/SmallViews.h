@@ -13,6 +13,7 @@ class frmAbout;
 class frmLanguage;
 class frmReport;
 class frmDelete;
+class frmQuarantine;
 }  // namespace quill
 
 namespace quill::gui {
@@ -77,6 +78,22 @@ class DeleteView : public FormView {
 
  protected:
   /// Closing only hides the list, as its OK button does: the next removal refills it.
+  void CloseRequested() override;
+
+ private:
+  ListWidget* list_;
+};
+
+/// "Quarantine": the saved items, with Restore, Delete and Open Folder.
+class QuarantineView : public FormView {
+  Q_OBJECT
+
+ public:
+  QuarantineView(Application& app, frmQuarantine& form);
+  ListWidget* Items() const { return list_; }
+
+ protected:
+  /// Closing hides the window, as its Close button does.
   void CloseRequested() override;
 
  private:

@@ -10,6 +10,7 @@
 #include "definitions/frmDownload.h"
 #include "localization/frmLanguage.h"
 #include "removal/frmDelete.h"
+#include "removal/frmQuarantine.h"
 #include "reports/frmReport.h"
 #include "shell/frmSignatureUpdated.h"
 #include "views/Artwork.h"
@@ -28,6 +29,8 @@ QtHost::ViewFactory MakeViewFactory(Application& app) {
     if (auto* language = dynamic_cast<frmLanguage*>(&form)) return new LanguageView(app, *language);
     if (auto* report = dynamic_cast<frmReport*>(&form)) return new ReportView(app, *report);
     if (auto* failed = dynamic_cast<frmDelete*>(&form)) return new DeleteView(app, *failed);
+    if (auto* quarantine = dynamic_cast<frmQuarantine*>(&form))
+      return new QuarantineView(app, *quarantine);
     if (auto* download = dynamic_cast<frmDownload*>(&form)) return new DownloadView(app, *download);
     if (auto* notice = dynamic_cast<frmSignatureUpdated*>(&form))
       return new NotificationView(app, *notice);

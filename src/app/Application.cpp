@@ -11,6 +11,7 @@
 #include "localization/Translation.h"
 #include "localization/frmLanguage.h"
 #include "removal/frmDelete.h"
+#include "removal/frmQuarantine.h"
 #include "reports/ExclusionList.h"
 #include "reports/frmReport.h"
 #include "shell/clsTray.h"
@@ -44,6 +45,7 @@ Application::~Application() {
   about_.reset();
   report_.reset();
   delete_.reset();
+  quarantine_.reset();
   language_.reset();
   splash_.reset();
   main_.reset();
@@ -122,6 +124,9 @@ frmSplash& Application::Splash() {
 }
 frmDelete& Application::DeleteFailed() {
   return Window(delete_);
+}
+frmQuarantine& Application::QuarantineWindow() {
+  return Window(quarantine_);
 }
 frmReport& Application::Report() {
   return Window(report_);

@@ -22,6 +22,7 @@ class FrmMain;
 class frmSplash;
 class frmLanguage;
 class frmDelete;
+class frmQuarantine;
 class frmReport;
 class frmAbout;
 class frmHidden;
@@ -114,6 +115,8 @@ class Application {
   frmSplash& Splash();
   frmLanguage& Language();
   frmDelete& DeleteFailed();
+  /// What the quarantine holds, with restore and delete.
+  frmQuarantine& QuarantineWindow();
   frmReport& Report();
   frmAbout& About();
   frmHidden& Hidden();
@@ -156,6 +159,7 @@ class Application {
   std::unique_ptr<frmSplash> splash_;
   std::unique_ptr<frmLanguage> language_;
   std::unique_ptr<frmDelete> delete_;
+  std::unique_ptr<frmQuarantine> quarantine_;
   std::unique_ptr<frmReport> report_;
   std::unique_ptr<frmAbout> about_;
   std::unique_ptr<frmHidden> hidden_;

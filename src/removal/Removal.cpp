@@ -14,6 +14,7 @@
 #include "platform/FileSystem.h"
 #include "removal/RemovalShare.h"
 #include "removal/frmDelete.h"
+#include "removal/frmQuarantine.h"
 #include "scan/ProcessScan.h"
 
 namespace quill {
@@ -533,10 +534,11 @@ void FrmMain::cmdRemove_Click() {
 }
 
 void FrmMain::ViewQuarantine() {
-  QuarantineStore quarantine(app_);
-  quarantine.CreateQuarantineFolder();
-  app_.Shell().Execute("explorer " + quarantine.QuarantineFolder(),
-                       platform::ShowStyle::NormalFocus);
+  QuarantineStore(app_).CreateQuarantineFolder();
+  auto& window = app_.QuarantineWindow();
+  window.Refresh();
+  window.Show();
+  window.ZOrder();
 }
 
 }  // namespace quill

@@ -5,6 +5,7 @@
 
 #include "removal/RemovalTestSupport.h"
 #include "removal/frmDelete.h"
+#include "removal/frmQuarantine.h"
 
 namespace quill {
 namespace {
@@ -200,12 +201,38 @@ TEST(DeleteFailedWindowTest, CopyListPutsEveryPathWithCrLfOnTheClipboard) {
 
 TEST(ViewQuarantineTest, CreatesTheFolderAndOpensIt) {
   AppFixture f;
-  f.Start();
+  test::StartAt(f);
+  ASSERT_TRUE(f.Prefix().WriteFile("C:\\Bad\\a.txt", "a"));
+  ASSERT_TRUE(f.Prefix().WriteFile("C:\\Bad\\b.txt", "b"));
+  test::AddFileHit(f.Main(), "C:\\Bad\\a.txt", "A");
+  test::AddFileHit(f.Main(), "C:\\Bad\\b.txt", "B");
+  f.Main().cmdSelectAll_Click();
+  test::RepairNow(f);
   f.Main().MenuClick("Quarantine", 0);
   const std::string folder = f.DataFolder() + "\\quarantine";
   EXPECT_TRUE(test::Exists(f, folder));
+  auto& window = f.App().QuarantineWindow();
+  EXPECT_TRUE(window.Visible());
+  ASSERT_EQ(window.lvwQuarantine.Count(), 2);
+  EXPECT_EQ(window.lvwQuarantine.Item(0).SubItem(3), "C:\\Bad\\a.txt");
+  EXPECT_EQ(window.lvwQuarantine.Item(0).SubItem(5), "Saved");
+
+  // "Open Folder" is the explorer command on the quarantine folder.
+  window.cmdOpenFolder.Click();
   ASSERT_FALSE(f.Started().empty());
   EXPECT_EQ(f.Started().back(), "explorer " + folder);
+
+  // "Restore" puts the ticked item back; "Delete" asks, then takes the other one for good.
+  window.lvwQuarantine.UserCheck(0, true);
+  window.cmdRestore.Click();
+  EXPECT_EQ(test::Read(f, "C:\\Bad\\a.txt"), "a");
+  EXPECT_EQ(window.lvwQuarantine.Item(0).SubItem(5), "Restored to C:\\Bad\\a.txt");
+  window.lvwQuarantine.UserCheck(1, true);
+  f.Host().QueueMsgBox(forms::MsgBoxResult::Yes);
+  window.cmdDelete.Click();
+  EXPECT_EQ(window.lvwQuarantine.Count(), 1);
+  EXPECT_FALSE(test::Exists(f, folder + "\\b.txt"));
+  EXPECT_FALSE(test::Exists(f, "C:\\Bad\\b.txt"));
 }
 
 }  // namespace
