@@ -18,4 +18,8 @@ std::u16string Utf8ToUtf16(std::string_view text);
 /// Lone surrogates become U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view text);
 
+/// UTF-16 code units as little-endian bytes, and back (an odd last byte is dropped).
+std::string Utf16LeBytes(std::u16string_view text);
+std::u16string FromUtf16LeBytes(std::string_view bytes);
+
 }  // namespace quill::unicode

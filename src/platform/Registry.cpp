@@ -1,6 +1,7 @@
 #include "platform/Registry.h"
 
 #include <cstdint>
+#include <cstdio>
 
 #include "base/Text.h"
 
@@ -37,6 +38,33 @@ std::optional<RootKey> RootFromHandleText(const std::string& text) {
   if (v < 0) v += 0x100000000LL;
   if (v < 0x80000000LL || v > 0x80000006LL) return std::nullopt;
   return static_cast<RootKey>(static_cast<uint32_t>(v));
+}
+
+void AppendRegHexData(std::string& out, uint32_t type, std::string_view bytes,
+                      std::string_view lineEnd) {
+  constexpr size_t kWrapColumn = 76;
+  char buffer[24];
+  if (type == static_cast<uint32_t>(RegType::Binary)) {
+    out += "hex:";
+  } else {
+    std::snprintf(buffer, sizeof buffer, "hex(%x):", type);
+    out += buffer;
+  }
+  const size_t lineStart = out.rfind('\n');
+  size_t column = lineStart == std::string::npos ? out.size() : out.size() - lineStart - 1;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    std::snprintf(buffer, sizeof buffer, "%02x", static_cast<unsigned char>(bytes[i]));
+    out += buffer;
+    column += 2;
+    if (i + 1 == bytes.size()) break;
+    out += ',';
+    if (++column > kWrapColumn) {
+      out += '\\';
+      out += lineEnd;
+      out += "  ";
+      column = 2;
+    }
+  }
 }
 
 RegValue MakeSz(const std::string& text) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quill::platform {
@@ -89,6 +90,12 @@ std::string RootName(RootKey root);
 std::string RootHandleText(RootKey root);
 /// Parses a root from its signed or unsigned decimal handle text; empty when not a root.
 std::optional<RootKey> RootFromHandleText(const std::string& text);
+
+/// Appends "hex:" (binary) or "hex(N):" and the bytes as comma-separated hexadecimal pairs,
+/// wrapped as the registry's text formats wrap them: once a line passes 76 columns it ends
+/// in "\" + lineEnd and goes on after two spaces.
+void AppendRegHexData(std::string& out, uint32_t type, std::string_view bytes,
+                      std::string_view lineEnd);
 
 /// Convenience constructors.
 RegValue MakeSz(const std::string& text);

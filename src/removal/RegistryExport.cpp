@@ -15,8 +15,6 @@ using platform::RegType;
 using platform::RegValue;
 
 constexpr std::string_view kHeader = "Windows Registry Editor Version 5.00";
-// Hex data is wrapped once a line passes this many columns, as the importers write it.
-constexpr size_t kWrapColumn = 76;
 // Registry trees are shallow; the bound only guards against a hive that loops.
 constexpr int kMaxDepth = 64;
 
@@ -33,53 +31,19 @@ bool NeedsHexForm(const std::string& text) {
   return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos;
 }
 
-std::string Utf16LeBytes(std::u16string_view text) {
-  std::string bytes;
-  bytes.reserve(text.size() * 2);
-  for (char16_t c : text) {
-    bytes += static_cast<char>(c & 0xFF);
-    bytes += static_cast<char>(c >> 8);
-  }
-  return bytes;
-}
-
 // The bytes the registry holds for a value.
 std::string RawBytes(const RegValue& value) {
   if (IsTerminatedText(value.type)) {
     std::u16string text = unicode::Utf8ToUtf16(value.data);
     text += u'\0';
-    return Utf16LeBytes(text);
+    return unicode::Utf16LeBytes(text);
   }
-  if (Is(value.type, RegType::Link)) return Utf16LeBytes(unicode::Utf8ToUtf16(value.data));
+  if (Is(value.type, RegType::Link)) return unicode::Utf16LeBytes(unicode::Utf8ToUtf16(value.data));
   return value.data;
 }
 
 std::string EscapeName(const std::string& name) {
   return text::ReplaceAll(text::ReplaceAll(EscapeRegText(name), "\r", "\\r"), "\n", "\\n");
-}
-
-std::string HexData(const std::string& prefix, uint32_t type, const std::string& bytes) {
-  char buffer[24];
-  std::string out = prefix;
-  if (Is(type, RegType::Binary)) {
-    out += "hex:";
-  } else {
-    std::snprintf(buffer, sizeof buffer, "hex(%x):", type);
-    out += buffer;
-  }
-  size_t column = out.size();
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    std::snprintf(buffer, sizeof buffer, "%02x", static_cast<unsigned char>(bytes[i]));
-    out += buffer;
-    column += 2;
-    if (i + 1 == bytes.size()) break;
-    out += ',';
-    if (++column > kWrapColumn) {
-      out += "\\\r\n  ";
-      column = 2;
-    }
-  }
-  return out + "\r\n";
 }
 
 std::string ValueLine(const std::string& name, const RegValue& value) {
@@ -94,7 +58,9 @@ std::string ValueLine(const std::string& name, const RegValue& value) {
     std::snprintf(buffer, sizeof buffer, "dword:%08x\r\n", n);
     return prefix + buffer;
   }
-  return HexData(prefix, value.type, RawBytes(value));
+  std::string line = prefix;
+  platform::AppendRegHexData(line, value.type, RawBytes(value), "\r\n");
+  return line + "\r\n";
 }
 
 // ---- Reading back ---------------------------------------------------------------------------
@@ -112,11 +78,7 @@ std::optional<std::string> DecodeFile(std::string_view bytes) {
       static_cast<unsigned char>(bytes[1]) != 0xFE)
     return std::string(bytes);
   if (bytes.size() % 2 != 0) return std::nullopt;
-  std::u16string wide;
-  for (size_t i = 2; i < bytes.size(); i += 2)
-    wide += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                  (static_cast<unsigned char>(bytes[i + 1]) << 8));
-  return unicode::Utf16ToUtf8(wide);
+  return unicode::Utf16ToUtf8(unicode::FromUtf16LeBytes(bytes.substr(2)));
 }
 
 // Reads a quoted string starting after its opening quote; `pos` ends after the closing one.
@@ -165,10 +127,7 @@ std::optional<std::string> ReadHexBytes(std::string_view s) {
 std::optional<RegValue> FromRawBytes(uint32_t type, const std::string& bytes) {
   if (!IsTerminatedText(type) && !Is(type, RegType::Link)) return RegValue{type, bytes};
   if (bytes.size() % 2 != 0) return std::nullopt;
-  std::u16string wide;
-  for (size_t i = 0; i < bytes.size(); i += 2)
-    wide += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                  (static_cast<unsigned char>(bytes[i + 1]) << 8));
+  std::u16string wide = unicode::FromUtf16LeBytes(bytes);
   if (IsTerminatedText(type) && !wide.empty() && wide.back() == u'\0') wide.pop_back();
   return RegValue{type, unicode::Utf16ToUtf8(wide)};
 }
@@ -260,7 +219,7 @@ std::string FormatRegExport(const std::vector<RegExportKey>& keys) {
   const bool ascii = std::all_of(out.begin(), out.end(),
                                  [](char c) { return static_cast<unsigned char>(c) < 128; });
   if (ascii) return out;
-  return "\xFF\xFE" + Utf16LeBytes(unicode::Utf8ToUtf16(out));
+  return "\xFF\xFE" + unicode::Utf16LeBytes(unicode::Utf8ToUtf16(out));
 }
 
 std::optional<std::vector<RegExportKey>> ParseRegExport(std::string_view bytes) {

@@ -11,6 +11,8 @@ namespace quill::platform::posix::detail {
 
 using unicode::AppendUtf16;
 using unicode::DecodeUtf8;
+using unicode::FromUtf16LeBytes;
+using unicode::Utf16LeBytes;
 
 namespace {
 
@@ -114,26 +116,6 @@ bool ReadEscaped(std::string_view s, size_t& pos, char terminator, std::u16strin
     AppendUtf16(out, DecodeUtf8(s, pos));
   }
   return false;
-}
-
-std::string Utf16LeBytes(std::u16string_view text) {
-  std::string bytes;
-  bytes.reserve(text.size() * 2);
-  for (char16_t u : text) {
-    bytes += static_cast<char>(u & 0xFF);
-    bytes += static_cast<char>(u >> 8);
-  }
-  return bytes;
-}
-
-std::u16string FromUtf16LeBytes(std::string_view bytes) {
-  std::u16string text;
-  text.reserve(bytes.size() / 2);
-  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    text += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                  (static_cast<unsigned char>(bytes[i + 1]) << 8));
-  }
-  return text;
 }
 
 bool IsTextType(uint32_t type) {
@@ -411,27 +393,7 @@ std::string FormatValueLine(std::string_view name, const RegValue& value) {
   }
   std::string bytes = value.data;
   if (type == static_cast<uint32_t>(RegType::Link)) bytes = Utf16LeBytes(Utf8ToUtf16(value.data));
-  char buffer[24];
-  if (type == static_cast<uint32_t>(RegType::Binary)) {
-    out += "hex:";
-  } else {
-    std::snprintf(buffer, sizeof buffer, "hex(%x):", type);
-    out += buffer;
-  }
-  // Wine wraps hex data once a line passes 76 columns, continuing with two spaces.
-  size_t count = out.size();
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    std::snprintf(buffer, sizeof buffer, "%02x", static_cast<unsigned char>(bytes[i]));
-    out += buffer;
-    count += 2;
-    if (i + 1 < bytes.size()) {
-      out += ',';
-      if (++count > 76) {
-        out += "\\\n  ";
-        count = 2;
-      }
-    }
-  }
+  AppendRegHexData(out, type, bytes, "\n");
   out += '\n';
   return out;
 }
