@@ -14,6 +14,8 @@
 #include "app/UpdateWindows.h"
 #include "definitions/frmDownload.h"
 #include "localization/frmLanguage.h"
+#include "protection/Protection.h"
+#include "protection/ProtectionAlerts.h"
 #include "removal/frmDelete.h"
 #include "reports/frmReport.h"
 #include "shell/frmSignatureUpdated.h"
@@ -122,6 +124,25 @@ int TakeScreenshots(Application& app, QtHost& host, const QString& folder) {
   while (notice.tmrPopupSignatureUpdate.IsEnabled()) notice.tmrPopupSignatureUpdate.Fire();
   shoot(notice, "notification");
   notice.Unload();
+
+  // The shields' alerts, shown without waiting for an answer.
+  auto& homeAlert = main.Shields().HomePageAlert();
+  homeAlert.Load();
+  homeAlert.lblHomePageInfo.SetCaption(
+      app.brand.programName +
+      " has detected that your Homepage has been changed.\r\n\r\nClick YES to keep your "
+      "homepage as:\r\nhttp://www.quillonet.example/\r\n\r\nClick No to change your homepage "
+      "to:\r\nhttp://search.toolbar.example/?src=hijack");
+  homeAlert.Show();
+  shoot(homeAlert, "home-page-alert");
+  homeAlert.Unload();
+  auto& processAlert = main.Shields().ProcessAlert();
+  processAlert.Load();
+  processAlert.lblAlertFileName.SetCaption("SPYAGENT.EXE");
+  processAlert.lblAlertCompanyName.SetCaption(app.Msg("MSG_NOCOMPANY") + " SPYAGENT.EXE");
+  processAlert.Show();
+  shoot(processAlert, "process-alert");
+  processAlert.Unload();
 
   main.Unload();
   return written;

@@ -50,16 +50,13 @@ QIcon RowIcon(int kind) {
 }  // namespace
 
 bool MainView::NotBuilt(const forms::Control& control) {
-  // The scheduler arrives with its own subsystem; until then its commands are shown but cannot
-  // be used. "Scan Results" in the File menu has no action at all.
+  // "Scan Results" in the File menu has no action at all: it is shown but cannot be used.
   struct Entry {
     const char* name;
     int index;
   };
   static const Entry kNotBuilt[] = {
-      {"mnuFileItem", 1},      {"chkAutomaticScanYesOrNo", -1}, {"cmbDays", -1},
-      {"dtpScheduleDate", -1}, {"dtpScheduleTime", -1},         {"chkAutoDel", -1},
-      {"CmdProceed", -1},      {"cmdDefaultSetting", -1},
+      {"mnuFileItem", 1},
   };
   for (const auto& entry : kNotBuilt) {
     if (control.Name() != entry.name) continue;

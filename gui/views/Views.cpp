@@ -9,14 +9,17 @@
 #include "app/SmallWindows.h"
 #include "definitions/frmDownload.h"
 #include "localization/frmLanguage.h"
+#include "protection/ProtectionAlerts.h"
 #include "removal/frmDelete.h"
 #include "removal/frmQuarantine.h"
 #include "reports/frmReport.h"
 #include "shell/frmSignatureUpdated.h"
 #include "views/Artwork.h"
 #include "views/DownloadView.h"
+#include "views/HomePageAlertView.h"
 #include "views/MainView.h"
 #include "views/NotificationView.h"
+#include "views/ProcessAlertView.h"
 #include "views/SmallViews.h"
 
 namespace quill::gui {
@@ -34,6 +37,10 @@ QtHost::ViewFactory MakeViewFactory(Application& app) {
     if (auto* download = dynamic_cast<frmDownload*>(&form)) return new DownloadView(app, *download);
     if (auto* notice = dynamic_cast<frmSignatureUpdated*>(&form))
       return new NotificationView(app, *notice);
+    if (auto* home = dynamic_cast<frmHomePageChangedAlert*>(&form))
+      return new HomePageAlertView(app, *home);
+    if (auto* found = dynamic_cast<frmSpywareFoundAlert*>(&form))
+      return new ProcessAlertView(app, *found);
     return nullptr;
   };
 }
