@@ -1,13 +1,12 @@
 #include "views/ProcessAlertView.h"
 
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 #include "protection/ProtectionAlerts.h"
-#include "views/Artwork.h"
+#include "views/AlertFrame.h"
 
 namespace quill::gui {
 
@@ -16,9 +15,14 @@ ProcessAlertView::ProcessAlertView(Application& app, frmSpywareFoundAlert& form)
   setObjectName("processAlert");
   // Above other windows: it asks about a program that runs right now.
   setWindowFlag(Qt::WindowStaysOnTopHint, true);
-  auto* col = new QVBoxLayout(this);
-  col->setContentsMargins(24, 20, 24, 18);
-  col->setSpacing(10);
+  stop_ = new QPushButton;
+  stop_->setObjectName("cmdYes");
+  binder_.Button(form.cmdYes, stop_);
+  allow_ = new QPushButton;
+  allow_->setObjectName("cmdNO");
+  allow_->setProperty("danger", true);
+  binder_.Button(form.cmdNO, allow_);
+  QVBoxLayout* text = BuildAlertFrame(*this, stop_, allow_);
   auto label = [&](forms::Label& c, const char* role) {
     auto* l = new QLabel;
     l->setObjectName(Q(c.Name()));
@@ -28,12 +32,6 @@ ProcessAlertView::ProcessAlertView(Application& app, frmSpywareFoundAlert& form)
     binder_.Label(c, l);
     return l;
   };
-  auto* top = new QHBoxLayout;
-  top->setSpacing(18);
-  auto* picture = new QLabel;
-  picture->setPixmap(artwork::Shield(56, devicePixelRatioF()));
-  top->addWidget(picture, 0, Qt::AlignTop);
-  auto* text = new QVBoxLayout;
   text->addWidget(label(form.lblHeading, "section"));
   auto* grid = new QGridLayout;
   grid->setHorizontalSpacing(12);
@@ -48,24 +46,6 @@ ProcessAlertView::ProcessAlertView(Application& app, frmSpywareFoundAlert& form)
   text->addLayout(grid);
   text->addWidget(label(form.lblStopHint, "muted"));
   text->addWidget(label(form.lblAllowHint, "muted"));
-  top->addLayout(text, 1);
-  col->addLayout(top);
-  col->addStretch(1);
-
-  stop_ = new QPushButton;
-  stop_->setObjectName("cmdYes");
-  stop_->setDefault(true);
-  stop_->setProperty("primary", true);
-  binder_.Button(form.cmdYes, stop_);
-  allow_ = new QPushButton;
-  allow_->setObjectName("cmdNO");
-  allow_->setProperty("danger", true);
-  binder_.Button(form.cmdNO, allow_);
-  auto* row = new QHBoxLayout;
-  row->addStretch(1);
-  row->addWidget(stop_);
-  row->addWidget(allow_);
-  col->addLayout(row);
   setMinimumSize(460, 250);
 }
 

@@ -42,17 +42,17 @@ TEST_F(ProtectionAlertViewsTest, HomePageAlertIsModalShowsBothPagesAndYesRestore
     if (!view || !view->isVisible()) return false;
     shown = view->Info()->text().toStdString();
     modal = view->isModal();
-    EXPECT_EQ(view->YesButton()->text().toStdString(), "Yes");
-    EXPECT_EQ(view->NoButton()->text().toStdString(), "No");
+    EXPECT_EQ(view->YesButton()->text().remove('&').toStdString(), "Yes");
+    EXPECT_EQ(view->NoButton()->text().remove('&').toStdString(), "No");
     QTest::mouseClick(view->YesButton(), ::Qt::LeftButton);
     return true;
   });
   Main().Shields().HomePageTick();
   EXPECT_TRUE(modal);
-  EXPECT_NE(shown.find("Click YES to keep your homepage as:\r\nhttp://home.example/"),
+  EXPECT_NE(shown.find("Click YES to keep your homepage as:\nhttp://home.example/"),
             std::string::npos)
       << shown;
-  EXPECT_NE(shown.find("Click No to change your homepage to:\r\nhttp://hijack.example/"),
+  EXPECT_NE(shown.find("Click No to change your homepage to:\nhttp://hijack.example/"),
             std::string::npos);
   EXPECT_EQ(Page(), "http://home.example/");
 }
@@ -68,7 +68,7 @@ TEST_F(ProtectionAlertViewsTest, ProcessAlertIsModelessAllowExcludesAndExitEndsT
     file = view->FileName()->text().toStdString();
     company = view->Company()->text().toStdString();
     modal = view->isModal();
-    EXPECT_EQ(view->StopButton()->text().toStdString(), "STOP");
+    EXPECT_EQ(view->StopButton()->text().remove('&').toStdString(), "STOP");
     QTest::mouseClick(view->AllowButton(), ::Qt::LeftButton);
     return true;
   });
