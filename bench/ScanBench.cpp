@@ -350,9 +350,10 @@ void BM_FullSystemScanOfAWinebootPrefix(benchmark::State& state) {
   state.counters["seconds"] = best;
   state.counters["entries"] = static_cast<double>(entries);
   state.counters["entries_per_s"] = best > 0 ? static_cast<double>(entries) / best : 0;
-  std::printf("Full System Scan of a fresh wineboot prefix (linked user folders, no Z:): %.3f s, "
-              "%lld entries, %.0f entries/s\n",
-              best, static_cast<long long>(entries), best > 0 ? static_cast<double>(entries) / best : 0);
+  std::printf(
+      "Full System Scan of a fresh wineboot prefix (linked user folders, no Z:): %.3f s, "
+      "%lld entries, %.0f entries/s\n",
+      best, static_cast<long long>(entries), best > 0 ? static_cast<double>(entries) / best : 0);
   std::error_code ec;
   fs::remove_all(base, ec);
 }

@@ -12,8 +12,8 @@
 #include "definitions/DefinitionSet.h"
 #include "definitions/ProtectedFloor.h"
 #include "reports/ExclusionList.h"
-#include "scan/ScanDriver.h"
 #include "scan/ProcessScan.h"
+#include "scan/ScanDriver.h"
 
 namespace quill {
 

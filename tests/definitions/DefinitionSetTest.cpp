@@ -179,7 +179,8 @@ TEST_F(DefinitionSetTest, LinesAreReadInTheWindowsCodePage) {
   ASSERT_EQ(set.DirectoryTable().Size(), 2u);
   EXPECT_EQ(set.DirectoryTable().Row(1).folder, "c:\\e");
   EXPECT_EQ(set.CountDefinitions(), 4);
-  EXPECT_EQ(*fs_.ReadFile(std::string(kData) + "\\FileDefinition.dat"), before) << "the file stays as stored";
+  EXPECT_EQ(*fs_.ReadFile(std::string(kData) + "\\FileDefinition.dat"), before)
+      << "the file stays as stored";
 }
 
 TEST_F(DefinitionSetTest, ProtectedListFromSafetyFile) {

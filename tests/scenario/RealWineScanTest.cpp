@@ -76,14 +76,16 @@ class RealWineScan : public ::testing::Test {
     fs::remove(a_ + "/dosdevices/z:");
     fs::create_directory_symlink(base_, a_ + "/dosdevices/z:");
 
-    RealWinePrefix::RunWine(a_, "wine reg add 'HKCU\\Software\\QuillonetTest' /v TestValue /d x /f");
+    RealWinePrefix::RunWine(a_,
+                            "wine reg add 'HKCU\\Software\\QuillonetTest' /v TestValue /d x /f");
     for (const std::string& prefix : {a_, b_}) {
       fs::create_directories(prefix + "/drive_c/Program Files/Quill");
       fs::copy_file(prefix + "/drive_c/windows/system32/ping.exe",
                     prefix + "/drive_c/Program Files/Quill/quillwait.exe");
       // A program that keeps running; its wineserver with it.
       RealWinePrefix::RunWine(
-          prefix, "wine 'C:\\Program Files\\Quill\\quillwait.exe' -n 600 127.0.0.1 >/dev/null 2>&1 &",
+          prefix,
+          "wine 'C:\\Program Files\\Quill\\quillwait.exe' -n 600 127.0.0.1 >/dev/null 2>&1 &",
           nullptr, false);
     }
     // A native program of the same name.
@@ -150,8 +152,7 @@ TEST_F(RealWineScan, FullScanOfAPrefixInUseFindsEachThingOnceAndStopsOnlyItsOwnP
   EXPECT_EQ(Count(scan.out, "\tQuill Doc\t"), 1u) << scan.out;
   // The registry value, found while the prefix's wineserver runs.
   EXPECT_EQ(Count(scan.out, "\tQuill Value\t"), 1u) << scan.out;
-  EXPECT_EQ(Count(scan.out, "3\tRunning Application\tQUILLWAIT.EXE was stopped\t"), 1u)
-      << scan.out;
+  EXPECT_EQ(Count(scan.out, "3\tRunning Application\tQUILLWAIT.EXE was stopped\t"), 1u) << scan.out;
   EXPECT_EQ(scan.out.find("could not be examined"), std::string::npos) << scan.out;
 
   // Only this prefix's program ended.

@@ -38,12 +38,12 @@ class RealWinePrefix {
 /// Skips the current test, with the reason, when no real Wine prefix can be had. Where CI is
 /// set (the CI machine installs Wine) a missing prefix fails the test instead: a green run
 /// there means these tests ran.
-#define QUILL_REQUIRE_REAL_WINE()                                                      \
-  do {                                                                                 \
-    if (::quill::test::RealWinePrefix::Get().empty()) {                                \
-      const char* ci = std::getenv("CI");                                              \
-      if (ci != nullptr && *ci != '\0')                                                \
+#define QUILL_REQUIRE_REAL_WINE()                                                            \
+  do {                                                                                       \
+    if (::quill::test::RealWinePrefix::Get().empty()) {                                      \
+      const char* ci = std::getenv("CI");                                                    \
+      if (ci != nullptr && *ci != '\0')                                                      \
         FAIL() << "needs Wine (CI is set): " << ::quill::test::RealWinePrefix::SkipReason(); \
-      GTEST_SKIP() << "needs Wine: " << ::quill::test::RealWinePrefix::SkipReason();   \
-    }                                                                                  \
+      GTEST_SKIP() << "needs Wine: " << ::quill::test::RealWinePrefix::SkipReason();         \
+    }                                                                                        \
   } while (0)

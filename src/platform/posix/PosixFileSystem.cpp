@@ -413,10 +413,10 @@ std::optional<FileIdentity> PosixFileSystem::Identity(const std::string& path) {
 
 const PosixFileSystem::WalkBarriers& PosixFileSystem::Barriers() {
   struct stat devices {};
-  const int64_t stamp = StatOf(root_ + "/dosdevices", devices)
-                            ? static_cast<int64_t>(devices.st_mtim.tv_sec) * 1000000000 +
-                                  devices.st_mtim.tv_nsec
-                            : 0;
+  const int64_t stamp =
+      StatOf(root_ + "/dosdevices", devices)
+          ? static_cast<int64_t>(devices.st_mtim.tv_sec) * 1000000000 + devices.st_mtim.tv_nsec
+          : 0;
   if (stamp == barriers_.devicesStamp) return barriers_;
   barriers_ = WalkBarriers{};
   barriers_.devicesStamp = stamp;
