@@ -9,37 +9,10 @@
 #include <optional>
 #include <string>
 
+#include "platform/Base64.h"
+
 namespace quill::platform {
 namespace {
-
-int Base64Value(char c) {
-  if (c >= 'A' && c <= 'Z') return c - 'A';
-  if (c >= 'a' && c <= 'z') return c - 'a' + 26;
-  if (c >= '0' && c <= '9') return c - '0' + 52;
-  if (c == '+') return 62;
-  if (c == '/') return 63;
-  return -1;
-}
-
-// Strict base64 (padding optional, no line breaks inside): anything else is no signature.
-std::optional<std::string> DecodeBase64(std::string_view text) {
-  while (!text.empty() && (text.back() == '=')) text.remove_suffix(1);
-  if (text.size() % 4 == 1) return std::nullopt;
-  std::string out;
-  unsigned bits = 0;
-  int count = 0;
-  for (char c : text) {
-    const int v = Base64Value(c);
-    if (v < 0) return std::nullopt;
-    bits = (bits << 6) | static_cast<unsigned>(v);
-    count += 6;
-    if (count >= 8) {
-      count -= 8;
-      out.push_back(static_cast<char>((bits >> count) & 0xFF));
-    }
-  }
-  return out;
-}
 
 struct Freer {
   void operator()(EVP_PKEY* key) const { EVP_PKEY_free(key); }
@@ -54,7 +27,7 @@ bool VerifySignature(std::string_view publicKeyPem, std::string_view data,
   if (publicKeyPem.empty() || publicKeyPem.size() > 64 * 1024 || signatureBase64.empty() ||
       signatureBase64.size() > 1024)
     return false;
-  const auto signature = DecodeBase64(signatureBase64);
+  const auto signature = detail::DecodeBase64(signatureBase64);
   if (!signature || signature->empty()) return false;
 
   std::unique_ptr<BIO, Freer> bio(
