@@ -50,8 +50,8 @@ int TakeScreenshots(Application& app, QtHost& host, const QString& folder) {
   const auto& id = app.Identity();
   if (app.GetSetting("Settings", "Language", "").empty())
     app.SaveSetting("Settings", "Language", "English");
-  app.MachineSettings().Write(id.productName, "Settings", "FirstTime", "Yes");
-  app.MachineSettings().Write(id.productName, "Settings", "showHelp", "0");
+  app.Platform().settings->Save(id.productName, "Settings", "FirstTime", "Yes");
+  app.Platform().settings->Save(id.productName, "Settings", "showHelp", "0");
 
   auto& splash = app.Splash();
   splash.Load();

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QWindowStateChangeEvent>
 
+#include "shell/TrayMainWindow.h"
 #include "views/Artwork.h"
 
 namespace quill::gui {
@@ -40,6 +41,11 @@ void FormView::changeEvent(QEvent* event) {
   // Restored from the task bar after it went to a missing notification area: the form is
   // shown again as the tray's "Show Program" would.
   const bool restoring = state != forms::WindowState::Minimized && !form_.Visible();
+  if (auto* main = dynamic_cast<TrayMainWindow*>(&form_); main && restoring) {
+    main->RestoreFromTray();
+    if (state == forms::WindowState::Maximized) form_.SetState(state);
+    return;
+  }
   form_.SetState(state);
   if (restoring) form_.Show();
 }

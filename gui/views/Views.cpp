@@ -13,11 +13,13 @@
 #include "removal/frmDelete.h"
 #include "removal/frmQuarantine.h"
 #include "reports/frmReport.h"
+#include "shell/frmMenuPopUp.h"
 #include "shell/frmSignatureUpdated.h"
 #include "views/Artwork.h"
 #include "views/DownloadView.h"
 #include "views/HomePageAlertView.h"
 #include "views/MainView.h"
+#include "views/MenuPopUpView.h"
 #include "views/NotificationView.h"
 #include "views/ProcessAlertView.h"
 #include "views/SmallViews.h"
@@ -41,6 +43,7 @@ QtHost::ViewFactory MakeViewFactory(Application& app) {
       return new HomePageAlertView(app, *home);
     if (auto* found = dynamic_cast<frmSpywareFoundAlert*>(&form))
       return new ProcessAlertView(app, *found);
+    if (auto* menu = dynamic_cast<frmMenuPopUp*>(&form)) return new MenuPopUpView(app, *menu);
     return nullptr;
   };
 }
@@ -126,6 +129,9 @@ QWidget#splash QLabel#lblProductName { color: #ffffff; font-size: 22pt; font-wei
 QWidget#notification { background: #ffffff; border: 1px solid #9fb3c2; border-top: 3px solid #2a8c82; }
 QWidget#notification QLabel#notificationTitle { font-weight: 600; color: #1d3547; }
 QWidget#notification QLabel#lblUpdateInfo { color: #22313d; }
+QWidget#menuPopUp { background: #ffffff; border: 1px solid #9fb3c2; border-top: 3px solid #2a8c82; }
+QWidget#menuPopUp QLabel#lblName { font-weight: 600; color: #1d3547; }
+QWidget#menuPopUp QPushButton#lblMenuClose { border: none; background: transparent; color: #1f6d65; }
 QMenuBar { background: #ffffff; border-bottom: 1px solid #dbe2e8; }
 QMenuBar::item { padding: 5px 10px; background: transparent; }
 QMenuBar::item:selected { background: #e3efee; }

@@ -15,6 +15,7 @@
 #include "reports/ExclusionList.h"
 #include "reports/frmReport.h"
 #include "shell/clsTray.h"
+#include "shell/frmMenuPopUp.h"
 #include "shell/frmSignatureUpdated.h"
 
 namespace quill {
@@ -38,6 +39,7 @@ Application::Application(forms::Host& host, platform::Platform& platform)
 Application::~Application() {
   // Windows hold references into the process state: destroy them first, newest first.
   adopted_.clear();
+  menuPopUp_.reset();
   signatureUpdated_.reset();
   download_.reset();
   help_.reset();
@@ -145,6 +147,13 @@ frmDownload& Application::Download() {
 }
 frmSignatureUpdated& Application::SignatureUpdated() {
   return Window(signatureUpdated_);
+}
+frmMenuPopUp& Application::MenuPopUp() {
+  if (!menuPopUp_) {
+    menuPopUp_ = std::make_unique<frmMenuPopUp>(*this, Main());
+    order_.push_back(menuPopUp_.get());
+  }
+  return *menuPopUp_;
 }
 
 frmLanguage& Application::Language() {

@@ -29,6 +29,7 @@ class frmHidden;
 class Form8;
 class frmDownload;
 class frmSignatureUpdated;
+class frmMenuPopUp;
 class clsTray;
 class LiveUpdate;
 class UpdateProgressView;
@@ -124,6 +125,8 @@ class Application {
   /// Live Update's download window and the "definitions updated" notice.
   frmDownload& Download();
   frmSignatureUpdated& SignatureUpdated();
+  /// The tray icon's slide-up menu.
+  frmMenuPopUp& MenuPopUp();
   /// Every window that exists, in creation order (the generator walks the loaded ones).
   std::vector<forms::Form*> Windows() const;
   /// Windows created by later subsystems register here so the walk above sees them.
@@ -166,6 +169,7 @@ class Application {
   std::unique_ptr<Form8> help_;
   std::unique_ptr<frmDownload> download_;
   std::unique_ptr<frmSignatureUpdated> signatureUpdated_;
+  std::unique_ptr<frmMenuPopUp> menuPopUp_;
   std::vector<std::unique_ptr<forms::Form>> adopted_;
   std::vector<forms::Form*> order_;
   bool ended_ = false;

@@ -45,8 +45,9 @@ FrmMain::FrmMain(Application& app) : Form(app.Host(), "FrmMain", "[ProgramName]"
   lblDeletingPercentageCompleted.SetVisible(false);
   lblDeletingCaption.SetVisible(false);
   lvwHardDrives.SetVisible(false);
-  mnuDebug.SetVisible(false);
-  for (auto& item : mnuDebugItem) item->SetVisible(false);
+  // The test menu is part of the menu bar only in a build for developers.
+  mnuDebug.SetVisible(QUILL_DEVELOPER_MENU != 0);
+  for (auto& item : mnuDebugItem) item->SetVisible(QUILL_DEVELOPER_MENU != 0);
   Wire();
 }
 
@@ -258,13 +259,13 @@ void FrmMain::StartupSequence() {
   });
   step("welcome", [&] { Label22.SetCaption(app.Msg("MSG_CAPTION2")); });
   step("help", [&] {
-    if (app.MachineSettings().Read(id.productName, kSettings, "showHelp", "1") == "1") {
+    if (app.GetSetting(kSettings, "showHelp", "1") == "1") {
       auto& help = app.HelpLauncher();
       help.Load();
       help.Show();
       GetHost().DoEvents();
       help.Unload();
-      app.MachineSettings().Write(id.productName, kSettings, "showHelp", "0");
+      app.SaveSetting(kSettings, "showHelp", "0");
     }
   });
   step("automatic update", [&] {
@@ -277,9 +278,11 @@ void FrmMain::StartupSequence() {
       MinimizeToTray();
   });
   step("first run", [&] {
-    auto& machine = app.MachineSettings();
-    if (machine.Read(id.productName, kSettings, "FirstTime", "").empty()) {
-      machine.Write(id.productName, kSettings, "FirstTime", "Yes");
+    // Asked once per user. The answer is kept in the per-user store, which can always be
+    // written; the machine-wide store cannot be while a wineserver holds the prefix's hives,
+    // and the question would then come back at every start.
+    if (app.GetSetting(kSettings, "FirstTime", "").empty()) {
+      app.SaveSetting(kSettings, "FirstTime", "Yes");
       std::string text = app.Msg("MSG_THANK1") + "\r\n\r\n" + app.Msg("MSG_THANK2") + "\r\n\r\n" +
                          app.Msg("MSG_THANK3");
       if (GetHost().MsgBox(text, forms::MsgBoxButtons::YesNo, forms::MsgBoxIcon::None,
@@ -385,6 +388,21 @@ void FrmMain::MinimizeToTray() {
   tray.ShowIcon(*this);
   tray.ChangeToolTip(*this, app_.brand.programName);
   app_.SaveSetting(kSettings, "Minimized", "Yes");
+}
+
+void FrmMain::RestoreFromTray() {
+  SetState(forms::WindowState::Normal);
+  Show();
+  // The state change came while the window was still hidden, so the resize handler did not
+  // record it: store the state the window now has.
+  app_.SaveSetting(kSettings, "Minimized", "No");
+}
+
+void FrmMain::ExitFromTray() {
+  app_.SaveSetting(kOptions, "RESTART", "False");
+  app_.SaveSetting(kOptions, "STATUS", "STOPPED");
+  clsTray::Instance(app_).RemoveIcon(*this);
+  Unload();
 }
 
 void FrmMain::cmdHijack_Click() {
@@ -497,8 +515,7 @@ void FrmMain::Form_MouseMove(int x, int y) {
   if (code == 513 || code == 516) {
     tray.ShowMenu();
   } else if (code == 515 || code == 518) {
-    SetState(forms::WindowState::Normal);
-    Show();
+    RestoreFromTray();
     tray.HideMenu();
   }
   // Pointer feedback for the skinned scan controls.

@@ -9,6 +9,7 @@
 #include "forms/Form.h"
 #include "forms/ListView.h"
 #include "forms/Timer.h"
+#include "shell/TrayMainWindow.h"
 
 namespace quill {
 
@@ -32,7 +33,7 @@ enum ItemKind : int {
 /// window events here in app/, the results list in results/, the scan driver and scanners in
 /// scan/, removal in removal/, the report and exclusions in reports/, the shields and the
 /// scheduler in protection/, the tray in shell/. Each defines the handlers it owns.
-class FrmMain : public forms::Form {
+class FrmMain : public forms::Form, public TrayMainWindow {
  public:
   explicit FrmMain(Application& app);
   ~FrmMain() override;
@@ -276,6 +277,12 @@ class FrmMain : public forms::Form {
   void RefreshHomePage();
   void ApplyTimerState(bool on);
   void MinimizeToTray();
+  // The tray menu's view of this window.
+  bool ExitAllowed() const override { return lblResult.Enabled() || lblOptions.Enabled(); }
+  bool WindowShown() const override { return Visible(); }
+  /// Normal state, shown, and "Minimized" = "No": the next start opens the window too.
+  void RestoreFromTray() override;
+  void ExitFromTray() override;
   void Command5_Click() { MinimizeToTray(); }
   void cmdHijack_Click();
   void cmdWebsite_Click();

@@ -55,9 +55,9 @@ void Form8::Form_Load() {
   auto attrs = app_.Files().Attributes(help);
   if (attrs && !(*attrs & platform::kAttrDirectory))
     app_.Shell().OpenDocument(help, platform::ShowStyle::NormalFocus);
-  forms::RunHandler(&GetHost(), "showHelp", [this] {
-    app_.MachineSettings().Write(app_.brand.programName, "Settings", "showHelp", "0");
-  });
+  // Once per user: the per-user store holds the flag, so a machine store that cannot be
+  // written (another user's machine, a running wineserver) does not bring the help back.
+  app_.SaveSetting("Settings", "showHelp", "0");
 }
 
 }  // namespace quill

@@ -117,4 +117,16 @@ std::u16string FromUtf16LeBytes(std::string_view bytes) {
   return text;
 }
 
+std::string Utf8Prefix(std::string_view text, size_t maxBytes) {
+  size_t end = 0;
+  size_t pos = 0;
+  while (pos < text.size()) {
+    size_t next = pos;
+    DecodeUtf8(text, next);
+    if (next > maxBytes) break;
+    end = pos = next;
+  }
+  return std::string(text.substr(0, end));
+}
+
 }  // namespace quill::unicode

@@ -22,4 +22,7 @@ std::string Utf16ToUtf8(std::u16string_view text);
 std::string Utf16LeBytes(std::u16string_view text);
 std::u16string FromUtf16LeBytes(std::string_view bytes);
 
+/// The longest start of a UTF-8 text that fits in maxBytes without cutting a character.
+std::string Utf8Prefix(std::string_view text, size_t maxBytes);
+
 }  // namespace quill::unicode

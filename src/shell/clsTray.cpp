@@ -1,14 +1,17 @@
 #include "shell/clsTray.h"
 
 #include "app/Application.h"
-#include "app/FrmMain.h"
+#include "base/Unicode.h"
+#include "shell/frmMenuPopUp.h"
+#include "shell/frmSignatureUpdated.h"
 
 namespace quill {
 
 namespace {
-// The tip field of the icon record holds at most 63 characters and a zero.
+// The tip field of the icon record holds at most 63 bytes and a zero. A character that does
+// not fit whole is left out rather than cut in half.
 std::string Tip(const std::string& text) {
-  return text.substr(0, 63);
+  return unicode::Utf8Prefix(text, 63);
 }
 }  // namespace
 
@@ -33,25 +36,41 @@ void clsTray::ChangeToolTip(forms::Form& window, const std::string& text) {
 }
 
 void clsTray::ShowMenu() {
-  if (hooks_.show) {
-    hooks_.show();
+  auto& menu = app_.MenuPopUp();
+  if (menu.Loaded() && menu.Visible()) {
+    menu.Form_MouseMove();  // on screen already: it just stays a while longer
     return;
   }
-  auto& main = app_.Main();
-  main.SetState(forms::WindowState::Normal);
-  main.Show();
+  if (menu.Loaded()) menu.Unload();
+  menu.Load();
 }
 
 void clsTray::HideMenu() {
-  if (hooks_.hide) hooks_.hide();
+  auto* menu = app_.FindWindow<frmMenuPopUp>();
+  if (!menu || !menu->Loaded()) return;
+  // The slide timers show the window on every tick: they stop with it.
+  menu->tmrMenuPopup.Enable(false);
+  menu->TmrEnablePopDown.Enable(false);
+  menu->tmrPopDown.Enable(false);
+  menu->Hide();
 }
 
 void clsTray::EnableRestoreEntry() {
-  if (hooks_.enableRestore) hooks_.enableRestore();
+  if (auto* menu = app_.FindWindow<frmMenuPopUp>()) menu->mnuMaxmimaize.SetEnabled(true);
 }
 
 void clsTray::ShowDebugWindow(int index) {
-  if (hooks_.debugWindow) hooks_.debugWindow(index);
+  if (index == 1) {
+    auto& notice = app_.SignatureUpdated();
+    if (notice.Loaded()) notice.Unload();
+    notice.Load();
+    return;
+  }
+  if (auto it = debugWindows_.find(index); it != debugWindows_.end() && it->second) it->second();
+}
+
+void clsTray::SetDebugWindow(int index, std::function<void()> show) {
+  debugWindows_[index] = std::move(show);
 }
 
 }  // namespace quill

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <set>
 #include <string>
 
@@ -10,9 +11,8 @@ namespace quill {
 
 class Application;
 
-/// The notification-area icon (one shared instance). The icon itself goes through the host.
-/// The pop-up menu window and the notification window register themselves here when their
-/// subsystem is present; without them a click on the icon simply restores the main window.
+/// The notification-area icon (one shared instance). The icon itself goes through the host;
+/// each window's icon is tracked on its own.
 class clsTray {
  public:
   explicit clsTray(Application& app) : app_(app) {}
@@ -29,26 +29,24 @@ class clsTray {
   /// window's icon going away leaves the main window's in place.
   bool bRunningInTray(const forms::Form& window) const { return shown_.count(&window) > 0; }
 
-  /// The tray menu (left or right click on the icon).
+  /// The tray menu (a click on the icon): slides up, or stays where it is when it is already
+  /// on screen.
   void ShowMenu();
+  /// Hides the menu (a double-click on the icon restored the window); it stays loaded but
+  /// still, and the next click slides it in afresh.
   void HideMenu();
   /// Enables the menu's "Show Program" entry (the main window went to the tray).
   void EnableRestoreEntry();
-  /// The test menu's windows by index.
+  /// The test menu's windows by index: 0 the home-page alert, 1 the definitions notice,
+  /// 2 the process-shield alert.
   void ShowDebugWindow(int index);
-
-  struct MenuHooks {
-    std::function<void()> show;
-    std::function<void()> hide;
-    std::function<void()> enableRestore;
-    std::function<void(int)> debugWindow;
-  };
-  void SetMenuHooks(MenuHooks hooks) { hooks_ = std::move(hooks); }
+  /// The windows of other subsystems the test menu shows (the alerts) register here.
+  void SetDebugWindow(int index, std::function<void()> show);
 
  private:
   Application& app_;
   std::set<const forms::Form*> shown_;
-  MenuHooks hooks_;
+  std::map<int, std::function<void()>> debugWindows_;
 };
 
 }  // namespace quill

@@ -77,8 +77,8 @@ platform::Platform MakeTestPlatform(const std::string& prefixRoot,
 void MarkNotFirstRun(Application& app) {
   const auto& id = app.Identity();
   app.Platform().settings->Save(id.productName, "Settings", "Language", "English");
-  app.MachineSettings().Write(id.productName, "Settings", "FirstTime", "Yes");
-  app.MachineSettings().Write(id.productName, "Settings", "showHelp", "0");
+  app.Platform().settings->Save(id.productName, "Settings", "FirstTime", "Yes");
+  app.Platform().settings->Save(id.productName, "Settings", "showHelp", "0");
 }
 
 }  // namespace quill::test

@@ -1,0 +1,162 @@
+// The tray icon and its slide-up menu on the test host's virtual clock: clicks on the icon,
+// the slide at several screen densities, the idle countdown and the menu's commands.
+#include <gtest/gtest.h>
+
+#include "app/FrmMain.h"
+#include "base/Unicode.h"
+#include "shell/clsTray.h"
+#include "shell/frmMenuPopUp.h"
+#include "shell/frmSignatureUpdated.h"
+#include "support/AppFixture.h"
+
+namespace quill {
+namespace {
+
+using test::AppFixture;
+
+struct SlideCase {
+  int twipsPerPixel;
+  bool taskbarAtTop;
+};
+
+class MenuSlide : public ::testing::TestWithParam<SlideCase> {};
+
+TEST_P(MenuSlide, ComesFullyIntoViewStaysWhileThePointerMovesThenLeavesAndUnloads) {
+  const SlideCase c = GetParam();
+  const int tpp = c.twipsPerPixel;
+  AppFixture f;
+  f.Start();
+  forms::ScreenMetrics screen;
+  screen.twipsPerPixelX = screen.twipsPerPixelY = tpp;
+  screen.desktopWidthPx = 1280;
+  screen.desktopHeightPx = 800;
+  screen.taskbarHeightPx = 48;
+  screen.taskbarAtTop = c.taskbarAtTop;
+  screen.screenHeightTwips = 800 * tpp;
+  screen.screenWidthTwips = 1280 * tpp;
+  f.Host().SetScreen(screen);
+  const int workTop = c.taskbarAtTop ? 48 * tpp : 0;
+  const int workBottom = c.taskbarAtTop ? 800 * tpp : (800 - 48) * tpp;
+
+  f.Main().MinimizeToTray();
+  f.Main().MouseMove(513 * tpp, 0);  // a left click on the icon
+  auto& menu = f.App().MenuPopUp();
+  ASSERT_TRUE(menu.Visible());
+  EXPECT_GE(menu.Top(), workBottom) << "starts out of view";
+  EXPECT_EQ(menu.Left() + menu.Width(), 1280 * tpp);
+  int previous = menu.Top();
+  for (int tick = 0; tick < 1000 && menu.tmrMenuPopup.Enabled(); ++tick) {
+    f.Host().Advance(1);
+    ASSERT_LE(menu.Top(), previous);
+    previous = menu.Top();
+  }
+  ASSERT_FALSE(menu.tmrMenuPopup.Enabled()) << "never came to rest";
+  EXPECT_GE(menu.Top(), workTop);
+  EXPECT_LE(menu.Top() + menu.Height(), workBottom);
+  const int resting = menu.Top();
+
+  // Pointer movement keeps it; six idle seconds send it away.
+  f.Host().Advance(5000);
+  menu.Form_MouseMove();
+  f.Host().Advance(5000);
+  EXPECT_EQ(menu.Top(), resting);
+  f.Host().Advance(1000);
+  EXPECT_TRUE(menu.tmrPopDown.Enabled());
+  int lastTop = resting;
+  for (int tick = 0; tick < 5000 && menu.Loaded(); ++tick) {
+    lastTop = menu.Top();
+    f.Host().Advance(10);
+  }
+  ASSERT_FALSE(menu.Loaded()) << "never closed";
+  EXPECT_GE(menu.Top(), 800 * tpp) << "closed before it left the screen";
+  EXPECT_LT(lastTop, 800 * tpp) << "stayed loaded below the screen";
+}
+
+INSTANTIATE_TEST_SUITE_P(Densities, MenuSlide,
+                         ::testing::Values(SlideCase{12, false}, SlideCase{12, true},
+                                           SlideCase{15, false}, SlideCase{15, true},
+                                           SlideCase{20, false}, SlideCase{20, true}),
+                         [](const ::testing::TestParamInfo<SlideCase>& info) {
+                           return std::to_string(info.param.twipsPerPixel) + "TwipsPerPixel" +
+                                  (info.param.taskbarAtTop ? "TaskbarAtTop" : "TaskbarAtBottom");
+                         });
+
+TEST(TrayMenu, ShowProgramRestoresAndRemembersTheOpenWindow) {
+  AppFixture f;
+  f.Start();
+  auto& main = f.Main();
+  main.MinimizeToTray();
+  EXPECT_EQ(f.App().GetSetting("Settings", "Minimized", ""), "Yes");
+  main.MouseMove(516 * 15, 0);  // right click
+  auto& menu = f.App().MenuPopUp();
+  EXPECT_EQ(menu.lblName.Caption(), f.App().brand.programName);
+  EXPECT_TRUE(menu.mnuMaxmimaize.Enabled());
+  EXPECT_TRUE(menu.mnuClose.Enabled());
+  menu.lblMenuClose_MouseMove();
+  EXPECT_TRUE(menu.lblMenuClose.Font().bold);
+  menu.Form_MouseMove();
+  EXPECT_FALSE(menu.lblMenuClose.Font().bold);
+
+  menu.mnuMaxmimaize.Click();
+  EXPECT_TRUE(main.Visible());
+  EXPECT_EQ(main.State(), forms::WindowState::Normal);
+  EXPECT_EQ(f.App().GetSetting("Settings", "Minimized", ""), "No");
+  EXPECT_TRUE(menu.tmrPopDown.Enabled()) << "the menu slides away";
+  f.Host().Advance(20000);
+  EXPECT_FALSE(menu.Loaded());
+
+  // With the window open, the menu offers no "Show Program".
+  main.MouseMove(513 * 15, 0);
+  EXPECT_FALSE(menu.mnuMaxmimaize.Enabled());
+  // A double-click restores the window and hides the menu, which stays still while hidden.
+  main.MinimizeToTray();
+  main.MouseMove(515 * 15, 0);
+  EXPECT_TRUE(main.Visible());
+  EXPECT_FALSE(menu.Visible());
+  EXPECT_EQ(f.App().GetSetting("Settings", "Minimized", ""), "No");
+  f.Host().Advance(20000);
+  EXPECT_FALSE(menu.Visible());
+  main.MouseMove(513 * 15, 0);
+  EXPECT_TRUE(menu.Visible());
+  EXPECT_EQ(menu.Top(), menu.Placement().startTop) << "slides in afresh";
+}
+
+TEST(TrayMenu, ExitProgramRecordsTheStopAndEndsTheProgram) {
+  AppFixture f;
+  f.Start();
+  f.Main().MinimizeToTray();
+  f.Main().MouseMove(513 * 15, 0);
+  f.App().MenuPopUp().mnuClose.Click();
+  EXPECT_EQ(f.App().GetSetting("OptionAndSettings", "STATUS", ""), "STOPPED");
+  EXPECT_EQ(f.App().GetSetting("OptionAndSettings", "RESTART", ""), "False");
+  EXPECT_FALSE(f.Host().TrayPresent("FrmMain"));
+  EXPECT_FALSE(f.Main().Loaded());
+  EXPECT_FALSE(f.App().MenuPopUp().Loaded());
+  EXPECT_TRUE(f.App().Ended());
+}
+
+TEST(TrayIcon, TipsAreCutAtWholeCharactersAndTheTestMenuShowsTheNotice) {
+  AppFixture f;
+  f.Start();
+  auto& tray = clsTray::Instance(f.App());
+  tray.ChangeToolTip(f.Main(), "before the icon");
+  EXPECT_FALSE(f.Host().TrayPresent("FrmMain"));
+  f.Main().MinimizeToTray();
+  // 62 ASCII bytes, then a two-byte character that would end past the 63-byte field.
+  tray.ChangeToolTip(f.Main(), std::string(62, 'a') + "\xC3\xA4" + "b");
+  EXPECT_EQ(f.Host().TrayTip("FrmMain"), std::string(62, 'a'));
+  tray.ChangeToolTip(f.Main(), "Quillonet \xE2\x80\x94 gesch\xC3\xBCtzt");
+  EXPECT_EQ(f.Host().TrayTip("FrmMain"), "Quillonet \xE2\x80\x94 gesch\xC3\xBCtzt");
+  EXPECT_EQ(unicode::Utf8Prefix("\xF0\x9F\x9B\xA1x", 3), "");
+
+  EXPECT_EQ(f.Main().mnuDebug.Visible(), QUILL_DEVELOPER_MENU != 0);
+  f.Main().mnuDebugItem[1].RaiseClick();
+  EXPECT_TRUE(f.App().SignatureUpdated().Visible());
+  bool alertShown = false;
+  tray.SetDebugWindow(2, [&] { alertShown = true; });
+  f.Main().mnuDebugItem[2].RaiseClick();
+  EXPECT_TRUE(alertShown);
+}
+
+}  // namespace
+}  // namespace quill
