@@ -14,6 +14,7 @@
 #include "localization/Translation.h"
 #include "localization/frmLanguage.h"
 #include "protection/Protection.h"
+#include "protection/ProtectionAlerts.h"
 #include "removal/frmDelete.h"
 #include "reports/ExclusionList.h"
 #include "shell/clsTray.h"
@@ -698,7 +699,16 @@ void FrmMain::MenuClick(const std::string& menu, int index) {
   } else if (menu == "About") {
     app_.About().Show(true);
   } else if (menu == "Debug") {
-    clsTray::Instance(app_).ShowDebugWindow(index);
+    // The test menu: the two shield alerts and the definitions notice, shown on demand.
+    forms::Form* alert = nullptr;
+    if (index == 0) alert = &Shields().HomePageAlert();
+    if (index == 2) alert = &Shields().ProcessAlert();
+    if (!alert) {
+      clsTray::Instance(app_).ShowDebugWindow(index);
+      return;
+    }
+    alert->Load();
+    alert->Show();
   }
 }
 

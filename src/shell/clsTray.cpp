@@ -60,17 +60,10 @@ void clsTray::EnableRestoreEntry() {
 }
 
 void clsTray::ShowDebugWindow(int index) {
-  if (index == 1) {
-    auto& notice = app_.SignatureUpdated();
-    if (notice.Loaded()) notice.Unload();
-    notice.Load();
-    return;
-  }
-  if (auto it = debugWindows_.find(index); it != debugWindows_.end() && it->second) it->second();
-}
-
-void clsTray::SetDebugWindow(int index, std::function<void()> show) {
-  debugWindows_[index] = std::move(show);
+  if (index != 1) return;
+  auto& notice = app_.SignatureUpdated();
+  if (notice.Loaded()) notice.Unload();
+  notice.Load();
 }
 
 }  // namespace quill

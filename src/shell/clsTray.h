@@ -1,7 +1,5 @@
 #pragma once
 
-#include <functional>
-#include <map>
 #include <set>
 #include <string>
 
@@ -37,16 +35,13 @@ class clsTray {
   void HideMenu();
   /// Enables the menu's "Show Program" entry (the main window went to the tray).
   void EnableRestoreEntry();
-  /// The test menu's windows by index: 0 the home-page alert, 1 the definitions notice,
-  /// 2 the process-shield alert.
+  /// The test menu's entry for this subsystem's window (index 1: the definitions notice,
+  /// slid in afresh).
   void ShowDebugWindow(int index);
-  /// The windows of other subsystems the test menu shows (the alerts) register here.
-  void SetDebugWindow(int index, std::function<void()> show);
 
  private:
   Application& app_;
   std::set<const forms::Form*> shown_;
-  std::map<int, std::function<void()>> debugWindows_;
 };
 
 }  // namespace quill

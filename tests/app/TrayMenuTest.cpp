@@ -152,10 +152,14 @@ TEST(TrayIcon, TipsAreCutAtWholeCharactersAndTheTestMenuShowsTheNotice) {
   EXPECT_EQ(f.Main().mnuDebug.Visible(), QUILL_DEVELOPER_MENU != 0);
   f.Main().mnuDebugItem[1].RaiseClick();
   EXPECT_TRUE(f.App().SignatureUpdated().Visible());
-  bool alertShown = false;
-  tray.SetDebugWindow(2, [&] { alertShown = true; });
+  f.Main().mnuDebugItem[0].RaiseClick();
   f.Main().mnuDebugItem[2].RaiseClick();
-  EXPECT_TRUE(alertShown);
+  int alerts = 0;
+  for (auto* w : f.App().Windows())
+    if ((w->Name() == "frmHomePageChangedAlert" || w->Name() == "frmSpywareFoundAlert") &&
+        w->Visible())
+      ++alerts;
+  EXPECT_EQ(alerts, 2);
 }
 
 }  // namespace
