@@ -283,7 +283,9 @@ std::string clsLanguages::getCaption(const std::string& key) const {
 
 std::string clsLanguages::Finish(const std::string& text) const {
   if (text.empty()) return text;
-  return detail::CapitaliseFirst(brand_.Substitute(text));
+  // The first letter of the text as written is capitalised, before the placeholders are
+  // filled in: "[Website] besuchen" keeps the web site's own spelling.
+  return brand_.Substitute(detail::CapitaliseFirst(text));
 }
 
 void clsLanguages::LoadLanguage(const std::string& name) {

@@ -103,8 +103,11 @@ void clsLanguages::Translate(forms::Form& form, const std::string& language, boo
   // Messages take the language's text; keys are never added or removed here.
   const int taken = TakenCount();
   for (int slot = 0; slot < taken; ++slot) {
-    const std::string translated = getCaption(slots_[static_cast<size_t>(slot)].key);
-    if (!translated.empty()) SetSlotText(slot, translated);
+    // The slot keeps the translation as written; getMessages fills in the placeholders
+    // and capitalises it, so a text that starts with a placeholder is not capitalised twice.
+    const std::string translated =
+        detail::FindCaption(lines_, slots_[static_cast<size_t>(slot)].key);
+    if (!brand_.Substitute(translated).empty()) SetSlotText(slot, translated);
   }
 }
 

@@ -183,7 +183,9 @@ TEST_F(TranslationTest, MessagesTakeTheLanguageTextWithPlaceholdersSubstituted) 
                                        Item("MSG_STOP", ""), Item("MSG_BRANDNEW", "neu")})});
   ChangeLanguage(catalog, form, "Deutsch");
   EXPECT_EQ(catalog.getMessages("MSG_SURE"), "Sind Sie sicher, Quillonet?");
-  EXPECT_EQ(catalog.Slots()[6].text, "Sind Sie sicher, Quillonet?");
+  // The slot keeps the text as written: a text starting with "[Website]" is not capitalised
+  // once filled in ("Www.").
+  EXPECT_EQ(catalog.Slots()[6].text, "sind Sie sicher, [programname]?");
   EXPECT_EQ(catalog.getMessages("MSG_STOP"), "Are you sure you want to stop the scan?");
   // Keys are never added by a language.
   EXPECT_EQ(catalog.getMessages("MSG_BRANDNEW"), "");
@@ -195,6 +197,9 @@ TEST_F(TranslationTest, MessagesTakeTheLanguageTextWithPlaceholdersSubstituted) 
   ChangeLanguage(catalog, form, "Dansk");
   EXPECT_EQ(catalog.getMessages("MSG_SURE"), "Sind Sie sicher, Quillonet?");
   EXPECT_EQ(catalog.getMessages("MSG_STOP"), "Stop?");
+  WriteFile({LanguageGroup("Deutsch", {Item("MSG_WEBSITE", "[Website] besuchen")})});
+  ChangeLanguage(catalog, form, "Deutsch");
+  EXPECT_EQ(catalog.getMessages("MSG_WEBSITE"), catalog.Brand().website + " besuchen");
 }
 
 constexpr const char* kHeader =
