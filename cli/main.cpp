@@ -41,6 +41,7 @@ constexpr const char* kUsage =
     "  quillonet-cli [--prefix DIR] report\n"
     "  quillonet-cli [--prefix DIR] exclude TEXT\n"
     "  quillonet-cli [--prefix DIR] stage-definitions FOLDER\n"
+    "  quillonet-cli [--prefix DIR] export-language FILE\n"
     "  quillonet-cli [--prefix DIR] quarantine list\n"
     "  quillonet-cli [--prefix DIR] quarantine restore ID... | --all\n"
     "  quillonet-cli --help\n"
@@ -80,6 +81,9 @@ constexpr const char* kUsage =
     "  stage-definitions\n"
     "            Copies the definition files (*.dat) of FOLDER into the prefix's data folder\n"
     "            when it holds no definitions yet; the next start takes them over.\n"
+    "  export-language\n"
+    "            Writes FILE as an English language file with every caption of every window\n"
+    "            and every message: the template for a translation.\n"
     "  quarantine list\n"
     "            Prints what the quarantine holds, one item per line with the fields id,\n"
     "            time, kind (file, folder, cookie, registry), original location, name of\n"
@@ -424,6 +428,8 @@ int Run(int argc, char** argv) {
     if (words.size() != 2) return Fail("exclude needs exactly one TEXT");
   } else if (command == "stage-definitions") {
     if (words.size() != 2) return Fail("stage-definitions needs exactly one FOLDER");
+  } else if (command == "export-language") {
+    if (words.size() != 2) return Fail("export-language needs exactly one FILE");
   } else if (command == "quarantine") {
     const std::string sub = words.size() > 1 ? words[1] : "";
     if (sub == "list" && (words.size() != 2 || args->all))
@@ -473,6 +479,14 @@ int Run(int argc, char** argv) {
   if (!main.Loaded()) return Fail("the program could not start");
 
   if (command == "update") return RunUpdate(main, updateView);
+  if (command == "export-language") {
+    FILE* out = std::fopen(words[1].c_str(), "wb");
+    const std::string text = main.LanguageTemplate();
+    if (!out || std::fwrite(text.data(), 1, text.size(), out) != text.size() ||
+        std::fclose(out) != 0)
+      return Fail("\"" + words[1] + "\" could not be written");
+    return 0;
+  }
 
   if (command == "exclude") {
     const bool written = app->Exclusions().AddExclusion(words[1]);

@@ -10,6 +10,7 @@
 #include "base/Text.h"
 #include "definitions/DefinitionSet.h"
 #include "definitions/SelfHostedSite.h"
+#include "definitions/frmDownload.h"
 #include "localization/MessageCatalog.h"
 #include "localization/Translation.h"
 #include "localization/frmLanguage.h"
@@ -18,6 +19,8 @@
 #include "removal/frmDelete.h"
 #include "reports/ExclusionList.h"
 #include "shell/clsTray.h"
+#include "shell/frmMenuPopUp.h"
+#include "shell/frmSignatureUpdated.h"
 
 namespace quill {
 
@@ -397,6 +400,17 @@ void FrmMain::RestoreFromTray() {
   // The state change came while the window was still hidden, so the resize handler did not
   // record it: store the state the window now has.
   app_.SaveSetting(kSettings, "Minimized", "No");
+}
+
+std::string FrmMain::LanguageTemplate() {
+  for (forms::Form* form : std::vector<forms::Form*>{
+           &app_.DeleteFailed(), &app_.Download(), &Shields().HomePageAlert(), &app_.MenuPopUp(),
+           &app_.SignatureUpdated(), &Shields().ProcessAlert()})
+    form->Load();
+  std::vector<forms::Form*> loaded;
+  for (forms::Form* form : app_.Windows())
+    if (form->Loaded()) loaded.push_back(form);
+  return LocalizationFileText(app_.Catalog(), loaded);
 }
 
 void FrmMain::ExitFromTray() {

@@ -283,6 +283,9 @@ class FrmMain : public forms::Form, public TrayMainWindow {
   /// Normal state, shown, and "Minimized" = "No": the next start opens the window too.
   void RestoreFromTray() override;
   void ExitFromTray() override;
+  /// A fresh English language file: every window that has captions is loaded first (the
+  /// delete-failed list, the download window, both alerts, the tray menu, the notice).
+  std::string LanguageTemplate();
   void Command5_Click() { MinimizeToTray(); }
   void cmdHijack_Click();
   void cmdWebsite_Click();

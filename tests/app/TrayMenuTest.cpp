@@ -164,3 +164,21 @@ TEST(TrayIcon, TipsAreCutAtWholeCharactersAndTheTestMenuShowsTheNotice) {
 
 }  // namespace
 }  // namespace quill
+
+namespace quill {
+namespace {
+
+TEST(LanguageTemplate, CoversEveryWindowThatHasCaptions) {
+  test::AppFixture f;
+  f.Start();
+  const std::string text = f.Main().LanguageTemplate();
+  for (const char* key :
+       {"FRMMAIN_CMDSCANNOW", "FRMDOWNLOAD_CMDCANCEL", "FRMMENUPOPUP_MNUCLOSE",
+        "FRMMENUPOPUP_LBLMENUCLOSE", "FRMSIGNATUREUPDATED_CMDUPDATESUCCESFULLOK",
+        "FRMHOMEPAGECHANGEDALERT_CAPTION", "FRMSPYWAREFOUNDALERT_CAPTION", "MSG_FALSE_POS5"})
+    EXPECT_NE(text.find(std::string("<") + key + ">"), std::string::npos) << key;
+  EXPECT_EQ(f.Main().LanguageTemplate(), text) << "writing twice gives the same file";
+}
+
+}  // namespace
+}  // namespace quill
