@@ -33,4 +33,14 @@ std::optional<std::string> DecodeBase64(std::string_view text) {
   return out;
 }
 
+std::optional<std::string> SignatureBytes(std::string_view publicKeyPem,
+                                          std::string_view signatureBase64) {
+  if (publicKeyPem.empty() || publicKeyPem.size() > 64 * 1024 || signatureBase64.empty() ||
+      signatureBase64.size() > 1024)
+    return std::nullopt;
+  auto bytes = DecodeBase64(signatureBase64);
+  if (!bytes || bytes->empty()) return std::nullopt;
+  return bytes;
+}
+
 }  // namespace quill::platform::detail

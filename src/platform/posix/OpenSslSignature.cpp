@@ -24,11 +24,8 @@ struct Freer {
 
 bool VerifySignature(std::string_view publicKeyPem, std::string_view data,
                      std::string_view signatureBase64) {
-  if (publicKeyPem.empty() || publicKeyPem.size() > 64 * 1024 || signatureBase64.empty() ||
-      signatureBase64.size() > 1024)
-    return false;
-  const auto signature = detail::DecodeBase64(signatureBase64);
-  if (!signature || signature->empty()) return false;
+  const auto signature = detail::SignatureBytes(publicKeyPem, signatureBase64);
+  if (!signature) return false;
 
   std::unique_ptr<BIO, Freer> bio(
       BIO_new_mem_buf(publicKeyPem.data(), static_cast<int>(publicKeyPem.size())));

@@ -109,11 +109,8 @@ std::optional<std::string> Sha256(std::string_view data) {
 
 bool VerifySignature(std::string_view publicKeyPem, std::string_view data,
                      std::string_view signatureBase64) {
-  if (publicKeyPem.empty() || publicKeyPem.size() > 64 * 1024 || signatureBase64.empty() ||
-      signatureBase64.size() > 1024)
-    return false;
+  const auto der = detail::SignatureBytes(publicKeyPem, signatureBase64);
   const auto point = P256Point(publicKeyPem);
-  const auto der = detail::DecodeBase64(signatureBase64);
   if (!point || !der) return false;
   const auto signature = RawSignature(*der);
   const auto digest = Sha256(data);
