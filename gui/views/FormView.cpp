@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QWindowStateChangeEvent>
+#include <algorithm>
 
 #include "shell/TrayMainWindow.h"
 #include "views/Artwork.h"
@@ -48,6 +49,13 @@ void FormView::changeEvent(QEvent* event) {
   }
   form_.SetState(state);
   if (restoring) form_.Show();
+}
+
+void FormView::FollowModelGeometry(const forms::ScreenMetrics& screen) {
+  const int perPixelX = std::max(1, screen.twipsPerPixelX);
+  const int perPixelY = std::max(1, screen.twipsPerPixelY);
+  setFixedSize(form_.Width() / perPixelX, form_.Height() / perPixelY);
+  move(form_.Left() / perPixelX, form_.Top() / perPixelY);
 }
 
 }  // namespace quill::gui

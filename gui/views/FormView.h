@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include "forms/Form.h"
+#include "forms/Host.h"
 #include "views/Binding.h"
 
 namespace quill::gui {
@@ -23,6 +24,9 @@ class FormView : public QWidget {
   void changeEvent(QEvent* event) override;
   /// What closing the window does; by default the form unloads.
   virtual void CloseRequested();
+  /// Size and place the window as the model says (twips), with the screen's own density:
+  /// for the windows the model moves itself (the sliding ones).
+  void FollowModelGeometry(const forms::ScreenMetrics& screen);
   Binder binder_;
 
  private:

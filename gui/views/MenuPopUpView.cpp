@@ -4,7 +4,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <algorithm>
 
 #include "app/Application.h"
 #include "shell/frmMenuPopUp.h"
@@ -66,11 +65,7 @@ bool MenuPopUpView::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MenuPopUpView::FollowModel() {
-  const auto screen = app_.Host().Screen();
-  const int perPixelX = std::max(1, screen.twipsPerPixelX);
-  const int perPixelY = std::max(1, screen.twipsPerPixelY);
-  setFixedSize(form_.Width() / perPixelX, form_.Height() / perPixelY);
-  move(form_.Left() / perPixelX, form_.Top() / perPixelY);
+  FollowModelGeometry(app_.Host().Screen());
 }
 
 }  // namespace quill::gui

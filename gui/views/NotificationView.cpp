@@ -4,7 +4,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <algorithm>
 
 #include "app/Application.h"
 #include "shell/frmSignatureUpdated.h"
@@ -56,14 +55,7 @@ NotificationView::NotificationView(Application& app, frmSignatureUpdated& form)
 }
 
 void NotificationView::FollowModel() {
-  const auto screen = app_.Host().Screen();
-  const int perPixelX = std::max(1, screen.twipsPerPixelX);
-  const int perPixelY = std::max(1, screen.twipsPerPixelY);
-  setFixedSize(form_.Width() / perPixelX, form_.Height() / perPixelY);
-  move(form_.Left() / perPixelX, form_.Top() / perPixelY);
-  // Kept above whatever was raised since: without a window manager to honour "stay on top"
-  // the last window raised wins.
-  if (isVisible()) raise();
+  FollowModelGeometry(app_.Host().Screen());
 }
 
 }  // namespace quill::gui
