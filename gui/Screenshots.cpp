@@ -18,6 +18,8 @@
 #include "protection/ProtectionAlerts.h"
 #include "removal/frmDelete.h"
 #include "reports/frmReport.h"
+#include "shell/clsTray.h"
+#include "shell/frmMenuPopUp.h"
 #include "shell/frmSignatureUpdated.h"
 
 namespace quill::gui {
@@ -143,6 +145,14 @@ int TakeScreenshots(Application& app, QtHost& host, const QString& folder) {
   processAlert.Show();
   shoot(processAlert, "process-alert");
   processAlert.Unload();
+
+  // The tray menu, at rest above the task bar, with the window in the tray.
+  main.MinimizeToTray();
+  clsTray::Instance(app).ShowMenu();
+  auto& menu = app.MenuPopUp();
+  while (menu.tmrMenuPopup.IsEnabled()) menu.tmrMenuPopup.Fire();
+  shoot(menu, "tray-menu");
+  menu.Unload();
 
   main.Unload();
   return written;
