@@ -16,6 +16,7 @@
 #include "localization/frmLanguage.h"
 #include "removal/frmDelete.h"
 #include "reports/frmReport.h"
+#include "shell/frmMenuPopUp.h"
 #include "shell/frmSignatureUpdated.h"
 #include "support/AppFixture.h"
 
@@ -45,6 +46,7 @@ TEST(LocalizationTemplate, ShippedFileStartsWithTheGeneratedEnglishGroup) {
   app.About().Load();
   app.Download().Load();
   app.SignatureUpdated().Load();
+  app.MenuPopUp().Load();
   app.Language().Hide();
   std::vector<forms::Form*> loaded;
   for (auto* w : app.Windows())

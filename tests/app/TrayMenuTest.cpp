@@ -182,3 +182,20 @@ TEST(LanguageTemplate, CoversEveryWindowThatHasCaptions) {
 
 }  // namespace
 }  // namespace quill
+
+namespace quill {
+namespace {
+
+TEST(TrayMenu, AppearsInTheChosenLanguage) {
+  test::AppFixture f({.withLanguageFile = true});
+  f.App().SaveSetting("Settings", "Language", "Deutsch");
+  f.Start();
+  clsTray::Instance(f.App()).ShowMenu();
+  auto& menu = f.App().MenuPopUp();
+  EXPECT_EQ(menu.mnuMaxmimaize.Caption(), "Programm anzeigen");
+  EXPECT_EQ(menu.mnuClose.Caption(), "Programm beenden");
+  EXPECT_EQ(menu.lblMenuClose.Caption(), "Dieses Menü schließen");
+}
+
+}  // namespace
+}  // namespace quill
