@@ -309,9 +309,14 @@ std::string DefinitionSet::DataFile(std::string_view name) const {
   return path;
 }
 
-std::vector<std::string> DefinitionSet::ReadLines(const char* name) {
-  std::optional<std::string> content = fs_.ReadFile(DataFile(name));
-  if (!content) return {};
+std::vector<std::string> DefinitionSet::ReadLines(const char* name,
+                                                  std::vector<std::string>* unreadable) {
+  const std::string path = DataFile(name);
+  std::optional<std::string> content = fs_.ReadFile(path);
+  if (!content) {
+    if (unreadable && fs_.Attributes(path)) unreadable->emplace_back(name);
+    return {};
+  }
   // date.dat is plain text; the others are stored definition lines.
   if (std::string_view(name) == definition_files::kDate) return text::SplitLines(*content);
   return DefinitionFileLines(*content);
@@ -337,20 +342,21 @@ bool DefinitionSet::LoadProtectedList() {
   return true;
 }
 
-void DefinitionSet::LoadDefinitionSet() {
-  if (tablesCreated_) return;
+const std::vector<std::string>& DefinitionSet::LoadDefinitionSet() {
+  if (tablesCreated_) return unreadableTables_;
   tablesCreated_ = true;
   if (hooks_.loadBegin) hooks_.loadBegin();
   LocationExpander expander(tokens_);
   // One carried type for the whole load: it is never reset between lines.
   InheritedType type;
-  if (!LoadFileLines(expander, type)) return;
-  if (!LoadDirectoryLines(expander, type)) return;
+  if (!LoadFileLines(expander, type)) return unreadableTables_;
+  if (!LoadDirectoryLines(expander, type)) return unreadableTables_;
   if (hooks_.loadEnd) hooks_.loadEnd();
+  return unreadableTables_;
 }
 
 bool DefinitionSet::LoadFileLines(LocationExpander& expander, InheritedType& type) {
-  std::vector<std::string> lines = ReadLines(definition_files::kFile);
+  std::vector<std::string> lines = ReadLines(definition_files::kFile, &unreadableTables_);
   fileTable_.Reserve(lines.size());
   std::string folder;
   for (std::string& line : lines) {
@@ -370,7 +376,7 @@ bool DefinitionSet::LoadFileLines(LocationExpander& expander, InheritedType& typ
 }
 
 bool DefinitionSet::LoadDirectoryLines(LocationExpander& expander, InheritedType& type) {
-  std::vector<std::string> lines = ReadLines(definition_files::kDirectory);
+  std::vector<std::string> lines = ReadLines(definition_files::kDirectory, &unreadableTables_);
   directoryTable_.Reserve(lines.size());
   for (std::string& line : lines) {
     if (Stopped()) return false;

@@ -230,8 +230,9 @@ class DefinitionSet {
 
   /// Fills FileTable and DirectoryTable from "FileDefinition.dat" and
   /// "DirectoryDefinition.dat". Only the first call loads; later calls return at once, even
-  /// when the first was stopped or stored nothing.
-  void LoadDefinitionSet();
+  /// when the first was stopped or stored nothing. Returns the names of those files that
+  /// are there but could not be read (their table stays empty), the same on every call.
+  const std::vector<std::string>& LoadDefinitionSet();
   bool TablesCreated() const { return tablesCreated_; }
   const quill::FileTable& FileTable() const { return fileTable_; }
   const quill::DirectoryTable& DirectoryTable() const { return directoryTable_; }
@@ -256,7 +257,9 @@ class DefinitionSet {
   void Yield() const {
     if (hooks_.yield) hooks_.yield();
   }
-  std::vector<std::string> ReadLines(const char* name);
+  // A file that is there but cannot be read is added to unreadable, when given.
+  std::vector<std::string> ReadLines(const char* name,
+                                     std::vector<std::string>* unreadable = nullptr);
   // False when the user stopped the load.
   bool LoadFileLines(LocationExpander& expander, InheritedType& type);
   bool LoadDirectoryLines(LocationExpander& expander, InheritedType& type);
@@ -267,6 +270,7 @@ class DefinitionSet {
   DefinitionHooks hooks_;
 
   bool tablesCreated_ = false;
+  std::vector<std::string> unreadableTables_;
   quill::FileTable fileTable_;
   quill::DirectoryTable directoryTable_;
   ProtectedLocations protected_;

@@ -37,6 +37,11 @@ std::optional<std::string> ReadDefinitionFile(Application& app, const char* name
   return bytes;
 }
 
+void LoadDefinitionTables(Application& app) {
+  for (const std::string& name : app.Definitions().LoadDefinitionSet())
+    app.gaps.FailedStages.push_back(app.Msg("MSG_SPYWARE") + ": " + name + " could not be read");
+}
+
 std::vector<std::string> ScanGapTexts(const Application& app) {
   std::vector<std::string> texts;
   for (const std::string& stage : app.gaps.FailedStages)
@@ -111,13 +116,13 @@ void FrmMain::cmdScanNow_Click() {
   step("scan mode", [&] {
     switch (SelectedScanMode()) {
       case 1:
-        app.Definitions().LoadDefinitionSet();
+        LoadDefinitionTables(app);
         RunFullSystemScan();
         break;
       case 2: {
         auto file = GetHost().OpenFileDialog("");
         if (!file || file->empty()) break;
-        app.Definitions().LoadDefinitionSet();
+        LoadDefinitionTables(app);
         RunFileScan(*file);
         break;
       }
@@ -126,7 +131,7 @@ void FrmMain::cmdScanNow_Click() {
         if (!folder || folder->empty()) break;
         std::string chosen = *folder;
         if (!text::EndsWith(chosen, "\\")) chosen += "\\";
-        app.Definitions().LoadDefinitionSet();
+        LoadDefinitionTables(app);
         RunFolderScan(chosen);
         break;
       }

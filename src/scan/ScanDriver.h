@@ -16,6 +16,10 @@ std::string ScanTimeText(Application& app);
 /// the stage, which is recorded: the scan then did not complete.
 std::optional<std::string> ReadDefinitionFile(Application& app, const char* name);
 
+/// Loads the file and folder tables for a scan; a table file that is there but cannot be
+/// read is recorded as a failed stage (the tables load once, so every later scan says so).
+void LoadDefinitionTables(Application& app);
+
 /// What the last scan could not do, one sentence each, for the report and the command line:
 /// first the stages that failed (the scan did not complete), then what was not examined.
 std::vector<std::string> ScanGapTexts(const Application& app);

@@ -113,6 +113,17 @@ TEST_F(CliTest, StoppedProgramsPipesAndFailedStagesReachTheCommandLine) {
   EXPECT_EQ(failed.status, 2) << failed.out;
   EXPECT_NE(failed.out.find("The scan did not complete: "), std::string::npos) << failed.out;
   EXPECT_NE(failed.out.find("RegistryDefinition.dat could not be read"), std::string::npos);
+
+  // The same for the file table that file, folder and full scans load first.
+  const std::string fileDefinitions = prefix_.Native(
+      "C:\\users\\" + prefix_.User() + "\\AppData\\Roaming\\QuillonetDAT\\FileDefinition.dat");
+  ASSERT_TRUE(fs::remove(fileDefinitions));
+  ASSERT_EQ(::mkfifo(fileDefinitions.c_str(), 0600), 0);
+  ASSERT_TRUE(prefix_.WriteFile("C:\\clean.txt", "x"));
+  Outcome table = Run(Prefixed({"scan", "file", "C:\\clean.txt"}));
+  EXPECT_EQ(table.status, 2) << table.out;
+  EXPECT_NE(table.out.find("The scan did not complete: "), std::string::npos) << table.out;
+  EXPECT_NE(table.out.find("FileDefinition.dat could not be read"), std::string::npos);
 }
 
 TEST_F(CliTest, AMistypedPrefixIsRefusedAndNeverMade) {
