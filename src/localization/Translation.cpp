@@ -182,11 +182,14 @@ std::string LocalizationFileText(const clsLanguages& catalog,
               AppendItem(out, key + "_COL" + std::to_string(column), list->Column(column).text);
           }
           break;
+        // The same keys the translation walk looks up: an option button outside a control
+        // array has no suffix, a menu item outside one has "0".
         case ControlKind::Option:
+          AppendItem(out, control->Index() ? key + std::to_string(*control->Index()) : key,
+                     control->Caption());
+          break;
         case ControlKind::MenuItem:
-          // Only elements of a control array have a key the walk can find again.
-          if (control->Index())
-            AppendItem(out, key + std::to_string(*control->Index()), control->Caption());
+          AppendItem(out, key + std::to_string(control->Index().value_or(0)), control->Caption());
           break;
       }
     }

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/FrmMain.h"
 #include "app/SmallWindows.h"
 #include "base/Text.h"
 #include "definitions/frmDownload.h"
@@ -44,14 +45,9 @@ TEST(LocalizationTemplate, ShippedFileStartsWithTheGeneratedEnglishGroup) {
   app.Language().Load();
   app.Report().Load();
   app.About().Load();
-  app.Download().Load();
-  app.SignatureUpdated().Load();
-  app.MenuPopUp().Load();
   app.Language().Hide();
-  std::vector<forms::Form*> loaded;
-  for (auto* w : app.Windows())
-    if (w->Loaded()) loaded.push_back(w);
-  std::string generated = LocalizationFileText(app.Catalog(), loaded);
+  // Loads the remaining windows (download, alerts, tray menu, notice) as the export does.
+  std::string generated = f.Main().LanguageTemplate();
   ASSERT_NE(generated.find("<TRANSLATION_ITEMS>"), std::string::npos);
   ASSERT_NE(generated.find("FRMMAIN_CMDSCANNOW"), std::string::npos);
   ASSERT_NE(generated.find("<MSG_FALSE_POS5>"), std::string::npos);
