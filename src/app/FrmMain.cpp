@@ -17,6 +17,7 @@
 #include "protection/Protection.h"
 #include "protection/ProtectionAlerts.h"
 #include "removal/frmDelete.h"
+#include "removal/frmQuarantine.h"
 #include "reports/ExclusionList.h"
 #include "shell/clsTray.h"
 #include "shell/frmMenuPopUp.h"
@@ -405,7 +406,7 @@ void FrmMain::RestoreFromTray() {
 std::string FrmMain::LanguageTemplate() {
   for (forms::Form* form : std::vector<forms::Form*>{
            &app_.DeleteFailed(), &app_.Download(), &Shields().HomePageAlert(), &app_.MenuPopUp(),
-           &app_.SignatureUpdated(), &Shields().ProcessAlert()})
+           &app_.SignatureUpdated(), &Shields().ProcessAlert(), &app_.QuarantineWindow()})
     form->Load();
   std::vector<forms::Form*> loaded;
   for (forms::Form* form : app_.Windows())

@@ -34,6 +34,8 @@ void Report(Application& app, forms::Label& status, const std::vector<RestoreOut
 
 frmQuarantine::frmQuarantine(Application& app)
     : Form(app.Host(), "frmQuarantine", "Quarantine"), app_(app) {
+  // Shown in the language the user chose, like every other window.
+  OnLoad([this] { app_.ApplyCurrentLanguage(*this); });
   cmdRestore.OnClick([this] { cmdRestore_Click(); });
   cmdDelete.OnClick([this] { cmdDelete_Click(); });
   cmdOpenFolder.OnClick([this] { cmdOpenFolder_Click(); });

@@ -15,6 +15,7 @@
 #include "localization/MessageCatalog.h"
 #include "localization/Translation.h"
 #include "localization/frmLanguage.h"
+#include "removal/frmQuarantine.h"
 #include "reports/frmReport.h"
 #include "support/AppFixture.h"
 
@@ -103,6 +104,19 @@ TEST(EveryLanguage, NoWindowKeepsAnEnglishCaption) {
     }
   }
   EXPECT_GT(languages, 0u);
+}
+
+TEST(EveryLanguage, QuarantineWindowOpensInTheChosenLanguage) {
+  test::AppFixture::Options options;
+  options.withLanguageFile = true;
+  test::AppFixture fixture(options);
+  fixture.App().SaveSetting("Settings", "Language", "Deutsch");
+  fixture.Start();
+  frmQuarantine& window = fixture.App().QuarantineWindow();
+  window.Load();
+  EXPECT_EQ(window.Caption(), "Quarantäne");
+  EXPECT_EQ(window.cmdRestore.Caption(), "Wiederherstellen");
+  EXPECT_EQ(window.lvwQuarantine.Column(4).text, "Ursprünglicher Ort");
 }
 
 }  // namespace
