@@ -46,6 +46,8 @@ bool MachineSettingsStore::Write(const std::string& app, const std::string& sect
     if (registry_.CreateKey(root, path) == platform::RegStatus::Ok &&
         registry_.SetValue(root, path, key, platform::MakeSz(value)) == platform::RegStatus::Ok)
       return true;
+    // Not a permission problem: the machine is in use and takes the write another time.
+    if (registry_.WritesHeldByRunningSystem(root, path)) return false;
     if (userSettings_.Get(product_, "Settings", "IgnorePermissionDeniedError", "0") == "1")
       return false;
     std::string text =

@@ -40,7 +40,8 @@ class MachineSettingsStore {
   std::string Read(const std::string& app, const std::string& section, const std::string& key,
                    const std::string& defaultValue);
   /// Writes a REG_SZ value. On failure, unless the user asked to ignore it, asks
-  /// Abort/Retry/Ignore ("Permission Denied"); the value is then not stored.
+  /// Abort/Retry/Ignore ("Permission Denied"); the value is then not stored. A write held
+  /// back only because the machine is in use (a running wineserver) fails without asking.
   bool Write(const std::string& app, const std::string& section, const std::string& key,
              const std::string& value);
 

@@ -82,6 +82,11 @@ class Registry {
   /// data could not be read completely just now: what they hold may be missing from every
   /// answer. Empty when everything could be read.
   virtual std::vector<std::string> UnreadableParts() { return {}; }
+  /// Whether writes under the key are refused just now only because the running system
+  /// holds the registry (a Wine prefix in use); the account itself may write there.
+  virtual bool WritesHeldByRunningSystem(RootKey /*root*/, const std::string& /*path*/) {
+    return false;
+  }
 };
 
 /// "HKEY_LOCAL_MACHINE" and so on; "" for an unknown handle.

@@ -248,11 +248,12 @@ struct WineRegistry::State {
     return Follow(*t, followLast);
   }
 
-  // Whether the hive may be written now. Call after Load().
-  RegStatus CheckWritable(int id) {
+  // Whether the hive may be written now (leaving a running wineserver aside when asked).
+  // Call after Load().
+  RegStatus CheckWritable(int id, bool serverMatters = true) {
     const Slot& slot = slots[static_cast<size_t>(id)];
     if (!slot.hive.Complete()) return RegStatus::Failed;
-    if (WineServerRunning(prefix)) return RegStatus::AccessDenied;
+    if (serverMatters && WineServerRunning(prefix)) return RegStatus::AccessDenied;
     struct stat st = {};
     if (::stat(prefix.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return RegStatus::Failed;
     if (::access(prefix.c_str(), W_OK | X_OK) != 0) return RegStatus::AccessDenied;
@@ -332,6 +333,15 @@ RegStatus WineRegistry::OpenKey(RootKey root, const std::string& path, uint32_t 
     if (!state_->Load(t->hive).KeyExists(t->path)) return RegStatus::NotFound;
     if (access & kWriteAccess) return state_->CheckWritable(t->hive);
     return RegStatus::Ok;
+  });
+}
+
+bool WineRegistry::WritesHeldByRunningSystem(RootKey root, const std::string& path) {
+  return state_->Call<bool>(false, [&] {
+    std::optional<Target> t = state_->Map(root, path);
+    if (!t || t->usersRoot || !WineServerRunning(state_->prefix)) return false;
+    state_->Load(t->hive);
+    return state_->CheckWritable(t->hive, false) == RegStatus::Ok;
   });
 }
 

@@ -37,6 +37,8 @@ class WineRegistry : public Registry {
   std::optional<std::vector<std::string>> EnumKeys(RootKey root, const std::string& path) override;
   /// The roots of the hives that are unreadable or hold lines that could not be parsed.
   std::vector<std::string> UnreadableParts() override;
+  /// True while a wineserver serves the prefix and nothing else would refuse the write.
+  bool WritesHeldByRunningSystem(RootKey root, const std::string& path) override;
 
   /// The prefix's native folder.
   const std::string& PrefixRoot() const;

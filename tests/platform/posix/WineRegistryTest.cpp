@@ -13,7 +13,10 @@
 #include <random>
 #include <sstream>
 
+#include "app/MachineSettingsStore.h"
+#include "platform/posix/IniSettingsStore.h"
 #include "platform/posix/WineServer.h"
+#include "support/TestHost.h"
 
 namespace quill::platform::posix {
 namespace {
@@ -401,6 +404,32 @@ TEST_F(WineRegistryTest, RunningWineServerBlocksWritesAndAStaleOneDoesNot) {
   EXPECT_FALSE(WineServerRunning(root_.string()));
   EXPECT_EQ(reg.OpenKey(RootKey::LocalMachine, run, kKeyAllAccess), RegStatus::Ok);
   EXPECT_EQ(reg.DeleteValue(RootKey::LocalMachine, run, "Adware"), RegStatus::Ok);
+}
+
+TEST_F(WineRegistryTest, MachineSettingsWaitWithoutWarningWhileAWineServerRuns) {
+  // Start-up on a prefix in use: the machine settings cannot be written then, which is no
+  // permission problem to warn the user about.
+  WriteHives();
+  WineRegistry reg(root_.string());
+  fs::create_directories(root_ / "settings");
+  IniSettingsStore user((root_ / "settings").string());
+  test::TestHost host;
+  MachineSettingsStore machine(reg, host, user, "Quill", "Quillonet");
+  const std::string key = "SOFTWARE\\Quill\\Quillonet\\Settings";
+  {
+    LockHolder server((MakeServerDir() / "lock").string());
+    ASSERT_TRUE(server.Locked());
+    EXPECT_TRUE(reg.WritesHeldByRunningSystem(RootKey::LocalMachine, key));
+    EXPECT_FALSE(machine.Write("Quillonet", "Settings", "FirstTime", "Yes"));
+    EXPECT_TRUE(host.DialogsOf(test::DialogKind::MsgBox).empty());
+    // A hive that could not be written anyway is still a real failure.
+    WriteFile(root_ / "system.reg", kSystemReg + "[Broken\\Key\n\"v\"=hex(zz):garbage\n");
+    EXPECT_FALSE(reg.WritesHeldByRunningSystem(RootKey::LocalMachine, key));
+  }
+  WriteFile(root_ / "system.reg", kSystemReg);
+  EXPECT_FALSE(reg.WritesHeldByRunningSystem(RootKey::LocalMachine, key));
+  EXPECT_TRUE(machine.Write("Quillonet", "Settings", "FirstTime", "Yes"));
+  EXPECT_EQ(machine.Read("Quillonet", "Settings", "FirstTime", ""), "Yes");
 }
 
 TEST_F(WineRegistryTest, ServerFolderRecordedInThePrefixIsFound) {
