@@ -109,17 +109,20 @@ TEST(DefServerLoadTest, TwoHundredClientsFromDifferentDatesEndWithTheSameFiles) 
     folders.push_back("C:\\clients\\" + std::to_string(n));
     ASSERT_TRUE(fx.Prefix().MakeFolder(folders.back()));
     dates.push_back(start < 0 ? "3/16/2006 12:00:00 AM" : kReleaseDates[start]);
-    for (const char* file : kFiles)
-      if (start >= 0)
-        ASSERT_TRUE(fx.Prefix().WriteFile(folders.back() + "\\" + file,
-                                          ReadAll(server.ReleaseFile(kReleases[start], file))));
+    if (start < 0) continue;
+    for (const char* file : kFiles) {
+      ASSERT_TRUE(fx.Prefix().WriteFile(folders.back() + "\\" + file,
+                                        ReadAll(server.ReleaseFile(kReleases[start], file))));
+    }
   }
 
   const auto replies = Wave(server, dates);
   for (int n = 0; n < kClients; ++n) {
     ASSERT_TRUE(replies[n].signedOk) << "client " << n;
     EXPECT_EQ(replies[n].newDate, "4/1/2026");
-    if (!replies[n].body.empty()) ASSERT_TRUE(MergeUpdate(files, folders[n], replies[n].body));
+    if (!replies[n].body.empty()) {
+      ASSERT_TRUE(MergeUpdate(files, folders[n], replies[n].body));
+    }
   }
   for (const char* file : kFiles) {
     const auto expected = LineSet(ReadAll(server.ReleaseFile(kReleases[3], file)));
@@ -136,7 +139,13 @@ TEST(DefServerLoadTest, TwoHundredClientsFromDifferentDatesEndWithTheSameFiles) 
   for (int wave = 0; wave < 3; ++wave) Wave(server, dates);
   const long later = ResidentKilobytes(server.Pid());
   ASSERT_GT(warm, 0);
+#if defined(__SANITIZE_ADDRESS__)
+  // AddressSanitizer holds freed memory back in its quarantine, so a sanitized server's
+  // resident size grows with every wave whatever the server does; only a plain build can tell.
+  (void)later;
+#else
   EXPECT_LT(later, warm + 8 * 1024) << warm << " kB, then " << later << " kB";
+#endif
 }
 
 }  // namespace
