@@ -430,14 +430,38 @@ const PosixFileSystem::WalkBarriers& PosixFileSystem::Barriers() {
   return barriers_;
 }
 
+std::string PosixFileSystem::TakeWalkFolder(const std::string& folder) {
+  std::lock_guard<std::mutex> lock(walkFoldersMutex_);
+  auto found = walkFolders_.find(folder);
+  if (found == walkFolders_.end()) return {};
+  std::string native = std::move(found->second);
+  walkFolders_.erase(found);
+  return native;
+}
+
+void PosixFileSystem::RememberWalkFolder(const std::string& folder, const std::string& name,
+                                         std::string native) {
+  // Only a folder given with its closing backslash names its subfolders unambiguously.
+  if (folder.empty() || folder.back() != '\\') return;
+  std::lock_guard<std::mutex> lock(walkFoldersMutex_);
+  // Subfolders a walk passes over (excluded, already seen) are never taken: keep it bounded.
+  if (walkFolders_.size() >= 100000) walkFolders_.clear();
+  walkFolders_[folder + name + "\\"] = std::move(native);
+}
+
 std::optional<std::vector<DirEntry>> PosixFileSystem::ListEntries(const std::string& folder,
                                                                   bool forWalk) {
-  auto r = Resolve(folder, Need::Whole);
-  if (!r) return std::nullopt;
-  DIR* dir = ::opendir(r->native.c_str());
+  std::string native = forWalk ? TakeWalkFolder(folder) : std::string();
+  DIR* dir = native.empty() ? nullptr : ::opendir(native.c_str());
+  if (!dir) {
+    auto r = Resolve(folder, Need::Whole);
+    if (!r) return std::nullopt;
+    native = std::move(r->native);
+    dir = ::opendir(native.c_str());
+  }
   if (!dir) return std::nullopt;
   const int dirFd = ::dirfd(dir);
-  const bool hostRoot = r->native == "/";
+  const bool hostRoot = native == "/";
   std::unique_lock<std::mutex> barriersLock(barriersMutex_, std::defer_lock);
   const WalkBarriers* barriers = nullptr;
   if (forWalk) {
@@ -479,13 +503,14 @@ std::optional<std::vector<DirEntry>> PosixFileSystem::ListEntries(const std::str
           auto parsed = Parse(folder);
           driveInPrefix = parsed && Inside(DriveRoot(parsed->drive), barriers->prefixReal);
         }
-        if (!*driveInPrefix && Inside(Canonical(Join(r->native, name)), barriers->prefixReal))
+        if (!*driveInPrefix && Inside(Canonical(Join(native, name)), barriers->prefixReal))
           continue;
       }
       entry.volume = id.first;
       entry.fileIndex = id.second;
+      RememberWalkFolder(folder, name, Join(native, name));
     }
-    entry.attributes = AttributesOf(name, entryStat, StoredDosBitsAt(dirFd, r->native, name));
+    entry.attributes = AttributesOf(name, entryStat, StoredDosBitsAt(dirFd, native, name));
     // A linked folder is a reparse point, as a junction is on Windows: deleting it removes
     // the link, not what it leads to. A walk enters it (Wine lists it as a folder) by its
     // identity, so it never sees one folder twice.

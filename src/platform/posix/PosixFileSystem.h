@@ -5,6 +5,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/FileSystem.h"
@@ -78,6 +79,14 @@ class PosixFileSystem : public FileSystem {
   const WalkBarriers& Barriers();
   WalkBarriers barriers_;
   std::mutex barriersMutex_;
+
+  // The host folders of the subfolders that walk listings found, by the Windows path a walk
+  // enters them under (exactly "C:\\A\\B\\"): entering one then needs no path resolution.
+  // An entry is used once; one that no longer opens falls back to resolving the path.
+  std::string TakeWalkFolder(const std::string& folder);
+  void RememberWalkFolder(const std::string& folder, const std::string& name, std::string native);
+  std::unordered_map<std::string, std::string> walkFolders_;
+  std::mutex walkFoldersMutex_;
 
   std::string root_;
   // Each drive's resolved folder, with the identity of the folder it was resolved for.
