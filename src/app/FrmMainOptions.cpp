@@ -1,0 +1,161 @@
+// The Options page: the check boxes and option buttons that save their own settings.
+#include "app/FrmMain.h"
+
+#include <functional>
+#include <vector>
+
+#include "app/Application.h"
+#include "app/MachineSettingsStore.h"
+#include "app/SmallWindows.h"
+#include "app/UpdateServer.h"
+#include "base/Text.h"
+#include "definitions/DefinitionSet.h"
+#include "definitions/SelfHostedSite.h"
+#include "definitions/frmDownload.h"
+#include "localization/MessageCatalog.h"
+#include "localization/Translation.h"
+#include "localization/frmLanguage.h"
+#include "protection/Protection.h"
+#include "protection/ProtectionAlerts.h"
+#include "removal/frmDelete.h"
+#include "removal/frmQuarantine.h"
+#include "reports/ExclusionList.h"
+#include "shell/clsTray.h"
+#include "shell/frmMenuPopUp.h"
+#include "shell/frmSignatureUpdated.h"
+
+namespace quill {
+
+namespace {
+constexpr const char* kOptions = "OptionAndSettings";
+constexpr const char* kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+}  // namespace
+
+// ---- Option handlers ------------------------------------------------------------------------
+
+namespace {
+std::string CheckText(const forms::CheckBox& c) {
+  return c.Value() ? "1" : "0";
+}
+}  // namespace
+
+// The check boxes save their own key when the user clicks them. While the window loads they
+// are being filled from the settings, so they save nothing: a default shown ticked on a first
+// start is not stored until the user changes it.
+
+void FrmMain::chkSweepMemory_Click() {
+  if (Loading) return;
+  app_.SaveSetting(kOptions, "chkSweepMemory", CheckText(chkSweepMemory));
+}
+void FrmMain::chkScanRegistry_Click() {
+  if (Loading) return;
+  app_.SaveSetting(kOptions, "chkScanRegistry", CheckText(chkScanRegistry));
+}
+void FrmMain::chkScanCookies_Click() {
+  if (Loading) return;
+  app_.SaveSetting(kOptions, "chkScanCookies", CheckText(chkScanCookies));
+}
+void FrmMain::chkMakeLog_Click() {
+  if (Loading) return;
+  app_.SaveSetting(kOptions, "chkMakeLog", CheckText(chkMakeLog));
+}
+void FrmMain::chkAutomaticUpdate_Click() {
+  if (Loading) return;
+  app_.SaveSetting(kOptions, "chkAutomaticUpdate", CheckText(chkAutomaticUpdate));
+}
+
+void FrmMain::chkRunAtStartup_Click() {
+  if (Loading) return;
+  app_.SaveSetting(kOptions, "chkRunAtStartup", CheckText(chkRunAtStartup));
+  WriteRunValue(text::Val(app_.GetSetting(kOptions, "chkRunAtStartup", "1")) == 1);
+}
+
+void FrmMain::WriteRunValue(bool run) {
+  const auto& id = app_.Identity();
+  auto& reg = app_.Registry();
+  auto root = platform::RootKey::LocalMachine;
+  if (run) {
+    if (reg.OpenKey(root, kRunKey, platform::kKeyQueryValue) != platform::RegStatus::Ok)
+      reg.CreateKey(root, kRunKey);
+    reg.SetValue(root, kRunKey, id.exeName, platform::MakeSz(id.programFolder + "\\" + id.exeName));
+    return;
+  }
+  reg.DeleteValue(root, kRunKey, id.exeName);
+}
+
+void FrmMain::chkHomePage_Click() {
+  bool on = chkHomePage.Value() == 1;
+  tmrCheckHomePage.Enable(on);
+  optAlwaysnotifybeforerestoring.SetEnabled(on);
+  optRestoredefaultwithoutnotification.SetEnabled(on);
+  optIEHomePageSheildOn.SetValue(on);
+  optIEHomePageSheildOff.SetValue(!on);
+}
+
+void FrmMain::chkAutoProtect_Click() {
+  bool on = chkAutoProtect.Value() == 1;
+  tmrMemoryInspected.Enable(on);
+  optMemorySheildOn.SetValue(on);
+  optMemorySheildOff.SetValue(!on);
+}
+
+void FrmMain::optIEHomePageSheildOn_Click() {
+  app_.SaveSetting(kOptions, "optIEHomePageSheildOn",
+                   text::BoolText(optIEHomePageSheildOn.Value()));
+  app_.SaveSetting(kOptions, "optIEHomePageSheildOff",
+                   text::BoolText(optIEHomePageSheildOff.Value()));
+  tmrCheckHomePage.Enable(true);
+  optAlwaysnotifybeforerestoring.SetEnabled(true);
+  optRestoredefaultwithoutnotification.SetEnabled(true);
+}
+
+void FrmMain::optIEHomePageSheildOff_Click() {
+  app_.SaveSetting(kOptions, "optIEHomePageSheildOn",
+                   text::BoolText(optIEHomePageSheildOn.Value()));
+  app_.SaveSetting(kOptions, "optIEHomePageSheildOff",
+                   text::BoolText(optIEHomePageSheildOff.Value()));
+  tmrCheckHomePage.Enable(false);
+  optAlwaysnotifybeforerestoring.SetEnabled(false);
+  optRestoredefaultwithoutnotification.SetEnabled(false);
+}
+
+void FrmMain::optAlwaysnotifybeforerestoring_Click() {
+  app_.SaveSetting(kOptions, "optAlwaysnotifybeforerestoring",
+                   text::BoolText(optAlwaysnotifybeforerestoring.Value()));
+  app_.SaveSetting(kOptions, "optRestoredefaultwithoutnotification",
+                   text::BoolText(optRestoredefaultwithoutnotification.Value()));
+}
+
+void FrmMain::optRestoredefaultwithoutnotification_Click() {
+  optAlwaysnotifybeforerestoring_Click();
+}
+
+void FrmMain::optMemorySheildOn_Click() {
+  app_.SaveSetting(kOptions, "optMemorySheildOn", text::BoolText(optMemorySheildOn.Value()));
+  app_.SaveSetting(kOptions, "optMemorySheildOff", text::BoolText(optMemorySheildOff.Value()));
+  tmrMemoryInspected.Enable(true);
+}
+
+void FrmMain::optMemorySheildOff_Click() {
+  app_.SaveSetting(kOptions, "optMemorySheildOn", text::BoolText(optMemorySheildOn.Value()));
+  app_.SaveSetting(kOptions, "optMemorySheildOff", text::BoolText(optMemorySheildOff.Value()));
+  tmrMemoryInspected.Enable(false);
+}
+
+void FrmMain::optScanAllSelectedHardDrive_Click() {
+  app_.SaveSetting(kOptions, "optScanAllSelectedHardDrive",
+                   text::BoolText(optScanAllSelectedHardDrive.Value()));
+  app_.SaveSetting(kOptions, "optScanOnlyKnownSoftwares",
+                   text::BoolText(optScanOnlyKnownSoftwares.Value()));
+  lvwHardDrives.SetVisible(true);
+}
+
+void FrmMain::optScanOnlyKnownSoftwares_Click() {
+  app_.SaveSetting(kOptions, "optScanAllSelectedHardDrive",
+                   text::BoolText(optScanAllSelectedHardDrive.Value()));
+  app_.SaveSetting(kOptions, "optScanOnlyKnownSoftwares",
+                   text::BoolText(optScanOnlyKnownSoftwares.Value()));
+  lvwHardDrives.SetVisible(false);
+}
+
+}  // namespace quill
