@@ -12,10 +12,11 @@
 #include "QtHost.h"
 #include "Screenshots.h"
 #include "app/Application.h"
-#include "app/SmallWindows.h"
+#include "app/frmSplash.h"
 #include "platform/Platform.h"
 #include "views/Artwork.h"
-#include "views/Views.h"
+#include "views/Style.h"
+#include "views/ViewFactory.h"
 
 namespace {
 

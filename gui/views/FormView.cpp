@@ -1,6 +1,7 @@
 #include "views/FormView.h"
 
 #include <QCloseEvent>
+#include <QHBoxLayout>
 #include <QWindowStateChangeEvent>
 #include <algorithm>
 
@@ -56,6 +57,13 @@ void FormView::FollowModelGeometry(const forms::ScreenMetrics& screen) {
   const int perPixelY = std::max(1, screen.twipsPerPixelY);
   setFixedSize(form_.Width() / perPixelX, form_.Height() / perPixelY);
   move(form_.Left() / perPixelX, form_.Top() / perPixelY);
+}
+
+QHBoxLayout* ButtonRow(std::initializer_list<QWidget*> buttons) {
+  auto* row = new QHBoxLayout;
+  row->addStretch(1);
+  for (QWidget* b : buttons) row->addWidget(b);
+  return row;
 }
 
 }  // namespace quill::gui

@@ -1,10 +1,13 @@
 #pragma once
 
 #include <QWidget>
+#include <initializer_list>
 
 #include "forms/Form.h"
 #include "forms/Host.h"
 #include "views/Binding.h"
+
+class QHBoxLayout;
 
 namespace quill::gui {
 
@@ -32,5 +35,8 @@ class FormView : public QWidget {
  private:
   forms::Form& form_;
 };
+
+/// A dialog's row of buttons, pushed to the right.
+QHBoxLayout* ButtonRow(std::initializer_list<QWidget*> buttons);
 
 }  // namespace quill::gui

@@ -9,10 +9,12 @@
 class QAbstractButton;
 class QAction;
 class QLabel;
+class QLayout;
 class QMenuBar;
 class QPushButton;
 class QStackedWidget;
 class QTabBar;
+class QVBoxLayout;
 
 namespace quill {
 class Application;
@@ -46,16 +48,40 @@ class MainView : public FormView {
   static bool NotBuilt(const forms::Control& control);
 
  private:
+  using OptionsFiller = void (MainView::*)(Binder*, QVBoxLayout*, forms::Frame*);
+
   QWidget* BuildSidebar();
   QWidget* BuildHome();
   QWidget* BuildScan();
+  QWidget* BuildScanModes(Binder* b);
+  QLayout* BuildScanActions(Binder* b);
+  QWidget* BuildScanProgress(Binder* b);
+  QLayout* BuildScanBars(Binder* b);
+  QLayout* BuildScanCounters(Binder* b);
   QWidget* BuildResults();
+  void AddResultsHeading(Binder* b, QVBoxLayout* col);
+  void AddResultsActions(Binder* b, QVBoxLayout* col);
   QWidget* BuildOptions();
+  void AddOptionsTab(QStackedWidget* stack, const std::vector<forms::Frame*>& frames,
+                     OptionsFiller fill);
+  void AddCheck(Binder* b, QVBoxLayout* into, forms::CheckBox& c);
+  void AddOption(Binder* b, QLayout* into, forms::OptionButton& c);
+  void FillScanOptions(Binder* b, QVBoxLayout* g, forms::Frame* frame);
+  void FillProtection(Binder* b, QVBoxLayout* g, forms::Frame* frame);
+  void FillSchedule(Binder* b, QVBoxLayout* g, forms::Frame* frame);
+  void FillAutoUpdate(Binder* b, QVBoxLayout* g, forms::Frame* frame);
+  void BindOptionTabs(QStackedWidget* stack);
   void BuildMenus();
   void SyncPage();
   void SyncStageMarker();
+  /// A page's title, bound to the page's frame.
+  QLabel* PageTitle(Binder* b, forms::Control& frame);
   template <class W>
-  W* Make(forms::Control& control, QWidget* parent = nullptr);
+  W* Make(forms::Control& control, QWidget* parent = nullptr) {
+    auto* widget = new W(parent);
+    Remember(control, widget);
+    return widget;
+  }
   void Remember(forms::Control& control, QWidget* widget);
 
   Application& app_;

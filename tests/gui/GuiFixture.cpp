@@ -6,11 +6,12 @@
 #include <fstream>
 
 #include "app/MachineSettingsStore.h"
-#include "app/SmallWindows.h"
+#include "app/frmSplash.h"
 #include "base/Text.h"
 #include "platform/Registry.h"
 #include "support/TestPlatform.h"
-#include "views/Views.h"
+#include "views/Style.h"
+#include "views/ViewFactory.h"
 
 namespace quill::test {
 

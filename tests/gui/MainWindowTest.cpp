@@ -17,12 +17,14 @@
 #include <set>
 
 #include "GuiFixture.h"
-#include "app/SmallWindows.h"
+#include "app/frmAbout.h"
 #include "localization/frmLanguage.h"
 #include "reports/frmReport.h"
+#include "views/AboutView.h"
 #include "views/ElidedLabel.h"
+#include "views/LanguageView.h"
 #include "views/ListModel.h"
-#include "views/SmallViews.h"
+#include "views/ReportView.h"
 
 namespace quill::test {
 

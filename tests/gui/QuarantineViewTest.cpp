@@ -6,7 +6,7 @@
 #include "removal/Quarantine.h"
 #include "removal/frmQuarantine.h"
 #include "views/ListModel.h"
-#include "views/SmallViews.h"
+#include "views/QuarantineView.h"
 
 namespace quill::test {
 
