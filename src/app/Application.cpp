@@ -1,8 +1,11 @@
 #include "app/Application.h"
 
+#include "app/Form8.h"
 #include "app/FrmMain.h"
 #include "app/MachineSettingsStore.h"
-#include "app/SmallWindows.h"
+#include "app/frmAbout.h"
+#include "app/frmHidden.h"
+#include "app/frmSplash.h"
 #include "definitions/DefinitionSet.h"
 #include "definitions/LiveUpdate.h"
 #include "definitions/ProtectedFloor.h"

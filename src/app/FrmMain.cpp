@@ -4,9 +4,11 @@
 #include <vector>
 
 #include "app/Application.h"
+#include "app/Form8.h"
 #include "app/MachineSettingsStore.h"
-#include "app/SmallWindows.h"
 #include "app/UpdateServer.h"
+#include "app/frmAbout.h"
+#include "app/frmHidden.h"
 #include "base/Text.h"
 #include "definitions/DefinitionSet.h"
 #include "definitions/SelfHostedSite.h"

@@ -6,7 +6,6 @@
 
 #include "app/Application.h"
 #include "app/MachineSettingsStore.h"
-#include "app/SmallWindows.h"
 #include "app/UpdateServer.h"
 #include "base/Text.h"
 #include "definitions/DefinitionSet.h"

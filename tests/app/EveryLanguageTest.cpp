@@ -9,7 +9,7 @@
 #include <string>
 
 #include "app/FrmMain.h"
-#include "app/SmallWindows.h"
+#include "app/frmAbout.h"
 #include "base/Text.h"
 #include "forms/ListView.h"
 #include "localization/MessageCatalog.h"

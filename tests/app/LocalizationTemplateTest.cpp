@@ -9,7 +9,7 @@
 #include <sstream>
 
 #include "app/FrmMain.h"
-#include "app/SmallWindows.h"
+#include "app/frmAbout.h"
 #include "base/Text.h"
 #include "definitions/frmDownload.h"
 #include "localization/MessageCatalog.h"

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "app/MachineSettingsStore.h"
-#include "app/SmallWindows.h"
+#include "app/frmSplash.h"
 #include "definitions/DefinitionSet.h"
 #include "localization/frmLanguage.h"
 #include "support/AppFixture.h"

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "forms/Control.h"
+#include "forms/Form.h"
+
+namespace quill {
+
+class Application;
+
+/// The about box.
+class frmAbout : public forms::Form {
+ public:
+  explicit frmAbout(Application& app);
+  forms::Label lblTitle{*this, "lblTitle", ""};
+  forms::Label lblVersion{*this, "lblVersion", ""};
+  forms::Label lblCompany{*this, "lblCompany", ""};
+  forms::Label lblWebsite{*this, "lblWebsite", ""};
+  forms::CommandButton cmdOK{*this, "cmdOK", "OK"};
+
+ private:
+  Application& app_;
+};
+
+}  // namespace quill
