@@ -6,12 +6,10 @@
 
 #include "base/Text.h"
 #include "base/Unicode.h"
+#include "platform/posix/HiveValues.h"
 
 namespace quill::platform::posix::detail {
 
-using unicode::AppendUtf16;
-using unicode::DecodeUtf8;
-using unicode::FromUtf16LeBytes;
 using unicode::Utf16LeBytes;
 
 namespace {
@@ -23,232 +21,6 @@ constexpr uint64_t kFileTimeEpochOffset = 116444736000000000ULL;
 
 bool IsHexDigit(char32_t c) {
   return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
-// Reads Wine-escaped text up to the unescaped `terminator`, leaving `pos` after it.
-// Fails on a missing terminator or a truncated escape.
-bool ReadEscaped(std::string_view s, size_t& pos, char terminator, std::u16string& out) {
-  while (pos < s.size()) {
-    const char c = s[pos];
-    if (c == terminator) {
-      ++pos;
-      return true;
-    }
-    if (c != '\\') {
-      AppendUtf16(out, DecodeUtf8(s, pos));
-      continue;
-    }
-    ++pos;
-    if (pos >= s.size()) return false;
-    const char e = s[pos];
-    switch (e) {
-      case 'a':
-        out += u'\a';
-        ++pos;
-        continue;
-      case 'b':
-        out += u'\b';
-        ++pos;
-        continue;
-      case 'e':
-        out += char16_t{27};
-        ++pos;
-        continue;
-      case 'f':
-        out += u'\f';
-        ++pos;
-        continue;
-      case 'n':
-        out += u'\n';
-        ++pos;
-        continue;
-      case 'r':
-        out += u'\r';
-        ++pos;
-        continue;
-      case 't':
-        out += u'\t';
-        ++pos;
-        continue;
-      case 'v':
-        out += u'\v';
-        ++pos;
-        continue;
-      default:
-        break;
-    }
-    if (e == 'x') {
-      ++pos;
-      char16_t unit = 0;
-      int digits = 0;
-      while (digits < 4 && pos < s.size() && HexValue(s[pos]) >= 0) {
-        unit = static_cast<char16_t>(unit * 16 + HexValue(s[pos]));
-        ++pos;
-        ++digits;
-      }
-      // Like Wine, a "\x" without digits is a plain 'x'.
-      out += digits == 0 ? u'x' : unit;
-      continue;
-    }
-    if (e >= '0' && e <= '7') {
-      char16_t unit = 0;
-      int digits = 0;
-      while (digits < 3 && pos < s.size() && s[pos] >= '0' && s[pos] <= '7') {
-        unit = static_cast<char16_t>(unit * 8 + (s[pos] - '0'));
-        ++pos;
-        ++digits;
-      }
-      out += unit;
-      continue;
-    }
-    // Any other escaped character stands for itself (\\, \", \[, \]).
-    AppendUtf16(out, DecodeUtf8(s, pos));
-  }
-  return false;
-}
-
-bool IsTextType(uint32_t type) {
-  return type == static_cast<uint32_t>(RegType::Sz) ||
-         type == static_cast<uint32_t>(RegType::ExpandSz) ||
-         type == static_cast<uint32_t>(RegType::Link) ||
-         type == static_cast<uint32_t>(RegType::MultiSz);
-}
-
-// Raw bytes of a text-typed value as Wine stores them (UTF-16LE) -> the narrow form: the
-// terminating zero (the list's final zero for multi-strings) is dropped.
-std::string NarrowFromStored(std::string_view bytes) {
-  std::u16string text = FromUtf16LeBytes(bytes);
-  if (!text.empty() && text.back() == 0) text.pop_back();
-  return Utf16ToUtf8(text);
-}
-// Reads the hexadecimal type number of "str(N):" or "hex(N):" at p (at most eight digits);
-// returns how many digits were read.
-int ReadTypeNumber(std::string_view s, size_t& p, uint64_t& n) {
-  int digits = 0;
-  while (p < s.size() && HexValue(s[p]) >= 0 && digits < 8) {
-    n = n * 16 + static_cast<uint64_t>(HexValue(s[p]));
-    ++p;
-    ++digits;
-  }
-  return digits;
-}
-
-// Parses "hex:", "hex(N):", "dword:", "str(N):" and quoted data after the '=' of a value.
-// `lines` holds the value's line and the lines after it; `used` reports how many of them
-// the value took (continuation lines).
-bool ParseValueData(const std::vector<std::string_view>& lines, size_t first, size_t pos,
-                    RegValue& value, size_t& used) {
-  std::string_view s = lines[first];
-  used = 1;
-  auto restIsBlank = [](std::string_view t, size_t p) {
-    for (; p < t.size(); ++p) {
-      if (!IsBlank(t[p])) return false;
-    }
-    return true;
-  };
-  std::string_view rest = s.substr(pos);
-  uint32_t type = static_cast<uint32_t>(RegType::Sz);
-  if (text::StartsWith(rest, "\"") || text::StartsWith(rest, "str:\"") ||
-      text::StartsWith(rest, "str(")) {
-    if (text::StartsWith(rest, "str(")) {
-      size_t p = pos + 4;
-      uint64_t n = 0;
-      if (ReadTypeNumber(s, p, n) == 0 || s.substr(p, 3) != "):\"") return false;
-      type = static_cast<uint32_t>(n);
-      pos = p + 3;
-    } else {
-      pos += text::StartsWith(rest, "\"") ? 1 : 5;
-    }
-    std::u16string content;
-    if (!ReadEscaped(s, pos, '"', content)) return false;
-    if (!restIsBlank(s, pos)) return false;
-    value.type = type;
-    if (IsTextType(type)) {
-      value.data = Utf16ToUtf8(content);
-    } else {
-      content += u'\0';
-      value.data = Utf16LeBytes(content);
-    }
-    return true;
-  }
-  if (text::StartsWith(rest, "dword:")) {
-    size_t p = pos + 6;
-    uint32_t n = 0;
-    int digits = 0;
-    while (p < s.size() && HexValue(s[p]) >= 0) {
-      if (++digits > 8) return false;
-      n = n * 16 + static_cast<uint32_t>(HexValue(s[p]));
-      ++p;
-    }
-    if (digits == 0 || !restIsBlank(s, p)) return false;
-    value = MakeDword(n);
-    return true;
-  }
-  if (text::StartsWith(rest, "hex:")) {
-    type = static_cast<uint32_t>(RegType::Binary);
-    pos += 4;
-  } else if (text::StartsWith(rest, "hex(")) {
-    size_t p = pos + 4;
-    uint64_t n = 0;
-    if (ReadTypeNumber(s, p, n) == 0 || s.substr(p, 2) != "):") return false;
-    type = static_cast<uint32_t>(n);
-    pos = p + 2;
-  } else {
-    return false;
-  }
-  std::string bytes;
-  size_t lineIndex = first;
-  for (;;) {
-    // One line of "xx,xx,...", possibly ending in a backslash that continues it.
-    size_t p = pos;
-    bool continues = false;
-    for (;;) {
-      while (p < s.size() && IsBlank(s[p])) ++p;
-      if (p >= s.size()) break;
-      if (s[p] == '\\') {
-        if (!restIsBlank(s, p + 1)) return false;
-        continues = true;
-        break;
-      }
-      int hi = HexValue(s[p]);
-      if (hi < 0) return false;
-      int byte = hi;
-      ++p;
-      if (p < s.size() && HexValue(s[p]) >= 0) {
-        byte = byte * 16 + HexValue(s[p]);
-        ++p;
-      }
-      bytes += static_cast<char>(byte);
-      while (p < s.size() && IsBlank(s[p])) ++p;
-      if (p >= s.size()) break;
-      if (s[p] == ',') {
-        ++p;
-        continue;
-      }
-      if (s[p] == '\\') continue;
-      return false;
-    }
-    if (!continues) break;
-    ++lineIndex;
-    if (lineIndex >= lines.size()) return false;  // cut off mid-value
-    s = lines[lineIndex];
-    pos = 0;
-    ++used;
-  }
-  value.type = type;
-  value.data = IsTextType(type) ? NarrowFromStored(bytes) : bytes;
-  return true;
 }
 
 void AppendLine(HiveDocument& doc, HiveLine line) {
@@ -413,11 +185,12 @@ std::string NewHivePreamble(std::string_view relativeTo, std::string_view arch) 
   return out;
 }
 
-HiveDocument ParseHive(std::string_view text) {
-  HiveDocument doc;
-  // Split into lines with their ends; `content` has the end (LF or CR LF) removed.
-  std::vector<std::string_view> raws;
-  std::vector<std::string_view> contents;
+namespace {
+
+// The text's lines with their ends (`raws`) and without them (`contents`, LF or CR LF
+// removed).
+void SplitLines(std::string_view text, std::vector<std::string_view>& raws,
+                std::vector<std::string_view>& contents) {
   for (size_t start = 0; start < text.size();) {
     size_t end = text.find('\n', start);
     end = end == std::string_view::npos ? text.size() : end + 1;
@@ -429,6 +202,59 @@ HiveDocument ParseHive(std::string_view text) {
     contents.push_back(content);
     start = end;
   }
+}
+
+// A "[Path\\To\\Key] stamp" line opens a block; false when its path cannot be read.
+bool ParseKeyLine(HiveDocument& doc, std::string_view s, HiveLine& line) {
+  size_t pos = 1;
+  std::u16string path;
+  if (!ReadEscaped(s, pos, ']', path)) return false;
+  HiveBlock block;
+  block.path = JoinKeyPath(SplitKeyPath(Utf16ToUtf8(path)));
+  block.lowerPath = text::ToLower(block.path);
+  block.keyTextLength = pos;
+  line.kind = HiveLine::Kind::Key;
+  block.lines.push_back(std::move(line));
+  doc.blocks.push_back(std::move(block));
+  return true;
+}
+
+// A "name"=data or @=data line of a readable key, with its continuation lines; `used`
+// reports how many lines it took. False when it cannot be read.
+bool ParseValueLine(const std::vector<std::string_view>& contents, size_t i, HiveLine& line,
+                    size_t& used) {
+  std::string_view s = contents[i];
+  size_t pos = 1;
+  std::string name;
+  if (s[0] == '"') {
+    std::u16string wide;
+    if (!ReadEscaped(s, pos, '"', wide)) return false;
+    name = Utf16ToUtf8(wide);
+  }
+  if (pos >= s.size() || s[pos] != '=') return false;
+  if (!ParseValueData(contents, i, pos + 1, line.value, used)) return false;
+  line.kind = HiveLine::Kind::Value;
+  line.name = std::move(name);
+  return true;
+}
+
+// The ";; All keys relative to ..." line before the first key names the hive's root.
+void ReadRelativeTo(HiveDocument& doc, std::string_view s) {
+  if (!doc.blocks.empty() || !text::StartsWith(s, kRelativeTo)) return;
+  // The path is escaped like a key path; the line end terminates it.
+  std::u16string rel;
+  size_t pos = kRelativeTo.size();
+  const std::string terminated = std::string(s) + '\n';
+  if (ReadEscaped(terminated, pos, '\n', rel)) doc.relativeTo = Utf16ToUtf8(rel);
+}
+
+}  // namespace
+
+HiveDocument ParseHive(std::string_view text) {
+  HiveDocument doc;
+  std::vector<std::string_view> raws;
+  std::vector<std::string_view> contents;
+  SplitLines(text, raws, contents);
   if (contents.empty()) return doc;
   if (text::TrimRight(contents[0]) != kHeader) {
     // Not a hive we know how to read: keep it whole and never write over it.
@@ -447,33 +273,16 @@ HiveDocument ParseHive(std::string_view text) {
       continue;
     }
     if (s[0] == ';') {
-      if (doc.blocks.empty() && text::StartsWith(s, kRelativeTo)) {
-        // The path is escaped like a key path; the line end terminates it.
-        std::u16string rel;
-        size_t pos = kRelativeTo.size();
-        const std::string terminated = std::string(s) + '\n';
-        if (ReadEscaped(terminated, pos, '\n', rel)) doc.relativeTo = Utf16ToUtf8(rel);
-      }
+      ReadRelativeTo(doc, s);
       AppendLine(doc, std::move(line));
       continue;
     }
     if (s[0] == '[') {
-      size_t pos = 1;
-      std::u16string path;
-      if (!ReadEscaped(s, pos, ']', path)) {
+      inValidKey = ParseKeyLine(doc, s, line);
+      if (!inValidKey) {
         doc.complete = false;
-        inValidKey = false;
         AppendLine(doc, std::move(line));
-        continue;
       }
-      HiveBlock block;
-      block.path = JoinKeyPath(SplitKeyPath(Utf16ToUtf8(path)));
-      block.lowerPath = text::ToLower(block.path);
-      block.keyTextLength = pos;
-      line.kind = HiveLine::Kind::Key;
-      block.lines.push_back(std::move(line));
-      doc.blocks.push_back(std::move(block));
-      inValidKey = true;
       continue;
     }
     if (s[0] == '#') {
@@ -485,27 +294,9 @@ HiveDocument ParseHive(std::string_view text) {
       continue;
     }
     if ((s[0] == '"' || s[0] == '@') && inValidKey) {
-      size_t pos = 0;
-      std::string name;
-      bool ok = true;
-      if (s[0] == '@') {
-        pos = 1;
-      } else {
-        pos = 1;
-        std::u16string wide;
-        ok = ReadEscaped(s, pos, '"', wide);
-        name = Utf16ToUtf8(wide);
-      }
       size_t used = 1;
-      if (ok && pos < s.size() && s[pos] == '=') {
-        ok = ParseValueData(contents, i, pos + 1, line.value, used);
-      } else {
-        ok = false;
-      }
-      if (ok) {
+      if (ParseValueLine(contents, i, line, used)) {
         for (size_t k = 1; k < used; ++k) line.raw += raws[i + k];
-        line.kind = HiveLine::Kind::Value;
-        line.name = std::move(name);
         i += used - 1;
       } else {
         doc.complete = false;

@@ -1,15 +1,12 @@
 #include "platform/posix/PosixFileSystem.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <sys/types.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -18,6 +15,7 @@
 
 #include "base/Text.h"
 #include "platform/posix/AtomicFile.h"
+#include "platform/posix/DosAttributes.h"
 #include "platform/posix/HostFiles.h"
 
 namespace quill::platform::posix {
@@ -26,66 +24,6 @@ namespace fs = std::filesystem;
 using namespace host;
 
 namespace {
-
-// Where Wine keeps the DOS attributes a Unix file system has no bits for.
-constexpr const char* kDosAttribXattr = "user.DOSATTRIB";
-
-// The hidden and system bits of a stored attribute text of n bytes (n < 0: none stored).
-uint32_t DosBitsOf(char* buffer, long n) {
-  if (n <= 0) return 0;
-  buffer[n] = '\0';
-  unsigned long value = std::strtoul(buffer, nullptr, 0);
-  return static_cast<uint32_t>(value) & (kAttrHidden | kAttrSystem);
-}
-
-uint32_t StoredDosBits(const std::string& native) {
-  char buffer[64] = {};
-  return DosBitsOf(buffer, ::getxattr(native.c_str(), kDosAttribXattr, buffer, sizeof(buffer) - 1));
-}
-
-// getxattrat() (Linux 6.13 and later) reads an attribute relative to an open folder, so a
-// listing does not make the kernel walk the whole path again for every entry. The C library
-// may not wrap it yet.
-#if defined(SYS_getxattrat)
-constexpr long kGetXattrAt = SYS_getxattrat;
-#elif defined(__linux__) && (defined(__x86_64__) || defined(__aarch64__))
-constexpr long kGetXattrAt = 464;
-#else
-constexpr long kGetXattrAt = -1;
-#endif
-
-// The stored bits of name inside the open folder whose host path is folder.
-uint32_t StoredDosBitsAt(int folderFd, const std::string& folder, const std::string& name) {
-  static std::atomic<bool> unsupported{kGetXattrAt < 0};
-  if (!unsupported.load(std::memory_order_relaxed)) {
-    struct {
-      uint64_t value;
-      uint32_t size;
-      uint32_t flags;
-    } args{};
-    char buffer[64] = {};
-    args.value = reinterpret_cast<uintptr_t>(buffer);
-    args.size = sizeof(buffer) - 1;
-    long n =
-        ::syscall(kGetXattrAt, folderFd, name.c_str(), 0u, kDosAttribXattr, &args, sizeof(args));
-    // An older kernel, or a sandbox that does not know the call, makes us fall back for good.
-    if (n >= 0 || (errno != ENOSYS && errno != EINVAL && errno != EPERM))
-      return DosBitsOf(buffer, n);
-    unsupported.store(true, std::memory_order_relaxed);
-  }
-  return StoredDosBits(Join(folder, name));
-}
-
-uint32_t AttributesOf(const std::string& name, const struct stat& st, uint32_t storedDosBits) {
-  uint32_t attributes = S_ISDIR(st.st_mode) ? kAttrDirectory : kAttrArchive;
-  if (ReadOnly(st)) attributes |= kAttrReadOnly;
-  if (!name.empty() && name[0] == '.') attributes |= kAttrHidden;
-  return attributes | storedDosBits;
-}
-
-bool IsPseudoFileSystemRoot(const std::string& name) {
-  return name == "proc" || name == "sys" || name == "dev" || name == "run";
-}
 
 bool ValidComponent(const std::string& part) {
   for (unsigned char c : part) {
@@ -209,141 +147,11 @@ std::optional<uint32_t> PosixFileSystem::Attributes(const std::string& path) {
   return AttributesOf(name, st, StoredDosBits(r->native));
 }
 
-std::optional<std::vector<DirEntry>> PosixFileSystem::List(const std::string& folder) {
-  return ListEntries(folder, false);
-}
-
-std::optional<std::vector<DirEntry>> PosixFileSystem::ListForWalk(const std::string& folder) {
-  return ListEntries(folder, true);
-}
-
 std::optional<FileIdentity> PosixFileSystem::Identity(const std::string& path) {
   auto r = Resolve(path, Need::Whole);
   struct stat st {};
   if (!r || !StatOf(r->native, st)) return std::nullopt;
   return FileIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
-}
-
-const PosixFileSystem::WalkBarriers& PosixFileSystem::Barriers() {
-  struct stat devices {};
-  const int64_t stamp =
-      StatOf(root_ + "/dosdevices", devices)
-          ? static_cast<int64_t>(devices.st_mtim.tv_sec) * 1000000000 + devices.st_mtim.tv_nsec
-          : 0;
-  if (stamp == barriers_.devicesStamp) return barriers_;
-  barriers_ = WalkBarriers{};
-  barriers_.devicesStamp = stamp;
-  struct stat st {};
-  if (StatOf(root_, st)) barriers_.folders.emplace_back(st.st_dev, st.st_ino);
-  for (char letter = 'A'; letter <= 'Z'; ++letter) {
-    const std::string drive = DriveRoot(letter);
-    if (!drive.empty() && StatOf(drive, st)) barriers_.folders.emplace_back(st.st_dev, st.st_ino);
-  }
-  barriers_.prefixReal = Canonical(root_);
-  return barriers_;
-}
-
-std::string PosixFileSystem::TakeWalkFolder(const std::string& folder) {
-  std::lock_guard<std::mutex> lock(walkFoldersMutex_);
-  auto found = walkFolders_.find(folder);
-  if (found == walkFolders_.end()) return {};
-  std::string native = std::move(found->second);
-  walkFolders_.erase(found);
-  return native;
-}
-
-void PosixFileSystem::RememberWalkFolder(const std::string& folder, const std::string& name,
-                                         std::string native) {
-  // Only a folder given with its closing backslash names its subfolders unambiguously.
-  if (folder.empty() || folder.back() != '\\') return;
-  std::lock_guard<std::mutex> lock(walkFoldersMutex_);
-  // Subfolders a walk passes over (excluded, already seen) are never taken: keep it bounded.
-  if (walkFolders_.size() >= 100000) walkFolders_.clear();
-  walkFolders_[folder + name + "\\"] = std::move(native);
-}
-
-std::optional<std::vector<DirEntry>> PosixFileSystem::ListEntries(const std::string& folder,
-                                                                  bool forWalk) {
-  std::string native = forWalk ? TakeWalkFolder(folder) : std::string();
-  DIR* dir = native.empty() ? nullptr : ::opendir(native.c_str());
-  if (!dir) {
-    auto r = Resolve(folder, Need::Whole);
-    if (!r) return std::nullopt;
-    native = std::move(r->native);
-    dir = ::opendir(native.c_str());
-  }
-  if (!dir) return std::nullopt;
-  const int dirFd = ::dirfd(dir);
-  const bool hostRoot = native == "/";
-  std::unique_lock<std::mutex> barriersLock(barriersMutex_, std::defer_lock);
-  const WalkBarriers* barriers = nullptr;
-  if (forWalk) {
-    barriersLock.lock();
-    barriers = &Barriers();
-  }
-  // Whether this drive lies inside the prefix (then links inside the prefix are its own).
-  std::optional<bool> driveInPrefix;
-  // Entries with their sort keys: the order NTFS lists a folder in, names compared as upper
-  // case. Each entry is examined relative to the open folder, so the kernel does not walk
-  // the whole path again for every name.
-  std::vector<std::pair<std::string, DirEntry>> keyed;
-  while (dirent* d = ::readdir(dir)) {
-    std::string name = d->d_name;
-    if (name == "." || name == "..") continue;
-    DirEntry entry;
-    // A walk needs nothing of a plain file but its name: no examination at all.
-    if (forWalk && d->d_type == DT_REG) {
-      entry.attributes = kAttrArchive | (name[0] == '.' ? kAttrHidden : 0u);
-      entry.dosBitsKnown = false;
-      std::string key = text::ToUpper(name);
-      entry.name = std::move(name);
-      keyed.emplace_back(std::move(key), std::move(entry));
-      continue;
-    }
-    struct stat entryStat {};
-    if (::fstatat(dirFd, name.c_str(), &entryStat, AT_SYMLINK_NOFOLLOW) != 0) continue;
-    const bool link = S_ISLNK(entryStat.st_mode);
-    // A dangling link names nothing.
-    if (link && ::fstatat(dirFd, name.c_str(), &entryStat, 0) != 0) continue;
-    const bool folderEntry = S_ISDIR(entryStat.st_mode);
-    if (forWalk && folderEntry) {
-      const std::pair<uint64_t, uint64_t> id(entryStat.st_dev, entryStat.st_ino);
-      if (std::find(barriers->folders.begin(), barriers->folders.end(), id) !=
-          barriers->folders.end())
-        continue;
-      if (link && !barriers->prefixReal.empty()) {
-        if (!driveInPrefix) {
-          auto parsed = Parse(folder);
-          driveInPrefix = parsed && Inside(DriveRoot(parsed->drive), barriers->prefixReal);
-        }
-        if (!*driveInPrefix && Inside(Canonical(Join(native, name)), barriers->prefixReal))
-          continue;
-      }
-      entry.volume = id.first;
-      entry.fileIndex = id.second;
-      RememberWalkFolder(folder, name, Join(native, name));
-    }
-    entry.attributes = AttributesOf(name, entryStat, StoredDosBitsAt(dirFd, native, name));
-    // A linked folder is a reparse point, as a junction is on Windows: deleting it removes
-    // the link, not what it leads to. A walk enters it (Wine lists it as a folder) by its
-    // identity, so it never sees one folder twice.
-    if (link && folderEntry) entry.attributes |= kAttrReparsePoint;
-    // The host's pseudo file systems are seen through drive Z: but hold no files of the
-    // machine: they are system folders, which a walk does not list.
-    if (hostRoot && IsPseudoFileSystemRoot(name)) entry.attributes |= kAttrSystem;
-    entry.size = folderEntry ? 0 : static_cast<uint64_t>(entryStat.st_size);
-    std::string key = text::ToUpper(name);
-    entry.name = std::move(name);
-    keyed.emplace_back(std::move(key), std::move(entry));
-  }
-  ::closedir(dir);
-  std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
-    return a.first != b.first ? a.first < b.first : a.second.name < b.second.name;
-  });
-  std::vector<DirEntry> entries;
-  entries.reserve(keyed.size());
-  for (auto& k : keyed) entries.push_back(std::move(k.second));
-  return entries;
 }
 
 std::optional<uint64_t> PosixFileSystem::FileSize(const std::string& path) {

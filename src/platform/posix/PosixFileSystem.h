@@ -77,6 +77,12 @@ class PosixFileSystem : public FileSystem {
     std::string prefixReal;  // the prefix folder with links resolved
   };
   const WalkBarriers& Barriers();
+  // Whether a walk leaves out the subfolder `name` (identity `id`) of `folder` (host path
+  // `native`): a barrier, or a link from a drive outside the prefix into the prefix.
+  // `driveInPrefix` keeps the answer about the folder's drive for the rest of the listing.
+  bool LeftOutOfWalk(const std::string& folder, const std::string& native, const std::string& name,
+                     bool link, const std::pair<uint64_t, uint64_t>& id,
+                     const WalkBarriers& barriers, std::optional<bool>& driveInPrefix);
   WalkBarriers barriers_;
   std::mutex barriersMutex_;
 
