@@ -1,0 +1,196 @@
+#include "Commands.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+
+#include "HeadlessUpdateView.h"
+#include "app/Application.h"
+#include "app/FrmMain.h"
+#include "app/frmSplash.h"
+#include "base/Text.h"
+#include "definitions/DefinitionSet.h"
+#include "removal/QuarantineRestore.h"
+#include "reports/ExclusionList.h"
+
+namespace quill::cli {
+
+namespace {
+
+bool LooksLikeWindowsPath(const std::string& path) {
+  if (path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':')
+    return true;
+  return text::StartsWith(path, "\\\\");
+}
+
+// The ids of "quarantine restore ID...", or empty when one is not a number.
+std::optional<std::vector<int>> ParseIds(const std::vector<std::string>& words) {
+  std::vector<int> ids;
+  for (size_t i = 2; i < words.size(); ++i) {
+    const std::string& w = words[i];
+    if (w.empty() || w.size() > 9 ||
+        !std::all_of(w.begin(), w.end(), [](char c) { return c >= '0' && c <= '9'; }))
+      return std::nullopt;
+    ids.push_back(std::stoi(w));
+  }
+  return ids;
+}
+
+// The data folder start-up uses, computed the same way.
+std::string DataFolderOf(Application& app) {
+  std::string folder =
+      app.Tokens().ExpandPathTokens("[appdata]" + app.Identity().productName + "DAT");
+  folder = text::ReplaceAll(folder, "\\\\", "\\");
+  while (text::EndsWith(folder, "\\")) folder.pop_back();
+  return folder;
+}
+
+}  // namespace
+
+std::string WindowsPathOf(platform::FileSystem& files, const std::string& path) {
+  if (LooksLikeWindowsPath(path)) return path;
+  std::error_code ec;
+  std::string absolute = std::filesystem::absolute(path, ec).lexically_normal().string();
+  if (ec) return {};
+  while (absolute.size() > 1 && absolute.back() == '/') absolute.pop_back();
+  return files.FromNativePath(absolute);
+}
+
+void StartUp(Application& app) {
+  auto& splash = app.Splash();
+  splash.Load();
+  splash.Show();
+  for (int tick = 0; tick < 200 && splash.Timer2.IsEnabled() && !app.Ended(); ++tick)
+    splash.Timer2.Fire();
+}
+
+int StageDefinitions(Application& app, const std::string& sourceFolder) {
+  auto& files = app.Files();
+  const std::string dataFolder = DataFolderOf(app);
+  if (dataFolder.empty()) return Fail("the prefix has no application data folder");
+  if (!files.Attributes(dataFolder) && !files.CreateFolder(dataFolder))
+    return Fail("cannot create the data folder " + dataFolder);
+
+  for (const char* name :
+       {definition_files::kFile, definition_files::kDirectory, definition_files::kRegistry,
+        definition_files::kExecutable, definition_files::kCookies}) {
+    const std::string live = dataFolder + "\\" + name;
+    const std::string staged = dataFolder + "\\DL" + name;
+    if (files.Attributes(live) || files.Attributes(staged)) {
+      std::printf("The data folder already holds definitions; nothing staged.\n");
+      return kNothingFound;
+    }
+  }
+
+  std::error_code ec;
+  std::vector<std::filesystem::path> sources;
+  for (std::filesystem::directory_iterator it(sourceFolder, ec), end; !ec && it != end;
+       it.increment(ec)) {
+    if (!it->is_regular_file(ec)) continue;
+    if (text::EqualsNoCase(it->path().extension().string(), ".dat")) sources.push_back(it->path());
+  }
+  if (ec) return Fail("cannot read " + sourceFolder);
+  if (sources.empty()) return Fail("no definition files (*.dat) in " + sourceFolder);
+
+  int copied = 0;
+  for (const auto& source : sources) {
+    const std::string name = source.filename().string();
+    // Start-up takes over "DL" files of the four files it knows by name; the others are
+    // read under their own names.
+    const bool ownName = text::EqualsNoCase(name, definition_files::kSafety) ||
+                         text::EqualsNoCase(name, definition_files::kDirectory) ||
+                         text::EqualsNoCase(name, definition_files::kDate);
+    const std::string target = dataFolder + "\\" + (ownName ? name : "DL" + name);
+    const std::string from = files.FromNativePath(source.string());
+    bool ok = false;
+    if (!from.empty()) ok = files.CopyFile(from, target, false);
+    if (!ok) {
+      // The source is not on a drive of the prefix: copy its bytes.
+      std::FILE* in = std::fopen(source.string().c_str(), "rb");
+      std::string bytes;
+      if (in) {
+        char buffer[1 << 15];
+        size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0) bytes.append(buffer, n);
+        std::fclose(in);
+        ok = files.WriteFile(target, bytes);
+      }
+    }
+    if (!ok) return Fail("cannot copy " + source.string() + " to " + target);
+    ++copied;
+  }
+  std::printf("Staged %d definition files in %s.\n", copied, dataFolder.c_str());
+  return kNothingFound;
+}
+
+int PrintReport(Application& app) {
+  const std::string path = DataFolderOf(app) + "\\Scan_Log.txt";
+  auto report = app.Files().ReadFile(path);
+  if (!report) return Fail("no scan report has been written yet (" + path + ")");
+  std::fwrite(report->data(), 1, report->size(), stdout);
+  return kNothingFound;
+}
+
+int QuarantineCommand(Application& app, const std::vector<std::string>& words, bool all) {
+  app.dataFolder = DataFolderOf(app);
+  QuarantineRestore restore(app);
+  auto items = restore.Items();
+  if (!items) return Fail("the quarantine manifest cannot be read");
+  if (words[1] == "list") {
+    for (const QuarantineItem& item : *items) {
+      std::string line = std::to_string(item.id);
+      for (const std::string& field :
+           {item.time, KindName(item.kind), item.original, item.copy,
+            item.restoredTo.empty() ? std::string("saved") : "restored to " + item.restoredTo}) {
+        line += '\t';
+        line += text::ReplaceAll(text::ReplaceAll(field, "\t", " "), "\n", " ");
+      }
+      std::printf("%s\n", line.c_str());
+    }
+    return kNothingFound;
+  }
+  auto ids = ParseIds(words);
+  if (!ids) return Fail("quarantine restore takes item numbers as quarantine list shows them");
+  for (int id : *ids) {
+    if (std::none_of(items->begin(), items->end(),
+                     [&](const QuarantineItem& item) { return item.id == id; }))
+      return Fail("the quarantine holds no item " + std::to_string(id));
+  }
+  bool allDone = true;
+  for (const RestoreOutcome& outcome : all ? restore.RestoreAll() : restore.Restore(*ids)) {
+    std::fprintf(outcome.done ? stdout : stderr, "%s\n", outcome.message.c_str());
+    allDone = allDone && outcome.done;
+  }
+  return allDone ? kNothingFound : kFound;
+}
+
+int RunUpdate(FrmMain& main, const HeadlessUpdateView& view) {
+  const LiveUpdateResult result = main.RunLiveUpdate();
+  using Outcome = LiveUpdateResult::Outcome;
+  std::string line = view.Notification();
+  if (result.outcome == Outcome::Refused) line = "Live Update cannot run now.";
+  std::printf("%s Changes: %d\n", line.c_str(), result.changes);
+  main.Unload();
+  return result.outcome == Outcome::Current || result.outcome == Outcome::Updated ? kNothingFound
+                                                                                  : kCannotRun;
+}
+
+int ExportLanguage(FrmMain& main, const std::string& file) {
+  FILE* out = std::fopen(file.c_str(), "wb");
+  const std::string text = main.LanguageTemplate();
+  if (!out || std::fwrite(text.data(), 1, text.size(), out) != text.size() || std::fclose(out) != 0)
+    return Fail("\"" + file + "\" could not be written");
+  return 0;
+}
+
+int Exclude(FrmMain& main, const std::string& text) {
+  Application& app = main.App();
+  const bool written = app.Exclusions().AddExclusion(text);
+  main.Unload();
+  if (!written) return Fail("cannot write the exclusion list " + app.Exclusions().FilePath());
+  std::printf("Excluded: %s\n", text::Trim(text).c_str());
+  return kNothingFound;
+}
+
+}  // namespace quill::cli
