@@ -109,9 +109,7 @@ QString Binder::WithMnemonic(const void* key, const std::string& caption) {
 
 void Binder::ApplyCommon(forms::Control& c, QWidget* w) {
   w->setVisible(c.Visible());
-  const bool notBuilt = IsNotBuilt(c);
-  w->setEnabled(c.Enabled() && !notBuilt);
-  if (notBuilt) w->setToolTip(tr("Not available in this version"));
+  w->setEnabled(c.Enabled());
   QFont font = w->font();
   const auto& style = c.Font();
   font.setBold(style.bold);
@@ -123,7 +121,7 @@ void Binder::ApplyCommon(forms::Control& c, QWidget* w) {
 void Binder::State(forms::Control& c, QWidget* w) {
   auto apply = [this, &c, w] {
     w->setVisible(c.Visible());
-    w->setEnabled(c.Enabled() && !IsNotBuilt(c));
+    w->setEnabled(c.Enabled());
   };
   apply();
   c.Changed().Subscribe(apply);

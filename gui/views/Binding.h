@@ -41,12 +41,6 @@ class Binder : public QObject {
  public:
   explicit Binder(QObject* parent = nullptr) : QObject(parent) {}
 
-  /// Controls whose handlers are not built yet: shown, but disabled.
-  void SetNotBuilt(std::function<bool(const forms::Control&)> notBuilt) {
-    notBuilt_ = std::move(notBuilt);
-  }
-  bool IsNotBuilt(const forms::Control& c) const { return notBuilt_ && notBuilt_(c); }
-
   /// Caption, visibility, enabled state and font. With a buddy, the label gets a mnemonic
   /// that focuses the buddy.
   void Label(forms::Control& c, QLabel* w, QWidget* buddy = nullptr);
@@ -69,7 +63,6 @@ class Binder : public QObject {
 
  private:
   void ApplyCommon(forms::Control& c, QWidget* w);
-  std::function<bool(const forms::Control&)> notBuilt_;
   std::map<const void*, QChar> mnemonics_;
 };
 

@@ -17,7 +17,6 @@ using detail::Card;
 QWidget* MainView::BuildHome() {
   auto* page = new QWidget;
   auto* b = new Binder(this);
-  b->SetNotBuilt(&MainView::NotBuilt);
   auto* col = new QVBoxLayout(page);
   col->setContentsMargins(28, 22, 28, 22);
   col->setSpacing(16);

@@ -42,7 +42,7 @@ void MainView::BuildMenus() {
       action->setSeparator(separator);
       if (!separator) action->setText(letters->WithMnemonic(action, item->Caption()));
       action->setVisible(item->Visible());
-      action->setEnabled(item->Enabled() && !NotBuilt(*item));
+      action->setEnabled(item->Enabled());
       action->setCheckable(item->Checked());
       action->setChecked(item->Checked());
     };

@@ -32,7 +32,6 @@ QWidget* MainView::BuildSidebar() {
   col->addSpacing(18);
 
   auto* nav = new Binder(this);
-  nav->SetNotBuilt(&MainView::NotBuilt);
   auto navButton = [&](forms::Control& control, bool page) {
     auto* button = Make<QPushButton>(control);
     button->setProperty("nav", true);

@@ -14,26 +14,9 @@
 
 namespace quill::gui {
 
-bool MainView::NotBuilt(const forms::Control& control) {
-  // "Scan Results" in the File menu has no action at all: it is shown but cannot be used.
-  struct Entry {
-    const char* name;
-    int index;
-  };
-  static const Entry kNotBuilt[] = {
-      {"mnuFileItem", 1},
-  };
-  for (const auto& entry : kNotBuilt) {
-    if (control.Name() != entry.name) continue;
-    if (entry.index < 0 || control.Index() == entry.index) return true;
-  }
-  return false;
-}
-
 MainView::MainView(Application& app, FrmMain& form) : FormView(form), app_(app), form_(form) {
   setObjectName("mainWindow");
   twipsPerPixel_ = std::max(1, app.Host().Screen().twipsPerPixelX);
-  binder_.SetNotBuilt(&MainView::NotBuilt);
 
   // Layout hints the stage marker follows: the scan driver moves it beside the caption of
   // the stage that runs, so each counter caption gets a row of its own.

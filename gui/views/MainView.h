@@ -44,9 +44,6 @@ class MainView : public FormView {
   /// The page on show (0 Home, 1 Scan, 2 Results, 3 Options).
   int ShownPage() const;
 
-  /// Controls whose handlers are not part of this build yet: present, but disabled.
-  static bool NotBuilt(const forms::Control& control);
-
  private:
   using OptionsFiller = void (MainView::*)(Binder*, QVBoxLayout*, forms::Frame*);
 

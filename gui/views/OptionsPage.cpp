@@ -51,7 +51,6 @@ void MainView::AddOptionsTab(QStackedWidget* stack, const std::vector<forms::Fra
   tcol->setContentsMargins(0, 14, 0, 0);
   tcol->setSpacing(14);
   auto* b = new Binder(this);
-  b->SetNotBuilt(&MainView::NotBuilt);
   for (forms::Frame* frame : frames) {
     auto* group = Make<QGroupBox>(*frame);
     b->Group(*frame, group);

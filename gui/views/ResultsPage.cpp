@@ -19,7 +19,6 @@ using detail::RowIcon;
 QWidget* MainView::BuildResults() {
   auto* page = new QWidget;
   auto* b = new Binder(this);
-  b->SetNotBuilt(&MainView::NotBuilt);
   auto* col = new QVBoxLayout(page);
   col->setContentsMargins(28, 22, 28, 22);
   col->setSpacing(12);

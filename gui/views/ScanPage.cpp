@@ -21,7 +21,6 @@ using detail::RowIcon;
 QWidget* MainView::BuildScan() {
   auto* page = new QWidget;
   auto* b = new Binder(this);
-  b->SetNotBuilt(&MainView::NotBuilt);
   auto* col = new QVBoxLayout(page);
   col->setContentsMargins(28, 22, 28, 22);
   col->setSpacing(14);

@@ -2,8 +2,8 @@
 
 #include "app/Application.h"
 #include "app/FrmMain.h"
-#include "app/frmSplash.h"
 #include "app/frmAbout.h"
+#include "app/frmSplash.h"
 #include "definitions/frmDownload.h"
 #include "localization/frmLanguage.h"
 #include "protection/ProtectionAlerts.h"

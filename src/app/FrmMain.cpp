@@ -51,6 +51,8 @@ FrmMain::FrmMain(Application& app) : Form(app.Host(), "FrmMain", "[ProgramName]"
   lblDeletingPercentageCompleted.SetVisible(false);
   lblDeletingCaption.SetVisible(false);
   lvwHardDrives.SetVisible(false);
+  // "Scan Results" in the File menu has no action: it is shown, but cannot be chosen.
+  mnuFileItem[1].SetEnabled(false);
   // The test menu is part of the menu bar only in a build for developers.
   mnuDebug.SetVisible(QUILL_DEVELOPER_MENU != 0);
   for (auto& item : mnuDebugItem) item->SetVisible(QUILL_DEVELOPER_MENU != 0);
