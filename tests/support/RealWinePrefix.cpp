@@ -138,8 +138,8 @@ std::string RealWinePrefix::ShellQuote(const std::string& text) {
   return out;
 }
 
-std::string RealWinePrefix::CopyTo(const std::string& dir) {
-  const std::string& source = Get();
+std::string RealWinePrefix::CopyTo(const std::string& dir, const std::string& original) {
+  const std::string& source = original.empty() ? Get() : original;
   if (source.empty()) return "";
   const fs::path from(source);
   const fs::path to = fs::path(dir) / "prefix";

@@ -20,8 +20,8 @@ class RealWinePrefix {
   /// Gives a test its own copy of the prefix as `dir`/prefix and returns that path ("" on
   /// failure). Files under drive_c/windows are hard links to the cached prefix where the
   /// file system allows it (they are large and Wine only reads them): replace or delete
-  /// them freely, but never write into one.
-  static std::string CopyTo(const std::string& dir);
+  /// them freely, but never write into one. `original` copies another such copy instead.
+  static std::string CopyTo(const std::string& dir, const std::string& original = "");
   /// Runs a shell command line (e.g. "wine reg query 'HKCU\\Software'") with WINEPREFIX set
   /// to `prefix`, WINEDEBUG=-all and the cache's home folder, then waits until that
   /// prefix's wineserver has exited, so the hives are saved and free to change (unless
