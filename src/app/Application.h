@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/BrandProfile.h"
+#include "core/BrandProfile.h"
 #include "definitions/PathTokens.h"
 #include "forms/Host.h"
 #include "platform/Platform.h"

@@ -6,8 +6,8 @@
 
 #include "app/Application.h"
 #include "app/MachineSettingsStore.h"
-#include "app/UpdateServer.h"
 #include "base/Text.h"
+#include "core/UpdateServer.h"
 #include "definitions/DefinitionSet.h"
 #include "definitions/SelfHostedSite.h"
 #include "definitions/frmDownload.h"

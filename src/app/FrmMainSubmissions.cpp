@@ -1,9 +1,9 @@
 // The main window's submission commands: "False positive", the typed file name, the consent
 // box and the anonymous data sent after a removal.
 #include "app/Application.h"
-#include "app/FetchText.h"
 #include "app/FrmMain.h"
-#include "app/UpdateServer.h"
+#include "core/FetchText.h"
+#include "core/UpdateServer.h"
 #include "reports/Submission.h"
 
 namespace quill {

@@ -4,11 +4,11 @@
 #include <iterator>
 
 #include "app/Application.h"
-#include "app/FetchText.h"
-#include "app/UpdateServer.h"
 #include "base/DateTime.h"
 #include "base/Text.h"
 #include "base/Url.h"
+#include "core/FetchText.h"
+#include "core/UpdateServer.h"
 #include "definitions/DefinitionSet.h"
 #include "definitions/UpdateMerge.h"
 #include "definitions/UpdateProgressView.h"

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/BrandProfile.h"
+#include "core/BrandProfile.h"
 #include "platform/FileSystem.h"
 
 namespace quill {

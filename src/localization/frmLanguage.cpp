@@ -1,8 +1,8 @@
 #include "localization/frmLanguage.h"
 
-#include "app/FetchText.h"
-#include "app/UpdateServer.h"
 #include "base/Text.h"
+#include "core/FetchText.h"
+#include "core/UpdateServer.h"
 #include "forms/Host.h"
 #include "localization/Translation.h"
 

@@ -7,7 +7,7 @@
 #include <mutex>
 #include <thread>
 
-#include "app/UpdateServer.h"
+#include "core/UpdateServer.h"
 #include "localization/LanguageFiles.h"
 #include "localization/Translation.h"
 #include "platform/posix/CurlInternet.h"

@@ -1,4 +1,4 @@
-#include "app/BrandProfile.h"
+#include "core/BrandProfile.h"
 
 #include "base/Text.h"
 

@@ -1,4 +1,4 @@
-#include "app/UpdateServer.h"
+#include "core/UpdateServer.h"
 
 #include <cstdlib>
 

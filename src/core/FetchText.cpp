@@ -1,4 +1,4 @@
-#include "app/FetchText.h"
+#include "core/FetchText.h"
 
 namespace quill {
 
