@@ -11,8 +11,8 @@
 #include "app/frmSplash.h"
 #include "base/Text.h"
 #include "definitions/DefinitionSet.h"
+#include "definitions/ExclusionList.h"
 #include "removal/QuarantineRestore.h"
-#include "reports/ExclusionList.h"
 
 namespace quill::cli {
 

@@ -7,6 +7,7 @@
 #include "app/frmHidden.h"
 #include "app/frmSplash.h"
 #include "definitions/DefinitionSet.h"
+#include "definitions/ExclusionList.h"
 #include "definitions/LiveUpdate.h"
 #include "definitions/ProtectedFloor.h"
 #include "definitions/frmDownload.h"
@@ -15,7 +16,6 @@
 #include "localization/frmLanguage.h"
 #include "removal/frmDelete.h"
 #include "removal/frmQuarantine.h"
-#include "reports/ExclusionList.h"
 #include "reports/frmReport.h"
 #include "shell/clsTray.h"
 #include "shell/frmMenuPopUp.h"
@@ -24,18 +24,13 @@
 namespace quill {
 
 Application::Application(forms::Host& host, platform::Platform& platform)
-    : host_(host),
-      platform_(platform),
-      identity_(platform.system->Identity()),
-      tokens_(*platform.shell) {
-  brand = BrandProfile::FromIdentity(identity_);
-  catalog_ = std::make_unique<clsLanguages>(*platform_.files, identity_.programFolder, brand);
+    : ProgramContext(host, platform), tokens_(*platform.shell) {
+  catalog_ = std::make_unique<clsLanguages>(Files(), Identity().programFolder, brand);
   exclusions_ = std::make_unique<ExclusionList>(
-      *platform_.files, [this] { return dataFolder; }, [this] { host_.DoEvents(); });
-  machineSettings_ =
-      std::make_unique<MachineSettingsStore>(*platform_.registry, host_, *platform_.settings,
-                                             identity_.companyName, identity_.productName);
-  tray_ = std::make_unique<clsTray>(*this);
+      Files(), [this] { return dataFolder; }, [this] { Host().DoEvents(); });
+  machineSettings_ = std::make_unique<MachineSettingsStore>(
+      Registry(), Host(), *platform.settings, Identity().companyName, Identity().productName);
+  tray_ = std::make_unique<clsTray>(*this, *this);
   updater_ = std::make_unique<LiveUpdate>(*this);
 }
 
@@ -56,21 +51,11 @@ Application::~Application() {
   main_.reset();
 }
 
-std::string Application::GetSetting(const std::string& section, const std::string& key,
-                                    const std::string& defaultValue) {
-  return platform_.settings->Get(identity_.productName, section, key, defaultValue);
-}
-
-void Application::SaveSetting(const std::string& section, const std::string& key,
-                              const std::string& value) {
-  platform_.settings->Save(identity_.productName, section, key, value);
-}
-
 DefinitionSet& Application::Definitions() {
   // Made on first use, once start-up has fixed the data folder.
   if (!definitions_) {
     DefinitionHooks hooks;
-    hooks.yield = [this] { host_.DoEvents(); };
+    hooks.yield = [this] { Host().DoEvents(); };
     hooks.stopRequested = [this] { return StopRequested; };
     hooks.loadBegin = [this] {
       auto& main = Main();
@@ -83,23 +68,22 @@ DefinitionSet& Application::Definitions() {
       main.cmdPause.SetEnabled(true);
       main.cmdStop.SetEnabled(true);
     };
-    definitions_ =
-        std::make_unique<DefinitionSet>(*platform_.files, dataFolder, tokens_, std::move(hooks));
+    definitions_ = std::make_unique<DefinitionSet>(Files(), dataFolder, tokens_, std::move(hooks));
   }
   return *definitions_;
 }
 
 ProtectedFloor& Application::Floor() {
   if (!floor_) {
-    floor_ = std::make_unique<ProtectedFloor>(*platform_.files, *platform_.shell);
+    floor_ = std::make_unique<ProtectedFloor>(Files(), Shell());
     RefreshFloor();
   }
   return *floor_;
 }
 
 void Application::RefreshFloor() {
-  if (!floor_) floor_ = std::make_unique<ProtectedFloor>(*platform_.files, *platform_.shell);
-  floor_->Refresh(dataFolder, identity_.programFolder);
+  if (!floor_) floor_ = std::make_unique<ProtectedFloor>(Files(), Shell());
+  floor_->Refresh(dataFolder, Identity().programFolder);
 }
 
 std::string Application::Msg(const std::string& key) {
@@ -149,7 +133,12 @@ frmDownload& Application::Download() {
   return Window(download_);
 }
 frmSignatureUpdated& Application::SignatureUpdated() {
-  return Window(signatureUpdated_);
+  if (!signatureUpdated_) {
+    Window(signatureUpdated_).OnClosed([this] {
+      if (download_) tray_->RemoveIcon(*download_);
+    });
+  }
+  return *signatureUpdated_;
 }
 frmMenuPopUp& Application::MenuPopUp() {
   if (!menuPopUp_) {
@@ -162,7 +151,7 @@ frmMenuPopUp& Application::MenuPopUp() {
 frmLanguage& Application::Language() {
   if (!language_) {
     language_ = std::make_unique<frmLanguage>(
-        host_, *catalog_, *platform_.internet, *platform_.shell, *platform_.settings,
+        Host(), *catalog_, Internet(), Shell(), *Platform().settings,
         [this](const std::string& language) { Main().ApplyLanguage(language); });
     order_.push_back(language_.get());
   }
@@ -180,7 +169,7 @@ void Application::AdoptWindow(std::unique_ptr<forms::Form> form) {
 
 void Application::End() {
   ended_ = true;
-  host_.Quit();
+  Host().Quit();
 }
 
 }  // namespace quill

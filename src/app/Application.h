@@ -5,11 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "core/BrandProfile.h"
+#include "core/ProgramContext.h"
 #include "definitions/PathTokens.h"
-#include "forms/Host.h"
-#include "platform/Platform.h"
-#include "scan/ScanState.h"
+#include "shell/TrayWindows.h"
 
 namespace quill {
 
@@ -34,41 +32,21 @@ class clsTray;
 class LiveUpdate;
 class UpdateProgressView;
 
-/// The process: the outside world (host and platform), and the single instances that live
-/// until the process ends — the brand, the data folder, the message catalogue, the
-/// definition tables, the exclusion list, the scan-wide state and the windows.
-class Application {
+/// The process: the program context every subsystem shares, and the windows, which live
+/// until the process ends.
+class Application : public ProgramContext, public TrayWindows {
  public:
   Application(forms::Host& host, platform::Platform& platform);
-  ~Application();
-  Application(const Application&) = delete;
-  Application& operator=(const Application&) = delete;
+  ~Application() override;
 
-  forms::Host& Host() { return host_; }
-  platform::Platform& Platform() { return platform_; }
-  platform::FileSystem& Files() { return *platform_.files; }
-  platform::Registry& Registry() { return *platform_.registry; }
-  platform::Shell& Shell() { return *platform_.shell; }
-  platform::Processes& Processes() { return *platform_.processes; }
-  platform::Internet& Internet() { return *platform_.internet; }
-  platform::System& System() { return *platform_.system; }
-  const platform::ProgramIdentity& Identity() const { return identity_; }
-
-  // --- Process-wide single instances -------------------------------------------------
-  BrandProfile brand;
-  /// "[appdata]QuillonetDAT" expanded, without a trailing backslash. Fixed at start.
-  std::string dataFolder;
-  /// DataFolder + "\" + name.
-  std::string DataFile(const std::string& name) const { return dataFolder + "\\" + name; }
-  PathTokens& Tokens() { return tokens_; }
-  clsLanguages& Catalog() { return *catalog_; }
-  DefinitionSet& Definitions();
-  ExclusionList& Exclusions() { return *exclusions_; }
-  /// The places no removal may touch; gathered anew by RefreshFloor (each scan and removal).
-  ProtectedFloor& Floor();
-  void RefreshFloor();
+  PathTokens& Tokens() override { return tokens_; }
+  clsLanguages& Catalog() override { return *catalog_; }
+  DefinitionSet& Definitions() override;
+  ExclusionList& Exclusions() override { return *exclusions_; }
+  ProtectedFloor& Floor() override;
+  void RefreshFloor() override;
   MachineSettingsStore& MachineSettings() { return *machineSettings_; }
-  clsTray& Tray() { return *tray_; }
+  clsTray& Tray() override { return *tray_; }
   /// The Live Update engine: one per process, so that only one run goes at a time.
   LiveUpdate& Updater() { return *updater_; }
   /// What a Live Update run shows instead of the download window and the notice
@@ -76,38 +54,8 @@ class Application {
   UpdateProgressView* UpdateView() { return updateView_; }
   void SetUpdateView(UpdateProgressView* view) { updateView_ = view; }
 
-  ScanCounters counters;
-  ScanGaps gaps;
-  bool StopRequested = false;
-  std::string StageLabel;
-  std::string ScanStartedAt;
-  std::string ScanFinishedAt;
-  /// Set by the scheduler: the removal then asks nothing.
-  bool AutoRemoveMode = false;
-  /// True only during the recording pass of a removal.
-  bool QuarantineLogging = false;
-  /// A removal that asks nothing (automatic removal) still goes ahead when its targets make
-  /// up a large share of a drive or a hive (the command line's --force).
-  bool AllowLargeRemoval = false;
-  /// Why the last removal was refused without running: the share its targets make up
-  /// ("25% of C:\"); empty when it ran.
-  std::string RefusedRemoval;
-  /// Open restore point (0 = none).
-  int64_t RestorePointSequence = 0;
-  /// Names and identifiers of the running processes at the last process check.
-  std::string ProcessListSignature;
-
-  // --- Per-user settings (application = product name) ----------------------------------
-  std::string GetSetting(const std::string& section, const std::string& key,
-                         const std::string& defaultValue);
-  void SaveSetting(const std::string& section, const std::string& key, const std::string& value);
-
-  // --- Messages ------------------------------------------------------------------------
-  /// Catalogue text by "MSG_" key.
-  std::string Msg(const std::string& key);
-  /// Translates a window into the program's current language (the stored one before any
-  /// window was translated): windows that appear on their own use it when they load.
-  void ApplyCurrentLanguage(forms::Form& form);
+  std::string Msg(const std::string& key) override;
+  void ApplyCurrentLanguage(forms::Form& form) override;
 
   // --- Windows ---------------------------------------------------------------------------
   /// Windows are created on first use (as the classic runtime loads a window when it is
@@ -124,19 +72,11 @@ class Application {
   Form8& HelpLauncher();
   /// Live Update's download window and the "definitions updated" notice.
   frmDownload& Download();
-  frmSignatureUpdated& SignatureUpdated();
+  frmSignatureUpdated& SignatureUpdated() override;
   /// The tray icon's slide-up menu.
-  frmMenuPopUp& MenuPopUp();
-  /// Every window that exists, in creation order (the generator walks the loaded ones).
-  std::vector<forms::Form*> Windows() const;
-  /// Windows created by later subsystems register here so the walk above sees them.
-  void AdoptWindow(std::unique_ptr<forms::Form> form);
-  template <class T>
-  T* FindWindow() const {
-    for (auto* f : Windows())
-      if (auto* t = dynamic_cast<T*>(f)) return t;
-    return nullptr;
-  }
+  frmMenuPopUp& MenuPopUp() override;
+  std::vector<forms::Form*> Windows() const override;
+  void AdoptWindow(std::unique_ptr<forms::Form> form) override;
 
   /// Ends the program: the host leaves its event loop.
   void End();
@@ -146,9 +86,6 @@ class Application {
   template <class T>
   T& Window(std::unique_ptr<T>& slot);
 
-  forms::Host& host_;
-  platform::Platform& platform_;
-  platform::ProgramIdentity identity_;
   PathTokens tokens_;
   std::unique_ptr<clsLanguages> catalog_;
   std::unique_ptr<DefinitionSet> definitions_;

@@ -11,6 +11,7 @@
 #include "base/Text.h"
 #include "core/UpdateServer.h"
 #include "definitions/DefinitionSet.h"
+#include "definitions/ExclusionList.h"
 #include "definitions/SelfHostedSite.h"
 #include "definitions/frmDownload.h"
 #include "localization/MessageCatalog.h"
@@ -20,7 +21,6 @@
 #include "protection/ProtectionAlerts.h"
 #include "removal/frmDelete.h"
 #include "removal/frmQuarantine.h"
-#include "reports/ExclusionList.h"
 #include "shell/clsTray.h"
 #include "shell/frmMenuPopUp.h"
 #include "shell/frmSignatureUpdated.h"
@@ -57,6 +57,14 @@ FrmMain::FrmMain(Application& app) : Form(app.Host(), "FrmMain", "[ProgramName]"
   mnuDebug.SetVisible(QUILL_DEVELOPER_MENU != 0);
   for (auto& item : mnuDebugItem) item->SetVisible(QUILL_DEVELOPER_MENU != 0);
   Wire();
+}
+
+ProgramContext& FrmMain::Context() {
+  return app_;
+}
+
+frmDelete& FrmMain::DeleteFailed() {
+  return app_.DeleteFailed();
 }
 
 void FrmMain::Wire() {

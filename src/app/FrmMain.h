@@ -9,6 +9,9 @@
 #include "forms/Form.h"
 #include "forms/ListView.h"
 #include "forms/Timer.h"
+#include "removal/RemovalWindow.h"
+#include "results/ItemKind.h"
+#include "scan/ScanWindow.h"
 #include "shell/TrayMainWindow.h"
 
 namespace quill {
@@ -17,23 +20,15 @@ class Application;
 class Protection;
 class ProtectionPort;
 
-/// Image numbers of result rows; also how later steps tell kinds apart.
-enum ItemKind : int {
-  kItemCookie = 1,
-  kItemRegistry = 2,
-  kItemFile = 3,
-  kItemFolder = 4,
-  kItemExcluded = 5
-};
-
 /// The main window: Home, Scan, Results and Options pages, the result lists and the hidden
 /// work lists that hand over from scanning to removal, and the background timers.
 ///
-/// The window's behaviour is spread over the subsystems that own it: start-up, options and
-/// window events here in app/, the results list in results/, the scan driver and scanners in
-/// scan/, removal in removal/, the report and exclusions in reports/, the shields and the
-/// scheduler in protection/, the tray in shell/. Each defines the handlers it owns.
-class FrmMain : public forms::Form, public TrayMainWindow {
+/// The window's handlers live here in app/, one file per page or command group; the work
+/// they start belongs to the subsystems (scanners in scan/, removal in removal/, the report
+/// in reports/, the shields and the scheduler in protection/, the tray in shell/), which see
+/// the window only through the narrow interfaces they declare (ScanWindow, RemovalWindow,
+/// ProtectionPort, TrayMainWindow).
+class FrmMain : public forms::Form, public TrayMainWindow, public ScanWindow, public RemovalWindow {
  public:
   explicit FrmMain(Application& app);
   ~FrmMain() override;
@@ -264,7 +259,7 @@ class FrmMain : public forms::Form, public TrayMainWindow {
   int UpdateIdleTicks = 0;
 
   /// A scan is in progress exactly while the Scan button is disabled.
-  bool ScanInProgress() const { return !cmdScan.Enabled(); }
+  bool ScanInProgress() const override { return !cmdScan.Enabled(); }
   /// A removal is in progress exactly while the Remove label is disabled.
   bool RemovalInProgress() const { return !lblRemove.Enabled(); }
 
@@ -324,7 +319,21 @@ class FrmMain : public forms::Form, public TrayMainWindow {
   void ApplyLanguage(const std::string& language);
   void MenuClick(const std::string& menu, int index);
 
-  // ---- Results list (results/) ------------------------------------------------------------
+  // ---- What the scanners and the removal see (ScanWindow, RemovalWindow) -----------------
+  ProgramContext& Context() override;
+  forms::ListView& FoundList() override { return lvwSpywareFound; }
+  forms::ListView& ResultsList() override { return lvwPicRemoveListOfSpywareFoundAndToBeRemoved; }
+  forms::ListView& FilesToDelete() override { return lvwFilesToBeDeleted; }
+  forms::ListView& RegistryToDelete() override { return lvwRegistryToBeDeleted; }
+  forms::ListView& CookiesToDelete() override { return lvwCookiesToDelete; }
+  void SetCookieCount(int count) override { CookieCount = count; }
+  forms::Label& RunningCountLabel() override { return lblTotalNoOfRunningItems; }
+  forms::ProgressBar& RemovalBar() override { return pgbDeleteSpywaresFound; }
+  forms::Label& RemovalPercentage() override { return lblDeletingPercentageCompleted; }
+  forms::Label& RemovalItem() override { return lblDeletingCaption; }
+  frmDelete& DeleteFailed() override;
+
+  // ---- Results list (FrmMainResults.cpp) --------------------------------------------------
   void FillCategories();
   bool EnhListView_SortColumns(forms::ListView& list, int column, bool showErrors);
   void lvwPicRemoveListOfSpywareFoundAndToBeRemoved_ItemCheck(int row);
@@ -337,16 +346,17 @@ class FrmMain : public forms::Form, public TrayMainWindow {
   /// The four places a file or folder hit is written to (scanners share this).
   void AddHitRows(const std::string& removalText, const std::string& linkText,
                   const std::string& progressText, int progressIcon, const std::string& resultText,
-                  int resultIcon, const std::string& location, const std::string& type);
+                  int resultIcon, const std::string& location, const std::string& type) override;
   /// One "EXCLUDED" row in the scan-progress list.
-  void AddExcludedRow(const std::string& location);
+  void AddExcludedRow(const std::string& location) override;
   /// One "PROTECTED" row in the scan-progress list: a definition named a place no removal
   /// may touch.
-  void AddProtectedRow(const std::string& location);
+  void AddProtectedRow(const std::string& location) override;
   /// Adds n to the number shown by lbltracesFound.
-  void BumpTracesLabel(int n = 1);
+  void BumpTracesLabel(int n = 1) override;
 
-  // ---- Scan driver (scan/) ------------------------------------------------------------------
+  // ---- Scan driver (FrmMainScan.cpp)
+  // ------------------------------------------------------------------
   void cmdScanNow_Click();
   void lblStart_Click();
   void cmdScan_Click();
@@ -361,7 +371,7 @@ class FrmMain : public forms::Form, public TrayMainWindow {
   void lblStop_Click();
   void FillDriveList();
   void lvwHardDrives_ItemCheck(int row);
-  void ReportProgress(const std::string& text, int stage, int overall);
+  void ReportProgress(const std::string& text, int stage, int overall) override;
   void ReportProgressNow(const std::string& text, int stage, int overall);
   void RefreshCounters();
   // Scan modes and their per-item helpers.
@@ -375,7 +385,8 @@ class FrmMain : public forms::Form, public TrayMainWindow {
   /// The index of the selected scan mode of optScan (0 when none is selected).
   int SelectedScanMode() const;
 
-  // ---- Removal (removal/) -------------------------------------------------------------------
+  // ---- Removal (FrmMainRemoval.cpp)
+  // -------------------------------------------------------------------
   void Command4_Click();
   void lblRemove_Click();
   /// False when the ticked items make up a large share of a drive or a hive and the user
@@ -385,7 +396,8 @@ class FrmMain : public forms::Form, public TrayMainWindow {
   void cmdResults_Click();
   void ViewQuarantine();
 
-  // ---- Report and exclusions (reports/) ---------------------------------------------------
+  // ---- Report and exclusions (FrmMainReport.cpp, FrmMainExclusions.cpp)
+  // ---------------------------------------------------
   void MakeReport();
   void cmdLog_Click();
   void lblViewLogFile_Click();
@@ -397,7 +409,8 @@ class FrmMain : public forms::Form, public TrayMainWindow {
   void chkSendData_MouseUp();
   void SendAnonymousData();
 
-  // ---- Background protection (protection/) ------------------------------------------------
+  // ---- Background protection (FrmMainProtection.cpp)
+  // ------------------------------------------------
   void tmrCheckHomePage_Timer();
   void tmrMemoryInspected_Timer();
   void tmrScheduler_Timer();
@@ -411,11 +424,13 @@ class FrmMain : public forms::Form, public TrayMainWindow {
   void dtpScheduleTime_Click();
   void chkAutoDel_Click();
   /// Called by the process check for a match outside a scan; returns after the answer.
-  void RaiseProcessAlert(const std::string& fileName, const std::string& publisher, uint32_t pid);
+  void RaiseProcessAlert(const std::string& fileName, const std::string& publisher,
+                         uint32_t pid) override;
   /// The shields and the scheduler (made on first use).
   Protection& Shields();
 
-  // ---- Live Update (definitions/) -----------------------------------------------------------
+  // ---- Live Update (FrmMainLiveUpdate.cpp)
+  // -----------------------------------------------------------
   void cmdUpdate_Click();
   void cmdLiveUpdate_Click();
   void timUpdate_Timer();
@@ -426,7 +441,7 @@ class FrmMain : public forms::Form, public TrayMainWindow {
 
  private:
   void Wire();
-  // Scan driver helpers (scan/).
+  // Scan driver helpers (FrmMainScan.cpp).
   bool ScanDefinitionsPresent();
   void ResetScanBars();
   void RunProcessStage();

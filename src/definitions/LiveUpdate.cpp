@@ -3,11 +3,11 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/Application.h"
 #include "base/DateTime.h"
 #include "base/Text.h"
 #include "base/Url.h"
 #include "core/FetchText.h"
+#include "core/ProgramContext.h"
 #include "core/UpdateServer.h"
 #include "definitions/DefinitionSet.h"
 #include "definitions/UpdateMerge.h"
@@ -55,7 +55,7 @@ struct FlagScope {
 
 }  // namespace
 
-LiveUpdate::LiveUpdate(Application& app) : app_(app) {}
+LiveUpdate::LiveUpdate(ProgramContext& app) : app_(app) {}
 
 LiveUpdate::Trust LiveUpdate::ServerTrust() {
   Trust trust;

@@ -6,7 +6,7 @@
 
 namespace quill {
 
-class Application;
+class ProgramContext;
 class UpdateProgressView;
 
 /// What a run changes on the main window, besides the windows of UpdateProgressView.
@@ -54,7 +54,7 @@ class LiveUpdate {
   /// The public key of the default server, in the program folder.
   static constexpr const char* kPublicKeyFile = "update-public-key.pem";
 
-  explicit LiveUpdate(Application& app);
+  explicit LiveUpdate(ProgramContext& app);
 
   LiveUpdateResult Run(UpdateProgressView& view, const LiveUpdateWindowHooks& window);
 
@@ -77,7 +77,7 @@ class LiveUpdate {
                                        const Trust& trust, bool* forged = nullptr);
   LiveUpdateResult Work(UpdateProgressView& view, const LiveUpdateWindowHooks& window);
 
-  Application& app_;
+  ProgramContext& app_;
   bool running_ = false;
   bool merging_ = false;
 };

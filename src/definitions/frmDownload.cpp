@@ -1,6 +1,6 @@
 #include "definitions/frmDownload.h"
 
-#include "app/Application.h"
+#include "core/ProgramContext.h"
 #include "shell/clsTray.h"
 
 namespace quill {
@@ -10,7 +10,7 @@ namespace {
 constexpr int kLeftDoubleClick = 515;
 }  // namespace
 
-frmDownload::frmDownload(Application& app)
+frmDownload::frmDownload(ProgramContext& app)
     : Form(app.Host(), "frmDownload", "Live Update"), app_(app) {
   Resize(kWidth, kHeight);
   OnLoad([this] { Form_Load(); });

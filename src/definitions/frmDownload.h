@@ -6,7 +6,7 @@
 
 namespace quill {
 
-class Application;
+class ProgramContext;
 
 /// The download window of a Live Update run: a status line, a caption that cycles while the
 /// run goes on, two pictures that blink in turn, and "Cancel". While it is loaded it has its
@@ -14,7 +14,7 @@ class Application;
 /// Closing it does not stop the update: the run goes on without a window.
 class frmDownload : public forms::Form {
  public:
-  explicit frmDownload(Application& app);
+  explicit frmDownload(ProgramContext& app);
 
   /// The tip of the window's notification-area icon.
   static constexpr const char* kTrayTip = "Getting latest definitions.";
@@ -40,7 +40,7 @@ class frmDownload : public forms::Form {
   int BlinkTick() const { return tick_; }
 
  private:
-  Application& app_;
+  ProgramContext& app_;
   int tick_ = 0;
 };
 

@@ -10,7 +10,7 @@
 
 namespace quill {
 
-class Application;
+class ProgramContext;
 class frmHomePageChangedAlert;
 class frmSpywareFoundAlert;
 
@@ -21,7 +21,7 @@ class frmSpywareFoundAlert;
 /// other ticks return at once and the scheduler looks again after it.
 class Protection {
  public:
-  Protection(Application& app, ProtectionPort& port);
+  Protection(ProgramContext& app, ProtectionPort& port);
   ~Protection();
   Protection(const Protection&) = delete;
   Protection& operator=(const Protection&) = delete;
@@ -68,7 +68,7 @@ class Protection {
   std::optional<std::chrono::system_clock::time_point> DueOccurrence(
       std::chrono::system_clock::time_point after, std::chrono::system_clock::time_point now);
 
-  Application& app_;
+  ProgramContext& app_;
   ProtectionPort& port_;
   frmHomePageChangedAlert* homeAlert_ = nullptr;
   frmSpywareFoundAlert* processAlert_ = nullptr;

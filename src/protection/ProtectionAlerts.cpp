@@ -1,13 +1,13 @@
 #include "protection/ProtectionAlerts.h"
 
-#include "app/Application.h"
 #include "base/Text.h"
-#include "reports/ExclusionList.h"
+#include "core/ProgramContext.h"
+#include "definitions/ExclusionList.h"
 #include "scan/ProcessScan.h"
 
 namespace quill {
 
-frmHomePageChangedAlert::frmHomePageChangedAlert(Application& app)
+frmHomePageChangedAlert::frmHomePageChangedAlert(ProgramContext& app)
     : Form(app.Host(), "frmHomePageChangedAlert", "[ProgramName]") {
   OnLoad([this, &app] {
     lblFrmHomePageProductName.SetCaption(app.brand.programName);
@@ -23,7 +23,7 @@ frmHomePageChangedAlert::frmHomePageChangedAlert(Application& app)
   });
 }
 
-frmSpywareFoundAlert::frmSpywareFoundAlert(Application& app)
+frmSpywareFoundAlert::frmSpywareFoundAlert(ProgramContext& app)
     : Form(app.Host(), "frmSpywareFoundAlert", "[ProgramName]"), app_(app) {
   OnLoad([this] { app_.ApplyCurrentLanguage(*this); });
   cmdYes.OnClick([this] { cmdYes_Click(); });

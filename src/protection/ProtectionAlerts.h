@@ -9,13 +9,13 @@
 
 namespace quill {
 
-class Application;
+class ProgramContext;
 
 /// The home page shield's question: keep the remembered start page or take the new one.
 /// Shown modally; either button closes it.
 class frmHomePageChangedAlert : public forms::Form {
  public:
-  explicit frmHomePageChangedAlert(Application& app);
+  explicit frmHomePageChangedAlert(ProgramContext& app);
   forms::Label lblFrmHomePageProductName{*this, "lblFrmHomePageProductName", "[ProgramName]"};
   forms::Label lblHomePageInfo{*this, "lblHomePageInfo", ""};
   forms::CommandButton cmdYes{*this, "cmdYes", "Yes"};
@@ -29,7 +29,7 @@ class frmHomePageChangedAlert : public forms::Form {
 /// scan. Not modal: the rest of the program stays usable while it is open.
 class frmSpywareFoundAlert : public forms::Form {
  public:
-  explicit frmSpywareFoundAlert(Application& app);
+  explicit frmSpywareFoundAlert(ProgramContext& app);
   forms::Label lblHeading{*this, "lblHeading", "Spyware/Adware has been detected."};
   forms::Label lblFileNameCaption{*this, "lblFileNameCaption", "File Name:"};
   forms::Label lblAlertFileName{*this, "lblAlertFileName", "Unknown Executable"};
@@ -47,7 +47,7 @@ class frmSpywareFoundAlert : public forms::Form {
  private:
   void cmdYes_Click();
   void cmdNO_Click();
-  Application& app_;
+  ProgramContext& app_;
 };
 
 }  // namespace quill

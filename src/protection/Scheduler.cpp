@@ -1,9 +1,9 @@
 // Scheduled scans: the Schedule page, the stored schedule and the firing test.
 #include <array>
 
-#include "app/Application.h"
 #include "base/DateTime.h"
 #include "base/Text.h"
+#include "core/ProgramContext.h"
 #include "forms/Control.h"
 #include "forms/Host.h"
 #include "forms/Timer.h"

@@ -3,8 +3,8 @@
 
 #include <memory>
 
-#include "app/Application.h"
 #include "base/Text.h"
+#include "core/ProgramContext.h"
 #include "forms/Host.h"
 #include "platform/Registry.h"
 #include "protection/ProtectionAlerts.h"
@@ -42,7 +42,7 @@ std::string HexBytesHighFirst(const std::string& bytes) {
 
 }  // namespace
 
-Protection::Protection(Application& app, ProtectionPort& port) : app_(app), port_(port) {}
+Protection::Protection(ProgramContext& app, ProtectionPort& port) : app_(app), port_(port) {}
 Protection::~Protection() = default;
 
 frmHomePageChangedAlert& Protection::HomePageAlert() {

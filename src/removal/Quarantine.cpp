@@ -1,9 +1,9 @@
 #include "removal/Quarantine.h"
 
-#include "app/Application.h"
 #include "base/DateTime.h"
 #include "base/Sha256.h"
 #include "base/Text.h"
+#include "core/ProgramContext.h"
 #include "platform/FileSystem.h"
 
 namespace quill {

@@ -9,7 +9,7 @@
 
 namespace quill {
 
-class Application;
+class ProgramContext;
 namespace platform {
 class FileSystem;
 }
@@ -31,7 +31,7 @@ struct RegistryValueText {
 /// throws.
 class QuarantineStore {
  public:
-  explicit QuarantineStore(Application& app) : app_(app) {}
+  explicit QuarantineStore(ProgramContext& app) : app_(app) {}
 
   /// DataFolder + "\quarantine".
   std::string QuarantineFolder() const;
@@ -83,7 +83,7 @@ class QuarantineStore {
   bool Record(QuarantineKind kind, const std::string& original, const std::string& copy);
   bool AppendRecord(const std::string& lines);
   std::string Timestamp() const;
-  Application& app_;
+  ProgramContext& app_;
 };
 
 /// The first name of the form "name.ext", "name (2).ext", ... that nothing in `folder` uses.

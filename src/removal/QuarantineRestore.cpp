@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <utility>
 
-#include "app/Application.h"
 #include "base/Sha256.h"
 #include "base/Text.h"
+#include "core/ProgramContext.h"
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
 #include "removal/Quarantine.h"
@@ -78,7 +78,7 @@ bool Exists(platform::Registry& reg, platform::RootKey root, const std::string& 
 
 }  // namespace
 
-QuarantineRestore::QuarantineRestore(Application& app)
+QuarantineRestore::QuarantineRestore(ProgramContext& app)
     : app_(app), folder_(QuarantineStore(app).QuarantineFolder()) {}
 
 std::optional<std::vector<QuarantineItem>> QuarantineRestore::Items() {

@@ -7,7 +7,7 @@
 
 namespace quill {
 
-class Application;
+class ProgramContext;
 
 /// What became of one item asked for.
 struct RestoreOutcome {
@@ -30,7 +30,7 @@ struct RestoreOutcome {
 /// stays until it is deleted.
 class QuarantineRestore {
  public:
-  explicit QuarantineRestore(Application& app);
+  explicit QuarantineRestore(ProgramContext& app);
 
   /// The manifest's items (empty optional when it cannot be read).
   std::optional<std::vector<QuarantineItem>> Items();
@@ -50,7 +50,7 @@ class QuarantineRestore {
   bool RestoreFile(const QuarantineItem& item, std::string& where, std::string& message);
   bool RestoreRegistry(const QuarantineItem& item, std::string& message);
 
-  Application& app_;
+  ProgramContext& app_;
   std::string folder_;
 };
 

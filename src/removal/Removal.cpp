@@ -4,33 +4,30 @@
 #include <exception>
 #include <vector>
 
-#include "app/Application.h"
-#include "app/FrmMain.h"
 #include "base/DateTime.h"
 #include "base/Numbers.h"
 #include "base/Text.h"
+#include "core/ProgramContext.h"
 #include "definitions/LocationForm.h"
 #include "definitions/ProtectedFloor.h"
+#include "forms/Control.h"
 #include "platform/FileSystem.h"
 #include "removal/RemovalShare.h"
+#include "removal/RemovalWindow.h"
 #include "removal/frmDelete.h"
-#include "removal/frmQuarantine.h"
+#include "results/ItemKind.h"
 #include "scan/ProcessScan.h"
 
 namespace quill {
 
 namespace {
 
-// The pause that lets the results page repaint before the work starts.
-constexpr int kGatheringYields = 20001;
 // Deletions are retried without waiting.
 constexpr int kDeleteAttempts = 8;
-// Restore-point type of an application's system change.
-constexpr int kRestorePointType = 6;
 
 /// Runs one step of a run; a failing step is skipped and the next one runs.
 template <class F>
-void Step(Application& app, const char* what, F&& action) {
+void Step(ProgramContext& app, const char* what, F&& action) {
   try {
     action();
   } catch (const std::exception& e) {
@@ -65,14 +62,14 @@ RemovalKind KindOfPath(const std::string& path) {
   return RemovalKind::Other;
 }
 
-std::string RemovingCaption(Application& app, int row, int rows) {
+std::string RemovingCaption(ProgramContext& app, int row, int rows) {
   return app.Msg("MSG_REMOVING2") + " : " + std::to_string(numbers::Percent(row, rows)) + "% " +
          app.Msg("MSG_COMPLETED");
 }
 
 // ---- Restore points ----------------------------------------------------------------------
 
-bool RestorePointsSupported(Application& app) {
+bool RestorePointsSupported(ProgramContext& app) {
   auto& system = app.System();
   if (!system.HasSystemRestore()) return false;
   const auto v = system.Version();
@@ -81,8 +78,8 @@ bool RestorePointsSupported(Application& app) {
   return false;
 }
 
-std::optional<RestorePointError> BeginRestorePoint(Application& app, const std::string& description,
-                                                   int type) {
+std::optional<RestorePointError> BeginRestorePoint(ProgramContext& app,
+                                                   const std::string& description, int type) {
   if (app.RestorePointSequence != 0)
     return RestorePointError{100001, "You must End the previous restore point first."};
   auto sequence = app.System().BeginRestorePoint(description, type);
@@ -91,7 +88,7 @@ std::optional<RestorePointError> BeginRestorePoint(Application& app, const std::
   return std::nullopt;
 }
 
-void EndRestorePoint(Application& app) {
+void EndRestorePoint(ProgramContext& app) {
   const int64_t sequence = app.RestorePointSequence;
   app.RestorePointSequence = 0;
   app.System().EndRestorePoint(sequence);
@@ -99,7 +96,8 @@ void EndRestorePoint(Application& app) {
 
 // ---- One run ------------------------------------------------------------------------------
 
-Removal::Removal(FrmMain& main) : main_(main), app_(main.App()), quarantine_(main.App()) {}
+Removal::Removal(ProgramContext& app, RemovalWindow& window)
+    : main_(window), app_(app), quarantine_(app) {}
 
 std::optional<std::string> Removal::EnsureFileCopy(const std::string& path, bool record,
                                                    QuarantineKind kind) {
@@ -227,7 +225,7 @@ bool Removal::RemoveRegistryKey(platform::RootKey root, const std::string& keyPa
 
 void Removal::KeepItem(forms::ListView& list, int row, const std::string& shown,
                        const std::function<bool(const forms::ListItem&)>& isResultRow) {
-  auto& problems = app_.DeleteFailed().lstProblem;
+  auto& problems = main_.DeleteFailed().lstProblem;
   // One place found under two threat names is still one item that stayed.
   const auto& listed = problems.Items();
   if (std::none_of(listed.begin(), listed.end(),
@@ -235,14 +233,14 @@ void Removal::KeepItem(forms::ListView& list, int row, const std::string& shown,
     problems.Add(shown);
   ++failedCount_;
   // Unticked rows stay listed after the run, and are not counted as removed.
-  auto& results = main_.lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
+  auto& results = main_.ResultsList();
   for (int r = 0; r < results.Count(); ++r)
     if (isResultRow(results.Item(r))) results.SetChecked(r, false);
   if (row < list.Count()) list.SetChecked(row, false);
 }
 
 void Removal::RetryCheck(int row) {
-  auto& list = main_.lvwFilesToBeDeleted;
+  auto& list = main_.FilesToDelete();
   const std::string text = list.Item(row).text;
   const std::string path = location::CanonicalFilePath(text);
   const std::string link = list.Item(row).SubItem(1);
@@ -259,7 +257,7 @@ void Removal::RetryCheck(int row) {
 }
 
 void Removal::FilePass() {
-  auto& list = main_.lvwFilesToBeDeleted;
+  auto& list = main_.FilesToDelete();
   const int rows = list.Count();
   for (int i = 0; i < rows && i < list.Count(); ++i) {
     const bool ticked = list.Item(i).checked;
@@ -269,9 +267,9 @@ void Removal::FilePass() {
       const std::string path = location::CanonicalFilePath(list.Item(i).text);
       if (!app_.Floor().ProtectsPath(path))
         Step(app_, "removal: file", [&] {
-          main_.pgbDeleteSpywaresFound.SetValue(i + 1);
-          main_.lblDeletingPercentageCompleted.SetCaption(RemovingCaption(app_, i + 1, rows));
-          main_.lblDeletingCaption.SetCaption(text::ToLower(path));
+          main_.RemovalBar().SetValue(i + 1);
+          main_.RemovalPercentage().SetCaption(RemovingCaption(app_, i + 1, rows));
+          main_.RemovalItem().SetCaption(text::ToLower(path));
           const RemovalKind kind = KindOfPath(path);
           if (kind == RemovalKind::Library) UnregisterLibrary(path);
           if (kind == RemovalKind::Executable) RemoveExecutableFile(path);
@@ -290,15 +288,15 @@ void Removal::FilePass() {
 }
 
 void Removal::RegistryPass() {
-  auto& list = main_.lvwRegistryToBeDeleted;
+  auto& list = main_.RegistryToDelete();
   const int rows = list.Count();
   for (int i = 0; i < rows && i < list.Count(); ++i) {
     if (!list.Item(i).checked) continue;
     const auto item = list.Item(i);
     Step(app_, "removal: registry", [&] {
-      main_.pgbDeleteSpywaresFound.SetValue(barBase_ + i + 1);
-      main_.lblDeletingPercentageCompleted.SetCaption(RemovingCaption(app_, i + 1, rows));
-      main_.lblDeletingCaption.SetCaption(text::ToLower(item.SubItem(1) + "\\" + item.SubItem(2)));
+      main_.RemovalBar().SetValue(barBase_ + i + 1);
+      main_.RemovalPercentage().SetCaption(RemovingCaption(app_, i + 1, rows));
+      main_.RemovalItem().SetCaption(text::ToLower(item.SubItem(1) + "\\" + item.SubItem(2)));
       const std::string rootText = text::Trim(item.text);
       const std::string keyPath = location::CanonicalKeyPath(item.SubItem(1));
       const std::string valueName = text::Trim(item.SubItem(2));
@@ -319,7 +317,7 @@ void Removal::RegistryPass() {
 }
 
 void Removal::RegistryCheck(int row) {
-  auto& list = main_.lvwRegistryToBeDeleted;
+  auto& list = main_.RegistryToDelete();
   const forms::ListItem item = list.Item(row);
   const auto root = platform::RootFromHandleText(text::Trim(item.text));
   const std::string keyPath = location::CanonicalKeyPath(item.SubItem(1));
@@ -340,8 +338,8 @@ void Removal::RegistryCheck(int row) {
 }
 
 void Removal::CookiePass() {
-  auto& list = main_.lvwCookiesToDelete;
-  auto& bar = main_.pgbDeleteSpywaresFound;
+  auto& list = main_.CookiesToDelete();
+  auto& bar = main_.RemovalBar();
   const int rows = list.Count();
   for (int i = 0; i < rows && i < list.Count(); ++i) {
     if (!list.Item(i).checked) continue;
@@ -350,8 +348,8 @@ void Removal::CookiePass() {
     Step(app_, "removal: cookie", [&] {
       // The bar counts files and registry entries only; cookies keep it at its end.
       bar.SetValue(std::min<int64_t>(bar.Max(), barBase_ + i + 1));
-      main_.lblDeletingPercentageCompleted.SetCaption(RemovingCaption(app_, i + 1, rows));
-      main_.lblDeletingCaption.SetCaption(text::ToLower(path));
+      main_.RemovalPercentage().SetCaption(RemovingCaption(app_, i + 1, rows));
+      main_.RemovalItem().SetCaption(text::ToLower(path));
       if (IsFile(app_.Files(), path) && !app_.Floor().ProtectsPath(path)) RemoveCookieFile(path);
     });
     app_.Host().DoEvents();
@@ -369,22 +367,21 @@ void Removal::RemovalPass() {
   const int failedBefore = failedCount_;
   barBase_ = 0;
   Step(app_, "removal: pass start", [&] {
-    if (main_.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Count() == 0) return;
-    main_.pgbDeleteSpywaresFound.SetVisible(true);
-    main_.lblDeletingPercentageCompleted.SetVisible(true);
-    main_.lblDeletingPercentageCompleted.SetCaption(app_.Msg("MSG_REMOVING"));
-    main_.pgbDeleteSpywaresFound.SetMax(main_.lvwFilesToBeDeleted.Count() +
-                                        main_.lvwRegistryToBeDeleted.Count());
-    main_.pgbDeleteSpywaresFound.SetValue(0);
+    if (main_.ResultsList().Count() == 0) return;
+    main_.RemovalBar().SetVisible(true);
+    main_.RemovalPercentage().SetVisible(true);
+    main_.RemovalPercentage().SetCaption(app_.Msg("MSG_REMOVING"));
+    main_.RemovalBar().SetMax(main_.FilesToDelete().Count() + main_.RegistryToDelete().Count());
+    main_.RemovalBar().SetValue(0);
   });
   FilePass();
-  barBase_ = main_.lvwFilesToBeDeleted.Count();
+  barBase_ = main_.FilesToDelete().Count();
   RegistryPass();
-  barBase_ += main_.lvwRegistryToBeDeleted.Count();
+  barBase_ += main_.RegistryToDelete().Count();
   CookiePass();
   if (failedCount_ > failedBefore) {
     Step(app_, "removal: delete failed", [&] {
-      auto& window = app_.DeleteFailed();
+      auto& window = main_.DeleteFailed();
       window.Show();
       window.ZOrder();
     });
@@ -392,153 +389,5 @@ void Removal::RemovalPass() {
 }
 
 // ---- Main window handlers -------------------------------------------------------------------
-
-void FrmMain::Command4_Click() {
-  auto& app = app_;
-  // A run in progress keeps the Remove label disabled; a second one must not start, and none
-  // starts while Live Update rewrites the definition files.
-  if (!lblRemove.Enabled() || app.Updater().Merging()) return;
-  const auto& results = lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Items();
-  const bool anyTicked = std::any_of(results.begin(), results.end(),
-                                     [](const forms::ListItem& it) { return it.checked; });
-  if (!anyTicked) {
-    if (!app.AutoRemoveMode)
-      GetHost().MsgBox(app.Msg("MSG_SELECTED"), forms::MsgBoxButtons::OkOnly,
-                       forms::MsgBoxIcon::Information, app.brand.programName);
-    return;
-  }
-  std::string question = app.Msg("MSG_CONFIRM1") + "\r\n\r\n" + app.Msg("MSG_CONFIRM2") +
-                         "\r\n\r\n" + app.dataFolder + "\\quarantine";
-  if (RestorePointsSupported(app))
-    question += "\r\n\r\n" + app.Msg("MSG_CONFIRM3") + "\r\n\r\n" + app.Msg("MSG_CONFIRM4");
-  if (!app.AutoRemoveMode) {
-    auto answer = GetHost().MsgBox(question, forms::MsgBoxButtons::YesNo, forms::MsgBoxIcon::None,
-                                   app.Msg("MSG_REALLY"));
-    if (answer != forms::MsgBoxResult::Yes) return;
-  }
-  pgbDeleteSpywaresFound.SetVisible(true);
-  lblDeletingPercentageCompleted.SetVisible(true);
-  lblDeletingCaption.SetVisible(true);
-  app.DeleteFailed().lstProblem.Clear();
-  lblRemove_Click();
-}
-
-bool FrmMain::LargeRemovalAgreed() {
-  auto& app = app_;
-  app.RefusedRemoval.clear();
-  const auto share = LargeRemovalShare(*this);
-  if (!share) return true;
-  const std::string question = text::ReplaceAll(
-      text::ReplaceAll(app.Msg("MSG_LARGEREMOVAL"), "[Share]", std::to_string(share->percent)),
-      "[Place]", share->place);
-  if (app.AutoRemoveMode) {
-    // Nobody is there to ask: only an express instruction lets it go ahead.
-    if (app.AllowLargeRemoval) return true;
-    app.RefusedRemoval = std::to_string(share->percent) + "% of " + share->place;
-    return false;
-  }
-  return GetHost().MsgBox(question, forms::MsgBoxButtons::YesNo, forms::MsgBoxIcon::Exclamation,
-                          app.Msg("MSG_REALLY")) == forms::MsgBoxResult::Yes;
-}
-
-void FrmMain::lblRemove_Click() {
-  auto& app = app_;
-  if (!lblRemove.Enabled()) return;
-  // The machine's folders as they are now, for every test of the run.
-  bool agreed = false;
-  Step(app, "removal: share", [&] {
-    app.RefreshFloor();
-    agreed = LargeRemovalAgreed();
-  });
-  if (!agreed) {
-    // Nothing was done: the progress display "Repair Now" showed goes away again.
-    pgbDeleteSpywaresFound.SetVisible(false);
-    lblDeletingPercentageCompleted.SetVisible(false);
-    lblDeletingCaption.SetVisible(false);
-    return;
-  }
-  Removal run(*this);
-  Step(app, "removal: quarantine folder", [&] { run.Quarantine().CreateQuarantineFolder(); });
-  Step(app, "removal: start", [&] {
-    ShowPage(2);
-    lblRemove.SetEnabled(false);
-    ApplyTimerState(false);
-  });
-  Step(app, "removal: gathering", [&] {
-    pgbDeleteSpywaresFound.SetVisible(true);
-    lblDeletingPercentageCompleted.SetVisible(true);
-    lblDeletingCaption.SetVisible(true);
-    lblDeletingPercentageCompleted.SetCaption(app.Msg("MSG_INFORMATION"));
-    for (int i = 0; i < kGatheringYields; ++i) GetHost().DoEvents();
-    lblDeletingPercentageCompleted.SetCaption("");
-  });
-  bool restorePoint = false;
-  Step(app, "removal: restore point", [&] {
-    if (!RestorePointsSupported(app)) return;
-    restorePoint = true;
-    lblDeletingPercentageCompleted.SetCaption(app.Msg("MSG_RESTOREPOINT"));
-    GetHost().DoEvents();
-    // A restore point that cannot be made does not stop the removal.
-    BeginRestorePoint(app,
-                      app.brand.programName + " Restore Point " +
-                          datetime::GeneralDate(datetime::FromTimePoint(GetHost().Now())),
-                      kRestorePointType);
-  });
-  app.QuarantineLogging = true;
-  Step(app, "removal: recording pass", [&] { run.RemovalPass(); });
-  app.QuarantineLogging = false;
-  Step(app, "removal: retry pass", [&] { run.RemovalPass(); });
-  if (restorePoint) Step(app, "removal: restore point end", [&] { EndRestorePoint(app); });
-  int removed = 0;
-  Step(app, "removal: clean-up", [&] {
-    auto ticked = [](const forms::ListItem& it) { return it.checked; };
-    // What is still ticked was removed: rows of items that stayed were unticked.
-    const auto& rows = lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Items();
-    removed = static_cast<int>(std::count_if(rows.begin(), rows.end(), ticked));
-    lvwFilesToBeDeleted.RemoveIf(ticked);
-    lvwRegistryToBeDeleted.RemoveIf(ticked);
-    lvwCookiesToDelete.RemoveIf(ticked);
-    lvwSpywareFound.RemoveIf(ticked);
-    lvwPicRemoveListOfSpywareFoundAndToBeRemoved.RemoveIf(ticked);
-  });
-  Step(app, "removal: complete", [&] {
-    lblDeletingCaption.SetCaption("");
-    pgbDeleteSpywaresFound.SetValue(pgbDeleteSpywaresFound.Max());
-    lblDeletingPercentageCompleted.SetCaption("100% " + app.Msg("MSG_COMPLETE"));
-  });
-  Step(app, "removal: timers", [&] { ApplyTimerState(true); });
-  lblRemove.SetEnabled(true);
-  Step(app, "removal: total", [&] {
-    // Items really removed, each once (the three found-counters count them three times
-    // over, and count what stayed as well).
-    const long long total = text::Val(app.GetSetting("Settings", "lblDefRemoved", "0")) + removed;
-    app.SaveSetting("Settings", "lblDefRemoved", std::to_string(total));
-  });
-  Step(app, "removal: anonymous data", [&] {
-    if (chkSendData.Value() == 1) SendAnonymousData();
-  });
-  Step(app, "removal: home page", [&] { RefreshHomePage(); });
-  pgbDeleteSpywaresFound.SetVisible(false);
-  lblDeletingPercentageCompleted.SetVisible(false);
-  lblDeletingCaption.SetVisible(false);
-}
-
-void FrmMain::cmdResults_Click() {
-  ShowPage(2);
-  if (lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Count() == 0 && chkSendData.Value() == 1)
-    SendAnonymousData();
-}
-
-void FrmMain::cmdRemove_Click() {
-  cmdResults_Click();
-}
-
-void FrmMain::ViewQuarantine() {
-  QuarantineStore(app_).CreateQuarantineFolder();
-  auto& window = app_.QuarantineWindow();
-  window.Refresh();
-  window.Show();
-  window.ZOrder();
-}
 
 }  // namespace quill

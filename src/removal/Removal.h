@@ -13,8 +13,8 @@
 
 namespace quill {
 
-class Application;
-class FrmMain;
+class ProgramContext;
+class RemovalWindow;
 
 /// How the removal treats a file row, by the extension of its path.
 enum class RemovalKind { Executable, Library, Other };
@@ -25,7 +25,7 @@ RemovalKind KindOfPath(const std::string& path);
 
 /// "Removing : 45% Completed." with the catalogue's words; the percentage is row / rows,
 /// rounded halves to even.
-std::string RemovingCaption(Application& app, int row, int rows);
+std::string RemovingCaption(ProgramContext& app, int row, int rows);
 
 /// One removal run over the main window's three hidden work lists. It remembers, for the
 /// length of the run, which items it has saved to the quarantine: a file, folder or cookie
@@ -33,7 +33,7 @@ std::string RemovingCaption(Application& app, int row, int rows);
 /// its export could be written, so that nothing removed is lost.
 class Removal {
  public:
-  explicit Removal(FrmMain& main);
+  Removal(ProgramContext& app, RemovalWindow& window);
 
   /// One pass over the files, registry entries and cookies of the work lists (the recording
   /// pass while QuarantineLogging is on, the retry pass while it is off).
@@ -73,8 +73,8 @@ class Removal {
   void RegistryPass();
   void CookiePass();
 
-  FrmMain& main_;
-  Application& app_;
+  RemovalWindow& main_;
+  ProgramContext& app_;
   QuarantineStore quarantine_;
   /// Source path (lower case) -> name of the copy this run saved.
   std::map<std::string, std::string> copies_;
@@ -86,7 +86,7 @@ class Removal {
 
 /// Whether this system offers restore points: System Restore present, and the 9x family at
 /// version 4.90, NT 5.1, or NT above 5.
-bool RestorePointsSupported(Application& app);
+bool RestorePointsSupported(ProgramContext& app);
 
 /// A restore-point failure: its number and text.
 struct RestorePointError {
@@ -94,9 +94,9 @@ struct RestorePointError {
   std::string description;
 };
 /// Opens a restore point; empty on success. Fails with 100001 while one is open.
-std::optional<RestorePointError> BeginRestorePoint(Application& app, const std::string& description,
-                                                   int type);
+std::optional<RestorePointError> BeginRestorePoint(ProgramContext& app,
+                                                   const std::string& description, int type);
 /// Closes the open restore point and forgets it, whatever the outcome.
-void EndRestorePoint(Application& app);
+void EndRestorePoint(ProgramContext& app);
 
 }  // namespace quill

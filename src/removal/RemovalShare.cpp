@@ -4,12 +4,13 @@
 #include <set>
 #include <vector>
 
-#include "app/Application.h"
-#include "app/FrmMain.h"
 #include "base/Text.h"
+#include "core/ProgramContext.h"
 #include "definitions/LocationForm.h"
+#include "forms/ListView.h"
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
+#include "removal/RemovalWindow.h"
 
 namespace quill {
 
@@ -84,13 +85,12 @@ void Consider(std::optional<RemovalShare>& largest, const std::string& place, co
 
 }  // namespace
 
-std::optional<RemovalShare> LargeRemovalShare(FrmMain& main) {
-  Application& app = main.App();
+std::optional<RemovalShare> LargeRemovalShare(ProgramContext& app, RemovalWindow& main) {
   std::optional<RemovalShare> largest;
 
   std::map<std::string, Tally> drives;
   std::set<std::string> seen;
-  for (const forms::ListView* list : {&main.lvwFilesToBeDeleted, &main.lvwCookiesToDelete}) {
+  for (const forms::ListView* list : {&main.FilesToDelete(), &main.CookiesToDelete()}) {
     for (const auto& row : list->Items()) {
       if (!row.checked) continue;
       const std::string path = location::CanonicalFilePath(row.text);
@@ -106,7 +106,7 @@ std::optional<RemovalShare> LargeRemovalShare(FrmMain& main) {
 
   std::map<std::string, std::pair<Hive, Tally>> hives;
   auto& reg = app.Registry();
-  for (const auto& row : main.lvwRegistryToBeDeleted.Items()) {
+  for (const auto& row : main.RegistryToDelete().Items()) {
     if (!row.checked) continue;
     const auto root = platform::RootFromHandleText(text::Trim(row.text));
     const std::string key = location::CanonicalKeyPath(row.SubItem(1));

@@ -5,7 +5,8 @@
 
 namespace quill {
 
-class FrmMain;
+class ProgramContext;
+class RemovalWindow;
 
 /// The part of a drive or a hive that a removal would take away.
 struct RemovalShare {
@@ -21,6 +22,6 @@ inline constexpr int kLargeRemovalPercent = 20;
 /// remove, when it is above kLargeRemovalPercent; empty otherwise. A few small items are
 /// never a large removal, however empty the drive or hive: below 1 MiB of files or 100
 /// registry entries nothing is counted as large.
-std::optional<RemovalShare> LargeRemovalShare(FrmMain& main);
+std::optional<RemovalShare> LargeRemovalShare(ProgramContext& app, RemovalWindow& main);
 
 }  // namespace quill

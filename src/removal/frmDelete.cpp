@@ -1,10 +1,10 @@
 #include "removal/frmDelete.h"
 
-#include "app/Application.h"
+#include "core/ProgramContext.h"
 
 namespace quill {
 
-frmDelete::frmDelete(Application& app) : Form(app.Host(), "frmDelete", "Delete Failed") {
+frmDelete::frmDelete(ProgramContext& app) : Form(app.Host(), "frmDelete", "Delete Failed") {
   cmdOk.OnClick([this] { cmdOk_Click(); });
   cmdCopy.OnClick([this] { cmdCopy_Click(); });
 }

@@ -6,12 +6,12 @@
 
 namespace quill {
 
-class Application;
+class ProgramContext;
 
 /// "Delete Failed": the files still present after both removal passes.
 class frmDelete : public forms::Form {
  public:
-  explicit frmDelete(Application& app);
+  explicit frmDelete(ProgramContext& app);
   forms::Label Label1{*this, "Label1",
                       "The following files could not be deleted.  You should save your work, "
                       "close all running programs (especially browsers) and try to delete them "

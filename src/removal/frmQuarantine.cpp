@@ -1,7 +1,7 @@
 #include "removal/frmQuarantine.h"
 
-#include "app/Application.h"
 #include "base/Text.h"
+#include "core/ProgramContext.h"
 #include "platform/Shell.h"
 #include "removal/Quarantine.h"
 #include "removal/QuarantineRestore.h"
@@ -12,7 +12,7 @@ namespace {
 
 // Shows what became of each item: the summary under the list, and every failure in a
 // message box, since a refused restore needs the user to act.
-void Report(Application& app, forms::Label& status, const std::vector<RestoreOutcome>& outcomes,
+void Report(ProgramContext& app, forms::Label& status, const std::vector<RestoreOutcome>& outcomes,
             const char* doneWord) {
   int done = 0;
   std::string failures;
@@ -32,7 +32,7 @@ void Report(Application& app, forms::Label& status, const std::vector<RestoreOut
 
 }  // namespace
 
-frmQuarantine::frmQuarantine(Application& app)
+frmQuarantine::frmQuarantine(ProgramContext& app)
     : Form(app.Host(), "frmQuarantine", "Quarantine"), app_(app) {
   // Shown in the language the user chose, like every other window.
   OnLoad([this] { app_.ApplyCurrentLanguage(*this); });

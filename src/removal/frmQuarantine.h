@@ -8,13 +8,13 @@
 
 namespace quill {
 
-class Application;
+class ProgramContext;
 
 /// "Quarantine": what the quarantine holds, one row per saved item, with the commands to put
 /// ticked items back, to delete them for good, and to open the quarantine folder.
 class frmQuarantine : public forms::Form {
  public:
-  explicit frmQuarantine(Application& app);
+  explicit frmQuarantine(ProgramContext& app);
 
   forms::Label lblInfo{*this, "lblInfo",
                        "Removed items are kept here. Tick the items you want back in their "
@@ -41,7 +41,7 @@ class frmQuarantine : public forms::Form {
  private:
   /// Item numbers of the ticked rows; asks the user to tick some when there are none.
   std::vector<int> TickedIds();
-  Application& app_;
+  ProgramContext& app_;
 };
 
 }  // namespace quill

@@ -2,11 +2,11 @@
 
 #include <exception>
 
-#include "app/Application.h"
-#include "app/FrmMain.h"
 #include "base/Text.h"
+#include "core/ProgramContext.h"
+#include "forms/ListView.h"
 #include "removal/Quarantine.h"
-#include "reports/frmReport.h"
+#include "results/ItemKind.h"
 #include "scan/ProcessScan.h"
 #include "scan/ScanDriver.h"
 
@@ -29,7 +29,7 @@ std::string EmptyLines(int n) {
   return out;
 }
 
-std::string QuarantineText(Application& app) {
+std::string QuarantineText(ProgramContext& app) {
   QuarantineStore quarantine(app);
   auto content = app.Files().ReadFile(quarantine.LogPath());
   if (!content) return {};
@@ -38,7 +38,7 @@ std::string QuarantineText(Application& app) {
   return out;
 }
 
-std::string ExclusionText(Application& app) {
+std::string ExclusionText(ProgramContext& app) {
   auto content = app.Files().ReadFile(app.DataFile("ENoSignature.dat"));
   if (!content) return {};
   std::string out;
@@ -68,8 +68,7 @@ std::string ReportTypeText(int icon) {
   }
 }
 
-std::string ScanReportText(FrmMain& main) {
-  Application& app = main.App();
+std::string ScanReportText(ProgramContext& app, const ScanReportSource& source) {
   const std::string quarantineText = QuarantineText(app);
   const std::string exclusionText = ExclusionText(app);
   const auto& id = app.Identity();
@@ -90,15 +89,13 @@ std::string ScanReportText(FrmMain& main) {
   r += Spaced(" Scan Finished at : " + app.ScanFinishedAt);
   r += Spaced(kHyphens);
   r += EmptyLines(4);
-  r += Spaced(" 1)Total Number of Processes inspected: " + main.lblMemoryInspected.Caption());
-  r += Spaced(" 2)Total Number of Registry entries inspected: " +
-              main.lblRegistryInspected.Caption());
-  r += Spaced(" 3)Total Number of Files/Folders inspected: " +
-              main.lblFilesFolderInspected.Caption());
+  r += Spaced(" 1)Total Number of Processes inspected: " + source.processesInspected);
+  r += Spaced(" 2)Total Number of Registry entries inspected: " + source.registryInspected);
+  r += Spaced(" 3)Total Number of Files/Folders inspected: " + source.filesFoldersInspected);
   r += EmptyLines(2);
   r += std::string("[Threats Detected]") + kCrLf + EmptyLines(2);
 
-  const auto& rows = main.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Items();
+  const auto& rows = source.results.Items();
   for (const auto& row : rows) {
     const std::string location = row.SubItem(1);
     const std::string type = ReportTypeText(row.smallIcon);
@@ -141,43 +138,6 @@ std::string ScanReportText(FrmMain& main) {
   r += EmptyLines(2);
   r += std::string(21, '=') + "End Of Report." + kCrLf;
   return r;
-}
-
-void FrmMain::MakeReport() {
-  auto& files = app_.Files();
-  const std::string path = app_.DataFile("Scan_Log.txt");
-  std::string report;
-  try {
-    report = ScanReportText(*this);
-  } catch (const std::exception& e) {
-    GetHost().HandlerFailed("MakeReport", e.what());
-    return;
-  }
-  // The report is written from scratch: one report, the latest scan's.
-  if (files.Attributes(path)) files.DeleteFile(path);
-  files.WriteFile(path, report);
-}
-
-void FrmMain::lblViewLogFile_Click() {
-  lblViewLogFile.SetEnabled(false);
-  try {
-    app_.Report().Show(true);
-  } catch (const std::exception& e) {
-    GetHost().HandlerFailed("lblViewLogFile_Click", e.what());
-  }
-  lblViewLogFile.SetEnabled(true);
-}
-
-void FrmMain::cmdLog_Click() {
-  lblViewLogFile.SetEnabled(false);
-  try {
-    auto& report = app_.Report();
-    report.Load();
-    report.Show(true);
-  } catch (const std::exception& e) {
-    GetHost().HandlerFailed("cmdLog_Click", e.what());
-  }
-  lblViewLogFile.SetEnabled(true);
 }
 
 }  // namespace quill

@@ -1,11 +1,11 @@
 #include "reports/frmReport.h"
 
-#include "app/Application.h"
 #include "base/Text.h"
+#include "core/ProgramContext.h"
 
 namespace quill {
 
-frmReport::frmReport(Application& app) : Form(app.Host(), "frmReport", "Log"), app_(app) {
+frmReport::frmReport(ProgramContext& app) : Form(app.Host(), "frmReport", "Log"), app_(app) {
   OnLoad([this] { Form_Load(); });
   cmdOK.OnClick([this] { Unload(); });
 }

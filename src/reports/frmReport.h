@@ -5,18 +5,18 @@
 
 namespace quill {
 
-class Application;
+class ProgramContext;
 
 /// "Log": shows the scan report.
 class frmReport : public forms::Form {
  public:
-  explicit frmReport(Application& app);
+  explicit frmReport(ProgramContext& app);
   forms::TextBox txtReport{*this, "txtReport"};
   forms::CommandButton cmdOK{*this, "cmdOK", "OK"};
 
  private:
   void Form_Load();
-  Application& app_;
+  ProgramContext& app_;
 };
 
 }  // namespace quill

@@ -5,15 +5,17 @@
 #include <optional>
 #include <string>
 
-#include "app/Application.h"
-#include "app/FrmMain.h"
 #include "base/Numbers.h"
 #include "base/Text.h"
+#include "core/ProgramContext.h"
 #include "definitions/DefinitionCodec.h"
 #include "definitions/DefinitionSet.h"
+#include "definitions/ExclusionList.h"
+#include "forms/Control.h"
+#include "forms/ListView.h"
 #include "platform/Shell.h"
-#include "reports/ExclusionList.h"
 #include "scan/ScanDriver.h"
+#include "scan/ScanWindow.h"
 
 namespace quill {
 namespace {
@@ -22,7 +24,7 @@ namespace {
 constexpr uint64_t kMaxCookieFileSize = 16ull * 1024 * 1024;
 
 /// The blocked-cookie entries in file order, with the empty entry the list ends with.
-std::vector<std::string> ReadBlockedList(Application& app) {
+std::vector<std::string> ReadBlockedList(ProgramContext& app) {
   std::string joined;
   if (std::optional<std::string> content = ReadDefinitionFile(app, definition_files::kCookies)) {
     for (const std::string& line : DefinitionFileLines(*content))
@@ -86,9 +88,9 @@ int StagePercent(size_t fileNumber, size_t fileCount) {
 }
 
 /// One file of the cookie folder; false when the stage is to end here.
-bool ExamineCookie(FrmMain& main, const std::vector<std::string>& entries,
+bool ExamineCookie(ScanWindow& main, const std::vector<std::string>& entries,
                    const std::string& folderPrefix, const std::string& name, int stagePercent) {
-  Application& app = main.App();
+  ProgramContext& app = main.Context();
   const std::string fullPath = folderPrefix + name;
   // The stage bar follows the file number; the overall bar is the driver's.
   main.ReportProgress(app.StageLabel + "\r\n" + name, stagePercent, -1);
@@ -98,11 +100,10 @@ bool ExamineCookie(FrmMain& main, const std::vector<std::string>& entries,
     main.AddExcludedRow(fullPath);
     return true;
   }
-  main.lvwSpywareFound.Add("Cookie", kItemCookie, {name});
+  main.FoundList().Add("Cookie", kItemCookie, {name});
   if (!main.ScanInProgress()) return false;
-  main.lvwCookiesToDelete.Add(fullPath);
-  main.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Add("Cookie: " + name, kItemCookie,
-                                                        {fullPath, "Tracking Cookie"});
+  main.CookiesToDelete().Add(fullPath);
+  main.ResultsList().Add("Cookie: " + name, kItemCookie, {fullPath, "Tracking Cookie"});
   ++app.counters.FilesFoldersInspected;
   return true;
 }
@@ -145,8 +146,8 @@ bool IsBlockedHost(const std::vector<std::string>& entries, const std::string& r
   return false;
 }
 
-void CookieScanStage(FrmMain& main) {
-  Application& app = main.App();
+void CookieScanStage(ScanWindow& main) {
+  ProgramContext& app = main.Context();
   std::string folder = app.Shell().SpecialFolder(platform::csidl::kCookies).value_or("");
   folder = text::Trim(folder.substr(0, folder.find('\0')));
   if (folder.empty()) return;
@@ -158,12 +159,12 @@ void CookieScanStage(FrmMain& main) {
       if ((entry.attributes & platform::kAttrDirectory) == 0) names.push_back(entry.name);
   }
   const std::string prefix = text::EndsWith(folder, "\\") ? folder : folder + "\\";
-  forms::Host& host = main.GetHost();
+  forms::Host& host = main.Context().Host();
 
   size_t fileNumber = 0;
   for (const std::string& name : names) {
     ++fileNumber;
-    main.CookieCount = static_cast<int>(fileNumber);
+    main.SetCookieCount(static_cast<int>(fileNumber));
     if (app.StopRequested) continue;
     bool goOn = true;
     try {

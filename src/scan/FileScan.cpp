@@ -3,17 +3,19 @@
 #include <limits>
 #include <optional>
 
-#include "app/Application.h"
-#include "app/FrmMain.h"
 #include "base/Numbers.h"
 #include "base/Text.h"
+#include "core/ProgramContext.h"
 #include "definitions/DefinitionCodec.h"
 #include "definitions/DefinitionFormats.h"
 #include "definitions/DefinitionSet.h"
+#include "definitions/ExclusionList.h"
 #include "definitions/ProtectedFloor.h"
-#include "reports/ExclusionList.h"
+#include "forms/Control.h"
+#include "forms/ListView.h"
 #include "scan/ProcessScan.h"
 #include "scan/ScanDriver.h"
+#include "scan/ScanWindow.h"
 
 namespace quill {
 
@@ -35,8 +37,8 @@ std::optional<int> ProgressPercent(double part, double whole) {
 
 // Counts one more definition line of the direct stages as inspected and reports it; answers
 // whether the scan goes on.
-bool CountDefinitionLine(FrmMain& main, const std::string& shownName) {
-  auto& app = main.App();
+bool CountDefinitionLine(ScanWindow& main, const std::string& shownName) {
+  auto& app = main.Context();
   ++app.counters.FilesFoldersInspected;
   const DefinitionCounts& counts = app.Definitions().Counts();
   const double inspected = app.counters.FilesFoldersInspected;
@@ -67,7 +69,7 @@ std::string ShownThreat(const std::string& threat, const std::string& fallback) 
 // Hands each decoded line of a definition file to examine, until the scan is stopped or
 // examine answers false.
 template <typename Examine>
-void ForEachDefinitionLine(Application& app, const char* fileName, Examine examine) {
+void ForEachDefinitionLine(ProgramContext& app, const char* fileName, Examine examine) {
   auto bytes = ReadDefinitionFile(app, fileName);
   if (!bytes) return;
   DefinitionLineReader reader(*bytes);
@@ -136,8 +138,8 @@ int MatchingTailCount(std::string_view a, std::string_view b) {
 
 // ---- Definition-driven stages ----------------------------------------------------------------
 
-void ScanFileDefinitions(FrmMain& main) {
-  auto& app = main.App();
+void ScanFileDefinitions(ScanWindow& main) {
+  auto& app = main.Context();
   auto& files = app.Files();
   auto& definitions = app.Definitions();
   LocationExpander expander(app.Tokens());
@@ -168,13 +170,13 @@ void ScanFileDefinitions(FrmMain& main) {
         type.Clear();
       }
     }
-    main.GetHost().DoEvents();
+    main.Context().Host().DoEvents();
     return true;
   });
 }
 
-void ScanFolderDefinitions(FrmMain& main) {
-  auto& app = main.App();
+void ScanFolderDefinitions(ScanWindow& main) {
+  auto& app = main.Context();
   auto& files = app.Files();
   auto& definitions = app.Definitions();
   LocationExpander expander(app.Tokens());
@@ -204,20 +206,20 @@ void ScanFolderDefinitions(FrmMain& main) {
         type.Clear();
       }
     }
-    main.GetHost().DoEvents();
+    main.Context().Host().DoEvents();
     return true;
   });
 }
 
 // ---- The tree walk ---------------------------------------------------------------------------
 
-FolderWalk::FolderWalk(FrmMain& main)
+FolderWalk::FolderWalk(ScanWindow& main)
     : main_(main),
-      app_(main.App()),
-      files_(main.App().Files()),
-      definitions_(main.App().Definitions()),
-      floor_(main.App().Floor()),
-      systemDirectoryLower_(text::ToLower(main.App().Tokens().SystemDirectory())) {}
+      app_(main.Context()),
+      files_(main.Context().Files()),
+      definitions_(main.Context().Definitions()),
+      floor_(main.Context().Floor()),
+      systemDirectoryLower_(text::ToLower(main.Context().Tokens().SystemDirectory())) {}
 
 bool FolderWalk::SystemFolderRuleHolds(std::string_view met, std::string_view stored) const {
   // A met item inside the system folder only matches a definition naming that folder in full.
@@ -336,7 +338,7 @@ bool FolderWalk::Enters(const platform::DirEntry& entry) {
 }
 
 void FolderWalk::ExamineEntries(const std::string& folder, std::vector<std::string>& subfolders) {
-  auto& host = main_.GetHost();
+  auto& host = main_.Context().Host();
   // One listing serves both passes: listing every folder twice doubled the cost of the walk
   // (the file system is its expensive part). Only this listing is open, and it is let go
   // before any subfolder is entered.
@@ -410,15 +412,15 @@ void FolderWalk::ScanFolderTree(const std::string& folder) {
   }
 }
 
-void ScanFolderTree(FrmMain& main, const std::string& folder) {
+void ScanFolderTree(ScanWindow& main, const std::string& folder) {
   FolderWalk(main).ScanFolderTree(folder);
 }
 
-void CheckFoundFolder(FrmMain& main, const std::string& folder) {
+void CheckFoundFolder(ScanWindow& main, const std::string& folder) {
   FolderWalk(main).CheckFoundFolder(folder);
 }
 
-void CheckFoundFile(FrmMain& main, const std::string& path) {
+void CheckFoundFile(ScanWindow& main, const std::string& path) {
   FolderWalk(main).CheckFoundFile(path);
 }
 

@@ -9,8 +9,8 @@
 
 namespace quill {
 
-class Application;
-class FrmMain;
+class ProgramContext;
+class ScanWindow;
 class DefinitionSet;
 class ProtectedFloor;
 
@@ -31,25 +31,25 @@ int MatchingTailCount(std::string_view a, std::string_view b);
 // ---- Definition-driven stages (Smart Scan) ---------------------------------------------------
 
 /// Tests every file definition for its file at the defined place.
-void ScanFileDefinitions(FrmMain& main);
+void ScanFileDefinitions(ScanWindow& main);
 /// Tests every folder definition for its folder.
-void ScanFolderDefinitions(FrmMain& main);
+void ScanFolderDefinitions(ScanWindow& main);
 
 // ---- The tree walk (Full System, Folder and File Scan) ----------------------------------------
 
 /// Walks the tree below a folder: every entry of a folder is compared with the definition
 /// tables before any subfolder is entered. folder ends in "\".
-void ScanFolderTree(FrmMain& main, const std::string& folder);
+void ScanFolderTree(ScanWindow& main, const std::string& folder);
 /// Compares one met folder (ending in "\") with the folder definitions; records a hit.
-void CheckFoundFolder(FrmMain& main, const std::string& folder);
+void CheckFoundFolder(ScanWindow& main, const std::string& folder);
 /// Compares one met file with the file definitions; records a hit.
-void CheckFoundFile(FrmMain& main, const std::string& path);
+void CheckFoundFile(ScanWindow& main, const std::string& path);
 
 /// The walk's state for one scan: what it caches about the machine, and scratch room for
 /// the candidate rows, so that examining an item allocates next to nothing.
 class FolderWalk {
  public:
-  explicit FolderWalk(FrmMain& main);
+  explicit FolderWalk(ScanWindow& main);
 
   void ScanFolderTree(const std::string& folder);
   void CheckFoundFolder(const std::string& folder);
@@ -71,8 +71,8 @@ class FolderWalk {
   static bool WindowsWordRuleHolds(std::string_view met, std::string_view stored);
   bool PublishedByMicrosoft(const std::string& path);
 
-  FrmMain& main_;
-  Application& app_;
+  ScanWindow& main_;
+  ProgramContext& app_;
   platform::FileSystem& files_;
   DefinitionSet& definitions_;
   const ProtectedFloor& floor_;

@@ -7,15 +7,17 @@
 #include <string_view>
 #include <utility>
 
-#include "app/Application.h"
-#include "app/FrmMain.h"
 #include "base/Numbers.h"
 #include "base/Text.h"
+#include "core/ProgramContext.h"
 #include "definitions/DefinitionCodec.h"
 #include "definitions/DefinitionFormats.h"
 #include "definitions/DefinitionSet.h"
+#include "definitions/ExclusionList.h"
+#include "forms/Control.h"
+#include "forms/ListView.h"
 #include "platform/System.h"
-#include "reports/ExclusionList.h"
+#include "scan/ScanWindow.h"
 
 namespace quill {
 namespace {
@@ -35,8 +37,8 @@ bool IsTrustedPublisher(const std::string& publisher) {
 
 /// "|path|path|...|" in upper case, from "ExeDefinition.dat"; "" when the file is absent or
 /// reading was stopped. lastName receives the file name of the last line read (progress).
-std::string BuildDefinitionList(FrmMain& main, std::string& lastName) {
-  Application& app = main.App();
+std::string BuildDefinitionList(ScanWindow& main, std::string& lastName) {
+  ProgramContext& app = main.Context();
   // The name is compared without regard to case: look it up as the folder spells it.
   const std::string wanted = definition_files::kExecutable;
   std::optional<std::string> content;
@@ -81,7 +83,7 @@ std::string BuildDefinitionList(FrmMain& main, std::string& lastName) {
           ProgressPercent(static_cast<double>(inspected) + static_cast<double>(counts.cookies),
                           static_cast<double>(counts.total)));
     }
-    main.GetHost().DoEvents();
+    main.Context().Host().DoEvents();
   }
   if (stopped) return "";
   return text::ToUpper(list);
@@ -89,7 +91,7 @@ std::string BuildDefinitionList(FrmMain& main, std::string& lastName) {
 
 /// The upper-cased module path with a native "...\SYSTEM32\" prefix (system root or device
 /// form) turned into the real system folder.
-std::string RealProcessPath(Application& app, const std::string& modulePath) {
+std::string RealProcessPath(ProgramContext& app, const std::string& modulePath) {
   std::string path = text::ToUpper(text::Trim(modulePath));
   static constexpr std::string_view kSystem32 = "SYSTEM32\\";
   const size_t at = text::FindLast(path, kSystem32);
@@ -142,9 +144,9 @@ struct Match {
 
 /// What both variants do with one listed process. The older family trusts only the
 /// system's own maker (trustAll false).
-std::optional<Match> Examine(FrmMain& main, const std::string& list, const ListedProcess& process,
-                             bool trustAll) {
-  Application& app = main.App();
+std::optional<Match> Examine(ScanWindow& main, const std::string& list,
+                             const ListedProcess& process, bool trustAll) {
+  ProgramContext& app = main.Context();
   if (text::Trim(process.path).empty()) return std::nullopt;
   const std::string path = RealProcessPath(app, process.path);
   const std::string fileName = text::AfterLastBackslash(path);
@@ -161,8 +163,8 @@ std::optional<Match> Examine(FrmMain& main, const std::string& list, const Liste
   return Match{fileName, publisher};
 }
 
-void CheckById(FrmMain& main) {
-  Application& app = main.App();
+void CheckById(ScanWindow& main) {
+  ProgramContext& app = main.Context();
   auto processes = ListProcesses(app.Processes());
   if (!processes) return;
   // Names with their identifiers: a program restarted under the same name is a change. A
@@ -174,7 +176,7 @@ void CheckById(FrmMain& main) {
 
   std::string lastName;
   const std::string list = BuildDefinitionList(main, lastName);
-  main.lblTotalNoOfRunningItems.SetCaption(std::to_string(processes->size()));
+  main.RunningCountLabel().SetCaption(std::to_string(processes->size()));
 
   const DefinitionCounts& counts = app.Definitions().Counts();
   for (const auto& process : *processes) {
@@ -191,8 +193,7 @@ void CheckById(FrmMain& main) {
     if (auto match = Examine(main, list, process, true)) {
       if (main.ScanInProgress()) {
         // The row goes in first: it stays even when the program refuses to stop.
-        main.lvwSpywareFound.Add("Running Application", kItemFile,
-                                 {match->fileName + " was stopped"});
+        main.FoundList().Add("Running Application", kItemFile, {match->fileName + " was stopped"});
         // Exactly the process that matched: another one of the same name may be a
         // different program altogether.
         StopProcessById(app, process.pid);
@@ -201,14 +202,14 @@ void CheckById(FrmMain& main) {
       }
       ++app.counters.TracesFound;
     }
-    main.GetHost().DoEvents();
+    main.Context().Host().DoEvents();
   }
 }
 
 /// The older platform family. It matches exactly as the identifier path does (full path or
 /// file name at the end of a definition); what differs is what happens to a match.
-void CheckBySnapshot(FrmMain& main) {
-  Application& app = main.App();
+void CheckBySnapshot(ScanWindow& main) {
+  ProgramContext& app = main.Context();
   std::string lastName;
   const std::string list = BuildDefinitionList(main, lastName);
   if (list.empty()) return;
@@ -216,22 +217,22 @@ void CheckBySnapshot(FrmMain& main) {
   if (!processes) return;
 
   for (const auto& process : *processes) {
-    main.lblTotalNoOfRunningItems.SetCaption(
-        std::to_string(text::Val(main.lblTotalNoOfRunningItems.Caption()) + 1));
+    main.RunningCountLabel().SetCaption(
+        std::to_string(text::Val(main.RunningCountLabel().Caption()) + 1));
     if (app.StopRequested) return;
     auto match = Examine(main, list, process, false);
     if (match) {
       const std::string fileName = match->fileName;
       if (main.ScanInProgress()) {
-        main.lvwSpywareFound.Add("Running Process", kItemFile, {fileName + " was stopped"});
+        main.FoundList().Add("Running Process", kItemFile, {fileName + " was stopped"});
         TerminateProcessById(app.Processes(), process.pid, 0);
         ++app.counters.TracesFound;
       } else {
         const std::string question = app.Msg("MSG_FOUND1") + text::ToUpper(fileName) +
                                      app.Msg("MSG_FOUND2") + fileName + app.Msg("MSG_FOUND3");
-        auto answer =
-            main.GetHost().MsgBox(question, forms::MsgBoxButtons::YesNo,
-                                  forms::MsgBoxIcon::Question, app.brand.programName + "  - Alert");
+        auto answer = main.Context().Host().MsgBox(question, forms::MsgBoxButtons::YesNo,
+                                                   forms::MsgBoxIcon::Question,
+                                                   app.brand.programName + "  - Alert");
         if (answer == forms::MsgBoxResult::Yes) {
           TerminateProcessById(app.Processes(), process.pid, 0);
           ++app.counters.TracesFound;
@@ -241,7 +242,7 @@ void CheckBySnapshot(FrmMain& main) {
         }
       }
     }
-    main.GetHost().DoEvents();
+    main.Context().Host().DoEvents();
   }
 }
 
@@ -417,7 +418,7 @@ std::string ReducedName(const std::string& name) {
 
 }  // namespace
 
-bool StopProcessForFile(Application& app, const std::string& fileName) {
+bool StopProcessForFile(ProgramContext& app, const std::string& fileName) {
   // No name names no process.
   if (text::Trim(fileName).empty()) return true;
   const std::string base = text::ReplaceAllNoCase(fileName, ".exe", "");
@@ -438,7 +439,7 @@ bool StopProcessForFile(Application& app, const std::string& fileName) {
   return StopProcessById(app, *target);
 }
 
-bool StopProcessById(Application& app, uint32_t pid) {
+bool StopProcessById(ProgramContext& app, uint32_t pid) {
   for (int attempt = 0; attempt < kStopAttempts; ++attempt) {
     if (TerminateProcessById(app.Processes(), pid, 0)) return true;
     if (app.Processes().WaitForExit(pid, 1)) return true;
@@ -446,16 +447,16 @@ bool StopProcessById(Application& app, uint32_t pid) {
   return false;
 }
 
-void ProcessCheck(FrmMain& main) {
+void ProcessCheck(ScanWindow& main) {
   try {
-    const int platformId = main.App().System().Version().platformId;
+    const int platformId = main.Context().System().Version().platformId;
     if (platformId == 2) {
       CheckById(main);
     } else if (platformId == 1) {
       CheckBySnapshot(main);
     }
   } catch (const std::exception& e) {
-    main.GetHost().HandlerFailed("ProcessCheck", e.what());
+    main.Context().Host().HandlerFailed("ProcessCheck", e.what());
   }
 }
 

@@ -9,11 +9,11 @@
 
 namespace quill {
 
-class Application;
-class FrmMain;
+class ProgramContext;
+class ScanWindow;
 
 /// Compares the running programs with the executable definitions (scan stage and shield).
-void ProcessCheck(FrmMain& main);
+void ProcessCheck(ScanWindow& main);
 /// Names (base names) and identifiers of the running processes; returns their count, or -1
 /// when the process identifiers cannot be read. With paths, also the full path of each
 /// listed process's program file ("" where it cannot be read).
@@ -25,8 +25,8 @@ std::string ReadPublisherName(platform::FileSystem& files, const std::string& pa
 bool TerminateProcessById(platform::Processes& processes, uint32_t pid, uint32_t exitCode);
 /// Stops the running program of that file name (reduced names and the 8.3 short form match
 /// too); true when no such process runs any more.
-bool StopProcessForFile(Application& app, const std::string& fileName);
+bool StopProcessForFile(ProgramContext& app, const std::string& fileName);
 /// Stops one process, trying as often as a removal does; true when it was ended or is gone.
-bool StopProcessById(Application& app, uint32_t pid);
+bool StopProcessById(ProgramContext& app, uint32_t pid);
 
 }  // namespace quill

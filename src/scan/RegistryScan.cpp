@@ -4,16 +4,18 @@
 #include <optional>
 #include <string>
 
-#include "app/Application.h"
-#include "app/FrmMain.h"
 #include "base/Numbers.h"
 #include "base/Text.h"
+#include "core/ProgramContext.h"
 #include "definitions/DefinitionCodec.h"
 #include "definitions/DefinitionFormats.h"
 #include "definitions/DefinitionSet.h"
+#include "definitions/ExclusionList.h"
 #include "definitions/ProtectedFloor.h"
-#include "reports/ExclusionList.h"
+#include "forms/Control.h"
+#include "forms/ListView.h"
 #include "scan/ScanDriver.h"
+#include "scan/ScanWindow.h"
 
 namespace quill {
 namespace {
@@ -32,26 +34,26 @@ bool HasAllLocationFields(const std::string& line) {
 }
 
 /// The row of the hidden work list that removal acts on; the threat name goes in later.
-int AddRemovalRow(FrmMain& main, const RegistryDefinition& def, const std::string& valueName) {
+int AddRemovalRow(ScanWindow& main, const RegistryDefinition& def, const std::string& valueName) {
   const auto root = static_cast<platform::RootKey>(static_cast<uint32_t>(def.rootHandle));
-  return main.lvwRegistryToBeDeleted.Add(platform::RootHandleText(root), 0,
-                                         {def.keyPath, valueName, def.threatName});
+  return main.RegistryToDelete().Add(platform::RootHandleText(root), 0,
+                                     {def.keyPath, valueName, def.threatName});
 }
 
-void AddVisibleRows(FrmMain& main, const std::string& progressText, int progressIcon,
+void AddVisibleRows(ScanWindow& main, const std::string& progressText, int progressIcon,
                     const std::string& resultText, const std::string& location,
                     const std::string& type) {
-  main.lvwSpywareFound.Add(progressText, progressIcon, {location});
+  main.FoundList().Add(progressText, progressIcon, {location});
   std::vector<std::string> sub{location};
   if (!type.empty()) sub.push_back(type);
-  main.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Add(resultText, kItemRegistry, sub);
-  ++main.App().counters.TracesFound;
+  main.ResultsList().Add(resultText, kItemRegistry, sub);
+  ++main.Context().counters.TracesFound;
 }
 
 /// One definition line. Returns after recording whatever the line found.
-void CheckDefinition(FrmMain& main, const std::string& line, LocationExpander& expander,
+void CheckDefinition(ScanWindow& main, const std::string& line, LocationExpander& expander,
                      const std::string& driveRoot) {
-  Application& app = main.App();
+  ProgramContext& app = main.Context();
   if (!HasAllLocationFields(line)) return;
   std::optional<RegistryDefinition> parsed = ParseRegistryDefinition(line, expander, driveRoot);
   if (!parsed) return;
@@ -123,14 +125,14 @@ bool ValueExists(platform::Registry& registry, platform::RootKey root, const std
          type == platform::RegType::Dword;
 }
 
-void RegistryScanStage(FrmMain& main) {
-  Application& app = main.App();
+void RegistryScanStage(ScanWindow& main) {
+  ProgramContext& app = main.Context();
   const std::string driveRoot = app.Tokens().SystemDriveRoot();
   std::optional<std::string> content = ReadDefinitionFile(app, definition_files::kRegistry);
   if (!content) return;
 
   LocationExpander expander(app.Tokens());
-  forms::Host& host = main.GetHost();
+  forms::Host& host = main.Context().Host();
   // Lines are cut out of the file one at a time; only the current one is decoded.
   DefinitionLineReader reader(*content);
   std::string_view stored;

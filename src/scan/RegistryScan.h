@@ -6,10 +6,10 @@
 
 namespace quill {
 
-class FrmMain;
+class ScanWindow;
 
 /// The registry stage of a scan: tests every registry definition for an existing key or value.
-void RegistryScanStage(FrmMain& main);
+void RegistryScanStage(ScanWindow& main);
 /// The key opens with access 0x3F.
 bool KeyExists(platform::Registry& registry, platform::RootKey root, const std::string& keyPath);
 /// The key opens with access 0x3F and the value is a readable REG_SZ, REG_EXPAND_SZ or

@@ -6,22 +6,22 @@
 
 namespace quill {
 
-class Application;
+class ProgramContext;
 
 /// The current time in the general date form, as the scan dates are written.
-std::string ScanTimeText(Application& app);
+std::string ScanTimeText(ProgramContext& app);
 
 /// The stored bytes of a definition file in the data folder for a scan stage. An absent
 /// file reads as nothing (no definitions); a file that is there but cannot be read fails
 /// the stage, which is recorded: the scan then did not complete.
-std::optional<std::string> ReadDefinitionFile(Application& app, const char* name);
+std::optional<std::string> ReadDefinitionFile(ProgramContext& app, const char* name);
 
 /// Loads the file and folder tables for a scan; a table file that is there but cannot be
 /// read is recorded as a failed stage (the tables load once, so every later scan says so).
-void LoadDefinitionTables(Application& app);
+void LoadDefinitionTables(ProgramContext& app);
 
 /// What the last scan could not do, one sentence each, for the report and the command line:
 /// first the stages that failed (the scan did not complete), then what was not examined.
-std::vector<std::string> ScanGapTexts(const Application& app);
+std::vector<std::string> ScanGapTexts(const ProgramContext& app);
 
 }  // namespace quill

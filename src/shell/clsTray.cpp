@@ -1,7 +1,8 @@
 #include "shell/clsTray.h"
 
-#include "app/Application.h"
 #include "base/Unicode.h"
+#include "core/ProgramContext.h"
+#include "shell/TrayWindows.h"
 #include "shell/frmMenuPopUp.h"
 #include "shell/frmSignatureUpdated.h"
 
@@ -15,7 +16,7 @@ std::string Tip(const std::string& text) {
 }
 }  // namespace
 
-clsTray& clsTray::Instance(Application& app) {
+clsTray& clsTray::Instance(ProgramContext& app) {
   return app.Tray();
 }
 
@@ -36,7 +37,7 @@ void clsTray::ChangeToolTip(forms::Form& window, const std::string& text) {
 }
 
 void clsTray::ShowMenu() {
-  auto& menu = app_.MenuPopUp();
+  auto& menu = windows_.MenuPopUp();
   if (menu.Loaded() && menu.Visible()) {
     menu.Form_MouseMove();  // on screen already: it just stays a while longer
     return;
@@ -61,7 +62,7 @@ void clsTray::EnableRestoreEntry() {
 
 void clsTray::ShowDebugWindow(int index) {
   if (index != 1) return;
-  auto& notice = app_.SignatureUpdated();
+  auto& notice = windows_.SignatureUpdated();
   if (notice.Loaded()) notice.Unload();
   notice.Load();
 }

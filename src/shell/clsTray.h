@@ -7,15 +7,16 @@
 
 namespace quill {
 
-class Application;
+class ProgramContext;
+class TrayWindows;
 
 /// The notification-area icon (one shared instance). The icon itself goes through the host;
 /// each window's icon is tracked on its own.
 class clsTray {
  public:
-  explicit clsTray(Application& app) : app_(app) {}
+  clsTray(ProgramContext& app, TrayWindows& windows) : app_(app), windows_(windows) {}
   /// The process's one tray object.
-  static clsTray& Instance(Application& app);
+  static clsTray& Instance(ProgramContext& app);
 
   void ShowIcon(forms::Form& window);
   void RemoveIcon(forms::Form& window);
@@ -40,7 +41,8 @@ class clsTray {
   void ShowDebugWindow(int index);
 
  private:
-  Application& app_;
+  ProgramContext& app_;
+  TrayWindows& windows_;
   std::set<const forms::Form*> shown_;
 };
 

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "app/Application.h"
+#include "core/ProgramContext.h"
 
 namespace quill {
 
-frmMenuPopUp::frmMenuPopUp(Application& app, TrayMainWindow& main)
+frmMenuPopUp::frmMenuPopUp(ProgramContext& app, TrayMainWindow& main)
     : Form(app.Host(), "frmMenuPopUp", app.brand.programName), app_(app), main_(main) {
   Resize(kWidth, kHeight);
   SetShowInTaskbar(false);

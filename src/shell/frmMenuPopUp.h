@@ -8,14 +8,14 @@
 
 namespace quill {
 
-class Application;
+class ProgramContext;
 
 /// The small menu that slides up out of the task bar when the tray icon is clicked. It rests
 /// while the pointer moves over it and slides away after about six idle seconds, or at once
 /// after any of its commands.
 class frmMenuPopUp : public forms::Form {
  public:
-  frmMenuPopUp(Application& app, TrayMainWindow& main);
+  frmMenuPopUp(ProgramContext& app, TrayMainWindow& main);
 
   /// Size of the window, in twips.
   static constexpr int kWidth = 3000;
@@ -53,7 +53,7 @@ class frmMenuPopUp : public forms::Form {
 
  private:
   void SetCloseBold(bool bold);
-  Application& app_;
+  ProgramContext& app_;
   TrayMainWindow& main_;
   SlidePlacement place_;
 };

@@ -2,13 +2,12 @@
 
 #include <algorithm>
 
-#include "app/Application.h"
-#include "definitions/frmDownload.h"
+#include "core/ProgramContext.h"
 #include "shell/clsTray.h"
 
 namespace quill {
 
-frmSignatureUpdated::frmSignatureUpdated(Application& app)
+frmSignatureUpdated::frmSignatureUpdated(ProgramContext& app)
     : Form(app.Host(), "frmSignatureUpdated", "Live Update"), app_(app) {
   Resize(kWidth, kHeight);
   SetShowInTaskbar(false);
@@ -57,8 +56,7 @@ void frmSignatureUpdated::tmrPopDown_Timer() {
 void frmSignatureUpdated::cmdUpdateSuccesfullOK_Click() {
   app_.SaveSetting("OptionAndSettings", "SHOW", "false");
   tmrPopupSignatureUpdate.Enable(false);
-  if (auto* download = app_.FindWindow<frmDownload>())
-    clsTray::Instance(app_).RemoveIcon(*download);
+  if (onClosed_) onClosed_();
   Unload();
 }
 

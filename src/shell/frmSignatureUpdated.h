@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "forms/Control.h"
 #include "forms/Form.h"
 #include "forms/Timer.h"
@@ -7,14 +9,14 @@
 
 namespace quill {
 
-class Application;
+class ProgramContext;
 
 /// The notice that slides up out of the task bar to tell how a Live Update ended: it slides
 /// in, rests for seven seconds, slides out and closes itself once it has left the screen.
 /// "OK" closes it at once.
 class frmSignatureUpdated : public forms::Form {
  public:
-  explicit frmSignatureUpdated(Application& app);
+  explicit frmSignatureUpdated(ProgramContext& app);
 
   /// Size of the window, in twips.
   static constexpr int kWidth = 5100;
@@ -35,13 +37,16 @@ class frmSignatureUpdated : public forms::Form {
   void tmrEnablePopDownTimer_Timer();
   void tmrPopDown_Timer();
   void cmdUpdateSuccesfullOK_Click();
+  /// Run when the notice closes: the program takes the download window's icon away with it.
+  void OnClosed(std::function<void()> handler) { onClosed_ = std::move(handler); }
 
   /// Where the window started, rests and counts as gone, fixed when it loaded.
   const SlidePlacement& Placement() const { return place_; }
 
  private:
-  Application& app_;
+  ProgramContext& app_;
   SlidePlacement place_;
+  std::function<void()> onClosed_;
 };
 
 }  // namespace quill

@@ -5,7 +5,7 @@
 
 #include "app/Application.h"
 #include "app/FrmMain.h"
-#include "reports/ExclusionList.h"
+#include "definitions/ExclusionList.h"
 #include "support/AppFixture.h"
 
 namespace quill {

@@ -7,8 +7,8 @@
 
 #include "app/Application.h"
 #include "app/FrmMain.h"
+#include "definitions/ExclusionList.h"
 #include "platform/Shell.h"
-#include "reports/ExclusionList.h"
 #include "scan/CookieScan.h"
 #include "support/AppFixture.h"
 

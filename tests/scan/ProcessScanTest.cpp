@@ -7,7 +7,7 @@
 #include "app/Application.h"
 #include "app/FrmMain.h"
 #include "definitions/DefinitionSet.h"
-#include "reports/ExclusionList.h"
+#include "definitions/ExclusionList.h"
 #include "scan/ProcessScan.h"
 #include "scan/ProcessTestSupport.h"
 #include "support/AppFixture.h"

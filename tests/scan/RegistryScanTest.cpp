@@ -6,8 +6,8 @@
 #include "app/Application.h"
 #include "app/FrmMain.h"
 #include "definitions/DefinitionSet.h"
+#include "definitions/ExclusionList.h"
 #include "platform/Registry.h"
-#include "reports/ExclusionList.h"
 #include "scan/RegistryScan.h"
 #include "support/AppFixture.h"
 

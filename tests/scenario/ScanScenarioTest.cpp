@@ -8,7 +8,7 @@
 
 #include "base/DateTime.h"
 #include "base/Text.h"
-#include "reports/ExclusionList.h"
+#include "definitions/ExclusionList.h"
 #include "scenario/ScanScenarioSupport.h"
 
 namespace quill::test {

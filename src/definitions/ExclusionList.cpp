@@ -1,4 +1,4 @@
-#include "reports/ExclusionList.h"
+#include "definitions/ExclusionList.h"
 
 #include "base/Text.h"
 

@@ -4,13 +4,13 @@
 #include "app/Application.h"
 #include "app/FrmMain.h"
 #include "base/Text.h"
+#include "definitions/ExclusionList.h"
 #include "platform/Shell.h"
-#include "reports/ExclusionList.h"
 
 namespace quill {
 
 void FrmMain::cmdExclude_Click() {
-  Application& app = App();
+  ProgramContext& app = App();
   auto& results = lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
   if (results.Count() == 0 && lvwRegistryToBeDeleted.Count() == 0 && lvwSpywareFound.Count() == 0) {
     GetHost().MsgBox(app.Msg("MSG_SORRY"), forms::MsgBoxButtons::OkOnly,
@@ -51,7 +51,7 @@ void FrmMain::cmdExclude_Click() {
 }
 
 void FrmMain::ViewExclusions() {
-  Application& app = App();
+  ProgramContext& app = App();
   const std::string path = app.Exclusions().FilePath();
   const auto attributes = app.Files().Attributes(path);
   if (attributes && (*attributes & platform::kAttrDirectory) == 0) {

@@ -1,0 +1,112 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/BrandProfile.h"
+#include "core/ScanState.h"
+#include "forms/Form.h"
+#include "forms/Host.h"
+#include "platform/Platform.h"
+
+namespace quill {
+
+class clsLanguages;
+class clsTray;
+class DefinitionSet;
+class ExclusionList;
+class PathTokens;
+class ProtectedFloor;
+
+/// What every subsystem shares: the outside world (host and platform), the brand, the data
+/// folder, the settings, the tables and lists that live until the process ends, and the
+/// scan-wide state. The application object provides it; the subsystems see nothing above it
+/// (the windows reach them through the narrow interfaces each subsystem declares).
+class ProgramContext {
+ public:
+  ProgramContext(forms::Host& host, platform::Platform& platform);
+  virtual ~ProgramContext() = default;
+  ProgramContext(const ProgramContext&) = delete;
+  ProgramContext& operator=(const ProgramContext&) = delete;
+
+  forms::Host& Host() { return host_; }
+  platform::Platform& Platform() { return platform_; }
+  platform::FileSystem& Files() { return *platform_.files; }
+  platform::Registry& Registry() { return *platform_.registry; }
+  platform::Shell& Shell() { return *platform_.shell; }
+  platform::Processes& Processes() { return *platform_.processes; }
+  platform::Internet& Internet() { return *platform_.internet; }
+  platform::System& System() { return *platform_.system; }
+  const platform::ProgramIdentity& Identity() const { return identity_; }
+
+  // --- Process-wide single instances -------------------------------------------------
+  BrandProfile brand;
+  /// "[appdata]QuillonetDAT" expanded, without a trailing backslash. Fixed at start.
+  std::string dataFolder;
+  /// DataFolder + "\" + name.
+  std::string DataFile(const std::string& name) const { return dataFolder + "\\" + name; }
+  virtual PathTokens& Tokens() = 0;
+  virtual clsLanguages& Catalog() = 0;
+  virtual DefinitionSet& Definitions() = 0;
+  virtual ExclusionList& Exclusions() = 0;
+  /// The places no removal may touch; gathered anew by RefreshFloor (each scan and removal).
+  virtual ProtectedFloor& Floor() = 0;
+  virtual void RefreshFloor() = 0;
+  /// The notification-area icon.
+  virtual clsTray& Tray() = 0;
+
+  // --- Scan-wide state -----------------------------------------------------------------
+  ScanCounters counters;
+  ScanGaps gaps;
+  bool StopRequested = false;
+  std::string StageLabel;
+  std::string ScanStartedAt;
+  std::string ScanFinishedAt;
+  /// Set by the scheduler: the removal then asks nothing.
+  bool AutoRemoveMode = false;
+  /// True only during the recording pass of a removal.
+  bool QuarantineLogging = false;
+  /// A removal that asks nothing (automatic removal) still goes ahead when its targets make
+  /// up a large share of a drive or a hive (the command line's --force).
+  bool AllowLargeRemoval = false;
+  /// Why the last removal was refused without running: the share its targets make up
+  /// ("25% of C:\"); empty when it ran.
+  std::string RefusedRemoval;
+  /// Open restore point (0 = none).
+  int64_t RestorePointSequence = 0;
+  /// Names and identifiers of the running processes at the last process check.
+  std::string ProcessListSignature;
+
+  // --- Per-user settings (application = product name) ----------------------------------
+  std::string GetSetting(const std::string& section, const std::string& key,
+                         const std::string& defaultValue);
+  void SaveSetting(const std::string& section, const std::string& key, const std::string& value);
+
+  // --- Messages ------------------------------------------------------------------------
+  /// Catalogue text by "MSG_" key.
+  virtual std::string Msg(const std::string& key) = 0;
+  /// Translates a window into the program's current language (the stored one before any
+  /// window was translated): windows that appear on their own use it when they load.
+  virtual void ApplyCurrentLanguage(forms::Form& form) = 0;
+
+  // --- Windows ---------------------------------------------------------------------------
+  /// Every window that exists, in creation order (the generator walks the loaded ones).
+  virtual std::vector<forms::Form*> Windows() const = 0;
+  /// Windows created by the subsystems register here so the walk above sees them.
+  virtual void AdoptWindow(std::unique_ptr<forms::Form> form) = 0;
+  template <class T>
+  T* FindWindow() const {
+    for (auto* f : Windows())
+      if (auto* t = dynamic_cast<T*>(f)) return t;
+    return nullptr;
+  }
+
+ private:
+  forms::Host& host_;
+  platform::Platform& platform_;
+  platform::ProgramIdentity identity_;
+};
+
+}  // namespace quill
