@@ -7,7 +7,6 @@
 //
 // Run by the Windows build's tests, with QUILL_WINDOWS_CLI naming quillonet-cli.exe.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -16,7 +15,6 @@
 #include <functional>
 #include <map>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
