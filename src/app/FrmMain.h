@@ -294,7 +294,8 @@ class FrmMain : public forms::Form, public TrayMainWindow, public ScanWindow, pu
   void Form_Unload();
   void Form_MouseMove(int x, int y);
   void tmrScroll_Timer();
-  void WriteRunValue(bool run);
+  /// Writes or deletes the start entry; false when the entry could not be written.
+  bool WriteRunValue(bool run);
   // Option handlers
   void chkSweepMemory_Click();
   void chkScanRegistry_Click();

@@ -2,6 +2,7 @@
 #include "app/FrmMain.h"
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "app/Application.h"
@@ -66,20 +67,31 @@ void FrmMain::chkAutomaticUpdate_Click() {
 void FrmMain::chkRunAtStartup_Click() {
   if (Loading) return;
   app_.SaveSetting(kOptions, "chkRunAtStartup", CheckText(chkRunAtStartup));
-  WriteRunValue(text::Val(app_.GetSetting(kOptions, "chkRunAtStartup", "1")) == 1);
+  const bool run = text::Val(app_.GetSetting(kOptions, "chkRunAtStartup", "1")) == 1;
+  if (WriteRunValue(run) || !run) return;
+  // A ticked box would promise a start that will not happen: say so and clear it (which
+  // saves "0" and removes any entry through this handler).
+  GetHost().MsgBox(app_.Catalog().getMessages("MSG_RUN_AT_STARTUP"), forms::MsgBoxButtons::OkOnly,
+                   forms::MsgBoxIcon::Exclamation, app_.brand.programName);
+  chkRunAtStartup.SetValue(0);
 }
 
-void FrmMain::WriteRunValue(bool run) {
+bool FrmMain::WriteRunValue(bool run) {
   const auto& id = app_.Identity();
   auto& reg = app_.Registry();
   auto root = platform::RootKey::LocalMachine;
-  if (run) {
-    if (reg.OpenKey(root, kRunKey, platform::kKeyQueryValue) != platform::RegStatus::Ok)
-      reg.CreateKey(root, kRunKey);
-    reg.SetValue(root, kRunKey, id.exeName, platform::MakeSz(id.programFolder + "\\" + id.exeName));
-    return;
+  if (!run) {
+    reg.DeleteValue(root, kRunKey, id.exeName);
+    return true;
   }
-  reg.DeleteValue(root, kRunKey, id.exeName);
+  // The machine decides what it can start: the program's path on Windows, a command Wine
+  // can start in a prefix.
+  const std::optional<std::string> command = app_.System().StartupCommand();
+  if (!command) return false;
+  if (reg.OpenKey(root, kRunKey, platform::kKeyQueryValue) != platform::RegStatus::Ok)
+    reg.CreateKey(root, kRunKey);
+  return reg.SetValue(root, kRunKey, id.exeName, platform::MakeSz(*command)) ==
+         platform::RegStatus::Ok;
 }
 
 void FrmMain::chkHomePage_Click() {

@@ -121,6 +121,21 @@ constexpr BuiltInMessage kBuiltInMessages[] = {
     {"MSG_UPDATE_FAILED",
      "The update could not be completed. Your [ProgramName] definitions have not been changed. "
      "Please check your internet connection and try again later."},
+    {"MSG_RUN_AT_STARTUP", "[ProgramName] could not be set to run when Windows starts."},
+    {"MSG_QUARANTINE_UNREADABLE", "The quarantine's list of items cannot be read."},
+    {"MSG_QUARANTINE_SAVED", "Saved"},
+    {"MSG_QUARANTINE_RESTORED_TO", "Restored to"},
+    {"MSG_QUARANTINE_FILE", "file"},
+    {"MSG_QUARANTINE_FOLDER", "folder"},
+    {"MSG_QUARANTINE_COOKIE", "cookie"},
+    {"MSG_QUARANTINE_REGISTRY", "registry"},
+    {"MSG_QUARANTINE_TICK", "Tick the items first."},
+    {"MSG_QUARANTINE_DELETE",
+     "Delete the [Count] ticked items from the quarantine for good? They cannot be restored "
+     "afterwards."},
+    {"MSG_QUARANTINE_RESTORED", "[Done] of [Total] restored."},
+    {"MSG_QUARANTINE_DELETED", "[Done] of [Total] deleted."},
+    {"MSG_QUARANTINE_FAILED", "These items could not be handled:"},
 };
 
 constexpr std::string_view kGroupOpen = "<LANGUAGE_GROUP";
@@ -330,6 +345,16 @@ std::string clsLanguages::LangTrimPath(const std::string& path) {
 
 void clsLanguages::LoadBuiltInMessages() {
   for (const BuiltInMessage& message : kBuiltInMessages) setMessage(message.key, message.text);
+}
+
+void clsLanguages::RestoreBuiltInMessages() {
+  const int taken = TakenCount();
+  for (const BuiltInMessage& message : kBuiltInMessages)
+    for (int slot = 0; slot < taken; ++slot)
+      if (text::EqualsNoCase(slots_[static_cast<size_t>(slot)].key, message.key)) {
+        SetSlotText(slot, std::string(message.text));
+        break;
+      }
 }
 
 int clsLanguages::TakenCount() const {

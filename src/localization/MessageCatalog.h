@@ -70,6 +70,9 @@ class clsLanguages {
 
   /// Loads the built-in English messages into slots 0..69, in table order.
   void LoadBuiltInMessages();
+  /// Gives the built-in messages their English texts again, whatever language was applied
+  /// (the command-line program speaks English to the scripts that read it).
+  void RestoreBuiltInMessages();
 
   /// Translates one window's captions and the catalogue's messages (see Translation.h).
   void ChangeLanguage(forms::Form& form, const std::string& language);

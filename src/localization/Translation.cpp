@@ -36,9 +36,13 @@ std::string OneLine(const std::string& value) {
   return line;
 }
 
-void AppendItem(std::string& out, const std::string& key, const std::string& value) {
+// The web site is written as its placeholder: read back, a text that starts with it would
+// otherwise come out capitalised ("Www."), and a rebranded build shows its own site.
+void AppendItem(std::string& out, const std::string& key, const std::string& value,
+                const std::string& website) {
   const std::string tag = text::ToUpper(key);
-  out += "\t\t<" + tag + ">" + OneLine(value) + "</" + tag + ">" + kCrLf;
+  const std::string text = website.empty() ? value : text::ReplaceAll(value, website, "[Website]");
+  out += "\t\t<" + tag + ">" + OneLine(text) + "</" + tag + ">" + kCrLf;
 }
 
 }  // namespace
@@ -138,6 +142,7 @@ bool makeLocalizationFile(clsLanguages& catalog, const std::vector<forms::Form*>
 
 std::string LocalizationFileText(const clsLanguages& catalog,
                                  const std::vector<forms::Form*>& loadedForms) {
+  const std::string& website = catalog.Brand().website;
   std::string out;
   out += std::string("<?xml version=\"") + "1.0\"" + " encoding=\"" + "UTF-8\"" + "?>" + kCrLf;
   out += std::string("<XML_DIZ_INFO>") + kCrLf;
@@ -168,38 +173,40 @@ std::string LocalizationFileText(const clsLanguages& catalog,
         case ControlKind::Other:
           break;
         case ControlKind::Caption:
-          AppendItem(out, key, control->Caption());
+          AppendItem(out, key, control->Caption(), website);
           break;
         case ControlKind::Tabs:
           if (const auto* tabs = dynamic_cast<const forms::TabStrip*>(control)) {
             for (int tab = 1; tab <= tabs->TabCount(); ++tab)
-              AppendItem(out, key + "_TABS" + std::to_string(tab), tabs->TabCaption(tab));
+              AppendItem(out, key + "_TABS" + std::to_string(tab), tabs->TabCaption(tab), website);
           }
           break;
         case ControlKind::Columns:
           if (const auto* list = dynamic_cast<const forms::ListView*>(control)) {
             for (int column = 1; column <= list->ColumnCount(); ++column)
-              AppendItem(out, key + "_COL" + std::to_string(column), list->Column(column).text);
+              AppendItem(out, key + "_COL" + std::to_string(column), list->Column(column).text,
+                         website);
           }
           break;
         // The same keys the translation walk looks up: an option button outside a control
         // array has no suffix, a menu item outside one has "0".
         case ControlKind::Option:
           AppendItem(out, control->Index() ? key + std::to_string(*control->Index()) : key,
-                     control->Caption());
+                     control->Caption(), website);
           break;
         case ControlKind::MenuItem:
-          AppendItem(out, key + std::to_string(control->Index().value_or(0)), control->Caption());
+          AppendItem(out, key + std::to_string(control->Index().value_or(0)), control->Caption(),
+                     website);
           break;
       }
     }
-    AppendItem(out, form->Name() + "_CAPTION", form->Caption());
+    AppendItem(out, form->Name() + "_CAPTION", form->Caption(), website);
   }
 
   const int taken = catalog.TakenCount();
   for (int slot = 0; slot < taken; ++slot) {
     const auto& message = catalog.Slots()[static_cast<size_t>(slot)];
-    AppendItem(out, message.key, message.text);
+    AppendItem(out, message.key, message.text, website);
   }
 
   out += std::string("\t</TRANSLATION_ITEMS>") + kCrLf;

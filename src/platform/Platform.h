@@ -34,6 +34,8 @@ struct PlatformOptions {
   /// Program folder override (posix); empty: $QUILLONET_PROGRAM_DIR or the installed data
   /// folder.
   std::string programFolder;
+  /// The native program the machine's start entry starts (posix); empty: this executable.
+  std::string startupProgram;
   /// Network timeouts in seconds (a stalled server must not hang the program).
   int connectTimeoutSeconds = 30;
   int lowSpeedTimeoutSeconds = 30;

@@ -42,6 +42,13 @@ class System {
   virtual bool EndRestorePoint(int64_t sequence) = 0;
   /// Calls the library's (un)registration entry point; false when not possible.
   virtual bool CallLibraryRegistration(const std::string& path, bool unregister) = 0;
+  /// The command line the machine's start entry holds to start this program when the machine
+  /// starts; empty when the machine has no way to start it. On Windows: the program folder and
+  /// the executable name, without extension or quotes.
+  virtual std::optional<std::string> StartupCommand() {
+    const ProgramIdentity id = Identity();
+    return id.programFolder + "\\" + id.exeName;
+  }
 };
 
 /// Per-user settings: strings by (application, section, key).

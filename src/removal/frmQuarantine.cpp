@@ -1,20 +1,49 @@
 #include "removal/frmQuarantine.h"
 
+#include <initializer_list>
+#include <utility>
+
 #include "base/Text.h"
 #include "core/ProgramContext.h"
 #include "platform/Shell.h"
 #include "removal/Quarantine.h"
+#include "removal/QuarantineManifest.h"
 #include "removal/QuarantineRestore.h"
 
 namespace quill {
 
 namespace {
 
+// The catalogue's text with this window's own counters filled in ("[Count]", "[Done]",
+// "[Total]"), so a translation can put the numbers where its language needs them.
+std::string Counted(ProgramContext& app, const char* key,
+                    std::initializer_list<std::pair<const char*, size_t>> numbers) {
+  std::string text = app.Msg(key);
+  for (const auto& [token, number] : numbers)
+    text = text::ReplaceAll(text, token, std::to_string(number));
+  return text;
+}
+
+std::string KindText(ProgramContext& app, QuarantineKind kind) {
+  switch (kind) {
+    case QuarantineKind::Folder:
+      return app.Msg("MSG_QUARANTINE_FOLDER");
+    case QuarantineKind::Cookie:
+      return app.Msg("MSG_QUARANTINE_COOKIE");
+    case QuarantineKind::Registry:
+      return app.Msg("MSG_QUARANTINE_REGISTRY");
+    case QuarantineKind::File:
+      break;
+  }
+  return app.Msg("MSG_QUARANTINE_FILE");
+}
+
 // Shows what became of each item: the summary under the list, and every failure in a
-// message box, since a refused restore needs the user to act.
+// message box, since a refused restore needs the user to act. The details name paths and
+// reasons as the command-line program prints them.
 void Report(ProgramContext& app, forms::Label& status, const std::vector<RestoreOutcome>& outcomes,
-            const char* doneWord) {
-  int done = 0;
+            const char* doneKey) {
+  size_t done = 0;
   std::string failures;
   for (const auto& o : outcomes) {
     if (o.done) {
@@ -23,10 +52,10 @@ void Report(ProgramContext& app, forms::Label& status, const std::vector<Restore
       failures += o.message + "\r\n";
     }
   }
-  status.SetCaption(std::to_string(done) + " of " + std::to_string(outcomes.size()) + " " +
-                    doneWord + ".");
+  status.SetCaption(Counted(app, doneKey, {{"[Done]", done}, {"[Total]", outcomes.size()}}));
   if (!failures.empty())
-    app.Host().MsgBox(failures, forms::MsgBoxButtons::OkOnly, forms::MsgBoxIcon::Exclamation,
+    app.Host().MsgBox(app.Msg("MSG_QUARANTINE_FAILED") + "\r\n\r\n" + failures,
+                      forms::MsgBoxButtons::OkOnly, forms::MsgBoxIcon::Exclamation,
                       app.brand.programName);
 }
 
@@ -46,13 +75,15 @@ void frmQuarantine::Refresh() {
   lvwQuarantine.Clear();
   auto items = QuarantineRestore(app_).Items();
   if (!items) {
-    lblStatus.SetCaption("The quarantine's list of items cannot be read.");
+    lblStatus.SetCaption(app_.Msg("MSG_QUARANTINE_UNREADABLE"));
     return;
   }
   for (const QuarantineItem& item : *items) {
-    lvwQuarantine.Add(std::to_string(item.id), 0,
-                      {item.time, KindName(item.kind), item.original, item.copy,
-                       item.restoredTo.empty() ? "Saved" : "Restored to " + item.restoredTo});
+    lvwQuarantine.Add(
+        std::to_string(item.id), 0,
+        {item.time, KindText(app_, item.kind), item.original, item.copy,
+         item.restoredTo.empty() ? app_.Msg("MSG_QUARANTINE_SAVED")
+                                 : app_.Msg("MSG_QUARANTINE_RESTORED_TO") + " " + item.restoredTo});
   }
 }
 
@@ -61,7 +92,7 @@ std::vector<int> frmQuarantine::TickedIds() {
   for (const auto& row : lvwQuarantine.Items())
     if (row.checked) ids.push_back(static_cast<int>(text::Val(row.text)));
   if (ids.empty())
-    GetHost().MsgBox("Tick the items first.", forms::MsgBoxButtons::OkOnly,
+    GetHost().MsgBox(app_.Msg("MSG_QUARANTINE_TICK"), forms::MsgBoxButtons::OkOnly,
                      forms::MsgBoxIcon::Information, app_.brand.programName);
   return ids;
 }
@@ -71,22 +102,21 @@ void frmQuarantine::cmdRestore_Click() {
   if (ids.empty()) return;
   const auto outcomes = QuarantineRestore(app_).Restore(ids);
   Refresh();
-  Report(app_, lblStatus, outcomes, "restored");
+  Report(app_, lblStatus, outcomes, "MSG_QUARANTINE_RESTORED");
 }
 
 void frmQuarantine::cmdDelete_Click() {
   const auto ids = TickedIds();
   if (ids.empty()) return;
   const auto answer = GetHost().MsgBox(
-      "Delete the " + std::to_string(ids.size()) +
-          " ticked items from the quarantine for good? They cannot be restored afterwards.",
+      Counted(app_, "MSG_QUARANTINE_DELETE", {{"[Count]", ids.size()}}),
       forms::MsgBoxButtons::YesNo, forms::MsgBoxIcon::Question, app_.brand.programName);
   if (answer != forms::MsgBoxResult::Yes) return;
   QuarantineRestore restore(app_);
   std::vector<RestoreOutcome> outcomes;
   for (int id : ids) outcomes.push_back(restore.Delete(id));
   Refresh();
-  Report(app_, lblStatus, outcomes, "deleted");
+  Report(app_, lblStatus, outcomes, "MSG_QUARANTINE_DELETED");
 }
 
 void frmQuarantine::cmdOpenFolder_Click() {

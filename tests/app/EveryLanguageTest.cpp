@@ -15,6 +15,7 @@
 #include "localization/MessageCatalog.h"
 #include "localization/Translation.h"
 #include "localization/frmLanguage.h"
+#include "removal/Quarantine.h"
 #include "removal/frmQuarantine.h"
 #include "reports/frmReport.h"
 #include "support/AppFixture.h"
@@ -86,6 +87,8 @@ TEST(EveryLanguage, NoWindowKeepsAnEnglishCaption) {
     english.merge(CaptionsOf(*form));
   }
   ASSERT_GT(windows.size(), 8u);
+  // A web address keeps its own spelling whatever the language does to first letters.
+  EXPECT_EQ(app.About().lblWebsite.Caption(), "www.quillonet.example");
 
   std::ifstream in(std::string(QUILL_SOURCE_DIR) + "/resources/Localization.txt", std::ios::binary);
   std::stringstream file;
@@ -104,6 +107,8 @@ TEST(EveryLanguage, NoWindowKeepsAnEnglishCaption) {
     }
   }
   EXPECT_GT(languages, 0u);
+  EXPECT_EQ(app.About().lblWebsite.Caption(), "www.quillonet.example");
+  EXPECT_EQ(fixture.Main().cmdWebsite.Caption(), "www.quillonet.example besuchen");
 }
 
 TEST(EveryLanguage, QuarantineWindowOpensInTheChosenLanguage) {
@@ -117,6 +122,40 @@ TEST(EveryLanguage, QuarantineWindowOpensInTheChosenLanguage) {
   EXPECT_EQ(window.Caption(), "Quarantäne");
   EXPECT_EQ(window.cmdRestore.Caption(), "Wiederherstellen");
   EXPECT_EQ(window.lvwQuarantine.Column(4).text, "Ursprünglicher Ort");
+
+  // What it says while it works comes from the same language.
+  window.cmdRestore.Click();
+  auto boxes = fixture.Host().DialogsOf(test::DialogKind::MsgBox);
+  ASSERT_FALSE(boxes.empty());
+  EXPECT_EQ(boxes.back().text, "Markieren Sie zuerst die Objekte.");
+  ASSERT_TRUE(fixture.Prefix().WriteFile("C:\\Bad\\a.txt", "a"));
+  QuarantineStore store(fixture.App());
+  store.CreateQuarantineFolder();
+  ASSERT_TRUE(store.SaveQuarantineCopy("C:\\Bad\\a.txt", "a.txt"));
+  ASSERT_TRUE(fixture.App().Files().DeleteFile("C:\\Bad\\a.txt"));
+  window.Refresh();
+  ASSERT_EQ(window.lvwQuarantine.Count(), 1);
+  EXPECT_EQ(window.lvwQuarantine.Item(0).SubItem(2), "Datei");
+  EXPECT_EQ(window.lvwQuarantine.Item(0).SubItem(5), "Gespeichert");
+  window.lvwQuarantine.UserCheck(0, true);
+  window.cmdRestore.Click();
+  EXPECT_EQ(window.lvwQuarantine.Item(0).SubItem(5), "Wiederhergestellt nach C:\\Bad\\a.txt");
+  EXPECT_EQ(window.lblStatus.Caption(), "1 von 1 wiederhergestellt.");
+}
+
+TEST(EveryLanguage, EveryMessageHasATextInEveryLanguage) {
+  test::AppFixture fixture;
+  fixture.Start();
+  const clsLanguages& catalog = fixture.App().Catalog();
+  ASSERT_GT(catalog.TakenCount(), 80);
+  std::ifstream in(std::string(QUILL_SOURCE_DIR) + "/resources/Localization.txt", std::ios::binary);
+  std::stringstream file;
+  file << in.rdbuf();
+  for (const LanguageBlock& block : ParseLanguageFile(file.str()))
+    for (int slot = 0; slot < catalog.TakenCount(); ++slot) {
+      const std::string& key = catalog.Slots()[static_cast<size_t>(slot)].key;
+      EXPECT_FALSE(detail::FindCaption(block.lines, key).empty()) << block.name << ": " << key;
+    }
 }
 
 }  // namespace

@@ -2,11 +2,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <memory>
 
 #include "app/MachineSettingsStore.h"
 #include "app/frmSplash.h"
+#include "base/Text.h"
 #include "definitions/DefinitionSet.h"
 #include "localization/frmLanguage.h"
+#include "platform/posix/PosixSystem.h"
 #include "support/AppFixture.h"
 
 namespace quill {
@@ -192,19 +196,38 @@ TEST(Startup, RestoredWindowsAndColumnWidthsComeBack) {
   EXPECT_EQ(f.Main().State(), forms::WindowState::Maximized);
 }
 
-TEST(Options, RunAtStartupWritesAndDeletesTheRunValue) {
+TEST(Options, RunAtStartupRegistersWhatWineCanStartAndSaysWhenItCannot) {
   AppFixture f;
   f.Start();
   auto& reg = f.App().Registry();
+  auto& box = f.Main().chkRunAtStartup;
   const std::string key = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-  f.Main().chkRunAtStartup.UserToggle();
-  auto value = reg.QueryValue(platform::RootKey::LocalMachine, key, "Quillonet");
-  ASSERT_TRUE(value);
-  EXPECT_EQ(value->data, f.App().Identity().programFolder + "\\Quillonet");
+  const auto entry = [&] {
+    return reg.QueryValue(platform::RootKey::LocalMachine, key, "Quillonet");
+  };
+
+  // In a prefix the entry starts this very program through Z: and names the prefix.
+  box.UserToggle();
+  ASSERT_TRUE(entry());
+  const std::string prefix = std::filesystem::canonical(f.Prefix().Root()).string();
+  const std::string self = std::filesystem::canonical("/proc/self/exe").string();
+  EXPECT_EQ(entry()->data, "Z:" + text::ReplaceAll(self, "/", "\\") + " --prefix " + prefix);
   EXPECT_EQ(Setting(f, "OptionAndSettings", "chkRunAtStartup"), "1");
-  f.Main().chkRunAtStartup.UserToggle();
-  EXPECT_FALSE(reg.QueryValue(platform::RootKey::LocalMachine, key, "Quillonet"));
+  box.UserToggle();
+  EXPECT_FALSE(entry());
   EXPECT_EQ(Setting(f, "OptionAndSettings", "chkRunAtStartup"), "0");
+  EXPECT_TRUE(f.Host().DialogsOf(DialogKind::MsgBox).empty());
+
+  // A program no drive can name (or that cannot run) is not promised a start.
+  f.Platform().system = std::make_unique<platform::posix::PosixSystem>(
+      f.Prefix().Root(), *f.Platform().files, f.ProgramFolder(), "/nonexistent/quillonet");
+  box.UserToggle();
+  EXPECT_FALSE(entry());
+  EXPECT_EQ(box.Value(), 0);
+  EXPECT_EQ(Setting(f, "OptionAndSettings", "chkRunAtStartup"), "0");
+  const auto boxes = f.Host().DialogsOf(DialogKind::MsgBox);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "Quillonet could not be set to run when Windows starts.");
 }
 
 TEST(Options, PairedOptionsStoreBothKeysAndSwitchTheirTimers) {

@@ -47,8 +47,8 @@ Platform CreatePlatform(const PlatformOptions& options) {
   auto files = std::make_unique<posix::PosixFileSystem>(prefix.Root());
   platform.processes = std::make_unique<posix::PosixProcesses>(*files, prefix.Root());
   platform.shell = std::make_unique<posix::PosixShell>(prefix.Root(), *registry, *files);
-  platform.system =
-      std::make_unique<posix::PosixSystem>(prefix.Root(), *files, options.programFolder);
+  platform.system = std::make_unique<posix::PosixSystem>(
+      prefix.Root(), *files, options.programFolder, options.startupProgram);
   platform.internet = std::make_unique<posix::CurlInternet>(options.connectTimeoutSeconds,
                                                             options.lowSpeedTimeoutSeconds);
   platform.settings = std::make_unique<posix::IniSettingsStore>(

@@ -52,10 +52,11 @@ std::string StripTrailingSlashes(std::string path) {
 }  // namespace
 
 PosixSystem::PosixSystem(std::string prefixRoot, platform::FileSystem& files,
-                         std::string programFolderOverride)
+                         std::string programFolderOverride, std::string startupProgram)
     : prefixRoot_(std::move(prefixRoot)),
       files_(files),
-      programFolderOverride_(std::move(programFolderOverride)) {}
+      programFolderOverride_(std::move(programFolderOverride)),
+      startupProgram_(std::move(startupProgram)) {}
 
 PosixSystem::~PosixSystem() {
   if (lockFd_ >= 0) {
@@ -98,6 +99,26 @@ ProgramIdentity PosixSystem::Identity() {
   while (windows.size() > 3 && windows.back() == '\\') windows.pop_back();
   id.programFolder = windows;
   return id;
+}
+
+std::optional<std::string> PosixSystem::StartupCommand() {
+  const std::string program =
+      RealPath(startupProgram_.empty() ? "/proc/self/exe" : startupProgram_);
+  struct stat info {};
+  if (::stat(program.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
+      ::access(program.c_str(), X_OK) != 0)
+    return std::nullopt;
+  const std::string windowsProgram = files_.FromNativePath(program);
+  const std::string prefix = RealPath(StripTrailingSlashes(prefixRoot_));
+  if (windowsProgram.empty() || prefix.empty()) return std::nullopt;
+  // Wine splits the entry into the native program's arguments by the Windows rules: a blank
+  // ends an argument unless it is quoted, and a double quote cannot be part of one here.
+  for (const std::string* part : {&windowsProgram, &prefix})
+    if (part->find('"') != std::string::npos) return std::nullopt;
+  const auto quoted = [](const std::string& part) {
+    return part.find_first_of(" \t") == std::string::npos ? part : "\"" + part + "\"";
+  };
+  return quoted(windowsProgram) + " --prefix " + quoted(prefix);
 }
 
 std::string PosixSystem::LockFilePath() const {

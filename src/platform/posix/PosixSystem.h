@@ -16,9 +16,10 @@ class PosixSystem : public platform::System {
  public:
   /// prefixRoot: the prefix's native folder (names the lock). programFolderOverride: native
   /// folder of the language and help files; empty = $QUILLONET_PROGRAM_DIR, else the installed
-  /// data folder when present, else the source tree's resources.
+  /// data folder when present, else the source tree's resources. startupProgram: the native
+  /// program the start entry starts; empty = this executable.
   PosixSystem(std::string prefixRoot, platform::FileSystem& files,
-              std::string programFolderOverride);
+              std::string programFolderOverride, std::string startupProgram = {});
   ~PosixSystem() override;
   PosixSystem(const PosixSystem&) = delete;
   PosixSystem& operator=(const PosixSystem&) = delete;
@@ -35,6 +36,12 @@ class PosixSystem : public platform::System {
   }
   bool EndRestorePoint(int64_t) override { return false; }
   bool CallLibraryRegistration(const std::string&, bool) override { return false; }
+  /// Wine starts native programs named by a Windows path, so the entry names this program
+  /// through the drive that maps it (normally Z:) and tells it which prefix to protect:
+  /// "Z:\usr\bin\quillonet --prefix /home/u/.wine", each part quoted when it holds a blank.
+  /// Empty when the program cannot be named that way (no drive maps it, it is not executable,
+  /// or a path holds a double quote, which a Windows command line cannot carry).
+  std::optional<std::string> StartupCommand() override;
 
   /// The lock file used for this prefix.
   std::string LockFilePath() const;
@@ -45,6 +52,7 @@ class PosixSystem : public platform::System {
   std::string prefixRoot_;
   platform::FileSystem& files_;
   std::string programFolderOverride_;
+  std::string startupProgram_;
   int lockFd_ = -1;
   std::string lockPath_;
 };
