@@ -13,6 +13,7 @@
 #include "HeadlessUpdateView.h"
 #include "app/Application.h"
 #include "app/FrmMain.h"
+#include "localization/MessageCatalog.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -45,6 +46,17 @@ int RunStarted(Application& app, HeadlessHost& host, const HeadlessUpdateView& u
   if (app.Ended()) return Fail("another instance of the program is running");
   FrmMain& main = app.Main();
   if (!main.Loaded()) return Fail("the program could not start");
+  // Every way out closes the main window as the desktop program's exit does, so "STATUS" is
+  // "STOPPED" again whatever ends the run (a scan that cannot run, a refused path).
+  struct CloseOnReturn {
+    Application& app;
+    ~CloseOnReturn() {
+      if (app.Main().Loaded() && !app.Ended()) app.Main().Unload();
+    }
+  } closeOnReturn{app};
+  // What this program prints is read by scripts: English, whatever language the user chose
+  // for the desktop program.
+  app.Catalog().RestoreBuiltInMessages();
   if (command == "update") return RunUpdate(main, updateView);
   if (command == "export-language") return ExportLanguage(main, words[1]);
   if (command == "exclude") return Exclude(main, words[1]);

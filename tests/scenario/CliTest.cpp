@@ -134,10 +134,19 @@ TEST_F(CliTest, AMistypedPrefixIsRefusedAndNeverMade) {
   EXPECT_FALSE(fs::exists(missing));
 }
 
-TEST_F(CliTest, MissingDefinitionsCannotScan) {
+TEST_F(CliTest, MissingDefinitionsCannotScanInEnglishAndTheRunEndsStopped) {
+  // A user who reads the desktop program in German: the command line still speaks English.
+  fs::create_directories(cli_.Work() / "config/quillonet");
+  std::ofstream(cli_.Work() / "config/quillonet/Quillonet.ini") << "[Settings]\nLanguage=Deutsch\n";
+  fs::copy_file(std::string(QUILL_SOURCE_DIR) + "/resources/Localization.txt",
+                cli_.Work() / "program/Localization.txt");
   Outcome scan = Run(Prefixed({"scan"}));
   EXPECT_EQ(scan.status, 2);
   EXPECT_NE(scan.err.find("Definition files are missing"), std::string::npos);
+  // The run that could not scan still records that the program stopped.
+  const std::string settings = CliRunner::ReadAll(cli_.Work() / "config/quillonet/Quillonet.ini");
+  EXPECT_NE(settings.find("STATUS=STOPPED"), std::string::npos) << settings;
+  EXPECT_EQ(settings.find("RUNNING"), std::string::npos) << settings;
 }
 
 TEST_F(CliTest, BadArgumentsExplainThemselves) {
