@@ -13,11 +13,13 @@
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 
 #include "forms/Form.h"
 #include "forms/Timer.h"
 #include "platform/FileSystem.h"
+#include "shell/TrayMainWindow.h"
 #include "views/Binding.h"
 #include "views/ListModel.h"
 
@@ -221,6 +223,7 @@ void QtHost::ShowView(forms::Form& form, QWidget* view) {
   }
   if (!view->isVisible()) {
     view->setWindowModality(form.Modal() ? Qt::ApplicationModal : Qt::NonModal);
+    PlaceInView(form, view);
   }
   switch (form.State()) {
     case forms::WindowState::Maximized:
@@ -239,6 +242,30 @@ void QtHost::ShowView(forms::Form& form, QWidget* view) {
   view->raise();
   // A notice that slides in must not take the keyboard from the window the user works in.
   if (!view->testAttribute(Qt::WA_ShowWithoutActivating)) view->activateWindow();
+}
+
+// A dialog opens over the main window, wholly on its screen. Left to itself a window manager
+// may put it where there is room, which on a small screen is partly below its bottom edge.
+// The main window keeps what the window manager gives it; the sliding cards place themselves.
+void QtHost::PlaceInView(forms::Form& form, QWidget* view) {
+  if (view->windowFlags() & Qt::FramelessWindowHint) return;
+  if (dynamic_cast<TrayMainWindow*>(&form) != nullptr) return;
+  QWidget* main = nullptr;
+  for (const auto& [model, other] : views_)
+    if (other && other != view && dynamic_cast<const TrayMainWindow*>(model) != nullptr)
+      main = other;
+  QScreen* screen = main != nullptr && main->isVisible() ? main->screen() : view->screen();
+  if (screen == nullptr) return;
+  const QRect area = screen->availableGeometry();
+  const QRect over = main != nullptr && main->isVisible() ? main->frameGeometry() : area;
+  view->adjustSize();
+  QRect frame(QPoint(0, 0), view->frameGeometry().size().expandedTo(view->size()));
+  frame.moveCenter(over.center());
+  frame.moveRight(std::min(frame.right(), area.right()));
+  frame.moveBottom(std::min(frame.bottom(), area.bottom()));
+  frame.moveLeft(std::max(frame.left(), area.left()));
+  frame.moveTop(std::max(frame.top(), area.top()));
+  view->move(frame.topLeft());
 }
 
 void QtHost::FormLoaded(forms::Form& form) {

@@ -108,6 +108,7 @@ class QtHost : public QObject, public forms::Host {
   QWidget* DialogParent() const;
   QWidget* EnsureView(forms::Form& form);
   void ShowView(forms::Form& form, QWidget* view);
+  void PlaceInView(forms::Form& form, QWidget* view);
   void EndModalLoopsOf(const forms::Form& form);
   std::string WindowsPath(const QString& nativePath) const;
   QString StartFolder() const;

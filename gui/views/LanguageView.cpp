@@ -43,7 +43,9 @@ LanguageView::LanguageView(Application& app, frmLanguage& form) : FormView(form)
   row->addWidget(ok_);
   col->addStretch(1);
   col->addLayout(row);
-  setMinimumSize(480, 190);
+  // Grows with its captions: a language with longer words must not cut the buttons' texts.
+  col->setSizeConstraint(QLayout::SetMinimumSize);
+  resize(480, 190);
 }
 
 }  // namespace quill::gui

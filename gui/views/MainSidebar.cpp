@@ -80,8 +80,9 @@ QWidget* MainView::BuildSidebar() {
   col->addWidget(navButton(form_.cmdHijack, false));
   col->addWidget(navButton(form_.cmdWebsite, false));
   col->addWidget(navButton(form_.Command5, false));
+  // Wide enough for the longest entry in the shipped languages ("... besuchen").
   bar->setMinimumWidth(210);
-  bar->setMaximumWidth(250);
+  bar->setMaximumWidth(290);
   return bar;
 }
 
