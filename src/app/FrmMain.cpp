@@ -380,8 +380,9 @@ void FrmMain::RefreshHomePage() {
                         std::to_string(app.Identity().versionMinor));
   lblDefVersion.SetCaption(app.Definitions().ReadDefinitionDate() + " PST");
   lblDefRemoved.SetCaption(app.GetSetting(kSettings, "lblDefRemoved", "0"));
-  lblLastScan.SetCaption(app.GetSetting(kSettings, "lblLastScan", "Never"));
-  lblLastFullScan.SetCaption(app.GetSetting(kSettings, "lblLastFullScan", "Never"));
+  // "Never" is what the user reads before the first scan: in the user's language.
+  lblLastScan.SetCaption(app.GetSetting(kSettings, "lblLastScan", app.Msg("MSG_NEVER")));
+  lblLastFullScan.SetCaption(app.GetSetting(kSettings, "lblLastFullScan", app.Msg("MSG_NEVER")));
 }
 
 void FrmMain::ApplyTimerState(bool on) {
@@ -494,6 +495,9 @@ void FrmMain::ApplyLanguage(const std::string& language) {
   for (auto* c : figures) kept.push_back(c->Caption());
   ChangeLanguage(app_.Catalog(), *this, language);
   for (size_t i = 0; i < figures.size(); ++i) figures[i]->SetCaption(kept[i]);
+  for (forms::Label* date : {&lblLastScan, &lblLastFullScan})
+    if (app_.GetSetting(kSettings, date->Name(), "").empty())
+      date->SetCaption(app_.Msg("MSG_NEVER"));
 }
 
 void FrmMain::tmrScroll_Timer() {

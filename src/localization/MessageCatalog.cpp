@@ -122,6 +122,7 @@ constexpr BuiltInMessage kBuiltInMessages[] = {
      "The update could not be completed. Your [ProgramName] definitions have not been changed. "
      "Please check your internet connection and try again later."},
     {"MSG_RUN_AT_STARTUP", "[ProgramName] could not be set to run when Windows starts."},
+    {"MSG_NEVER", "Never"},
     {"MSG_QUARANTINE_UNREADABLE", "The quarantine's list of items cannot be read."},
     {"MSG_QUARANTINE_SAVED", "Saved"},
     {"MSG_QUARANTINE_RESTORED_TO", "Restored to"},

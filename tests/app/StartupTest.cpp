@@ -361,7 +361,7 @@ TEST(Language, SwitchingLanguageKeepsTheLiveFigures) {
   EXPECT_EQ(m.lblDefCount.Caption(), "3");          // the figures stay
   EXPECT_EQ(m.lblDefVersion.Caption(), "12/1/2026 PST");
   EXPECT_EQ(m.lbltracesFound.Caption(), "7");
-  EXPECT_EQ(m.lblLastScan.Caption(), "Never");
+  EXPECT_EQ(m.lblLastScan.Caption(), "Nie");  // no scan yet: said in the new language
 }
 
 }  // namespace

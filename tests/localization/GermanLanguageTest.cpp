@@ -201,6 +201,7 @@ class GermanLanguageApp : public ::testing::Test {
     EXPECT_EQ(main.TabStrip1.TabCaption(2), "Proaktiver Schutz");
     EXPECT_EQ(main.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Column(2).text, "Speicherort");
     EXPECT_EQ(main.mnuFileItem[6].Caption(), "Beenden");
+    EXPECT_EQ(main.lblLastScan.Caption(), "Nie");  // before the first scan
     EXPECT_EQ(App().Msg("MSG_STOP"), "Möchten Sie den Scan wirklich abbrechen?");
     EXPECT_EQ(App().Msg("MSG_CAPTION2"), "Willkommen bei Quillonet");
     // Messages are capitalised on the way out, umlauts included.
@@ -221,6 +222,7 @@ class GermanLanguageApp : public ::testing::Test {
     EXPECT_EQ(main.TabStrip1.TabCaption(2), "Proactive Protection");
     EXPECT_EQ(main.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Column(2).text, "Location");
     EXPECT_EQ(main.mnuFileItem[6].Caption(), "Exit");
+    EXPECT_EQ(main.lblLastScan.Caption(), "Never");
     EXPECT_EQ(App().Msg("MSG_STOP"), "Are you sure you want to stop the scan?");
     EXPECT_EQ(App().Msg("MSG_CAPTION2"), "Welcome to Quillonet");
     EXPECT_EQ(App().Msg("MSG_RESULTS_THANK"), "Submitted.  Thank you!");
