@@ -13,6 +13,8 @@ frmAbout::frmAbout(Application& app) : Form(app.Host(), "frmAbout", "About"), ap
                           std::to_string(id.versionMinor));
     lblCompany.SetCaption(app_.brand.companyName);
     lblWebsite.SetCaption(app_.brand.website);
+    // Opened in the language the user chose, like every other window.
+    app_.ApplyCurrentLanguage(*this);
   });
   cmdOK.OnClick([this] { Unload(); });
 }

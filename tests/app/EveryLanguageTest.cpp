@@ -122,6 +122,9 @@ TEST(EveryLanguage, QuarantineWindowOpensInTheChosenLanguage) {
   EXPECT_EQ(window.Caption(), "Quarantäne");
   EXPECT_EQ(window.cmdRestore.Caption(), "Wiederherstellen");
   EXPECT_EQ(window.lvwQuarantine.Column(4).text, "Ursprünglicher Ort");
+  fixture.App().About().Load();
+  EXPECT_EQ(fixture.App().About().Caption(), "Über Quillonet");
+  EXPECT_EQ(fixture.App().About().lblWebsite.Caption(), "www.quillonet.example");
 
   // What it says while it works comes from the same language.
   window.cmdRestore.Click();
