@@ -49,6 +49,19 @@ std::string StripTrailingSlashes(std::string path) {
   return path;
 }
 
+// The data folder of an installed tree, found from the running program wherever the tree was
+// installed (<prefix>/bin/quillonet -> <prefix>/share/quillonet); empty when absent.
+std::string DataFolderBesideProgram() {
+  std::string exe(4096, '\0');
+  const ssize_t size = ::readlink("/proc/self/exe", exe.data(), exe.size());
+  if (size <= 0 || static_cast<size_t>(size) >= exe.size()) return {};
+  exe.resize(static_cast<size_t>(size));
+  const size_t slash = exe.rfind('/');
+  if (slash == std::string::npos) return {};
+  std::string folder = RealPath(exe.substr(0, slash + 1) + build::kDataDirFromProgram);
+  return IsFolder(folder) ? folder : std::string();
+}
+
 }  // namespace
 
 PosixSystem::PosixSystem(std::string prefixRoot, platform::FileSystem& files,
@@ -75,6 +88,7 @@ std::string PosixSystem::NativeProgramFolder() const {
   if (!programFolderOverride_.empty()) return StripTrailingSlashes(programFolderOverride_);
   std::string fromEnv = Env("QUILLONET_PROGRAM_DIR");
   if (!fromEnv.empty()) return StripTrailingSlashes(fromEnv);
+  if (std::string installed = DataFolderBesideProgram(); !installed.empty()) return installed;
   if (IsFolder(build::kDataDir)) return build::kDataDir;
   return build::kSourceResources;
 }

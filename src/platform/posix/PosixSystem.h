@@ -15,8 +15,9 @@ namespace quill::platform::posix {
 class PosixSystem : public platform::System {
  public:
   /// prefixRoot: the prefix's native folder (names the lock). programFolderOverride: native
-  /// folder of the language and help files; empty = $QUILLONET_PROGRAM_DIR, else the installed
-  /// data folder when present, else the source tree's resources. startupProgram: the native
+  /// folder of the language and help files; empty = $QUILLONET_PROGRAM_DIR, else the data
+  /// folder of the tree the running program was installed in, else the configured install
+  /// folder when present, else the source tree's resources. startupProgram: the native
   /// program the start entry starts; empty = this executable.
   PosixSystem(std::string prefixRoot, platform::FileSystem& files,
               std::string programFolderOverride, std::string startupProgram = {});
