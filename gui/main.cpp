@@ -2,37 +2,32 @@
 // window counts down, opens the main window, and the program ends when the main window
 // unloads.
 #include <QApplication>
-#include <QString>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "Desktop.h"
 #include "QtHost.h"
-#include "Screenshots.h"
 #include "app/Application.h"
 #include "app/frmSplash.h"
 #include "platform/Platform.h"
-#include "views/Artwork.h"
 #include "views/Style.h"
-#include "views/ViewFactory.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: quillonet [--prefix DIR] [--screenshot FOLDER] [Qt options]\n"
+    "Usage: quillonet [--prefix DIR] [Qt options]\n"
     "\n"
     "Protects the Windows machine given by a Wine prefix: DIR, else $WINEPREFIX, else\n"
     "~/.wine when it exists, else the program's own default prefix.\n"
     "\n"
     "  --prefix DIR         the Wine prefix to protect\n"
-    "  --screenshot FOLDER  render every window to PNG files in FOLDER and end\n"
     "  --help               show this text\n";
 
 struct Arguments {
   std::string prefix;
-  QString screenshots;
   bool help = false;
   std::vector<char*> qtArgs;
 };
@@ -57,10 +52,6 @@ bool Parse(int argc, char** argv, Arguments& args, std::string& error) {
       args.prefix = v;
     } else if (a.rfind("--prefix=", 0) == 0) {
       args.prefix = a.substr(9);
-    } else if (a == "--screenshot") {
-      const char* v = value("--screenshot");
-      if (!v) return false;
-      args.screenshots = QString::fromLocal8Bit(v);
     } else {
       args.qtArgs.push_back(argv[i]);
     }
@@ -88,40 +79,21 @@ int Run(int argc, char** argv) {
   QApplication::setQuitOnLastWindowClosed(false);
   quill::gui::ApplyStyle(qapp);
 
-  quill::platform::PlatformOptions options;
-  options.prefix = args.prefix;
-  quill::platform::Platform platform = quill::platform::CreatePlatform(options);
-  if (!platform.files || !platform.shell || !platform.system || !platform.settings ||
-      !platform.registry || !platform.processes || !platform.internet) {
+  quill::platform::Platform platform;
+  if (!quill::gui::OpenMachine(args.prefix, platform)) {
     std::fprintf(stderr, "quillonet: the Wine prefix cannot be used\n");
     return 2;
   }
 
   quill::gui::QtHost host;
-  host.SetFileSystem(platform.files.get());
-  host.SetTrayIcon(quill::gui::artwork::AppIcon());
   int status = 0;
   {
-    auto app = std::make_unique<quill::Application>(host, platform);
-    host.SetViewFactory(quill::gui::MakeViewFactory(*app));
-    QApplication::setApplicationName(QString::fromUtf8(app->Identity().productName.c_str()));
-
-    if (!args.screenshots.isEmpty()) {
-      const int written = quill::gui::TakeScreenshots(*app, host, args.screenshots);
-      if (written < 0) {
-        std::fprintf(stderr, "quillonet: the program did not start\n");
-        status = 2;
-      } else {
-        std::printf("%d pictures written to %s\n", written,
-                    args.screenshots.toLocal8Bit().constData());
-      }
-    } else {
-      auto& splash = app->Splash();
-      splash.Load();
-      splash.Show();
-      // A quit asked for before the loop runs (a second copy) would be lost inside it.
-      if (!app->Ended() && !host.QuitRequested()) status = QApplication::exec();
-    }
+    auto app = quill::gui::MakeDesktopModel(host, platform);
+    auto& splash = app->Splash();
+    splash.Load();
+    splash.Show();
+    // A quit asked for before the loop runs (a second copy) would be lost inside it.
+    if (!app->Ended() && !host.QuitRequested()) status = QApplication::exec();
     // Windows go first: they hold references into the host and the platform.
     app.reset();
   }
