@@ -1,44 +1,17 @@
 #include "core/FetchText.h"
 
 #include <gtest/gtest.h>
-#include <httplib.h>
 
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "forms/Form.h"
 #include "platform/posix/CurlInternet.h"
+#include "support/LocalHttpServer.h"
 #include "support/TestHost.h"
 
 namespace quill {
 namespace {
-
-/// A real HTTP server on 127.0.0.1 (ephemeral port) serving one body.
-class BodyServer {
- public:
-  explicit BodyServer(std::string body) : body_(std::move(body)) {
-    server_.Get("/text", [this](const httplib::Request&, httplib::Response& res) {
-      res.set_content(body_, "text/plain");
-    });
-    port_ = server_.bind_to_any_port("127.0.0.1");
-    thread_ = std::thread([this] { server_.listen_after_bind(); });
-    while (!server_.is_running()) std::this_thread::yield();
-  }
-  ~BodyServer() {
-    server_.stop();
-    thread_.join();
-  }
-  std::string Url(const std::string& path) const {
-    return "http://127.0.0.1:" + std::to_string(port_) + path;
-  }
-
- private:
-  std::string body_;
-  httplib::Server server_;
-  std::thread thread_;
-  int port_ = 0;
-};
 
 /// Delivers the given chunks, then reports the outcome.
 class ScriptedInternet : public platform::Internet {
@@ -75,7 +48,9 @@ std::string SampleBody() {
 
 TEST(FetchText, StatusBoxCountsTheBytesAndEveryChunkYields) {
   std::string body = SampleBody();
-  BodyServer server(body);
+  test::LocalHttpServer server;
+  server.Serve("/text", body);
+  server.Start();
   platform::posix::CurlInternet net(5, 5);
   test::TestHost host;
   forms::Form form(host, "frmDownload");
@@ -116,7 +91,8 @@ TEST(FetchText, FailuresGiveEmptyText) {
   // Nothing listens there any more.
   std::string refused;
   {
-    BodyServer gone("x");
+    test::LocalHttpServer gone;
+    gone.Start();
     refused = gone.Url("/text");
   }
   platform::posix::CurlInternet net(5, 5);

@@ -11,7 +11,7 @@ namespace {
 
 class DefinitionFormatsTest : public ::testing::Test {
  protected:
-  test::FakeShell shell_;
+  test::FakeShell shell_{test::DefinitionFolders()};
   PathTokens tokens_{shell_};
   LocationExpander expander_{tokens_};
 };

@@ -40,7 +40,7 @@ class DefinitionSetTest : public ::testing::Test {
 
   test::TempPrefix prefix_;
   platform::posix::PosixFileSystem fs_;
-  test::FakeShell shell_;
+  test::FakeShell shell_{test::DefinitionFolders()};
   PathTokens tokens_;
   DefinitionHooks hooks_;
   int yields_ = 0;

@@ -13,37 +13,16 @@
 #include "platform/posix/WineRegistry.h"
 #include "support/RealWinePrefix.h"
 #include "support/TempPrefix.h"
+#include "support/TestPlatform.h"
 
 namespace quill {
 namespace {
 
-// Special folders from a table; counts the questions so caching can be seen.
-class TableShell : public platform::Shell {
- public:
-  std::map<int, std::string> folders;
-  std::string systemDirectory = "C:\\WINDOWS\\system32";
-  int asked = 0;
-
-  std::optional<std::string> SpecialFolder(int csidl) override {
-    ++asked;
-    auto it = folders.find(csidl);
-    if (it == folders.end()) return std::nullopt;
-    return it->second;
-  }
-  std::optional<std::string> SpecialFolderByLocation(int csidl) override {
-    return SpecialFolder(csidl);
-  }
-  std::string SystemDirectory() override { return systemDirectory; }
-  std::string WindowsDirectory() override { return "C:\\WINDOWS"; }
-  std::vector<platform::DriveInfo> Drives() override { return {}; }
-  std::optional<platform::VolumeSize> Volume(const std::string&) override { return {}; }
-  bool Execute(const std::string&, platform::ShowStyle) override { return false; }
-  bool OpenDocument(const std::string&, platform::ShowStyle) override { return false; }
-};
-
 // An older machine: profiles under "Documents and Settings", Start menus inside them.
-TableShell ClassicMachine() {
-  TableShell shell;
+test::FakeShell ClassicMachine() {
+  test::FakeShell shell;
+  shell.systemDirectory = "C:\\WINDOWS\\system32";
+  shell.windowsDirectory = "C:\\WINDOWS";
   const std::string me = "C:\\Documents and Settings\\me";
   const std::string all = "C:\\Documents and Settings\\All Users";
   shell.folders = {{2, me + "\\Start Menu\\Programs"},
@@ -77,7 +56,7 @@ TableShell ClassicMachine() {
 }
 
 TEST(PathTokensTest, EveryTokenNamesItsFolder) {
-  TableShell shell;
+  test::FakeShell shell;
   for (int id : {2,  5,  6,  7,  8,  9,  11, 16, 20, 21, 22, 23, 25, 26,
                  29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 43, 45, 46})
     shell.folders[id] = "X:\\F" + std::to_string(id);
@@ -101,7 +80,7 @@ TEST(PathTokensTest, EveryTokenNamesItsFolder) {
 }
 
 TEST(PathTokensTest, ProfileTokensMatchExactCaseOnly) {
-  TableShell shell = ClassicMachine();
+  test::FakeShell shell = ClassicMachine();
   PathTokens tokens(shell);
   EXPECT_EQ(tokens.ExpandPathTokens("[user]Local Settings\\x"),
             "C:\\Documents and Settings\\me\\Local Settings\\x");
@@ -114,7 +93,7 @@ TEST(PathTokensTest, ProfileTokensMatchExactCaseOnly) {
 }
 
 TEST(PathTokensTest, UnresolvedFoldersVanishAndSeparatorsCollapse) {
-  TableShell shell = ClassicMachine();
+  test::FakeShell shell = ClassicMachine();
   PathTokens tokens(shell);
   EXPECT_EQ(tokens.ExpandPathTokens("[recycle]"), "");
   EXPECT_EQ(tokens.ExpandPathTokens("[recycle]INFO2"), "INFO2");
@@ -128,7 +107,7 @@ TEST(PathTokensTest, UnresolvedFoldersVanishAndSeparatorsCollapse) {
 }
 
 TEST(PathTokensTest, FolderHelpers) {
-  TableShell shell = ClassicMachine();
+  test::FakeShell shell = ClassicMachine();
   PathTokens tokens(shell);
   EXPECT_EQ(tokens.SpecialFolderPath(26), "C:\\Documents and Settings\\me\\Application Data\\");
   EXPECT_EQ(tokens.SpecialFolderPath(10), "");
@@ -143,7 +122,7 @@ TEST(PathTokensTest, FolderHelpers) {
   tokens.ExpandPathTokens("[COOKIES][recycle]");
   EXPECT_EQ(shell.asked, before + 1);  // only [cookies] is new
 
-  TableShell empty;
+  test::FakeShell empty;
   empty.systemDirectory = "";
   PathTokens none(empty);
   EXPECT_EQ(none.SystemDriveRoot(), "");
@@ -151,7 +130,7 @@ TEST(PathTokensTest, FolderHelpers) {
 }
 
 TEST(PathTokensTest, RootCodes) {
-  TableShell shell;
+  test::FakeShell shell;
   PathTokens tokens(shell);
   struct Case {
     const char* code;
@@ -183,37 +162,7 @@ TEST(PathTokensTest, RootCodes) {
 // under AppData.
 TEST(PathTokensTest, WinePrefixLayout) {
   test::TempPrefix prefix;
-  struct NoRegistry : platform::Registry {
-    platform::RegStatus OpenKey(platform::RootKey, const std::string&, uint32_t) override {
-      return platform::RegStatus::NotFound;
-    }
-    platform::RegStatus CreateKey(platform::RootKey, const std::string&) override {
-      return platform::RegStatus::Failed;
-    }
-    std::optional<platform::RegValue> QueryValue(platform::RootKey, const std::string&,
-                                                 const std::string&) override {
-      return std::nullopt;
-    }
-    platform::RegStatus SetValue(platform::RootKey, const std::string&, const std::string&,
-                                 const platform::RegValue&) override {
-      return platform::RegStatus::Failed;
-    }
-    platform::RegStatus DeleteValue(platform::RootKey, const std::string&,
-                                    const std::string&) override {
-      return platform::RegStatus::Failed;
-    }
-    platform::RegStatus DeleteKeyTree(platform::RootKey, const std::string&) override {
-      return platform::RegStatus::Failed;
-    }
-    std::optional<std::vector<std::string>> EnumValues(platform::RootKey,
-                                                       const std::string&) override {
-      return std::nullopt;
-    }
-    std::optional<std::vector<std::string>> EnumKeys(platform::RootKey,
-                                                     const std::string&) override {
-      return std::nullopt;
-    }
-  } registry;
+  test::FakeRegistry registry;
   platform::posix::PosixFileSystem files(prefix.Root());
   platform::posix::PosixShell shell(prefix.Root(), registry, files);
   PathTokens tokens(shell);

@@ -1,11 +1,8 @@
 #include "localization/frmLanguage.h"
 
 #include <gtest/gtest.h>
-#include <httplib.h>
 
 #include <cstdlib>
-#include <mutex>
-#include <thread>
 
 #include "core/UpdateServer.h"
 #include "localization/LanguageFiles.h"
@@ -13,8 +10,10 @@
 #include "platform/posix/CurlInternet.h"
 #include "platform/posix/IniSettingsStore.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "support/LocalHttpServer.h"
 #include "support/TempPrefix.h"
 #include "support/TestHost.h"
+#include "support/TestPlatform.h"
 
 namespace quill {
 namespace {
@@ -27,73 +26,12 @@ constexpr const char* kFolder = "C:\\Program Files\\Quillonet";
 constexpr const char* kFile = "C:\\Program Files\\Quillonet\\Localization.txt";
 constexpr const char* kLanguagePath = "/Languages/0/Localization.txt";
 
-/// Records what the program asked the shell to open instead of starting an editor.
-class RecordingShell : public platform::Shell {
- public:
-  std::vector<std::pair<std::string, platform::ShowStyle>> opened;
-
-  std::optional<std::string> SpecialFolder(int) override { return std::nullopt; }
-  std::optional<std::string> SpecialFolderByLocation(int) override { return std::nullopt; }
-  std::string SystemDirectory() override { return "C:\\windows\\system32"; }
-  std::string WindowsDirectory() override { return "C:\\windows"; }
-  std::vector<platform::DriveInfo> Drives() override { return {}; }
-  std::optional<platform::VolumeSize> Volume(const std::string&) override { return std::nullopt; }
-  bool Execute(const std::string&, platform::ShowStyle) override { return false; }
-  bool OpenDocument(const std::string& path, platform::ShowStyle style) override {
-    opened.emplace_back(path, style);
-    return true;
-  }
-};
-
 /// The part of the main window the language window translates.
 class MiniMain : public forms::Form {
  public:
   explicit MiniMain(forms::Host& host)
       : forms::Form(host, "FrmMain", "Quillonet"), cmdScan(*this, "cmdScan", "Scan") {}
   forms::CommandButton cmdScan;
-};
-
-/// A language server on 127.0.0.1 with an ephemeral port.
-class LanguageServer {
- public:
-  LanguageServer() {
-    server_.Get(kLanguagePath, [this](const httplib::Request&, httplib::Response& res) {
-      std::lock_guard<std::mutex> lock(mutex_);
-      ++requests_;
-      res.status = status_;
-      res.set_content(body_, "text/plain");
-    });
-    port_ = server_.bind_to_any_port("127.0.0.1");
-    if (port_ <= 0) return;
-    thread_ = std::thread([this] { server_.listen_after_bind(); });
-    // A stop() that comes before the accept loop runs would be lost and the join would hang,
-    // so wait until the loop is up (requests meanwhile queue in the listening socket).
-    while (!server_.is_running()) std::this_thread::yield();
-  }
-  ~LanguageServer() { Stop(); }
-  void Stop() {
-    server_.stop();
-    if (thread_.joinable()) thread_.join();
-  }
-  void Serve(const std::string& body, int status = 200) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    body_ = body;
-    status_ = status;
-  }
-  int Requests() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return requests_;
-  }
-  std::string Base() const { return "http://127.0.0.1:" + std::to_string(port_); }
-
- private:
-  httplib::Server server_;
-  std::thread thread_;
-  int port_ = 0;
-  std::mutex mutex_;
-  std::string body_;
-  int status_ = 200;
-  int requests_ = 0;
 };
 
 class LanguageWindowTest : public ::testing::Test {
@@ -110,6 +48,8 @@ class LanguageWindowTest : public ::testing::Test {
     brand.companyName = "Quillonet Software";
     brand.website = "www.quillonet.example";
     prefix.MakeFolder(kFolder);
+    server.Serve(kLanguagePath, "");
+    server.Start();
     setenv("QUILLONET_UPDATE_SERVER", (server.Base() + "/").c_str(), 1);
     catalog.LoadBuiltInMessages();
   }
@@ -125,8 +65,8 @@ class LanguageWindowTest : public ::testing::Test {
   platform::posix::PosixFileSystem files;
   platform::posix::CurlInternet internet;
   platform::posix::IniSettingsStore settings;
-  RecordingShell shell;
-  LanguageServer server;
+  test::FakeShell shell;
+  test::LocalHttpServer server;
   BrandProfile brand;
   clsLanguages catalog;
   test::TestHost host;
@@ -181,9 +121,9 @@ TEST_F(LanguageWindowTest, UpdateReplacesTheFileWithTheServersLanguageFile) {
   const std::string fresh =
       LanguageFile({LanguageGroup("English", {Item("FRMMAIN_CMDSCAN", "Scan")}),
                     LanguageGroup("Suomi", {Item("FRMMAIN_CMDSCAN", "Etsi")})});
-  server.Serve("\xEF\xBB\xBF junk before the file " + fresh);
+  server.Serve(kLanguagePath, "\xEF\xBB\xBF junk before the file " + fresh);
   window.cmdUpdate.Click();
-  EXPECT_EQ(server.Requests(), 1);
+  EXPECT_EQ(server.Targets().size(), 1u);
   EXPECT_EQ(FileOnDisk(), fresh + "\r\n");
   EXPECT_FALSE(files.Attributes(std::string(kFile) + ".new").has_value());
   EXPECT_EQ(window.Combo1.Items(),
@@ -203,7 +143,7 @@ TEST_F(LanguageWindowTest, UpdateShowsTheDownloadNoticeOfTheLanguage) {
   ASSERT_TRUE(files.WriteFile(kFile, kTwoLanguages));
   ChangeLanguage(catalog, main, "Deutsch");
   window.Load();
-  server.Serve(kTwoLanguages);
+  server.Serve(kLanguagePath, kTwoLanguages);
   window.cmdUpdate.Click();
   auto boxes = host.DialogsOf(test::DialogKind::MsgBox);
   ASSERT_EQ(boxes.size(), 1u);
@@ -213,14 +153,14 @@ TEST_F(LanguageWindowTest, UpdateShowsTheDownloadNoticeOfTheLanguage) {
 TEST_F(LanguageWindowTest, BadAnswersLeaveTheFileAlone) {
   ASSERT_TRUE(files.WriteFile(kFile, kTwoLanguages));
   window.Load();
-  server.Serve("<html><body>Not found</body></html>", 404);
+  server.Serve(kLanguagePath, "<html><body>Not found</body></html>", 404);
   window.cmdUpdate.Click();
   // Cut short: the items never end.
-  server.Serve(kTwoLanguages.substr(0, kTwoLanguages.find("</TRANSLATION_ITEMS>")));
+  server.Serve(kLanguagePath, kTwoLanguages.substr(0, kTwoLanguages.find("</TRANSLATION_ITEMS>")));
   window.cmdUpdate.Click();
-  server.Serve("");
+  server.Serve(kLanguagePath, "");
   window.cmdUpdate.Click();
-  EXPECT_EQ(server.Requests(), 3);
+  EXPECT_EQ(server.Targets().size(), 3u);
   server.Stop();
   window.cmdUpdate.Click();
   EXPECT_EQ(FileOnDisk(), kTwoLanguages);
@@ -231,14 +171,13 @@ TEST_F(LanguageWindowTest, BadAnswersLeaveTheFileAlone) {
 TEST_F(LanguageWindowTest, TranslateOpensAnExistingFileAndOkCloses) {
   window.Load();
   window.cmdTranslate.Click();
-  EXPECT_TRUE(shell.opened.empty());
+  EXPECT_TRUE(shell.started->empty());
   EXPECT_EQ(window.Combo1.Items(), std::vector<std::string>{"Choose Language Here"});
 
   ASSERT_TRUE(files.WriteFile(kFile, kTwoLanguages));
   window.cmdTranslate.Click();
-  ASSERT_EQ(shell.opened.size(), 1u);
-  EXPECT_EQ(shell.opened[0].first, kFile);
-  EXPECT_EQ(shell.opened[0].second, platform::ShowStyle::NormalFocus);
+  EXPECT_EQ(*shell.started, std::vector<std::string>{"open " + std::string(kFile)});
+  EXPECT_EQ(shell.styles, std::vector{platform::ShowStyle::NormalFocus});
 
   window.Show();
   ASSERT_TRUE(window.Visible());

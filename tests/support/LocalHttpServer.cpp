@@ -9,9 +9,12 @@
 namespace quill::test {
 
 LocalHttpServer::LocalHttpServer() {
-  server_.set_logger([this](const httplib::Request& req, const httplib::Response&) {
+  // Recorded before the answer goes out (a logger runs after it), so a client that has its
+  // reply always finds its request in the list.
+  server_.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response&) {
     std::lock_guard lock(mutex_);
     targets_.push_back(req.target);
+    return httplib::Server::HandlerResponse::Unhandled;
   });
 }
 
@@ -28,7 +31,32 @@ void LocalHttpServer::Start() {
   while (!server_.is_running()) std::this_thread::yield();
 }
 
+void LocalHttpServer::Serve(const std::string& path, const std::string& body, int status) {
+  std::lock_guard lock(mutex_);
+  const bool known = replies_.count(path) > 0;
+  replies_[path] = {body, status};
+  if (known) return;
+  server_.Get(path, [this, path](const httplib::Request&, httplib::Response& res) {
+    std::lock_guard lock(mutex_);
+    const auto& [content, code] = replies_[path];
+    res.status = code;
+    res.set_content(content, "text/plain");
+  });
+}
+
+void LocalHttpServer::Stall() {
+  std::unique_lock lock(mutex_);
+  released_.wait(lock, [this] { return release_; });
+}
+
+void LocalHttpServer::Release() {
+  std::lock_guard lock(mutex_);
+  release_ = true;
+  released_.notify_all();
+}
+
 void LocalHttpServer::Stop() {
+  Release();
   server_.stop();
   if (thread_.joinable()) thread_.join();
 }

@@ -2,6 +2,8 @@
 
 #include <httplib.h>
 
+#include <condition_variable>
+#include <map>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -21,9 +23,16 @@ class LocalHttpServer {
 
   /// Add handlers here before Start().
   httplib::Server& Routes() { return server_; }
+  /// Answers GET `path` with `body` and `status`. A later call for the same path changes the
+  /// answer; the first call for a path comes before Start().
+  void Serve(const std::string& path, const std::string& body, int status = 200);
   void Start();
-  /// Stops serving; later requests are refused.
+  /// Stops serving (stalled handlers are released first); later requests are refused.
   void Stop();
+
+  /// Called from a handler: blocks it until Release() or Stop(), a server gone silent.
+  void Stall();
+  void Release();
 
   /// "http://127.0.0.1:<port>"
   std::string Base() const;
@@ -37,6 +46,9 @@ class LocalHttpServer {
   int port_ = 0;
   mutable std::mutex mutex_;
   std::vector<std::string> targets_;
+  std::map<std::string, std::pair<std::string, int>> replies_;
+  std::condition_variable released_;
+  bool release_ = false;
 };
 
 /// An ECDSA P-256 key pair made for one test, signing as the definition server does.

@@ -1,61 +1,17 @@
 #include "platform/posix/CurlInternet.h"
 
 #include <gtest/gtest.h>
-#include <httplib.h>
 
-#include <condition_variable>
 #include <cstdlib>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "support/LocalHttpServer.h"
 #include "support/ScopedEnv.h"
 
 namespace quill::platform::posix {
 namespace {
-
-/// A real HTTP server on 127.0.0.1 with an ephemeral port, served from a thread.
-class LocalServer {
- public:
-  LocalServer() = default;
-  ~LocalServer() { Stop(); }
-
-  httplib::Server& Routes() { return server_; }
-  void Start() {
-    port_ = server_.bind_to_any_port("127.0.0.1");
-    thread_ = std::thread([this] { server_.listen_after_bind(); });
-    // Stopping before the loop runs would leave it running for ever.
-    while (!server_.is_running()) std::this_thread::yield();
-  }
-  void Stop() {
-    ReleaseStalled();
-    server_.stop();
-    if (thread_.joinable()) thread_.join();
-  }
-  std::string Url(const std::string& path) const {
-    return "http://127.0.0.1:" + std::to_string(port_) + path;
-  }
-
-  /// Blocks a handler until the test is done with it.
-  void Stall() {
-    std::unique_lock lock(mutex_);
-    released_.wait(lock, [this] { return release_; });
-  }
-  void ReleaseStalled() {
-    std::lock_guard lock(mutex_);
-    release_ = true;
-    released_.notify_all();
-  }
-
- private:
-  httplib::Server server_;
-  std::thread thread_;
-  int port_ = 0;
-  std::mutex mutex_;
-  std::condition_variable released_;
-  bool release_ = false;
-};
 
 std::string AllByteValues(size_t size) {
   std::string body(size, '\0');
@@ -113,7 +69,7 @@ class CurlInternetTest : public ::testing::Test {
     server_.Start();
   }
 
-  LocalServer server_;
+  test::LocalHttpServer server_;
   std::string body_;
   std::mutex seenMutex_;
   std::string agent_, cacheControl_, pragma_;
@@ -174,7 +130,7 @@ TEST_F(CurlInternetTest, UnreachableOrUnsupportedAddressFails) {
   CurlInternet net(5, 5);
   std::string refusedUrl;
   {
-    LocalServer closed;  // a port that was just free: nothing listens there any more
+    test::LocalHttpServer closed;  // a port that was just free: nothing listens there any more
     closed.Start();
     refusedUrl = closed.Url("/");
     closed.Stop();
@@ -192,7 +148,7 @@ TEST_F(CurlInternetTest, SilentServerTimesOutInsteadOfHanging) {
   Received got;
   EXPECT_FALSE(net.Get(server_.Url("/silent"), got.Callback()).complete);
   EXPECT_TRUE(got.bytes.empty());
-  server_.ReleaseStalled();
+  server_.Release();
 }
 
 TEST_F(CurlInternetTest, TransferThatBreaksOffIsAFailure) {
@@ -200,7 +156,7 @@ TEST_F(CurlInternetTest, TransferThatBreaksOffIsAFailure) {
   Received got;
   EXPECT_FALSE(net.Get(server_.Url("/breaks-off"), got.Callback()).complete);
   EXPECT_EQ(got.bytes, std::string(300, 'x'));  // what came is passed on, then the stall
-  server_.ReleaseStalled();
+  server_.Release();
 }
 
 TEST_F(CurlInternetTest, ThrowingCallbackEndsTheTransferAsAFailure) {

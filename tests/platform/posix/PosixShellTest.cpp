@@ -18,6 +18,7 @@
 #include "platform/posix/WineRegistry.h"
 #include "support/ScopedEnv.h"
 #include "support/TempPrefix.h"
+#include "support/TestPlatform.h"
 
 namespace quill::platform::posix {
 namespace {
@@ -25,59 +26,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::ScopedEnv;
 
-// Just enough registry to hold the values the shell reads.
-class FakeRegistry : public Registry {
- public:
-  void Set(RootKey root, const std::string& key, const std::string& name, RegValue value) {
-    auto& k = keys_[{root, text::ToLower(key)}];
-    k.push_back({name, std::move(value)});
-  }
-  void SetSz(RootKey root, const std::string& key, const std::string& name, const std::string& data,
-             RegType type = RegType::Sz) {
-    Set(root, key, name, RegValue{static_cast<uint32_t>(type), data});
-  }
-  RegStatus OpenKey(RootKey root, const std::string& path, uint32_t) override {
-    return keys_.count({root, text::ToLower(path)}) ? RegStatus::Ok : RegStatus::NotFound;
-  }
-  RegStatus CreateKey(RootKey, const std::string&) override { return RegStatus::Failed; }
-  std::optional<RegValue> QueryValue(RootKey root, const std::string& path,
-                                     const std::string& name) override {
-    auto it = keys_.find({root, text::ToLower(path)});
-    if (it == keys_.end()) return std::nullopt;
-    for (const auto& [n, v] : it->second)
-      if (text::EqualsNoCase(n, name)) return v;
-    return std::nullopt;
-  }
-  RegStatus SetValue(RootKey, const std::string&, const std::string&, const RegValue&) override {
-    return RegStatus::Failed;
-  }
-  RegStatus DeleteValue(RootKey, const std::string&, const std::string&) override {
-    return RegStatus::Failed;
-  }
-  RegStatus DeleteKeyTree(RootKey, const std::string&) override { return RegStatus::Failed; }
-  std::optional<std::vector<std::string>> EnumValues(RootKey root,
-                                                     const std::string& path) override {
-    auto it = keys_.find({root, text::ToLower(path)});
-    if (it == keys_.end()) return std::nullopt;
-    std::vector<std::string> names;
-    for (const auto& entry : it->second) names.push_back(entry.first);
-    return names;
-  }
-  std::optional<std::vector<std::string>> EnumKeys(RootKey root, const std::string& path) override {
-    std::string prefix = text::ToLower(path) + "\\";
-    std::vector<std::string> names;
-    for (const auto& [id, values] : keys_) {
-      if (id.first != root || !text::StartsWith(id.second, prefix)) continue;
-      std::string rest = id.second.substr(prefix.size());
-      if (rest.find('\\') == std::string::npos) names.push_back(rest);
-    }
-    if (names.empty()) return std::nullopt;
-    return names;
-  }
-
- private:
-  std::map<std::pair<RootKey, std::string>, std::vector<std::pair<std::string, RegValue>>> keys_;
-};
+using test::FakeRegistry;
 
 constexpr const char* kUsf =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
