@@ -1,7 +1,7 @@
 # Installs the build into a temporary prefix and runs the installed command-line program with
 # no QUILLONET_PROGRAM_DIR: it must find the installed resources beside it. The user's stored
-# language is German, and the installed language file's German missing-definitions message
-# (shown on a fresh machine) is marked, so that it cannot come from the source tree.
+# language is German, and the installed language file's German first-run thanks
+# (asked on a fresh machine) is marked, so that it cannot come from the source tree.
 #   cmake -DBUILD_DIR=... -DWORK=... -DGUI=0|1 -P InstalledTree.cmake
 file(REMOVE_RECURSE "${WORK}")
 set(root "${WORK}/tree")
@@ -28,7 +28,7 @@ endif()
 
 set(language "${root}/share/quillonet/Localization.txt")
 file(READ "${language}" text)
-string(REPLACE "<MSG_MISSING>Die " "<MSG_MISSING>INSTALLIERT Die " text "${text}")
+string(REPLACE "<MSG_THANK1>Vielen " "<MSG_THANK1>INSTALLIERT Vielen " text "${text}")
 file(WRITE "${language}" "${text}")
 file(WRITE "${WORK}/config/quillonet/Quillonet.ini" "[Settings]\nLanguage=Deutsch\n")
 file(MAKE_DIRECTORY "${WORK}/home")
@@ -37,7 +37,7 @@ execute_process(
           "XDG_CONFIG_HOME=${WORK}/config" "XDG_DATA_HOME=${WORK}/data"
           QUILLONET_UPDATE_SERVER=http://127.0.0.1:9 "${root}/bin/quillonet-cli" scan
   RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-if(NOT rc EQUAL 2 OR NOT err MATCHES "INSTALLIERT Die Definitionsdateien fehlen")
+if(NOT rc EQUAL 2 OR NOT err MATCHES "INSTALLIERT Vielen Dank")
   message(FATAL_ERROR "installed quillonet-cli scan: status ${rc}\n${out}\n${err}")
 endif()
 file(REMOVE_RECURSE "${WORK}")
