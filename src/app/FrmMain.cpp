@@ -363,8 +363,7 @@ void FrmMain::LoadOptions() {
 
 void FrmMain::PromoteStagedDefinitions() {
   auto& files = app_.Files();
-  for (const char* name : {"BlockedCookies.dat", "RegistryDefinition.dat", "FileDefinition.dat",
-                           "ExeDefinition.dat"}) {
+  for (const char* name : definition_files::kServedWhole) {
     std::string staged = app_.DataFile(std::string("DL") + name);
     std::string live = app_.DataFile(name);
     if (!files.Attributes(staged)) continue;

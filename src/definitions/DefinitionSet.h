@@ -9,22 +9,12 @@
 #include <unordered_set>
 #include <vector>
 
+#include "definitions/DefinitionFiles.h"
 #include "definitions/DefinitionFormats.h"
 #include "definitions/PathTokens.h"
 #include "platform/FileSystem.h"
 
 namespace quill {
-
-/// Names of the definition files in the data folder.
-namespace definition_files {
-inline constexpr const char* kFile = "FileDefinition.dat";
-inline constexpr const char* kDirectory = "DirectoryDefinition.dat";
-inline constexpr const char* kRegistry = "RegistryDefinition.dat";
-inline constexpr const char* kExecutable = "ExeDefinition.dat";
-inline constexpr const char* kCookies = "BlockedCookies.dat";
-inline constexpr const char* kSafety = "Safety.dat";
-inline constexpr const char* kDate = "date.dat";
-}  // namespace definition_files
 
 /// The date shown when no definition date has been installed yet.
 inline constexpr const char* kDefaultDefinitionDate = "3/16/2006 12:00:00 AM";

@@ -1,6 +1,7 @@
 #include "definitions/SelfHostedSite.h"
 
 #include "base/Text.h"
+#include "definitions/DefinitionFiles.h"
 #include "forms/Host.h"
 
 namespace quill {
@@ -29,8 +30,7 @@ std::vector<std::string> SelfHostedSiteAddresses(const std::string& website,
   std::vector<std::string> addresses;
   for (const char* page : {"R", "F", "E", "C"})
     addresses.push_back(base + "/definitions/version/" + page + ".HTM");
-  for (const char* file :
-       {"BlockedCookies.dat", "RegistryDefinition.dat", "FileDefinition.dat", "ExeDefinition.dat"})
+  for (const char* file : definition_files::kServedWhole)
     addresses.push_back(base + "/definitions/data/" + file);
   return addresses;
 }

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "definitions/DefinitionFiles.h"
+
 /// The definition lines a release holds and the update lines that carry them to a client.
 /// A release stores each definition file exactly as a client stores it after a merge (every
 /// byte scrambled by the definition codec, one line per definition), so a client that applies
@@ -15,8 +17,8 @@ namespace quill::defserver {
 enum class Target { File, Exe, Registry, Cookies, Directory, Safety };
 inline constexpr size_t kTargetCount = 6;
 inline constexpr std::array<const char*, kTargetCount> kTargetFiles = {
-    "FileDefinition.dat", "ExeDefinition.dat",       "RegistryDefinition.dat",
-    "BlockedCookies.dat", "DirectoryDefinition.dat", "Safety.dat"};
+    definition_files::kFile,    definition_files::kExecutable, definition_files::kRegistry,
+    definition_files::kCookies, definition_files::kDirectory,  definition_files::kSafety};
 
 /// A plain source file of a release folder ("FILE.txt") and the kind of its lines.
 struct PlainSource {

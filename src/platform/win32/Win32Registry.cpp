@@ -46,7 +46,8 @@ class Key {
   LONG code_;
 };
 
-bool IsText(DWORD type) {
+// One text with one terminating zero as the system stores it (a list of texts ends in two).
+bool IsSingleText(DWORD type) {
   return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_LINK;
 }
 
@@ -103,7 +104,7 @@ std::optional<RegValue> Win32Registry::QueryValue(RootKey root, const std::strin
   if (code != ERROR_SUCCESS) return std::nullopt;
   data.resize(size);
   // Text without its terminating zero; lists keep one zero after each string.
-  if (IsText(type) && !data.empty() && data.back() == '\0') data.pop_back();
+  if (IsSingleText(type) && !data.empty() && data.back() == '\0') data.pop_back();
   if (type == REG_MULTI_SZ && data.size() >= 2 && data[data.size() - 1] == '\0' &&
       data[data.size() - 2] == '\0')
     data.pop_back();
@@ -115,7 +116,7 @@ RegStatus Win32Registry::SetValue(RootKey root, const std::string& path, const s
   Key key(root, path, KEY_SET_VALUE);
   if (!key.Ok()) return StatusOf(key.Code());
   std::string data = value.data;
-  if (IsText(value.type)) data.push_back('\0');
+  if (IsSingleText(value.type)) data.push_back('\0');
   if (value.type == REG_MULTI_SZ) data.push_back('\0');
   return StatusOf(RegSetValueExA(key.Handle(), name.c_str(), 0, value.type,
                                  reinterpret_cast<const BYTE*>(data.data()),
