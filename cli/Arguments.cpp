@@ -126,13 +126,13 @@ std::string CheckScan(const std::vector<std::string>& words, ScanRequest& scan) 
   const bool needsPath = kind == "file" || kind == "folder";
   const size_t wanted = needsPath ? 3 : std::min<size_t>(words.size(), 2);
   if (kind == "smart")
-    scan.mode = 0;
+    scan.mode = ScanMode::Smart;
   else if (kind == "full")
-    scan.mode = 1;
+    scan.mode = ScanMode::Full;
   else if (kind == "file")
-    scan.mode = 2;
+    scan.mode = ScanMode::File;
   else if (kind == "folder")
-    scan.mode = 3;
+    scan.mode = ScanMode::Folder;
   else
     return "unknown scan mode \"" + kind + "\" (smart, full, file PATH, folder PATH)";
   if (words.size() < wanted) return "scan " + kind + " needs a PATH";

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "core/ScanState.h"
+
 namespace quill::cli {
 
 /// Exit statuses.
@@ -29,10 +31,9 @@ struct Arguments {
 /// when an option is unknown or lacks its value.
 std::optional<Arguments> ParseArguments(int argc, char** argv, std::string& error);
 
-/// What "scan" was asked to scan: its mode (0 smart, 1 full, 2 one file, 3 one folder) and,
-/// for a file or a folder, the PATH as given.
+/// What "scan" was asked to scan: its mode and, for a file or a folder, the PATH as given.
 struct ScanRequest {
-  int mode = 0;
+  ScanMode mode = ScanMode::Smart;
   std::string path;
 };
 

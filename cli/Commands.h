@@ -15,7 +15,6 @@ class FileSystem;
 
 namespace quill::cli {
 
-class HeadlessHost;
 class HeadlessUpdateView;
 
 /// One function per command; each returns the program's exit status.
@@ -33,8 +32,7 @@ int ExportLanguage(FrmMain& main, const std::string& file);
 /// "exclude TEXT".
 int Exclude(FrmMain& main, const std::string& text);
 /// "scan ..." on the path `chosen` maps the request's PATH to, with or without removal.
-int Scan(FrmMain& main, HeadlessHost& host, const ScanRequest& scan, const std::string& chosen,
-         const Arguments& args);
+int Scan(FrmMain& main, const ScanRequest& scan, const std::string& chosen, const Arguments& args);
 
 /// Start-up as the desktop program runs it: the splash window, its countdown, then the main
 /// window's load. The host's timers do not run by themselves, so the countdown is driven here.

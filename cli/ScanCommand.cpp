@@ -1,7 +1,6 @@
 #include <cstdio>
 
 #include "Commands.h"
-#include "HeadlessHost.h"
 #include "app/Application.h"
 #include "app/FrmMain.h"
 #include "base/Text.h"
@@ -103,19 +102,19 @@ int PrintRemoval(FrmMain& main, int removed) {
 
 }  // namespace
 
-int Scan(FrmMain& main, HeadlessHost& host, const ScanRequest& scan, const std::string& chosen,
-         const Arguments& args) {
+int Scan(FrmMain& main, const ScanRequest& scan, const std::string& chosen, const Arguments& args) {
   Application& app = main.App();
-  const int mode = scan.mode;
-  if (mode == 2 || mode == 3) {
+  const ScanMode mode = scan.mode;
+  if (mode == ScanMode::File || mode == ScanMode::Folder) {
     auto attributes = app.Files().Attributes(chosen);
     bool isFolder = attributes && (*attributes & platform::kAttrDirectory);
     if (!attributes) return Fail("\"" + chosen + "\" does not exist");
-    if (mode == 2 && isFolder) return Fail("\"" + chosen + "\" is a folder; use scan folder");
-    if (mode == 3 && !isFolder) return Fail("\"" + chosen + "\" is not a folder");
+    if (mode == ScanMode::File && isFolder)
+      return Fail("\"" + chosen + "\" is a folder; use scan folder");
+    if (mode == ScanMode::Folder && !isFolder) return Fail("\"" + chosen + "\" is not a folder");
   }
 
-  main.optScan[mode].SetValue(true);
+  main.SelectScanMode(mode);
   // With removal the driver removes at once; the removal takes off the results list exactly
   // the rows of the items it removed: those are counted.
   int removed = 0;
@@ -129,12 +128,10 @@ int Scan(FrmMain& main, HeadlessHost& host, const ScanRequest& scan, const std::
       if (change.kind == forms::ListChange::RowRemoved) ++removed;
     });
   }
-  const size_t messagesBefore = host.MessagesShown().size();
   main.cmdScanNow_Click();
   if (args.remove) resultsList.UnsubscribeRows(removalWatch);
-  const std::string missing = app.Msg("MSG_MISSING");
-  for (size_t i = messagesBefore; i < host.MessagesShown().size(); ++i)
-    if (host.MessagesShown()[i] == missing) return kCannotRun;  // already shown on stderr
+  // The message that says so is already on standard error.
+  if (main.LastScanResult() == ScanResult::NoDefinitions) return kCannotRun;
 
   if (args.remove) return PrintRemoval(main, removed);
   const int status = PrintResults(main);

@@ -38,8 +38,8 @@ std::string OpenMachine(const std::string& prefix, platform::Platform& platform)
 }
 
 // The commands that need the program started: its main window runs them.
-int RunStarted(Application& app, HeadlessHost& host, const HeadlessUpdateView& updateView,
-               const Arguments& args, const ScanRequest& scan, const std::string& chosen) {
+int RunStarted(Application& app, const HeadlessUpdateView& updateView, const Arguments& args,
+               const ScanRequest& scan, const std::string& chosen) {
   const auto& words = args.words;
   const std::string& command = words[0];
   StartUp(app);
@@ -60,7 +60,7 @@ int RunStarted(Application& app, HeadlessHost& host, const HeadlessUpdateView& u
   if (command == "update") return RunUpdate(main, updateView);
   if (command == "export-language") return ExportLanguage(main, words[1]);
   if (command == "exclude") return Exclude(main, words[1]);
-  return Scan(main, host, scan, chosen, args);
+  return Scan(main, scan, chosen, args);
 }
 
 int Run(int argc, char** argv) {
@@ -100,7 +100,7 @@ int Run(int argc, char** argv) {
   if (command == "stage-definitions") return StageDefinitions(*app, words[1]);
   if (command == "report") return PrintReport(*app);
   if (command == "quarantine") return QuarantineCommand(*app, words, args->all);
-  return RunStarted(*app, *host, updateView, *args, scan, chosen.value_or(""));
+  return RunStarted(*app, updateView, *args, scan, chosen.value_or(""));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "app/frmAbout.h"
 #include "app/frmHidden.h"
 #include "app/frmSplash.h"
+#include "core/SettingNames.h"
 #include "definitions/DefinitionSet.h"
 #include "definitions/ExclusionList.h"
 #include "definitions/LiveUpdate.h"
@@ -92,7 +93,7 @@ std::string Application::Msg(const std::string& key) {
 
 void Application::ApplyCurrentLanguage(forms::Form& form) {
   std::string language = catalog_->CurrentLanguage();
-  if (language.empty()) language = GetSetting("Settings", "Language", "English");
+  if (language.empty()) language = GetSetting(settings::kGeneral, "Language", "English");
   ChangeLanguage(*catalog_, form, language);
 }
 

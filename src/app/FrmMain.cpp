@@ -9,6 +9,7 @@
 #include "app/frmAbout.h"
 #include "app/frmHidden.h"
 #include "base/Text.h"
+#include "core/SettingNames.h"
 #include "core/UpdateServer.h"
 #include "definitions/DefinitionSet.h"
 #include "definitions/ExclusionList.h"
@@ -26,11 +27,6 @@
 #include "shell/frmSignatureUpdated.h"
 
 namespace quill {
-
-namespace {
-constexpr const char* kSettings = "Settings";
-constexpr const char* kOptions = "OptionAndSettings";
-}  // namespace
 
 FrmMain::FrmMain(Application& app) : Form(app.Host(), "FrmMain", "[ProgramName]"), app_(app) {
   for (const char* day : {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday",
@@ -67,112 +63,6 @@ frmDelete& FrmMain::DeleteFailed() {
   return app_.DeleteFailed();
 }
 
-void FrmMain::Wire() {
-  OnLoad([this] { Form_Load(); });
-  OnQueryUnload([this] { return Form_QueryUnload(); });
-  OnUnload([this] { Form_Unload(); });
-  OnResize([this] { Form_Resize(); });
-  OnMouseMove([this](int x, int y) { Form_MouseMove(x, y); });
-
-  cmdStatus.OnClick([this] { cmdStatus_Click(); });
-  cmdScan.OnClick([this] { cmdScan_Click(); });
-  cmdResults.OnClick([this] { cmdResults_Click(); });
-  cmdSettings.OnClick([this] { cmdSettings_Click(); });
-  // Holding Shift first lists what a self-hosted definition site serves; the update then
-  // runs as usual.
-  cmdUpdate.OnClickWithShift([this](int shift) {
-    if (shift & forms::kShiftMask)
-      ShowSelfHostedSiteListing(GetHost(), app_.brand.website, UpdateServerBase(),
-                                app_.brand.programName);
-    cmdUpdate_Click();
-  });
-  cmdLog.OnClick([this] { cmdLog_Click(); });
-  Command5.OnClick([this] { Command5_Click(); });
-  cmdWebsite.OnClick([this] { cmdWebsite_Click(); });
-  cmdHijack.OnClick([this] { cmdHijack_Click(); });
-  Command1.OnClick([this] { Command1_Click(); });
-
-  Command3.OnClick([this] { Command3_Click(); });
-  cmdMainScan1.OnClick([this] { cmdMainScan1_Click(); });
-  Command6.OnClick([this] { Command6_Click(); });
-  Command7.OnClick([this] { Command7_Click(); });
-  cmdScanNow.OnClick([this] { cmdScanNow_Click(); });
-  cmdPause.OnClick([this] { cmdPause_Click(); });
-  cmdStop.OnClick([this] { cmdStop_Click(); });
-  lblStart.OnClick([this] { lblStart_Click(); });
-  lblPause.OnClick([this] { lblPause_Click(); });
-  lblStop.OnClick([this] { lblStop_Click(); });
-  cmdRemove.OnClick([this] { cmdRemove_Click(); });
-  lvwSpywareFound.OnColumnClick(
-      [this](int column) { EnhListView_SortColumns(lvwSpywareFound, column, false); });
-
-  auto& results = lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
-  results.OnColumnClick(
-      [this, &results](int column) { EnhListView_SortColumns(results, column, false); });
-  results.OnItemCheck(
-      [this](int row) { lvwPicRemoveListOfSpywareFoundAndToBeRemoved_ItemCheck(row); });
-  results.OnDoubleClick(
-      [this](int row) { lvwPicRemoveListOfSpywareFoundAndToBeRemoved_DblClick(row); });
-  cmdSelectAll.OnClick([this] { cmdSelectAll_Click(); });
-  cmdBrowse.OnClick([this] { cmdBrowse_Click(); });
-  cmdExclude.OnClick([this] { cmdExclude_Click(); });
-  cmdFalsePos.OnClick([this] { cmdFalsePos_Click(); });
-  Command4.OnClick([this] { Command4_Click(); });
-  lblRemove.OnClick([this] { lblRemove_Click(); });
-  lblViewLogFile.OnClick([this] { lblViewLogFile_Click(); });
-  cmdSubmit.OnClick([this] { cmdSubmit_Click(); });
-  txtFilename.OnKeyPress([this](int key) { txtFilename_KeyPress(key); });
-
-  TabStrip1.OnClick([this] { TabStrip1_Click(); });
-  chkSweepMemory.OnClick([this] { chkSweepMemory_Click(); });
-  chkScanRegistry.OnClick([this] { chkScanRegistry_Click(); });
-  chkScanCookies.OnClick([this] { chkScanCookies_Click(); });
-  chkMakeLog.OnClick([this] { chkMakeLog_Click(); });
-  chkSendData.OnClick([this] { chkSendData_MouseUp(); });
-  chkRunAtStartup.OnClick([this] { chkRunAtStartup_Click(); });
-  optScanOnlyKnownSoftwares.OnClick([this] { optScanOnlyKnownSoftwares_Click(); });
-  optScanAllSelectedHardDrive.OnClick([this] { optScanAllSelectedHardDrive_Click(); });
-  lvwHardDrives.OnItemCheck([this](int row) { lvwHardDrives_ItemCheck(row); });
-  chkHomePage.OnClick([this] { chkHomePage_Click(); });
-  optIEHomePageSheildOn.OnClick([this] { optIEHomePageSheildOn_Click(); });
-  optIEHomePageSheildOff.OnClick([this] { optIEHomePageSheildOff_Click(); });
-  optAlwaysnotifybeforerestoring.OnClick([this] { optAlwaysnotifybeforerestoring_Click(); });
-  optRestoredefaultwithoutnotification.OnClick(
-      [this] { optRestoredefaultwithoutnotification_Click(); });
-  chkAutoProtect.OnClick([this] { chkAutoProtect_Click(); });
-  optMemorySheildOn.OnClick([this] { optMemorySheildOn_Click(); });
-  optMemorySheildOff.OnClick([this] { optMemorySheildOff_Click(); });
-  chkAutomaticScanYesOrNo.OnClick([this] { chkAutomaticScanYesOrNo_Click(); });
-  cmbDays.OnClick([this] { cmbDays_Click(); });
-  dtpScheduleDate.OnChange([this] { dtpScheduleDate_Change(); });
-  dtpScheduleTime.OnChange([this] { dtpScheduleTime_Click(); });
-  chkAutoDel.OnClick([this] { chkAutoDel_Click(); });
-  CmdProceed.OnClick([this] { CmdProceed_Click(); });
-  cmdDefaultSetting.OnClick([this] { cmdDefaultSetting_Click(); });
-  chkAutomaticUpdate.OnClick([this] { chkAutomaticUpdate_Click(); });
-  cmdLiveUpdate.OnClick([this] { cmdLiveUpdate_Click(); });
-
-  auto wireMenu = [this](forms::ControlArray<forms::Menu>& items, const std::string& menu) {
-    for (auto& item : items) {
-      forms::Menu* m = item.get();
-      m->OnClick([this, m, menu] { MenuClick(menu, m->Index().value_or(0)); });
-    }
-  };
-  wireMenu(mnuFileItem, "File");
-  wireMenu(mnuSettingsItem, "Settings");
-  wireMenu(mnuQuarantineItem, "Quarantine");
-  wireMenu(mnuLanguagesItem, "Languages");
-  wireMenu(mnuHelpItem, "Help");
-  wireMenu(mnuAboutItem, "About");
-  wireMenu(mnuDebugItem, "Debug");
-
-  tmrCheckHomePage.OnTick([this] { tmrCheckHomePage_Timer(); });
-  tmrMemoryInspected.OnTick([this] { tmrMemoryInspected_Timer(); });
-  tmrScheduler.OnTick([this] { tmrScheduler_Timer(); });
-  timUpdate.OnTick([this] { timUpdate_Timer(); });
-  tmrScroll.OnTick([this] { tmrScroll_Timer(); });
-}
-
 // ---- Start-up -------------------------------------------------------------------------------
 
 void FrmMain::Form_Load() {
@@ -186,8 +76,8 @@ void FrmMain::StartupSequence() {
   auto& settings = *app.Platform().settings;
 
   // 1-2. Companion entries.
-  std::string hijackName = settings.Get("Tarnwick2", company, "Name", "");
-  settings.Get("Tarnwick2", company, "File", "");
+  std::string hijackName = settings.Get(app.brand.companionSettingsApp, company, "Name", "");
+  settings.Get(app.brand.companionSettingsApp, company, "File", "");
   if (!hijackName.empty()) {
     cmdHijack.SetCaption(hijackName);
     cmdHijack.SetVisible(true);
@@ -204,14 +94,14 @@ void FrmMain::StartupSequence() {
   Loading = true;
 
   // 5. The message catalogue and the saved language.
-  std::string firstLanguage = app.GetSetting(kSettings, "Language", "");
-  std::string language = app.GetSetting(kSettings, "Language", "English");
+  std::string firstLanguage = app.GetSetting(settings::kGeneral, "Language", "");
+  std::string language = app.GetSetting(settings::kGeneral, "Language", "English");
   app.Catalog().LoadBuiltInMessages();
   ChangeLanguage(app.Catalog(), *this, language);
 
   // 6. First run: the language chooser, before the window can be used.
   if (firstLanguage.empty()) {
-    app.SaveSetting(kSettings, "Language", "English");
+    app.SaveSetting(settings::kGeneral, "Language", "English");
     app.Language().Load();
     app.Language().Show(true);
   }
@@ -236,69 +126,72 @@ void FrmMain::StartupSequence() {
   lblDeletingPercentageCompleted.SetVisible(false);
   lblDeletingCaption.SetVisible(false);
 
-  // 14. From here on every step runs with its errors ignored.
+  RunStartupSteps();
+}
+
+// 14. From here on every step runs with its errors ignored.
+void FrmMain::RunStartupSteps() {
+  auto& app = app_;
   if (!singleInstance_) {
     app.End();
     return;
   }
-  auto step = [this](const char* what, const std::function<void()>& body) {
-    forms::RunHandler(&GetHost(), what, body);
-  };
-  step("status", [&] {
-    app.SaveSetting(kOptions, "STATUS", "RUNNING");
-    app.SaveSetting(kOptions, "RESTART", "False");
+  RunStep("status", [&] {
+    app.SaveSetting(settings::kOptions, "STATUS", "RUNNING");
+    app.SaveSetting(settings::kOptions, "RESTART", "False");
   });
-  step("hidden window", [&] { app.Hidden().Load(); });
-  step("captions", [&] {
+  RunStep("hidden window", [&] { app.Hidden().Load(); });
+  RunStep("captions", [&] {
     SetCaption(app.Msg("MSG_CAPTION"));
     cmdWebsite.SetCaption(app.Msg("MSG_WEBSITE"));
     shpCircle.SetVisible(false);
     SetShowInTaskbar(false);
   });
-  step("options", [&] {
+  RunStep("options", [&] {
     ApplyTimerState(false);
     LoadSchedule();
     FillDriveList();
     LoadOptions();
   });
-  step("start page", [&] {
+  RunStep("start page", [&] {
     PicStartUp.SetVisible(true);
     PicOptions.SetVisible(false);
     PicResults.SetVisible(false);
     PicSweepNow.SetVisible(false);
     tmrScroll.Enable(false);
   });
-  step("timers", [&] {
+  RunStep("timers", [&] {
     ApplyTimerState(true);
     tmrScroll.Enable(false);
     app.DeleteFailed().Load();
   });
-  step("welcome", [&] { Label22.SetCaption(app.Msg("MSG_CAPTION2")); });
-  step("help", [&] {
-    if (app.GetSetting(kSettings, "showHelp", "1") == "1") {
+  RunStep("welcome", [&] { Label22.SetCaption(app.Msg("MSG_CAPTION2")); });
+  RunStep("help", [&] {
+    if (app.GetSetting(settings::kGeneral, "showHelp", "1") == "1") {
       auto& help = app.HelpLauncher();
       help.Load();
       help.Show();
       GetHost().DoEvents();
       help.Unload();
-      app.SaveSetting(kSettings, "showHelp", "0");
+      app.SaveSetting(settings::kGeneral, "showHelp", "0");
     }
   });
-  step("automatic update", [&] {
-    if (text::Val(app.GetSetting(kOptions, "chkAutomaticUpdate", "0")) == 1) timUpdate.Enable(true);
+  RunStep("automatic update", [&] {
+    if (text::Val(app.GetSetting(settings::kOptions, "chkAutomaticUpdate", "0")) == 1)
+      timUpdate.Enable(true);
   });
-  step("tray", [&] {
-    if (app.GetSetting(kSettings, "Minimized", "No") == "Yes")
+  RunStep("tray", [&] {
+    if (app.GetSetting(settings::kGeneral, "Minimized", "No") == "Yes")
       MinimizeToTray();
-    else if (app.brand.programName == "Vastrelline" && chkRunAtStartup.Value() == 1)
+    else if (app.brand.trayWhenRunAtStartup && chkRunAtStartup.Value() == 1)
       MinimizeToTray();
   });
-  step("first run", [&] {
+  RunStep("first run", [&] {
     // Asked once per user. The answer is kept in the per-user store, which can always be
     // written; the machine-wide store cannot be while a wineserver holds the prefix's hives,
     // and the question would then come back at every start.
-    if (app.GetSetting(kSettings, "FirstTime", "").empty()) {
-      app.SaveSetting(kSettings, "FirstTime", "Yes");
+    if (app.GetSetting(settings::kGeneral, "FirstTime", "").empty()) {
+      app.SaveSetting(settings::kGeneral, "FirstTime", "Yes");
       std::string text = app.Msg("MSG_THANK1") + "\r\n\r\n" + app.Msg("MSG_THANK2") + "\r\n\r\n" +
                          app.Msg("MSG_THANK3");
       if (GetHost().MsgBox(text, forms::MsgBoxButtons::YesNo, forms::MsgBoxIcon::None,
@@ -311,12 +204,14 @@ void FrmMain::StartupSequence() {
 
 void FrmMain::LoadOptions() {
   auto& app = app_;
-  auto get = [&](const char* key, const char* def) { return app.GetSetting(kOptions, key, def); };
+  auto get = [&](const char* key, const char* def) {
+    return app.GetSetting(settings::kOptions, key, def);
+  };
   auto getBool = [&](const char* key, const char* def) { return text::ToBool(get(key, def)); };
   auto getNum = [&](const char* key, const char* def) {
     return static_cast<int>(text::Val(get(key, def)));
   };
-  app.SaveSetting(kOptions, "SHOW", "True");
+  app.SaveSetting(settings::kOptions, "SHOW", "True");
   optIEHomePageSheildOn.SetValue(getBool("optIEHomePageSheildOn", "True"));
   chkHomePage.SetValue(optIEHomePageSheildOn.Value() ? 1 : 0);
   chkMakeLog.SetValue(getNum("chkMakeLog", "1"));
@@ -332,9 +227,10 @@ void FrmMain::LoadOptions() {
   optScanAllSelectedHardDrive.SetValue(getBool("optScanAllSelectedHardDrive", "True"));
   // Every start begins in Quick Scan mode, whatever was stored.
   optScanOnlyKnownSoftwares.SetValue(true);
-  if (app.brand.programName == "Pellucor" && app.GetSetting(kSettings, "ranOneTime", "0") == "0") {
+  if (app.brand.runAtStartupOnFirstRun &&
+      app.GetSetting(settings::kGeneral, "ranOneTime", "0") == "0") {
     chkRunAtStartup.SetValue(getNum("chkRunAtStartup", "1"));
-    app.SaveSetting(kSettings, "ranOneTime", "1");
+    app.SaveSetting(settings::kGeneral, "ranOneTime", "1");
   } else {
     chkRunAtStartup.SetValue(getNum("chkRunAtStartup", "0"));
   }
@@ -352,12 +248,13 @@ void FrmMain::LoadOptions() {
   chkAutomaticUpdate.SetValue(getNum("chkAutomaticUpdate", "1"));
   for (int i = 0; i < lvwHardDrives.Count(); ++i)
     lvwHardDrives.SetChecked(
-        i, text::ToBool(app.GetSetting("Drives", lvwHardDrives.Item(i).text, "True")));
+        i, text::ToBool(app.GetSetting(settings::kDrives, lvwHardDrives.Item(i).text, "True")));
   auto& results = lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
   for (int n = 1; n <= results.ColumnCount(); ++n)
     results.SetColumnWidth(n, static_cast<int>(text::Val(app.GetSetting(
-                                  kSettings, "FoundCol2" + std::to_string(n), "1400"))));
-  if (app.GetSetting(kSettings, "Max", "0") == "1") SetState(forms::WindowState::Maximized);
+                                  settings::kGeneral, "FoundCol2" + std::to_string(n), "1400"))));
+  if (app.GetSetting(settings::kGeneral, "Max", "0") == "1")
+    SetState(forms::WindowState::Maximized);
   GetHost().SetMousePointer(forms::MousePointer::Default);
 }
 
@@ -378,10 +275,11 @@ void FrmMain::RefreshHomePage() {
   lblVersion.SetCaption(std::to_string(app.Identity().versionMajor) + "." +
                         std::to_string(app.Identity().versionMinor));
   lblDefVersion.SetCaption(app.Definitions().ReadDefinitionDate() + " PST");
-  lblDefRemoved.SetCaption(app.GetSetting(kSettings, "lblDefRemoved", "0"));
+  lblDefRemoved.SetCaption(app.GetSetting(settings::kGeneral, "lblDefRemoved", "0"));
   // "Never" is what the user reads before the first scan: in the user's language.
-  lblLastScan.SetCaption(app.GetSetting(kSettings, "lblLastScan", app.Msg("MSG_NEVER")));
-  lblLastFullScan.SetCaption(app.GetSetting(kSettings, "lblLastFullScan", app.Msg("MSG_NEVER")));
+  lblLastScan.SetCaption(app.GetSetting(settings::kGeneral, "lblLastScan", app.Msg("MSG_NEVER")));
+  lblLastFullScan.SetCaption(
+      app.GetSetting(settings::kGeneral, "lblLastFullScan", app.Msg("MSG_NEVER")));
 }
 
 void FrmMain::ApplyTimerState(bool on) {
@@ -391,9 +289,12 @@ void FrmMain::ApplyTimerState(bool on) {
     tmrScheduler.Enable(false);
     return;
   }
-  tmrScheduler.Enable(text::Val(app_.GetSetting(kOptions, "chkAutomaticScanYesOrNo", "0")) != 0);
-  tmrCheckHomePage.Enable(text::ToBool(app_.GetSetting(kOptions, "optIEHomePageSheildOn", "True")));
-  tmrMemoryInspected.Enable(text::ToBool(app_.GetSetting(kOptions, "optMemorySheildOn", "True")));
+  tmrScheduler.Enable(
+      text::Val(app_.GetSetting(settings::kOptions, "chkAutomaticScanYesOrNo", "0")) != 0);
+  tmrCheckHomePage.Enable(
+      text::ToBool(app_.GetSetting(settings::kOptions, "optIEHomePageSheildOn", "True")));
+  tmrMemoryInspected.Enable(
+      text::ToBool(app_.GetSetting(settings::kOptions, "optMemorySheildOn", "True")));
 }
 
 void FrmMain::MinimizeToTray() {
@@ -403,7 +304,7 @@ void FrmMain::MinimizeToTray() {
   tray.EnableRestoreEntry();
   tray.ShowIcon(*this);
   tray.ChangeToolTip(*this, app_.brand.programName);
-  app_.SaveSetting(kSettings, "Minimized", "Yes");
+  app_.SaveSetting(settings::kGeneral, "Minimized", "Yes");
 }
 
 void FrmMain::RestoreFromTray() {
@@ -411,7 +312,7 @@ void FrmMain::RestoreFromTray() {
   Show();
   // The state change came while the window was still hidden, so the resize handler did not
   // record it: store the state the window now has.
-  app_.SaveSetting(kSettings, "Minimized", "No");
+  app_.SaveSetting(settings::kGeneral, "Minimized", "No");
 }
 
 std::string FrmMain::LanguageTemplate() {
@@ -426,14 +327,15 @@ std::string FrmMain::LanguageTemplate() {
 }
 
 void FrmMain::ExitFromTray() {
-  app_.SaveSetting(kOptions, "RESTART", "False");
-  app_.SaveSetting(kOptions, "STATUS", "STOPPED");
+  app_.SaveSetting(settings::kOptions, "RESTART", "False");
+  app_.SaveSetting(settings::kOptions, "STATUS", "STOPPED");
   clsTray::Instance(app_).RemoveIcon(*this);
   Unload();
 }
 
 void FrmMain::cmdHijack_Click() {
-  std::string file = app_.Platform().settings->Get("Tarnwick2", app_.brand.companyName, "File", "");
+  std::string file = app_.Platform().settings->Get(app_.brand.companionSettingsApp,
+                                                   app_.brand.companyName, "File", "");
   auto attrs = file.empty() ? std::nullopt : app_.Files().Attributes(file);
   if (attrs && !(*attrs & platform::kAttrDirectory)) {
     app_.Shell().Execute("\"" + file + "\"", platform::ShowStyle::NormalFocus);
@@ -495,7 +397,7 @@ void FrmMain::ApplyLanguage(const std::string& language) {
   ChangeLanguage(app_.Catalog(), *this, language);
   for (size_t i = 0; i < figures.size(); ++i) figures[i]->SetCaption(kept[i]);
   for (forms::Label* date : {&lblLastScan, &lblLastFullScan})
-    if (app_.GetSetting(kSettings, date->Name(), "").empty())
+    if (app_.GetSetting(settings::kGeneral, date->Name(), "").empty())
       date->SetCaption(app_.Msg("MSG_NEVER"));
 }
 
@@ -511,15 +413,15 @@ void FrmMain::Form_Resize() {
     // The scheduler follows its own setting, not the window's state.
     tmrMemoryInspected.Enable(false);
     SetShowInTaskbar(true);
-    if (Visible()) app_.SaveSetting(kSettings, "Minimized", "No");
+    if (Visible()) app_.SaveSetting(settings::kGeneral, "Minimized", "No");
     return;
   }
   SetShowInTaskbar(false);
 }
 
 bool FrmMain::Form_QueryUnload() {
-  app_.SaveSetting(kOptions, "RESTART", "False");
-  app_.SaveSetting(kOptions, "STATUS", "STOPPED");
+  app_.SaveSetting(settings::kOptions, "RESTART", "False");
+  app_.SaveSetting(settings::kOptions, "STATUS", "STOPPED");
   clsTray::Instance(app_).RemoveIcon(*this);
   return false;
 }
@@ -527,9 +429,9 @@ bool FrmMain::Form_QueryUnload() {
 void FrmMain::Form_Unload() {
   auto& results = lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
   for (int n = 1; n <= results.ColumnCount(); ++n)
-    app_.SaveSetting(kSettings, "FoundCol2" + std::to_string(n),
+    app_.SaveSetting(settings::kGeneral, "FoundCol2" + std::to_string(n),
                      std::to_string(results.Column(n).width));
-  app_.SaveSetting(kSettings, "Max", State() == forms::WindowState::Maximized ? "1" : "0");
+  app_.SaveSetting(settings::kGeneral, "Max", State() == forms::WindowState::Maximized ? "1" : "0");
   SetState(forms::WindowState::Minimized);
   Hide();
   for (forms::Form* f : app_.Windows())

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "core/ScanState.h"
 #include "definitions/LiveUpdate.h"
 #include "forms/Control.h"
 #include "forms/Form.h"
@@ -383,13 +384,18 @@ class FrmMain : public forms::Form, public TrayMainWindow, public ScanWindow, pu
   void ScanDrive(const std::string& root);
   void ScanFolderRoot(const std::string& folder);
   void ScanSingleFile(const std::string& file);
-  /// The index of the selected scan mode of optScan (0 when none is selected).
-  int SelectedScanMode() const;
+  /// The selected scan mode of optScan (Smart when none is selected).
+  ScanMode SelectedScanMode() const;
+  /// Selects a scan mode as the user would.
+  void SelectScanMode(ScanMode mode) { optScan[static_cast<int>(mode)].SetValue(true); }
+  /// How the last scan begun by the Start button ended.
+  ScanResult LastScanResult() const { return lastScan_; }
 
   // ---- Removal (FrmMainRemoval.cpp)
   // -------------------------------------------------------------------
   void Command4_Click();
   void lblRemove_Click();
+  void EndRemoval(int removed);
   /// False when the ticked items make up a large share of a drive or a hive and the user
   /// (or, asking nothing, the automatic removal) does not agree to remove them.
   bool LargeRemovalAgreed();
@@ -441,14 +447,24 @@ class FrmMain : public forms::Form, public TrayMainWindow, public ScanWindow, pu
   LiveUpdateResult RunLiveUpdate();
 
  private:
+  ScanResult lastScan_ = ScanResult::Ran;
   void Wire();
+  void WireNavigation();
+  void WireScanPage();
+  void WireResultsPage();
+  void WireOptionsPage();
+  void WireMenusAndTimers();
+  void RunStartupSteps();
   // Scan driver helpers (FrmMainScan.cpp).
   bool ScanDefinitionsPresent();
   void ResetScanBars();
   void RunProcessStage();
   void RunRegistryStage();
   void MoveStageMarker(const forms::Control& caption);
-  void StartScanWithMode(int mode);
+  void StartScanWithMode(ScanMode mode);
+  void BeginScan();
+  void RunSelectedScanMode();
+  void FinishScan();
   Application& app_;
   std::unique_ptr<ProtectionPort> protectionPort_;
   std::unique_ptr<Protection> protection_;

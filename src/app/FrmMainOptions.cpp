@@ -8,6 +8,7 @@
 #include "app/Application.h"
 #include "app/MachineSettingsStore.h"
 #include "base/Text.h"
+#include "core/SettingNames.h"
 #include "core/UpdateServer.h"
 #include "definitions/DefinitionSet.h"
 #include "definitions/ExclusionList.h"
@@ -27,7 +28,6 @@
 namespace quill {
 
 namespace {
-constexpr const char* kOptions = "OptionAndSettings";
 constexpr const char* kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 }  // namespace
 
@@ -45,29 +45,29 @@ std::string CheckText(const forms::CheckBox& c) {
 
 void FrmMain::chkSweepMemory_Click() {
   if (Loading) return;
-  app_.SaveSetting(kOptions, "chkSweepMemory", CheckText(chkSweepMemory));
+  app_.SaveSetting(settings::kOptions, "chkSweepMemory", CheckText(chkSweepMemory));
 }
 void FrmMain::chkScanRegistry_Click() {
   if (Loading) return;
-  app_.SaveSetting(kOptions, "chkScanRegistry", CheckText(chkScanRegistry));
+  app_.SaveSetting(settings::kOptions, "chkScanRegistry", CheckText(chkScanRegistry));
 }
 void FrmMain::chkScanCookies_Click() {
   if (Loading) return;
-  app_.SaveSetting(kOptions, "chkScanCookies", CheckText(chkScanCookies));
+  app_.SaveSetting(settings::kOptions, "chkScanCookies", CheckText(chkScanCookies));
 }
 void FrmMain::chkMakeLog_Click() {
   if (Loading) return;
-  app_.SaveSetting(kOptions, "chkMakeLog", CheckText(chkMakeLog));
+  app_.SaveSetting(settings::kOptions, "chkMakeLog", CheckText(chkMakeLog));
 }
 void FrmMain::chkAutomaticUpdate_Click() {
   if (Loading) return;
-  app_.SaveSetting(kOptions, "chkAutomaticUpdate", CheckText(chkAutomaticUpdate));
+  app_.SaveSetting(settings::kOptions, "chkAutomaticUpdate", CheckText(chkAutomaticUpdate));
 }
 
 void FrmMain::chkRunAtStartup_Click() {
   if (Loading) return;
-  app_.SaveSetting(kOptions, "chkRunAtStartup", CheckText(chkRunAtStartup));
-  const bool run = text::Val(app_.GetSetting(kOptions, "chkRunAtStartup", "1")) == 1;
+  app_.SaveSetting(settings::kOptions, "chkRunAtStartup", CheckText(chkRunAtStartup));
+  const bool run = text::Val(app_.GetSetting(settings::kOptions, "chkRunAtStartup", "1")) == 1;
   if (WriteRunValue(run) || !run) return;
   // A ticked box would promise a start that will not happen: say so and clear it (which
   // saves "0" and removes any entry through this handler).
@@ -111,9 +111,9 @@ void FrmMain::chkAutoProtect_Click() {
 }
 
 void FrmMain::optIEHomePageSheildOn_Click() {
-  app_.SaveSetting(kOptions, "optIEHomePageSheildOn",
+  app_.SaveSetting(settings::kOptions, "optIEHomePageSheildOn",
                    text::BoolText(optIEHomePageSheildOn.Value()));
-  app_.SaveSetting(kOptions, "optIEHomePageSheildOff",
+  app_.SaveSetting(settings::kOptions, "optIEHomePageSheildOff",
                    text::BoolText(optIEHomePageSheildOff.Value()));
   tmrCheckHomePage.Enable(true);
   optAlwaysnotifybeforerestoring.SetEnabled(true);
@@ -121,9 +121,9 @@ void FrmMain::optIEHomePageSheildOn_Click() {
 }
 
 void FrmMain::optIEHomePageSheildOff_Click() {
-  app_.SaveSetting(kOptions, "optIEHomePageSheildOn",
+  app_.SaveSetting(settings::kOptions, "optIEHomePageSheildOn",
                    text::BoolText(optIEHomePageSheildOn.Value()));
-  app_.SaveSetting(kOptions, "optIEHomePageSheildOff",
+  app_.SaveSetting(settings::kOptions, "optIEHomePageSheildOff",
                    text::BoolText(optIEHomePageSheildOff.Value()));
   tmrCheckHomePage.Enable(false);
   optAlwaysnotifybeforerestoring.SetEnabled(false);
@@ -131,9 +131,9 @@ void FrmMain::optIEHomePageSheildOff_Click() {
 }
 
 void FrmMain::optAlwaysnotifybeforerestoring_Click() {
-  app_.SaveSetting(kOptions, "optAlwaysnotifybeforerestoring",
+  app_.SaveSetting(settings::kOptions, "optAlwaysnotifybeforerestoring",
                    text::BoolText(optAlwaysnotifybeforerestoring.Value()));
-  app_.SaveSetting(kOptions, "optRestoredefaultwithoutnotification",
+  app_.SaveSetting(settings::kOptions, "optRestoredefaultwithoutnotification",
                    text::BoolText(optRestoredefaultwithoutnotification.Value()));
 }
 
@@ -142,29 +142,33 @@ void FrmMain::optRestoredefaultwithoutnotification_Click() {
 }
 
 void FrmMain::optMemorySheildOn_Click() {
-  app_.SaveSetting(kOptions, "optMemorySheildOn", text::BoolText(optMemorySheildOn.Value()));
-  app_.SaveSetting(kOptions, "optMemorySheildOff", text::BoolText(optMemorySheildOff.Value()));
+  app_.SaveSetting(settings::kOptions, "optMemorySheildOn",
+                   text::BoolText(optMemorySheildOn.Value()));
+  app_.SaveSetting(settings::kOptions, "optMemorySheildOff",
+                   text::BoolText(optMemorySheildOff.Value()));
   tmrMemoryInspected.Enable(true);
 }
 
 void FrmMain::optMemorySheildOff_Click() {
-  app_.SaveSetting(kOptions, "optMemorySheildOn", text::BoolText(optMemorySheildOn.Value()));
-  app_.SaveSetting(kOptions, "optMemorySheildOff", text::BoolText(optMemorySheildOff.Value()));
+  app_.SaveSetting(settings::kOptions, "optMemorySheildOn",
+                   text::BoolText(optMemorySheildOn.Value()));
+  app_.SaveSetting(settings::kOptions, "optMemorySheildOff",
+                   text::BoolText(optMemorySheildOff.Value()));
   tmrMemoryInspected.Enable(false);
 }
 
 void FrmMain::optScanAllSelectedHardDrive_Click() {
-  app_.SaveSetting(kOptions, "optScanAllSelectedHardDrive",
+  app_.SaveSetting(settings::kOptions, "optScanAllSelectedHardDrive",
                    text::BoolText(optScanAllSelectedHardDrive.Value()));
-  app_.SaveSetting(kOptions, "optScanOnlyKnownSoftwares",
+  app_.SaveSetting(settings::kOptions, "optScanOnlyKnownSoftwares",
                    text::BoolText(optScanOnlyKnownSoftwares.Value()));
   lvwHardDrives.SetVisible(true);
 }
 
 void FrmMain::optScanOnlyKnownSoftwares_Click() {
-  app_.SaveSetting(kOptions, "optScanAllSelectedHardDrive",
+  app_.SaveSetting(settings::kOptions, "optScanAllSelectedHardDrive",
                    text::BoolText(optScanAllSelectedHardDrive.Value()));
-  app_.SaveSetting(kOptions, "optScanOnlyKnownSoftwares",
+  app_.SaveSetting(settings::kOptions, "optScanOnlyKnownSoftwares",
                    text::BoolText(optScanOnlyKnownSoftwares.Value()));
   lvwHardDrives.SetVisible(false);
 }

@@ -6,6 +6,7 @@
 #include "app/FrmMain.h"
 #include "base/DateTime.h"
 #include "base/Text.h"
+#include "core/SettingNames.h"
 #include "definitions/LiveUpdate.h"
 #include "removal/Removal.h"
 #include "removal/RemovalShare.h"
@@ -20,11 +21,6 @@ namespace {
 constexpr int kGatheringYields = 20001;
 // Restore-point type of an application's system change.
 constexpr int kRestorePointType = 6;
-
-/// Runs one step of a removal; a failing step is skipped and the next one runs.
-void Step(ProgramContext& app, const char* what, const std::function<void()>& action) {
-  forms::RunHandler(&app.Host(), what, action);
-}
 
 }  // namespace
 
@@ -81,7 +77,7 @@ void FrmMain::lblRemove_Click() {
   if (!lblRemove.Enabled()) return;
   // The machine's folders as they are now, for every test of the run.
   bool agreed = false;
-  Step(app, "removal: share", [&] {
+  RunStep("removal: share", [&] {
     app.RefreshFloor();
     agreed = LargeRemovalAgreed();
   });
@@ -93,13 +89,13 @@ void FrmMain::lblRemove_Click() {
     return;
   }
   Removal run(app, *this);
-  Step(app, "removal: quarantine folder", [&] { run.Quarantine().CreateQuarantineFolder(); });
-  Step(app, "removal: start", [&] {
+  RunStep("removal: quarantine folder", [&] { run.Quarantine().CreateQuarantineFolder(); });
+  RunStep("removal: start", [&] {
     ShowPage(2);
     lblRemove.SetEnabled(false);
     ApplyTimerState(false);
   });
-  Step(app, "removal: gathering", [&] {
+  RunStep("removal: gathering", [&] {
     pgbDeleteSpywaresFound.SetVisible(true);
     lblDeletingPercentageCompleted.SetVisible(true);
     lblDeletingCaption.SetVisible(true);
@@ -108,7 +104,7 @@ void FrmMain::lblRemove_Click() {
     lblDeletingPercentageCompleted.SetCaption("");
   });
   bool restorePoint = false;
-  Step(app, "removal: restore point", [&] {
+  RunStep("removal: restore point", [&] {
     if (!RestorePointsSupported(app)) return;
     restorePoint = true;
     lblDeletingPercentageCompleted.SetCaption(app.Msg("MSG_RESTOREPOINT"));
@@ -120,12 +116,12 @@ void FrmMain::lblRemove_Click() {
                       kRestorePointType);
   });
   app.QuarantineLogging = true;
-  Step(app, "removal: recording pass", [&] { run.RemovalPass(); });
+  RunStep("removal: recording pass", [&] { run.RemovalPass(); });
   app.QuarantineLogging = false;
-  Step(app, "removal: retry pass", [&] { run.RemovalPass(); });
-  if (restorePoint) Step(app, "removal: restore point end", [&] { EndRestorePoint(app); });
+  RunStep("removal: retry pass", [&] { run.RemovalPass(); });
+  if (restorePoint) RunStep("removal: restore point end", [&] { EndRestorePoint(app); });
   int removed = 0;
-  Step(app, "removal: clean-up", [&] {
+  RunStep("removal: clean-up", [&] {
     auto ticked = [](const forms::ListItem& it) { return it.checked; };
     // What is still ticked was removed: rows of items that stayed were unticked.
     const auto& rows = lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Items();
@@ -136,23 +132,30 @@ void FrmMain::lblRemove_Click() {
     lvwSpywareFound.RemoveIf(ticked);
     lvwPicRemoveListOfSpywareFoundAndToBeRemoved.RemoveIf(ticked);
   });
-  Step(app, "removal: complete", [&] {
+  RunStep("removal: complete", [&] {
     lblDeletingCaption.SetCaption("");
     pgbDeleteSpywaresFound.SetValue(pgbDeleteSpywaresFound.Max());
     lblDeletingPercentageCompleted.SetCaption("100% " + app.Msg("MSG_COMPLETE"));
   });
-  Step(app, "removal: timers", [&] { ApplyTimerState(true); });
+  RunStep("removal: timers", [&] { ApplyTimerState(true); });
   lblRemove.SetEnabled(true);
-  Step(app, "removal: total", [&] {
+  EndRemoval(removed);
+}
+
+// The total of removed items, the anonymous data, the Home page; the progress goes away.
+void FrmMain::EndRemoval(int removed) {
+  auto& app = app_;
+  RunStep("removal: total", [&] {
     // Items really removed, each once (the three found-counters count them three times
     // over, and count what stayed as well).
-    const long long total = text::Val(app.GetSetting("Settings", "lblDefRemoved", "0")) + removed;
-    app.SaveSetting("Settings", "lblDefRemoved", std::to_string(total));
+    const long long total =
+        text::Val(app.GetSetting(settings::kGeneral, "lblDefRemoved", "0")) + removed;
+    app.SaveSetting(settings::kGeneral, "lblDefRemoved", std::to_string(total));
   });
-  Step(app, "removal: anonymous data", [&] {
+  RunStep("removal: anonymous data", [&] {
     if (chkSendData.Value() == 1) SendAnonymousData();
   });
-  Step(app, "removal: home page", [&] { RefreshHomePage(); });
+  RunStep("removal: home page", [&] { RefreshHomePage(); });
   pgbDeleteSpywaresFound.SetVisible(false);
   lblDeletingPercentageCompleted.SetVisible(false);
   lblDeletingCaption.SetVisible(false);

@@ -7,6 +7,7 @@
 #include "base/DateTime.h"
 #include "base/Numbers.h"
 #include "base/Text.h"
+#include "core/SettingNames.h"
 #include "definitions/DefinitionSet.h"
 #include "removal/frmDelete.h"
 #include "scan/CookieScan.h"
@@ -18,15 +19,10 @@
 
 namespace quill {
 
-namespace {
-constexpr const char* kSettings = "Settings";
-constexpr const char* kOptions = "OptionAndSettings";
-}  // namespace
-
-int FrmMain::SelectedScanMode() const {
+ScanMode FrmMain::SelectedScanMode() const {
   for (int i = 0; i < optScan.Count(); ++i)
-    if (optScan[i].Value()) return i;
-  return 0;
+    if (optScan[i].Value()) return static_cast<ScanMode>(i);
+  return ScanMode::Smart;
 }
 
 // ---- Starting a scan ------------------------------------------------------------------------
@@ -37,12 +33,17 @@ void FrmMain::cmdScanNow_Click() {
   // Nor may a scan start while a removal runs: it would clear the lists the removal works on;
   // nor read the definition files while Live Update rewrites them.
   if (ScanInProgress() || RemovalInProgress() || app_.Updater().Merging()) return;
-  auto& app = app_;
-  auto step = [this](const char* what, const std::function<void()>& body) {
-    forms::RunHandler(&GetHost(), what, body);
-  };
+  lastScan_ = ScanResult::Ran;
+  BeginScan();
+  RunSelectedScanMode();
+  FinishScan();
+}
 
-  step("scan start", [&] {
+// The controls a running scan disables, and the counters and lists it starts from.
+void FrmMain::BeginScan() {
+  auto& app = app_;
+
+  RunStep("scan start", [&] {
     tmrScroll.Enable(false);
     app.DeleteFailed().Hide();
     app.DeleteFailed().lstProblem.Clear();
@@ -64,7 +65,7 @@ void FrmMain::cmdScanNow_Click() {
   // Whatever happened above, the scan now counts as running: the end steps below undo it.
   cmdScan.SetEnabled(false);
 
-  step("scan reset", [&] {
+  RunStep("scan reset", [&] {
     for (forms::Label* l :
          {&lblRegistryInspected, &lblFilesFolderInspected, &lblMemoryInspected, &lblSoftwareFound,
           &lblRemovePicSoftwareFound, &lbltracesFound, &lblPercentageCompleted})
@@ -83,21 +84,24 @@ void FrmMain::cmdScanNow_Click() {
     app.Definitions().LoadProtectedList();
     app.RefreshFloor();
   });
+}
 
-  step("scan mode", [&] {
+void FrmMain::RunSelectedScanMode() {
+  auto& app = app_;
+  RunStep("scan mode", [&] {
     switch (SelectedScanMode()) {
-      case 1:
+      case ScanMode::Full:
         LoadDefinitionTables(app);
         RunFullSystemScan();
         break;
-      case 2: {
+      case ScanMode::File: {
         auto file = GetHost().OpenFileDialog("");
         if (!file || file->empty()) break;
         LoadDefinitionTables(app);
         RunFileScan(*file);
         break;
       }
-      case 3: {
+      case ScanMode::Folder: {
         auto folder = GetHost().ChooseFolder(this, "");
         if (!folder || folder->empty()) break;
         std::string chosen = *folder;
@@ -106,20 +110,24 @@ void FrmMain::cmdScanNow_Click() {
         RunFolderScan(chosen);
         break;
       }
-      default:
+      case ScanMode::Smart:
         RunSmartScan();
         break;
     }
   });
+}
 
-  step("scan dates", [&] {
+// The dates, the controls given back, the automatic removal, the figures and the report.
+void FrmMain::FinishScan() {
+  auto& app = app_;
+  RunStep("scan dates", [&] {
     app.ScanFinishedAt = ScanTimeText(app);
-    app.SaveSetting(kSettings, "lblLastScan", app.ScanFinishedAt);
+    app.SaveSetting(settings::kGeneral, "lblLastScan", app.ScanFinishedAt);
     if (optScanAllSelectedHardDrive.Value())
-      app.SaveSetting(kSettings, "lblLastFullScan", app.ScanFinishedAt);
+      app.SaveSetting(settings::kGeneral, "lblLastFullScan", app.ScanFinishedAt);
   });
 
-  step("scan end", [&] {
+  RunStep("scan end", [&] {
     cmdRemove.SetVisible(true);
     cmdRemove.SetEnabled(true);
     cmdResults.SetEnabled(true);
@@ -128,7 +136,7 @@ void FrmMain::cmdScanNow_Click() {
   });
 
   bool removeNow = false;
-  step("scan status", [&] {
+  RunStep("scan status", [&] {
     if (app.StopRequested) {
       lblStatus[0].SetCaption(app.Msg("MSG_SCAN_CANCELLED"));
       lblPercentageCompleted.SetCaption("0% " + app.Msg("MSG_COMPLETED"));
@@ -142,14 +150,14 @@ void FrmMain::cmdScanNow_Click() {
   });
   if (removeNow) {
     // A completed scheduled scan removes what it found without asking.
-    step("automatic removal", [&] {
+    RunStep("automatic removal", [&] {
       cmdRemove_Click();
       cmdSelectAll_Click();
       Command4_Click();
     });
   }
 
-  step("scan controls", [&] {
+  RunStep("scan controls", [&] {
     for (forms::Control* c : std::initializer_list<forms::Control*>{&cmdScan, &cmdScanNow, &cmdLog,
                                                                     &cmdUpdate, &cmdStatus})
       c->SetEnabled(true);
@@ -157,13 +165,13 @@ void FrmMain::cmdScanNow_Click() {
     cmdPause.SetEnabled(false);
   });
   cmdScan.SetEnabled(true);
-  step("timers", [&] { ApplyTimerState(true); });
-  step("scan figures", [&] {
+  RunStep("timers", [&] { ApplyTimerState(true); });
+  RunStep("scan figures", [&] {
     RefreshHomePage();
     RefreshCounters();
     FillCategories();
   });
-  step("report", [&] {
+  RunStep("report", [&] {
     if (chkMakeLog.Value() == 1) MakeReport();
   });
 }
@@ -181,23 +189,23 @@ void FrmMain::Command1_Click() {
   ShowPage(1);
 }
 
-void FrmMain::StartScanWithMode(int mode) {
+void FrmMain::StartScanWithMode(ScanMode mode) {
   if (ScanInProgress() || RemovalInProgress()) return;
-  optScan[mode].SetValue(true);
+  SelectScanMode(mode);
   cmdScanNow_Click();
 }
 
 void FrmMain::Command3_Click() {
-  StartScanWithMode(0);
+  StartScanWithMode(ScanMode::Smart);
 }
 void FrmMain::cmdMainScan1_Click() {
-  StartScanWithMode(1);
+  StartScanWithMode(ScanMode::Full);
 }
 void FrmMain::Command6_Click() {
-  StartScanWithMode(2);
+  StartScanWithMode(ScanMode::File);
 }
 void FrmMain::Command7_Click() {
-  StartScanWithMode(3);
+  StartScanWithMode(ScanMode::Folder);
 }
 
 // ---- Scan modes -----------------------------------------------------------------------------
@@ -205,6 +213,7 @@ void FrmMain::Command7_Click() {
 bool FrmMain::ScanDefinitionsPresent() {
   bool present = app_.Definitions().DefinitionsPresent(
       [this] { lblDefVersion.SetCaption(app_.Msg("MSG_MISSINGFILES")); });
+  if (!present) lastScan_ = ScanResult::NoDefinitions;
   if (!present)
     GetHost().MsgBox(app_.Msg("MSG_MISSING"), forms::MsgBoxButtons::OkOnly,
                      forms::MsgBoxIcon::Information, app_.brand.programName);
@@ -225,7 +234,7 @@ void FrmMain::MoveStageMarker(const forms::Control& caption) {
 }
 
 void FrmMain::RunProcessStage() {
-  if (text::ToBool(app_.GetSetting(kOptions, "chkSweepMemory", "True"))) {
+  if (text::ToBool(app_.GetSetting(settings::kOptions, "chkSweepMemory", "True"))) {
     lblPercentageCompleted.SetCaption(app_.Msg("MSG_MEMORY"));
     app_.StageLabel = app_.Msg("MSG_MEMORY") + ": ";
     ProcessCheck(*this);
@@ -242,7 +251,7 @@ void FrmMain::RunRegistryStage() {
   if (counts.total != 0)
     pb2.SetValue(
         numbers::Percent(static_cast<double>(counts.cookies), static_cast<double>(counts.total)));
-  if (text::ToBool(app_.GetSetting(kOptions, "chkScanRegistry", "True"))) {
+  if (text::ToBool(app_.GetSetting(settings::kOptions, "chkScanRegistry", "True"))) {
     MoveStageMarker(Label10);
     RegistryScanStage(*this);
   } else {
@@ -256,7 +265,7 @@ void FrmMain::RunSmartScan() {
   CookieCount = 0;
   auto& app = app_;
 
-  if (text::Val(app.GetSetting(kOptions, "chkScanCookies", "1")) == 1) {
+  if (text::Val(app.GetSetting(settings::kOptions, "chkScanCookies", "1")) == 1) {
     lblPercentageCompleted.SetCaption(app.Msg("MSG_COOKIES"));
     app.StageLabel = app.Msg("MSG_COOKIES") + ": ";
     CookieScanStage(*this);
@@ -452,7 +461,7 @@ void FrmMain::FillDriveList() {
 void FrmMain::lvwHardDrives_ItemCheck(int) {
   for (int i = 0; i < lvwHardDrives.Count(); ++i) {
     const auto& row = lvwHardDrives.Item(i);
-    app_.SaveSetting("Drives", row.text, text::BoolText(row.checked));
+    app_.SaveSetting(settings::kDrives, row.text, text::BoolText(row.checked));
   }
 }
 

@@ -1,6 +1,7 @@
 #include "app/MachineSettingsStore.h"
 
 #include "base/Text.h"
+#include "core/SettingNames.h"
 
 namespace quill {
 
@@ -48,7 +49,7 @@ bool MachineSettingsStore::Write(const std::string& app, const std::string& sect
       return true;
     // Not a permission problem: the machine is in use and takes the write another time.
     if (registry_.WritesHeldByRunningSystem(root, path)) return false;
-    if (userSettings_.Get(product_, "Settings", "IgnorePermissionDeniedError", "0") == "1")
+    if (userSettings_.Get(product_, settings::kGeneral, "IgnorePermissionDeniedError", "0") == "1")
       return false;
     std::string text =
         product_ +
@@ -63,7 +64,7 @@ bool MachineSettingsStore::Write(const std::string& app, const std::string& sect
                                forms::MsgBoxIcon::None, "Permission Denied");
     if (answer == forms::MsgBoxResult::Retry) continue;
     if (answer == forms::MsgBoxResult::Ignore)
-      userSettings_.Save(product_, "Settings", "IgnorePermissionDeniedError", "1");
+      userSettings_.Save(product_, settings::kGeneral, "IgnorePermissionDeniedError", "1");
     return false;
   }
 }

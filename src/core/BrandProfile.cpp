@@ -10,6 +10,8 @@ BrandProfile BrandProfile::FromIdentity(const platform::ProgramIdentity& id) {
   b.companyName = id.companyName;
   b.website = id.comments;
   b.brandNumber = id.brandNumber;
+  b.trayWhenRunAtStartup = id.productName == "Vastrelline";
+  b.runAtStartupOnFirstRun = id.productName == "Pellucor";
   return b;
 }
 

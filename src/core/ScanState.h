@@ -8,6 +8,15 @@
 
 namespace quill {
 
+/// The scan modes, in the order of the scan page's mode options (optScan).
+enum class ScanMode { Smart = 0, Full = 1, File = 2, Folder = 3 };
+
+/// How the last scan the Start button began ended.
+enum class ScanResult {
+  Ran,            ///< it ran to its end (or was stopped by the user)
+  NoDefinitions,  ///< it could not run: the definition files are missing
+};
+
 /// Scan-wide counters, all set to 0 at the start of every scan.
 struct ScanCounters {
   int32_t MemoryItemsInspected = 0;

@@ -8,6 +8,7 @@
 #include "base/Url.h"
 #include "core/FetchText.h"
 #include "core/ProgramContext.h"
+#include "core/SettingNames.h"
 #include "core/UpdateServer.h"
 #include "definitions/DefinitionSet.h"
 #include "definitions/UpdateMerge.h"
@@ -20,7 +21,6 @@ namespace quill {
 
 namespace {
 
-constexpr const char* kOptions = "OptionAndSettings";
 /// A public key file is a few hundred bytes; anything far larger is not one.
 constexpr std::streamsize kMaxKeyBytes = 64 * 1024;
 
@@ -120,8 +120,8 @@ LiveUpdateResult LiveUpdate::Run(UpdateProgressView& view, const LiveUpdateWindo
   step("live update outcome", [&] {
     using Outcome = LiveUpdateResult::Outcome;
     if (result.outcome == Outcome::Updated) {
-      app_.SaveSetting(kOptions, "SHOW", "True");
-      app_.SaveSetting(kOptions, "RESTART", "True");
+      app_.SaveSetting(settings::kOptions, "SHOW", "True");
+      app_.SaveSetting(settings::kOptions, "RESTART", "True");
       view.RemoveDownloadIcon();
       view.ShowNotification(app_.Msg("MSG_UPDATED_DEFS"));
       if (window.definitionsChanged) window.definitionsChanged();

@@ -12,6 +12,10 @@ class Host;
 class OptionButton;
 class Timer;
 
+/// Runs a handler inside the runtime's boundary: an exception thrown by one handler is
+/// swallowed (and reported to the host) so that a bug in one step cannot end the process.
+void RunHandler(Host* host, const char* what, const std::function<void()>& handler);
+
 enum class WindowState { Normal = 0, Minimized = 1, Maximized = 2 };
 
 /// A window: a name, a title, its controls in control order, and its life cycle.
@@ -25,6 +29,11 @@ class Form {
   Form& operator=(const Form&) = delete;
 
   Host& GetHost() const { return host_; }
+  /// Runs one step of a longer handler: a step that fails is reported as a failing handler
+  /// is, and the handler goes on with its next step.
+  void RunStep(const char* what, const std::function<void()>& body) const {
+    RunHandler(&host_, what, body);
+  }
   const std::string& Name() const { return name_; }
   const std::string& Caption() const { return caption_; }
   void SetCaption(const std::string& caption);
@@ -98,9 +107,5 @@ class Form {
   std::function<void(int, int)> onMouseMove_;
   ChangeSignal changed_;
 };
-
-/// Runs a handler inside the runtime's boundary: an exception thrown by one handler is
-/// swallowed (and reported to the host) so that a bug in one step cannot end the process.
-void RunHandler(Host* host, const char* what, const std::function<void()>& handler);
 
 }  // namespace quill::forms

@@ -2,6 +2,7 @@
 
 #include "base/Text.h"
 #include "core/FetchText.h"
+#include "core/SettingNames.h"
 #include "core/UpdateServer.h"
 #include "forms/Host.h"
 #include "localization/Translation.h"
@@ -10,7 +11,6 @@ namespace quill {
 
 namespace {
 
-constexpr const char* kSettingsSection = "Settings";
 constexpr const char* kLanguageKey = "Language";
 constexpr const char* kDefaultLanguage = "English";
 
@@ -50,7 +50,7 @@ void frmLanguage::Form_Load() {
 void frmLanguage::Combo1_Click() {
   const std::string language = Combo1.Text();
   if (language.empty() || language == kChooseEntry) return;
-  settings_.Save(catalog_.Brand().programName, kSettingsSection, kLanguageKey, language);
+  settings_.Save(catalog_.Brand().programName, settings::kGeneral, kLanguageKey, language);
   if (applyToMainWindow_) applyToMainWindow_(language);
   Translate(language);
 }
@@ -125,7 +125,7 @@ std::string frmLanguage::FileMessage(const std::string& key) const {
 }
 
 std::string frmLanguage::StoredLanguage() const {
-  return settings_.Get(catalog_.Brand().programName, kSettingsSection, kLanguageKey,
+  return settings_.Get(catalog_.Brand().programName, settings::kGeneral, kLanguageKey,
                        kDefaultLanguage);
 }
 

@@ -4,6 +4,7 @@
 #include "base/DateTime.h"
 #include "base/Text.h"
 #include "core/ProgramContext.h"
+#include "core/SettingNames.h"
 #include "forms/Control.h"
 #include "forms/Host.h"
 #include "forms/Timer.h"
@@ -12,8 +13,6 @@
 namespace quill {
 namespace {
 
-constexpr const char* kOptions = "OptionAndSettings";
-constexpr const char* kSettings = "Settings";
 constexpr int kDaily = 7;
 constexpr int kOneDate = 8;
 constexpr int kNever = 9;
@@ -109,14 +108,14 @@ void Protection::SaveSchedule() {
     return;
   }
   const std::string on = CheckText(page.chkAutomaticScanYesOrNo);
-  SaveIfChanged(kOptions, "chkAutomaticScanYesOrNo", on);
-  if (text::Val(app_.GetSetting(kOptions, "chkAutomaticScanYesOrNo", on)) != 1) {
+  SaveIfChanged(settings::kOptions, "chkAutomaticScanYesOrNo", on);
+  if (text::Val(app_.GetSetting(settings::kOptions, "chkAutomaticScanYesOrNo", on)) != 1) {
     page.tmrScheduler.Enable(false);
     return;
   }
-  SaveIfChanged(kOptions, "Day", std::to_string(page.cmbDays.ListIndex()));
-  SaveIfChanged(kOptions, "Time", page.dtpScheduleTime.Value().value_or("Null"));
-  SaveIfChanged(kOptions, "Date", page.dtpScheduleDate.Value().value_or("Null"));
+  SaveIfChanged(settings::kOptions, "Day", std::to_string(page.cmbDays.ListIndex()));
+  SaveIfChanged(settings::kOptions, "Time", page.dtpScheduleTime.Value().value_or("Null"));
+  SaveIfChanged(settings::kOptions, "Date", page.dtpScheduleDate.Value().value_or("Null"));
   schedule_ = {page.cmbDays.ListIndex(), page.dtpScheduleTime.Value().value_or("Null"),
                page.dtpScheduleDate.Value().value_or("Null")};
   // A new schedule counts from now: a moment that passed before it was set is not due.
@@ -126,10 +125,11 @@ void Protection::SaveSchedule() {
 
 void Protection::LoadSchedule() {
   SchedulePage page = port_.Schedule();
-  page.chkAutoDel.SetValue(text::Val(app_.GetSetting(kSettings, "chkAutoDel", "0")) == 1 ? 1 : 0);
-  const std::string day = app_.GetSetting(kOptions, "Day", "None");
-  schedule_.time = app_.GetSetting(kOptions, "Time", "Null");
-  schedule_.date = app_.GetSetting(kOptions, "Date", "Null");
+  page.chkAutoDel.SetValue(
+      text::Val(app_.GetSetting(settings::kGeneral, "chkAutoDel", "0")) == 1 ? 1 : 0);
+  const std::string day = app_.GetSetting(settings::kOptions, "Day", "None");
+  schedule_.time = app_.GetSetting(settings::kOptions, "Time", "Null");
+  schedule_.date = app_.GetSetting(settings::kOptions, "Date", "Null");
   lastCheck_.reset();
   if (day == "None") {
     schedule_.day = kDaily;
@@ -140,7 +140,7 @@ void Protection::LoadSchedule() {
   if (schedule_.date == "Null")
     page.dtpScheduleDate.SetValue(std::nullopt);
   else
-    page.dtpScheduleDate.SetValue(app_.GetSetting(kOptions, "Date", today));
+    page.dtpScheduleDate.SetValue(app_.GetSetting(settings::kOptions, "Date", today));
   if (schedule_.time == "Null")
     page.dtpScheduleTime.SetValue(std::nullopt);
   else
@@ -150,7 +150,7 @@ void Protection::LoadSchedule() {
   if (index >= 0 && index < page.cmbDays.ListCount()) page.cmbDays.SetListIndex(index);
   // Ticked from what is stored: a schedule switched off stays off.
   page.chkAutomaticScanYesOrNo.SetValue(
-      text::Val(app_.GetSetting(kOptions, "chkAutomaticScanYesOrNo", "0")) != 0 ? 1 : 0);
+      text::Val(app_.GetSetting(settings::kOptions, "chkAutomaticScanYesOrNo", "0")) != 0 ? 1 : 0);
 }
 
 void Protection::CmdProceed_Click() {
@@ -213,7 +213,7 @@ void Protection::dtpScheduleTime_Click() {
 }
 
 void Protection::chkAutoDel_Click() {
-  SaveIfChanged(kSettings, "chkAutoDel", CheckText(port_.Schedule().chkAutoDel));
+  SaveIfChanged(settings::kGeneral, "chkAutoDel", CheckText(port_.Schedule().chkAutoDel));
 }
 
 }  // namespace quill

@@ -5,6 +5,7 @@
 
 #include "base/Text.h"
 #include "core/ProgramContext.h"
+#include "core/SettingNames.h"
 #include "forms/Host.h"
 #include "platform/Registry.h"
 #include "protection/ProtectionAlerts.h"
@@ -12,7 +13,6 @@
 namespace quill {
 namespace {
 
-constexpr const char* kOptions = "OptionAndSettings";
 constexpr const char* kMainKey = "Software\\Microsoft\\Internet Explorer\\Main";
 constexpr const char* kStartPage = "Start Page";
 constexpr platform::RootKey kUser = platform::RootKey::CurrentUser;
@@ -102,21 +102,21 @@ void Protection::HomePageTick() {
   if (busy_) return;
   BusyScope busy(busy_);
   port_.ApplyTimerState(false);
-  if (text::ToBool(app_.GetSetting(kOptions, "optIEHomePageSheildOn", "True"))) {
+  if (text::ToBool(app_.GetSetting(settings::kOptions, "optIEHomePageSheildOn", "True"))) {
     if (auto page = ReadStartPage()) {
       current_ = *page;
-      remembered_ = app_.GetSetting(kOptions, "Homepage", "");
+      remembered_ = app_.GetSetting(settings::kOptions, "Homepage", "");
       if (remembered_.empty()) {
         remembered_ = current_;
-        SaveIfChanged(kOptions, "Homepage", current_);
+        SaveIfChanged(settings::kOptions, "Homepage", current_);
       }
       if (remembered_ == current_) {
         pendingRestore_.reset();
       } else if (pendingRestore_ && *pendingRestore_ == std::make_pair(remembered_, current_)) {
         // Already answered; the browser's value could not be written yet.
         RestoreHomePage();
-      } else if (text::ToBool(
-                     app_.GetSetting(kOptions, "optAlwaysnotifybeforerestoring", "True"))) {
+      } else if (text::ToBool(app_.GetSetting(settings::kOptions, "optAlwaysnotifybeforerestoring",
+                                              "True"))) {
         auto& alert = HomePageAlert();
         alert.Load();
         alert.lblHomePageInfo.SetCaption(
@@ -124,8 +124,8 @@ void Protection::HomePageTick() {
             "\r\n" + "Click YES to keep your homepage as:\r\n" + remembered_ + "\r\n" + "\r\n" +
             "Click No to change your homepage to:\r\n" + current_);
         alert.Show(true);
-      } else if (text::ToBool(
-                     app_.GetSetting(kOptions, "optRestoredefaultwithoutnotification", "False"))) {
+      } else if (text::ToBool(app_.GetSetting(settings::kOptions,
+                                              "optRestoredefaultwithoutnotification", "False"))) {
         RestoreHomePage();
       }
     }
@@ -134,7 +134,7 @@ void Protection::HomePageTick() {
 }
 
 bool Protection::RestoreHomePage() {
-  SaveIfChanged(kOptions, "Homepage", remembered_);
+  SaveIfChanged(settings::kOptions, "Homepage", remembered_);
   auto& reg = app_.Registry();
   if (reg.OpenKey(kUser, kMainKey, platform::kKeyQueryValue) == platform::RegStatus::NotFound)
     reg.CreateKey(kUser, kMainKey);
@@ -150,13 +150,13 @@ bool Protection::RestoreHomePage() {
 void Protection::AcceptHomePage() {
   pendingRestore_.reset();
   remembered_ = current_;
-  SaveIfChanged(kOptions, "Homepage", current_);
+  SaveIfChanged(settings::kOptions, "Homepage", current_);
 }
 
 // ---- Process shield -----------------------------------------------------------------------
 
 void Protection::ProcessShieldTick() {
-  if (!text::ToBool(app_.GetSetting(kOptions, "optMemorySheildOn", "True"))) return;
+  if (!text::ToBool(app_.GetSetting(settings::kOptions, "optMemorySheildOn", "True"))) return;
   if (busy_) return;
   BusyScope busy(busy_);
   port_.ApplyTimerState(false);

@@ -121,12 +121,12 @@ std::optional<std::string> Removal::EnsureFolderCopy(const std::string& path) {
   return saved;
 }
 
-int Removal::RemoveExecutableFile(const std::string& path) {
+Removal::FileOutcome Removal::RemoveExecutableFile(const std::string& path) {
   const size_t slash = path.rfind('\\');
-  if (slash == std::string::npos) return -1;
+  if (slash == std::string::npos) return FileOutcome::NoSuchFile;
   auto& files = app_.Files();
-  if (!IsFile(files, path)) return -1;
-  if (!StopProcessForFile(app_, path.substr(slash + 1))) return 2;
+  if (!IsFile(files, path)) return FileOutcome::NoSuchFile;
+  if (!StopProcessForFile(app_, path.substr(slash + 1))) return FileOutcome::StillRunning;
   bool found = false;
   for (int attempt = 0; attempt < kDeleteAttempts; ++attempt) {
     if (IsFile(files, path)) {
@@ -136,20 +136,20 @@ int Removal::RemoveExecutableFile(const std::string& path) {
     }
     app_.Host().DoEvents();
   }
-  return found ? 1 : 0;
+  return found ? FileOutcome::Attempted : FileOutcome::GoneAlready;
 }
 
-int Removal::RemoveLibraryFile(const std::string& path) {
-  if (path.find('\\') == std::string::npos) return -1;
+Removal::FileOutcome Removal::RemoveLibraryFile(const std::string& path) {
+  if (path.find('\\') == std::string::npos) return FileOutcome::NoSuchFile;
   auto& files = app_.Files();
-  if (!IsFile(files, path)) return -1;
+  if (!IsFile(files, path)) return FileOutcome::NoSuchFile;
   UnregisterLibrary(path);
   const bool copied = copies_.count(text::ToLower(path)) > 0;
   auto saved = EnsureFileCopy(path, false);
-  if (!saved || !files.DeleteFile(path)) return 0;
+  if (!saved || !files.DeleteFile(path)) return FileOutcome::NotDeleted;
   // The record tells of a library removed, so it is written once the file is gone.
   if (!copied) quarantine_.LogQuarantinedFile(path, *saved);
-  return 1;
+  return FileOutcome::Deleted;
 }
 
 bool Removal::RemoveFileOrFolder(const std::string& path) {

@@ -39,11 +39,19 @@ class Removal {
   /// pass while QuarantineLogging is on, the retry pass while it is off).
   void RemovalPass();
 
-  /// -1 no such file; 2 a running copy did not stop (nothing deleted); 1 the file was found
-  /// and its deletion attempted; 0 it was gone before the first attempt.
-  int RemoveExecutableFile(const std::string& path);
-  /// -1 no such file; 1 deleted; 0 not deleted.
-  int RemoveLibraryFile(const std::string& path);
+  /// What became of a file the removal went for.
+  enum class FileOutcome {
+    NoSuchFile,    ///< there was no file at that path
+    StillRunning,  ///< a running copy did not stop: nothing was deleted
+    Attempted,     ///< the file was there and its deletion was attempted
+    GoneAlready,   ///< it was gone before the first attempt
+    Deleted,       ///< saved to the quarantine and deleted
+    NotDeleted,    ///< it could not be saved or deleted
+  };
+  /// NoSuchFile, StillRunning, Attempted or GoneAlready.
+  FileOutcome RemoveExecutableFile(const std::string& path);
+  /// NoSuchFile, Deleted or NotDeleted.
+  FileOutcome RemoveLibraryFile(const std::string& path);
   /// True when a file or folder existed at that path.
   bool RemoveFileOrFolder(const std::string& path);
   void RemoveCookieFile(const std::string& path);

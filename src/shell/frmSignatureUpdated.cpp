@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/ProgramContext.h"
+#include "core/SettingNames.h"
 #include "shell/clsTray.h"
 
 namespace quill {
@@ -54,7 +55,7 @@ void frmSignatureUpdated::tmrPopDown_Timer() {
 }
 
 void frmSignatureUpdated::cmdUpdateSuccesfullOK_Click() {
-  app_.SaveSetting("OptionAndSettings", "SHOW", "false");
+  app_.SaveSetting(settings::kOptions, "SHOW", "false");
   tmrPopupSignatureUpdate.Enable(false);
   if (onClosed_) onClosed_();
   Unload();
