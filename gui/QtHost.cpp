@@ -258,7 +258,12 @@ void QtHost::PlaceInView(forms::Form& form, QWidget* view) {
   if (screen == nullptr) return;
   const QRect area = screen->availableGeometry();
   const QRect over = main != nullptr && main->isVisible() ? main->frameGeometry() : area;
-  view->adjustSize();
+  // A view that chose its size keeps it (grown to what its contents need); one that did not
+  // gets the size its contents ask for.
+  if (view->testAttribute(Qt::WA_Resized))
+    view->resize(view->size().expandedTo(view->minimumSizeHint()));
+  else
+    view->adjustSize();
   QRect frame(QPoint(0, 0), view->frameGeometry().size().expandedTo(view->size()));
   frame.moveCenter(over.center());
   frame.moveRight(std::min(frame.right(), area.right()));
