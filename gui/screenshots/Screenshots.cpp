@@ -33,18 +33,141 @@ void Settle(QtHost& host, int ms = 60) {
   while (clock.elapsed() < ms) host.ProcessEventsNow();
 }
 
+// Walks the program's windows in the order a user meets them, saving each one's picture.
+class Tour {
+ public:
+  Tour(Application& app, QtHost& host, const QString& folder)
+      : app_(app), host_(host), folder_(folder) {}
+
+  int Written() const { return written_; }
+
+  void Shoot(forms::Form& form, const char* name) {
+    Settle(host_);
+    QWidget* view = host_.ViewOf(form);
+    if (!view || !view->isVisible()) return;
+    if (view->grab().save(QDir(folder_).filePath(QString::fromUtf8(name) + ".png"))) ++written_;
+  }
+
+  // The splash, then the main window once start-up has shown it.
+  bool Start() {
+    auto& splash = app_.Splash();
+    splash.Load();
+    splash.Show();
+    Shoot(splash, "splash");
+    QElapsedTimer clock;
+    clock.start();
+    auto& main = app_.Main();
+    while (!app_.Ended() && !main.Visible() && clock.elapsed() < 10000) host_.ProcessEventsNow();
+    if (app_.Ended() || !main.Visible()) return false;
+    if (QWidget* view = host_.ViewOf(main)) view->resize(1120, 740);
+    return true;
+  }
+
+  void MainPages() {
+    auto& main = app_.Main();
+    main.cmdStatus.Click();
+    Shoot(main, "home");
+    main.cmdScan.Click();
+    main.optScan[0].UserSelect();
+    Shoot(main, "scan-idle");
+    main.cmdScanNow.Click();
+    Shoot(main, "scan");
+    main.cmdResults.Click();
+    auto& results = main.lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
+    for (int row = 0; row < results.Count() && row < 2; ++row) results.UserCheck(row, true);
+    Shoot(main, "results");
+    main.cmdSettings.Click();
+    const char* tabs[] = {"options-scan", "options-protection", "options-schedule",
+                          "options-update"};
+    for (int tab = 1; tab <= 4; ++tab) {
+      main.TabStrip1.SelectTab(tab);
+      Shoot(main, tabs[tab - 1]);
+    }
+    main.TabStrip1.SelectTab(1);
+    main.cmdStatus.Click();
+  }
+
+  // A window that loads, shows, is pictured and unloads again.
+  template <class Window>
+  void Dialog(Window& window, const char* name) {
+    window.Load();
+    window.Show();
+    Shoot(window, name);
+    window.Unload();
+  }
+
+  void Dialogs() {
+    Dialog(app_.Language(), "language");
+    Dialog(app_.Report(), "report");
+    auto& failed = app_.DeleteFailed();
+    failed.lstProblem.Clear();
+    failed.lstProblem.Add("C:\\Program Files\\QuillonetTestFolder\\quillonet-testapp.exe");
+    failed.Show();
+    Shoot(failed, "delete-failed");
+    failed.Hide();
+    failed.lstProblem.Clear();
+    Dialog(app_.About(), "about");
+  }
+
+  // Live Update's windows, as a run shows them: the download window a few blinks in, and
+  // the notice at rest.
+  void UpdateWindowsShown() {
+    UpdateWindows updates(app_);
+    updates.OpenDownloadWindow();
+    auto& download = app_.Download();
+    download.txtStatus.SetText("Downloaded 18432 bytes.");
+    for (int blink = 0; blink < 3; ++blink) download.tmrBlink.Fire();
+    Shoot(download, "download");
+    updates.CloseDownloadWindow();
+    updates.ShowNotification(app_.Msg("MSG_UPDATED_DEFS"));
+    auto& notice = app_.SignatureUpdated();
+    while (notice.tmrPopupSignatureUpdate.IsEnabled()) notice.tmrPopupSignatureUpdate.Fire();
+    Shoot(notice, "notification");
+    notice.Unload();
+  }
+
+  // The shields' alerts, shown without waiting for an answer.
+  void Alerts() {
+    auto& homeAlert = app_.Main().Shields().HomePageAlert();
+    homeAlert.Load();
+    homeAlert.lblHomePageInfo.SetCaption(
+        app_.brand.programName +
+        " has detected that your Homepage has been changed.\r\n\r\nClick YES to keep your "
+        "homepage as:\r\nhttp://www.quillonet.example/\r\n\r\nClick No to change your "
+        "homepage to:\r\nhttp://search.toolbar.example/?src=hijack");
+    homeAlert.Show();
+    Shoot(homeAlert, "home-page-alert");
+    homeAlert.Unload();
+    auto& processAlert = app_.Main().Shields().ProcessAlert();
+    processAlert.Load();
+    processAlert.lblAlertFileName.SetCaption("SPYAGENT.EXE");
+    processAlert.lblAlertCompanyName.SetCaption(app_.Msg("MSG_NOCOMPANY") + " SPYAGENT.EXE");
+    processAlert.Show();
+    Shoot(processAlert, "process-alert");
+    processAlert.Unload();
+  }
+
+  // The tray menu, at rest above the task bar, with the window in the tray.
+  void TrayMenu() {
+    app_.Main().MinimizeToTray();
+    clsTray::Instance(app_).ShowMenu();
+    auto& menu = app_.MenuPopUp();
+    while (menu.tmrMenuPopup.IsEnabled()) menu.tmrMenuPopup.Fire();
+    Shoot(menu, "tray-menu");
+    menu.Unload();
+  }
+
+ private:
+  Application& app_;
+  QtHost& host_;
+  QString folder_;
+  int written_ = 0;
+};
+
 }  // namespace
 
 int TakeScreenshots(Application& app, QtHost& host, const QString& folder) {
   QDir().mkpath(folder);
-  int written = 0;
-  auto shoot = [&](forms::Form& form, const char* name) {
-    Settle(host);
-    QWidget* view = host.ViewOf(form);
-    if (!view || !view->isVisible()) return;
-    if (view->grab().save(QDir(folder).filePath(QString::fromUtf8(name) + ".png"))) ++written;
-  };
-
   // Questions get the answer that keeps the tour going: yes to removal, no to the rest.
   host.SetMessageHook([](const QtHost::Message& m) -> std::optional<forms::MsgBoxResult> {
     return QtHost::AgreeableAnswer(m.buttons);
@@ -56,107 +179,15 @@ int TakeScreenshots(Application& app, QtHost& host, const QString& folder) {
   app.Platform().settings->Save(id.productName, "Settings", "FirstTime", "Yes");
   app.Platform().settings->Save(id.productName, "Settings", "showHelp", "0");
 
-  auto& splash = app.Splash();
-  splash.Load();
-  splash.Show();
-  shoot(splash, "splash");
-  QElapsedTimer clock;
-  clock.start();
-  auto& main = app.Main();
-  while (!app.Ended() && !main.Visible() && clock.elapsed() < 10000) host.ProcessEventsNow();
-  if (app.Ended() || !main.Visible()) return -1;
-  if (QWidget* view = host.ViewOf(main)) view->resize(1120, 740);
-
-  main.cmdStatus.Click();
-  shoot(main, "home");
-  main.cmdScan.Click();
-  main.optScan[0].UserSelect();
-  shoot(main, "scan-idle");
-  main.cmdScanNow.Click();
-  shoot(main, "scan");
-  main.cmdResults.Click();
-  auto& results = main.lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
-  for (int row = 0; row < results.Count() && row < 2; ++row) results.UserCheck(row, true);
-  shoot(main, "results");
-  main.cmdSettings.Click();
-  const char* tabs[] = {"options-scan", "options-protection", "options-schedule", "options-update"};
-  for (int tab = 1; tab <= 4; ++tab) {
-    main.TabStrip1.SelectTab(tab);
-    shoot(main, tabs[tab - 1]);
-  }
-  main.TabStrip1.SelectTab(1);
-  main.cmdStatus.Click();
-
-  auto& language = app.Language();
-  language.Load();
-  language.Show();
-  shoot(language, "language");
-  language.Unload();
-
-  auto& report = app.Report();
-  report.Load();
-  report.Show();
-  shoot(report, "report");
-  report.Unload();
-
-  auto& failed = app.DeleteFailed();
-  failed.lstProblem.Clear();
-  failed.lstProblem.Add("C:\\Program Files\\QuillonetTestFolder\\quillonet-testapp.exe");
-  failed.Show();
-  shoot(failed, "delete-failed");
-  failed.Hide();
-  failed.lstProblem.Clear();
-
-  auto& about = app.About();
-  about.Load();
-  about.Show();
-  shoot(about, "about");
-  about.Unload();
-
-  // Live Update's windows, as a run shows them: the download window a few blinks in, and
-  // the notice at rest.
-  UpdateWindows updates(app);
-  updates.OpenDownloadWindow();
-  auto& download = app.Download();
-  download.txtStatus.SetText("Downloaded 18432 bytes.");
-  for (int blink = 0; blink < 3; ++blink) download.tmrBlink.Fire();
-  shoot(download, "download");
-  updates.CloseDownloadWindow();
-  updates.ShowNotification(app.Msg("MSG_UPDATED_DEFS"));
-  auto& notice = app.SignatureUpdated();
-  while (notice.tmrPopupSignatureUpdate.IsEnabled()) notice.tmrPopupSignatureUpdate.Fire();
-  shoot(notice, "notification");
-  notice.Unload();
-
-  // The shields' alerts, shown without waiting for an answer.
-  auto& homeAlert = main.Shields().HomePageAlert();
-  homeAlert.Load();
-  homeAlert.lblHomePageInfo.SetCaption(
-      app.brand.programName +
-      " has detected that your Homepage has been changed.\r\n\r\nClick YES to keep your "
-      "homepage as:\r\nhttp://www.quillonet.example/\r\n\r\nClick No to change your homepage "
-      "to:\r\nhttp://search.toolbar.example/?src=hijack");
-  homeAlert.Show();
-  shoot(homeAlert, "home-page-alert");
-  homeAlert.Unload();
-  auto& processAlert = main.Shields().ProcessAlert();
-  processAlert.Load();
-  processAlert.lblAlertFileName.SetCaption("SPYAGENT.EXE");
-  processAlert.lblAlertCompanyName.SetCaption(app.Msg("MSG_NOCOMPANY") + " SPYAGENT.EXE");
-  processAlert.Show();
-  shoot(processAlert, "process-alert");
-  processAlert.Unload();
-
-  // The tray menu, at rest above the task bar, with the window in the tray.
-  main.MinimizeToTray();
-  clsTray::Instance(app).ShowMenu();
-  auto& menu = app.MenuPopUp();
-  while (menu.tmrMenuPopup.IsEnabled()) menu.tmrMenuPopup.Fire();
-  shoot(menu, "tray-menu");
-  menu.Unload();
-
-  main.Unload();
-  return written;
+  Tour tour(app, host, folder);
+  if (!tour.Start()) return -1;
+  tour.MainPages();
+  tour.Dialogs();
+  tour.UpdateWindowsShown();
+  tour.Alerts();
+  tour.TrayMenu();
+  app.Main().Unload();
+  return tour.Written();
 }
 
 }  // namespace quill::gui
