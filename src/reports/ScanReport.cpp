@@ -4,6 +4,7 @@
 
 #include "base/Text.h"
 #include "core/ProgramContext.h"
+#include "definitions/ExclusionList.h"
 #include "forms/ListView.h"
 #include "removal/Quarantine.h"
 #include "results/ItemKind.h"
@@ -39,7 +40,7 @@ std::string QuarantineText(ProgramContext& app) {
 }
 
 std::string ExclusionText(ProgramContext& app) {
-  auto content = app.Files().ReadFile(app.DataFile("ENoSignature.dat"));
+  auto content = app.Files().ReadFile(app.Exclusions().FilePath());
   if (!content) return {};
   std::string out;
   for (const auto& line : text::SplitLines(*content)) {
