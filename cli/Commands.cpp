@@ -7,6 +7,7 @@
 
 #include "HeadlessUpdateView.h"
 #include "app/Application.h"
+#include "app/DataFolder.h"
 #include "app/FrmMain.h"
 #include "app/frmSplash.h"
 #include "base/Text.h"
@@ -37,15 +38,6 @@ std::optional<std::vector<int>> ParseIds(const std::vector<std::string>& words) 
   return ids;
 }
 
-// The data folder start-up uses, computed the same way.
-std::string DataFolderOf(Application& app) {
-  std::string folder =
-      app.Tokens().ExpandPathTokens("[appdata]" + app.Identity().productName + "DAT");
-  folder = text::ReplaceAll(folder, "\\\\", "\\");
-  while (text::EndsWith(folder, "\\")) folder.pop_back();
-  return folder;
-}
-
 }  // namespace
 
 std::string WindowsPathOf(platform::FileSystem& files, const std::string& path) {
@@ -67,7 +59,7 @@ void StartUp(Application& app) {
 
 int StageDefinitions(Application& app, const std::string& sourceFolder) {
   auto& files = app.Files();
-  const std::string dataFolder = DataFolderOf(app);
+  const std::string dataFolder = ExpandDataFolder(app);
   if (dataFolder.empty()) return Fail("the prefix has no application data folder");
   if (!files.Attributes(dataFolder) && !files.CreateFolder(dataFolder))
     return Fail("cannot create the data folder " + dataFolder);
@@ -125,7 +117,7 @@ int StageDefinitions(Application& app, const std::string& sourceFolder) {
 }
 
 int PrintReport(Application& app) {
-  const std::string path = DataFolderOf(app) + "\\Scan_Log.txt";
+  const std::string path = ExpandDataFolder(app) + "\\Scan_Log.txt";
   auto report = app.Files().ReadFile(path);
   if (!report) return Fail("no scan report has been written yet (" + path + ")");
   std::fwrite(report->data(), 1, report->size(), stdout);
@@ -133,7 +125,7 @@ int PrintReport(Application& app) {
 }
 
 int QuarantineCommand(Application& app, const std::vector<std::string>& words, bool all) {
-  app.dataFolder = DataFolderOf(app);
+  app.dataFolder = ExpandDataFolder(app);
   QuarantineRestore restore(app);
   auto items = restore.Items();
   if (!items) return Fail("the quarantine manifest cannot be read");

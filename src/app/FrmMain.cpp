@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/Application.h"
+#include "app/DataFolder.h"
 #include "app/Form8.h"
 #include "app/MachineSettingsStore.h"
 #include "app/frmAbout.h"
@@ -87,9 +88,7 @@ void FrmMain::StartupSequence() {
                 id.programFolder + "\\" + id.exeName + ".exe");
 
   // 3. The data folder. We create it when missing: every later file operation needs it.
-  app.dataFolder = app.Tokens().ExpandPathTokens("[appdata]" + id.productName + "DAT");
-  app.dataFolder = text::ReplaceAll(app.dataFolder, "\\\\", "\\");
-  while (text::EndsWith(app.dataFolder, "\\")) app.dataFolder.pop_back();
+  app.dataFolder = ExpandDataFolder(app);
   if (!app.Files().Attributes(app.dataFolder)) app.Files().CreateFolder(app.dataFolder);
   Loading = true;
 
