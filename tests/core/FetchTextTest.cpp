@@ -9,33 +9,10 @@
 #include "platform/posix/CurlInternet.h"
 #include "support/LocalHttpServer.h"
 #include "support/TestHost.h"
+#include "support/TestPlatform.h"
 
 namespace quill {
 namespace {
-
-/// Delivers the given chunks, then reports the outcome.
-class ScriptedInternet : public platform::Internet {
- public:
-  ScriptedInternet(std::vector<std::string> chunks, bool complete, int status = 200)
-      : chunks_(std::move(chunks)), complete_(complete), status_(status) {}
-  platform::HttpReply Get(const std::string&, const ChunkCallback& onChunk) override {
-    platform::HttpReply reply;
-    reply.status = status_;
-    reply.complete = complete_;
-    for (const std::string& chunk : chunks_) {
-      if (!onChunk(chunk.data(), chunk.size())) {
-        reply.complete = false;
-        break;
-      }
-    }
-    return reply;
-  }
-
- private:
-  std::vector<std::string> chunks_;
-  bool complete_;
-  int status_;
-};
 
 std::string SampleBody() {
   std::string body;
@@ -77,7 +54,7 @@ TEST(FetchText, StatusBoxCountsTheBytesAndEveryChunkYields) {
 }
 
 TEST(FetchText, WithoutStatusBoxStillYieldsAfterEveryChunk) {
-  ScriptedInternet net({"ab", std::string(256, 'c'), "d"}, true);
+  test::FakeInternet net({"ab", std::string(256, 'c'), "d"}, true);
   test::TestHost host;
   EXPECT_EQ(FetchText(net, host, "http://example.invalid/"), "ab" + std::string(256, 'c') + "d");
   EXPECT_EQ(host.DoEventsCount(), 3);
@@ -101,20 +78,20 @@ TEST(FetchText, FailuresGiveEmptyText) {
   EXPECT_EQ(host.DoEventsCount(), 0);
 
   // A body that broke off is no answer: a partial update must never be taken as whole.
-  ScriptedInternet broken({"[partial"}, false);
+  test::FakeInternet broken({"[partial"}, false);
   EXPECT_EQ(FetchText(broken, host, "http://example.invalid/", &status), "");
   EXPECT_EQ(status.Text(), "Downloaded 8 bytes.");
 
   // Only a 2xx reply is an answer: an error page is not a date or an update body.
   for (int code : {404, 500, 302, 0}) {
-    ScriptedInternet error({"<html>error</html>"}, true, code);
+    test::FakeInternet error({"<html>error</html>"}, true, code);
     EXPECT_EQ(FetchText(error, host, "http://example.invalid/"), "") << code;
   }
-  ScriptedInternet created({"made"}, true, 201);
+  test::FakeInternet created({"made"}, true, 201);
   EXPECT_EQ(FetchText(created, host, "http://example.invalid/"), "made");
 
   // A body beyond the bound is cut off at once and is no answer.
-  ScriptedInternet endless({"12345", "67890", "abcde"}, true);
+  test::FakeInternet endless({"12345", "67890", "abcde"}, true);
   const int yieldsBefore = host.DoEventsCount();
   EXPECT_FALSE(FetchReply(endless, host, "http://example.invalid/", nullptr, 10));
   EXPECT_EQ(host.DoEventsCount() - yieldsBefore, 2);

@@ -8,7 +8,7 @@
 
 #include "base/Text.h"
 #include "definitions/DefinitionCodec.h"
-#include "localization/MemoryFileSystem.h"
+#include "support/TestPlatform.h"
 
 namespace quill {
 namespace {
@@ -53,7 +53,7 @@ class UpdateMergeTest : public ::testing::Test {
   std::optional<int> Merge(const std::vector<std::string>& lines) {
     return MergeUpdate(fs, kData, Body(lines));
   }
-  testing::MemoryFileSystem fs;
+  test::FakeFileSystem fs;
 };
 
 TEST_F(UpdateMergeTest, EachKindReachesItsFilesInTheStoredForm) {

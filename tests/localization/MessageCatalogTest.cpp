@@ -6,7 +6,7 @@
 #include <set>
 
 #include "localization/LanguageFiles.h"
-#include "localization/MemoryFileSystem.h"
+#include "support/TestPlatform.h"
 
 namespace quill {
 namespace {
@@ -30,7 +30,7 @@ class MessageCatalogTest : public ::testing::Test {
   }
   void WriteFile(const std::string& text) { files.Put(kFile, text); }
 
-  testing::MemoryFileSystem files;
+  test::FakeFileSystem files;
   BrandProfile brand;
   clsLanguages catalog;
 };

@@ -6,8 +6,8 @@
 
 #include "forms/ListView.h"
 #include "localization/LanguageFiles.h"
-#include "localization/MemoryFileSystem.h"
 #include "support/TestHost.h"
+#include "support/TestPlatform.h"
 
 namespace quill {
 namespace {
@@ -81,7 +81,7 @@ class TranslationTest : public ::testing::Test {
   }
   void WriteFile(const std::vector<std::string>& groups) { files.Put(kFile, LanguageFile(groups)); }
 
-  testing::MemoryFileSystem files;
+  test::FakeFileSystem files;
   BrandProfile brand;
   clsLanguages catalog;
   test::TestHost host;

@@ -11,51 +11,17 @@
 #include "platform/Registry.h"
 #include "platform/System.h"
 #include "support/AppFixture.h"
+#include "support/TestPlatform.h"
 
 namespace quill::test {
 
-/// The platform's system services with System Restore switched on and a chosen version, so
-/// the restore-point steps can be watched on a machine that has none.
-class RestoreCapableSystem : public platform::System {
- public:
-  explicit RestoreCapableSystem(std::unique_ptr<platform::System> inner)
-      : inner_(std::move(inner)) {}
-  platform::OsVersion Version() override { return version; }
-  platform::ProgramIdentity Identity() override { return inner_->Identity(); }
-  bool AcquireSingleInstance() override { return inner_->AcquireSingleInstance(); }
-  bool HasSystemRestore() override { return hasRestore; }
-  std::optional<int64_t> BeginRestorePoint(const std::string& description, int type) override {
-    begun.push_back(description + "|" + std::to_string(type));
-    if (!beginSucceeds) return std::nullopt;
-    return nextSequence;
-  }
-  bool EndRestorePoint(int64_t sequence) override {
-    ended.push_back(sequence);
-    return true;
-  }
-  bool CallLibraryRegistration(const std::string& path, bool unregister) override {
-    registrations.push_back((unregister ? "unregister " : "register ") + path);
-    return false;
-  }
-
-  platform::OsVersion version{2, 5, 1};
-  bool hasRestore = true;
-  bool beginSucceeds = true;
-  int64_t nextSequence = 42;
-  std::vector<std::string> begun;
-  std::vector<int64_t> ended;
-  std::vector<std::string> registrations;
-
- private:
-  std::unique_ptr<platform::System> inner_;
-};
-
-/// Puts a RestoreCapableSystem in place of the fixture's system services.
-inline RestoreCapableSystem& InstallRestoreCapableSystem(AppFixture& f) {
-  auto fake = std::make_unique<RestoreCapableSystem>(std::move(f.Platform().system));
-  auto& ref = *fake;
-  f.Platform().system = std::move(fake);
-  return ref;
+/// The fixture's system services with System Restore switched on and a chosen version
+/// (2.5.1 to begin with), so the restore-point steps can be watched on a machine that has none.
+inline FakeSystem& InstallRestoreCapableSystem(AppFixture& f) {
+  auto& system = FakeSystem::Install(f.Platform());
+  system.version = platform::OsVersion{2, 5, 1};
+  system.hasRestore = true;
+  return system;
 }
 
 /// A started program with a fixed clock (3/5/2024 2:07:09 PM).

@@ -7,10 +7,10 @@
 #include "base/Url.h"
 #include "definitions/DefinitionCodec.h"
 #include "reports/Submission.h"
-#include "scan/ProcessTestSupport.h"
 #include "support/AppFixture.h"
 #include "support/DefServer.h"
 #include "support/ScopedEnv.h"
+#include "support/TestPlatform.h"
 
 namespace quill {
 namespace {
@@ -146,7 +146,7 @@ TEST_F(SubmissionTest, AnonymousListLeavesOutCommonProgramsAndAFailedListSendsNo
   EXPECT_EQ(AnonymousProcessList(list), EncodeLine("Explorer.EXE") + "|" + EncodeLine("ads.exe"));
   EXPECT_EQ(AnonymousProcessList(std::nullopt), "");
 
-  auto& processes = test::OnlyTheseProcesses::Install(fx_.Platform());
+  auto& processes = test::FakeProcesses::Install(fx_.Platform());
   processes.SetFailing(true);
   Main().SendAnonymousData();
   processes.SetFailing(false);

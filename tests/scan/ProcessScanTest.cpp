@@ -9,9 +9,9 @@
 #include "definitions/DefinitionSet.h"
 #include "definitions/ExclusionList.h"
 #include "scan/ProcessScan.h"
-#include "scan/ProcessTestSupport.h"
 #include "support/AppFixture.h"
 #include "support/ChildProcess.h"
+#include "support/TestPlatform.h"
 
 namespace quill {
 namespace {
@@ -31,7 +31,7 @@ class ProcessScanTest : public ::testing::Test {
  protected:
   void SetUp() override {
     fx_.Start();
-    only_ = &test::OnlyTheseProcesses::Install(fx_.Platform());
+    only_ = &test::FakeProcesses::Install(fx_.Platform());
   }
 
   test::ChildProcess& Run(const std::string& argv0) {
@@ -58,7 +58,7 @@ class ProcessScanTest : public ::testing::Test {
   const forms::ListView& Progress() { return Main().lvwSpywareFound; }
 
   test::AppFixture fx_;
-  test::OnlyTheseProcesses* only_ = nullptr;
+  test::FakeProcesses* only_ = nullptr;
   std::vector<std::unique_ptr<test::ChildProcess>> children_;
 };
 
@@ -176,7 +176,9 @@ TEST_F(ProcessScanTest, UnreadableProcessListChangesNothing) {
 }
 
 TEST_F(ProcessScanTest, OlderPlatformFamilyMatchesTheSameWayAndAsksOutsideAScan) {
-  test::SystemOfFamily::Install(fx_.Platform(), 1);
+  auto& system = test::FakeSystem::Install(fx_.Platform());
+  system.version = system.Version();
+  system.version->platformId = 1;
   Definitions({"quillold.exe=Quill Old|C:\\Elsewhere"});
   auto& child = Run("C:\\Old\\quillold.exe");
 

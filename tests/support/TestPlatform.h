@@ -1,15 +1,21 @@
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "app/Application.h"
+#include "platform/FileSystem.h"
+#include "platform/Internet.h"
 #include "platform/Platform.h"
+#include "platform/Processes.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
+#include "platform/System.h"
 
 namespace quill::test {
 
@@ -74,6 +80,116 @@ class FakeRegistry : public platform::Registry {
   std::map<std::pair<platform::RootKey, std::string>,
            std::vector<std::pair<std::string, platform::RegValue>>>
       keys_;
+};
+
+/// A flat in-memory file system: files by Windows path (any letter case), folders implied by
+/// the files put in them or made with AddFolder. Writes can be made to fail. Paths pass
+/// through NativePath and FromNativePath unchanged unless `hostRootAsDriveZ` is set: then the
+/// host's root is Wine's default z: drive ("/a/b" <-> "Z:\\a\\b").
+class FakeFileSystem : public platform::FileSystem {
+ public:
+  /// An empty one that maps the host's root as the z: drive.
+  static FakeFileSystem WithDriveZ();
+  void Put(const std::string& path, const std::string& bytes);
+  std::optional<std::string> Get(const std::string& path) const;
+  void AddFolder(const std::string& path);
+
+  std::optional<uint32_t> Attributes(const std::string& path) override;
+  std::optional<std::vector<platform::DirEntry>> List(const std::string& folder) override;
+  std::optional<uint64_t> FileSize(const std::string& path) override;
+  std::optional<std::string> ResolveCase(const std::string& path) override;
+  std::optional<std::string> ReadFile(const std::string& path) override;
+  bool WriteFile(const std::string& path, const std::string& bytes) override;
+  bool AppendFile(const std::string& path, const std::string& bytes) override;
+  bool ReplaceFile(const std::string& path, const std::string& bytes) override;
+  bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
+  bool CopyFolder(const std::string& from, const std::string& to, bool overwrite) override;
+  bool DeleteFile(const std::string& path) override;
+  bool DeleteFolder(const std::string& path, bool force) override;
+  bool Rename(const std::string& from, const std::string& to) override;
+  bool CreateFolder(const std::string& path) override;
+  bool SetAttributes(const std::string& path, uint32_t attributes) override;
+  std::string NativePath(const std::string& path) override;
+  std::string FromNativePath(const std::string& nativePath) override;
+
+  bool hostRootAsDriveZ = false;
+  bool failWrites = false;
+  int writes = 0;
+  /// The ReplaceFile call of this number (1 = the first) fails; 0: none does.
+  int failReplaceNumber = 0;
+  int replaces = 0;
+
+ private:
+  std::map<std::string, std::string> files_;
+  std::set<std::string> folders_;
+};
+
+/// System services for tests. Every answer comes from the wrapped service (or a plain default
+/// without one) unless the test sets it: `version` replaces the version; `hasRestore` set
+/// means System Restore is played by the fake (present or not as set; each begin recorded in
+/// `begun` as "<description>|<type>" and answered with `nextSequence` unless `beginSucceeds`
+/// is off; each end recorded in `ended`). Libraries are never really registered: each request
+/// is recorded in `registrations` ("register <path>" / "unregister <path>") and fails.
+class FakeSystem : public platform::System {
+ public:
+  explicit FakeSystem(std::unique_ptr<platform::System> inner = nullptr);
+  /// Replaces the platform's system services with a fake wrapping them; returns it.
+  static FakeSystem& Install(platform::Platform& platform);
+
+  platform::OsVersion Version() override;
+  platform::ProgramIdentity Identity() override;
+  bool AcquireSingleInstance() override;
+  bool HasSystemRestore() override;
+  std::optional<int64_t> BeginRestorePoint(const std::string& description, int type) override;
+  bool EndRestorePoint(int64_t sequence) override;
+  bool CallLibraryRegistration(const std::string& path, bool unregister) override;
+
+  std::optional<platform::OsVersion> version;
+  std::optional<bool> hasRestore;
+  bool beginSucceeds = true;
+  int64_t nextSequence = 42;
+  std::vector<std::string> begun;
+  std::vector<int64_t> ended;
+  std::vector<std::string> registrations;
+
+ private:
+  std::unique_ptr<platform::System> inner_;
+};
+
+/// The machine's real process list narrowed to the processes a test allowed (the children it
+/// started), so that other programs starting and ending on the machine cannot change what a
+/// test sees, and a test can never stop a process it does not own.
+class FakeProcesses : public platform::Processes {
+ public:
+  explicit FakeProcesses(std::unique_ptr<platform::Processes> real);
+  /// Replaces the platform's process service with a narrowed one; returns it.
+  static FakeProcesses& Install(platform::Platform& platform);
+
+  void Allow(uint32_t pid) { allowed_.insert(pid); }
+  /// Makes the list unreadable, as when the system refuses it.
+  void SetFailing(bool failing) { failing_ = failing; }
+
+  std::optional<std::vector<platform::ProcessInfo>> Enumerate() override;
+  bool Terminate(uint32_t pid, uint32_t exitCode) override;
+  bool WaitForExit(uint32_t pid, int timeoutMs) override;
+
+ private:
+  std::unique_ptr<platform::Processes> real_;
+  std::set<uint32_t> allowed_;
+  bool failing_ = false;
+};
+
+/// Answers every request with the given chunks and then the given outcome; a callback that
+/// refuses a chunk leaves the reply incomplete.
+class FakeInternet : public platform::Internet {
+ public:
+  FakeInternet(std::vector<std::string> chunks, bool complete, int status = 200);
+  platform::HttpReply Get(const std::string& url, const ChunkCallback& onChunk) override;
+
+ private:
+  std::vector<std::string> chunks_;
+  bool complete_;
+  int status_;
 };
 
 /// A new, empty folder under the system's temporary folder.

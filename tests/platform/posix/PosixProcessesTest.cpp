@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix/PosixTestDriveZ.h"
 #include "support/ChildProcess.h"
 #include "support/TestPlatform.h"
 
@@ -76,7 +75,7 @@ const ProcessInfo* FindPid(const std::vector<ProcessInfo>& list, uint32_t pid) {
 TEST(PosixProcesses, OnlyThisPrefixsWineProcessesAreListedAndStopped) {
   const std::string prefix = test::MakeTempFolder("procs-mine");
   const std::string other = test::MakeTempFolder("procs-other");
-  testing::DriveZOnly files;
+  test::FakeFileSystem files = test::FakeFileSystem::WithDriveZ();
   // Reached through a link: the prefix is the same folder however it is spelled.
   const std::string linked = other + "/link-to-mine";
   ASSERT_EQ(::symlink(prefix.c_str(), linked.c_str()), 0);
@@ -121,7 +120,7 @@ TEST(PosixProcesses, OnlyThisPrefixsWineProcessesAreListedAndStopped) {
 }
 
 TEST(PosixProcesses, NativeProcessIsNamedByItsExecutableThroughDriveZ) {
-  testing::DriveZOnly files;
+  test::FakeFileSystem files = test::FakeFileSystem::WithDriveZ();
   PosixProcesses processes(files, "/nonexistent-prefix");
   SleepingChild child("sleep");
   ASSERT_GT(child.Pid(), 0);
@@ -140,7 +139,7 @@ TEST(PosixProcesses, NativeProcessIsNamedByItsExecutableThroughDriveZ) {
 }
 
 TEST(PosixProcesses, ProcessThatCannotBeReadHasNoNameAndNoPath) {
-  testing::DriveZOnly files;
+  test::FakeFileSystem files = test::FakeFileSystem::WithDriveZ();
   PosixProcesses processes(files, "/nonexistent-prefix");
   // A pid that no process has (above the kernel's largest pid).
   ProcessInfo info = processes.Describe(static_cast<uint32_t>(INT_MAX));
@@ -149,7 +148,7 @@ TEST(PosixProcesses, ProcessThatCannotBeReadHasNoNameAndNoPath) {
 }
 
 TEST(PosixProcesses, IdentifiersThatAddressGroupsAreRefused) {
-  testing::DriveZOnly files;
+  test::FakeFileSystem files = test::FakeFileSystem::WithDriveZ();
   PosixProcesses processes(files, "/nonexistent-prefix");
   SleepingChild child("sleep", /*ownGroup=*/true);
   ASSERT_GT(child.Pid(), 0);

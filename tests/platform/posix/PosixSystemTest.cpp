@@ -9,8 +9,8 @@
 #include <string>
 
 #include "platform/ProgramIdentity.h"
-#include "platform/posix/PosixTestDriveZ.h"
 #include "support/ScopedEnv.h"
+#include "support/TestPlatform.h"
 
 namespace quill::platform::posix {
 namespace {
@@ -41,7 +41,7 @@ class PosixSystemTest : public ::testing::Test {
     if (pid == 0) {
       bool got = false;
       {
-        testing::DriveZOnly files;
+        test::FakeFileSystem files = test::FakeFileSystem::WithDriveZ();
         PosixSystem system(prefix, files, "");
         got = system.AcquireSingleInstance();
       }
@@ -54,7 +54,7 @@ class PosixSystemTest : public ::testing::Test {
 
   std::string root_, prefix_;
   std::unique_ptr<ScopedEnv> runtime_;
-  testing::DriveZOnly files_;
+  test::FakeFileSystem files_ = test::FakeFileSystem::WithDriveZ();
 };
 
 TEST_F(PosixSystemTest, OneInstancePerPrefixAcrossProcesses) {
