@@ -8,16 +8,14 @@
 #include "shell/frmMenuPopUp.h"
 #include "shell/frmSignatureUpdated.h"
 #include "support/AppFixture.h"
+#include "support/SlideCases.h"
 
 namespace quill {
 namespace {
 
 using test::AppFixture;
 
-struct SlideCase {
-  int twipsPerPixel;
-  bool taskbarAtTop;
-};
+using test::SlideCase;
 
 class MenuSlide : public ::testing::TestWithParam<SlideCase> {};
 
@@ -72,14 +70,7 @@ TEST_P(MenuSlide, ComesFullyIntoViewStaysWhileThePointerMovesThenLeavesAndUnload
   EXPECT_LT(lastTop, 800 * tpp) << "stayed loaded below the screen";
 }
 
-INSTANTIATE_TEST_SUITE_P(Densities, MenuSlide,
-                         ::testing::Values(SlideCase{12, false}, SlideCase{12, true},
-                                           SlideCase{15, false}, SlideCase{15, true},
-                                           SlideCase{20, false}, SlideCase{20, true}),
-                         [](const ::testing::TestParamInfo<SlideCase>& info) {
-                           return std::to_string(info.param.twipsPerPixel) + "TwipsPerPixel" +
-                                  (info.param.taskbarAtTop ? "TaskbarAtTop" : "TaskbarAtBottom");
-                         });
+INSTANTIATE_TEST_SUITE_P(Densities, MenuSlide, test::SlideCases(), test::SlideCaseName);
 
 TEST(TrayMenu, ShowProgramRestoresAndRemembersTheOpenWindow) {
   AppFixture f;

@@ -12,6 +12,7 @@
 #include "shell/frmSignatureUpdated.h"
 #include "support/AppFixture.h"
 #include "support/ScopedEnv.h"
+#include "support/SlideCases.h"
 
 namespace quill {
 namespace {
@@ -82,10 +83,7 @@ TEST(UpdateWindows, BothWindowsAppearInTheChosenLanguage) {
             "Sie verwenden bereits die neuesten Quillonet-Definitionen.");
 }
 
-struct SlideCase {
-  int twipsPerPixel;
-  bool taskbarAtTop;
-};
+using test::SlideCase;
 
 class NoticeSlide : public ::testing::TestWithParam<SlideCase> {};
 
@@ -145,14 +143,7 @@ TEST_P(NoticeSlide, ComesFullyIntoViewRestsSevenSecondsThenLeavesTheScreenAndClo
   EXPECT_EQ(f.App().GetSetting("OptionAndSettings", "SHOW", ""), "false");
 }
 
-INSTANTIATE_TEST_SUITE_P(Densities, NoticeSlide,
-                         ::testing::Values(SlideCase{12, false}, SlideCase{12, true},
-                                           SlideCase{15, false}, SlideCase{15, true},
-                                           SlideCase{20, false}, SlideCase{20, true}),
-                         [](const ::testing::TestParamInfo<SlideCase>& info) {
-                           return std::to_string(info.param.twipsPerPixel) + "TwipsPerPixel" +
-                                  (info.param.taskbarAtTop ? "TaskbarAtTop" : "TaskbarAtBottom");
-                         });
+INSTANTIATE_TEST_SUITE_P(Densities, NoticeSlide, test::SlideCases(), test::SlideCaseName);
 
 TEST(UpdateWindows, OkClosesTheNoticeAtOnceAndANewNoticeStartsAfresh) {
   AppFixture f;
