@@ -35,6 +35,28 @@ struct FileIdentity {
   uint64_t fileIndex = 0;
 };
 
+/// Where a path leads, for deciding what a removal may do there.
+enum class PlaceKind {
+  /// Inside the machine's own drives (on Windows every local path).
+  Machine,
+  /// A folder of the machine that links to a folder outside it (a profile folder linked to
+  /// the host's home), or something below one; Place::linkedFolder names the link.
+  LinkedFolder,
+  /// Through a drive that maps outside the machine (Z: showing the host's file system).
+  Host,
+  /// The machine's own files outside its drives (the prefix folder with its hives and drive
+  /// mappings), by whatever path leads there.
+  MachineFiles,
+  /// A path that cannot be mapped.
+  Unknown,
+};
+
+struct Place {
+  PlaceKind kind = PlaceKind::Unknown;
+  /// For LinkedFolder: the Windows path of the linked folder itself.
+  std::string linkedFolder;
+};
+
 /// The file system, spoken in Windows paths ("C:\Users\me\file.txt"). Component names are
 /// matched without regard to case. Every call reports failure by its result.
 class FileSystem {
@@ -95,6 +117,9 @@ class FileSystem {
   /// Creates one folder (its parent must exist).
   virtual bool CreateFolder(const std::string& path) = 0;
   virtual bool SetAttributes(const std::string& path, uint32_t attributes) = 0;
+
+  /// Where the path leads (it need not exist; the folders above it are looked at).
+  virtual Place Locate(const std::string&) { return {PlaceKind::Machine, {}}; }
 
   /// Where a Windows path lives on the host ("" when it cannot be mapped). On Windows the
   /// path itself.
