@@ -338,6 +338,13 @@ class Routes {
 
 }  // namespace
 
+std::shared_ptr<void> InstallRoutes(httplib::Server& server, const ServerOptions& options,
+                                    const Signer& signer) {
+  auto routes = std::make_shared<Routes>(options, signer);
+  routes->Install(server);
+  return routes;
+}
+
 int Serve(const ServerOptions& options) {
   std::error_code ec;
   if (!fs::is_directory(options.root, ec)) {
@@ -367,8 +374,7 @@ int Serve(const ServerOptions& options) {
   server.set_write_timeout(30);
   server.set_keep_alive_max_count(20);
   server.set_payload_max_length(64 * 1024);
-  Routes routes(options, *signer);
-  routes.Install(server);
+  const auto routes = InstallRoutes(server, options, *signer);
   // The library listens with a backlog of a handful of connections; a burst of clients would
   // then wait out the system's connection retries. The socket is noted so it can listen with
   // a deep backlog once bound.
