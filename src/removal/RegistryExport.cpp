@@ -75,8 +75,13 @@ int HexDigit(char c) {
 // The file as UTF-8 text.
 std::optional<std::string> DecodeFile(std::string_view bytes) {
   if (bytes.size() < 2 || static_cast<unsigned char>(bytes[0]) != 0xFF ||
-      static_cast<unsigned char>(bytes[1]) != 0xFE)
+      static_cast<unsigned char>(bytes[1]) != 0xFE) {
+    // The 8-bit form is plain ASCII. Other bytes there are no text of ours: read as they are,
+    // they would be restored under names and data that were never saved.
+    for (char c : bytes)
+      if (static_cast<unsigned char>(c) > 127) return std::nullopt;
     return std::string(bytes);
+  }
   if (bytes.size() % 2 != 0) return std::nullopt;
   return unicode::Utf16ToUtf8(unicode::FromUtf16LeBytes(bytes.substr(2)));
 }
