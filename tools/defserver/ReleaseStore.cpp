@@ -77,7 +77,9 @@ std::optional<datetime::LocalDateTime> ParseReleaseName(const std::string& name)
   // Read back through the date helper to refuse impossible dates such as 20260231.
   const auto parsed = datetime::ParseGeneralDate(
       std::to_string(dt.month) + "/" + std::to_string(dt.day) + "/" + std::to_string(dt.year));
-  if (!parsed || parsed->day != dt.day || dt.hour > 23 || dt.minute > 59 || dt.second > 59)
+  // (A year under 100 reads back as 19xx or 20xx: "00260316" would be served as 2026.)
+  if (!parsed || parsed->year != dt.year || parsed->day != dt.day || dt.hour > 23 ||
+      dt.minute > 59 || dt.second > 59)
     return std::nullopt;
   return dt;
 }
