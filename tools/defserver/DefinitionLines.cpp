@@ -101,7 +101,9 @@ bool IsTransportable(Target target, std::string_view stored) {
   }
   if (target == Target::Safety) {
     const size_t bar = stored.find(kStoredBar);
-    return bar != std::string_view::npos &&
+    // Nothing after the bar: the update line would carry an empty definition, which clients
+    // skip.
+    return bar != std::string_view::npos && bar + 1 < stored.size() &&
            text::ContainsNoCase(DecodeLine(stored.substr(0, bar)), "S");
   }
   return true;
