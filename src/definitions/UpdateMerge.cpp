@@ -1,13 +1,13 @@
 #include "definitions/UpdateMerge.h"
 
 #include <array>
-#include <cstring>
 #include <functional>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
 
+#include "base/Text.h"
 #include "definitions/DefinitionCodec.h"
 #include "definitions/DefinitionSet.h"
 
@@ -87,8 +87,10 @@ std::vector<UpdateLine> ParseBody(std::string_view body) {
     std::string_view header = line.substr(0, def);
     std::string_view definition = line.substr(def + 5);
     const size_t bar = header.find('|');
+    // A line holding CR LF (in its kind or its definition) could not be stored as one line.
     if (bar == std::string_view::npos || definition.empty() ||
-        definition.find("[DEF]") != std::string_view::npos)
+        definition.find("[DEF]") != std::string_view::npos ||
+        line.find("\r\n") != std::string_view::npos)
       continue;
     std::string_view operation = header.substr(bar + 1);
     if (operation != "ADD" && operation != "DEL") continue;
@@ -228,28 +230,26 @@ class FileMerge {
   bool Changed() const { return appended_ > 0 || HasDeletions(); }
 
   /// The new content, in one pass over the old lines: the deleted ones dropped and the added
-  /// ones appended unless the file (still) holds them. Without deletions the old bytes stay as
-  /// they are; with deletions the file is rebuilt without empty lines.
+  /// ones appended unless the file (still) holds them. Lines are cut as the loaders cut them (a
+  /// lone LF inside a CR LF file is data). Without deletions the old bytes of a file whose
+  /// lines end in CR LF stay as they are; otherwise the file is rebuilt with CR LF line ends
+  /// and without empty lines, so that an appended line never joins or splits an old one.
   std::string Build(std::string_view existing, const MergeProgress& progress) {
     std::vector<bool> present(added_.size(), false);
     HashFilter deleted, added;
     deleted.Fill(deleted_);
     added.Fill(addedIndex_);
+    const bool keepBytes =
+        deleted_.empty() && (existing.empty() || text::EndsWith(existing, "\r\n"));
     std::string out;
     out.reserve(existing.size() + added_.size() * 64);
+    if (keepBytes) out.append(existing);
     std::string name;
     size_t number = 0;
-    const size_t size = existing.size();
-    for (size_t start = 0; start < size;) {
-      // Lines end with CR LF or LF.
-      const void* found = std::memchr(existing.data() + start, '\n', size - start);
-      const size_t end =
-          found ? static_cast<size_t>(static_cast<const char*>(found) - existing.data()) : size;
-      std::string_view line = existing.substr(start, end - start);
-      if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-      start = end + 1;
-      if (!deleted_.empty()) {
-        if (++number % 100 == 0) {
+    DefinitionLineReader reader(existing);
+    for (std::string_view line; reader.Next(line);) {
+      if (!keepBytes) {
+        if (!deleted_.empty() && ++number % 100 == 0) {
           if (progress.status)
             progress.status("Removing outdated definitions: checking entry " +
                             std::to_string(number));
@@ -263,10 +263,6 @@ class FileMerge {
       }
       if (!added.MayContain(line)) continue;
       if (auto it = addedIndex_.find(line); it != addedIndex_.end()) present[it->second] = true;
-    }
-    if (deleted_.empty()) {
-      out.append(existing);
-      if (!out.empty() && out.back() != '\n' && out.back() != '\r') out += "\r\n";
     }
     for (size_t i = 0; i < added_.size(); ++i) {
       if (!alive_[i] || present[i]) continue;
