@@ -36,11 +36,8 @@ bool Exact(const RegValue& value) {
   return true;
 }
 
-// Whether the text is UTF-8, as every name the program holds is, without control characters
-// (a key made with a line break in its name is not found again: left for later).
+// Whether the text is UTF-8, as every name the program holds is.
 bool IsUtf8(const std::string& text) {
-  for (char c : text)
-    if (static_cast<unsigned char>(c) < 32) return false;
   return Utf16ToUtf8(Utf8ToUtf16(text)) == text;
 }
 
@@ -48,6 +45,8 @@ void Edit(Hive& hive, const std::string& rawPath, const std::string& name, const
   // Paths as the registry passes them: single backslashes between non-empty components.
   const std::string path = JoinKeyPath(SplitKeyPath(rawPath));
   if (path.empty() || !IsUtf8(path) || !IsUtf8(name)) return;
+  // As the registry does, a new (empty) hive gets its header first.
+  hive.SetPreambleIfEmpty(NewHivePreamble("REGISTRY\\Machine"));
   if (!hive.KeyExists(path)) hive.CreateKey(path, kNow);
   FUZZ_CHECK(hive.KeyExists(path));
   hive.SetValue(path, name, value, kNow);
