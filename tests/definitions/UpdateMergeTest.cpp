@@ -154,6 +154,23 @@ TEST_F(UpdateMergeTest, AFileThatCannotBeReplacedLeavesEveryFileAsItWas) {
   EXPECT_EQ(Lines("RegistryDefinition.dat"), (std::vector<std::string>{"<absent>"}));
 }
 
+TEST_F(UpdateMergeTest, OldLinesAreCutAsTheLoadersCutThem) {
+  const std::string path = std::string(kData) + "\\FileDefinition.dat";
+  const std::string cafe = EncodeLine("caf\xC9.exe=C|x");  // the stored \xC9 is a lone LF
+  const std::string added = EncodeLine("b.exe=B");
+  // A lone LF inside a CR LF file stays inside its line when the file is rebuilt.
+  fs.Put(path, cafe + "\r\n" + EncodeLine("gone.exe=G|x") + "\r\n");
+  EXPECT_TRUE(Merge({Line("FILE", "DEL", "gone.exe="), Line("FILE", "ADD", "b.exe=B")}));
+  EXPECT_EQ(*fs.Get(path), cafe + "\r\n" + added + "\r\n");
+  // A file cut at LF (edited by hand) is rewritten with CR LF rather than joined to a new line.
+  fs.Put(path, EncodeLine("a.exe=A") + "\n" + EncodeLine("c.exe=C"));
+  EXPECT_TRUE(Merge({Line("FILE", "ADD", "b.exe=B")}));
+  EXPECT_EQ(DefinitionFileLines(*fs.Get(path)),
+            (std::vector<std::string>{EncodeLine("a.exe=A"), EncodeLine("c.exe=C"), added}));
+  // An update line holding CR LF is skipped.
+  EXPECT_EQ(Merge({Line("FILE", "ADD", "d.exe=D") + "\r\n" + EncodeLine("e.exe=E")}), 0);
+}
+
 TEST(CleanDateReply, TrimsLineBreaksAndCutsAfterTheFirstMarker) {
   EXPECT_EQ(CleanDateReply("  3/20/2006 1:05:00 PM<html>junk</html>\r\n"), "3/20/2006 1:05:00 PM");
   EXPECT_EQ(CleanDateReply("3/20/2006\t 9:00:00 am and more AM"), "3/20/2006 9:00:00 am");
