@@ -96,22 +96,42 @@ class FileSystem {
     if (offset >= bytes->size()) return std::string();
     return bytes->substr(static_cast<size_t>(offset), maxBytes);
   }
-  /// Creates or truncates, then writes the bytes.
+  // Writing, copying and deleting never follow a link at the path itself or anywhere below
+  // it: the folders above the path are found the way the machine maps them (its drives,
+  // linked profile folders), and from there every entry is opened relative to the folder it
+  // was found in, without following links (openat/fstatat/unlinkat with O_NOFOLLOW; on
+  // Windows FILE_FLAG_OPEN_REPARSE_POINT). A link is written over, copied or deleted as a
+  // link, never what it points to, and an entry swapped for a link while a call runs is met
+  // as that link: the call removes the link or fails, it never goes through it.
+
+  /// Creates or truncates, then writes the bytes. A link at the path is not written through:
+  /// the call fails.
   virtual bool WriteFile(const std::string& path, const std::string& bytes) = 0;
+  /// Creates a new file holding the bytes; fails when anything (a file, folder or link, even
+  /// a dangling one) already has that name. Nothing else is ever touched.
+  virtual bool CreateNewFile(const std::string& path, const std::string& bytes) {
+    if (Attributes(path)) return false;
+    return WriteFile(path, bytes);
+  }
   /// Creates or replaces the file so that a reader (even after a crash) finds either the old
   /// or the new bytes, never a mix. Backends that cannot do better write it in place.
   virtual bool ReplaceFile(const std::string& path, const std::string& bytes) {
     return WriteFile(path, bytes);
   }
-  /// Appends (creates when absent).
+  /// Appends to an ordinary file (creates it when absent); never through a link.
   virtual bool AppendFile(const std::string& path, const std::string& bytes) = 0;
 
+  /// Copies one ordinary file; with failIfExists the destination is created new (fails when
+  /// any entry has its name). A source that is a link is not copied.
   virtual bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
-  /// Copies a whole tree; with overwrite false an existing file at the destination fails
-  /// the copy. Returns true only when every file and folder was copied.
+  /// Copies a whole tree; with overwrite false every destination entry is created new and an
+  /// existing one fails the copy. Links inside the source are not followed. Returns true only
+  /// when every file and folder was copied.
   virtual bool CopyFolder(const std::string& from, const std::string& to, bool overwrite) = 0;
+  /// Deletes a file, or a link as a link.
   virtual bool DeleteFile(const std::string& path) = 0;
-  /// Deletes a folder with everything in it; force also removes read-only entries.
+  /// Deletes a folder with everything in it; force also removes read-only entries. A link at
+  /// the path or inside the tree is removed as a link. True only when all of it is gone.
   virtual bool DeleteFolder(const std::string& path, bool force) = 0;
   virtual bool Rename(const std::string& from, const std::string& to) = 0;
   /// Creates one folder (its parent must exist).
