@@ -42,6 +42,9 @@ class PosixFileSystem : public FileSystem {
   bool Rename(const std::string& from, const std::string& to) override;
   bool CreateFolder(const std::string& path) override;
   bool SetAttributes(const std::string& path, uint32_t attributes) override;
+  /// Decided by where the path really ends, through every link on the way (see
+  /// PosixLocate.cpp): the prefix's own files by any path are MachineFiles.
+  Place Locate(const std::string& path) override;
   std::string NativePath(const std::string& path) override;
   std::string FromNativePath(const std::string& nativePath) override;
 
