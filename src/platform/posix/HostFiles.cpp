@@ -1,7 +1,6 @@
 #include "platform/posix/HostFiles.h"
 
 #include <dirent.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -75,19 +74,6 @@ std::string ChildNoCase(const std::string& folder, const std::string& name) {
   return found.empty() ? std::string() : Join(folder, found);
 }
 
-std::vector<std::string> EntryNames(const std::string& folder, bool& ok) {
-  std::vector<std::string> names;
-  DIR* dir = ::opendir(folder.c_str());
-  ok = dir != nullptr;
-  if (!dir) return names;
-  while (dirent* entry = ::readdir(dir)) {
-    std::string name = entry->d_name;
-    if (name != "." && name != "..") names.push_back(std::move(name));
-  }
-  ::closedir(dir);
-  return names;
-}
-
 bool WriteAll(int fd, const char* data, size_t size) {
   while (size > 0) {
     ssize_t n = ::write(fd, data, size);
@@ -97,96 +83,6 @@ bool WriteAll(int fd, const char* data, size_t size) {
     size -= static_cast<size_t>(n);
   }
   return true;
-}
-
-bool CopyRegularFile(const std::string& from, const std::string& to, mode_t mode) {
-  int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-  if (in < 0) return false;
-  int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (out < 0) {
-    ::close(in);
-    return false;
-  }
-  bool ok = true;
-  std::vector<char> buffer(1 << 16);
-  for (;;) {
-    ssize_t n = ::read(in, buffer.data(), buffer.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) ok = false;
-    if (n <= 0) break;
-    if (!WriteAll(out, buffer.data(), static_cast<size_t>(n))) {
-      ok = false;
-      break;
-    }
-  }
-  ::close(in);
-  if (::close(out) != 0) ok = false;
-  // The copy keeps the source's read-only state, as Windows copies attributes.
-  if (ok) ::chmod(to.c_str(), mode & 07777);
-  return ok;
-}
-
-bool CopyTree(const std::string& from, const std::string& to, bool overwrite) {
-  struct stat st {};
-  if (!StatOf(to, st)) {
-    if (::mkdir(to.c_str(), 0777) != 0) return false;
-  } else if (!S_ISDIR(st.st_mode)) {
-    return false;
-  }
-  bool listed = false;
-  std::vector<std::string> names = EntryNames(from, listed);
-  bool ok = listed;
-  for (const std::string& name : names) {
-    std::string source = Join(from, name);
-    // Merge into an entry of the destination spelled differently, as Windows would.
-    std::string existing = FindNoCase(to, name);
-    std::string target = Join(to, existing.empty() ? name : existing);
-    struct stat sourceStat {};
-    if (!LstatOf(source, sourceStat)) {
-      ok = false;
-      continue;
-    }
-    struct stat targetStat {};
-    bool targetExists = LstatOf(target, targetStat);
-    if (S_ISLNK(sourceStat.st_mode)) {
-      if (targetExists && (!overwrite || S_ISDIR(targetStat.st_mode) || ::unlink(target.c_str()))) {
-        ok = false;
-        continue;
-      }
-      std::error_code ec;
-      fs::copy_symlink(source, target, ec);
-      if (ec) ok = false;
-    } else if (S_ISDIR(sourceStat.st_mode)) {
-      ok = CopyTree(source, target, overwrite) && ok;
-    } else if (S_ISREG(sourceStat.st_mode)) {
-      if (targetExists && (!overwrite || !S_ISREG(targetStat.st_mode) || ReadOnly(targetStat))) {
-        ok = false;
-        continue;
-      }
-      ok = CopyRegularFile(source, target, sourceStat.st_mode) && ok;
-    } else {
-      ok = false;  // devices, pipes and sockets have no Windows counterpart to copy
-    }
-  }
-  return ok;
-}
-
-bool RemoveTree(const std::string& folder, bool force) {
-  struct stat st {};
-  if (!LstatOf(folder, st)) return false;
-  if (!S_ISDIR(st.st_mode)) {
-    if (!force && ReadOnly(st) && !S_ISLNK(st.st_mode)) return false;
-    return ::unlink(folder.c_str()) == 0;
-  }
-  if (!force && ReadOnly(st)) return false;
-  // A folder without write permission keeps its entries; forcing lifts that first.
-  if (force) ::chmod(folder.c_str(), (st.st_mode & 07777) | S_IRWXU);
-  bool listed = false;
-  std::vector<std::string> names = EntryNames(folder, listed);
-  bool ok = listed;
-  for (const std::string& name : names) ok = RemoveTree(Join(folder, name), force) && ok;
-  if (!ok) return false;
-  return ::rmdir(folder.c_str()) == 0;
 }
 
 bool Inside(const std::string& child, const std::string& parent) {

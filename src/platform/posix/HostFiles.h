@@ -20,12 +20,7 @@ std::string FindNoCase(const std::string& folder, const std::string& name);
 /// The host path of name inside folder: the exact spelling when present, else the entry that
 /// matches without regard to case; "" when there is neither.
 std::string ChildNoCase(const std::string& folder, const std::string& name);
-/// The names in a host folder, "." and ".." left out; ok tells whether it could be read.
-std::vector<std::string> EntryNames(const std::string& folder, bool& ok);
 bool WriteAll(int fd, const char* data, size_t size);
-bool CopyRegularFile(const std::string& from, const std::string& to, mode_t mode);
-bool CopyTree(const std::string& from, const std::string& to, bool overwrite);
-bool RemoveTree(const std::string& folder, bool force);
 /// Whether child is parent or lies below it.
 bool Inside(const std::string& child, const std::string& parent);
 /// The path with links resolved and no trailing slash; "" when it cannot be worked out.

@@ -14,8 +14,8 @@
 #include <system_error>
 
 #include "base/Text.h"
-#include "platform/posix/AtomicFile.h"
 #include "platform/posix/DosAttributes.h"
+#include "platform/posix/HostAt.h"
 #include "platform/posix/HostFiles.h"
 
 namespace quill::platform::posix {
@@ -204,92 +204,87 @@ std::optional<std::string> PosixFileSystem::ReadFileRange(const std::string& pat
   return bytes;
 }
 
-bool PosixFileSystem::WriteBytes(const std::string& path, const std::string& bytes, bool append) {
-  auto r = Resolve(path, Need::Parent);
-  if (!r || r->isRoot) return false;
-  struct stat st {};
-  if (r->exists && StatOf(r->native, st) && (S_ISDIR(st.st_mode) || ReadOnly(st))) return false;
-  int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC);
-  int fd = ::open(r->native.c_str(), flags, 0666);
-  if (fd < 0) return false;
-  bool ok = WriteAll(fd, bytes.data(), bytes.size());
-  if (::close(fd) != 0) ok = false;
-  return ok;
+std::optional<PosixFileSystem::Entry> PosixFileSystem::OpenEntry(const std::string& path,
+                                                                 Need need) const {
+  auto r = Resolve(path, need);
+  if (!r || r->isRoot) return std::nullopt;
+  const size_t slash = r->native.find_last_of('/');
+  if (slash == std::string::npos || slash + 1 >= r->native.size()) return std::nullopt;
+  // The folders above the entry are followed as the machine maps them; from here on nothing is.
+  const std::string parent = slash == 0 ? "/" : r->native.substr(0, slash);
+  Entry entry{Fd(::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)),
+              r->native.substr(slash + 1), r->native, parent};
+  if (!entry.folder.Ok()) return std::nullopt;
+  return entry;
 }
 
 bool PosixFileSystem::WriteFile(const std::string& path, const std::string& bytes) {
-  return WriteBytes(path, bytes, false);
+  auto at = OpenEntry(path, Need::Parent);
+  return at && WriteAt(at->folder.Get(), at->name, bytes, false);
+}
+
+bool PosixFileSystem::CreateNewFile(const std::string& path, const std::string& bytes) {
+  auto at = OpenEntry(path, Need::Parent);
+  return at && CreateNewAt(at->folder.Get(), at->name, bytes, 0666);
 }
 
 bool PosixFileSystem::ReplaceFile(const std::string& path, const std::string& bytes) {
-  auto r = Resolve(path, Need::Parent);
-  if (!r || r->isRoot) return false;
-  struct stat st {};
-  if (r->exists && StatOf(r->native, st) && (!S_ISREG(st.st_mode) || ReadOnly(st))) return false;
-  return detail::ReplaceFileAtomically(r->native, bytes) == 0;
+  auto at = OpenEntry(path, Need::Parent);
+  return at && ReplaceAt(at->folder.Get(), at->name, bytes);
 }
 
 bool PosixFileSystem::AppendFile(const std::string& path, const std::string& bytes) {
-  return WriteBytes(path, bytes, true);
+  auto at = OpenEntry(path, Need::Parent);
+  return at && WriteAt(at->folder.Get(), at->name, bytes, true);
 }
 
 bool PosixFileSystem::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
-  auto source = Resolve(from, Need::Whole);
-  auto target = Resolve(to, Need::Parent);
-  if (!source || !target || target->isRoot) return false;
-  struct stat sourceStat {};
-  if (!StatOf(source->native, sourceStat) || !S_ISREG(sourceStat.st_mode)) return false;
-  struct stat targetStat {};
-  if (target->exists && StatOf(target->native, targetStat)) {
-    if (failIfExists || !S_ISREG(targetStat.st_mode) || ReadOnly(targetStat)) return false;
-    // Copying a file onto itself would truncate it before reading.
-    if (targetStat.st_dev == sourceStat.st_dev && targetStat.st_ino == sourceStat.st_ino)
-      return false;
-  }
-  return CopyRegularFile(source->native, target->native, sourceStat.st_mode);
+  auto source = OpenEntry(from, Need::Whole);
+  auto target = OpenEntry(to, Need::Parent);
+  return source && target &&
+         CopyFileAt(source->folder.Get(), source->name, target->folder.Get(), target->name,
+                    failIfExists);
 }
 
 bool PosixFileSystem::CopyFolder(const std::string& from, const std::string& to, bool overwrite) {
   try {
-    auto source = Resolve(from, Need::Whole);
-    auto target = Resolve(to, Need::Parent);
+    auto source = OpenEntry(from, Need::Whole);
+    auto target = OpenEntry(to, Need::Parent);
     if (!source || !target) return false;
-    struct stat st {};
-    if (!StatOf(source->native, st) || !S_ISDIR(st.st_mode)) return false;
     std::string sourceReal = Canonical(source->native);
     std::string targetReal = Canonical(target->native);
     // A tree copied into itself would never end.
     if (sourceReal.empty() || targetReal.empty() || Inside(targetReal, sourceReal)) return false;
-    return CopyTree(source->native, target->native, overwrite);
+    return CopyTreeAt(source->folder.Get(), source->name, target->folder.Get(), target->name,
+                      overwrite, &treeEntryHook);
   } catch (...) {
     return false;
   }
 }
 
 bool PosixFileSystem::DeleteFile(const std::string& path) {
-  auto r = Resolve(path, Need::Whole);
-  if (!r || r->isRoot) return false;
+  auto at = OpenEntry(path, Need::Whole);
   struct stat st {};
-  if (!StatOf(r->native, st)) {
-    // A dangling link is still an entry that can go.
-    if (!LstatOf(r->native, st) || !S_ISLNK(st.st_mode)) return false;
-    return ::unlink(r->native.c_str()) == 0;
-  }
-  if (S_ISDIR(st.st_mode) || ReadOnly(st)) return false;
-  return ::unlink(r->native.c_str()) == 0;
+  if (!at || !StatAt(at->folder.Get(), at->name, st)) return false;
+  // A link goes as a link, even a dangling one; a folder or a read-only file stays.
+  if (!S_ISLNK(st.st_mode) && (S_ISDIR(st.st_mode) || ReadOnly(st))) return false;
+  return ::unlinkat(at->folder.Get(), at->name.c_str(), 0) == 0;
 }
 
 bool PosixFileSystem::DeleteFolder(const std::string& path, bool force) {
-  auto r = Resolve(path, Need::Whole);
   // Never a whole drive: that is never what a removal means.
-  if (!r || r->isRoot) return false;
+  auto at = OpenEntry(path, Need::Whole);
   struct stat st {};
-  if (!StatOf(r->native, st) || !S_ISDIR(st.st_mode)) return false;
-  struct stat linkStat {};
-  // A linked folder goes as a link; what it points at stays.
-  if (LstatOf(r->native, linkStat) && S_ISLNK(linkStat.st_mode))
-    return ::unlink(r->native.c_str()) == 0;
-  return RemoveTree(r->native, force);
+  if (!at || !StatAt(at->folder.Get(), at->name, st)) return false;
+  if (S_ISLNK(st.st_mode)) {
+    // A linked folder goes as a link; what it points at stays.
+    struct stat target {};
+    if (::fstatat(at->folder.Get(), at->name.c_str(), &target, 0) != 0 || !S_ISDIR(target.st_mode))
+      return false;
+    return ::unlinkat(at->folder.Get(), at->name.c_str(), 0) == 0;
+  }
+  if (!S_ISDIR(st.st_mode)) return false;
+  return RemoveTreeAt(at->folder.Get(), at->name, force, &treeEntryHook);
 }
 
 bool PosixFileSystem::Rename(const std::string& from, const std::string& to) {
@@ -324,28 +319,28 @@ bool PosixFileSystem::CreateFolder(const std::string& path) {
 }
 
 bool PosixFileSystem::SetAttributes(const std::string& path, uint32_t attributes) {
-  auto r = Resolve(path, Need::Whole);
+  auto at = OpenEntry(path, Need::Whole);
   struct stat st {};
-  if (!r || !StatOf(r->native, st)) return false;
+  // A link's attributes are what it leads to: they are not changed through it.
+  if (!at || !StatAt(at->folder.Get(), at->name, st) || S_ISLNK(st.st_mode)) return false;
   bool ok = true;
   bool wantReadOnly = (attributes & kAttrReadOnly) != 0;
   if (wantReadOnly != ReadOnly(st)) {
     mode_t mode = st.st_mode & 07777;
     mode = wantReadOnly ? (mode & ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH))
                         : (mode | S_IWUSR);
-    ok = ::chmod(r->native.c_str(), mode) == 0;
+    ok = ::fchmodat(at->folder.Get(), at->name.c_str(), mode, AT_SYMLINK_NOFOLLOW) == 0;
   }
   uint32_t dosBits = attributes & (kAttrHidden | kAttrSystem);
-  if (dosBits != StoredDosBits(r->native)) {
+  if (dosBits != StoredDosBitsAt(at->folder.Get(), at->parent, at->name)) {
     if (dosBits == 0) {
-      ::removexattr(r->native.c_str(), kDosAttribXattr);
+      ::lremovexattr(at->native.c_str(), kDosAttribXattr);
     } else {
       char value[16];
       int n = std::snprintf(value, sizeof(value), "0x%x", dosBits);
-      if (::setxattr(r->native.c_str(), kDosAttribXattr, value, static_cast<size_t>(n), 0) != 0) {
+      if (::lsetxattr(at->native.c_str(), kDosAttribXattr, value, static_cast<size_t>(n), 0) != 0) {
         // A dot name is hidden by its name; only the system bit then needs the store.
-        std::string name = text::AfterLastBackslash(r->windows);
-        bool hiddenByName = !name.empty() && name[0] == '.';
+        bool hiddenByName = at->name[0] == '.';
         if ((dosBits & kAttrSystem) || !hiddenByName) ok = false;
       }
     }

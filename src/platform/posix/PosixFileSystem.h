@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "platform/posix/HostAt.h"
 
 namespace quill::platform::posix {
 
@@ -33,6 +34,7 @@ class PosixFileSystem : public FileSystem {
   std::optional<std::string> ReadFileRange(const std::string& path, uint64_t offset,
                                            size_t maxBytes) override;
   bool WriteFile(const std::string& path, const std::string& bytes) override;
+  bool CreateNewFile(const std::string& path, const std::string& bytes) override;
   bool ReplaceFile(const std::string& path, const std::string& bytes) override;
   bool AppendFile(const std::string& path, const std::string& bytes) override;
   bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
@@ -57,6 +59,9 @@ class PosixFileSystem : public FileSystem {
   };
   static std::optional<WindowsPath> Parse(const std::string& path);
 
+  /// For tests: called with each entry's name before a tree deletion or copy handles it.
+  host::EntryHook treeEntryHook;
+
   /// Host folder a drive letter maps to (symbolic links resolved); empty when unmapped.
   std::string DriveRoot(char letter) const;
 
@@ -69,7 +74,15 @@ class PosixFileSystem : public FileSystem {
     bool isRoot = false;
   };
   std::optional<Resolved> Resolve(const std::string& path, Need need) const;
-  bool WriteBytes(const std::string& path, const std::string& bytes, bool append);
+  // An entry to work on: the folder it is in, opened (following the machine's own mapping
+  // on the way there), and its name in that folder.
+  struct Entry {
+    host::Fd folder;
+    std::string name;
+    std::string native;
+    std::string parent;
+  };
+  std::optional<Entry> OpenEntry(const std::string& path, Need need) const;
   std::optional<std::vector<DirEntry>> ListEntries(const std::string& folder, bool forWalk);
 
   // The folders a walk leaves out, by identity: the prefix and the drives' roots. Made

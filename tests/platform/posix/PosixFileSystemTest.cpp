@@ -164,9 +164,12 @@ TEST_F(PosixFileSystemTest, CopiesAndDeletesWholeTrees) {
   EXPECT_TRUE(files_.CopyFolder("C:\\SRC", "C:\\dst", false));
   EXPECT_EQ(files_.ReadFile("C:\\dst\\sub\\deep\\b.txt").value_or(""), "b");
   EXPECT_EQ(files_.Attributes("C:\\dst\\sub\\ro.txt").value_or(0), kAttrArchive | kAttrReadOnly);
-  // Existing files stop a copy without overwrite; the rest is still copied.
+  // Without overwrite the destination is made new: an existing one fails the copy untouched.
   ASSERT_TRUE(prefix_.WriteFile("C:\\src\\later.txt", "later"));
   EXPECT_FALSE(files_.CopyFolder("C:\\src", "C:\\dst", false));
+  EXPECT_FALSE(files_.Attributes("C:\\dst\\later.txt").has_value());
+  // With overwrite it is merged into, except for the read-only file there.
+  EXPECT_FALSE(files_.CopyFolder("C:\\src", "C:\\dst", true));
   EXPECT_EQ(files_.ReadFile("C:\\dst\\later.txt").value_or(""), "later");
   // A tree cannot be copied into itself.
   EXPECT_FALSE(files_.CopyFolder("C:\\src", "C:\\src\\sub\\again", true));
