@@ -14,16 +14,28 @@ namespace {
 /// A file handle, closed with the object.
 class File {
  public:
-  File(const std::string& path, DWORD access, DWORD disposition)
-      : handle_(CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            disposition, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+  File(const std::string& path, DWORD access, DWORD disposition,
+       DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE, DWORD flags = 0)
+      : handle_(CreateFileA(path.c_str(), access, share, nullptr, disposition,
+                            FILE_ATTRIBUTE_NORMAL | flags, nullptr)) {}
   ~File() {
     if (Ok()) CloseHandle(handle_);
   }
+  File(File&& other) noexcept : handle_(other.handle_) { other.handle_ = INVALID_HANDLE_VALUE; }
   File(const File&) = delete;
   File& operator=(const File&) = delete;
   bool Ok() const { return handle_ != INVALID_HANDLE_VALUE; }
   HANDLE Handle() const { return handle_; }
+  void Close() {
+    if (Ok()) CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+  }
+  /// What the handle is; all zero when unknown.
+  BY_HANDLE_FILE_INFORMATION Info() const {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!Ok() || !GetFileInformationByHandle(handle_, &info)) info = {};
+    return info;
+  }
 
   bool WriteAll(const std::string& bytes) {
     for (size_t done = 0; done < bytes.size();) {
@@ -39,6 +51,44 @@ class File {
  private:
   HANDLE handle_;
 };
+
+// The entry itself is opened, never what a reparse point (a link, a junction) leads to.
+constexpr DWORD kNoFollow = FILE_FLAG_OPEN_REPARSE_POINT;
+constexpr DWORD kFolder = FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS;
+
+// An ordinary file: no folder, no reparse point, known to the system.
+bool PlainFile(const BY_HANDLE_FILE_INFORMATION& info) {
+  return info.nNumberOfLinks > 0 &&
+         (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
+}
+
+bool SameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
+  return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+         a.nFileIndexLow == b.nFileIndexLow;
+}
+
+// Holds a folder open without sharing the right to delete it: while held, nobody can rename
+// it away or put a link in its place. Not held when the path is a reparse point.
+File HoldFolder(const std::string& path) {
+  File folder(path, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, OPEN_EXISTING,
+              FILE_SHARE_READ | FILE_SHARE_WRITE, kFolder);
+  const auto info = folder.Info();
+  if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+    folder.Close();
+  return folder;
+}
+
+bool CopyBytes(File& in, File& out) {
+  std::vector<char> buffer(1 << 16);
+  for (;;) {
+    DWORD read = 0;
+    if (!::ReadFile(in.Handle(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr))
+      return false;
+    if (read == 0) return true;
+    if (!out.WriteAll(std::string(buffer.data(), read))) return false;
+  }
+}
 
 bool HasWildcard(const std::string& path) {
   return path.find_first_of("*?") != std::string::npos;
@@ -171,20 +221,50 @@ std::optional<std::string> Win32FileSystem::ReadFileRange(const std::string& pat
   return bytes;
 }
 
-bool Win32FileSystem::WriteFile(const std::string& path, const std::string& bytes) {
+bool Win32FileSystem::WriteInto(const std::string& path, const std::string& bytes, bool append) {
   if (path.empty() || HasWildcard(path)) return false;
-  File file(path, GENERIC_WRITE, CREATE_ALWAYS);
-  return file.Ok() && file.WriteAll(bytes);
+  File file(path, GENERIC_WRITE | FILE_READ_ATTRIBUTES, OPEN_ALWAYS, FILE_SHARE_READ, kNoFollow);
+  const auto info = file.Info();
+  // A link is not written through; another hard link would see the bytes.
+  if (!file.Ok() || !PlainFile(info)) return false;
+  if (info.nNumberOfLinks > 1) {
+    file.Close();
+    return !append && ReplaceFile(path, bytes);
+  }
+  LARGE_INTEGER start{};
+  if (!SetFilePointerEx(file.Handle(), start, nullptr, append ? FILE_END : FILE_BEGIN))
+    return false;
+  if (!append && !SetEndOfFile(file.Handle())) return false;
+  return file.WriteAll(bytes);
+}
+
+bool Win32FileSystem::WriteFile(const std::string& path, const std::string& bytes) {
+  return WriteInto(path, bytes, false);
+}
+
+bool Win32FileSystem::CreateNewFile(const std::string& path, const std::string& bytes) {
+  if (path.empty() || HasWildcard(path)) return false;
+  File file(path, GENERIC_WRITE, CREATE_NEW, 0, kNoFollow);
+  if (!file.Ok()) return false;
+  if (file.WriteAll(bytes)) return true;
+  file.Close();
+  DeleteFileA(path.c_str());
+  return false;
 }
 
 bool Win32FileSystem::ReplaceFile(const std::string& path, const std::string& bytes) {
   if (path.empty() || HasWildcard(path)) return false;
+  const DWORD existing = GetFileAttributesA(path.c_str());
+  if (existing != INVALID_FILE_ATTRIBUTES &&
+      (existing & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
+    return false;
   // Written beside the file, then moved over it in one step.
   const std::string temporary = path + ".quill-new";
   {
-    File file(temporary, GENERIC_WRITE, CREATE_ALWAYS);
+    File file(temporary, GENERIC_WRITE, CREATE_NEW, 0, kNoFollow);
     if (!file.Ok()) return false;
     if (!file.WriteAll(bytes) || !FlushFileBuffers(file.Handle())) {
+      file.Close();
       DeleteFileA(temporary.c_str());
       return false;
     }
@@ -197,35 +277,63 @@ bool Win32FileSystem::ReplaceFile(const std::string& path, const std::string& by
 }
 
 bool Win32FileSystem::AppendFile(const std::string& path, const std::string& bytes) {
-  if (path.empty() || HasWildcard(path)) return false;
-  File file(path, FILE_APPEND_DATA, OPEN_ALWAYS);
-  return file.Ok() && file.WriteAll(bytes);
+  return WriteInto(path, bytes, true);
 }
 
 bool Win32FileSystem::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
-  if (HasWildcard(from) || HasWildcard(to)) return false;
-  return CopyFileA(from.c_str(), to.c_str(), failIfExists ? TRUE : FALSE) != 0;
+  if (from.empty() || to.empty() || HasWildcard(from) || HasWildcard(to)) return false;
+  File in(from, GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ, kNoFollow);
+  const auto source = in.Info();
+  if (!in.Ok() || !PlainFile(source) || GetFileType(in.Handle()) != FILE_TYPE_DISK) return false;
+  File out(to, GENERIC_WRITE | FILE_READ_ATTRIBUTES, failIfExists ? CREATE_NEW : OPEN_ALWAYS, 0,
+           kNoFollow);
+  const bool fresh = failIfExists || GetLastError() != ERROR_ALREADY_EXISTS;
+  if (!out.Ok()) return false;
+  const auto target = out.Info();
+  // Never through a link, never onto the source or a file other names share.
+  bool ok = PlainFile(target) && !SameFile(source, target) && target.nNumberOfLinks == 1 &&
+            SetEndOfFile(out.Handle()) && CopyBytes(in, out);
+  out.Close();
+  if (!ok) {
+    if (fresh) DeleteFileA(to.c_str());
+    return false;
+  }
+  // The copy keeps the source's attributes, as the system's own copy does.
+  const DWORD kept = source.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                                FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
+  return SetFileAttributesA(to.c_str(), kept ? kept : FILE_ATTRIBUTE_NORMAL) != 0;
 }
 
 bool Win32FileSystem::CopyFolder(const std::string& from, const std::string& to, bool overwrite) {
-  if (!IsFolderAttributes(GetFileAttributesA(from.c_str()))) return false;
+  if (from.empty() || to.empty() || HasWildcard(from) || HasWildcard(to)) return false;
+  // A tree copied into itself would never end.
+  if (to.size() > from.size() && to[from.size()] == '\\' &&
+      CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, to.c_str(), static_cast<int>(from.size()),
+                     from.c_str(), static_cast<int>(from.size())) == CSTR_EQUAL)
+    return false;
+  // Both folders are held while the copy runs: neither can be swapped for a link.
+  File source = HoldFolder(from);
+  if (!source.Ok()) return false;
+  if (!CreateDirectoryA(to.c_str(), nullptr) && !overwrite) return false;
+  File target = HoldFolder(to);
+  if (!target.Ok() || SameFile(source.Info(), target.Info())) return false;
   auto entries = FindAll(from);
   if (!entries) return false;
-  if (!CreateDirectoryA(to.c_str(), nullptr) && !IsFolderAttributes(GetFileAttributesA(to.c_str())))
-    return false;
   bool all = true;
   for (const auto& data : *entries) {
-    const std::string source = Join(from, data.cFileName);
-    const std::string target = Join(to, data.cFileName);
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+    if (treeEntryHook) treeEntryHook(data.cFileName);
+    const std::string child = Join(from, data.cFileName);
+    const std::string copy = Join(to, data.cFileName);
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
       // A link to another place is not followed: its contents are not part of this tree.
-      if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-        all = CreateDirectoryA(target.c_str(), nullptr) != 0 && all;
-        continue;
-      }
-      all = CopyFolder(source, target, overwrite) && all;
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        all = (CreateDirectoryA(copy.c_str(), nullptr) != 0 || overwrite) && all;
+      else
+        all = false;
+    } else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      all = CopyFolder(child, copy, overwrite) && all;
     } else {
-      all = CopyFileA(source.c_str(), target.c_str(), overwrite ? FALSE : TRUE) != 0 && all;
+      all = CopyFile(child, copy, !overwrite) && all;
     }
   }
   return all;
@@ -240,13 +348,18 @@ bool Win32FileSystem::DeleteFolder(const std::string& path, bool force) {
   if (path.empty() || HasWildcard(path) || (path.size() <= 3 && path.find(':') == 1)) return false;
   const DWORD attributes = GetFileAttributesA(path.c_str());
   if (!IsFolderAttributes(attributes)) return false;
+  // A link is removed itself; what it points to stays.
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return RemoveDirectoryA(path.c_str()) != 0;
   if (force && (attributes & FILE_ATTRIBUTE_READONLY))
     SetFileAttributesA(path.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
-  // A link is removed itself; what it points to stays.
-  if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+  {
+    // Held while its entries go, so it cannot be swapped for a link meanwhile.
+    File folder = HoldFolder(path);
+    if (!folder.Ok()) return false;
     auto entries = FindAll(path);
     if (!entries) return false;
     for (const auto& data : *entries) {
+      if (treeEntryHook) treeEntryHook(data.cFileName);
       const std::string child = Join(path, data.cFileName);
       if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         if (!DeleteFolder(child, force)) return false;
@@ -254,10 +367,36 @@ bool Win32FileSystem::DeleteFolder(const std::string& path, bool force) {
       }
       if (force && (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY))
         SetFileAttributesA(child.c_str(), data.dwFileAttributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
+      // A file link goes as the link.
       if (!DeleteFileA(child.c_str())) return false;
     }
   }
   return RemoveDirectoryA(path.c_str()) != 0;
+}
+
+Place Win32FileSystem::Locate(const std::string& path) {
+  std::string at = path;
+  std::replace(at.begin(), at.end(), '/', '\\');
+  if (at.rfind("\\\\?\\", 0) == 0 || at.rfind("\\\\.\\", 0) == 0) {
+    if (at.size() >= 6 && at[5] == ':')
+      at = at.substr(4);
+    else
+      return {at.rfind("\\\\?\\UNC\\", 0) == 0 ? PlaceKind::Host : PlaceKind::Unknown, {}};
+  }
+  // Another computer's share is not this machine.
+  if (at.rfind("\\\\", 0) == 0) return {PlaceKind::Host, {}};
+  if (at.size() < 3 || at[1] != ':' || at[2] != '\\' ||
+      !std::isalpha(static_cast<unsigned char>(at[0])))
+    return {};
+  switch (GetDriveTypeA(at.substr(0, 3).c_str())) {
+    case DRIVE_UNKNOWN:
+    case DRIVE_NO_ROOT_DIR:
+      return {};
+    case DRIVE_REMOTE:
+      return {PlaceKind::Host, {}};
+    default:
+      return {PlaceKind::Machine, {}};
+  }
 }
 
 bool Win32FileSystem::Rename(const std::string& from, const std::string& to) {

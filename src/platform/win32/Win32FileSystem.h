@@ -1,5 +1,8 @@
 #pragma once
 
+#include <functional>
+#include <string>
+
 #include "platform/FileSystem.h"
 
 namespace quill::platform::win32 {
@@ -15,6 +18,7 @@ class Win32FileSystem : public FileSystem {
   std::optional<std::string> ReadFileRange(const std::string& path, uint64_t offset,
                                            size_t maxBytes) override;
   bool WriteFile(const std::string& path, const std::string& bytes) override;
+  bool CreateNewFile(const std::string& path, const std::string& bytes) override;
   bool ReplaceFile(const std::string& path, const std::string& bytes) override;
   bool AppendFile(const std::string& path, const std::string& bytes) override;
   bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
@@ -24,8 +28,16 @@ class Win32FileSystem : public FileSystem {
   bool Rename(const std::string& from, const std::string& to) override;
   bool CreateFolder(const std::string& path) override;
   bool SetAttributes(const std::string& path, uint32_t attributes) override;
+  /// A path on a local drive is the machine's; a network drive or share is Host.
+  Place Locate(const std::string& path) override;
   std::string NativePath(const std::string& path) override { return path; }
   std::string FromNativePath(const std::string& nativePath) override { return nativePath; }
+
+  /// For tests: called with each entry's name before a tree deletion or copy handles it.
+  std::function<void(const std::string& name)> treeEntryHook;
+
+ private:
+  bool WriteInto(const std::string& path, const std::string& bytes, bool append);
 };
 
 }  // namespace quill::platform::win32
