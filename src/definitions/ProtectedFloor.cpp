@@ -16,6 +16,39 @@ constexpr std::array kProfileFolders = {2,  5,  6,  7,  8,  9,  11, 13, 14, 16, 
 // Folders of the machine: fonts, the common known folders, Windows, system, program files.
 constexpr std::array kMachineFolders = {20, 22, 23, 24, 25, 30, 31, 35, 36, 37,
                                         38, 42, 43, 44, 45, 46, 53, 54, 55};
+// The known folders of a profile that the special folders do not name, as every current
+// system lays them out below the profile (the same names below the public profile).
+constexpr std::array kProfileKnownNames = {"Desktop",
+                                           "Documents",
+                                           "Downloads",
+                                           "Music",
+                                           "Pictures",
+                                           "Videos",
+                                           "Favorites",
+                                           "Contacts",
+                                           "Links",
+                                           "Searches",
+                                           "Saved Games",
+                                           "3D Objects",
+                                           "Templates",
+                                           "AppData",
+                                           "AppData\\Local",
+                                           "AppData\\LocalLow",
+                                           "AppData\\Roaming",
+                                           "AppData\\Local\\Temp",
+                                           "Libraries",
+                                           "OneDrive",
+                                           "My Documents",
+                                           "Application Data",
+                                           "Local Settings",
+                                           "Local Settings\\Temp",
+                                           "Start Menu",
+                                           "Recent",
+                                           "SendTo",
+                                           "Cookies",
+                                           "NetHood",
+                                           "PrintHood",
+                                           "Recorded TV"};
 // Folders below the Windows folder that its special folders do not name.
 constexpr std::array kWindowsSubfolders = {"system", "SysWOW64", "system32\\drivers", "Fonts",
                                            "WinSxS"};
@@ -110,6 +143,7 @@ void ProtectedFloor::AddProfiles() {
     if (f.size() > me.size() && text::StartsWithNoCase(f, me + "\\"))
       inside.push_back(f.substr(me.size() + 1));
   }
+  for (const char* name : kProfileKnownNames) inside.emplace_back(name);
   AddWithHolders(users);
   const auto listed = files_.List(users);
   if (!listed) return;
@@ -199,7 +233,13 @@ bool ProtectedFloor::ProtectsKey(platform::RootKey root, std::string_view keyPat
   std::vector<std::string> at;
   switch (root) {
     case RootKey::ClassesRoot:
-      at = {"software", "classes"};
+      // The classes root's Wow6432Node is the 32-bit view of the machine's classes.
+      if (names[0] == "wow6432node") {
+        names.erase(names.begin());
+        at = {"software", "wow6432node", "classes"};
+      } else {
+        at = {"software", "classes"};
+      }
       break;
     case RootKey::Users:
       names.erase(names.begin());
