@@ -1,6 +1,7 @@
 #include "removal/QuarantineManifest.h"
 
 #include <algorithm>
+#include <set>
 #include <utility>
 
 #include "base/Text.h"
@@ -12,6 +13,9 @@ namespace {
 
 constexpr const char* kHeaderLine = "# Quillonet quarantine manifest 1";
 constexpr size_t kFields = 9;
+// Ids are read back with at most this many digits.
+constexpr size_t kIdDigits = 9;
+constexpr int kMaxId = 999999999;
 
 std::string Escape(const std::string& field) {
   std::string out;
@@ -119,7 +123,7 @@ std::optional<QuarantineItem> QuarantineManifest::ParseLine(const std::string& l
     f.push_back(std::move(*value));
   }
   auto kind = KindFromName(f[2]);
-  if (!AllDigits(f[0], 9) || !kind || !AllDigits(f[6], 19) || f[4].empty() || f[5].empty())
+  if (!AllDigits(f[0], kIdDigits) || !kind || !AllDigits(f[6], 19) || f[4].empty() || f[5].empty())
     return std::nullopt;
   if ((f[3] == "restored") == f[8].empty() || (f[3] != "saved" && f[3] != "restored"))
     return std::nullopt;
@@ -165,8 +169,15 @@ bool QuarantineManifest::Save(const std::vector<QuarantineItem>& items) {
 bool QuarantineManifest::Add(QuarantineItem& item) {
   auto items = Load();
   if (!items) return false;
-  int next = 1;
-  for (const QuarantineItem& i : *items) next = std::max(next, i.id + 1);
+  // The id after the highest; when a (planted) line holds the highest id there is, the
+  // lowest free one, so that every id written can be read back.
+  std::set<int> used;
+  for (const QuarantineItem& i : *items) used.insert(i.id);
+  int next = used.empty() ? 1 : *used.rbegin() + 1;
+  if (next > kMaxId || next < 1)
+    for (next = 1; used.count(next) != 0 && next < kMaxId; ++next) {
+    }
+  if (used.count(next) != 0) return false;
   item.id = next;
   items->push_back(item);
   return Save(*items);
