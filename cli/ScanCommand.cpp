@@ -88,6 +88,8 @@ int PrintRemoval(FrmMain& main, int removed) {
   const auto& failed = app.DeleteFailed().lstProblem;
   for (int i = 0; i < failed.Count(); ++i)
     std::fprintf(stderr, "Could not delete: %s\n", failed.Item(i).text.c_str());
+  for (const std::string& why : app.RemovalRefusals)
+    std::fprintf(stderr, "Refused: %s\n", why.c_str());
   if (!app.RefusedRemoval.empty())
     std::fprintf(stderr,
                  "Removal refused: the items found make up %s (more than %d%%); nothing was "

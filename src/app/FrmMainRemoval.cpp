@@ -77,6 +77,7 @@ void FrmMain::lblRemove_Click() {
   if (!lblRemove.Enabled()) return;
   // The machine's folders as they are now, for every test of the run.
   bool agreed = false;
+  app.RemovalRefusals.clear();
   RunStep("removal: share", [&] {
     app.RefreshFloor();
     agreed = LargeRemovalAgreed();

@@ -74,6 +74,9 @@ class ProgramContext {
   /// Why the last removal was refused without running: the share its targets make up
   /// ("25% of C:\"); empty when it ran.
   std::string RefusedRemoval;
+  /// What the last removal refused to touch, one line each naming the place (see
+  /// RemovalContract).
+  std::vector<std::string> RemovalRefusals;
   /// Open restore point (0 = none).
   int64_t RestorePointSequence = 0;
   /// Names and identifiers of the running processes at the last process check.

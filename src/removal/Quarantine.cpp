@@ -5,6 +5,7 @@
 #include "base/Text.h"
 #include "core/ProgramContext.h"
 #include "platform/FileSystem.h"
+#include "removal/RemovalContract.h"
 
 namespace quill {
 
@@ -46,6 +47,34 @@ std::string QuarantineStore::LogPath() const {
 
 void QuarantineStore::CreateQuarantineFolder() {
   app_.Files().CreateFolder(QuarantineFolder());
+}
+
+std::optional<std::string> QuarantineStore::NotOurs() const {
+  auto& files = app_.Files();
+  // The quarantine folder and the data folder above it must be real folders: through a
+  // link, copies, exports and the log would land wherever it leads.
+  for (const std::string& folder : {app_.dataFolder, QuarantineFolder()}) {
+    const size_t cut = folder.rfind('\\');
+    if (cut == std::string::npos)
+      return "the quarantine folder " + QuarantineFolder() + " has no place";
+    const auto listed = files.List(folder.substr(0, cut == 2 ? 3 : cut));
+    if (!listed) return "the folder above " + folder + " cannot be read";
+    const std::string name = folder.substr(cut + 1);
+    for (const auto& entry : *listed) {
+      if (!text::EqualsNoCase(entry.name, name)) continue;
+      if (!(entry.attributes & platform::kAttrDirectory) ||
+          (entry.attributes & platform::kAttrReparsePoint))
+        return folder + " is a link or no folder: the quarantine is not used through it";
+      break;
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> QuarantineStore::SourceRefusal(const std::string& path,
+                                                          ItemShape shape) const {
+  if (auto why = NotOurs()) return why;
+  return RemovalContract(app_.Files(), app_.Floor()).Refusal(path, shape);
 }
 
 bool QuarantineStore::Exists(const std::string& path) const {
@@ -103,6 +132,8 @@ std::optional<std::string> QuarantineStore::SaveQuarantineCopy(const std::string
   auto& files = app_.Files();
   auto attrs = files.Attributes(path);
   if (!attrs || (*attrs & platform::kAttrDirectory)) return std::nullopt;
+  if (SourceRefusal(path, ItemShape::File) || Climbs(name) || name.find('\\') != std::string::npos)
+    return std::nullopt;
   const std::string saved = FreeName(name, false);
   if (saved.empty()) return std::nullopt;
   const std::string target = QuarantineFolder() + "\\" + saved;
@@ -118,8 +149,9 @@ std::optional<std::string> QuarantineStore::SaveQuarantineFolder(const std::stri
   if (text::EndsWith(source, "\\")) source.pop_back();
   auto attrs = files.Attributes(source);
   if (!attrs || !(*attrs & platform::kAttrDirectory)) return std::nullopt;
+  if (SourceRefusal(source, ItemShape::Folder)) return std::nullopt;
   const std::string name = text::AfterLastBackslash(source);
-  if (name.empty()) return std::nullopt;
+  if (name.empty() || Climbs(name)) return std::nullopt;
   const std::string saved = FreeName(name, true);
   if (saved.empty()) return std::nullopt;
   const std::string target = QuarantineFolder() + "\\" + saved;
@@ -134,7 +166,8 @@ std::string QuarantineStore::Timestamp() const {
 }
 
 bool QuarantineStore::AppendRecord(const std::string& lines) {
-  return app_.Files().AppendFile(LogPath(), lines);
+  // AppendFile never writes through a link at the log's name.
+  return !NotOurs() && app_.Files().AppendFile(LogPath(), lines);
 }
 
 bool QuarantineStore::LogQuarantinedFile(const std::string& fullPath, const std::string& fileName) {
@@ -159,17 +192,21 @@ std::optional<std::string> QuarantineStore::ExportRegistryKeys(
     const std::string& exportName, const std::string& original,
     const std::vector<RegExportKey>& keys) {
   auto& files = app_.Files();
+  if (NotOurs()) return std::nullopt;
   const std::string content = FormatRegExport(keys);
   const std::string base = ExportFileName(exportName) + ".reg";
+  if (Climbs(base)) return std::nullopt;
   // The same entry removed again with the same data: the export there holds it already.
   std::string name = base;
   if (files.ReadFile(QuarantineFolder() + "\\" + base) != content) name = FreeName(base, false);
   if (name.empty()) return std::nullopt;
   const std::string target = QuarantineFolder() + "\\" + name;
   const bool write = name != base || !Exists(target);
-  // Read back: only an export known to be complete lets the entry go.
-  if (write && (!files.WriteFile(target, content) || files.ReadFile(target) != content)) {
-    if (Exists(target)) files.DeleteFile(target);
+  // Created new, never over anything (a link planted under a free name included). Read
+  // back: only an export known to be complete lets the entry go.
+  if (write && !files.CreateNewFile(target, content)) return std::nullopt;
+  if (write && files.ReadFile(target) != content) {
+    files.DeleteFile(target);
     return std::nullopt;
   }
   if (!Record(QuarantineKind::Registry, original, name)) {

@@ -6,6 +6,7 @@
 
 #include "removal/QuarantineManifest.h"
 #include "removal/RegistryExport.h"
+#include "removal/RemovalContract.h"
 
 namespace quill {
 
@@ -76,6 +77,13 @@ class QuarantineStore {
 
   /// Full path of the log.
   std::string LogPath() const;
+
+  /// Empty while the quarantine folder and the data folder above it are real folders (or
+  /// not made yet); otherwise why the quarantine is not used.
+  std::optional<std::string> NotOurs() const;
+  /// Why the item at path may not be saved (and so not removed): NotOurs, or the removal
+  /// contract's refusal. Empty when it may.
+  std::optional<std::string> SourceRefusal(const std::string& path, ItemShape shape) const;
 
  private:
   bool Exists(const std::string& path) const;

@@ -10,6 +10,7 @@
 #include "platform/Registry.h"
 #include "removal/Quarantine.h"
 #include "removal/RegistryExport.h"
+#include "removal/RemovalContract.h"
 
 namespace quill {
 
@@ -76,6 +77,34 @@ bool Exists(platform::Registry& reg, platform::RootKey root, const std::string& 
   return reg.OpenKey(root, path, platform::kKeyRead) == RegStatus::Ok;
 }
 
+bool Within(const std::string& key, const std::string& top) {
+  return text::EqualsNoCase(key, top) ||
+         (key.size() > top.size() && text::StartsWithNoCase(key, top + "\\"));
+}
+
+// Why an export may not be written back for the item: every key must be the item's own key
+// or below it; for a single value, exactly that value of its key.
+std::optional<std::string> ExportRefusal(const std::string& original,
+                                         const std::vector<RegExportKey>& keys) {
+  auto split = SplitRootKeyText(original);
+  if (!split || split->second.empty()) return "its original " + original + " is no registry key";
+  const bool wholeKey = std::all_of(keys.begin(), keys.end(),
+                                    [&](const RegExportKey& k) { return Within(k.key, original); });
+  if (wholeKey && !keys.empty()) {
+    if (auto why = RemovalContract::KeyRefusal(split->first, split->second, "")) return why;
+    return std::nullopt;
+  }
+  // A single value: the key above the original, holding the value the original names.
+  const std::string key = ParentKey(original);
+  std::string name = original.substr(key.size() + 1);
+  if (name == "(Default)") name.clear();
+  auto valueKey = SplitRootKeyText(key);
+  if (keys.size() != 1 || !text::EqualsNoCase(keys[0].key, key) || keys[0].values.size() != 1 ||
+      !text::EqualsNoCase(keys[0].values[0].first, name) || !valueKey)
+    return "its export writes outside " + original + ", where the item came from";
+  return RemovalContract::KeyRefusal(valueKey->first, valueKey->second, name);
+}
+
 }  // namespace
 
 QuarantineRestore::QuarantineRestore(ProgramContext& app)
@@ -120,6 +149,13 @@ RestoreOutcome QuarantineRestore::RestoreItem(QuarantineItem item) {
     return outcome;
   };
   if (!item.restoredTo.empty()) return fail("restored already, to " + item.restoredTo);
+  if (auto why = CopyRefusal(item)) return fail(*why);
+  if (item.kind != QuarantineKind::Registry) {
+    const ItemShape shape =
+        item.kind == QuarantineKind::Folder ? ItemShape::Folder : ItemShape::File;
+    if (auto why = RemovalContract(app_.Files(), app_.Floor()).Refusal(item.original, shape))
+      return fail(*why);
+  }
   auto& files = app_.Files();
   const std::string copyPath = folder_ + "\\" + item.copy;
   if (item.kind != QuarantineKind::Folder) {
@@ -192,6 +228,10 @@ bool QuarantineRestore::RestoreRegistry(const QuarantineItem& item, std::string&
     message = "its export " + item.copy + " cannot be read";
     return false;
   }
+  if (auto why = ExportRefusal(item.original, *keys)) {
+    message = *why;
+    return false;
+  }
   std::vector<PlannedKey> planned;
   for (const RegExportKey& key : *keys) {
     auto split = SplitRootKeyText(key.key);
@@ -252,6 +292,10 @@ RestoreOutcome QuarantineRestore::Delete(int id) {
     outcome.message = "No item " + std::to_string(id) + " in the quarantine.";
     return outcome;
   }
+  if (auto why = CopyRefusal(*it)) {
+    outcome.message = "Not deleted " + std::to_string(id) + ": " + *why;
+    return outcome;
+  }
   auto& files = app_.Files();
   const bool shared = std::any_of(items->begin(), items->end(), [&](const QuarantineItem& i) {
     return i.id != id && text::EqualsNoCase(i.copy, it->copy);
@@ -271,8 +315,31 @@ RestoreOutcome QuarantineRestore::Delete(int id) {
     return outcome;
   }
   outcome.done = true;
-  outcome.message = "Deleted " + std::to_string(id) + ": " + it->original;
+  outcome.message = "Deleted " + std::to_string(id) + ": " +
+                    (shared ? "its entry (the copy " + copyPath + " stays for another item)"
+                            : "its copy " + copyPath) +
+                    ", saved from " + it->original;
   return outcome;
+}
+
+std::optional<std::string> QuarantineRestore::CopyRefusal(const QuarantineItem& item) {
+  if (auto why = QuarantineStore(app_).NotOurs()) return why;
+  const std::string& name = item.copy;
+  // A plain name of an entry right in the quarantine folder: nothing that climbs out of it
+  // or leads elsewhere.
+  if (name.empty() || name.find_first_of("\\/:") != std::string::npos || Climbs(name))
+    return "its copy name \"" + name + "\" is not a plain name inside the quarantine";
+  const auto listed = app_.Files().List(folder_);
+  if (!listed) return "the quarantine folder " + folder_ + " cannot be read";
+  for (const auto& entry : *listed) {
+    if (!text::EqualsNoCase(entry.name, name)) continue;
+    const bool folder = (entry.attributes & platform::kAttrDirectory) != 0;
+    if ((entry.attributes & platform::kAttrReparsePoint) ||
+        folder != (item.kind == QuarantineKind::Folder))
+      return "its copy " + folder_ + "\\" + name + " is a link or not what was saved";
+    return std::nullopt;
+  }
+  return "its copy " + folder_ + "\\" + name + " is missing";
 }
 
 }  // namespace quill

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,9 @@ class QuarantineRestore {
 
  private:
   RestoreOutcome RestoreItem(QuarantineItem item);
+  /// Why the item's copy cannot be used: its name must be a plain name of a real file (a
+  /// folder for a folder item) right inside the quarantine folder.
+  std::optional<std::string> CopyRefusal(const QuarantineItem& item);
   bool RestoreFile(const QuarantineItem& item, std::string& where, std::string& message);
   bool RestoreRegistry(const QuarantineItem& item, std::string& message);
 

@@ -12,6 +12,7 @@
 #include "definitions/ProtectedFloor.h"
 #include "forms/Control.h"
 #include "platform/FileSystem.h"
+#include "removal/RemovalContract.h"
 #include "removal/RemovalShare.h"
 #include "removal/RemovalWindow.h"
 #include "removal/frmDelete.h"
@@ -152,6 +153,20 @@ Removal::FileOutcome Removal::RemoveLibraryFile(const std::string& path) {
   return FileOutcome::Deleted;
 }
 
+bool Removal::MayTouch(const std::string& path) {
+  const auto attrs = app_.Files().Attributes(path);
+  const bool folder = attrs && (*attrs & platform::kAttrDirectory);
+  auto why = RemovalContract(app_.Files(), app_.Floor())
+                 .Refusal(path, folder ? ItemShape::Folder : ItemShape::File);
+  if (why) Refuse(path, *why);
+  return !why;
+}
+
+void Removal::Refuse(const std::string& place, const std::string& why) {
+  if (!refusals_.emplace(text::ToLower(place), why).second) return;
+  app_.RemovalRefusals.push_back(why);
+}
+
 bool Removal::RemoveFileOrFolder(const std::string& path) {
   if (path.find('\\') == std::string::npos) return false;
   auto& files = app_.Files();
@@ -229,8 +244,12 @@ void Removal::KeepItem(forms::ListView& list, int row, const std::string& shown,
   // One place found under two threat names is still one item that stayed.
   const auto& listed = problems.Items();
   if (std::none_of(listed.begin(), listed.end(),
-                   [&](const forms::ListItem& it) { return it.text == shown; }))
-    problems.Add(shown);
+                   [&](const forms::ListItem& it) { return it.text == shown; })) {
+    // An item the contract refused carries the reason beside it.
+    auto reason = refusals_.find(text::ToLower(location::CanonicalFilePath(shown)));
+    if (reason == refusals_.end()) reason = refusals_.find(text::ToLower(shown));
+    problems.Add(shown, 0, {reason == refusals_.end() ? std::string() : reason->second});
+  }
   ++failedCount_;
   // Unticked rows stay listed after the run, and are not counted as removed.
   auto& results = main_.ResultsList();
@@ -246,7 +265,7 @@ void Removal::RetryCheck(int row) {
   const std::string link = list.Item(row).SubItem(1);
   auto& files = app_.Files();
   if (!files.Attributes(path)) return;
-  if (IsFile(files, path) && text::ContainsNoCase(path, ".exe") && !app_.Floor().ProtectsPath(path))
+  if (IsFile(files, path) && text::ContainsNoCase(path, ".exe") && MayTouch(path))
     RemoveExecutableFile(path);
   // A folder only partly copied or deleted stays as much as a file that is still there.
   if (!files.Attributes(path)) return;
@@ -262,10 +281,10 @@ void Removal::FilePass() {
   for (int i = 0; i < rows && i < list.Count(); ++i) {
     const bool ticked = list.Item(i).checked;
     if (ticked) {
-      // Removed as written in the one form protection tests; what the floor protects stays
+      // Removed as written in the one form protection tests; what the contract refuses stays
       // (and the retry pass lists it).
       const std::string path = location::CanonicalFilePath(list.Item(i).text);
-      if (!app_.Floor().ProtectsPath(path))
+      if (MayTouch(path))
         Step(app_, "removal: file", [&] {
           main_.RemovalBar().SetValue(i + 1);
           main_.RemovalPercentage().SetCaption(RemovingCaption(app_, i + 1, rows));
@@ -302,7 +321,13 @@ void Removal::RegistryPass() {
       const std::string valueName = text::Trim(item.SubItem(2));
       if (rootText.empty() || keyPath.empty()) return;
       auto root = platform::RootFromHandleText(rootText);
-      if (!root || ProtectedFloor::ProtectsValue(*root, keyPath, valueName)) return;
+      if (!root) return;
+      if (auto why = RemovalContract::KeyRefusal(*root, keyPath, valueName)) {
+        Refuse(platform::RootName(*root) + "\\" + keyPath +
+                   (valueName.empty() ? std::string() : "\\" + valueName),
+               *why);
+        return;
+      }
       if (!valueName.empty()) {
         RemoveRegistryValue(*root, keyPath, valueName);
       } else {
@@ -350,7 +375,7 @@ void Removal::CookiePass() {
       bar.SetValue(std::min<int64_t>(bar.Max(), barBase_ + i + 1));
       main_.RemovalPercentage().SetCaption(RemovingCaption(app_, i + 1, rows));
       main_.RemovalItem().SetCaption(text::ToLower(path));
-      if (IsFile(app_.Files(), path) && !app_.Floor().ProtectsPath(path)) RemoveCookieFile(path);
+      if (IsFile(app_.Files(), path) && MayTouch(path)) RemoveCookieFile(path);
     });
     app_.Host().DoEvents();
     if (!app_.QuarantineLogging && i < list.Count() && app_.Files().Attributes(path)) {
@@ -366,6 +391,7 @@ void Removal::CookiePass() {
 void Removal::RemovalPass() {
   const int failedBefore = failedCount_;
   barBase_ = 0;
+  if (auto why = quarantine_.NotOurs()) Refuse(quarantine_.QuarantineFolder(), *why);
   Step(app_, "removal: pass start", [&] {
     if (main_.ResultsList().Count() == 0) return;
     main_.RemovalBar().SetVisible(true);

@@ -75,6 +75,9 @@ class Removal {
   /// work row and its results rows unticked so that they stay, and not counted as removed.
   void KeepItem(forms::ListView& list, int row, const std::string& shown,
                 const std::function<bool(const forms::ListItem&)>& isResultRow);
+  /// Whether the contract lets the removal touch the path; a refusal is kept for the report.
+  bool MayTouch(const std::string& path);
+  void Refuse(const std::string& place, const std::string& why);
   void RetryCheck(int row);
   void RegistryCheck(int row);
   void FilePass();
@@ -88,6 +91,8 @@ class Removal {
   std::map<std::string, std::string> copies_;
   /// Registry entries whose export failed: left in place for this run.
   std::set<std::string> keptRegistry_;
+  /// Place (lower case) -> why the contract refused it, in this run.
+  std::map<std::string, std::string> refusals_;
   int failedCount_ = 0;
   int64_t barBase_ = 0;
 };
