@@ -13,6 +13,7 @@
 #include "base/Text.h"
 #include "definitions/DefinitionSet.h"
 #include "definitions/ExclusionList.h"
+#include "removal/ChangeLock.h"
 #include "removal/QuarantineRestore.h"
 
 namespace quill::cli {
@@ -144,6 +145,8 @@ int QuarantineCommand(Application& app, const std::vector<std::string>& words, b
   }
   auto ids = ParseIds(words);
   if (!ids) return Fail("quarantine restore takes item numbers as quarantine list shows them");
+  const ChangeLock lock(app.Files(), app.dataFolder);
+  if (lock.Refusal()) return Fail(*lock.Refusal());
   for (int id : *ids) {
     if (std::none_of(items->begin(), items->end(),
                      [&](const QuarantineItem& item) { return item.id == id; }))

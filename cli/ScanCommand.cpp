@@ -1,9 +1,11 @@
 #include <cstdio>
+#include <optional>
 
 #include "Commands.h"
 #include "app/Application.h"
 #include "app/FrmMain.h"
 #include "base/Text.h"
+#include "removal/ChangeLock.h"
 #include "removal/RemovalShare.h"
 #include "removal/frmDelete.h"
 #include "scan/ScanDriver.h"
@@ -116,6 +118,13 @@ int Scan(FrmMain& main, const ScanRequest& scan, const std::string& chosen, cons
     if (mode == ScanMode::Folder && !isFolder) return Fail("\"" + chosen + "\" is not a folder");
   }
 
+  // A removal holds the machine's change lock from the scan on: a second program changing
+  // the machine meanwhile is refused, and so is this one while another works.
+  std::optional<ChangeLock> lock;
+  if (args.remove) {
+    lock.emplace(app.Files(), app.dataFolder);
+    if (lock->Refusal()) return Fail(*lock->Refusal());
+  }
   main.SelectScanMode(mode);
   // With removal the driver removes at once; the removal takes off the results list exactly
   // the rows of the items it removed: those are counted.

@@ -8,6 +8,7 @@
 #include "base/Text.h"
 #include "core/SettingNames.h"
 #include "definitions/LiveUpdate.h"
+#include "removal/ChangeLock.h"
 #include "removal/Removal.h"
 #include "removal/RemovalShare.h"
 #include "removal/frmDelete.h"
@@ -78,10 +79,19 @@ void FrmMain::lblRemove_Click() {
   // The machine's folders as they are now, for every test of the run.
   bool agreed = false;
   app.RemovalRefusals.clear();
-  RunStep("removal: share", [&] {
-    app.RefreshFloor();
-    agreed = LargeRemovalAgreed();
-  });
+  // One program at a time changes the machine; the lock is held until the run has ended.
+  const ChangeLock lock(app.Files(), app.dataFolder);
+  if (const auto& busy = lock.Refusal()) {
+    app.RemovalRefusals.push_back(*busy);
+    if (!app.AutoRemoveMode)
+      GetHost().MsgBox(*busy, forms::MsgBoxButtons::OkOnly, forms::MsgBoxIcon::Exclamation,
+                       app.brand.programName);
+  } else {
+    RunStep("removal: share", [&] {
+      app.RefreshFloor();
+      agreed = LargeRemovalAgreed();
+    });
+  }
   if (!agreed) {
     // Nothing was done: the progress display "Repair Now" showed goes away again.
     pgbDeleteSpywaresFound.SetVisible(false);
