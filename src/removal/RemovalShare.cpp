@@ -10,6 +10,7 @@
 #include "forms/ListView.h"
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
+#include "platform/Shell.h"
 #include "removal/RemovalWindow.h"
 
 namespace quill {
@@ -36,6 +37,47 @@ uint64_t TreeBytes(platform::FileSystem& files, const std::string& path, int dep
       total += TreeBytes(files, path + "\\" + entry.name, depth + 1);
   }
   return total;
+}
+
+// What the user has below a folder of the machine: its files, with the real contents of the
+// profile folders that link outside the machine (each counted once, without the host's
+// hidden entries there, which are no part of the machine).
+uint64_t MachineBytes(platform::FileSystem& files, const std::string& folder, int depth,
+                      bool inLinked, std::set<std::pair<uint64_t, uint64_t>>& seen) {
+  if (depth > kMaxDepth) return 0;
+  uint64_t total = 0;
+  for (const auto& entry : files.List(folder).value_or(std::vector<platform::DirEntry>{})) {
+    if (inLinked && !entry.name.empty() && entry.name[0] == '.') continue;
+    const std::string path = (folder.back() == '\\' ? folder : folder + "\\") + entry.name;
+    if (!(entry.attributes & platform::kAttrDirectory)) {
+      total += entry.size;
+      continue;
+    }
+    bool linked = inLinked;
+    if (entry.attributes & platform::kAttrReparsePoint) {
+      const platform::Place place = files.Locate(path);
+      if (place.kind != platform::PlaceKind::LinkedFolder ||
+          !text::EqualsNoCase(location::CanonicalFilePath(place.linkedFolder), path))
+        continue;
+      linked = true;
+    }
+    if (const auto id = files.Identity(path); id && id->fileIndex != 0)
+      if (!seen.insert({id->volume, id->fileIndex}).second) continue;
+    total += MachineBytes(files, path, depth + 1, linked, seen);
+  }
+  return total;
+}
+
+// The whole a drive's share is measured against: for a drive of the machine what the user
+// has there (MachineBytes), for one that shows the host the used space of its volume.
+uint64_t DriveWhole(ProgramContext& app, const std::string& root) {
+  auto& files = app.Files();
+  if (files.Locate(root).kind == platform::PlaceKind::Machine) {
+    std::set<std::pair<uint64_t, uint64_t>> seen;
+    return MachineBytes(files, root, 0, false, seen);
+  }
+  const auto volume = app.Shell().Volume(root);
+  return volume && volume->total > volume->free ? volume->total - volume->free : 0;
 }
 
 // Keys and values of a key's tree.
@@ -99,8 +141,9 @@ std::optional<RemovalShare> LargeRemovalShare(ProgramContext& app, RemovalWindow
     }
   }
   for (auto& [drive, tally] : drives) {
-    if (const auto volume = app.Shell().Volume(drive))
-      tally.whole = volume->total > volume->free ? volume->total - volume->free : 0;
+    // A few small items never count as large: the drive is not measured for them.
+    if (tally.part < kSmallBytes) continue;
+    tally.whole = DriveWhole(app, drive);
     Consider(largest, drive, tally, kSmallBytes);
   }
 

@@ -14,8 +14,11 @@ struct RemovalShare {
   int percent = 0;
 };
 
-/// A removal taking more than this share of one drive (of its used space) or of one hive
-/// (of its keys and values) is not done without the user's express agreement.
+/// A removal taking more than this share of one drive or of one hive (of its keys and values)
+/// is not done without the user's express agreement. A drive of the machine is measured by
+/// what the user has there: its files inside the machine plus the real contents of the
+/// profile folders that link outside it (Documents linked to the host's home); a drive that
+/// shows the host, by the used space of its volume.
 inline constexpr int kLargeRemovalPercent = 20;
 
 /// The largest share of one drive or hive that the ticked rows of the work lists would

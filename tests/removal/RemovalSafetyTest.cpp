@@ -73,8 +73,10 @@ TEST_F(RemovalSafety, LibraryRecordIsWrittenOnlyOnceItsDeleteSucceeded) {
 }
 
 TEST_F(RemovalSafety, LargeShareOfADriveAsksAndAutomaticRemovalNeedsForce) {
+  // Measured against what the machine holds, not the host's volume: 2 of 3 MiB.
   ASSERT_TRUE(f.Prefix().WriteFile("C:\\Spy\\big.bin", std::string(2 << 20, 'x')));
-  test::SetTestVolume(f.Platform(), platform::VolumeSize{4 << 20, 1 << 20});
+  ASSERT_TRUE(f.Prefix().WriteFile("C:\\Other\\keep.bin", std::string(1 << 20, 'k')));
+  test::SetTestVolume(f.Platform(), platform::VolumeSize{1ull << 40, 1ull << 39});
   test::AddFileHit(Main(), "C:\\Spy\\big.bin", "Big");
   Main().cmdSelectAll_Click();
 
@@ -103,7 +105,7 @@ TEST_F(RemovalSafety, LargeShareOfADriveAsksAndAutomaticRemovalNeedsForce) {
   EXPECT_FALSE(test::Exists(f, "C:\\Spy\\big.bin"));
 
   // A share below the limit is not asked about.
-  test::SetTestVolume(f.Platform(), platform::VolumeSize{100 << 20, 10 << 20});
+  ASSERT_TRUE(f.Prefix().WriteFile("C:\\Other\\more.bin", std::string(12 << 20, 'k')));
   f.App().AutoRemoveMode = false;
   ASSERT_TRUE(f.Prefix().WriteFile("C:\\Spy\\big2.bin", std::string(2 << 20, 'x')));
   test::AddFileHit(Main(), "C:\\Spy\\big2.bin", "Big2");
