@@ -137,6 +137,7 @@ std::optional<std::string> QuarantineStore::SaveQuarantineCopy(const std::string
   const std::string saved = FreeName(name, false);
   if (saved.empty()) return std::nullopt;
   const std::string target = QuarantineFolder() + "\\" + saved;
+  if (!StaysOnMachine(files, target)) return std::nullopt;
   if (files.CopyFile(path, target, true) && Record(kind, path, saved)) return saved;
   // The name was free a moment ago, so whatever the failed copy left there is ours.
   if (Exists(target)) files.DeleteFile(target);
@@ -155,6 +156,7 @@ std::optional<std::string> QuarantineStore::SaveQuarantineFolder(const std::stri
   const std::string saved = FreeName(name, true);
   if (saved.empty()) return std::nullopt;
   const std::string target = QuarantineFolder() + "\\" + saved;
+  if (!StaysOnMachine(files, target)) return std::nullopt;
   if (files.CopyFolder(source, target, false) && Record(QuarantineKind::Folder, source, saved))
     return saved;
   if (Exists(target)) files.DeleteFolder(target, true);
@@ -167,7 +169,8 @@ std::string QuarantineStore::Timestamp() const {
 
 bool QuarantineStore::AppendRecord(const std::string& lines) {
   // AppendFile never writes through a link at the log's name.
-  return !NotOurs() && app_.Files().AppendFile(LogPath(), lines);
+  return !NotOurs() && StaysOnMachine(app_.Files(), LogPath()) &&
+         app_.Files().AppendFile(LogPath(), lines);
 }
 
 bool QuarantineStore::LogQuarantinedFile(const std::string& fullPath, const std::string& fileName) {
@@ -204,7 +207,8 @@ std::optional<std::string> QuarantineStore::ExportRegistryKeys(
   const bool write = name != base || !Exists(target);
   // Created new, never over anything (a link planted under a free name included). Read
   // back: only an export known to be complete lets the entry go.
-  if (write && !files.CreateNewFile(target, content)) return std::nullopt;
+  if (!StaysOnMachine(files, target) || (write && !files.CreateNewFile(target, content)))
+    return std::nullopt;
   if (write && files.ReadFile(target) != content) {
     files.DeleteFile(target);
     return std::nullopt;

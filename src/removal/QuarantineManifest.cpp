@@ -6,6 +6,7 @@
 
 #include "base/Text.h"
 #include "platform/FileSystem.h"
+#include "removal/RemovalContract.h"
 
 namespace quill {
 
@@ -163,7 +164,8 @@ bool QuarantineManifest::Save(const std::vector<QuarantineItem>& items) {
   std::string out = std::string(kHeaderLine) + "\r\n";
   for (const QuarantineItem& item : items) out += FormatLine(item) + "\r\n";
   for (const std::string& line : unreadable_) out += line + "\r\n";
-  return files_.ReplaceFile(Path(), out);
+  // Never written where a link at its name (or the folder's) would lead.
+  return StaysOnMachine(files_, Path()) && files_.ReplaceFile(Path(), out);
 }
 
 bool QuarantineManifest::Add(QuarantineItem& item) {

@@ -8,6 +8,7 @@
 #include "core/ProgramContext.h"
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
+#include "removal/ChangeLock.h"
 #include "removal/Quarantine.h"
 #include "removal/RegistryExport.h"
 #include "removal/RemovalContract.h"
@@ -116,7 +117,13 @@ std::optional<std::vector<QuarantineItem>> QuarantineRestore::Items() {
 
 std::vector<RestoreOutcome> QuarantineRestore::Restore(const std::vector<int>& ids) {
   std::vector<RestoreOutcome> outcomes;
+  const ChangeLock lock(app_.Files(), app_.dataFolder);
   for (int id : ids) {
+    if (lock.Refusal()) {
+      outcomes.push_back(
+          {id, false, "Not restored " + std::to_string(id) + ": " + *lock.Refusal()});
+      continue;
+    }
     auto items = Items();
     const QuarantineItem* found = nullptr;
     if (items) {
@@ -153,7 +160,7 @@ RestoreOutcome QuarantineRestore::RestoreItem(QuarantineItem item) {
   if (item.kind != QuarantineKind::Registry) {
     const ItemShape shape =
         item.kind == QuarantineKind::Folder ? ItemShape::Folder : ItemShape::File;
-    if (auto why = RemovalContract(app_.Files(), app_.Floor()).Refusal(item.original, shape))
+    if (auto why = RemovalContract(app_.Files(), app_.Floor()).Refusal(item.original, shape, true))
       return fail(*why);
   }
   auto& files = app_.Files();
@@ -281,6 +288,11 @@ bool QuarantineRestore::RestoreRegistry(const QuarantineItem& item, std::string&
 
 RestoreOutcome QuarantineRestore::Delete(int id) {
   RestoreOutcome outcome{id, false, {}};
+  const ChangeLock lock(app_.Files(), app_.dataFolder);
+  if (lock.Refusal()) {
+    outcome.message = "Not deleted " + std::to_string(id) + ": " + *lock.Refusal();
+    return outcome;
+  }
   auto items = Items();
   if (!items) {
     outcome.message = "The quarantine manifest cannot be read.";
@@ -335,7 +347,8 @@ std::optional<std::string> QuarantineRestore::CopyRefusal(const QuarantineItem& 
     if (!text::EqualsNoCase(entry.name, name)) continue;
     const bool folder = (entry.attributes & platform::kAttrDirectory) != 0;
     if ((entry.attributes & platform::kAttrReparsePoint) ||
-        folder != (item.kind == QuarantineKind::Folder))
+        folder != (item.kind == QuarantineKind::Folder) ||
+        !StaysOnMachine(app_.Files(), folder_ + "\\" + name))
       return "its copy " + folder_ + "\\" + name + " is a link or not what was saved";
     return std::nullopt;
   }

@@ -392,6 +392,9 @@ void Removal::RemovalPass() {
   const int failedBefore = failedCount_;
   barBase_ = 0;
   if (auto why = quarantine_.NotOurs()) Refuse(quarantine_.QuarantineFolder(), *why);
+  if (app_.QuarantineLogging && !StaysOnMachine(app_.Files(), quarantine_.LogPath()))
+    Refuse(quarantine_.LogPath(),
+           quarantine_.LogPath() + " leads elsewhere (a link): the log is not written through it");
   Step(app_, "removal: pass start", [&] {
     if (main_.ResultsList().Count() == 0) return;
     main_.RemovalBar().SetVisible(true);

@@ -30,6 +30,10 @@ bool Climbs(std::string_view path) {
   return false;
 }
 
+bool StaysOnMachine(platform::FileSystem& files, const std::string& path) {
+  return files.Locate(path).kind == platform::PlaceKind::Machine;
+}
+
 std::optional<std::string> RemovalContract::Refusal(std::string_view path, ItemShape shape) const {
   using platform::PlaceKind;
   const std::string shown(path);
@@ -53,6 +57,9 @@ std::optional<std::string> RemovalContract::Refusal(std::string_view path, ItemS
     }
     case PlaceKind::Host: {
       const std::string drive = canonical.substr(0, 2);
+      if (restore)
+        return shown + ": lies on the host outside the machine (drive " + drive +
+               "); nothing is restored there, the saved copy stays in the quarantine";
       if (auto name = HiddenBelow(canonical, drive))
         return shown + ": the hidden entry " + *name + " on drive " + drive +
                " belongs to the host, not to the machine";

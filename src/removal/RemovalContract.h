@@ -29,7 +29,9 @@ enum class ItemShape { File, Folder };
 ///   never a hidden entry (a name starting with ".", such as .ssh, .config, .local, .wine)
 ///   or anything below one.
 /// - Through a drive that maps outside the machine (Z:) only a single file, never a folder
-///   and never a hidden entry or anything below one.
+///   and never a hidden entry or anything below one; and nothing is restored there (the
+///   saved copy stays in the quarantine): a restore writes only inside the machine and its
+///   linked profile folders.
 /// - The machine's own files beside its drives (hives, drive mappings), by whatever path
 ///   leads there, and paths that cannot be mapped: never.
 ///
@@ -41,9 +43,10 @@ class RemovalContract {
   RemovalContract(platform::FileSystem& files, const ProtectedFloor& floor)
       : files_(files), floor_(floor) {}
 
-  /// Empty when the item at path may be removed (and a restore may put it back there);
-  /// otherwise why not, one line naming the place.
-  std::optional<std::string> Refusal(std::string_view path, ItemShape shape) const;
+  /// Empty when the item at path may be removed (with restore: put back there); otherwise
+  /// why not, one line naming the place.
+  std::optional<std::string> Refusal(std::string_view path, ItemShape shape,
+                                     bool restore = false) const;
 
   /// Empty when a registry key (valueName empty: the key with its default value) or a value
   /// may be removed or restored; otherwise why not.
@@ -57,5 +60,10 @@ class RemovalContract {
 
 /// Whether a path names "." or ".." anywhere (either separator).
 bool Climbs(std::string_view path);
+
+/// Whether the path, with every link on the way followed, stays on the machine's own drives:
+/// what the quarantine writes and reads must, so that nothing planted there as a link leads
+/// its writes or reads elsewhere.
+bool StaysOnMachine(platform::FileSystem& files, const std::string& path);
 
 }  // namespace quill
