@@ -54,6 +54,7 @@ TEST(ProtectedFloorTest, RootsFirstLevelAndVitalKeysButNotWhatIsInsideThem) {
       {RootKey::Users, "S-1-5-21-1\\Software"},
       {RootKey::Users, ".Default\\Software\\Microsoft"},
       {RootKey::CurrentConfig, "Software"},
+      {RootKey::ClassesRoot, "Wow6432Node\\CLSID"},  // Software\Wow6432Node\Classes\CLSID
   };
   for (const auto& [root, key] : kept) EXPECT_TRUE(ProtectedFloor::ProtectsKey(root, key)) << key;
   const std::pair<RootKey, const char*> removable[] = {
@@ -98,6 +99,12 @@ TEST(ProtectedFloorTest, MachineFoldersByEveryNameButNotWhatIsInsideThem) {
         me,
         me + "\\Documents",
         me + "\\AppData",
+        me + "\\Downloads",
+        me + "\\Saved Games",
+        me + "\\AppData\\LocalLow",
+        me + "\\AppData\\Local\\Temp",
+        std::string("C:\\users\\other\\Contacts"),
+        std::string("C:\\users\\Public\\Downloads"),
         me + "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\StartUp",
         std::string("C:\\users\\other"),
         std::string("C:\\users\\other\\Documents"),
