@@ -160,8 +160,12 @@ RestoreOutcome QuarantineRestore::RestoreItem(QuarantineItem item) {
   if (item.kind != QuarantineKind::Registry) {
     const ItemShape shape =
         item.kind == QuarantineKind::Folder ? ItemShape::Folder : ItemShape::File;
-    if (auto why = RemovalContract(app_.Files(), app_.Floor()).Refusal(item.original, shape, true))
-      return fail(*why);
+    // The refusal names the place itself.
+    if (auto why =
+            RemovalContract(app_.Files(), app_.Floor()).Refusal(item.original, shape, true)) {
+      outcome.message = "Not restored " + std::to_string(item.id) + ": " + *why;
+      return outcome;
+    }
   }
   auto& files = app_.Files();
   const std::string copyPath = folder_ + "\\" + item.copy;

@@ -34,7 +34,8 @@ bool StaysOnMachine(platform::FileSystem& files, const std::string& path) {
   return files.Locate(path).kind == platform::PlaceKind::Machine;
 }
 
-std::optional<std::string> RemovalContract::Refusal(std::string_view path, ItemShape shape) const {
+std::optional<std::string> RemovalContract::Refusal(std::string_view path, ItemShape shape,
+                                                    bool restore) const {
   using platform::PlaceKind;
   const std::string shown(path);
   if (Climbs(path)) return shown + ": the path climbs with \"..\"; nothing is done there";
