@@ -95,14 +95,15 @@ std::optional<std::string> ExportRefusal(const std::string& original,
     if (auto why = RemovalContract::KeyRefusal(split->first, split->second, "")) return why;
     return std::nullopt;
   }
-  // A single value: the key above the original, holding the value the original names.
-  const std::string key = ParentKey(original);
-  std::string name = original.substr(key.size() + 1);
-  if (name == "(Default)") name.clear();
-  auto valueKey = SplitRootKeyText(key);
-  if (keys.size() != 1 || !text::EqualsNoCase(keys[0].key, key) || keys[0].values.size() != 1 ||
-      !text::EqualsNoCase(keys[0].values[0].first, name) || !valueKey)
-    return "its export writes outside " + original + ", where the item came from";
+  // A single value: the original is its key and its name (which may hold a backslash).
+  const std::string outside =
+      "its export writes outside " + original + ", where the item came from";
+  if (keys.size() != 1 || keys[0].values.size() != 1) return outside;
+  const std::string& name = keys[0].values[0].first;
+  auto valueKey = SplitRootKeyText(keys[0].key);
+  if (!valueKey || valueKey->second.empty() ||
+      !text::EqualsNoCase(original, keys[0].key + "\\" + (name.empty() ? "(Default)" : name)))
+    return outside;
   return RemovalContract::KeyRefusal(valueKey->first, valueKey->second, name);
 }
 
