@@ -76,7 +76,6 @@ TEST_F(RemovalSafety, LargeShareOfADriveAsksAndAutomaticRemovalNeedsForce) {
   // Measured against what the machine holds, not the host's volume: 2 of 3 MiB.
   ASSERT_TRUE(f.Prefix().WriteFile("C:\\Spy\\big.bin", std::string(2 << 20, 'x')));
   ASSERT_TRUE(f.Prefix().WriteFile("C:\\Other\\keep.bin", std::string(1 << 20, 'k')));
-  test::SetTestVolume(f.Platform(), platform::VolumeSize{1ull << 40, 1ull << 39});
   test::AddFileHit(Main(), "C:\\Spy\\big.bin", "Big");
   Main().cmdSelectAll_Click();
 
