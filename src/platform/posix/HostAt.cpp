@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <random>
@@ -20,6 +21,11 @@ constexpr int kNewFileFlags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEX
 
 bool SameFile(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+bool Barrier(const TreeWalk& walk, const struct stat& st) {
+  const FileId id(st.st_dev, st.st_ino);
+  return std::find(walk.barriers.begin(), walk.barriers.end(), id) != walk.barriers.end();
 }
 
 // Copies what is left of `in` into `out`.
@@ -59,18 +65,18 @@ bool ReplaceWith(int folder, const std::string& name, mode_t mode, Fill fill) {
   return false;
 }
 
-bool CopyEntryAt(int from, const std::string& name, int to, bool overwrite, const EntryHook* hook);
+bool CopyEntryAt(int from, const std::string& name, int to, bool overwrite, const TreeWalk& walk);
 
-bool CopyEntriesAt(int from, int to, bool overwrite, const EntryHook* hook) {
+bool CopyEntriesAt(int from, int to, bool overwrite, const TreeWalk& walk) {
   bool ok = false;
   for (const std::string& name : NamesIn(from, ok)) {
-    if (hook && *hook) (*hook)(name);
-    ok = CopyEntryAt(from, name, to, overwrite, hook) && ok;
+    if (walk.hook && *walk.hook) (*walk.hook)(name);
+    ok = CopyEntryAt(from, name, to, overwrite, walk) && ok;
   }
   return ok;
 }
 
-bool CopyEntryAt(int from, const std::string& name, int to, bool overwrite, const EntryHook* hook) {
+bool CopyEntryAt(int from, const std::string& name, int to, bool overwrite, const TreeWalk& walk) {
   struct stat st {};
   if (!StatAt(from, name, st)) return false;
   // Merged into an entry of the destination spelled differently, as Windows would.
@@ -79,7 +85,7 @@ bool CopyEntryAt(int from, const std::string& name, int to, bool overwrite, cons
   const bool exists = !target.empty() && StatAt(to, target, existing);
   if (target.empty()) target = name;
   if (exists && !overwrite) return false;
-  if (S_ISDIR(st.st_mode)) return CopyTreeAt(from, name, to, target, overwrite, hook);
+  if (S_ISDIR(st.st_mode)) return CopyTreeAt(from, name, to, target, overwrite, walk);
   if (S_ISREG(st.st_mode)) return CopyFileAt(from, name, to, target, !exists);
   if (!S_ISLNK(st.st_mode)) return false;  // devices, pipes and sockets have no Windows kind
   std::vector<char> buffer(4096);
@@ -211,22 +217,21 @@ bool CopyFileAt(int fromFolder, const std::string& from, int toFolder, const std
 }
 
 bool CopyTreeAt(int fromFolder, const std::string& from, int toFolder, const std::string& to,
-                bool overwrite, const EntryHook* hook) {
+                bool overwrite, const TreeWalk& walk) {
   Fd source = OpenFolderAt(fromFolder, from);
-  if (!source.Ok()) return false;
+  struct stat sourceStat {};
+  if (!source.Ok() || ::fstat(source.Get(), &sourceStat) != 0 || Barrier(walk, sourceStat))
+    return false;
   if (::mkdirat(toFolder, to.c_str(), 0777) != 0 && (errno != EEXIST || !overwrite)) return false;
   Fd target = OpenFolderAt(toFolder, to);
-  if (!target.Ok()) return false;
-  struct stat sourceStat {};
   struct stat targetStat {};
   // A tree copied into itself would never end.
-  if (::fstat(source.Get(), &sourceStat) != 0 || ::fstat(target.Get(), &targetStat) != 0 ||
-      SameFile(sourceStat, targetStat))
+  if (!target.Ok() || ::fstat(target.Get(), &targetStat) != 0 || SameFile(sourceStat, targetStat))
     return false;
-  return CopyEntriesAt(source.Get(), target.Get(), overwrite, hook);
+  return CopyEntriesAt(source.Get(), target.Get(), overwrite, walk);
 }
 
-bool RemoveTreeAt(int folder, const std::string& name, bool force, const EntryHook* hook) {
+bool RemoveTreeAt(int folder, const std::string& name, bool force, const TreeWalk& walk) {
   struct stat st {};
   if (!StatAt(folder, name, st)) return false;
   if (!S_ISDIR(st.st_mode)) {
@@ -243,12 +248,13 @@ bool RemoveTreeAt(int folder, const std::string& name, bool force, const EntryHo
       return ::unlinkat(folder, name.c_str(), 0) == 0;
     return false;
   }
+  if (Barrier(walk, opened)) return false;
   // A folder without write permission keeps its entries; forcing lifts that first.
   if (force) ::fchmod(tree.Get(), (opened.st_mode & 07777) | S_IRWXU);
   bool ok = false;
   for (const std::string& entry : NamesIn(tree.Get(), ok)) {
-    if (hook && *hook) (*hook)(entry);
-    ok = RemoveTreeAt(tree.Get(), entry, force, hook) && ok;
+    if (walk.hook && *walk.hook) (*walk.hook)(entry);
+    ok = RemoveTreeAt(tree.Get(), entry, force, walk) && ok;
   }
   if (!ok) return false;
   tree.Close();

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <utility>
@@ -35,6 +36,14 @@ class Fd {
 /// Called with each entry's name before a tree walk below handles it (tests use it to change
 /// the tree while the walk runs).
 using EntryHook = std::function<void(const std::string& name)>;
+using FileId = std::pair<uint64_t, uint64_t>;  // device and inode
+
+/// How a tree walk below goes: the folders it never enters (by identity; meeting one fails
+/// the walk) and the hook it calls before each entry.
+struct TreeWalk {
+  std::vector<FileId> barriers;
+  const EntryHook* hook = nullptr;
+};
 
 /// The entry's status without following a link; false when absent.
 bool StatAt(int folder, const std::string& name, struct stat& st);
@@ -63,9 +72,9 @@ bool CopyFileAt(int fromFolder, const std::string& from, int toFolder, const std
 /// Copies the folder `from` to `to`, made new unless overwrite (then merged into a folder of
 /// that name). Links inside are copied as links. True only when everything was copied.
 bool CopyTreeAt(int fromFolder, const std::string& from, int toFolder, const std::string& to,
-                bool overwrite, const EntryHook* hook);
+                bool overwrite, const TreeWalk& walk);
 /// Removes the entry and, for a folder, everything in it; a link anywhere is removed as a
 /// link. Without force a read-only entry stays and the call fails.
-bool RemoveTreeAt(int folder, const std::string& name, bool force, const EntryHook* hook);
+bool RemoveTreeAt(int folder, const std::string& name, bool force, const TreeWalk& walk);
 
 }  // namespace quill::platform::posix::host

@@ -214,7 +214,7 @@ std::optional<PosixFileSystem::Entry> PosixFileSystem::OpenEntry(const std::stri
   const std::string parent = slash == 0 ? "/" : r->native.substr(0, slash);
   Entry entry{Fd(::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)),
               r->native.substr(slash + 1), r->native, parent};
-  if (!entry.folder.Ok()) return std::nullopt;
+  if (!entry.folder.Ok() || PrefixOwn(entry.folder.Get(), entry.name)) return std::nullopt;
   return entry;
 }
 
@@ -256,7 +256,7 @@ bool PosixFileSystem::CopyFolder(const std::string& from, const std::string& to,
     // A tree copied into itself would never end.
     if (sourceReal.empty() || targetReal.empty() || Inside(targetReal, sourceReal)) return false;
     return CopyTreeAt(source->folder.Get(), source->name, target->folder.Get(), target->name,
-                      overwrite, &treeEntryHook);
+                      overwrite, Walk());
   } catch (...) {
     return false;
   }
@@ -284,7 +284,7 @@ bool PosixFileSystem::DeleteFolder(const std::string& path, bool force) {
     return ::unlinkat(at->folder.Get(), at->name.c_str(), 0) == 0;
   }
   if (!S_ISDIR(st.st_mode)) return false;
-  return RemoveTreeAt(at->folder.Get(), at->name, force, &treeEntryHook);
+  return RemoveTreeAt(at->folder.Get(), at->name, force, Walk());
 }
 
 bool PosixFileSystem::Rename(const std::string& from, const std::string& to) {

@@ -59,6 +59,13 @@ class PosixFileSystem : public FileSystem {
   };
   static std::optional<WindowsPath> Parse(const std::string& path);
 
+  /// The prefix folder and the drive folders that belong to the machine, by identity.
+  struct MachineFolders {
+    std::optional<host::FileId> prefix;
+    std::vector<host::FileId> drives;
+    std::array<bool, 26> machineDrive{};
+  };
+
   /// For tests: called with each entry's name before a tree deletion or copy handles it.
   host::EntryHook treeEntryHook;
 
@@ -82,7 +89,15 @@ class PosixFileSystem : public FileSystem {
     std::string native;
     std::string parent;
   };
+  // Opens the entry's folder; empty when the entry is one of the prefix's own files.
   std::optional<Entry> OpenEntry(const std::string& path, Need need) const;
+
+  MachineFolders Machine() const;
+  // Whether the entry `name` of the open folder is the prefix folder or lies in it outside
+  // the drive folders: writing, copying and deleting never touch those, by any path.
+  bool PrefixOwn(int folder, const std::string& name) const;
+  // A tree walk that never enters the prefix folder or a drive folder.
+  host::TreeWalk Walk() const;
   std::optional<std::vector<DirEntry>> ListEntries(const std::string& folder, bool forWalk);
 
   // The folders a walk leaves out, by identity: the prefix and the drives' roots. Made

@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -51,27 +52,30 @@ std::string Lexical(const std::string& native) {
 
 enum class Zone { Drive, PrefixFiles, Outside };
 
-// The prefix and the drive folders that belong to the machine.
-struct MachineMap {
-  std::optional<Id> prefix;
-  std::vector<Id> drives;
-  std::array<bool, 26> machineDrive{};
+// Which of the prefix and its drive folders is nearest above an identity met going up.
+Zone ZoneOfId(const PosixFileSystem::MachineFolders& map, const Id& id, bool& found) {
+  found = true;
+  for (const Id& drive : map.drives)
+    if (drive == id) return Zone::Drive;
+  if (map.prefix && *map.prefix == id) return Zone::PrefixFiles;
+  found = false;
+  return Zone::Outside;
+}
 
-  // The nearest of the prefix and its drive folders that holds the host path.
-  Zone ZoneOf(const std::string& native) const {
-    for (std::string at = native;; at = ParentOf(at)) {
-      if (auto id = IdOf(at)) {
-        for (const Id& drive : drives)
-          if (drive == *id) return Zone::Drive;
-        if (prefix && *prefix == *id) return Zone::PrefixFiles;
-      }
-      if (at == "/") return Zone::Outside;
+// The nearest of the prefix and its drive folders that holds the host path.
+Zone ZoneOf(const PosixFileSystem::MachineFolders& map, const std::string& native) {
+  bool found = false;
+  for (std::string at = native;; at = ParentOf(at)) {
+    if (auto id = IdOf(at)) {
+      const Zone zone = ZoneOfId(map, *id, found);
+      if (found) return zone;
     }
+    if (at == "/") return Zone::Outside;
   }
-};
+}
 
 // A walk through host folders that keeps where it is and whether that exists.
-struct Walk {
+struct HostWalk {
   std::string real;  // links resolved for the part that exists
   bool exists = true;
   int hops = 0;
@@ -131,40 +135,79 @@ struct Walk {
 
 }  // namespace
 
+PosixFileSystem::MachineFolders PosixFileSystem::Machine() const {
+  const std::string prefixReal = Canonical(root_);
+  MachineFolders map;
+  map.prefix = IdOf(prefixReal);
+  if (prefixReal.empty() || !map.prefix) return MachineFolders{};
+  const std::string devices = root_ + "/dosdevices/";
+  for (char letter = 'a'; letter <= 'z'; ++letter) {
+    const std::string drive = DriveRoot(letter);
+    if (drive.empty()) continue;
+    std::vector<char> buffer(4096);
+    const std::string link = devices + letter + ":";
+    const ssize_t n = ::readlink(link.c_str(), buffer.data(), buffer.size() - 1);
+    if (n <= 0) continue;
+    std::string target(buffer.data(), static_cast<size_t>(n));
+    // A drive of the machine is one whose mapping names a folder inside the prefix (the
+    // folder itself may be a link elsewhere): never the prefix, what holds it, or the
+    // drive mappings.
+    target = Lexical(target[0] == '/' ? target : devices + target);
+    const bool named = (Inside(target, root_) && target != Lexical(root_)) ||
+                       (Inside(target, prefixReal) && target != prefixReal);
+    if (!named || Inside(prefixReal, drive) || Inside(drive, prefixReal + "/dosdevices")) continue;
+    if (auto id = IdOf(drive)) {
+      map.drives.push_back(*id);
+      map.machineDrive[static_cast<size_t>(letter - 'a')] = true;
+    }
+  }
+  return map;
+}
+
+bool PosixFileSystem::PrefixOwn(int folder, const std::string& name) const {
+  const MachineFolders map = Machine();
+  if (!map.prefix) return false;
+  struct stat st {};
+  // The entry itself: the prefix folder, or one of its drive folders, never goes.
+  if (::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode)) {
+    bool found = false;
+    ZoneOfId(map, Id(st.st_dev, st.st_ino), found);
+    if (found) return true;
+  }
+  // Up from the folder it is in, by the folder itself rather than by a path.
+  Fd at(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  for (int depth = 0; at.Ok() && ::fstat(at.Get(), &st) == 0 && depth < 4096; ++depth) {
+    bool found = false;
+    const Zone zone = ZoneOfId(map, Id(st.st_dev, st.st_ino), found);
+    if (found) return zone == Zone::PrefixFiles;
+    Fd up(::openat(at.Get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    struct stat upStat {};
+    if (!up.Ok() || ::fstat(up.Get(), &upStat) != 0 ||
+        (upStat.st_dev == st.st_dev && upStat.st_ino == st.st_ino))
+      return false;
+    at = std::move(up);
+  }
+  return false;
+}
+
+TreeWalk PosixFileSystem::Walk() const {
+  TreeWalk walk;
+  const MachineFolders map = Machine();
+  if (map.prefix) walk.barriers.push_back(*map.prefix);
+  walk.barriers.insert(walk.barriers.end(), map.drives.begin(), map.drives.end());
+  walk.hook = &treeEntryHook;
+  return walk;
+}
+
 Place PosixFileSystem::Locate(const std::string& path) {
   try {
     auto parsed = Parse(path);
     if (!parsed) return {};
-    const std::string prefixReal = Canonical(root_);
-    MachineMap map;
-    map.prefix = IdOf(prefixReal);
-    if (prefixReal.empty() || !map.prefix) return {};
-    const std::string devices = root_ + "/dosdevices/";
-    for (char letter = 'a'; letter <= 'z'; ++letter) {
-      const std::string drive = DriveRoot(letter);
-      if (drive.empty()) continue;
-      std::vector<char> buffer(4096);
-      const std::string link = devices + letter + ":";
-      const ssize_t n = ::readlink(link.c_str(), buffer.data(), buffer.size() - 1);
-      if (n <= 0) continue;
-      std::string target(buffer.data(), static_cast<size_t>(n));
-      // A drive of the machine is one whose mapping names a folder inside the prefix (the
-      // folder itself may be a link elsewhere): never the prefix, what holds it, or the
-      // drive mappings.
-      target = Lexical(target[0] == '/' ? target : devices + target);
-      const bool named = (Inside(target, root_) && target != Lexical(root_)) ||
-                         (Inside(target, prefixReal) && target != prefixReal);
-      if (!named || Inside(prefixReal, drive) || Inside(drive, prefixReal + "/dosdevices"))
-        continue;
-      if (auto id = IdOf(drive)) {
-        map.drives.push_back(*id);
-        map.machineDrive[static_cast<size_t>(letter - 'a')] = true;
-      }
-    }
-
+    const MachineFolders map = Machine();
+    if (!map.prefix) return {};
     const std::string root = DriveRoot(parsed->drive);
     if (root.empty()) return {};
-    Walk walk{root};
+    HostWalk walk{root};
     std::string windows = std::string(1, parsed->drive) + ":";
     bool leftMachine = !map.machineDrive[static_cast<size_t>(parsed->drive - 'A')];
     std::string linkedFolder;
@@ -186,7 +229,7 @@ Place PosixFileSystem::Locate(const std::string& path) {
       const bool fromMachine = !leftMachine;
       walk.Follow(child);
       if (walk.failed) return {};
-      const Zone reached = map.ZoneOf(walk.real);
+      const Zone reached = ZoneOf(map, walk.real);
       if (reached == Zone::Drive) continue;
       leftMachine = true;
       if (fromMachine && reached == Zone::Outside) {
@@ -196,7 +239,7 @@ Place PosixFileSystem::Locate(const std::string& path) {
     }
     if (walk.failed) return {};
 
-    switch (map.ZoneOf(walk.real)) {
+    switch (ZoneOf(map, walk.real)) {
       case Zone::PrefixFiles:
         return {PlaceKind::MachineFiles, {}};
       case Zone::Drive:

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/WinePrefix.h"
 #include "support/TempPrefix.h"
 
 namespace quill::platform::posix {
@@ -115,6 +116,24 @@ TEST_F(NoFollow, LinksInATreeAndAFolderSwappedForALinkMidWayAreMetAsLinks) {
   SwapXForALinkAt("x", "moved2");
   files_.CopyFolder("C:\\tree", "C:\\copy", false);
   EXPECT_TRUE(fs::is_symlink(Native("C:\\copy") + "/x"));
+}
+
+TEST_F(NoFollow, ThePrefixsOwnFilesAreNeverWrittenCopiedOrDeletedByAnyPath) {
+  // A prefix inside the host folder, with a link in its drive leading back to the prefix.
+  const std::string root = (host_ / "pfx").string(), z = "Z:" + root;
+  ASSERT_TRUE(WinePrefix::CreateDefaultLayout(root, "me"));
+  std::ofstream(root + "/system.reg") << "hive";
+  fs::create_directory_symlink("..", root + "/drive_c/up");
+  PosixFileSystem files(root);
+  const auto prefixBefore = Snapshot(root);
+  EXPECT_FALSE(files.WriteFile(z + "/system.reg", "x"));
+  EXPECT_FALSE(files.DeleteFile("C:\\up\\system.reg") || files.CreateNewFile("C:\\up\\x.reg", ""));
+  EXPECT_FALSE(files.DeleteFolder("c:\\UP\\dosdevices", true));
+  EXPECT_FALSE(files.CopyFolder("C:\\up\\drive_c", "C:\\copy", false));
+  EXPECT_FALSE(files.DeleteFolder("Z:" + host_.string(), true));  // holds the prefix
+  EXPECT_TRUE(files.WriteFile("C:\\up\\drive_c\\ok.txt", "x"));
+  EXPECT_EQ(Snapshot(root).size(), prefixBefore.size() + 1);
+  EXPECT_EQ(Slurp(root + "/system.reg"), "hive");
 }
 
 TEST_F(NoFollow, ARealRaceNeverReachesTheHostFolder) {
