@@ -19,11 +19,14 @@ struct FetchedReply {
   platform::HttpReply reply;
 };
 
-/// The shared HTTP fetch: the reply of url, always fresh from the server. Yields to the event
-/// queue after every chunk (at most 256 bytes) and, with a status box, shows "Downloaded <n>
-/// bytes." after each. Only a complete 2xx reply of at most maxBytes is an answer: an address
-/// that cannot be opened, an error status, a transfer that breaks off or a body that grows
-/// beyond the bound gives none (a partial body is never taken for a whole one).
+/// The shared HTTP fetch: the reply of url, always fresh from the server. The transfer runs on
+/// a thread of its own while the calling (event) thread keeps serving events: after every
+/// chunk (at most 256 bytes), showing "Downloaded <n> bytes." first when there is a status
+/// box, and every 50 ms while nothing arrives, so no window freezes on a slow server. The
+/// transfer ends within the network limits of the Internet backend. Only a complete 2xx reply of at
+/// most maxBytes is an answer: an address that cannot be opened, an error status, a transfer that
+/// breaks off or a body that grows beyond the bound gives none (a partial body is never taken for a
+/// whole one).
 std::optional<FetchedReply> FetchReply(platform::Internet& net, forms::Host& host,
                                        const std::string& url, forms::TextBox* statusBox = nullptr,
                                        size_t maxBytes = kMaxReplyBytes);

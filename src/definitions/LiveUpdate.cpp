@@ -1,7 +1,6 @@
 #include "definitions/LiveUpdate.h"
 
-#include <fstream>
-#include <iterator>
+#include <chrono>
 
 #include "base/DateTime.h"
 #include "base/Text.h"
@@ -15,14 +14,10 @@
 #include "definitions/UpdateProgressView.h"
 #include "forms/Control.h"
 #include "forms/Form.h"
-#include "platform/Signature.h"
 
 namespace quill {
 
 namespace {
-
-/// A public key file is a few hundred bytes; anything far larger is not one.
-constexpr std::streamsize kMaxKeyBytes = 64 * 1024;
 
 void SetStatus(UpdateProgressView& view, const std::string& text) {
   if (forms::TextBox* box = view.StatusBox()) box->SetText(text);
@@ -34,14 +29,6 @@ std::optional<datetime::LocalDateTime> ReadDate(const std::string& text) {
   } catch (...) {
     return std::nullopt;  // numbers too large for a date
   }
-}
-
-std::string ReadHostFile(const std::string& nativePath) {
-  std::ifstream in(nativePath, std::ios::binary);
-  std::string bytes(static_cast<size_t>(kMaxKeyBytes), '\0');
-  in.read(bytes.data(), kMaxKeyBytes);
-  bytes.resize(static_cast<size_t>(in.gcount()));
-  return bytes;
 }
 
 /// Clears a flag when the scope ends, however it ends.
@@ -57,40 +44,40 @@ struct FlagScope {
 
 LiveUpdate::LiveUpdate(ProgramContext& app) : app_(app) {}
 
-LiveUpdate::Trust LiveUpdate::ServerTrust() {
-  Trust trust;
-  if (UpdateServerIsDefault()) {
-    // Our own server signs everything it sends; its key ships with the program.
-    trust.required = true;
-    trust.publicKeyPem = app_.Files()
-                             .ReadFile(app_.Identity().programFolder + "\\" + kPublicKeyFile)
-                             .value_or(std::string());
-  } else if (const std::string keyFile = UpdateServerKeyFile(); !keyFile.empty()) {
-    trust.required = true;
-    trust.publicKeyPem = ReadHostFile(keyFile);
-  }
-  return trust;
-}
-
-std::optional<std::string> LiveUpdate::Fetch(const std::string& url, UpdateProgressView* view,
-                                             const Trust& trust, bool* forged) {
+std::optional<LiveUpdate::Checked> LiveUpdate::Fetch(const std::string& url,
+                                                     UpdateProgressView* view, UpdateTrust& trust,
+                                                     const UpdateTrust::Expect& expect,
+                                                     bool* forged) {
   auto fetched = FetchReply(app_.Internet(), app_.Host(), url, view ? view->StatusBox() : nullptr);
   if (!fetched) return std::nullopt;
-  if (trust.required && !platform::VerifySignature(trust.publicKeyPem, fetched->body,
-                                                   fetched->reply.Header(kSignatureHeader))) {
+  Checked checked{std::move(fetched->body), std::nullopt};
+  if (!trust.Required()) return checked;
+  UpdateTrust::Expect forUrl = expect;
+  forUrl.url = url;
+  checked.statement = trust.Check(fetched->reply, checked.body, forUrl);
+  if (!checked.statement) {
     if (forged != nullptr) *forged = true;
     return std::nullopt;
   }
-  return std::move(fetched->body);
+  return checked;
 }
 
-std::optional<std::string> LiveUpdate::FetchDate(const std::string& url, UpdateProgressView* view,
-                                                 const Trust& trust, bool* forged) {
-  auto reply = Fetch(url, view, trust, forged);
+std::optional<LiveUpdate::Checked> LiveUpdate::FetchDate(const std::string& url,
+                                                         UpdateProgressView* view,
+                                                         UpdateTrust& trust,
+                                                         const UpdateTrust::Expect& expect,
+                                                         bool* forged) {
+  auto reply = Fetch(url, view, trust, expect, forged);
   if (!reply) return std::nullopt;
-  std::string date = CleanDateReply(*reply);
-  if (!ReadDate(date)) return std::nullopt;
-  return date;
+  reply->body = CleanDateReply(reply->body);
+  const auto date = ReadDate(reply->body);
+  if (!date) return std::nullopt;
+  // A signed date names the release its statement is for, and no other.
+  if (reply->statement && update::ReleaseDate(reply->statement->release) != date) {
+    if (forged != nullptr) *forged = true;
+    return std::nullopt;
+  }
+  return reply;
 }
 
 LiveUpdateResult LiveUpdate::Run(UpdateProgressView& view, const LiveUpdateWindowHooks& window) {
@@ -142,7 +129,7 @@ LiveUpdateResult LiveUpdate::Run(UpdateProgressView& view, const LiveUpdateWindo
 
 LiveUpdateResult LiveUpdate::Work(UpdateProgressView& view, const LiveUpdateWindowHooks& window) {
   using Outcome = LiveUpdateResult::Outcome;
-  const Trust trust = ServerTrust();
+  UpdateTrust trust(app_);
   const std::string base = UpdateServerBase();
   const std::string query = "?prog=" + text::PercentEncode(app_.brand.programName) +
                             "&comp=" + text::PercentEncode(app_.brand.companyName);
@@ -154,31 +141,39 @@ LiveUpdateResult LiveUpdate::Work(UpdateProgressView& view, const LiveUpdateWind
     installedText = kDefaultDefinitionDate;
     installed = ReadDate(installedText);
   }
+  UpdateTrust::Expect expect;
+  expect.base = base;
+  expect.installed = *installed;
+  expect.now =
+      std::chrono::duration_cast<std::chrono::seconds>(app_.Host().Now().time_since_epoch())
+          .count();
 
   // 4. The server's date.
-  const auto serverText = FetchDate(base + "/asp/currentDateNEW.asp" + query, &view, trust);
-  if (!serverText) return {Outcome::Failed, 0};
-  if (!(*ReadDate(*serverText) > *installed)) return {Outcome::Current, 0};
+  const auto server = FetchDate(base + "/asp/currentDateNEW.asp" + query, &view, trust, expect);
+  if (!server) return {Outcome::Failed, 0};
+  if (!(*ReadDate(server->body) > *installed)) return {Outcome::Current, 0};
 
   // 5. The update since our date, worked out in full before any file changes.
   const auto body =
       Fetch(base + "/asp/getDefsNEW.asp" + query + "&date=" + text::PercentEncode(installedText),
-            &view, trust);
+            &view, trust, expect);
   if (!body) return {Outcome::Failed, 0};
   FlagScope merging(merging_);
   MergeProgress progress;
   progress.status = [&view](const std::string& text) { SetStatus(view, text); };
   progress.yield = [this] { app_.Host().DoEvents(); };
-  PreparedMerge merge(app_.Files(), app_.dataFolder, *body, progress);
+  PreparedMerge merge(app_.Files(), app_.dataFolder, body->body, progress);
   if (merge.Changes() < 1) return {Outcome::Current, 0};
 
-  // 6. The date of the new definitions. Unreadable, it is the server date asked for above (a
-  // date that stays old would fetch the same update again and again); a forged one stops
-  // the update.
+  // 6. The date of the new definitions. Unreadable from a server taken unsigned, it is the
+  // server date asked for above (a date that stays old would fetch the same update again and
+  // again); from a signing server it must be the date of the release the body leads to.
   bool forged = false;
-  const std::string dateText =
-      FetchDate(base + "/asp/date.asp", nullptr, trust, &forged).value_or(*serverText);
-  if (forged) return {Outcome::Failed, 0};
+  const auto newDate = FetchDate(base + "/asp/date.asp", nullptr, trust, expect, &forged);
+  if (forged || (trust.Required() && !newDate)) return {Outcome::Failed, 0};
+  if (body->statement && newDate->statement->release != body->statement->release)
+    return {Outcome::Failed, 0};
+  const std::string dateText = newDate ? newDate->body : server->body;
   if (!merge.Commit()) return {Outcome::Failed, 0};
   // The date goes last, once every file is in place.
   app_.Definitions().WriteDefinitionDate(dateText);

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "definitions/LiveUpdateTrust.h"
+
 namespace quill {
 
 class ProgramContext;
@@ -43,17 +45,16 @@ struct LiveUpdateResult {
 /// they are newer than the installed ones, merges the incremental update into the definition
 /// files and stores the new date.
 ///
-/// Every reply from the server is checked against the server's public key when one applies
-/// (always for the default server; for a server named in $QUILLONET_UPDATE_SERVER when
-/// $QUILLONET_UPDATE_KEY names a PEM file): the signature travels in the response header
-/// kSignatureHeader. One run at a time: a run started while another is in progress (from a
-/// timer or a click during its yields) is refused.
+/// Every reply from a server whose replies must be signed (always the default server; a
+/// server named in $QUILLONET_UPDATE_SERVER when $QUILLONET_UPDATE_KEY names its keys) must
+/// carry a statement that holds (UpdateTrust): signed, for this very request and body, not
+/// expired, of a release no older than the newest seen nor than the installed definitions. A
+/// date reply must state the release it names, and the new date stored after a merge must be
+/// that of the release the update body leads to. Anything else fails the update, with nothing
+/// changed. One run at a time: a run started while another is in progress (from a timer or a
+/// click during its yields) is refused.
 class LiveUpdate {
  public:
-  static constexpr const char* kSignatureHeader = "X-Quillonet-Signature";
-  /// The public key of the default server, in the program folder.
-  static constexpr const char* kPublicKeyFile = "update-public-key.pem";
-
   explicit LiveUpdate(ProgramContext& app);
 
   LiveUpdateResult Run(UpdateProgressView& view, const LiveUpdateWindowHooks& window);
@@ -63,18 +64,19 @@ class LiveUpdate {
   bool Merging() const { return merging_; }
 
  private:
-  struct Trust {
-    bool required = false;
-    std::string publicKeyPem;  // empty with required: no usable key, every reply is refused
+  struct Checked {
+    std::string body;
+    std::optional<update::Statement> statement;  // empty for a server taken unsigned
   };
-  Trust ServerTrust();
-  /// A verified, complete 2xx reply of the server, or empty.
-  /// forged is set when the reply came but its signature did not match.
-  std::optional<std::string> Fetch(const std::string& url, UpdateProgressView* view,
-                                   const Trust& trust, bool* forged = nullptr);
-  /// The cleaned text of a date reply that can be read as a date, or empty.
-  std::optional<std::string> FetchDate(const std::string& url, UpdateProgressView* view,
-                                       const Trust& trust, bool* forged = nullptr);
+  /// A complete 2xx reply of the server whose statement holds (when one is required), or
+  /// empty. forged is set when the reply came but did not hold.
+  std::optional<Checked> Fetch(const std::string& url, UpdateProgressView* view, UpdateTrust& trust,
+                               const UpdateTrust::Expect& expect, bool* forged = nullptr);
+  /// A date reply that can be read as a date (its cleaned text) and, with a statement, names
+  /// the stated release; empty otherwise.
+  std::optional<Checked> FetchDate(const std::string& url, UpdateProgressView* view,
+                                   UpdateTrust& trust, const UpdateTrust::Expect& expect,
+                                   bool* forged = nullptr);
   LiveUpdateResult Work(UpdateProgressView& view, const LiveUpdateWindowHooks& window);
 
   ProgramContext& app_;

@@ -36,9 +36,8 @@ struct PlatformOptions {
   std::string programFolder;
   /// The native program the machine's start entry starts (posix); empty: this executable.
   std::string startupProgram;
-  /// Network timeouts in seconds (a stalled server must not hang the program).
-  int connectTimeoutSeconds = 30;
-  int lowSpeedTimeoutSeconds = 30;
+  /// Bounds on every network request (a stalled server must not hang the program).
+  NetworkLimits network;
 };
 
 /// The one place that chooses the backend.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/FrmMain.h"
+#include "base/Sha256.h"
 #include "definitions/DefinitionCodec.h"
 #include "definitions/DefinitionSet.h"
 #include "support/AppFixture.h"
@@ -38,7 +39,7 @@ std::string AddLine(const std::string& kind, const std::string& name, const std:
 }
 
 /// A definition server whose three replies the test decides; each is signed with the test's
-/// key unless the reply says otherwise.
+/// key, with a statement for the request it answers, unless the reply says otherwise.
 class UpdateScenario : public ::testing::Test {
  protected:
   struct Reply {
@@ -48,6 +49,14 @@ class UpdateScenario : public ::testing::Test {
     bool unsigned_ = false;
     /// Answers instead, when set.
     std::function<void(httplib::Response&)> custom;
+    /// The statement: release, sequence, expiry (from the host's clock), target when not the
+    /// request's, signing key when not the trusted one, endorsement header.
+    std::string release = "20060321-140000";
+    uint64_t sequence = 7;
+    int64_t expiresIn = 14 * 86400;
+    std::string target;
+    const TestSigningKey* signer = nullptr;
+    std::string endorsement;
   };
 
   UpdateScenario()
@@ -55,18 +64,16 @@ class UpdateScenario : public ::testing::Test {
         server_env_("QUILLONET_UPDATE_SERVER", std::nullopt),
         key_env_("QUILLONET_UPDATE_KEY", keyFile_) {
     std::ofstream(keyFile_) << key_.PublicPem();
-    replies_[kDatePath] = {200, "3/20/2006 1:00:00 PM", "", false, {}};
-    replies_[kBodyPath] = {200,
-                           AddLine("FILE", "bad.exe", "Bad|[drive]x") + "[BR]" +
-                               AddLine("COOK", "tracker.example", "T"),
-                           "",
-                           false,
-                           {}};
-    replies_[kNewDatePath] = {200, "3/21/2006 2:00:00 PM", "", false, {}};
+    replies_[kDatePath].body = "3/21/2006 2:00:00 PM";
+    replies_[kBodyPath].body = AddLine("FILE", "bad.exe", "Bad|[drive]x") + "[BR]" +
+                               AddLine("COOK", "tracker.example", "T");
+    replies_[kNewDatePath].body = "3/21/2006 2:00:00 PM";
     for (const char* path : {kDatePath, kBodyPath, kNewDatePath})
-      server_.Routes().Get(path, [this, path](const httplib::Request&, httplib::Response& res) {
-        Answer(replies_[path], res);
+      server_.Routes().Get(path, [this, path](const httplib::Request& req, httplib::Response& res) {
+        Answer(replies_[path], req, res);
       });
+    now_ = std::chrono::duration_cast<std::chrono::seconds>(app_.Host().Now().time_since_epoch())
+               .count();
     server_.Start();
     ::setenv("QUILLONET_UPDATE_SERVER", server_.Base().c_str(), 1);
     app_.App().SetUpdateView(&view_);
@@ -77,13 +84,16 @@ class UpdateScenario : public ::testing::Test {
     std::filesystem::remove_all(std::filesystem::path(keyFile_).parent_path(), ec);
   }
 
-  void Answer(const Reply& reply, httplib::Response& res) {
+  void Answer(const Reply& reply, const httplib::Request& req, httplib::Response& res) {
     if (reply.custom) return reply.custom(res);
     res.status = reply.status;
     res.set_content(reply.body, "text/plain");
-    if (!reply.unsigned_)
-      res.set_header("X-Quillonet-Signature",
-                     key_.Sign(reply.signedBody.empty() ? reply.body : reply.signedBody));
+    if (reply.unsigned_) return;
+    const std::string& covered = reply.signedBody.empty() ? reply.body : reply.signedBody;
+    (reply.signer ? *reply.signer : key_)
+        .State(res, {reply.release, reply.sequence, now_ + reply.expiresIn, Sha256::Hex(covered),
+                     reply.target.empty() ? req.target : reply.target});
+    if (!reply.endorsement.empty()) res.set_header(update::kEndorsementHeader, reply.endorsement);
   }
 
   /// Every definition file and the date file, as bytes ("<absent>" when missing).
@@ -110,6 +120,7 @@ class UpdateScenario : public ::testing::Test {
   std::map<std::string, Reply> replies_;
   AppFixture app_;
   FakeUpdateView view_{app_.Host()};
+  int64_t now_ = 0;
 };
 
 TEST_F(UpdateScenario, NewerServerDefinitionsAreMergedDatedAndAnnounced) {

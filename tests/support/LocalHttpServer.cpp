@@ -109,4 +109,20 @@ std::string TestSigningKey::Sign(const std::string& data) const {
   return out;
 }
 
+std::string TestSigningKey::PublicDerBase64() const {
+  std::string pem = publicPem_;
+  const size_t begin = pem.find('\n') + 1;
+  const size_t end = pem.find("-----END");
+  std::string der;
+  for (char c : pem.substr(begin, end - begin))
+    if (c != '\n') der += c;
+  return der;
+}
+
+void TestSigningKey::State(httplib::Response& res, const update::Statement& statement) const {
+  const std::string text = update::Compose(statement);
+  res.set_header(update::kStatementHeader, text);
+  res.set_header(update::kStatementSignatureHeader, Sign(text));
+}
+
 }  // namespace quill::test

@@ -9,6 +9,8 @@
 #include <thread>
 #include <vector>
 
+#include "base/UpdateStatement.h"
+
 namespace quill::test {
 
 /// A real HTTP server on 127.0.0.1 with an ephemeral port, run in-process on a thread of its
@@ -63,6 +65,11 @@ class TestSigningKey {
   const std::string& PublicPem() const { return publicPem_; }
   /// Base64 of the DER signature over the SHA-256 digest of data.
   std::string Sign(const std::string& data) const;
+  /// Base64 of the DER form of the public key (as an endorsement names it).
+  std::string PublicDerBase64() const;
+  /// Puts the statement and its signature in the reply's headers, as the definition server
+  /// does.
+  void State(httplib::Response& res, const update::Statement& statement) const;
 
  private:
   void* key_ = nullptr;  // EVP_PKEY

@@ -372,8 +372,8 @@ platform::Platform MakeTestPlatform(const std::string& prefixRoot,
   po.prefix = prefixRoot;
   po.settingsFolder = settingsFolder;
   po.programFolder = programFolder;
-  po.connectTimeoutSeconds = 5;
-  po.lowSpeedTimeoutSeconds = 5;
+  // Short, so that a test meeting a silent or trickling server is over in about a second.
+  po.network = kTestNetworkLimits;
   auto platform = platform::CreatePlatform(po);
   platform.shell = std::make_unique<FakeShell>(std::move(platform.shell), std::move(started));
   return platform;

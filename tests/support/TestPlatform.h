@@ -202,6 +202,12 @@ std::string MakeTempFolder(const std::string& tag);
 /// The posix platform on a prefix, for tests: per-user settings and the program folder in
 /// the given folders, short network timeouts, and the real shell wrapped in a FakeShell that
 /// records the programs and documents it is asked to start instead of starting them.
+/// The network limits of test platforms: a silent or trickling server is given up after about
+/// a second (1 s without 16 bytes), any request after 20 s.
+inline const platform::NetworkLimits kTestNetworkLimits{
+    std::chrono::milliseconds(2000), std::chrono::milliseconds(1000), 16,
+    std::chrono::milliseconds(20000), 64 * 1024};
+
 platform::Platform MakeTestPlatform(const std::string& prefixRoot,
                                     const std::string& settingsFolder,
                                     const std::string& programFolder,

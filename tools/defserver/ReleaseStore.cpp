@@ -1,6 +1,7 @@
 #include "ReleaseStore.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -8,6 +9,7 @@
 #include <set>
 #include <unordered_set>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace quill::defserver {
@@ -59,6 +61,41 @@ bool WriteLines(const fs::path& path, const std::vector<std::string>& lines) {
   return static_cast<bool>(out);
 }
 
+constexpr const char* kMetaFile = "release.meta";
+
+int64_t SecondsNow() {
+  return std::chrono::duration_cast<std::chrono::seconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
+std::string MetaText(const ReleaseMeta& meta) {
+  return "sequence=" + std::to_string(meta.sequence) +
+         "\r\nexpires=" + std::to_string(meta.expires) + "\r\n";
+}
+
+std::optional<ReleaseMeta> ReadMeta(const fs::path& file) {
+  const auto text = ReadWholeFile(file);
+  if (!text) return std::nullopt;
+  ReleaseMeta meta;
+  bool sequence = false, expires = false;
+  for (std::string_view line : Lines(*text)) {
+    try {
+      if (line.rfind("sequence=", 0) == 0) {
+        meta.sequence = std::stoull(std::string(line.substr(9)));
+        sequence = true;
+      } else if (line.rfind("expires=", 0) == 0) {
+        meta.expires = std::stoll(std::string(line.substr(8)));
+        expires = true;
+      }
+    } catch (const std::exception&) {
+      return std::nullopt;
+    }
+  }
+  if (!sequence || !expires) return std::nullopt;
+  return meta;
+}
+
 }  // namespace
 
 std::optional<std::string> ReadWholeFile(const fs::path& path) {
@@ -106,6 +143,21 @@ fs::path ReleaseStore::FilePath(const std::string& name, Target target) const {
   return Releases() / name / kTargetFiles[static_cast<size_t>(target)];
 }
 
+std::optional<ReleaseMeta> ReleaseStore::Meta(const std::string& name) const {
+  std::error_code ec;
+  if (!ParseReleaseName(name) || !fs::is_directory(Releases() / name, ec)) return std::nullopt;
+  if (auto meta = ReadMeta(Releases() / name / kMetaFile)) return meta;
+  // An older release without a meta file: its place in the list and its folder's age.
+  const auto names = List();
+  ReleaseMeta meta;
+  meta.sequence =
+      static_cast<uint64_t>(std::find(names.begin(), names.end(), name) - names.begin() + 1);
+  struct stat folder {};
+  const bool known = ::stat((Releases() / name).c_str(), &folder) == 0;
+  meta.expires = known ? int64_t{folder.st_mtime} + int64_t{kDefaultExpiryDays} * 86400 : 0;
+  return meta;
+}
+
 std::shared_ptr<const Release> ReleaseStore::Load(const std::string& name) const {
   auto date = ParseReleaseName(name);
   if (!date || !fs::is_directory(Releases() / name)) return nullptr;
@@ -135,7 +187,8 @@ std::shared_ptr<const Release> ReleaseStore::Load(const std::string& name) const
 }
 
 std::vector<std::string> ReleaseStore::Publish(const fs::path& from,
-                                               const datetime::LocalDateTime& date) const {
+                                               const datetime::LocalDateTime& date,
+                                               std::optional<int64_t> expires) const {
   std::vector<std::string> problems;
   const std::string name = ReleaseName(date);
   const auto existing = List();
@@ -177,9 +230,17 @@ std::vector<std::string> ReleaseStore::Publish(const fs::path& from,
   // whose files are still being written.
   const fs::path staging = Releases() / (".publish-" + name + "-" + std::to_string(::getpid()));
   fs::create_directories(staging, ec);
+  ReleaseMeta meta{1, expires.value_or(SecondsNow() + int64_t{kDefaultExpiryDays} * 86400)};
+  if (!existing.empty()) meta.sequence = Meta(existing.back()).value_or(ReleaseMeta{}).sequence + 1;
   for (size_t t = 0; t < kTargetCount && !ec; ++t) {
     if (!WriteLines(staging / kTargetFiles[t], files[t].lines))
       ec = std::make_error_code(std::errc::io_error);
+  }
+  if (!ec) {
+    std::ofstream out(staging / kMetaFile, std::ios::binary | std::ios::trunc);
+    out << MetaText(meta);
+    out.flush();
+    if (!out) ec = std::make_error_code(std::errc::io_error);
   }
   if (!ec) fs::rename(staging, Releases() / name, ec);
   if (ec) {

@@ -18,7 +18,9 @@
 #include "ReleaseStore.h"
 #include "Signer.h"
 #include "UpdateBody.h"
+#include "base/Sha256.h"
 #include "base/Text.h"
+#include "base/UpdateStatement.h"
 #include "base/Url.h"
 
 namespace quill::defserver {
@@ -95,8 +97,8 @@ class Definitions {
 
   /// The body from the release at or before the client's date to the newest; the full set
   /// for a date older than every release or no date. Null when nothing is published.
-  std::shared_ptr<const std::string> BodyFor(const std::optional<datetime::LocalDateTime>& date) {
-    const auto names = store_.List();
+  std::shared_ptr<const std::string> BodyFor(const std::optional<datetime::LocalDateTime>& date,
+                                             const std::vector<std::string>& names) {
     if (names.empty()) return nullptr;
     std::string base;
     if (date) {
@@ -221,16 +223,18 @@ class Routes {
         signer_(signer),
         definitions_(options.root),
         research_(options.root / "research"),
-        requests_(options.requestLog) {}
+        requests_(options.requestLog),
+        endorsements_(ReadEndorsements(options.root)) {}
 
   void Install(httplib::Server& server) {
     server.set_pre_routing_handler(
         [this](const httplib::Request& req, httplib::Response& res) { return Screen(req, res); });
-    server.Get("/asp/currentDateNEW\\.asp", [this](const auto&, auto& res) { NewestDate(res); });
-    server.Get("/asp/date\\.asp", [this](const auto&, auto& res) { NewestDate(res); });
+    server.Get("/asp/currentDateNEW\\.asp",
+               [this](const auto& req, auto& res) { NewestDate(req, res); });
+    server.Get("/asp/date\\.asp", [this](const auto& req, auto& res) { NewestDate(req, res); });
     server.Get("/asp/getDefsNEW\\.asp", [this](const auto& req, auto& res) { Defs(req, res); });
     server.Get("/definitions/version/[RFEC]\\.HTM",
-               [this](const auto&, auto& res) { NewestDate(res); });
+               [this](const auto& req, auto& res) { NewestDate(req, res); });
     server.Get(
         "/definitions/data/"
         "(BlockedCookies|RegistryDefinition|FileDefinition|ExeDefinition)\\.dat",
@@ -265,9 +269,22 @@ class Routes {
     return httplib::Server::HandlerResponse::Handled;
   }
 
-  // Every successful body goes out with its signature.
-  void Reply(httplib::Response& res, std::string body) {
+  // Every successful body goes out with its signature and, once a release is published, the
+  // signed statement binding it to the request it answers and to the release (the newest
+  // when none is given) with that release's expiry.
+  void Reply(const httplib::Request& req, httplib::Response& res, std::string body,
+             std::optional<std::string> release = std::nullopt) {
     res.set_header("X-Quillonet-Signature", signer_.Sign(body));
+    if (!release) release = definitions_.Newest();
+    const auto meta = release ? definitions_.Store().Meta(*release) : std::nullopt;
+    const std::string statement = meta ? update::Compose({*release, meta->sequence, meta->expires,
+                                                          Sha256::Hex(body), req.target})
+                                       : std::string();
+    if (!statement.empty()) {
+      res.set_header(update::kStatementHeader, statement);
+      res.set_header(update::kStatementSignatureHeader, signer_.Sign(statement));
+    }
+    if (!endorsements_.empty()) res.set_header(update::kEndorsementHeader, endorsements_);
     res.set_content(std::move(body), "text/plain");
   }
 
@@ -276,10 +293,10 @@ class Routes {
     res.set_content(why, "text/plain");
   }
 
-  void NewestDate(httplib::Response& res) {
+  void NewestDate(const httplib::Request& req, httplib::Response& res) {
     const auto newest = definitions_.Newest();
     if (!newest) return Fail(res, 503, "No definitions are published.");
-    Reply(res, datetime::GeneralDate(*ParseReleaseName(*newest)));
+    Reply(req, res, datetime::GeneralDate(*ParseReleaseName(*newest)), newest);
   }
 
   void Defs(const httplib::Request& req, httplib::Response& res) {
@@ -289,9 +306,10 @@ class Routes {
     std::optional<datetime::LocalDateTime> date;
     if (auto it = query->find("date"); it != query->end())
       date = datetime::ParseGeneralDate(text::Trim(it->second));
-    const auto body = definitions_.BodyFor(date);
+    const auto names = definitions_.Store().List();
+    const auto body = definitions_.BodyFor(date, names);
     if (!body) return Fail(res, 503, "No definitions are published.");
-    Reply(res, *body);
+    Reply(req, res, *body, names.back());
   }
 
   void DataFile(const httplib::Request& req, httplib::Response& res) {
@@ -302,7 +320,7 @@ class Routes {
       if (file != kTargetFiles[t]) continue;
       auto content = ReadWholeFile(definitions_.Store().FilePath(*newest, static_cast<Target>(t)));
       if (!content) return Fail(res, 404, "Not found.");
-      return Reply(res, std::move(*content));
+      return Reply(req, res, std::move(*content), newest);
     }
     Fail(res, 404, "Not found.");
   }
@@ -311,7 +329,7 @@ class Routes {
     auto content =
         ReadWholeFile(root_ / "Languages" / std::string(req.matches[1]) / "Localization.txt");
     if (!content) return Fail(res, 404, "Not found.");
-    Reply(res, std::move(*content));
+    Reply(req, res, std::move(*content));
   }
 
   void Research(const httplib::Request& req, httplib::Response& res, const std::string& file,
@@ -326,7 +344,7 @@ class Routes {
     }
     if (!research_.Append(file, req.remote_addr, fields))
       return Fail(res, 507, "The report could not be stored.");
-    Reply(res, answer);
+    Reply(req, res, answer);
   }
 
   fs::path root_;
@@ -334,6 +352,7 @@ class Routes {
   Definitions definitions_;
   ResearchLog research_;
   RequestLog requests_;
+  std::string endorsements_;
 };
 
 }  // namespace

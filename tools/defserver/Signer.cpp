@@ -1,13 +1,17 @@
 #include "Signer.h"
 
 #include <cstdio>
+#include <fstream>
 #include <vector>
 
 #include <fcntl.h>
 #include <openssl/evp.h>
 #include <openssl/pem.h>
+#include <openssl/x509.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "base/UpdateStatement.h"
 
 namespace quill::defserver {
 namespace {
@@ -107,6 +111,29 @@ std::string Signer::Sign(std::string_view body) const {
   return Base64(signature);
 }
 
+namespace {
+std::string DerBase64(EVP_PKEY* key) {
+  const int size = i2d_PUBKEY(key, nullptr);
+  if (size <= 0) return {};
+  std::vector<unsigned char> der(static_cast<size_t>(size));
+  unsigned char* at = der.data();
+  if (i2d_PUBKEY(key, &at) != size) return {};
+  return Base64(der);
+}
+}  // namespace
+
+std::string Signer::PublicKeyDerBase64() const {
+  return DerBase64(static_cast<EVP_PKEY*>(key_));
+}
+
+std::string PublicKeyDerBase64(const std::filesystem::path& publicKeyFile) {
+  FILE* f = std::fopen(publicKeyFile.c_str(), "rb");
+  if (f == nullptr) return {};
+  Pkey key(PEM_read_PUBKEY(f, nullptr, nullptr, nullptr));
+  std::fclose(f);
+  return key && IsP256(key.get()) ? DerBase64(key.get()) : std::string();
+}
+
 std::string GenerateKeyPair(const std::filesystem::path& dir) {
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
@@ -129,6 +156,49 @@ std::string GenerateKeyPair(const std::filesystem::path& dir) {
           key.get()))
     return "could not write " + publicPath.string();
   return {};
+}
+
+std::string MakeNextKey(const std::filesystem::path& root) {
+  return GenerateKeyPair(root / "next-key");
+}
+
+std::string EndorseNextKey(const std::filesystem::path& root) {
+  namespace fs = std::filesystem;
+  std::string error;
+  const auto current = Signer::Load(root / "signing-key.pem", &error);
+  if (!current) return error;
+  const fs::path next = root / "next-key";
+  const std::string key = PublicKeyDerBase64(next / "update-public-key.pem");
+  if (key.empty() || !Signer::Load(next / "signing-key.pem", &error))
+    return "no next key in " + next.string() + " (make one with: quillonet-defserver next-key)";
+  const std::string signature = current->Sign(update::EndorsementText(key));
+  if (signature.empty()) return "could not sign the endorsement";
+  {
+    std::ofstream out(root / "endorsements.txt", std::ios::binary | std::ios::app);
+    out << update::JoinEndorsements({{key, signature}}) << "\n";
+    out.flush();
+    if (!out) return "could not write " + (root / "endorsements.txt").string();
+  }
+  std::error_code ec;
+  fs::path retired;
+  for (int n = 1; retired.empty() || fs::exists(retired, ec); ++n)
+    retired = root / "retired-keys" / std::to_string(n);
+  fs::create_directories(retired, ec);
+  for (const char* file : {"signing-key.pem", "update-public-key.pem"}) {
+    if (fs::exists(root / file, ec)) fs::rename(root / file, retired / file, ec);
+    if (!ec) fs::rename(next / file, root / file, ec);
+    if (ec) return "could not move the keys into place: " + ec.message();
+  }
+  fs::remove(next, ec);
+  return {};
+}
+
+std::string ReadEndorsements(const std::filesystem::path& root) {
+  std::ifstream in(root / "endorsements.txt", std::ios::binary);
+  std::vector<update::Endorsement> all;
+  for (std::string line; std::getline(in, line);)
+    for (auto& e : update::SplitEndorsements(line)) all.push_back(std::move(e));
+  return update::JoinEndorsements(all);
 }
 
 bool VerifySignature(const std::filesystem::path& publicKeyFile, std::string_view body,

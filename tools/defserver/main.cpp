@@ -2,7 +2,10 @@
 //   quillonet-defserver [serve] --root DIR [--bind ADDR] [--port N] [--key FILE]
 //                               [--request-log FILE]
 //   quillonet-defserver publish --root DIR --from FOLDER [--date YYYYMMDD-HHMMSS]
+//                               [--expires-in DAYS]
 //   quillonet-defserver keygen --out-dir DIR
+//   quillonet-defserver next-key --root DIR
+//   quillonet-defserver endorse --root DIR
 #include <chrono>
 #include <iostream>
 #include <map>
@@ -23,7 +26,18 @@ constexpr const char* kUsage =
     "  quillonet-defserver [serve] --root DIR [--bind 127.0.0.1] [--port 8080] [--key FILE]\n"
     "                              [--request-log FILE]\n"
     "  quillonet-defserver publish --root DIR --from FOLDER [--date YYYYMMDD-HHMMSS]\n"
-    "  quillonet-defserver keygen --out-dir DIR\n";
+    "                              [--expires-in DAYS]\n"
+    "  quillonet-defserver keygen --out-dir DIR\n"
+    "  quillonet-defserver next-key --root DIR\n"
+    "  quillonet-defserver endorse --root DIR\n"
+    "\n"
+    "Every reply carries a statement signed with the server's key: the request it answers,\n"
+    "the newest release (date and sequence number), the body's SHA-256 and an expiry. Clients\n"
+    "refuse a statement past its expiry: publish a release at least every DAYS days (default\n"
+    "14). To change keys, next-key makes a new pair in DIR/next-key; endorse signs it with the\n"
+    "current key, puts it in place and keeps the endorsement in DIR/endorsements.txt, sent\n"
+    "with every reply so clients that trust the old key accept the new one. Restart the\n"
+    "server after endorse.\n";
 
 int Usage(const std::string& problem) {
   std::cerr << "quillonet-defserver: " << problem << "\n" << kUsage;
@@ -62,7 +76,7 @@ int ServeCommand(const std::vector<std::string>& args) {
 }
 
 int PublishCommand(const std::vector<std::string>& args) {
-  auto options = Options(args, {"--root", "--from", "--date"});
+  auto options = Options(args, {"--root", "--from", "--date", "--expires-in"});
   if (!options || !options->count("--root") || !options->count("--from"))
     return Usage("publish needs --root DIR and --from FOLDER");
   quill::datetime::LocalDateTime date;
@@ -73,7 +87,18 @@ int PublishCommand(const std::vector<std::string>& args) {
   } else {
     date = quill::datetime::FromTimePoint(std::chrono::system_clock::now());
   }
-  const auto problems = ReleaseStore((*options)["--root"]).Publish((*options)["--from"], date);
+  int64_t days = kDefaultExpiryDays;
+  if (options->count("--expires-in")) {
+    const std::string& text = (*options)["--expires-in"];
+    if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != text.npos)
+      return Usage("--expires-in takes a number of days");
+    days = std::stoll(text);
+  }
+  const int64_t now = std::chrono::duration_cast<std::chrono::seconds>(
+                          std::chrono::system_clock::now().time_since_epoch())
+                          .count();
+  const auto problems =
+      ReleaseStore((*options)["--root"]).Publish((*options)["--from"], date, now + days * 86400);
   for (const auto& problem : problems) std::cerr << "quillonet-defserver: " << problem << "\n";
   if (!problems.empty()) return 1;
   std::cout << "Published release " << ReleaseName(date) << "\n";
@@ -93,6 +118,26 @@ int KeygenCommand(const std::vector<std::string>& args) {
   return 0;
 }
 
+// next-key and endorse: both take only --root.
+int RotationCommand(const std::vector<std::string>& args, bool endorse) {
+  auto options = Options(args, {"--root"});
+  if (!options || !options->count("--root"))
+    return Usage(std::string(endorse ? "endorse" : "next-key") + " needs --root DIR");
+  const std::string root = (*options)["--root"];
+  const std::string error = endorse ? EndorseNextKey(root) : MakeNextKey(root);
+  if (!error.empty()) {
+    std::cerr << "quillonet-defserver: " << error << "\n";
+    return 1;
+  }
+  if (endorse)
+    std::cout << "The next key now signs; its endorsement by the old key is in " << root
+              << "/endorsements.txt. Restart the server.\n";
+  else
+    std::cout << "Wrote the next key pair to " << root
+              << "/next-key; run endorse to put it in place\n";
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -108,5 +153,7 @@ int main(int argc, char** argv) {
   if (command == "serve") return ServeCommand(args);
   if (command == "publish") return PublishCommand(args);
   if (command == "keygen") return KeygenCommand(args);
+  if (command == "next-key") return RotationCommand(args, false);
+  if (command == "endorse") return RotationCommand(args, true);
   return Usage("unknown command " + command);
 }

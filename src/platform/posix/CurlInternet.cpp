@@ -25,38 +25,16 @@ struct Transfer {
   /// Headers of the response being received; a new status line (a redirect, an interim
   /// reply) starts them afresh, so the last response's remain.
   std::vector<std::pair<std::string, std::string>> headers;
-  /// Stall watch: when the byte count last moved (counted from the connection).
-  CURL* handle = nullptr;
-  std::chrono::seconds idleLimit{0};
-  curl_off_t lastBytes = -1;
-  std::chrono::steady_clock::time_point lastMove;
+  /// Bytes received so far (headers and body), for the low-speed watch.
+  size_t moved = 0;
+  size_t headerBytes = 0;
+  size_t maxHeaderBytes = 0;
 };
-
-/// Ends a transfer on which no byte has moved for the idle limit. The speed check alone
-/// averages over several seconds, so a server that sends a little and then goes silent
-/// would be waited on longer than configured.
-int WatchProgress(void* user, curl_off_t /*dlTotal*/, curl_off_t dlNow, curl_off_t /*ulTotal*/,
-                  curl_off_t ulNow) {
-  auto* transfer = static_cast<Transfer*>(user);
-  auto now = std::chrono::steady_clock::now();
-  curl_off_t moved = dlNow + ulNow;
-  curl_off_t connectedAfter = 0;
-  if (curl_easy_getinfo(transfer->handle, CURLINFO_CONNECT_TIME_T, &connectedAfter) != CURLE_OK ||
-      connectedAfter == 0) {
-    transfer->lastMove = now;  // still connecting: the connect timeout governs
-    return 0;
-  }
-  if (moved != transfer->lastBytes) {
-    transfer->lastBytes = moved;
-    transfer->lastMove = now;
-    return 0;
-  }
-  return now - transfer->lastMove > transfer->idleLimit ? 1 : 0;
-}
 
 size_t WriteBody(char* data, size_t size, size_t count, void* user) {
   auto* transfer = static_cast<Transfer*>(user);
   const size_t total = size * count;
+  transfer->moved += total;
   try {
     for (size_t done = 0; done < total;) {
       size_t piece = std::min(CurlInternet::kChunkSize, total - done);
@@ -77,6 +55,9 @@ size_t WriteBody(char* data, size_t size, size_t count, void* user) {
 size_t ReadHeader(char* data, size_t size, size_t count, void* user) {
   auto* transfer = static_cast<Transfer*>(user);
   const size_t total = size * count;
+  transfer->moved += total;
+  transfer->headerBytes += total;
+  if (transfer->headerBytes > transfer->maxHeaderBytes) return 0;  // headers without end
   try {
     std::string line(data, total);
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
@@ -97,24 +78,68 @@ size_t ReadHeader(char* data, size_t size, size_t count, void* user) {
 
 struct EasyHandle {
   CURL* handle = curl_easy_init();
+  CURLM* multi = curl_multi_init();
+  bool added = false;
   curl_slist* headers = nullptr;
   ~EasyHandle() {
+    if (added) curl_multi_remove_handle(multi, handle);
+    if (multi != nullptr) curl_multi_cleanup(multi);
     if (handle != nullptr) curl_easy_cleanup(handle);
     curl_slist_free_all(headers);
   }
 };
 
+/// Runs the transfer to its end on the calling thread, waking at least every 50 ms to give up
+/// on one that moves fewer than limits.lowSpeedBytes in a window once connected. Returns the
+/// transfer's result; CURLE_OPERATION_TIMEDOUT when given up for moving too slowly.
+CURLcode Perform(EasyHandle& easy, const Transfer& transfer, const NetworkLimits& limits) {
+  using Clock = std::chrono::steady_clock;
+  if (curl_multi_add_handle(easy.multi, easy.handle) != CURLM_OK) return CURLE_FAILED_INIT;
+  easy.added = true;
+  Clock::time_point windowStart = Clock::now();
+  size_t windowBase = 0;
+  for (int running = 1; running != 0;) {
+    if (curl_multi_perform(easy.multi, &running) != CURLM_OK) return CURLE_FAILED_INIT;
+    if (running == 0) break;
+    const auto now = Clock::now();
+    curl_off_t connectedAfter = 0;
+    const bool connected =
+        curl_easy_getinfo(easy.handle, CURLINFO_CONNECT_TIME_T, &connectedAfter) == CURLE_OK &&
+        connectedAfter != 0;
+    if (!connected) {
+      windowStart = now;  // still connecting: the connect time-out governs
+    } else if (now - windowStart >= limits.lowSpeedWindow) {
+      if (transfer.moved - windowBase < limits.lowSpeedBytes) return CURLE_OPERATION_TIMEDOUT;
+      windowStart = now;
+      windowBase = transfer.moved;
+    }
+    if (curl_multi_poll(easy.multi, nullptr, 0, 50, nullptr) != CURLM_OK) return CURLE_FAILED_INIT;
+  }
+  int queued = 0;
+  while (CURLMsg* message = curl_multi_info_read(easy.multi, &queued))
+    if (message->msg == CURLMSG_DONE) return message->data.result;
+  return CURLE_FAILED_INIT;
+}
+
 }  // namespace
 
+CurlInternet::CurlInternet(const NetworkLimits& limits) : limits_(limits) {
+  using std::chrono::milliseconds;
+  limits_.connect = std::max(limits_.connect, milliseconds(1));
+  limits_.lowSpeedWindow = std::max(limits_.lowSpeedWindow, milliseconds(1));
+  limits_.total = std::max(limits_.total, milliseconds(1));
+}
+
 CurlInternet::CurlInternet(int connectTimeoutSeconds, int lowSpeedTimeoutSeconds)
-    : connectTimeoutSeconds_(std::max(1, connectTimeoutSeconds)),
-      lowSpeedTimeoutSeconds_(std::max(1, lowSpeedTimeoutSeconds)) {}
+    : CurlInternet(NetworkLimits{std::chrono::seconds(std::max(1, connectTimeoutSeconds)),
+                                 std::chrono::seconds(std::max(1, lowSpeedTimeoutSeconds)), 1,
+                                 NetworkLimits().total, NetworkLimits().maxHeaderBytes}) {}
 
 HttpReply CurlInternet::Get(const std::string& url, const ChunkCallback& onChunk) {
   HttpReply reply;
   if (!GlobalInitOnce()) return reply;
   EasyHandle easy;
-  if (easy.handle == nullptr) return reply;
+  if (easy.handle == nullptr || easy.multi == nullptr) return reply;
   CURL* h = easy.handle;
 
   // Always from the server: the request asks every cache on the way for a fresh copy.
@@ -126,8 +151,7 @@ HttpReply CurlInternet::Get(const std::string& url, const ChunkCallback& onChunk
 
   Transfer transfer;
   transfer.onChunk = &onChunk;
-  transfer.handle = h;
-  transfer.idleLimit = std::chrono::seconds(lowSpeedTimeoutSeconds_);
+  transfer.maxHeaderBytes = limits_.maxHeaderBytes;
   bool set = true;
   auto option = [&set](CURLcode code) { set = set && code == CURLE_OK; };
   option(curl_easy_setopt(h, CURLOPT_URL, url.c_str()));
@@ -142,14 +166,11 @@ HttpReply CurlInternet::Get(const std::string& url, const ChunkCallback& onChunk
   option(curl_easy_setopt(h, CURLOPT_MAXREDIRS, 10L));
   option(curl_easy_setopt(h, CURLOPT_FRESH_CONNECT, 1L));
   option(curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L));
-  option(curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, static_cast<long>(connectTimeoutSeconds_)));
-  // A server that stops sending must not hang the program: under 1 byte/s for this long ends
-  // the transfer.
-  option(curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L));
-  option(curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, static_cast<long>(lowSpeedTimeoutSeconds_)));
-  option(curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &WatchProgress));
-  option(curl_easy_setopt(h, CURLOPT_XFERINFODATA, &transfer));
-  option(curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L));
+  // A server that stalls must not hang the program: bounded set-up and total time here, the
+  // low-speed watch in Perform.
+  option(
+      curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits_.connect.count())));
+  option(curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(limits_.total.count())));
   option(curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &WriteBody));
   option(curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer));
   option(curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &ReadHeader));
@@ -159,7 +180,7 @@ HttpReply CurlInternet::Get(const std::string& url, const ChunkCallback& onChunk
   option(curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L));
   if (!set) return reply;
 
-  CURLcode result = curl_easy_perform(h);
+  const CURLcode result = Perform(easy, transfer, limits_);
   long status = 0;
   if (curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK)
     reply.status = static_cast<int>(status);

@@ -8,11 +8,14 @@ namespace quill::platform::posix {
 
 /// HTTP GET through libcurl: agent "Mozilla", a direct connection (proxy settings of the
 /// environment are ignored), never a cached copy. Redirects are followed, as the classic
-/// Internet functions do, but only to http and https addresses.
+/// Internet functions do, but only to http and https addresses. The transfer runs on the
+/// calling thread through the multi interface, which wakes every 50 ms to keep the limits.
 class CurlInternet : public platform::Internet {
  public:
-  /// connectTimeoutSeconds bounds the connection set-up; a transfer that moves less than one
-  /// byte per second for lowSpeedTimeoutSeconds is abandoned.
+  /// Every request keeps to limits (see NetworkLimits).
+  explicit CurlInternet(const NetworkLimits& limits = {});
+  /// Connection set-up within connectTimeoutSeconds; a transfer that moves less than one byte
+  /// in lowSpeedTimeoutSeconds is abandoned.
   CurlInternet(int connectTimeoutSeconds, int lowSpeedTimeoutSeconds);
 
   /// Chunks of at most 256 bytes, exact bytes; an HTTP error status still delivers its body.
@@ -23,8 +26,7 @@ class CurlInternet : public platform::Internet {
   static constexpr size_t kChunkSize = 256;
 
  private:
-  int connectTimeoutSeconds_;
-  int lowSpeedTimeoutSeconds_;
+  NetworkLimits limits_;
 };
 
 }  // namespace quill::platform::posix

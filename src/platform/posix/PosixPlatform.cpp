@@ -49,8 +49,9 @@ Platform CreatePlatform(const PlatformOptions& options) {
   platform.shell = std::make_unique<posix::PosixShell>(prefix.Root(), *registry, *files);
   platform.system = std::make_unique<posix::PosixSystem>(
       prefix.Root(), *files, options.programFolder, options.startupProgram);
-  platform.internet = std::make_unique<posix::CurlInternet>(options.connectTimeoutSeconds,
-                                                            options.lowSpeedTimeoutSeconds);
+  platform.internet = std::make_unique<posix::CurlInternet>(platform::OverrideLimits(
+      options.network,
+      std::getenv("QUILLONET_NETWORK_LIMITS") ? std::getenv("QUILLONET_NETWORK_LIMITS") : ""));
   platform.settings = std::make_unique<posix::IniSettingsStore>(
       options.settingsFolder.empty() ? DefaultSettingsFolder() : options.settingsFolder);
   platform.registry = std::move(registry);

@@ -1,6 +1,7 @@
 // The Windows backend: the machine is the one the program runs on.
 #include "platform/Platform.h"
 
+#include <cstdlib>
 #include <memory>
 #include <utility>
 
@@ -22,8 +23,9 @@ Platform CreatePlatform(const PlatformOptions& options) {
   platform.processes = std::make_unique<win32::Win32Processes>();
   platform.shell = std::make_unique<win32::Win32Shell>();
   platform.system = std::make_unique<win32::Win32System>(options.programFolder);
-  platform.internet = std::make_unique<win32::WinInetInternet>(options.connectTimeoutSeconds,
-                                                               options.lowSpeedTimeoutSeconds);
+  platform.internet = std::make_unique<win32::WinInetInternet>(platform::OverrideLimits(
+      options.network,
+      std::getenv("QUILLONET_NETWORK_LIMITS") ? std::getenv("QUILLONET_NETWORK_LIMITS") : ""));
   return platform;
 }
 
