@@ -18,6 +18,7 @@
 #include "base/Url.h"
 #include "support/CliRunner.h"
 #include "support/DefServer.h"
+#include "support/LocalHttpServer.h"
 #include "support/TempPrefix.h"
 
 namespace quill::test {
@@ -160,6 +161,86 @@ TEST_F(UpdateCliTest, AnUpdateThatCannotBeCompletedExitsTwoAndChangesNothing) {
   outcome = Update();
   EXPECT_EQ(outcome.status, 2) << outcome.out << outcome.err;
   EXPECT_EQ(Held(), before);
+}
+
+/// A reply of the real server as it was sent (its signed statement included).
+struct Recorded {
+  httplib::Headers headers;
+  std::string body;
+};
+Recorded Record(const std::string& base, const std::string& target) {
+  httplib::Client client(base);
+  auto res = client.Get(target);
+  return res ? Recorded{res->headers, res->body} : Recorded{};
+}
+void Replay(const Recorded& recorded, httplib::Response& res) {
+  for (const auto& [name, value] : recorded.headers)
+    if (text::StartsWith(name, "X-Quillonet")) res.set_header(name, value);
+  res.set_content(recorded.body, "text/plain");
+}
+
+TEST_F(UpdateCliTest, OldForeignExpiredOrSlowRepliesExitTwoAndChangeNothingAndKeysRotate) {
+  ASSERT_TRUE(server_.Publish("20260101-000000", {{"FILE", {"a.txt=A|[windir]"}}}));
+  Serve();
+  // What the server signed while release one was its newest, the body for a client at 12/1/2025.
+  const std::string query = "?prog=Quillonet&comp=Quillonet%20Software";
+  std::map<std::string, Recorded> old = {
+      {"/asp/currentDateNEW.asp", Record(server_.BaseUrl(), "/asp/currentDateNEW.asp" + query)},
+      {"/asp/getDefsNEW.asp",
+       Record(server_.BaseUrl(), "/asp/getDefsNEW.asp" + query + "&date=12%2F1%2F2025")},
+      {"/asp/date.asp", Record(server_.BaseUrl(), "/asp/date.asp")}};
+  ASSERT_TRUE(server_.Publish("20260301-000000", {{"FILE", {"b.txt=B|[windir]"}}}));
+  HoldRelease("20260101-000000", "1/1/2026");
+
+  // A hostile server in between: live answers, but old signed replies where `replayed` says.
+  std::set<std::string> replayed = {"/asp/getDefsNEW.asp"};
+  LocalHttpServer hostile;
+  for (const auto& [path, recorded] : old)
+    hostile.Routes().Get(path, [&, path](const httplib::Request& req, httplib::Response& res) {
+      if (replayed.count(path)) return Replay(old[path], res);
+      Replay(Record(server_.BaseUrl(), req.target), res);
+    });
+  hostile.Start();
+  auto refused = [&](const std::string& base, const char* what) {
+    const auto before = Held();
+    cli_.SetEnv("QUILLONET_UPDATE_SERVER", base);
+    const auto start = std::chrono::steady_clock::now();
+    const auto outcome = Update();
+    EXPECT_EQ(outcome.status, 2) << what << outcome.out << outcome.err;
+    EXPECT_TRUE(text::StartsWith(outcome.out, "The update could not be completed.")) << what;
+    EXPECT_EQ(Held(), before) << what;
+    return std::chrono::steady_clock::now() - start;
+  };
+  refused(hostile.Base(), "a body signed for another date");
+  cli_.SetEnv("QUILLONET_UPDATE_SERVER", server_.BaseUrl());
+  ASSERT_EQ(Update().status, 0);
+  EXPECT_EQ(ReadBytes(DataFile("release.dat")), "20260301-000000 2\r\n");
+  replayed = {"/asp/currentDateNEW.asp", "/asp/getDefsNEW.asp", "/asp/date.asp"};
+  refused(hostile.Base(), "release one replayed to a client at release two");
+
+  ASSERT_TRUE(server_.Publish("20260401-000000", {{"FILE", {"c.txt=C|[windir]"}}}, 0));
+  refused(server_.BaseUrl(), "an expired statement");
+
+  // Silent: given up after the low-speed window (300 ms here), with the connection time.
+  LocalHttpServer silent;
+  silent.Routes().Get("/asp/currentDateNEW.asp", [&](const auto&, auto&) { silent.Stall(); });
+  silent.Start();
+  cli_.SetEnv("QUILLONET_NETWORK_LIMITS", "2000,300,16,10000");
+  EXPECT_LT(refused(silent.Base(), "a silent server"), std::chrono::seconds(3));
+  silent.Stop();
+
+  // A new key endorsed by the old one: a client that trusts only the old key updates.
+  const auto oldKey = server_.Root() / "old-public-key.pem";
+  std::filesystem::copy_file(server_.PublicKeyPath(), oldKey);
+  cli_.SetEnv("QUILLONET_UPDATE_KEY", oldKey.string());
+  server_.Stop();
+  ASSERT_TRUE(server_.RotateKey());
+  ASSERT_TRUE(server_.Publish("20260501-000000", {{"FILE", {"d.txt=D|[windir]"}}}));
+  Serve();
+  EXPECT_NE(ReadBytes(server_.PublicKeyPath()), ReadBytes(oldKey));
+  const auto outcome = Update();
+  EXPECT_EQ(outcome.status, 0) << outcome.out << outcome.err;
+  EXPECT_EQ(ReadBytes(DataFile("date.dat")), "5/1/2026\r\n");
 }
 
 TEST_F(UpdateCliTest, KilledAtAnyMomentEveryFileIsWholeAndOldOrNew) {

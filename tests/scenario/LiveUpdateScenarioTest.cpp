@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/FrmMain.h"
@@ -219,6 +220,103 @@ TEST_F(UpdateScenario, EveryFaultLeavesTheDefinitionsAsTheyWereAndSaysSo) {
         << fault.what;
     EXPECT_EQ(Snapshot(), before) << fault.what;
     EXPECT_TRUE(app_.Main().cmdLiveUpdate.Enabled()) << fault.what;
+  }
+}
+
+TEST_F(UpdateScenario, RepliesNotBoundToThisRequestReleaseAndTimeFailAndKeysRotate) {
+  app_.WriteDefinitions("FileDefinition.dat", {"old.exe=Old|[drive]a"});
+  app_.WriteDataFile("date.dat", "3/1/2006 12:00:00 AM\r\n");
+  app_.WriteDataFile("release.dat", "20060301-000000 5\r\n");
+  const auto before = Snapshot();
+  const auto good = replies_;
+  TestSigningKey stranger, next;
+  auto endorse = [](const TestSigningKey& by, const TestSigningKey& key) {
+    return key.PublicDerBase64() + " " + by.Sign(update::EndorsementText(key.PublicDerBase64()));
+  };
+  const struct {
+    const char* what;
+    std::function<void()> arrange;
+  } faults[] = {
+      {"a body for another date",
+       [&] {
+         replies_[kBodyPath].target =
+             "/asp/getDefsNEW.asp?prog=Quillonet&comp=Quillonet%20Software&date=1%2F1%2F2006";
+       }},
+      {"an older release than seen", [&] { replies_[kDatePath].sequence = 4; }},
+      {"a stale date reply",
+       [&] {
+         replies_[kDatePath].body = "2/1/2006";
+         replies_[kDatePath].release = "20060201-000000";
+       }},
+      {"an expired statement", [&] { replies_[kBodyPath].expiresIn = 0; }},
+      {"a date that is not the stated release", [&] { replies_[kDatePath].body = "3/22/2006"; }},
+      {"a new date of another release than the body",
+       [&] {
+         replies_[kNewDatePath].body = "3/22/2006";
+         replies_[kNewDatePath].release = "20060322-000000";
+       }},
+      {"a key nobody endorsed", [&] { replies_[kBodyPath].signer = &stranger; }},
+      {"a key endorsed by itself",
+       [&] {
+         replies_[kBodyPath].signer = &stranger;
+         replies_[kBodyPath].endorsement = endorse(stranger, stranger);
+       }},
+  };
+  for (const auto& fault : faults) {
+    replies_ = good;
+    fault.arrange();
+    EXPECT_EQ(Run().outcome, Outcome::Failed) << fault.what;
+    EXPECT_EQ(view_.notifications, (std::vector<std::string>{Msg("MSG_UPDATE_FAILED")}))
+        << fault.what;
+    EXPECT_EQ(Snapshot(), before) << fault.what;
+  }
+
+  // The server signs with a new key the trusted one endorsed (after a key of its own).
+  replies_ = good;
+  for (auto& [path, reply] : replies_) {
+    reply.signer = &next;
+    reply.endorsement = endorse(stranger, next) + ", " + endorse(key_, next);
+  }
+  EXPECT_EQ(Run().outcome, Outcome::Updated);
+  EXPECT_EQ(Snapshot()["date.dat"], "3/21/2006 2:00:00 PM\r\n");
+  EXPECT_EQ(app_.App().Files().ReadFile(app_.DataFolder() + "\\release.dat"),
+            "20060321-140000 7\r\n");
+}
+
+TEST_F(UpdateScenario, ASlowServerEndsTheUpdateInTimeWhileEventsAreServed) {
+  const auto before = Snapshot();
+  std::string padding(1024, 'x');
+  const struct {
+    const char* what;
+    std::function<void(httplib::Response&)> answer;
+  } slow[] = {
+      {"silent", [&](httplib::Response&) { server_.Stall(); }},
+      {"one byte every 200 ms",
+       [](httplib::Response& res) {
+         res.set_chunked_content_provider("text/plain", [](size_t offset, httplib::DataSink& sink) {
+           std::this_thread::sleep_for(std::chrono::milliseconds(200));
+           return offset < 50 && sink.write("3", 1);
+         });
+       }},
+      {"headers without end",
+       [&](httplib::Response& res) {
+         for (int i = 0; i < 100; ++i) res.set_header("X-Pad-" + std::to_string(i), padding);
+       }},
+  };
+  for (const auto& c : slow) {
+    replies_[kDatePath].custom = c.answer;
+    int served = 0;
+    app_.Host().EveryDoEvents([&] { ++served; });
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Run().outcome, Outcome::Failed) << c.what;
+    // Given up within the test limits (1 s without 16 bytes), the events served meanwhile.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3)) << c.what;
+    EXPECT_EQ(view_.notifications, (std::vector<std::string>{Msg("MSG_UPDATE_FAILED")}));
+    EXPECT_EQ(Snapshot(), before) << c.what;
+    if (c.what != slow[2].what) {
+      EXPECT_GE(served, 10) << c.what;
+    }
+    server_.Release();
   }
 }
 

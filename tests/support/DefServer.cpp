@@ -64,15 +64,22 @@ DefServer::~DefServer() {
   fs::remove_all(root_, ec);
 }
 
-bool DefServer::Publish(const std::string& release, const PlainLines& lines) {
+bool DefServer::RotateKey() {
+  return RunTool({"next-key", "--root", root_.string()}) &&
+         RunTool({"endorse", "--root", root_.string()});
+}
+
+bool DefServer::Publish(const std::string& release, const PlainLines& lines, int expiresInDays) {
   const fs::path source = root_ / ("source-" + release);
   fs::create_directories(source);
   for (const auto& [kind, kindLines] : lines) {
     std::ofstream out(source / (kind + ".txt"), std::ios::binary | std::ios::app);
     for (const auto& line : kindLines) out << line << "\r\n";
   }
-  const bool ok =
-      RunTool({"publish", "--root", root_.string(), "--from", source.string(), "--date", release});
+  std::vector<std::string> args = {"publish",       "--root", root_.string(), "--from",
+                                   source.string(), "--date", release};
+  if (expiresInDays >= 0) args.insert(args.end(), {"--expires-in", std::to_string(expiresInDays)});
+  const bool ok = RunTool(args);
   std::error_code ec;
   fs::remove_all(source, ec);
   return ok;

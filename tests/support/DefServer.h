@@ -41,7 +41,10 @@ class DefServer {
 
   /// Publishes a release named YYYYMMDD-HHMMSS; false (the tool's complaint on stderr) when
   /// the tool refused it.
-  bool Publish(const std::string& release, const PlainLines& lines);
+  /// With expiresInDays, its statements expire that many days from now (publish --expires-in).
+  bool Publish(const std::string& release, const PlainLines& lines, int expiresInDays = -1);
+  /// A new signing key endorsed by the current one (next-key, endorse); restart to use it.
+  bool RotateKey();
   /// Starts the server; false when it did not come up.
   bool Start();
   void Stop();
