@@ -228,23 +228,6 @@ bool FakeFileSystem::SetAttributes(const std::string&, uint32_t) {
   return false;
 }
 
-platform::Place FakeFileSystem::Locate(const std::string& path) {
-  const std::string key = FileKey(path);
-  platform::Place found{platform::PlaceKind::Machine, {}};
-  size_t depth = 0;
-  for (const auto& [folder, place] : places) {
-    std::string prefix = FileKey(folder);
-    while (!prefix.empty() && prefix.back() == '\\') prefix.pop_back();
-    const bool inside = key == prefix || (text::StartsWith(key, prefix) &&
-                                          key.size() > prefix.size() && key[prefix.size()] == '\\');
-    if (inside && prefix.size() >= depth) {
-      found = place;
-      depth = prefix.size();
-    }
-  }
-  return found;
-}
-
 std::string FakeFileSystem::NativePath(const std::string& path) {
   if (!hostRootAsDriveZ) return path;
   if (path.size() < 3 || !text::StartsWith(text::ToLower(path), "z:\\")) return {};

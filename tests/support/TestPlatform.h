@@ -109,13 +109,9 @@ class FakeFileSystem : public platform::FileSystem {
   bool Rename(const std::string& from, const std::string& to) override;
   bool CreateFolder(const std::string& path) override;
   bool SetAttributes(const std::string& path, uint32_t attributes) override;
-  platform::Place Locate(const std::string& path) override;
   std::string NativePath(const std::string& path) override;
   std::string FromNativePath(const std::string& nativePath) override;
 
-  /// What Locate answers: the place of the deepest folder (key, any letter case) the path is
-  /// or lies in; Machine when none.
-  std::map<std::string, platform::Place> places;
   bool hostRootAsDriveZ = false;
   bool failWrites = false;
   int writes = 0;
