@@ -12,7 +12,8 @@ namespace quill::cli {
 
 /// The host of the command-line program: there is no one to click, so every dialog is
 /// answered from the command line's flags and every message box is printed on stderr.
-/// Timers never run by themselves: the program drives start-up and the scan synchronously.
+/// Timers never run by themselves (so holding and releasing them changes nothing here): the
+/// program drives start-up and the scan synchronously.
 class HeadlessHost : public forms::Host {
  public:
   /// assumeYes: questions are answered Yes/Ok instead of No/Cancel.

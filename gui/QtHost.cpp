@@ -37,6 +37,19 @@ QtHost::~QtHost() {
     if (view) delete view.data();
   views_.clear();
   if (busyCursor_) QApplication::restoreOverrideCursor();
+  if (eventLog_) std::fclose(eventLog_);
+}
+
+bool QtHost::SetEventLog(const std::string& path) {
+  if (eventLog_) std::fclose(eventLog_);
+  eventLog_ = std::fopen(path.c_str(), "a");
+  return eventLog_ != nullptr;
+}
+
+void QtHost::LogEvent(const std::string& line) {
+  if (!eventLog_) return;
+  std::fputs((line + "\n").c_str(), eventLog_);
+  std::fflush(eventLog_);
 }
 
 void QtHost::SetTrayIcon(const QIcon& icon) {
@@ -283,6 +296,7 @@ void QtHost::FormUnloaded(forms::Form& form) {
 }
 
 void QtHost::FormVisibilityChanged(forms::Form& form) {
+  if (form.Visible()) LogEvent("show " + form.Name());
   QWidget* view = form.Visible() ? EnsureView(form) : ViewOf(form);
   if (view) ShowView(form, view);
   if (!form.Visible()) EndModalLoopsOf(form);
@@ -330,7 +344,7 @@ void QtHost::RegisterTimer(forms::Timer& timer) {
   if (timers_.count(&timer)) return;
   auto* qtimer = new QTimer(this);
   forms::Timer* model = &timer;
-  connect(qtimer, &QTimer::timeout, this, [model] { model->Fire(); });
+  connect(qtimer, &QTimer::timeout, this, [this, model, qtimer] { TimerTicked(*model, *qtimer); });
   timers_[&timer] = qtimer;
   TimerChanged(timer);
 }
@@ -341,12 +355,27 @@ void QtHost::UnregisterTimer(forms::Timer& timer) {
   it->second->stop();
   it->second->deleteLater();
   timers_.erase(it);
+  heldDue_.erase(&timer);
 }
 
 void QtHost::TimerChanged(forms::Timer& timer) {
   auto it = timers_.find(&timer);
   if (it == timers_.end()) return;
   QTimer* qtimer = it->second;
+  const auto now = std::chrono::steady_clock::now();
+  if (timer.Held()) {
+    // Counting stops, the due moment stays.
+    if (qtimer->isActive() && !heldDue_.count(&timer))
+      heldDue_[&timer] = now + std::chrono::milliseconds(std::max(0, qtimer->remainingTime()));
+    qtimer->stop();
+    return;
+  }
+  const auto held = heldDue_.find(&timer);
+  std::optional<std::chrono::steady_clock::time_point> due;
+  if (held != heldDue_.end()) {
+    if (timer.Resuming()) due = held->second;
+    heldDue_.erase(held);
+  }
   const bool run = timer.IsEnabled() && timer.Interval() > 0 && timer.Owner().Loaded();
   if (!run) {
     qtimer->stop();
@@ -354,7 +383,21 @@ void QtHost::TimerChanged(forms::Timer& timer) {
   }
   // Short intervals (the splash countdown, the sliding windows) need the precise clock.
   qtimer->setTimerType(timer.Interval() < 50 ? Qt::PreciseTimer : Qt::CoarseTimer);
-  qtimer->start(timer.Interval());
+  int first = timer.Interval();
+  // Released: the time it had left; due already, it fires once at the next pass of the loop.
+  if (due) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*due - now).count();
+    first = static_cast<int>(std::clamp<long long>(left, 0, timer.Interval()));
+  }
+  qtimer->start(first);
+}
+
+void QtHost::TimerTicked(forms::Timer& timer, QTimer& qtimer) {
+  // The first tick after a release came early: from here on, the whole interval.
+  if (qtimer.interval() != timer.Interval()) qtimer.setInterval(timer.Interval());
+  // Named before the tick: a tick may destroy its own window.
+  const std::string name = eventLog_ ? timer.Owner().Name() + "." + timer.Name() : "";
+  if (timer.Fire()) LogEvent("tick " + name);
 }
 
 std::chrono::system_clock::time_point QtHost::Now() {

@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
+#include <chrono>
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <optional>
@@ -72,6 +74,10 @@ class QtHost : public QObject, public forms::Host {
   bool HasTrayIcon(const forms::Form& owner) const;
   /// Removes every icon left (the program is ending).
   void RemoveAllTrayIcons();
+  /// Appends a line to the file for each timer tick that ran ("tick FrmMain.tmrScheduler")
+  /// and each window shown ("show frmSpywareFoundAlert"), so that a test or a benchmark can
+  /// watch the running program. False when the file cannot be opened.
+  bool SetEventLog(const std::string& path);
 
   // forms::Host
   void DoEvents() override;
@@ -120,7 +126,13 @@ class QtHost : public QObject, public forms::Host {
 
   ViewFactory factory_;
   std::map<const forms::Form*, QPointer<QWidget>> views_;
+  void TimerTicked(forms::Timer& timer, QTimer& qtimer);
+  void LogEvent(const std::string& line);
+
   std::map<forms::Timer*, QTimer*> timers_;
+  // When a held timer was due: it goes on from there when released.
+  std::map<forms::Timer*, std::chrono::steady_clock::time_point> heldDue_;
+  std::FILE* eventLog_ = nullptr;
   std::map<const forms::Form*, QSystemTrayIcon*> trayIcons_;
   // Windows that went to the notification area while the desktop has none: they stay
   // minimized in the task bar instead, so that the user can always get them back.

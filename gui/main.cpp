@@ -3,6 +3,7 @@
 // unloads.
 #include <QApplication>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -86,6 +87,9 @@ int Run(int argc, char** argv) {
   }
 
   quill::gui::QtHost host;
+  // For tests and benchmarks that watch the running program: its ticks and shown windows.
+  if (const char* log = std::getenv("QUILLONET_EVENT_LOG"); log && *log && !host.SetEventLog(log))
+    std::fprintf(stderr, "quillonet: cannot write the event log %s\n", log);
   int status = 0;
   {
     auto app = quill::gui::MakeDesktopModel(host, platform);

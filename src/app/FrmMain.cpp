@@ -282,18 +282,27 @@ void FrmMain::RefreshHomePage() {
 }
 
 void FrmMain::ApplyTimerState(bool on) {
+  // Off holds the background timers while other work runs; on lets them go on in their own
+  // rhythm (one that fell due meanwhile fires once), or starts afresh one that was off, as the
+  // settings say. Restarting the countdowns here would keep a slower timer from ever firing.
   if (!on) {
-    tmrCheckHomePage.Enable(false);
-    tmrMemoryInspected.Enable(false);
-    tmrScheduler.Enable(false);
+    tmrCheckHomePage.Hold();
+    tmrMemoryInspected.Hold();
+    tmrScheduler.Hold();
     return;
   }
-  tmrScheduler.Enable(
-      text::Val(app_.GetSetting(settings::kOptions, "chkAutomaticScanYesOrNo", "0")) != 0);
-  tmrCheckHomePage.Enable(
-      text::ToBool(app_.GetSetting(settings::kOptions, "optIEHomePageSheildOn", "True")));
-  tmrMemoryInspected.Enable(
-      text::ToBool(app_.GetSetting(settings::kOptions, "optMemorySheildOn", "True")));
+  const auto resume = [](forms::Timer& timer, bool wanted) {
+    if (wanted && timer.Held())
+      timer.Release();
+    else
+      timer.Enable(wanted);
+  };
+  resume(tmrScheduler,
+         text::Val(app_.GetSetting(settings::kOptions, "chkAutomaticScanYesOrNo", "0")) != 0);
+  resume(tmrCheckHomePage,
+         text::ToBool(app_.GetSetting(settings::kOptions, "optIEHomePageSheildOn", "True")));
+  resume(tmrMemoryInspected,
+         text::ToBool(app_.GetSetting(settings::kOptions, "optMemorySheildOn", "True")));
 }
 
 void FrmMain::MinimizeToTray() {

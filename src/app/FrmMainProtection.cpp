@@ -2,6 +2,7 @@
 // hand over to Protection, which sees the window only through MainProtectionPort.
 #include "app/Application.h"
 #include "app/FrmMain.h"
+#include "definitions/LiveUpdate.h"
 #include "protection/Protection.h"
 #include "scan/ProcessScan.h"
 
@@ -13,6 +14,9 @@ class MainProtectionPort : public ProtectionPort {
   void ApplyTimerState(bool on) override { main_.ApplyTimerState(on); }
   void RunProcessCheck() override { ProcessCheck(main_); }
   void StartScan() override { main_.lblStart_Click(); }
+  bool OtherWorkRunning() override {
+    return main_.ScanInProgress() || main_.RemovalInProgress() || main_.App().Updater().Running();
+  }
   SchedulePage Schedule() override {
     return {main_.chkAutomaticScanYesOrNo,
             main_.cmbDays,

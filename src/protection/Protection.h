@@ -17,8 +17,10 @@ class frmSpywareFoundAlert;
 /// Background protection: the home page shield, the process shield and the scheduled scans.
 /// It reaches the main window only through ProtectionPort.
 ///
-/// No check runs inside another: while one waits for the user (an alert is open), the
-/// other ticks return at once and the scheduler looks again after it.
+/// No check runs inside another, nor during a scan, a removal or a Live Update: while one
+/// waits for the user (an alert is open) or other work runs, the ticks return at once and the
+/// scheduler looks again after it. Each check holds the background timers while it works, so
+/// they keep their rhythm and each shield runs at its own interval.
 class Protection {
  public:
   Protection(ProgramContext& app, ProtectionPort& port);

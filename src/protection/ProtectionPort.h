@@ -35,6 +35,8 @@ class ProtectionPort {
   /// ended. Does nothing while a scan runs.
   virtual void StartScan() = 0;
   virtual SchedulePage Schedule() = 0;
+  /// A scan, a removal or a Live Update is under way: no background check runs then.
+  virtual bool OtherWorkRunning() = 0;
 };
 
 }  // namespace quill

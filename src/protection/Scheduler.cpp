@@ -85,8 +85,8 @@ std::optional<Clock::time_point> Protection::DueOccurrence(Clock::time_point aft
 }
 
 void Protection::tmrScheduler_Timer() {
-  // Not inside another check: the moment stays due until the next tick after it.
-  if (busy_) return;
+  // Not inside another check or other work: the moment stays due until the next tick after.
+  if (busy_ || port_.OtherWorkRunning()) return;
   const auto now = app_.Host().Now();
   // The first check covers its own second; a clock set back starts afresh.
   Clock::time_point after = lastCheck_.value_or(now - std::chrono::seconds(1));

@@ -95,6 +95,7 @@ std::optional<std::string> Protection::ReadStartPage() {
 }
 
 void Protection::HomePageTick() {
+  if (port_.OtherWorkRunning()) return;
   if (++homePageTicks_ >= 3) {
     homePageTicks_ = 0;
     ProcessShieldTick();
@@ -157,7 +158,7 @@ void Protection::AcceptHomePage() {
 
 void Protection::ProcessShieldTick() {
   if (!text::ToBool(app_.GetSetting(settings::kOptions, "optMemorySheildOn", "True"))) return;
-  if (busy_) return;
+  if (busy_ || port_.OtherWorkRunning()) return;
   BusyScope busy(busy_);
   port_.ApplyTimerState(false);
   port_.RunProcessCheck();

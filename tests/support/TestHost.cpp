@@ -107,7 +107,8 @@ void TestHost::FireDue(int64_t until) {
     // Re-arm before the tick, so that a change the tick makes wins.
     next->due = fireAt + next->timer->Interval();
     forms::Timer* timer = next->timer;  // the entry may move while the tick runs
-    timer->Fire();
+    if (timer->Fire())
+      if (auto* entry = FindTimer(*timer)) ++entry->ticks;
   }
   elapsedMs_ = std::max(elapsedMs_, until);
 }
@@ -138,7 +139,18 @@ void TestHost::UnregisterTimer(forms::Timer& timer) {
 }
 
 void TestHost::TimerChanged(forms::Timer& timer) {
-  if (auto* entry = FindTimer(timer)) Arm(*entry);
+  auto* entry = FindTimer(timer);
+  if (!entry) return;
+  // Held, or going on after a hold: the countdown stands (a due moment passed meanwhile makes
+  // it fire once, at the next chance).
+  if ((timer.Held() || timer.Resuming()) && entry->due) return;
+  Arm(*entry);
+}
+
+int TestHost::Ticks(const forms::Timer& timer) const {
+  for (const auto& entry : timers_)
+    if (entry.timer == &timer) return entry.ticks;
+  return 0;
 }
 
 // --- DoEvents ----------------------------------------------------------------------------

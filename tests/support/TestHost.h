@@ -61,7 +61,7 @@ struct TrayIconState {
 /// SetDoEventsAdvance()), and due timers fire in virtual-time order, ties in the order the
 /// timers were created. A timer is due one interval after it was enabled, its interval was
 /// assigned or its window was loaded, and then once per interval; only timers of loaded
-/// windows fire.
+/// windows fire. A held timer keeps its due moment; released after it, it fires once.
 ///
 /// Dialogs are answered from FIFO scripts first, then from a callback, then by default:
 /// a message box answers Ok for OkOnly, Cancel for OkCancel, YesNoCancel and RetryCancel,
@@ -91,6 +91,8 @@ class TestHost : public forms::Host {
   void SetDoEventsAdvance(int64_t ms) { doEventsAdvanceMs_ = ms; }
   /// Virtual time at which the timer fires next, or empty when it is not counting.
   std::optional<int64_t> NextDue(const forms::Timer& timer) const;
+  /// How many times the timer's tick handler ran, fired by this host.
+  int Ticks(const forms::Timer& timer) const;
   /// Number of timers registered (exist).
   int TimerCount() const { return static_cast<int>(timers_.size()); }
 
@@ -183,6 +185,7 @@ class TestHost : public forms::Host {
     forms::Timer* timer;
     uint64_t order;
     std::optional<int64_t> due;
+    int ticks = 0;
   };
   struct Hook {
     int token;
