@@ -39,12 +39,13 @@ class CliRunner {
     env_ += name + "=" + Quote(value) + " ";
   }
 
-  /// The shell command that runs the program with args.
-  std::string CommandLine(const std::vector<std::string>& args) const {
+  /// The shell command that runs the program (another one of ours if given) with args.
+  std::string CommandLine(const std::vector<std::string>& args,
+                          const std::string& program = QUILL_BINARY_DIR
+                          "/cli/quillonet-cli") const {
     std::string command = "XDG_CONFIG_HOME=" + Quote((work_ / "config").string()) +
                           " QUILLONET_PROGRAM_DIR=" + Quote((work_ / "program").string()) +
-                          " QUILLONET_UPDATE_SERVER=http://127.0.0.1:9 " + env_ +
-                          Quote(std::string(QUILL_BINARY_DIR) + "/cli/quillonet-cli");
+                          " QUILLONET_UPDATE_SERVER=http://127.0.0.1:9 " + env_ + Quote(program);
     for (const auto& a : args) command += " " + Quote(a);
     return command;
   }
