@@ -9,6 +9,7 @@
 #include "app/MachineSettingsStore.h"
 #include "app/frmAbout.h"
 #include "app/frmHidden.h"
+#include "app/frmSplash.h"
 #include "base/Text.h"
 #include "core/SettingNames.h"
 #include "core/UpdateServer.h"
@@ -23,6 +24,7 @@
 #include "protection/ProtectionAlerts.h"
 #include "removal/frmDelete.h"
 #include "removal/frmQuarantine.h"
+#include "reports/frmReport.h"
 #include "shell/clsTray.h"
 #include "shell/frmMenuPopUp.h"
 #include "shell/frmSignatureUpdated.h"
@@ -324,13 +326,17 @@ void FrmMain::RestoreFromTray() {
 }
 
 std::string FrmMain::LanguageTemplate() {
+  // Every window a user can meet, also those opened only on request, as the shipped English
+  // group has them.
   for (forms::Form* form : std::vector<forms::Form*>{
-           &app_.DeleteFailed(), &app_.Download(), &Shields().HomePageAlert(), &app_.MenuPopUp(),
-           &app_.SignatureUpdated(), &Shields().ProcessAlert(), &app_.QuarantineWindow()})
+           &app_.Language(), &app_.Report(), &app_.About(), &app_.DeleteFailed(), &app_.Download(),
+           &Shields().HomePageAlert(), &app_.MenuPopUp(), &app_.SignatureUpdated(),
+           &Shields().ProcessAlert(), &app_.QuarantineWindow()})
     form->Load();
   std::vector<forms::Form*> loaded;
+  // The splash is gone before anyone could read a translation of it.
   for (forms::Form* form : app_.Windows())
-    if (form->Loaded()) loaded.push_back(form);
+    if (form->Loaded() && form != &app_.Splash()) loaded.push_back(form);
   return LocalizationFileText(app_.Catalog(), loaded);
 }
 
