@@ -1,7 +1,6 @@
 // The command-line program, run as a child process on a temporary prefix.
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -166,22 +165,6 @@ TEST_F(CliTest, BadArgumentsExplainThemselves) {
   Outcome help = Run({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("stage-definitions"), std::string::npos);
-}
-
-TEST_F(CliTest, ExportedLanguageTemplateHoldsTheItemsOfTheShippedEnglishGroup) {
-  const std::string file = (cli_.Work() / "template.txt").string();
-  ASSERT_EQ(Run(Prefixed({"export-language", file})).status, 0);
-  const auto items = [](const std::string& text) {
-    const size_t from = text.find("<TRANSLATION_ITEMS>");
-    std::vector<std::string> keys;
-    for (const auto& line : text::SplitLines(text.substr(from, text.find("</TRANS") - from)))
-      if (text::StartsWith(line, "\t\t<")) keys.push_back(line.substr(3, line.find('>') - 3));
-    std::sort(keys.begin(), keys.end());
-    return keys;
-  };
-  EXPECT_EQ(
-      items(CliRunner::ReadAll(file)),
-      items(CliRunner::ReadAll(std::string(QUILL_SOURCE_DIR) + "/resources/Localization.txt")));
 }
 
 }  // namespace
