@@ -239,8 +239,8 @@ void FrmMain::LoadOptions() {
   chkScanRegistry.SetValue(getNum("chkScanRegistry", "1"));
   chkScanCookies.SetValue(getNum("chkScanCookies", "1"));
   chkSendData.SetValue(getNum("chkSendData", "1"));
-  lblLastUpdate.SetCaption("Signatures Last Updated On " + app.Definitions().ReadDefinitionDate() +
-                           " PST");
+  lblLastUpdate.SetCaption(app.Msg("MSG_LAST_UPDATED") + " " +
+                           app.Definitions().ReadDefinitionDate() + " PST");
   int scheduled = getNum("chkAutomaticScanYesOrNo", "0");
   chkAutomaticScanYesOrNo.SetValue(scheduled != 0 ? 1 : 0);
   for (forms::Control* c : std::initializer_list<forms::Control*>{

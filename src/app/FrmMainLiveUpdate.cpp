@@ -55,7 +55,7 @@ LiveUpdateResult FrmMain::RunLiveUpdate() {
   window.definitionsChanged = [this] {
     DefinitionCount = app_.Definitions().CountDefinitions();
     RefreshHomePage();
-    lblLastUpdate.SetCaption("Signatures Last Updated On " +
+    lblLastUpdate.SetCaption(app_.Msg("MSG_LAST_UPDATED") + " " +
                              app_.Definitions().ReadDefinitionDate() + " PST");
     cmdScan.SetEnabled(true);
   };

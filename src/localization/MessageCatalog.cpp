@@ -137,6 +137,10 @@ constexpr BuiltInMessage kBuiltInMessages[] = {
     {"MSG_QUARANTINE_RESTORED", "[Done] of [Total] restored."},
     {"MSG_QUARANTINE_DELETED", "[Done] of [Total] deleted."},
     {"MSG_QUARANTINE_FAILED", "These items could not be handled:"},
+    {"MSG_HOMEPAGE_CHANGED", "[ProgramName] has detected that your Homepage has been changed."},
+    {"MSG_HOMEPAGE_KEEP", "Click YES to keep your homepage as:"},
+    {"MSG_HOMEPAGE_CHANGE", "Click No to change your homepage to:"},
+    {"MSG_LAST_UPDATED", "Signatures Last Updated On"},
 };
 
 constexpr std::string_view kGroupOpen = "<LANGUAGE_GROUP";

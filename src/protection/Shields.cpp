@@ -121,9 +121,8 @@ void Protection::HomePageTick() {
         auto& alert = HomePageAlert();
         alert.Load();
         alert.lblHomePageInfo.SetCaption(
-            app_.brand.programName + " has detected that your Homepage has been changed.\r\n" +
-            "\r\n" + "Click YES to keep your homepage as:\r\n" + remembered_ + "\r\n" + "\r\n" +
-            "Click No to change your homepage to:\r\n" + current_);
+            app_.Msg("MSG_HOMEPAGE_CHANGED") + "\r\n\r\n" + app_.Msg("MSG_HOMEPAGE_KEEP") + "\r\n" +
+            remembered_ + "\r\n\r\n" + app_.Msg("MSG_HOMEPAGE_CHANGE") + "\r\n" + current_);
         alert.Show(true);
       } else if (text::ToBool(app_.GetSetting(settings::kOptions,
                                               "optRestoredefaultwithoutnotification", "False"))) {

@@ -15,6 +15,9 @@
 #include "base/Text.h"
 #include "localization/MessageCatalog.h"
 #include "localization/frmLanguage.h"
+#include "platform/Registry.h"
+#include "protection/Protection.h"
+#include "protection/ProtectionAlerts.h"
 #include "support/AppFixture.h"
 
 namespace quill {
@@ -230,6 +233,22 @@ class GermanLanguageApp : public ::testing::Test {
 
   test::AppFixture fixture_;
 };
+
+TEST_F(GermanLanguageApp, TextsThatTheProgramPutsTogetherAreGermanToo) {
+  App().SaveSetting("Settings", "Language", "Deutsch");
+  App().SaveSetting("OptionAndSettings", "Homepage", "http://home.example/");
+  const char* key = "Software\\Microsoft\\Internet Explorer\\Main";
+  App().Registry().CreateKey(platform::RootKey::CurrentUser, key);
+  App().Registry().SetValue(platform::RootKey::CurrentUser, key, "Start Page",
+                            platform::MakeSz("http://hijack.example/"));
+  fixture_.Start();
+  EXPECT_EQ(Main().lblLastUpdate.Caption().rfind("Signaturen zuletzt aktualisiert am ", 0), 0u);
+  fixture_.Host().Advance(5000);  // the home-page shield's first tick asks
+  EXPECT_EQ(Main().Shields().HomePageAlert().lblHomePageInfo.Caption(),
+            "Quillonet hat festgestellt, dass Ihre Startseite geändert wurde.\r\n\r\n"
+            "Klicken Sie auf JA, um diese Startseite zu behalten:\r\nhttp://home.example/\r\n\r\n"
+            "Klicken Sie auf NEIN, um Ihre Startseite zu ändern in:\r\nhttp://hijack.example/");
+}
 
 TEST_F(GermanLanguageApp, StartsInGermanAndSwitchesToEnglishAndBackAtOnce) {
   App().SaveSetting("Settings", "Language", "Deutsch");

@@ -37,7 +37,7 @@ class MessageCatalogTest : public ::testing::Test {
 
 TEST_F(MessageCatalogTest, BuiltInMessagesFillSlotsInTableOrder) {
   catalog.LoadBuiltInMessages();
-  ASSERT_EQ(catalog.TakenCount(), 87);
+  ASSERT_EQ(catalog.TakenCount(), 91);
   const auto& slots = catalog.Slots();
   EXPECT_EQ(slots[0].key, "MSG_THANK1");
   EXPECT_EQ(slots[30].key, "MSG_FOUND1");
@@ -46,11 +46,12 @@ TEST_F(MessageCatalogTest, BuiltInMessagesFillSlotsInTableOrder) {
   EXPECT_EQ(slots[71].key, "MSG_FALSE_POS5");
   EXPECT_EQ(slots[72].key, "MSG_UPDATE_FAILED");
   EXPECT_EQ(slots[86].key, "MSG_QUARANTINE_FAILED");
-  EXPECT_FALSE(slots[87].taken);
+  EXPECT_EQ(slots[90].key, "MSG_LAST_UPDATED");
+  EXPECT_FALSE(slots[91].taken);
 
   std::set<std::string> keys;
-  for (int i = 0; i < 87; ++i) keys.insert(slots[static_cast<size_t>(i)].key);
-  EXPECT_EQ(keys.size(), 87u);
+  for (int i = 0; i < 91; ++i) keys.insert(slots[static_cast<size_t>(i)].key);
+  EXPECT_EQ(keys.size(), 91u);
 
   // Texts exactly as shipped, odd spellings included.
   EXPECT_EQ(catalog.getMessages("MSG_CAPTION"), "Quillonet by Quillonet Software");
@@ -85,13 +86,13 @@ TEST_F(MessageCatalogTest, SetMessageKeepsExistingKeysAndStopsAtCapacity) {
   catalog.LoadBuiltInMessages();
   catalog.setMessage("msg_sure", "Replaced?");
   EXPECT_EQ(catalog.getMessages("MSG_SURE"), "Are you sure?");
-  EXPECT_EQ(catalog.TakenCount(), 87);
+  EXPECT_EQ(catalog.TakenCount(), 91);
 
   for (int i = 0; i < 201; ++i) catalog.setMessage("MSG_EXTRA" + std::to_string(i), "extra");
   EXPECT_EQ(catalog.TakenCount(), 201);
   EXPECT_EQ(catalog.getMessages("MSG_EXTRA0"), "Extra");
-  EXPECT_EQ(catalog.getMessages("MSG_EXTRA113"), "Extra");  // slot 200, the last one
-  EXPECT_EQ(catalog.getMessages("MSG_EXTRA114"), "");
+  EXPECT_EQ(catalog.getMessages("MSG_EXTRA109"), "Extra");  // slot 200, the last one
+  EXPECT_EQ(catalog.getMessages("MSG_EXTRA110"), "");
   EXPECT_EQ(catalog.getMessages("MSG_EXTRA200"), "");
   catalog.setMessage("MSG_LATE", "late");
   EXPECT_EQ(catalog.getMessages("MSG_LATE"), "");
