@@ -11,6 +11,8 @@ frmReport::frmReport(ProgramContext& app) : Form(app.Host(), "frmReport", "Log")
 }
 
 void frmReport::Form_Load() {
+  // Opened in the language the user chose, like every other window.
+  app_.ApplyCurrentLanguage(*this);
   // The report is double-spaced: a blank line becomes one line break, and content lines
   // with no blank line between them run together.
   std::string shown;

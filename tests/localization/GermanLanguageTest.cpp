@@ -18,6 +18,7 @@
 #include "platform/Registry.h"
 #include "protection/Protection.h"
 #include "protection/ProtectionAlerts.h"
+#include "reports/frmReport.h"
 #include "support/AppFixture.h"
 
 namespace quill {
@@ -243,6 +244,8 @@ TEST_F(GermanLanguageApp, TextsThatTheProgramPutsTogetherAreGermanToo) {
                             platform::MakeSz("http://hijack.example/"));
   fixture_.Start();
   EXPECT_EQ(Main().lblLastUpdate.Caption().rfind("Signaturen zuletzt aktualisiert am ", 0), 0u);
+  App().Report().Load();
+  EXPECT_EQ(App().Report().Caption(), "Protokoll");
   fixture_.Host().Advance(5000);  // the home-page shield's first tick asks
   EXPECT_EQ(Main().Shields().HomePageAlert().lblHomePageInfo.Caption(),
             "Quillonet hat festgestellt, dass Ihre Startseite geändert wurde.\r\n\r\n"
