@@ -7,7 +7,11 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -77,122 +81,105 @@ WinInetInternet::WinInetInternet(const NetworkLimits& limits) : limits_(limits) 
   limits_.total = std::max(limits_.total, milliseconds(1));
 }
 
-HttpReply WinInetInternet::Get(const std::string& url, const ChunkCallback& onChunk) {
+/// What the caller of Get and the thread running its transfer share. The thread may outlive
+/// the call: a WinInet call that a silent server keeps waiting is not always ended by its own
+/// time-outs (nor by closing its handle), so the caller gives up on it and returns, and the
+/// thread ends on its own later, never touching the caller's callback again.
+struct WinInetInternet::Shared {
+  std::mutex mutex;
+  std::condition_variable changed;
+  size_t moved = 0;
+  bool finished = false;
+  bool abandoned = false;
   HttpReply reply;
+};
+
+HttpReply WinInetInternet::Get(const std::string& url, const ChunkCallback& onChunk) {
   // Only the web: no ftp, no file:, nothing WinInet would also open.
-  if (!IsWebUrl(url)) return reply;
+  if (!IsWebUrl(url)) return {};
+  auto shared = std::make_shared<Shared>();
+  std::thread([shared, url, limits = limits_, callback = &onChunk] {
+    HttpReply reply = Transfer(*shared, url, limits, *callback);
+    std::lock_guard lock(shared->mutex);
+    shared->reply = std::move(reply);
+    shared->finished = true;
+    shared->changed.notify_all();
+  }).detach();
+
+  using Clock = std::chrono::steady_clock;
+  const auto start = Clock::now();
+  auto windowEnd = start + limits_.connect + limits_.lowSpeedWindow;  // the first covers connecting
+  size_t windowBase = 0;
+  std::unique_lock lock(shared->mutex);
+  while (!shared->finished) {
+    shared->changed.wait_for(lock, std::chrono::milliseconds(50));
+    if (shared->finished) break;
+    const auto now = Clock::now();
+    bool giveUp = now - start >= limits_.total;
+    if (!giveUp && now >= windowEnd) {
+      giveUp = shared->moved - windowBase < limits_.lowSpeedBytes;
+      windowBase = shared->moved;
+      windowEnd = now + limits_.lowSpeedWindow;
+    }
+    if (giveUp) {
+      shared->abandoned = true;
+      return {};
+    }
+  }
+  return std::move(shared->reply);
+}
+
+HttpReply WinInetInternet::Transfer(Shared& shared, const std::string& url,
+                                    const NetworkLimits& limits, const ChunkCallback& onChunk) {
+  HttpReply reply;
   HINTERNET session = InternetOpenA("Mozilla", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
   if (session == nullptr) return reply;
   auto milliseconds = [](std::chrono::milliseconds ms) {
     return static_cast<DWORD>(std::min<long long>(ms.count(), 0x7fffffff));
   };
-  DWORD connect = milliseconds(limits_.connect);
-  DWORD receive = milliseconds(limits_.lowSpeedWindow);
+  DWORD connect = milliseconds(limits.connect);
+  DWORD receive = milliseconds(limits.lowSpeedWindow);
   InternetSetOptionA(session, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof connect);
   InternetSetOptionA(session, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof receive);
   InternetSetOptionA(session, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, &receive, sizeof receive);
 
-  // The watch ends a request that runs over its time or moves too slowly by closing the
-  // session, which ends any call waiting in it; the request is then a failure.
-  Watchdog watch(session, limits_);
-  reply = Transfer(session, url, onChunk, watch);
-  if (!watch.Finish()) reply.complete = false;
-  return reply;
-}
-
-HttpReply WinInetInternet::Transfer(void* session, const std::string& url,
-                                    const ChunkCallback& onChunk, Watchdog& watch) {
-  HttpReply reply;
   static const char kNoCache[] = "Cache-Control: no-cache\r\nPragma: no-cache\r\n";
   const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
                       INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI;
-  HINTERNET request = InternetOpenUrlA(static_cast<HINTERNET>(session), url.c_str(), kNoCache,
+  HINTERNET request = InternetOpenUrlA(session, url.c_str(), kNoCache,
                                        static_cast<DWORD>(sizeof kNoCache - 1), flags, 0);
-  if (request == nullptr) return reply;
-  watch.Opened(request);
-  reply.status = StatusOf(request);
-  const std::string headers = RawHeaders(request, limits_.maxHeaderBytes);
-  if (headers.empty()) return reply;  // unreadable, or headers without end
-  watch.Moved(headers.size());
-  reply.headers = ParseHeaderBlock(headers);
-
-  char chunk[kChunkSize];
-  while (true) {
-    DWORD read = 0;
-    if (!InternetReadFile(request, chunk, sizeof chunk, &read)) return reply;  // cut off
-    if (read == 0) break;
-    watch.Moved(read);
-    if (watch.Fired()) return reply;  // a trickle the watch has given up on
+  // Passes bytes on while the caller still waits; false once it has given up or had enough.
+  auto deliver = [&](const char* data, DWORD size, bool body) {
+    std::lock_guard lock(shared.mutex);
+    if (shared.abandoned) return false;
+    shared.moved += size;
     try {
-      if (onChunk && !onChunk(chunk, read)) return reply;  // the receiver has had enough
+      return !body || !onChunk || onChunk(data, size);
     } catch (...) {
-      return reply;
+      return false;
     }
+  };
+  bool complete = false;
+  if (request != nullptr) {
+    reply.status = StatusOf(request);
+    const std::string headers = RawHeaders(request, limits.maxHeaderBytes);
+    // Unreadable, or headers without end: a failure.
+    if (!headers.empty() && deliver(headers.data(), static_cast<DWORD>(headers.size()), false)) {
+      reply.headers = ParseHeaderBlock(headers);
+      char chunk[kChunkSize];
+      for (DWORD read = 0; InternetReadFile(request, chunk, sizeof chunk, &read); read = 0) {
+        if (read == 0) {
+          complete = true;
+          break;
+        }
+        if (!deliver(chunk, read, true)) break;  // given up, or the receiver has had enough
+      }
+    }
+    InternetCloseHandle(request);
   }
-  reply.complete = true;
+  InternetCloseHandle(session);
+  reply.complete = complete;
   return reply;
-}
-
-WinInetInternet::Watchdog::Watchdog(void* session, const NetworkLimits& limits)
-    : session_(session) {
-  thread_ = std::thread([this, limits] {
-    using Clock = std::chrono::steady_clock;
-    const auto start = Clock::now();
-    // The first window also covers the connection.
-    auto windowEnd = start + limits.connect + limits.lowSpeedWindow;
-    size_t windowBase = 0;
-    std::unique_lock lock(mutex_);
-    while (!done_) {
-      changed_.wait_for(lock, std::chrono::milliseconds(50));
-      if (done_) break;
-      const auto now = Clock::now();
-      bool giveUp = now - start >= limits.total;
-      if (!giveUp && now >= windowEnd) {
-        giveUp = moved_ - windowBase < limits.lowSpeedBytes;
-        windowBase = moved_;
-        windowEnd = now + limits.lowSpeedWindow;
-      }
-      if (giveUp) {
-        fired_ = true;
-        // Closing the session closes the request under it too.
-        InternetCloseHandle(static_cast<HINTERNET>(session_));
-        break;
-      }
-    }
-  });
-}
-
-void WinInetInternet::Watchdog::Opened(void* request) {
-  std::lock_guard lock(mutex_);
-  request_ = request;
-}
-
-void WinInetInternet::Watchdog::Moved(size_t bytes) {
-  std::lock_guard lock(mutex_);
-  moved_ += bytes;
-}
-
-bool WinInetInternet::Watchdog::Fired() {
-  std::lock_guard lock(mutex_);
-  return fired_;
-}
-
-bool WinInetInternet::Watchdog::Finish() {
-  {
-    std::lock_guard lock(mutex_);
-    done_ = true;
-    changed_.notify_all();
-  }
-  if (thread_.joinable()) thread_.join();
-  if (!fired_) {
-    if (request_ != nullptr) InternetCloseHandle(static_cast<HINTERNET>(request_));
-    InternetCloseHandle(static_cast<HINTERNET>(session_));
-  }
-  return !fired_;
-}
-
-WinInetInternet::Watchdog::~Watchdog() {
-  if (thread_.joinable()) Finish();
 }
 
 }  // namespace quill::platform::win32

@@ -1,16 +1,13 @@
 #pragma once
 
-#include <condition_variable>
-#include <mutex>
-#include <thread>
-
 #include "platform/Internet.h"
 
 namespace quill::platform::win32 {
 
 /// HTTP GET through WinInet: no cache, agent "Mozilla", direct connection, within the
-/// NetworkLimits (WinInet's own connect and receive time-outs, and a watch that closes the
-/// session of a request that runs over its total time or moves too slowly).
+/// NetworkLimits: WinInet's own connect and receive time-outs, and the caller giving up on a
+/// request that runs over its total time or moves too slowly (its transfer thread then ends
+/// on its own, without calling back).
 class WinInetInternet : public Internet {
  public:
   static constexpr size_t kChunkSize = 256;
@@ -18,30 +15,9 @@ class WinInetInternet : public Internet {
   HttpReply Get(const std::string& url, const ChunkCallback& onChunk) override;
 
  private:
-  class Watchdog {
-   public:
-    Watchdog(void* session, const NetworkLimits& limits);
-    ~Watchdog();
-    Watchdog(const Watchdog&) = delete;
-    Watchdog& operator=(const Watchdog&) = delete;
-    void Opened(void* request);
-    void Moved(size_t bytes);
-    bool Fired();
-    /// Stops the watch and closes the handles it did not close; false when it gave up.
-    bool Finish();
-
-   private:
-    void* session_;
-    void* request_ = nullptr;
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    size_t moved_ = 0;
-    bool done_ = false;
-    bool fired_ = false;
-    std::thread thread_;
-  };
-  HttpReply Transfer(void* session, const std::string& url, const ChunkCallback& onChunk,
-                     Watchdog& watch);
+  struct Shared;
+  static HttpReply Transfer(Shared& shared, const std::string& url, const NetworkLimits& limits,
+                            const ChunkCallback& onChunk);
 
   NetworkLimits limits_;
 };
