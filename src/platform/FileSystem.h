@@ -146,6 +146,12 @@ class FileSystem {
   virtual std::string NativePath(const std::string& path) = 0;
   /// The Windows path of a host path (through the drive mappings); "" when no drive maps it.
   virtual std::string FromNativePath(const std::string& nativePath) = 0;
+  /// The Windows name of a host folder the program reads its own files from: as
+  /// FromNativePath, but a folder no drive maps still gets a name that this file system
+  /// reads (for that folder and below it only); "" when it cannot be named.
+  virtual std::string NameHostFolder(const std::string& nativeFolder) {
+    return FromNativePath(nativeFolder);
+  }
 };
 
 }  // namespace quill::platform

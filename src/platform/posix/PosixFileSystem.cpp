@@ -112,6 +112,7 @@ std::optional<PosixFileSystem::Resolved> PosixFileSystem::Resolve(const std::str
     auto parsed = Parse(path);
     if (!parsed) return std::nullopt;
     std::string drive = DriveRoot(parsed->drive);
+    if (drive.empty()) drive = UnmappedRoot(*parsed);
     if (drive.empty()) return std::nullopt;
     Resolved r;
     r.native = drive;
@@ -346,6 +347,27 @@ bool PosixFileSystem::SetAttributes(const std::string& path, uint32_t attributes
     }
   }
   return ok;
+}
+
+std::string PosixFileSystem::NameHostFolder(const std::string& nativeFolder) {
+  std::string name = FromNativePath(nativeFolder);
+  if (!name.empty() || nativeFolder.empty() || nativeFolder[0] != '/') return name;
+  std::string real = Canonical(nativeFolder);
+  if (real.empty()) real = nativeFolder;
+  name = "Z:" + text::ReplaceAll(real, "/", "\\");
+  auto parsed = Parse(name);
+  if (!parsed) return {};
+  unmappedFolder_ = real;
+  unmappedParts_ = parsed->parts;
+  return name;
+}
+
+std::string PosixFileSystem::UnmappedRoot(const WindowsPath& parsed) const {
+  if (unmappedFolder_.empty() || parsed.drive != 'Z' || parsed.parts.size() < unmappedParts_.size())
+    return {};
+  for (size_t i = 0; i < unmappedParts_.size(); ++i)
+    if (parsed.parts[i] != unmappedParts_[i]) return {};
+  return "/";
 }
 
 std::string PosixFileSystem::NativePath(const std::string& path) {

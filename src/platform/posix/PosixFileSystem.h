@@ -50,6 +50,10 @@ class PosixFileSystem : public FileSystem {
   std::string NativePath(const std::string& path) override;
   std::string FromNativePath(const std::string& nativePath) override;
 
+  /// A folder no drive maps (a prefix without Z:) is named the way Wine's default Z: drive
+  /// would name it; nothing else on that drive becomes reachable.
+  std::string NameHostFolder(const std::string& nativeFolder) override;
+
   /// A Windows path taken apart: upper-case drive letter and the components left after "."
   /// and ".." were applied (".." stops at the drive's root). Empty when the path is not an
   /// absolute drive path or has an empty or invalid component.
@@ -81,6 +85,9 @@ class PosixFileSystem : public FileSystem {
     bool isRoot = false;
   };
   std::optional<Resolved> Resolve(const std::string& path, Need need) const;
+  /// The host folder a parsed path starts from when no drive maps its letter: the folder
+  /// named by NameHostFolder when the path lies in it, else empty.
+  std::string UnmappedRoot(const WindowsPath& parsed) const;
   // An entry to work on: the folder it is in, opened (following the machine's own mapping
   // on the way there), and its name in that folder.
   struct Entry {
@@ -134,6 +141,10 @@ class PosixFileSystem : public FileSystem {
   };
   mutable std::mutex drivesMutex_;
   mutable std::array<KnownDrive, 26> drives_;
+  /// The folder NameHostFolder named outside every drive ("" when none), and its Windows
+  /// path's components below Z:.
+  std::string unmappedFolder_;
+  std::vector<std::string> unmappedParts_;
 };
 
 }  // namespace quill::platform::posix

@@ -105,11 +105,8 @@ ProgramIdentity PosixSystem::Identity() {
 
   std::string native = NativeProgramFolder();
   std::string windows = files_.FromNativePath(RealPath(native));
-  if (windows.empty()) windows = files_.FromNativePath(native);
-  if (windows.empty()) {
-    // No drive maps the folder: name it the way Wine's default z: drive would.
-    windows = "Z:" + text::ReplaceAll(native, "/", "\\");
-  }
+  // No drive maps the folder (a prefix without Z:): the file system still reads it.
+  if (windows.empty()) windows = files_.NameHostFolder(native);
   while (windows.size() > 3 && windows.back() == '\\') windows.pop_back();
   id.programFolder = windows;
   return id;

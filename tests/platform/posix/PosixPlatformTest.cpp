@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "support/ScopedEnv.h"
@@ -51,6 +52,36 @@ TEST(PosixPlatform, FactoryBuildsTheWholeBackendOnTheChosenPrefix) {
     EXPECT_TRUE(fs::exists(settingsFolder + "/Quillonet.ini"));
   }
   fs::remove_all(settingsFolder);
+}
+
+TEST(PosixPlatform, ProgramFilesAreReadOnAPrefixWithoutZ) {
+  test::TempPrefix prefix;
+  fs::remove(prefix.Root() + "/dosdevices/z:");
+  const std::string programFolder = prefix.Root() + "-program";
+  fs::create_directories(programFolder + "/sub");
+  { std::ofstream(programFolder + "/Localization.txt") << "[English]"; }
+  { std::ofstream(prefix.Root() + "-secret.txt") << "host"; }
+  PlatformOptions options;
+  options.prefix = prefix.Root();
+  options.settingsFolder = prefix.Root() + "-settings";
+  options.programFolder = programFolder;
+  {
+    Platform platform = CreatePlatform(options);
+    const std::string folder = platform.system->Identity().programFolder;
+    EXPECT_EQ(folder.substr(0, 3), "Z:\\");
+    EXPECT_EQ(platform.files->ReadFile(folder + "\\Localization.txt"), "[English]");
+    auto entries = platform.files->List(folder);
+    ASSERT_TRUE(entries.has_value());
+    EXPECT_EQ(entries->size(), 2u);
+    // Only the program's folder is reachable that way, and no removal may touch it.
+    const std::string secret = fs::path(prefix.Root() + "-secret.txt").filename().string();
+    EXPECT_FALSE(platform.files->ReadFile(folder + "\\..\\" + secret));
+    EXPECT_FALSE(platform.files->ReadFile("Z:\\etc\\hostname"));
+    EXPECT_EQ(platform.files->Locate(folder + "\\Localization.txt").kind, PlaceKind::Unknown);
+  }
+  fs::remove_all(programFolder);
+  fs::remove(prefix.Root() + "-secret.txt");
+  fs::remove_all(prefix.Root() + "-settings");
 }
 
 TEST(PosixPlatform, SettingsGoUnderTheUserConfigurationFolderByDefault) {
