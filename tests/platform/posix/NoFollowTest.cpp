@@ -12,6 +12,7 @@
 
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/WinePrefix.h"
+#include "support/ReadNative.h"
 #include "support/TempPrefix.h"
 
 namespace quill::platform::posix {
@@ -19,10 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Slurp(const fs::path& native) {
-  std::ifstream in(native, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using test::Slurp;
 
 // Every entry below a host folder with its bytes, links not followed.
 std::map<std::string, std::string> Snapshot(const fs::path& root) {

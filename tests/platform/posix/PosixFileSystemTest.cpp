@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "support/ReadNative.h"
 #include "support/TempPrefix.h"
 
 namespace quill::platform::posix {
@@ -19,10 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Slurp(const std::string& native) {
-  std::ifstream in(native, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using test::Slurp;
 
 class PosixFileSystemTest : public ::testing::Test {
  protected:
