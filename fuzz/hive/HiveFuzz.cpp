@@ -41,7 +41,8 @@ bool IsUtf8(const std::string& text) {
   return Utf16ToUtf8(Utf8ToUtf16(text)) == text;
 }
 
-void Edit(Hive& hive, const std::string& rawPath, const std::string& name, const RegValue& value) {
+void Edit(Hive& hive, const std::string& rawPath, const std::string& name, const RegValue& given) {
+  const RegValue value = StoredValue(given);
   // Paths as the registry passes them: single backslashes between non-empty components.
   const std::string path = JoinKeyPath(SplitKeyPath(rawPath));
   if (path.empty() || !IsUtf8(path) || !IsUtf8(name)) return;
@@ -49,7 +50,7 @@ void Edit(Hive& hive, const std::string& rawPath, const std::string& name, const
   hive.SetPreambleIfEmpty(NewHivePreamble("REGISTRY\\Machine"));
   if (!hive.KeyExists(path)) hive.CreateKey(path, kNow);
   FUZZ_CHECK(hive.KeyExists(path));
-  hive.SetValue(path, name, value, kNow);
+  hive.SetValue(path, name, given, kNow);
   FUZZ_CHECK(hive.Query(path, name).has_value());
   if (Exact(value)) FUZZ_CHECK(hive.Query(path, name)->data == value.data);
 

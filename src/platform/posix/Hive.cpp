@@ -187,8 +187,10 @@ bool Hive::CreateKey(std::string_view path, const HiveTime& now) {
   return true;
 }
 
-bool Hive::SetValue(std::string_view path, std::string_view name, const RegValue& value,
+bool Hive::SetValue(std::string_view path, std::string_view name, const RegValue& given,
                     const HiveTime& now) {
+  // Kept as the file will give it back, so a read before and after a reload agree.
+  const RegValue value = StoredValue(given);
   const Node* node = Find(path);
   if (!node) return false;
   for (auto b = node->blocks.rbegin(); b != node->blocks.rend(); ++b) {

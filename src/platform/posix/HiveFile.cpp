@@ -126,7 +126,15 @@ std::string FormatTimeLine(const HiveTime& time) {
   return buffer;
 }
 
-std::string FormatValueLine(std::string_view name, const RegValue& value) {
+RegValue StoredValue(RegValue value) {
+  if (value.type == static_cast<uint32_t>(RegType::MultiSz) && !value.data.empty() &&
+      value.data.back() != '\0')
+    value.data += '\0';
+  return value;
+}
+
+std::string FormatValueLine(std::string_view name, const RegValue& given) {
+  const RegValue value = StoredValue(given);
   std::string out;
   if (name.empty()) {
     out = "@=";
@@ -139,12 +147,7 @@ std::string FormatValueLine(std::string_view name, const RegValue& value) {
   if (type == static_cast<uint32_t>(RegType::Sz) ||
       type == static_cast<uint32_t>(RegType::ExpandSz) ||
       type == static_cast<uint32_t>(RegType::MultiSz)) {
-    std::u16string text = Utf8ToUtf16(value.data);
-    // A multi-string is a list of zero-terminated strings; keep it one even when the caller
-    // left off the last zero.
-    if (type == static_cast<uint32_t>(RegType::MultiSz) && !text.empty() && text.back() != 0) {
-      text += u'\0';
-    }
+    const std::u16string text = Utf8ToUtf16(value.data);
     if (type != static_cast<uint32_t>(RegType::Sz)) {
       char buffer[16];
       std::snprintf(buffer, sizeof buffer, "str(%x):", type);

@@ -72,7 +72,10 @@ std::string SerializeHive(const HiveDocument& doc);
 /// the given architecture ("win64" or "win32").
 std::string NewHivePreamble(std::string_view relativeTo, std::string_view arch = "win64");
 
-/// The line(s) Wine writes for a value, line end included.
+/// The value as the hive keeps it, which is what a later read of the file gives back: a
+/// multi-string always ends in a zero, even when the caller left the last one off.
+RegValue StoredValue(RegValue value);
+/// The line(s) Wine writes for a value (in its stored form), line end included.
 std::string FormatValueLine(std::string_view name, const RegValue& value);
 /// "[Path\\To\\Key]" with Wine's escaping.
 std::string FormatKeyText(std::string_view path);

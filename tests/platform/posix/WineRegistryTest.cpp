@@ -230,6 +230,10 @@ TEST_F(WineRegistryTest, WritesRoundTripThroughTheFile) {
               RegStatus::Ok);
     EXPECT_EQ(reg.SetValue(RootKey::CurrentUser, key, "multi", {T(RegType::MultiSz), "a\0b\0"s}),
               RegStatus::Ok);
+    // A multi-string without its last zero reads back the same before and after a reload.
+    EXPECT_EQ(reg.SetValue(RootKey::CurrentUser, key, "open", {T(RegType::MultiSz), "a\0b"s}),
+              RegStatus::Ok);
+    EXPECT_EQ(reg.QueryValue(RootKey::CurrentUser, key, "open")->data, "a\0b\0"s);
     EXPECT_EQ(reg.SetValue(RootKey::CurrentUser, key, "dword", MakeDword(42)), RegStatus::Ok);
     EXPECT_EQ(reg.SetValue(RootKey::CurrentUser, key, "bin", {T(RegType::Binary), "\0\1\2"s}),
               RegStatus::Ok);
@@ -244,10 +248,11 @@ TEST_F(WineRegistryTest, WritesRoundTripThroughTheFile) {
   EXPECT_EQ(fresh.QueryValue(RootKey::CurrentUser, key, "")->data, "default");
   EXPECT_EQ(fresh.QueryValue(RootKey::CurrentUser, key, "expand")->type, T(RegType::ExpandSz));
   EXPECT_EQ(fresh.QueryValue(RootKey::CurrentUser, key, "multi")->data, "a\0b\0"s);
+  EXPECT_EQ(fresh.QueryValue(RootKey::CurrentUser, key, "open")->data, "a\0b\0"s);
   EXPECT_EQ(fresh.QueryValue(RootKey::CurrentUser, key, "dword")->data, MakeDword(42).data);
   EXPECT_FALSE(fresh.QueryValue(RootKey::CurrentUser, key, "bin"));
   EXPECT_EQ(*fresh.EnumValues(RootKey::CurrentUser, key),
-            (std::vector<std::string>{"sz", "", "expand", "multi", "dword"}));
+            (std::vector<std::string>{"sz", "", "expand", "multi", "open", "dword"}));
 
   // Deleting a tree removes every subkey and keeps the parent.
   EXPECT_EQ(fresh.DeleteKeyTree(RootKey::CurrentUser, "Software\\Bad Toolbar"), RegStatus::Ok);
