@@ -1,5 +1,6 @@
 #include "InputWindow.h"
 
+#include "Fonts.h"
 #include "Win32Host.h"
 
 namespace quill::win {
@@ -47,17 +48,6 @@ HWND Child(HWND parent, const wchar_t* cls, const std::wstring& text, DWORD styl
 }
 
 }  // namespace
-
-HFONT MessageFont() {
-  static HFONT font = [] {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
-      return CreateFontIndirectW(&metrics.lfMessageFont);
-    return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  }();
-  return font;
-}
 
 std::optional<std::string> AskForText(HWND owner, const std::string& prompt,
                                       const std::string& title, const std::string& defaultText,

@@ -15,7 +15,4 @@ std::optional<std::string> AskForText(HWND owner, const std::string& prompt,
                                       const std::string& title, const std::string& defaultText,
                                       const std::function<void(std::function<bool()>)>& runLoop);
 
-/// The system's message font (the one dialogs use), for the program's own windows.
-HFONT MessageFont();
-
 }  // namespace quill::win

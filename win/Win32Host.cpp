@@ -73,7 +73,8 @@ Win32Host::Win32Host() {
 
 Win32Host::~Win32Host() {
   for (auto& [id, icon] : trayIcons_) TrayCall(NIM_DELETE, id, {});
-  for (auto& [form, view] : views_) DestroyWindow(view);
+  // The windows go with their forms (FormDestroyed): a window's bindings must not outlive
+  // the controls they draw, nor be cut while those still change.
   if (messageWindow_) DestroyWindow(messageWindow_);
   CoUninitialize();
 }

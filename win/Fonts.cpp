@@ -1,0 +1,41 @@
+#include "Fonts.h"
+
+namespace quill::win {
+
+namespace {
+
+LOGFONTW MessageLogFont() {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+    return metrics.lfMessageFont;
+  LOGFONTW font{};
+  GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
+  return font;
+}
+
+HFONT Variant(LONG weight, int heightPercent) {
+  LOGFONTW font = MessageLogFont();
+  font.lfWeight = weight;
+  font.lfHeight = MulDiv(font.lfHeight, heightPercent, 100);
+  return CreateFontIndirectW(&font);
+}
+
+}  // namespace
+
+HFONT MessageFont() {
+  static const HFONT font = Variant(FW_NORMAL, 100);
+  return font;
+}
+
+HFONT BoldFont() {
+  static const HFONT font = Variant(FW_BOLD, 100);
+  return font;
+}
+
+HFONT HeadingFont() {
+  static const HFONT font = Variant(FW_BOLD, 150);
+  return font;
+}
+
+}  // namespace quill::win

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+
+#include "forms/Control.h"
+
+namespace quill::win {
+
+/// Binds child windows to a window's controls both ways: every change of a control repaints
+/// its child (caption, enabled, visible, value), and every user action on the child calls the
+/// control's user entry point. One binder per window; a window's children live exactly as long
+/// as its form.
+class Binder {
+ public:
+  explicit Binder(HWND parent) : parent_(parent) {}
+
+  HWND Label(forms::Control& c, DWORD style = SS_LEFT | SS_NOPREFIX);
+  /// A push button; a click calls the control's Click().
+  HWND Button(forms::Control& c, bool isDefault = false);
+  HWND Check(forms::CheckBox& c);
+  /// An option button; the first of each group starts a new group of the dialog manager.
+  HWND Option(forms::OptionButton& c, bool firstOfGroup);
+  HWND Group(forms::Control& c);
+  HWND Progress(forms::ProgressBar& c);
+  /// A one-line text field, or a read-only multi-line text with scroll bars (the report).
+  HWND Text(forms::TextBox& c, bool multiLine = false);
+  HWND Combo(forms::ComboBox& c);
+
+  /// Routes a WM_COMMAND from a bound child to its control; false when it is not ours.
+  bool Command(WPARAM wParam, LPARAM lParam);
+  /// The child bound to a control, or nullptr.
+  HWND ChildOf(const forms::Control& c) const;
+
+ private:
+  HWND Make(forms::Control& c, const wchar_t* cls, DWORD style, DWORD exStyle = 0);
+  void ApplyCommon(forms::Control& c, HWND child);
+
+  HWND parent_;
+  int nextId_ = 1000;
+  std::map<int, forms::Control*> controls_;
+  std::map<const forms::Control*, HWND> children_;
+};
+
+/// The text of a window.
+std::wstring WindowText(HWND window);
+/// A caption for display: bare line feeds and carriage returns as CR LF.
+std::wstring DisplayText(const std::string& s);
+
+}  // namespace quill::win

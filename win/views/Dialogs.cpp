@@ -1,0 +1,206 @@
+#include "views/Dialogs.h"
+
+#include "Fonts.h"
+#include "app/frmAbout.h"
+#include "definitions/frmDownload.h"
+#include "localization/frmLanguage.h"
+#include "protection/ProtectionAlerts.h"
+#include "reports/frmReport.h"
+
+namespace quill::win {
+
+namespace {
+
+constexpr DWORD kDialogStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+
+void SetFont(HWND child, HFONT font) {
+  SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+}
+
+HWND Picture(HWND parent, LPCWSTR icon) {
+  HWND picture = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_ICON, 0, 0, 0, 0,
+                                 parent, nullptr, GetModuleHandleW(nullptr), nullptr);
+  SendMessageW(picture, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconW(nullptr, icon)), 0);
+  return picture;
+}
+
+class AboutWindow : public FormWindow {
+ public:
+  explicit AboutWindow(frmAbout& form) : FormWindow(form, 420, 200, kDialogStyle) {
+    picture_ = Picture(Handle(), IDI_SHIELD);
+    SetFont(title_ = binder_.Label(form.lblTitle), HeadingFont());
+    version_ = binder_.Label(form.lblVersion);
+    company_ = binder_.Label(form.lblCompany);
+    website_ = binder_.Label(form.lblWebsite);
+    ok_ = binder_.Button(form.cmdOK, true);
+    Built();
+  }
+
+ private:
+  void Layout(int, int) override {
+    Place(picture_, 24, 24, 32, 32);
+    Place(title_, 76, 20, 320, 30);
+    Place(version_, 76, 56, 320, 20);
+    Place(company_, 76, 80, 320, 20);
+    Place(website_, 76, 104, 320, 20);
+    Place(ok_, 312, 156, 88, 26);
+  }
+  HWND picture_, title_, version_, company_, website_, ok_;
+};
+
+class ReportWindow : public FormWindow {
+ public:
+  explicit ReportWindow(frmReport& form)
+      : FormWindow(form, 640, 460, kDialogStyle | WS_THICKFRAME | WS_MAXIMIZEBOX) {
+    text_ = binder_.Text(form.txtReport, true);
+    SetFont(text_, static_cast<HFONT>(GetStockObject(ANSI_FIXED_FONT)));
+    ok_ = binder_.Button(form.cmdOK, true);
+    Built();
+  }
+
+ private:
+  void Layout(int width, int height) override {
+    const int w = width * 96 / Px(96), h = height * 96 / Px(96);
+    Place(text_, 12, 12, w - 24, h - 60);
+    Place(ok_, w - 100, h - 38, 88, 26);
+    InvalidateRect(Handle(), nullptr, TRUE);
+  }
+  HWND text_, ok_;
+};
+
+class DownloadWindow : public FormWindow {
+ public:
+  explicit DownloadWindow(frmDownload& form) : FormWindow(form, 420, 150, kDialogStyle) {
+    // The model blinks the two pictures, one at a time: both share one place.
+    up_ = binder_.Label(form.picUp, SS_ICON);
+    SendMessageW(up_, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_INFORMATION)),
+                 0);
+    down_ = binder_.Label(form.picDown, SS_ICON);
+    SendMessageW(down_, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_APPLICATION)),
+                 0);
+    SetFont(product_ = binder_.Label(form.lblProduct), BoldFont());
+    status_ = binder_.Text(form.txtStatus);
+    SendMessageW(status_, EM_SETREADONLY, TRUE, 0);
+    cancel_ = binder_.Button(form.cmdCancel, true);
+    Built();
+  }
+
+ private:
+  void Layout(int, int) override {
+    Place(up_, 20, 20, 32, 32);
+    Place(down_, 20, 20, 32, 32);
+    Place(product_, 72, 18, 330, 36);
+    Place(status_, 72, 60, 330, 24);
+    Place(cancel_, 314, 110, 88, 26);
+  }
+  HWND up_, down_, product_, status_, cancel_;
+};
+
+class LanguageWindow : public FormWindow {
+ public:
+  explicit LanguageWindow(frmLanguage& form) : FormWindow(form, 380, 150, kDialogStyle) {
+    label_ = binder_.Label(form.Label1);
+    combo_ = binder_.Combo(form.Combo1);
+    update_ = binder_.Button(form.cmdUpdate);
+    translate_ = binder_.Button(form.cmdTranslate);
+    ok_ = binder_.Button(form.cmdOK, true);
+    Built();
+  }
+
+ private:
+  void Layout(int, int) override {
+    Place(label_, 16, 16, 348, 20);
+    Place(combo_, 16, 42, 348, 200);
+    Place(update_, 16, 108, 110, 26);
+    Place(translate_, 134, 108, 110, 26);
+    Place(ok_, 276, 108, 88, 26);
+  }
+  HWND label_, combo_, update_, translate_, ok_;
+};
+
+/// Both shield alerts: a warning picture, the text, and two answers; always on top, as a
+/// shield's question must not hide behind the window it is about.
+class AlertWindow : public FormWindow {
+ protected:
+  AlertWindow(forms::Form& form, int height) : FormWindow(form, 460, height, kDialogStyle) {
+    SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    picture_ = Picture(Handle(), IDI_WARNING);
+  }
+  void PlaceAnswers(HWND yes, HWND no, int y) {
+    Place(picture_, 20, 20, 32, 32);
+    Place(yes, 250, y, 96, 28);
+    Place(no, 352, y, 96, 28);
+  }
+  HWND picture_;
+};
+
+class HomePageAlertWindow : public AlertWindow {
+ public:
+  explicit HomePageAlertWindow(frmHomePageChangedAlert& form) : AlertWindow(form, 230) {
+    SetFont(product_ = binder_.Label(form.lblFrmHomePageProductName), BoldFont());
+    info_ = binder_.Label(form.lblHomePageInfo);
+    yes_ = binder_.Button(form.cmdYes, true);
+    no_ = binder_.Button(form.cmdNO);
+    Built();
+  }
+
+ private:
+  void Layout(int, int) override {
+    Place(product_, 72, 18, 370, 22);
+    Place(info_, 72, 46, 370, 130);
+    PlaceAnswers(yes_, no_, 190);
+  }
+  HWND product_, info_, yes_, no_;
+};
+
+class ProcessAlertWindow : public AlertWindow {
+ public:
+  explicit ProcessAlertWindow(frmSpywareFoundAlert& form) : AlertWindow(form, 230) {
+    SetFont(heading_ = binder_.Label(form.lblHeading), BoldFont());
+    fileCaption_ = binder_.Label(form.lblFileNameCaption);
+    file_ = binder_.Label(form.lblAlertFileName, SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS);
+    companyCaption_ = binder_.Label(form.lblCompanyNameCaption);
+    company_ = binder_.Label(form.lblAlertCompanyName);
+    stop_ = binder_.Label(form.lblStopHint);
+    allow_ = binder_.Label(form.lblAllowHint);
+    yes_ = binder_.Button(form.cmdYes, true);
+    no_ = binder_.Button(form.cmdNO);
+    Built();
+  }
+
+ private:
+  void Layout(int, int) override {
+    Place(heading_, 72, 18, 370, 22);
+    Place(fileCaption_, 72, 50, 110, 20);
+    Place(file_, 186, 50, 256, 20);
+    Place(companyCaption_, 72, 74, 110, 20);
+    Place(company_, 186, 74, 256, 20);
+    Place(stop_, 72, 110, 370, 20);
+    Place(allow_, 72, 134, 370, 20);
+    PlaceAnswers(yes_, no_, 190);
+  }
+  HWND heading_, fileCaption_, file_, companyCaption_, company_, stop_, allow_, yes_, no_;
+};
+
+}  // namespace
+
+FormWindow* MakeAboutWindow(frmAbout& form) {
+  return new AboutWindow(form);
+}
+FormWindow* MakeReportWindow(frmReport& form) {
+  return new ReportWindow(form);
+}
+FormWindow* MakeDownloadWindow(frmDownload& form) {
+  return new DownloadWindow(form);
+}
+FormWindow* MakeLanguageWindow(frmLanguage& form) {
+  return new LanguageWindow(form);
+}
+FormWindow* MakeHomePageAlertWindow(frmHomePageChangedAlert& form) {
+  return new HomePageAlertWindow(form);
+}
+FormWindow* MakeProcessAlertWindow(frmSpywareFoundAlert& form) {
+  return new ProcessAlertWindow(form);
+}
+
+}  // namespace quill::win
