@@ -16,6 +16,7 @@ class PanelForm : public forms::Form {
   forms::CheckBox chkOn{*this, "chkOn", "On"};
   forms::ComboBox cboWhen{*this, "cboWhen"};
   forms::TextBox txtName{*this, "txtName"};
+  forms::ListView lvwItems{*this, "lvwItems", {"Name", "Location"}, true};
 };
 
 class PanelWindow : public FormWindow {
@@ -26,13 +27,14 @@ class PanelWindow : public FormWindow {
     on = binder_.Check(form.chkOn);
     when = binder_.Combo(form.cboWhen);
     name = binder_.Text(form.txtName);
+    list = binder_.List(form.lvwItems);
     Built();
   }
-  HWND info, go, on, when, name;
+  HWND info, go, on, when, name, list;
 
  private:
   void Layout(int, int) override {
-    for (HWND child : {info, go, on, when, name}) Place(child, 10, 10, 100, 24);
+    for (HWND child : {info, go, on, when, name, list}) Place(child, 10, 10, 100, 24);
   }
 };
 
@@ -74,6 +76,21 @@ TEST(Win32ViewTest, ControlsAndChildWindowsFollowEachOther) {
   EXPECT_EQ(WindowText(view->Handle()), L"Panel 2");
   form.cmdGo.SetEnabled(false);
   EXPECT_FALSE(IsWindowEnabled(view->go));
+
+  // The list shows the rows as they come, and a tick by the keyboard reaches the model.
+  form.lvwItems.Add("Toolbar", 0, {"C:\\bad"});
+  form.lvwItems.Add("Cookie", 0, {"C:\\cookies"});
+  EXPECT_EQ(ListView_GetItemCount(view->list), 2);
+  wchar_t cell[64] = L"";
+  ListView_GetItemText(view->list, 1, 1, cell, 64);
+  EXPECT_EQ(std::wstring(cell), L"C:\\cookies");
+  ListView_SetItemState(view->list, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  EXPECT_EQ(form.lvwItems.SelectedIndex(), 1);
+  NMLVKEYDOWN key{
+      {view->list, static_cast<UINT_PTR>(GetDlgCtrlID(view->list)), LVN_KEYDOWN}, VK_SPACE, 0};
+  SendMessageW(view->Handle(), WM_NOTIFY, key.hdr.idFrom, reinterpret_cast<LPARAM>(&key));
+  EXPECT_TRUE(form.lvwItems.Item(1).checked);
+  EXPECT_FALSE(form.lvwItems.Item(0).checked);
 
   // Closing the window unloads the form, which hides it.
   SendMessageW(view->Handle(), WM_CLOSE, 0, 0);

@@ -178,4 +178,115 @@ bool Binder::Command(WPARAM wParam, LPARAM lParam) {
   return true;
 }
 
+HWND Binder::List(forms::ListView& c, HIMAGELIST icons) {
+  HWND child = Make(c, WC_LISTVIEWW,
+                    WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
+                    WS_EX_CLIENTEDGE);
+  DWORD extended = LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_LABELTIP;
+  if (c.CheckBoxes()) extended |= LVS_EX_CHECKBOXES;
+  ListView_SetExtendedListViewStyle(child, extended);
+  if (icons) ListView_SetImageList(child, icons, LVSIL_SMALL);
+  lists_[child] = &c;
+  ApplyColumns(c, child);
+  ListView_SetItemCountEx(child, c.Count(), LVSICF_NOSCROLL);
+  ApplyCommon(c, child);
+  c.Changed().Subscribe([this, &c, child] { ApplyCommon(c, child); });
+  c.SubscribeRows(
+      [this, &c, child](const forms::ListChange& change) { RowsChanged(c, child, change); });
+  return child;
+}
+
+void Binder::ApplyColumns(forms::ListView& c, HWND child) {
+  while (ListView_DeleteColumn(child, 0)) {
+  }
+  HDC screen = GetDC(nullptr);
+  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
+  if (screen) ReleaseDC(nullptr, screen);
+  for (int n = 1; n <= c.ColumnCount(); ++n) {
+    std::wstring text = W(c.Column(n).text);
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+    column.pszText = text.data();
+    column.cx = MulDiv(c.Column(n).width, dpi, 1440);  // twips
+    column.iSubItem = n - 1;
+    ListView_InsertColumn(child, n - 1, &column);
+  }
+}
+
+void Binder::RowsChanged(forms::ListView& c, HWND child, const forms::ListChange& change) {
+  switch (change.kind) {
+    case forms::ListChange::RowChanged:
+      ListView_RedrawItems(child, change.index, change.index);
+      return;
+    case forms::ListChange::ColumnsChanged:
+      ApplyColumns(c, child);
+      break;
+    case forms::ListChange::RowAdded:
+      ListView_SetItemCountEx(child, c.Count(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+      ListView_RedrawItems(child, change.index, c.Count() - 1);
+      return;
+    default:
+      ListView_SetItemCountEx(child, c.Count(), LVSICF_NOSCROLL);
+      break;
+  }
+  InvalidateRect(child, nullptr, TRUE);
+}
+
+void Binder::DisplayInfo(forms::ListView& c, NMLVDISPINFOW& info) {
+  LVITEMW& item = info.item;
+  if (item.iItem < 0 || item.iItem >= c.Count()) return;
+  const forms::ListItem& row = c.Item(item.iItem);
+  if (item.mask & LVIF_TEXT) {
+    cell_ = W(item.iSubItem == 0 ? row.text : row.SubItem(item.iSubItem));
+    item.pszText = cell_.data();
+  }
+  if (item.mask & LVIF_IMAGE) item.iImage = row.smallIcon > 0 ? row.smallIcon - 1 : I_IMAGENONE;
+  if ((item.mask & LVIF_STATE) && c.CheckBoxes()) {
+    item.state = INDEXTOSTATEIMAGEMASK(row.checked ? 2 : 1);
+    item.stateMask = LVIS_STATEIMAGEMASK;
+  }
+}
+
+bool Binder::Notify(const NMHDR& header, LRESULT& result) {
+  auto it = lists_.find(header.hwndFrom);
+  if (it == lists_.end()) return false;
+  forms::ListView& c = *it->second;
+  result = 0;
+  const int selected = ListView_GetNextItem(header.hwndFrom, -1, LVNI_SELECTED);
+  switch (header.code) {
+    case LVN_GETDISPINFOW:
+      DisplayInfo(c, *reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header)));
+      return true;
+    case NM_CLICK: {
+      // A click on a row's box ticks it: a list asked for its rows draws the boxes only.
+      LVHITTESTINFO hit{};
+      GetCursorPos(&hit.pt);
+      ScreenToClient(header.hwndFrom, &hit.pt);
+      const int row = ListView_HitTest(header.hwndFrom, &hit);
+      if (c.CheckBoxes() && row >= 0 && (hit.flags & LVHT_ONITEMSTATEICON))
+        c.UserCheck(row, !c.Item(row).checked);
+      return true;
+    }
+    case LVN_KEYDOWN:
+      if (reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey == VK_SPACE && c.CheckBoxes() &&
+          selected >= 0)
+        c.UserCheck(selected, !c.Item(selected).checked);
+      return true;
+    case NM_DBLCLK: {
+      const int row = reinterpret_cast<const NMITEMACTIVATE&>(header).iItem;
+      if (row >= 0 && row < c.Count()) c.UserDoubleClick(row);
+      return true;
+    }
+    case LVN_COLUMNCLICK:
+      c.UserColumnClick(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
+      return true;
+    case LVN_ITEMCHANGED:
+      if (selected >= 0 && selected < c.Count() && !c.Item(selected).selected)
+        c.SetSelected(selected, true);
+      return true;
+    default:
+      return false;
+  }
+}
+
 }  // namespace quill::win

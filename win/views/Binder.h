@@ -5,7 +5,10 @@
 #include <map>
 #include <string>
 
+#include <commctrl.h>
+
 #include "forms/Control.h"
+#include "forms/ListView.h"
 
 namespace quill::win {
 
@@ -28,20 +31,30 @@ class Binder {
   /// A one-line text field, or a read-only multi-line text with scroll bars (the report).
   HWND Text(forms::TextBox& c, bool multiLine = false);
   HWND Combo(forms::ComboBox& c);
+  /// A report list over the list's rows, asked for on demand (so a scan adding thousands of
+  /// rows repaints one at a time); `icons` holds the rows' small icons by number, from 1.
+  HWND List(forms::ListView& c, HIMAGELIST icons = nullptr);
 
   /// Routes a WM_COMMAND from a bound child to its control; false when it is not ours.
   bool Command(WPARAM wParam, LPARAM lParam);
+  /// Routes a WM_NOTIFY from a bound list to its control; false when it is not ours.
+  bool Notify(const NMHDR& header, LRESULT& result);
   /// The child bound to a control, or nullptr.
   HWND ChildOf(const forms::Control& c) const;
 
  private:
   HWND Make(forms::Control& c, const wchar_t* cls, DWORD style, DWORD exStyle = 0);
   void ApplyCommon(forms::Control& c, HWND child);
+  void ApplyColumns(forms::ListView& c, HWND child);
+  void RowsChanged(forms::ListView& c, HWND child, const forms::ListChange& change);
+  void DisplayInfo(forms::ListView& c, NMLVDISPINFOW& info);
 
   HWND parent_;
   int nextId_ = 1000;
   std::map<int, forms::Control*> controls_;
   std::map<const forms::Control*, HWND> children_;
+  std::map<HWND, forms::ListView*> lists_;
+  std::wstring cell_;  // the text of the cell last asked for, kept while the list reads it
 };
 
 /// The text of a window.

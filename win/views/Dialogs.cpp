@@ -1,10 +1,15 @@
 #include "views/Dialogs.h"
 
+#include <initializer_list>
+#include <iterator>
+
 #include "Fonts.h"
 #include "app/frmAbout.h"
 #include "definitions/frmDownload.h"
 #include "localization/frmLanguage.h"
 #include "protection/ProtectionAlerts.h"
+#include "removal/frmDelete.h"
+#include "removal/frmQuarantine.h"
 #include "reports/frmReport.h"
 
 namespace quill::win {
@@ -182,6 +187,66 @@ class ProcessAlertWindow : public AlertWindow {
   HWND heading_, fileCaption_, file_, companyCaption_, company_, stop_, allow_, yes_, no_;
 };
 
+/// A resizable window around a list: text above it, a row of buttons below it.
+class ListWindow : public FormWindow {
+ protected:
+  ListWindow(forms::Form& form, int width, int height)
+      : FormWindow(form, width, height, kDialogStyle | WS_THICKFRAME | WS_MAXIMIZEBOX) {}
+  /// Lays out for a client area in pixels at 96 dots per inch.
+  void Stack(int width, int height, HWND above, HWND list, HWND below,
+             std::initializer_list<HWND> buttons) {
+    const int w = width * 96 / Px(96), h = height * 96 / Px(96);
+    Place(above, 12, 10, w - 24, 36);
+    const int belowHeight = below ? 24 : 0;
+    Place(list, 12, 50, w - 24, h - 100 - belowHeight);
+    if (below) Place(below, 12, h - 44 - belowHeight, w - 24, 20);
+    int x = w - 12;
+    for (auto it = std::rbegin(buttons); it != std::rend(buttons); ++it) {
+      x -= 100;
+      Place(*it, x, h - 38, 96, 26);
+    }
+    InvalidateRect(Handle(), nullptr, TRUE);
+  }
+};
+
+class DeleteFailedWindow : public ListWindow {
+ public:
+  explicit DeleteFailedWindow(frmDelete& form) : ListWindow(form, 520, 340) {
+    above_ = binder_.Label(form.Label1);
+    list_ = binder_.List(form.lstProblem);
+    below_ = binder_.Label(form.Label2);
+    copy_ = binder_.Button(form.cmdCopy);
+    ok_ = binder_.Button(form.cmdOk, true);
+    Built();
+  }
+
+ private:
+  void Layout(int width, int height) override {
+    Stack(width, height, above_, list_, below_, {copy_, ok_});
+  }
+  HWND above_, list_, below_, copy_, ok_;
+};
+
+class QuarantineWindow : public ListWindow {
+ public:
+  explicit QuarantineWindow(frmQuarantine& form) : ListWindow(form, 640, 400) {
+    info_ = binder_.Label(form.lblInfo);
+    list_ = binder_.List(form.lvwQuarantine);
+    status_ = binder_.Label(form.lblStatus);
+    restore_ = binder_.Button(form.cmdRestore);
+    delete_ = binder_.Button(form.cmdDelete);
+    open_ = binder_.Button(form.cmdOpenFolder);
+    close_ = binder_.Button(form.cmdClose, true);
+    Built();
+  }
+
+ private:
+  void Layout(int width, int height) override {
+    Stack(width, height, info_, list_, status_, {restore_, delete_, open_, close_});
+  }
+  HWND info_, list_, status_, restore_, delete_, open_, close_;
+};
+
 }  // namespace
 
 FormWindow* MakeAboutWindow(frmAbout& form) {
@@ -201,6 +266,13 @@ FormWindow* MakeHomePageAlertWindow(frmHomePageChangedAlert& form) {
 }
 FormWindow* MakeProcessAlertWindow(frmSpywareFoundAlert& form) {
   return new ProcessAlertWindow(form);
+}
+
+FormWindow* MakeDeleteFailedWindow(frmDelete& form) {
+  return new DeleteFailedWindow(form);
+}
+FormWindow* MakeQuarantineWindow(frmQuarantine& form) {
+  return new QuarantineWindow(form);
 }
 
 }  // namespace quill::win

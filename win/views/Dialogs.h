@@ -9,6 +9,8 @@ class frmDownload;
 class frmLanguage;
 class frmHomePageChangedAlert;
 class frmSpywareFoundAlert;
+class frmDelete;
+class frmQuarantine;
 }  // namespace quill
 
 namespace quill::win {
@@ -21,5 +23,7 @@ FormWindow* MakeDownloadWindow(frmDownload& form);
 FormWindow* MakeLanguageWindow(frmLanguage& form);
 FormWindow* MakeHomePageAlertWindow(frmHomePageChangedAlert& form);
 FormWindow* MakeProcessAlertWindow(frmSpywareFoundAlert& form);
+FormWindow* MakeDeleteFailedWindow(frmDelete& form);
+FormWindow* MakeQuarantineWindow(frmQuarantine& form);
 
 }  // namespace quill::win

@@ -73,6 +73,8 @@ bool FormWindow::Handle(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
   switch (msg) {
     case WM_COMMAND:
       return binder_.Command(wParam, lParam);
+    case WM_NOTIFY:
+      return binder_.Notify(*reinterpret_cast<const NMHDR*>(lParam), result);
     case WM_CLOSE:
       // The form decides: its query-unload may keep it open, and its unload hides it.
       CloseRequested();
