@@ -225,7 +225,9 @@ void Win32Host::FormVisibilityChanged(forms::Form& form) {
           show = SW_SHOWMAXIMIZED;
           break;
         case forms::WindowState::Normal:
-          show = SW_SHOW;
+          // A notice never takes the keyboard from what the user is doing.
+          show = (GetWindowLongPtrW(view, GWL_EXSTYLE) & WS_EX_NOACTIVATE) ? SW_SHOWNOACTIVATE
+                                                                           : SW_SHOW;
           break;
       }
     }

@@ -17,7 +17,7 @@ int ScreenDpi() {
 
 }  // namespace
 
-FormWindow::FormWindow(forms::Form& form, int width, int height, DWORD style)
+FormWindow::FormWindow(forms::Form& form, int width, int height, DWORD style, DWORD exStyle)
     : binder_(nullptr), form_(form), dpi_(ScreenDpi()) {
   static const bool registered = [] {
     WNDCLASSEXW wc{};
@@ -32,9 +32,10 @@ FormWindow::FormWindow(forms::Form& form, int width, int height, DWORD style)
   }();
   (void)registered;
   RECT frame{0, 0, Px(width), Px(height)};
-  AdjustWindowRectEx(&frame, style, FALSE, WS_EX_CONTROLPARENT);
+  exStyle |= WS_EX_CONTROLPARENT;
+  AdjustWindowRectEx(&frame, style, FALSE, exStyle);
   hwnd_ =
-      CreateWindowExW(WS_EX_CONTROLPARENT, kFormClass, DisplayText(form.Caption()).c_str(), style,
+      CreateWindowExW(exStyle, kFormClass, DisplayText(form.Caption()).c_str(), style,
                       CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
                       frame.bottom - frame.top, nullptr, nullptr, GetModuleHandleW(nullptr), this);
   binder_ = Binder(hwnd_);
@@ -65,11 +66,11 @@ LRESULT CALLBACK FormWindow::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
     return DefWindowProcW(hwnd, msg, wParam, lParam);
   }
   LRESULT result = 0;
-  if (self->Handle(msg, wParam, lParam, result)) return result;
+  if (self->OnMessage(msg, wParam, lParam, result)) return result;
   return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
-bool FormWindow::Handle(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+bool FormWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   switch (msg) {
     case WM_COMMAND:
       return binder_.Command(wParam, lParam);
@@ -127,9 +128,14 @@ void FormWindow::Place(HWND child, int x, int y, int width, int height) const {
 }
 
 void FormWindow::FollowModelGeometry() {
-  const int perPixel = std::max(1, MulDiv(1440, 1, dpi_));
-  SetWindowPos(hwnd_, HWND_TOPMOST, form_.Left() / perPixel, form_.Top() / perPixel,
-               form_.Width() / perPixel, form_.Height() / perPixel, SWP_NOACTIVATE);
+  auto follow = [this] {
+    if (!hwnd_) return;
+    SetWindowPos(hwnd_, HWND_TOPMOST, MulDiv(form_.Left(), dpi_, 1440),
+                 MulDiv(form_.Top(), dpi_, 1440), MulDiv(form_.Width(), dpi_, 1440),
+                 MulDiv(form_.Height(), dpi_, 1440), SWP_NOACTIVATE);
+  };
+  follow();
+  form_.Changed().Subscribe(follow);
 }
 
 }  // namespace quill::win

@@ -27,7 +27,8 @@ class FormWindow {
   /// Makes the window with a client area of `width` x `height` pixels at 96 dots per inch
   /// (scaled to the screen's density).
   FormWindow(forms::Form& form, int width, int height,
-             DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
+             DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+             DWORD exStyle = 0);
   /// Places the children for a client area of the given size (pixels).
   virtual void Layout(int width, int height) = 0;
   /// The derived window calls this once its children are made: from here on it is laid out.
@@ -35,13 +36,14 @@ class FormWindow {
   /// What closing the window does; by default the form unloads.
   virtual void CloseRequested();
   /// Messages the window handles itself; return true when handled.
-  virtual bool Handle(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  virtual bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
   /// Pixels at 96 dots per inch to this screen's pixels.
   int Px(int at96) const { return MulDiv(at96, dpi_, 96); }
   /// Moves a child, in pixels at 96 dots per inch.
   void Place(HWND child, int x, int y, int width, int height) const;
-  /// Sizes and places the window as the model says (twips): the sliding windows.
+  /// Sizes and places the window as the model says (twips), now and whenever the form moves:
+  /// the sliding windows.
   void FollowModelGeometry();
 
   Binder binder_;
