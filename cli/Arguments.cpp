@@ -9,9 +9,11 @@ namespace quill::cli {
 
 const char* const kUsage =
     "Usage:\n"
-    "  quillonet-cli [--prefix DIR] [--yes] scan [smart | full | file PATH | folder PATH]\n"
-    "                [--remove [--force]]\n"
+    "  quillonet-cli [--prefix DIR] [--yes] scan [smart | full | file PATH |\n"
+    "                folder PATH] [--remove [--force]]\n"
+    "  quillonet-cli [--yes] scan [smart | full] --all-prefixes [--remove [--force]]\n"
     "  quillonet-cli [--prefix DIR] update\n"
+    "  quillonet-cli prefixes\n"
     "  quillonet-cli [--prefix DIR] report\n"
     "  quillonet-cli [--prefix DIR] exclude TEXT\n"
     "  quillonet-cli [--prefix DIR] stage-definitions FOLDER\n"
@@ -44,6 +46,14 @@ const char* const kUsage =
     "            Places no removal may touch (drive roots, system folders, profiles,\n"
     "            registry roots and their vital keys) are never removed; each one a\n"
     "            definition names is printed as \"Protected: LOCATION\".\n"
+    "            With --all-prefixes, every prefix \"prefixes\" lists is scanned in turn\n"
+    "            (and cleaned with --remove): each one's output follows a line \"Prefix:\n"
+    "            PATH\", then one \"Summary:\" line per prefix gives its outcome. The exit\n"
+    "            status is the worst of them.\n"
+    "  prefixes  Lists the Wine prefixes of the user, one per line with the fields folder,\n"
+    "            where it was found (WINEPREFIX, wine, wineprefixes, bottles, lutris, steam,\n"
+    "            playonlinux, default) and its name there, separated by tabs. Only folders\n"
+    "            that hold the registry hives and drive C: are listed; nothing is created.\n"
     "  update    Runs Live Update against $QUILLONET_UPDATE_SERVER (default: the product's\n"
     "            server) and prints its outcome with the number of changes. Replies of the\n"
     "            default server must carry its signature; those of another server are checked\n"
@@ -75,6 +85,8 @@ const char* const kUsage =
     "  --remove      remove what the scan finds (scan only)\n"
     "  --force       remove even a large share of a drive or a hive (with --remove)\n"
     "  --all         every item (quarantine restore only)\n"
+    "  --all-prefixes  every prefix \"prefixes\" lists (scan only)\n"
+
     "  --help        show this text\n"
     "\n"
     "Exit status: 0 nothing found, 1 something found, 2 the command could not run or the\n"
@@ -101,6 +113,9 @@ std::optional<Arguments> ParseArguments(int argc, char** argv, std::string& erro
       args.force = true;
     } else if (!optionsEnded && a == "--all") {
       args.all = true;
+    } else if (!optionsEnded && a == "--all-prefixes") {
+      args.allPrefixes = true;
+
     } else if (!optionsEnded && a == "--prefix") {
       if (i + 1 >= argc) {
         error = "--prefix needs a folder";
@@ -145,7 +160,7 @@ std::string CheckWords(const Arguments& args, ScanRequest& scan) {
   const auto& words = args.words;
   const std::string& command = words[0];
   if (command == "scan") return CheckScan(words, scan);
-  if (command == "report" || command == "update")
+  if (command == "report" || command == "update" || command == "prefixes")
     return words.size() != 1 ? command + " takes no arguments" : "";
   if (command == "exclude") return words.size() != 2 ? "exclude needs exactly one TEXT" : "";
   if (command == "stage-definitions")
@@ -173,6 +188,11 @@ std::string CheckCommand(const Arguments& args, ScanRequest& scan) {
   if (args.remove && command != "scan") return "--remove goes with scan only";
   if (args.force && !args.remove) return "--force goes with scan --remove only";
   if (args.all && command != "quarantine") return "--all goes with quarantine restore only";
+  if (args.allPrefixes && command != "scan") return "--all-prefixes goes with scan only";
+  if (args.allPrefixes && !args.prefix.empty())
+    return "--all-prefixes and --prefix exclude each other";
+  if (args.allPrefixes && !scan.path.empty())
+    return "--all-prefixes goes with scan smart or scan full only";
   return {};
 }
 

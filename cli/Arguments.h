@@ -8,7 +8,7 @@
 
 namespace quill::cli {
 
-/// Exit statuses.
+/// Exit statuses, from the best to the worst.
 inline constexpr int kNothingFound = 0;
 inline constexpr int kFound = 1;
 inline constexpr int kCannotRun = 2;
@@ -24,6 +24,8 @@ struct Arguments {
   bool remove = false;
   bool force = false;
   bool all = false;
+  /// scan: every Wine prefix the user has, one after the other.
+  bool allPrefixes = false;
   std::vector<std::string> words;
 };
 

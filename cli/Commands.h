@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,12 @@ int ExportLanguage(FrmMain& main, const std::string& file);
 int Exclude(FrmMain& main, const std::string& text);
 /// "scan ..." on the path `chosen` maps the request's PATH to, with or without removal.
 int Scan(FrmMain& main, const ScanRequest& scan, const std::string& chosen, const Arguments& args);
+
+/// "prefixes": the user's Wine prefixes, one per line.
+int ListPrefixes();
+/// "scan --all-prefixes": runs `scanOne` on each prefix "prefixes" lists, then one summary;
+/// returns the worst exit status of them (kCannotRun when there is no prefix at all).
+int ScanAllPrefixes(const std::function<int(const std::string& prefix)>& scanOne, bool remove);
 
 /// Start-up as the desktop program runs it: the splash window, its countdown, then the main
 /// window's load. The host's timers do not run by themselves, so the countdown is driven here.

@@ -63,6 +63,29 @@ int RunStarted(Application& app, const HeadlessUpdateView& updateView, const Arg
   return Scan(main, scan, chosen, args);
 }
 
+// Runs the command on the machine the prefix holds.
+int RunOn(const std::string& prefix, const Arguments& args, const ScanRequest& scan) {
+  platform::Platform platform;
+  if (std::string problem = OpenMachine(prefix, platform); !problem.empty()) return Fail(problem);
+  std::optional<std::string> chosen;
+  if (!scan.path.empty()) {
+    std::string windowsPath = WindowsPathOf(*platform.files, scan.path);
+    if (windowsPath.empty()) return Fail("\"" + scan.path + "\" is not on any drive of the prefix");
+    chosen = windowsPath;
+  }
+  auto host = std::make_unique<HeadlessHost>(args.yes, chosen);
+  auto app = std::make_unique<Application>(*host, platform);
+  HeadlessUpdateView updateView;
+  app->SetUpdateView(&updateView);
+
+  const auto& words = args.words;
+  const std::string& command = words[0];
+  if (command == "stage-definitions") return StageDefinitions(*app, words[1]);
+  if (command == "report") return PrintReport(*app);
+  if (command == "quarantine") return QuarantineCommand(*app, words, args.all);
+  return RunStarted(*app, updateView, args, scan, chosen.value_or(""));
+}
+
 int Run(int argc, char** argv) {
   std::string error;
   auto args = ParseArguments(argc, argv, error);
@@ -81,26 +104,12 @@ int Run(int argc, char** argv) {
   }
   ScanRequest scan;
   if (std::string problem = CheckCommand(*args, scan); !problem.empty()) return Fail(problem);
-
-  platform::Platform platform;
-  if (std::string problem = OpenMachine(args->prefix, platform); !problem.empty())
-    return Fail(problem);
-  std::optional<std::string> chosen;
-  if (!scan.path.empty()) {
-    std::string windowsPath = WindowsPathOf(*platform.files, scan.path);
-    if (windowsPath.empty()) return Fail("\"" + scan.path + "\" is not on any drive of the prefix");
-    chosen = windowsPath;
+  if (words[0] == "prefixes") return ListPrefixes();
+  if (args->allPrefixes) {
+    return ScanAllPrefixes([&](const std::string& prefix) { return RunOn(prefix, *args, scan); },
+                           args->remove);
   }
-  auto host = std::make_unique<HeadlessHost>(args->yes, chosen);
-  auto app = std::make_unique<Application>(*host, platform);
-  HeadlessUpdateView updateView;
-  app->SetUpdateView(&updateView);
-
-  const std::string& command = words[0];
-  if (command == "stage-definitions") return StageDefinitions(*app, words[1]);
-  if (command == "report") return PrintReport(*app);
-  if (command == "quarantine") return QuarantineCommand(*app, words, args->all);
-  return RunStarted(*app, updateView, *args, scan, chosen.value_or(""));
+  return RunOn(args->prefix, *args, scan);
 }
 
 }  // namespace
