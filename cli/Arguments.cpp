@@ -3,22 +3,23 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "JsonOutput.h"
 #include "base/Text.h"
 
 namespace quill::cli {
 
 const char* const kUsage =
     "Usage:\n"
-    "  quillonet-cli [--prefix DIR] [--yes] scan [smart | full | file PATH |\n"
+    "  quillonet-cli [--prefix DIR] [--yes] [--json] scan [smart | full | file PATH |\n"
     "                folder PATH] [--remove [--force]]\n"
-    "  quillonet-cli [--yes] scan [smart | full] --all-prefixes [--remove [--force]]\n"
-    "  quillonet-cli [--prefix DIR] update\n"
-    "  quillonet-cli prefixes\n"
+    "  quillonet-cli [--yes] [--json] scan [smart | full] --all-prefixes [--remove [--force]]\n"
+    "  quillonet-cli [--prefix DIR] [--json] update\n"
+    "  quillonet-cli [--json] prefixes\n"
     "  quillonet-cli [--prefix DIR] report\n"
     "  quillonet-cli [--prefix DIR] exclude TEXT\n"
     "  quillonet-cli [--prefix DIR] stage-definitions FOLDER\n"
     "  quillonet-cli [--prefix DIR] export-language FILE\n"
-    "  quillonet-cli [--prefix DIR] quarantine list\n"
+    "  quillonet-cli [--prefix DIR] [--json] quarantine list\n"
     "  quillonet-cli [--prefix DIR] quarantine restore ID... | --all\n"
     "  quillonet-cli --help\n"
     "\n"
@@ -86,6 +87,9 @@ const char* const kUsage =
     "  --force       remove even a large share of a drive or a hive (with --remove)\n"
     "  --all         every item (quarantine restore only)\n"
     "  --all-prefixes  every prefix \"prefixes\" lists (scan only)\n"
+    "  --json        one JSON document on standard output instead of the lines (scan,\n"
+    "                update, prefixes, quarantine list); its form is cli-json-schema.json\n"
+    "                in the program's data folder\n"
 
     "  --help        show this text\n"
     "\n"
@@ -115,6 +119,8 @@ std::optional<Arguments> ParseArguments(int argc, char** argv, std::string& erro
       args.all = true;
     } else if (!optionsEnded && a == "--all-prefixes") {
       args.allPrefixes = true;
+    } else if (!optionsEnded && a == "--json") {
+      args.json = true;
 
     } else if (!optionsEnded && a == "--prefix") {
       if (i + 1 >= argc) {
@@ -188,6 +194,10 @@ std::string CheckCommand(const Arguments& args, ScanRequest& scan) {
   if (args.remove && command != "scan") return "--remove goes with scan only";
   if (args.force && !args.remove) return "--force goes with scan --remove only";
   if (args.all && command != "quarantine") return "--all goes with quarantine restore only";
+  const bool jsonCommand = command == "scan" || command == "update" || command == "prefixes" ||
+                           (command == "quarantine" && args.words[1] == "list");
+  if (args.json && !jsonCommand)
+    return "--json goes with scan, update, prefixes and quarantine list only";
   if (args.allPrefixes && command != "scan") return "--all-prefixes goes with scan only";
   if (args.allPrefixes && !args.prefix.empty())
     return "--all-prefixes and --prefix exclude each other";
@@ -198,6 +208,7 @@ std::string CheckCommand(const Arguments& args, ScanRequest& scan) {
 
 int Fail(const std::string& message) {
   std::fprintf(stderr, "quillonet-cli: %s\n", message.c_str());
+  json_output::AddError(message);
   return kCannotRun;
 }
 

@@ -26,6 +26,8 @@ struct Arguments {
   bool all = false;
   /// scan: every Wine prefix the user has, one after the other.
   bool allPrefixes = false;
+  /// One JSON document on standard output instead of the lines for people.
+  bool json = false;
   std::vector<std::string> words;
 };
 

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "HeadlessUpdateView.h"
+#include "JsonOutput.h"
 #include "app/Application.h"
 #include "app/DataFolder.h"
 #include "app/FrmMain.h"
@@ -131,7 +132,18 @@ int QuarantineCommand(Application& app, const std::vector<std::string>& words, b
   auto items = restore.Items();
   if (!items) return Fail("the quarantine manifest cannot be read");
   if (words[1] == "list") {
+    auto& listed = json_output::Body()["items"] = nlohmann::json::array();
     for (const QuarantineItem& item : *items) {
+      if (json_output::Enabled()) {
+        listed.push_back({{"id", item.id},
+                          {"time", item.time},
+                          {"kind", KindName(item.kind)},
+                          {"original", item.original},
+                          {"copy", item.copy},
+                          {"state", item.restoredTo.empty() ? "saved" : "restored"},
+                          {"restoredTo", item.restoredTo}});
+        continue;
+      }
       std::string line = std::to_string(item.id);
       for (const std::string& field :
            {item.time, KindName(item.kind), item.original, item.copy,
@@ -165,7 +177,16 @@ int RunUpdate(FrmMain& main, const HeadlessUpdateView& view) {
   using Outcome = LiveUpdateResult::Outcome;
   std::string line = view.Notification();
   if (result.outcome == Outcome::Refused) line = "Live Update cannot run now.";
-  std::printf("%s Changes: %d\n", line.c_str(), result.changes);
+  if (json_output::Enabled()) {
+    const char* outcome = result.outcome == Outcome::Current   ? "current"
+                          : result.outcome == Outcome::Updated ? "updated"
+                          : result.outcome == Outcome::Failed  ? "failed"
+                                                               : "refused";
+    json_output::Body().update(
+        {{"outcome", outcome}, {"message", line}, {"changes", result.changes}});
+  } else {
+    std::printf("%s Changes: %d\n", line.c_str(), result.changes);
+  }
   main.Unload();
   return result.outcome == Outcome::Current || result.outcome == Outcome::Updated ? kNothingFound
                                                                                   : kCannotRun;

@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "Commands.h"
+#include "JsonOutput.h"
 #include "base/Text.h"
 #include "platform/PrefixDiscovery.h"
 
@@ -24,10 +25,16 @@ const char* OutcomeName(int status, bool remove) {
 }  // namespace
 
 int ListPrefixes() {
+  auto& listed = json_output::Body()["prefixes"] = nlohmann::json::array();
   for (const platform::FoundPrefix& prefix :
-       platform::DiscoverPrefixes(platform::PrefixSearchPlaces::OfCurrentUser()))
+       platform::DiscoverPrefixes(platform::PrefixSearchPlaces::OfCurrentUser())) {
+    if (json_output::Enabled()) {
+      listed.push_back({{"path", prefix.path}, {"source", prefix.source}, {"name", prefix.name}});
+      continue;
+    }
     std::printf("%s\t%s\t%s\n", Field(prefix.path).c_str(), prefix.source.c_str(),
                 Field(prefix.name).c_str());
+  }
   return kNothingFound;
 }
 
@@ -35,14 +42,22 @@ int ScanAllPrefixes(const std::function<int(const std::string& prefix)>& scanOne
   const auto prefixes = platform::DiscoverPrefixes(platform::PrefixSearchPlaces::OfCurrentUser());
   if (prefixes.empty()) return Fail("no Wine prefix found (see the prefixes command)");
   std::vector<int> statuses;
+  const bool json = json_output::Enabled();
   for (const platform::FoundPrefix& prefix : prefixes) {
-    std::printf("Prefix: %s\n", Field(prefix.path).c_str());
+    if (json) {
+      json_output::BeginScanRun(prefix.path);
+      json_output::CurrentScanRun()["source"] = prefix.source;
+      json_output::CurrentScanRun()["name"] = prefix.name;
+    } else {
+      std::printf("Prefix: %s\n", Field(prefix.path).c_str());
+    }
     std::fflush(stdout);
     statuses.push_back(scanOne(prefix.path));
+    if (json) json_output::EndScanRun(statuses.back());
     std::fflush(stdout);
     std::fflush(stderr);
   }
-  for (size_t i = 0; i < prefixes.size(); ++i)
+  for (size_t i = 0; i < prefixes.size() && !json; ++i)
     std::printf("Summary:\t%s\t%s\n", Field(prefixes[i].path).c_str(),
                 OutcomeName(statuses[i], remove));
   return *std::max_element(statuses.begin(), statuses.end());

@@ -2,6 +2,7 @@
 #include <optional>
 
 #include "Commands.h"
+#include "JsonOutput.h"
 #include "app/Application.h"
 #include "app/FrmMain.h"
 #include "base/Text.h"
@@ -104,6 +105,39 @@ int PrintRemoval(FrmMain& main, int removed) {
   return allRemoved ? kNothingFound : kFound;
 }
 
+// The scan as the JSON document's run records it; returns the exit status the lines would.
+int RecordScan(FrmMain& main, ScanMode mode, bool remove, int removed) {
+  Application& app = main.App();
+  auto& run = json_output::CurrentScanRun();
+  run["mode"] = mode == ScanMode::Smart  ? "smart"
+                : mode == ScanMode::Full ? "full"
+                : mode == ScanMode::File ? "file"
+                                         : "folder";
+  run["remove"] = remove;
+  run["findings"] = json_output::Findings(main, remove);
+  int found = 0;
+  for (const auto& finding : run["findings"])
+    if (finding["state"] != "excluded" && finding["state"] != "protected") ++found;
+  run["counts"] = {{"found", found}, {"removed", removed}};
+  for (const std::string& gap : ScanGapTexts(app)) run["notExamined"].push_back(gap);
+  const bool incomplete = !app.gaps.Complete();
+  run["completed"] = !incomplete;
+  bool allRemoved = true;
+  if (remove) {
+    const auto& failed = app.DeleteFailed().lstProblem;
+    for (int i = 0; i < failed.Count(); ++i)
+      json_output::AddError("Could not delete: " + failed.Item(i).text);
+    for (const std::string& why : app.RemovalRefusals) json_output::AddError("Refused: " + why);
+    if (!app.RefusedRemoval.empty())
+      json_output::AddError("Removal refused: the items found make up " + app.RefusedRemoval);
+    allRemoved = failed.Count() == 0 && app.RefusedRemoval.empty();
+  }
+  main.Unload();
+  if (incomplete) return kCannotRun;
+  if (remove) return allRemoved ? kNothingFound : kFound;
+  return found > 0 ? kFound : kNothingFound;
+}
+
 }  // namespace
 
 int Scan(FrmMain& main, const ScanRequest& scan, const std::string& chosen, const Arguments& args) {
@@ -142,7 +176,11 @@ int Scan(FrmMain& main, const ScanRequest& scan, const std::string& chosen, cons
   main.cmdScanNow_Click();
   if (args.remove) resultsList.UnsubscribeRows(removalWatch);
   // The message that says so is already on standard error.
-  if (main.LastScanResult() == ScanResult::NoDefinitions) return kCannotRun;
+  if (main.LastScanResult() == ScanResult::NoDefinitions) {
+    json_output::AddError("there are no definitions to scan with");
+    return kCannotRun;
+  }
+  if (json_output::Enabled()) return RecordScan(main, mode, args.remove, removed);
 
   if (args.remove) return PrintRemoval(main, removed);
   const int status = PrintResults(main);

@@ -11,6 +11,7 @@
 #include "Commands.h"
 #include "HeadlessHost.h"
 #include "HeadlessUpdateView.h"
+#include "JsonOutput.h"
 #include "app/Application.h"
 #include "app/FrmMain.h"
 #include "localization/MessageCatalog.h"
@@ -67,6 +68,8 @@ int RunStarted(Application& app, const HeadlessUpdateView& updateView, const Arg
 int RunOn(const std::string& prefix, const Arguments& args, const ScanRequest& scan) {
   platform::Platform platform;
   if (std::string problem = OpenMachine(prefix, platform); !problem.empty()) return Fail(problem);
+  if (json_output::Enabled() && args.words[0] == "scan")
+    json_output::CurrentScanRun()["prefix"] = platform.nativePrefix;
   std::optional<std::string> chosen;
   if (!scan.path.empty()) {
     std::string windowsPath = WindowsPathOf(*platform.files, scan.path);
@@ -102,6 +105,9 @@ int Run(int argc, char** argv) {
     std::fprintf(stderr, "quillonet-cli: no command given\n%s", kUsage);
     return kCannotRun;
   }
+  if (args->json)
+    json_output::Enable(words[0] == "quarantine" && words.size() > 1 ? "quarantine " + words[1]
+                                                                     : words[0]);
   ScanRequest scan;
   if (std::string problem = CheckCommand(*args, scan); !problem.empty()) return Fail(problem);
   if (words[0] == "prefixes") return ListPrefixes();
@@ -109,18 +115,26 @@ int Run(int argc, char** argv) {
     return ScanAllPrefixes([&](const std::string& prefix) { return RunOn(prefix, *args, scan); },
                            args->remove);
   }
-  return RunOn(args->prefix, *args, scan);
+  if (!args->json || words[0] != "scan") return RunOn(args->prefix, *args, scan);
+  json_output::BeginScanRun(args->prefix);
+  const int status = RunOn(args->prefix, *args, scan);
+  json_output::EndScanRun(status);
+  return status;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  // With --json the document is written whatever ends the run.
   try {
-    return Run(argc, argv);
+    const int status = Run(argc, argv);
+    json_output::Write(status);
+    return status;
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "quillonet-cli: %s\n", e.what());
+    Fail(e.what());
   } catch (...) {
-    std::fprintf(stderr, "quillonet-cli: unexpected failure\n");
+    Fail("unexpected failure");
   }
+  json_output::Write(kCannotRun);
   return kCannotRun;
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "support/CliRunner.h"
+#include "support/JsonSchemaCheck.h"
 #include "support/TempPrefix.h"
 
 namespace quill::test {
@@ -53,6 +54,13 @@ TEST_F(AllPrefixesCliTest, ListsScansAndCleansEveryPrefixWithOneSummary) {
                               clean_.Root() + "\tnothing found\nSummary:\t" + bare_.Root() +
                               "\tnot completed\n";
   EXPECT_NE(scan.out.find(summary), std::string::npos) << scan.out;
+
+  // For scripts: one document, a run per prefix, the one that could not be scanned with why.
+  auto json = cli_.Run({"--json", "scan", "--all-prefixes"});
+  EXPECT_EQ(json.status, 2);
+  EXPECT_EQ(SchemaProblem(json.out), "") << json.out;
+  EXPECT_NE(json.out.find("\"source\": \"wineprefixes\""), std::string::npos);
+  EXPECT_NE(json.out.find("\"there are no definitions to scan with\""), std::string::npos);
 
   fs::remove(home_ / ".local/share/wineprefixes/bare");
   auto removal = cli_.Run({"scan", "--all-prefixes", "--remove"});
