@@ -266,10 +266,10 @@ void Binder::Picker(forms::DTPicker& c, QDateTimeEdit* w) {
   format.replace(QStringLiteral("hh"), QStringLiteral("HH"));
   if (!format.isEmpty()) w->setDisplayFormat(format);
   w->setMinimumDateTime(NoValue());
-  w->setSpecialValueText(tr("None"));
   auto apply = [this, &c, w] {
     ApplyCommon(c, w);
     QSignalBlocker block(w);
+    w->setSpecialValueText(Q(c.NoneText()));
     w->setDateTime(ToQt(c.Value()));
   };
   apply();

@@ -1,6 +1,7 @@
 #include "app/FrmMain.h"
 
 #include <functional>
+#include <iterator>
 #include <vector>
 
 #include "app/Application.h"
@@ -25,6 +26,7 @@
 #include "removal/frmDelete.h"
 #include "removal/frmQuarantine.h"
 #include "reports/frmReport.h"
+#include "results/ThreatCategory.h"
 #include "shell/clsTray.h"
 #include "shell/frmMenuPopUp.h"
 #include "shell/frmSignatureUpdated.h"
@@ -98,7 +100,9 @@ void FrmMain::StartupSequence() {
   std::string firstLanguage = app.GetSetting(settings::kGeneral, "Language", "");
   std::string language = app.GetSetting(settings::kGeneral, "Language", "English");
   app.Catalog().LoadBuiltInMessages();
+  for (const auto& [key, words] : CategoryTexts()) app.Catalog().setMessage(key, words);
   ChangeLanguage(app.Catalog(), *this, language);
+  ApplyMessageTexts();
 
   // 6. First run: the language chooser, before the window can be used.
   if (firstLanguage.empty()) {
@@ -239,8 +243,7 @@ void FrmMain::LoadOptions() {
   chkScanRegistry.SetValue(getNum("chkScanRegistry", "1"));
   chkScanCookies.SetValue(getNum("chkScanCookies", "1"));
   chkSendData.SetValue(getNum("chkSendData", "1"));
-  lblLastUpdate.SetCaption(app.Msg("MSG_LAST_UPDATED") + " " +
-                           app.Definitions().ReadDefinitionDate() + " PST");
+  ShowLastUpdate();
   int scheduled = getNum("chkAutomaticScanYesOrNo", "0");
   chkAutomaticScanYesOrNo.SetValue(scheduled != 0 ? 1 : 0);
   for (forms::Control* c : std::initializer_list<forms::Control*>{
@@ -391,7 +394,6 @@ void FrmMain::ApplyLanguage(const std::string& language) {
                                           &lblDefRemoved,
                                           &lblLastScan,
                                           &lblLastFullScan,
-                                          &lblLastUpdate,
                                           &lblStatus[0],
                                           &lblStatus[1],
                                           &lblPercentageCompleted,
@@ -408,11 +410,38 @@ void FrmMain::ApplyLanguage(const std::string& language) {
                                           &cmdHijack};
   std::vector<std::string> kept;
   for (auto* c : figures) kept.push_back(c->Caption());
+  const std::vector<std::string> types = ResultTypesInEnglish();
   ChangeLanguage(app_.Catalog(), *this, language);
   for (size_t i = 0; i < figures.size(); ++i) figures[i]->SetCaption(kept[i]);
   for (forms::Label* date : {&lblLastScan, &lblLastFullScan})
     if (app_.GetSetting(settings::kGeneral, date->Name(), "").empty())
       date->SetCaption(app_.Msg("MSG_NEVER"));
+  ShowLastUpdate();
+  ApplyMessageTexts();
+  RefillCategories(types);
+  // The quarantine window stays loaded while hidden: it would show the old language when
+  // it comes back.
+  if (auto* quarantine = app_.FindWindow<frmQuarantine>()) quarantine->ApplyLanguage();
+}
+
+void FrmMain::ShowLastUpdate() {
+  lblLastUpdate.SetCaption(app_.Msg("MSG_LAST_UPDATED") + " " +
+                           app_.Definitions().ReadDefinitionDate() + " PST");
+}
+
+void FrmMain::ApplyMessageTexts() {
+  const char* days[] = {"MSG_DAY_MONDAY",   "MSG_DAY_TUESDAY", "MSG_DAY_WEDNESDAY",
+                        "MSG_DAY_THURSDAY", "MSG_DAY_FRIDAY",  "MSG_DAY_SATURDAY",
+                        "MSG_DAY_SUNDAY",   "MSG_DAY_DAILY",   "MSG_DAY_DATE_TIME",
+                        "MSG_NEVER"};
+  for (int i = 0; i < cmbDays.ListCount() && i < static_cast<int>(std::size(days)); ++i) {
+    const std::string text = app_.Msg(days[i]);
+    if (!text.empty()) cmbDays.SetList(i, text);
+  }
+  const std::string none = app_.Msg("MSG_NO_DATE");
+  if (none.empty()) return;
+  dtpScheduleDate.SetNoneText(none);
+  dtpScheduleTime.SetNoneText(none);
 }
 
 void FrmMain::tmrScroll_Timer() {

@@ -319,6 +319,11 @@ class FrmMain : public forms::Form, public TrayMainWindow, public ScanWindow, pu
   /// (counts, dates, progress) keep their values: the language file only knows the texts
   /// they had when it was written.
   void ApplyLanguage(const std::string& language);
+  /// The texts of the window that come from messages rather than control captions: the
+  /// schedule's day list and the empty date and time fields.
+  void ApplyMessageTexts();
+  /// "Signatures Last Updated On" and the date of the definitions, in the current language.
+  void ShowLastUpdate();
   void MenuClick(const std::string& menu, int index);
 
   // ---- What the scanners and the removal see (ScanWindow, RemovalWindow) -----------------
@@ -336,7 +341,15 @@ class FrmMain : public forms::Form, public TrayMainWindow, public ScanWindow, pu
   frmDelete& DeleteFailed() override;
 
   // ---- Results list (FrmMainResults.cpp) --------------------------------------------------
+  /// Writes each row's risk and details from the category table, and its type and risk in
+  /// the current language.
   void FillCategories();
+  /// The rows' types as the category table names them, read back from the current
+  /// language's words: a language switch writes them again in the new language.
+  std::vector<std::string> ResultTypesInEnglish();
+  /// Writes the types back (as ResultTypesInEnglish gave them) and fills the rows whose
+  /// categories were filled before, in the current language.
+  void RefillCategories(const std::vector<std::string>& englishTypes);
   bool EnhListView_SortColumns(forms::ListView& list, int column, bool showErrors);
   void lvwPicRemoveListOfSpywareFoundAndToBeRemoved_ItemCheck(int row);
   void PropagateCheck(int row);

@@ -55,8 +55,7 @@ LiveUpdateResult FrmMain::RunLiveUpdate() {
   window.definitionsChanged = [this] {
     DefinitionCount = app_.Definitions().CountDefinitions();
     RefreshHomePage();
-    lblLastUpdate.SetCaption(app_.Msg("MSG_LAST_UPDATED") + " " +
-                             app_.Definitions().ReadDefinitionDate() + " PST");
+    ShowLastUpdate();
     cmdScan.SetEnabled(true);
   };
   // The program's own windows, unless the program set another view (the command line does).

@@ -10,14 +10,50 @@
 
 namespace quill {
 
+namespace {
+
+// The current language's words for a key, or the English ones when it has none.
+std::string Words(ProgramContext& app, const std::string& key, const std::string& english) {
+  std::string words = app.Msg(key);
+  return words.empty() ? english : words;
+}
+
+}  // namespace
+
 void FrmMain::FillCategories() {
   auto& results = lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
   for (int i = 0; i < results.Count(); ++i) {
-    auto category = FindThreatCategory(results.Item(i).SubItem(2));
+    const std::string type = results.Item(i).SubItem(2);
+    auto category = FindThreatCategory(type);
     if (!category) continue;  // an unknown type leaves risk and details empty
-    results.SetSubItem(i, 3, category->risk);
+    if (!type.empty()) results.SetSubItem(i, 2, Words(app_, TypeTextKey(type), type));
+    results.SetSubItem(i, 3, Words(app_, RiskTextKey(category->risk), category->risk));
     results.SetSubItem(i, 4, category->details);
   }
+}
+
+std::vector<std::string> FrmMain::ResultTypesInEnglish() {
+  std::vector<std::string> types;
+  for (const auto& row : lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Items()) {
+    std::string type = row.SubItem(2);
+    // Only a filled row shows translated words; the others still hold the scanner's type.
+    if (!row.SubItem(3).empty() && !FindThreatCategory(type)) {
+      for (const auto& c : ThreatCategories())
+        if (!c.name.empty() && app_.Msg(TypeTextKey(c.name)) == type) type = c.name;
+    }
+    types.push_back(std::move(type));
+  }
+  return types;
+}
+
+void FrmMain::RefillCategories(const std::vector<std::string>& englishTypes) {
+  auto& results = lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
+  bool filled = false;
+  for (int i = 0; i < results.Count() && i < static_cast<int>(englishTypes.size()); ++i) {
+    filled = filled || !results.Item(i).SubItem(3).empty();
+    results.SetSubItem(i, 2, englishTypes[static_cast<size_t>(i)]);
+  }
+  if (filled) FillCategories();
 }
 
 bool FrmMain::EnhListView_SortColumns(forms::ListView& list, int column, bool showErrors) {

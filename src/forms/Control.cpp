@@ -169,6 +169,13 @@ void ComboBox::SetListIndex(int index) {
   RaiseClick();
 }
 
+void ComboBox::SetList(int index, const std::string& item) {
+  if (index < 0 || index >= ListCount() || items_[static_cast<size_t>(index)] == item) return;
+  items_[static_cast<size_t>(index)] = item;
+  if (index == listIndex_) text_ = item;
+  NotifyChanged();
+}
+
 void ComboBox::SetText(const std::string& text) {
   auto it = std::find_if(items_.begin(), items_.end(), [&text](const std::string& item) {
     return text::EqualsNoCase(item, text);
@@ -211,6 +218,12 @@ void ProgressBar::SetValue(int64_t value) {
 void DTPicker::SetValue(std::optional<std::string> value) {
   if (value == value_) return;
   value_ = std::move(value);
+  NotifyChanged();
+}
+
+void DTPicker::SetNoneText(const std::string& text) {
+  if (text == noneText_) return;
+  noneText_ = text;
   NotifyChanged();
 }
 

@@ -206,6 +206,8 @@ class ComboBox : public Control {
   int ListIndex() const { return listIndex_; }
   /// Selecting a different entry raises the click handler.
   void SetListIndex(int index);
+  /// Gives an entry a new text (a translation); the selection stays, no click is raised.
+  void SetList(int index, const std::string& item);
   /// The edit text; for a drop-down list it is the selected entry's text.
   const std::string& Text() const { return text_; }
   /// Sets the text; selects the matching entry (no click) when there is one.
@@ -245,6 +247,9 @@ class DTPicker : public Control {
   const std::optional<std::string>& Value() const { return value_; }
   void SetValue(std::optional<std::string> value);
   const std::string& CustomFormat() const { return format_; }
+  /// What the picker shows while it has no value.
+  const std::string& NoneText() const { return noneText_; }
+  void SetNoneText(const std::string& text);
   /// A user's change raises the change handler (date picker) or click handler (time picker).
   void OnChange(std::function<void()> handler) { onChange_ = std::move(handler); }
   void UserChange(std::optional<std::string> value);
@@ -252,6 +257,7 @@ class DTPicker : public Control {
  private:
   std::optional<std::string> value_;
   std::string format_;
+  std::string noneText_ = "None";
   std::function<void()> onChange_;
 };
 

@@ -141,6 +141,20 @@ constexpr BuiltInMessage kBuiltInMessages[] = {
     {"MSG_HOMEPAGE_KEEP", "Click YES to keep your homepage as:"},
     {"MSG_HOMEPAGE_CHANGE", "Click No to change your homepage to:"},
     {"MSG_LAST_UPDATED", "Signatures Last Updated On"},
+    // The entries of the schedule's day list, in list order, and what a date or time field
+    // without a value shows.
+    {"MSG_DAY_MONDAY", "Monday"},
+    {"MSG_DAY_TUESDAY", "Tuesday"},
+    {"MSG_DAY_WEDNESDAY", "Wednesday"},
+    {"MSG_DAY_THURSDAY", "Thursday"},
+    {"MSG_DAY_FRIDAY", "Friday"},
+    {"MSG_DAY_SATURDAY", "Saturday"},
+    {"MSG_DAY_SUNDAY", "Sunday"},
+    {"MSG_DAY_DAILY", "Daily"},
+    {"MSG_DAY_DATE_TIME", "Date & Time"},
+    {"MSG_NO_DATE", "None"},
+    // The first entry of the language window's list, which chooses nothing.
+    {"MSG_CHOOSE_LANGUAGE", "Choose Language Here"},
 };
 
 constexpr std::string_view kGroupOpen = "<LANGUAGE_GROUP";
@@ -164,6 +178,18 @@ size_t FindGroupOpen(std::string_view text, size_t from) {
     if (c == '>' || c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '/') return at;
     from = after;
   }
+}
+
+// The value of the opening tag's xml:lang attribute ("" when the tag has none).
+std::string GroupCode(std::string_view openTag) {
+  constexpr std::string_view kAttribute = "xml:lang=";
+  const size_t at = text::FindNoCase(openTag, kAttribute);
+  if (at == npos || at + kAttribute.size() >= openTag.size()) return {};
+  const char quote = openTag[at + kAttribute.size()];
+  if (quote != '"' && quote != '\'') return {};
+  const size_t start = at + kAttribute.size() + 1;
+  const size_t end = openTag.find(quote, start);
+  return end == npos ? std::string() : std::string(openTag.substr(start, end - start));
 }
 
 // Splits at LF and drops the CR of a CR LF, so that files saved by editors that write bare
@@ -245,6 +271,7 @@ std::vector<LanguageBlock> ParseLanguageFile(std::string_view text) {
     const std::string_view body = text.substr(bodyStart, end - bodyStart);
 
     LanguageBlock block;
+    block.code = GroupCode(body.substr(0, body.find('>')));
     const size_t nameAt = text::FindNoCase(body, kNameOpen);
     if (nameAt != npos) {
       const size_t nameStart = nameAt + kNameOpen.size();
@@ -282,6 +309,7 @@ void clsLanguages::setMessage(const std::string& key, const std::string& text) {
     if (!slot.taken) {
       slot.key = key;
       slot.text = text;
+      slot.original = text;
       slot.taken = true;
       return;
     }
@@ -313,6 +341,7 @@ void clsLanguages::LoadLanguage(const std::string& name) {
   for (LanguageBlock& block : ParseLanguageFile(ReadLanguageFile())) {
     if (text::EqualsNoCase(block.name, name)) {
       lines_ = std::move(block.lines);
+      currentCode_ = std::move(block.code);
       return;
     }
   }
@@ -353,13 +382,8 @@ void clsLanguages::LoadBuiltInMessages() {
 }
 
 void clsLanguages::RestoreBuiltInMessages() {
-  const int taken = TakenCount();
-  for (const BuiltInMessage& message : kBuiltInMessages)
-    for (int slot = 0; slot < taken; ++slot)
-      if (text::EqualsNoCase(slots_[static_cast<size_t>(slot)].key, message.key)) {
-        SetSlotText(slot, std::string(message.text));
-        break;
-      }
+  for (MessageSlot& slot : slots_)
+    if (slot.taken) slot.text = slot.original;
 }
 
 int clsLanguages::TakenCount() const {

@@ -17,6 +17,8 @@ class Form;
 /// One language block of a language file, as read.
 struct LanguageBlock {
   std::string name;
+  /// The language code of the group's xml:lang attribute ("de"); empty when it has none.
+  std::string code;
   /// The lines between the translation-items tags, split at line ends (CR LF or LF).
   std::vector<std::string> lines;
 };
@@ -40,6 +42,8 @@ class clsLanguages {
     std::string key;
     std::string text;
     bool taken = false;
+    /// The text the slot was given when it was stored, before any language was applied.
+    std::string original;
   };
 
   /// files: where the language file is read; programFolder: Windows path of the program
@@ -70,8 +74,8 @@ class clsLanguages {
 
   /// Loads the built-in English messages into slots 0..69, in table order.
   void LoadBuiltInMessages();
-  /// Gives the built-in messages their English texts again, whatever language was applied
-  /// (the command-line program speaks English to the scripts that read it).
+  /// Gives every message the English text it was stored with again, whatever language was
+  /// applied (the command-line program speaks English to the scripts that read it).
   void RestoreBuiltInMessages();
 
   /// Translates one window's captions and the catalogue's messages (see Translation.h).
@@ -84,6 +88,8 @@ class clsLanguages {
 
   // Accessors for the translation walk, the generator and the language window.
   const std::string& CurrentLanguage() const { return currentLanguage_; }
+  /// The language code of the group whose lines are in effect ("" when none names one).
+  const std::string& CurrentLanguageCode() const { return currentCode_; }
   const std::vector<std::string>& TranslationLines() const { return lines_; }
   const std::array<MessageSlot, kSlotCount>& Slots() const { return slots_; }
   /// Number of taken slots before the first free one (the range every search covers).
@@ -108,6 +114,7 @@ class clsLanguages {
   std::string programFolder_;
   const BrandProfile& brand_;
   std::string currentLanguage_;
+  std::string currentCode_;
   std::vector<std::string> lines_;
   std::array<MessageSlot, kSlotCount> slots_;
 };

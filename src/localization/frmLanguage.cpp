@@ -49,7 +49,7 @@ void frmLanguage::Form_Load() {
 
 void frmLanguage::Combo1_Click() {
   const std::string language = Combo1.Text();
-  if (language.empty() || language == kChooseEntry) return;
+  if (language.empty() || language == kChooseEntry || Combo1.ListIndex() == 0) return;
   settings_.Save(catalog_.Brand().programName, settings::kGeneral, kLanguageKey, language);
   if (applyToMainWindow_) applyToMainWindow_(language);
   Translate(language);
@@ -107,13 +107,14 @@ std::string frmLanguage::LanguageFileUrl() const {
 
 void frmLanguage::FillLanguages() {
   Combo1.Clear();
-  Combo1.AddItem(kChooseEntry);
+  Combo1.AddItem(ChooseEntry());
   for (const std::string& name : catalog_.LanguageNames()) Combo1.AddItem(name);
   Combo1.SetText(StoredLanguage());
 }
 
 void frmLanguage::Translate(const std::string& language) {
   ChangeLanguage(catalog_, *this, language);
+  if (Combo1.ListCount() > 0) Combo1.SetList(0, ChooseEntry());
   const std::string title = FileMessage("MSG_TITLELANGUAGE");
   if (!title.empty()) SetCaption(title);
 }
@@ -122,6 +123,11 @@ std::string frmLanguage::FileMessage(const std::string& key) const {
   std::string message = catalog_.getMessages(key);
   if (message.empty()) message = catalog_.getCaption(key);
   return message;
+}
+
+std::string frmLanguage::ChooseEntry() const {
+  const std::string entry = catalog_.getMessages("MSG_CHOOSE_LANGUAGE");
+  return entry.empty() ? kChooseEntry : entry;
 }
 
 std::string frmLanguage::StoredLanguage() const {

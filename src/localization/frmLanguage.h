@@ -16,7 +16,8 @@ namespace quill {
 /// the server, or open the language file for editing.
 class frmLanguage : public forms::Form {
  public:
-  /// The first entry of the drop-down; choosing it changes nothing.
+  /// The first entry of the drop-down (its English text, which a language may replace);
+  /// choosing it changes nothing.
   static constexpr const char* kChooseEntry = "Choose Language Here";
 
   /// Applies a language to the main window (which is built elsewhere).
@@ -55,6 +56,8 @@ class frmLanguage : public forms::Form {
   /// no built-in text live only in the file).
   std::string FileMessage(const std::string& key) const;
   std::string StoredLanguage() const;
+  /// The first entry in the current language.
+  std::string ChooseEntry() const;
 
   clsLanguages& catalog_;
   platform::Internet& internet_;

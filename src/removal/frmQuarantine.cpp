@@ -38,21 +38,18 @@ std::string KindText(ProgramContext& app, QuarantineKind kind) {
   return app.Msg("MSG_QUARANTINE_FILE");
 }
 
-// Shows what became of each item: the summary under the list, and every failure in a
-// message box, since a refused restore needs the user to act. The details name paths and
-// reasons as the command-line program prints them.
-void Report(ProgramContext& app, forms::Label& status, const std::vector<RestoreOutcome>& outcomes,
-            const char* doneKey) {
+size_t DoneCount(const std::vector<RestoreOutcome>& outcomes) {
   size_t done = 0;
+  for (const auto& o : outcomes) done += o.done ? 1 : 0;
+  return done;
+}
+
+// Every failure in a message box, since a refused restore needs the user to act. The details
+// name paths and reasons as the command-line program prints them.
+void ReportFailures(ProgramContext& app, const std::vector<RestoreOutcome>& outcomes) {
   std::string failures;
-  for (const auto& o : outcomes) {
-    if (o.done) {
-      ++done;
-    } else {
-      failures += o.message + "\r\n";
-    }
-  }
-  status.SetCaption(Counted(app, doneKey, {{"[Done]", done}, {"[Total]", outcomes.size()}}));
+  for (const auto& o : outcomes)
+    if (!o.done) failures += o.message + "\r\n";
   if (!failures.empty())
     app.Host().MsgBox(app.Msg("MSG_QUARANTINE_FAILED") + "\r\n\r\n" + failures,
                       forms::MsgBoxButtons::OkOnly, forms::MsgBoxIcon::Exclamation,
@@ -75,6 +72,7 @@ void frmQuarantine::Refresh() {
   lvwQuarantine.Clear();
   auto items = QuarantineRestore(app_).Items();
   if (!items) {
+    outcomeKey_ = nullptr;
     lblStatus.SetCaption(app_.Msg("MSG_QUARANTINE_UNREADABLE"));
     return;
   }
@@ -97,12 +95,27 @@ std::vector<int> frmQuarantine::TickedIds() {
   return ids;
 }
 
+void frmQuarantine::ApplyLanguage() {
+  if (!Loaded()) return;
+  app_.ApplyCurrentLanguage(*this);
+  Refresh();
+  if (outcomeKey_) ShowOutcome(outcomeKey_, outcomeDone_, outcomeTotal_);
+}
+
+void frmQuarantine::ShowOutcome(const char* doneKey, size_t done, size_t total) {
+  outcomeKey_ = doneKey;
+  outcomeDone_ = done;
+  outcomeTotal_ = total;
+  lblStatus.SetCaption(Counted(app_, doneKey, {{"[Done]", done}, {"[Total]", total}}));
+}
+
 void frmQuarantine::cmdRestore_Click() {
   const auto ids = TickedIds();
   if (ids.empty()) return;
   const auto outcomes = QuarantineRestore(app_).Restore(ids);
   Refresh();
-  Report(app_, lblStatus, outcomes, "MSG_QUARANTINE_RESTORED");
+  ShowOutcome("MSG_QUARANTINE_RESTORED", DoneCount(outcomes), outcomes.size());
+  ReportFailures(app_, outcomes);
 }
 
 void frmQuarantine::cmdDelete_Click() {
@@ -116,7 +129,8 @@ void frmQuarantine::cmdDelete_Click() {
   std::vector<RestoreOutcome> outcomes;
   for (int id : ids) outcomes.push_back(restore.Delete(id));
   Refresh();
-  Report(app_, lblStatus, outcomes, "MSG_QUARANTINE_DELETED");
+  ShowOutcome("MSG_QUARANTINE_DELETED", DoneCount(outcomes), outcomes.size());
+  ReportFailures(app_, outcomes);
 }
 
 void frmQuarantine::cmdOpenFolder_Click() {

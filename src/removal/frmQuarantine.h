@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "forms/Control.h"
@@ -31,6 +32,9 @@ class frmQuarantine : public forms::Form {
 
   /// Fills the list from the manifest.
   void Refresh();
+  /// Shows a language chosen while the window is loaded: its captions, the list and the
+  /// last status, in that language.
+  void ApplyLanguage();
 
   void cmdRestore_Click();
   void cmdDelete_Click();
@@ -41,7 +45,14 @@ class frmQuarantine : public forms::Form {
  private:
   /// Item numbers of the ticked rows; asks the user to tick some when there are none.
   std::vector<int> TickedIds();
+  /// Shows what became of the items handled last, remembering it for a language switch.
+  void ShowOutcome(const char* doneKey, size_t done, size_t total);
+
   ProgramContext& app_;
+  // The last summary shown under the list: its message and its numbers.
+  const char* outcomeKey_ = nullptr;
+  size_t outcomeDone_ = 0;
+  size_t outcomeTotal_ = 0;
 };
 
 }  // namespace quill

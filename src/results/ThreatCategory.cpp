@@ -1,6 +1,21 @@
 #include "results/ThreatCategory.h"
 
+#include <algorithm>
+
 namespace quill {
+
+namespace {
+
+std::string TextKey(const char* prefix, const std::string& words) {
+  std::string key = prefix;
+  for (char c : words) {
+    const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    key += !letter ? '_' : (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+  }
+  return key;
+}
+
+}  // namespace
 
 const std::vector<ThreatCategory>& ThreatCategories() {
   static const std::vector<ThreatCategory> table = {
@@ -80,6 +95,25 @@ std::optional<ThreatCategory> FindThreatCategory(const std::string& type) {
   for (const auto& c : ThreatCategories())
     if (c.name == type) return c;
   return std::nullopt;
+}
+
+std::string TypeTextKey(const std::string& type) {
+  return TextKey("TYPE_", type);
+}
+
+std::string RiskTextKey(const std::string& risk) {
+  return TextKey("RISK_", risk);
+}
+
+std::vector<std::pair<std::string, std::string>> CategoryTexts() {
+  std::vector<std::pair<std::string, std::string>> texts;
+  for (const auto& c : ThreatCategories()) {
+    std::pair<std::string, std::string> risk{RiskTextKey(c.risk), c.risk};
+    if (std::find(texts.begin(), texts.end(), risk) == texts.end()) texts.push_back(risk);
+  }
+  for (const auto& c : ThreatCategories())
+    if (!c.name.empty()) texts.emplace_back(TypeTextKey(c.name), c.name);
+  return texts;
 }
 
 }  // namespace quill

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quill {
@@ -17,5 +18,14 @@ struct ThreatCategory {
 const std::vector<ThreatCategory>& ThreatCategories();
 /// The category of a type, compared exactly (case-sensitive); empty when unknown.
 std::optional<ThreatCategory> FindThreatCategory(const std::string& type);
+
+/// The message keys under which a type's and a risk's words are translated: the English
+/// words in capitals, every other character an underscore ("TYPE_TRACKING_COOKIE",
+/// "RISK_MEDIUM_HIGH").
+std::string TypeTextKey(const std::string& type);
+std::string RiskTextKey(const std::string& risk);
+/// Every risk word and every type of the table with its key, for the message catalogue:
+/// risks first, each once, then the types, in table order.
+std::vector<std::pair<std::string, std::string>> CategoryTexts();
 
 }  // namespace quill

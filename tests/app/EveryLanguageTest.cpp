@@ -2,6 +2,7 @@
 // English text after switching means a translation is missing from the language file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <map>
 #include <set>
@@ -18,6 +19,8 @@
 #include "removal/Quarantine.h"
 #include "removal/frmQuarantine.h"
 #include "reports/frmReport.h"
+#include "results/ItemKind.h"
+#include "results/ThreatCategory.h"
 #include "support/AppFixture.h"
 
 namespace quill {
@@ -34,7 +37,7 @@ const std::set<std::string> kSameInEveryLanguage = {"ok",
                                                     "status",
                                                     "name",
                                                     "details",
-                                                    "live update"};
+                                                    "quillonet status"};
 
 bool NeedsTranslation(const std::string& caption) {
   bool letters = false;
@@ -43,8 +46,10 @@ bool NeedsTranslation(const std::string& caption) {
   return letters && !kSameInEveryLanguage.count(text::ToLower(caption));
 }
 
-/// Every translatable text of the window, keyed by where it shows.
-std::map<std::string, std::string> CaptionsOf(forms::Form& form) {
+/// Every translatable text of the window, keyed by where it shows; list entries that name a
+/// language are left out (they are no texts of the program).
+std::map<std::string, std::string> CaptionsOf(forms::Form& form,
+                                              const std::set<std::string>& languages = {}) {
   std::map<std::string, std::string> out;
   out[form.Name() + ".Caption"] = form.Caption();
   for (forms::Control* control : form.Controls()) {
@@ -57,6 +62,12 @@ std::map<std::string, std::string> CaptionsOf(forms::Form& form) {
     } else if (auto* list = dynamic_cast<forms::ListView*>(control)) {
       for (int column = 1; column <= list->ColumnCount(); ++column)
         out[where + ".Column" + std::to_string(column)] = list->Column(column).text;
+    } else if (auto* combo = dynamic_cast<forms::ComboBox*>(control)) {
+      for (int item = 0; item < combo->ListCount(); ++item)
+        if (!languages.count(combo->List(item)))
+          out[where + ".List" + std::to_string(item)] = combo->List(item);
+    } else if (auto* picker = dynamic_cast<forms::DTPicker*>(control)) {
+      out[where + ".None"] = picker->NoneText();
     } else if (type == "Label" || type == "CommandButton" || type == "SkinLabel" ||
                type == "Frame" || type == "CheckBox" || type == "OptionButton" || type == "Menu") {
       out[where] = control->Caption();
@@ -78,28 +89,59 @@ TEST(EveryLanguage, NoWindowKeepsAnEnglishCaption) {
   app.Report().Load();
   app.About().Load();
 
+  std::ifstream in(std::string(QUILL_SOURCE_DIR) + "/resources/Localization.txt", std::ios::binary);
+  std::stringstream file;
+  file << in.rdbuf();
+  const auto blocks = ParseLanguageFile(file.str());
+  std::set<std::string> names;
+  for (const LanguageBlock& block : blocks) names.insert(block.name);
+  // The language window is used as the user uses it; the others take the language as they do
+  // when they load. The results list shows every type and risk in the language's own words.
+  auto apply = [&](forms::Form& form, const std::string& language) {
+    if (&form == &app.Language()) {
+      const auto& items = app.Language().Combo1.Items();
+      const auto at = std::find(items.begin(), items.end(), language) - items.begin();
+      return app.Language().Combo1.SetListIndex(static_cast<int>(at));
+    }
+    app.Catalog().ChangeLanguage(form, language);
+    if (&form != &fixture.Main()) return;
+    fixture.Main().ApplyMessageTexts();
+    auto& results = fixture.Main().ResultsList();
+    results.Clear();
+    for (const ThreatCategory& c : ThreatCategories())
+      results.Add(c.name, kItemFile, {"C:\\", c.name});
+    fixture.Main().FillCategories();
+    const LanguageBlock& block = *std::find_if(
+        blocks.begin(), blocks.end(), [&](const LanguageBlock& b) { return b.name == language; });
+    for (int row = 0; row < results.Count(); ++row) {
+      const ThreatCategory& c = ThreatCategories()[static_cast<size_t>(row)];
+      const std::string type = detail::FindCaption(block.lines, TypeTextKey(c.name));
+      EXPECT_EQ(results.Item(row).SubItem(2), c.name.empty() ? "" : type) << language << c.name;
+      EXPECT_EQ(results.Item(row).SubItem(3), detail::FindCaption(block.lines, RiskTextKey(c.risk)))
+          << language << ": " << c.risk;
+      EXPECT_FALSE(results.Item(row).SubItem(3).empty() || (type.empty() && !c.name.empty()));
+    }
+  };
+
   std::vector<forms::Form*> windows;
   std::map<std::string, std::string> english;
   for (forms::Form* form : app.Windows()) {
     if (!form->Loaded()) continue;
     windows.push_back(form);
-    app.Catalog().ChangeLanguage(*form, "English");
-    english.merge(CaptionsOf(*form));
+    apply(*form, "English");
+    english.merge(CaptionsOf(*form, names));
   }
   ASSERT_GT(windows.size(), 8u);
   // A web address keeps its own spelling whatever the language does to first letters.
   EXPECT_EQ(app.About().lblWebsite.Caption(), "www.quillonet.example");
 
-  std::ifstream in(std::string(QUILL_SOURCE_DIR) + "/resources/Localization.txt", std::ios::binary);
-  std::stringstream file;
-  file << in.rdbuf();
   size_t languages = 0;
-  for (const LanguageBlock& block : ParseLanguageFile(file.str())) {
+  for (const LanguageBlock& block : blocks) {
     if (block.name == "English") continue;
     ++languages;
     for (forms::Form* form : windows) {
-      app.Catalog().ChangeLanguage(*form, block.name);
-      for (const auto& [where, caption] : CaptionsOf(*form)) {
+      apply(*form, block.name);
+      for (const auto& [where, caption] : CaptionsOf(*form, names)) {
         if (NeedsTranslation(caption)) {
           EXPECT_NE(caption, english[where]) << block.name << ": " << where;
         }
@@ -144,6 +186,18 @@ TEST(EveryLanguage, QuarantineWindowOpensInTheChosenLanguage) {
   window.cmdRestore.Click();
   EXPECT_EQ(window.lvwQuarantine.Item(0).SubItem(5), "Wiederhergestellt nach C:\\Bad\\a.txt");
   EXPECT_EQ(window.lblStatus.Caption(), "1 von 1 wiederhergestellt.");
+
+  // Closed, then a switch while the program runs: it comes back in the new language.
+  window.cmdClose.Click();
+  frmLanguage& chooser = fixture.App().Language();
+  chooser.Load();
+  chooser.Combo1.SetListIndex(1);
+  ASSERT_EQ(fixture.App().Catalog().CurrentLanguage(), "English");
+  fixture.Main().ViewQuarantine();
+  EXPECT_EQ(window.Caption(), "Quarantine");
+  EXPECT_EQ(window.cmdRestore.Caption(), "Restore");
+  EXPECT_EQ(window.lvwQuarantine.Item(0).SubItem(5), "Restored to C:\\Bad\\a.txt");
+  EXPECT_EQ(window.lblStatus.Caption(), "1 of 1 restored.");
 }
 
 TEST(EveryLanguage, EveryMessageHasATextInEveryLanguage) {

@@ -206,6 +206,7 @@ class GermanLanguageApp : public ::testing::Test {
     EXPECT_EQ(main.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Column(2).text, "Speicherort");
     EXPECT_EQ(main.mnuFileItem[6].Caption(), "Beenden");
     EXPECT_EQ(main.lblLastScan.Caption(), "Nie");  // before the first scan
+    EXPECT_EQ(main.lblLastUpdate.Caption().rfind("Signaturen zuletzt aktualisiert am ", 0), 0u);
     EXPECT_EQ(App().Msg("MSG_STOP"), "Möchten Sie den Scan wirklich abbrechen?");
     EXPECT_EQ(App().Msg("MSG_CAPTION2"), "Willkommen bei Quillonet");
     // Messages are capitalised on the way out, umlauts included.
@@ -227,6 +228,7 @@ class GermanLanguageApp : public ::testing::Test {
     EXPECT_EQ(main.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Column(2).text, "Location");
     EXPECT_EQ(main.mnuFileItem[6].Caption(), "Exit");
     EXPECT_EQ(main.lblLastScan.Caption(), "Never");
+    EXPECT_EQ(main.lblLastUpdate.Caption().rfind("Signatures Last Updated On ", 0), 0u);
     EXPECT_EQ(App().Msg("MSG_STOP"), "Are you sure you want to stop the scan?");
     EXPECT_EQ(App().Msg("MSG_CAPTION2"), "Welcome to Quillonet");
     EXPECT_EQ(App().Msg("MSG_RESULTS_THANK"), "Submitted.  Thank you!");
@@ -266,7 +268,7 @@ TEST_F(GermanLanguageApp, StartsInGermanAndSwitchesToEnglishAndBackAtOnce) {
   EXPECT_EQ(window.Caption(), "Sprache");
   EXPECT_EQ(window.Label1.Caption(), "Bitte wählen Sie die Sprache für dieses Programm:");
   EXPECT_EQ(window.Combo1.Items(),
-            (std::vector<std::string>{frmLanguage::kChooseEntry, "English", "Deutsch"}));
+            (std::vector<std::string>{"Sprache hier auswählen", "English", "Deutsch"}));
   EXPECT_EQ(window.Combo1.Text(), "Deutsch");
 
   Choose(window, "English");
