@@ -5,6 +5,7 @@
 
 #include "QtHost.h"
 #include "app/Application.h"
+#include "localization/MessageCatalog.h"
 #include "views/Artwork.h"
 #include "views/ViewFactory.h"
 
@@ -23,8 +24,13 @@ std::unique_ptr<Application> MakeDesktopModel(QtHost& host, platform::Platform& 
   host.SetTrayIcon(artwork::AppIcon());
   auto app = std::make_unique<Application>(host, platform);
   host.SetViewFactory(MakeViewFactory(*app));
+  FollowProgramLanguage(host, *app);
   QApplication::setApplicationName(QString::fromUtf8(app->Identity().productName.c_str()));
   return app;
+}
+
+void FollowProgramLanguage(QtHost& host, Application& app) {
+  host.SetLanguageSource([&app] { return app.Catalog().CurrentLanguageCode(); });
 }
 
 }  // namespace quill::gui

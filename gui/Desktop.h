@@ -22,4 +22,7 @@ bool OpenMachine(const std::string& prefix, platform::Platform& platform);
 /// platform (its windows hold references into both); the tray icons go after it.
 std::unique_ptr<Application> MakeDesktopModel(QtHost& host, platform::Platform& platform);
 
+/// The toolkit's own words in message boxes and dialogs follow the program's language.
+void FollowProgramLanguage(QtHost& host, Application& app);
+
 }  // namespace quill::gui

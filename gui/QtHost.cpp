@@ -1,5 +1,6 @@
 #include "QtHost.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QCursor>
@@ -9,10 +10,13 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QInputDialog>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <QTranslator>
 #include <algorithm>
 #include <cmath>
 
@@ -79,6 +83,24 @@ void QtHost::ProcessEventsNow() {
 
 // ---- Dialogs ------------------------------------------------------------------------------------
 
+void QtHost::FollowLanguage() {
+  const std::string code = languageSource_ ? languageSource_() : std::string();
+  if (code == languageCode_) return;
+  languageCode_ = code;
+  if (translator_) QCoreApplication::removeTranslator(translator_.get());
+  translator_.reset();
+  if (code.empty()) return;
+  // The toolkit's own words (Yes, No, Cancel, the dialogs' buttons) in the program's
+  // language, where the system has them; English otherwise. The code comes from the language
+  // file, so it only ever names a locale, never a path.
+  auto translator = std::make_unique<QTranslator>();
+  if (!translator->load(QLocale(Q(code)), QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    return;
+  QCoreApplication::installTranslator(translator.get());
+  translator_ = std::move(translator);
+}
+
 QWidget* QtHost::DialogParent() const {
   if (QWidget* modal = QApplication::activeModalWidget()) return modal;
   if (QWidget* active = QApplication::activeWindow()) return active;
@@ -91,11 +113,7 @@ forms::MsgBoxResult QtHost::MsgBox(const std::string& text, forms::MsgBoxButtons
                                    forms::MsgBoxIcon icon, const std::string& title) {
   using forms::MsgBoxButtons;
   using forms::MsgBoxResult;
-  messages_.push_back({text, buttons, icon, title});
-  if (messageHook_) {
-    if (auto answer = messageHook_(messages_.back())) return *answer;
-  }
-
+  FollowLanguage();
   QMessageBox box(DialogParent());
   box.setWindowTitle(Q(title));
   box.setText(DisplayText(text));
@@ -146,6 +164,12 @@ forms::MsgBoxResult QtHost::MsgBox(const std::string& text, forms::MsgBoxButtons
   for (const auto& [button, result] : map) standard |= button;
   box.setStandardButtons(standard);
   box.setDefaultButton(map.front().first);
+  std::vector<std::string> captions;
+  for (const auto& [button, result] : map) captions.push_back(S(box.button(button)->text()));
+  messages_.push_back({text, buttons, icon, title, std::move(captions)});
+  if (messageHook_) {
+    if (auto answer = messageHook_(messages_.back())) return *answer;
+  }
   // Closing the box with Escape or the title bar answers as the platform does: Cancel
   // where there is one, No for Yes/No, Ok for a plain box.
   MsgBoxResult escape = map.front().second;
@@ -162,6 +186,7 @@ forms::MsgBoxResult QtHost::MsgBox(const std::string& text, forms::MsgBoxButtons
 
 std::optional<std::string> QtHost::InputBox(const std::string& prompt, const std::string& title,
                                             const std::string& defaultText) {
+  FollowLanguage();
   if (inputHook_) {
     if (auto answer = inputHook_(prompt)) return *answer;
   }
@@ -189,6 +214,7 @@ std::string QtHost::WindowsPath(const QString& nativePath) const {
 }
 
 std::optional<std::string> QtHost::OpenFileDialog(const std::string& title) {
+  FollowLanguage();
   if (fileHook_) {
     if (auto answer = fileHook_(title)) return *answer;
   }
@@ -202,6 +228,7 @@ std::optional<std::string> QtHost::OpenFileDialog(const std::string& title) {
 
 std::optional<std::string> QtHost::ChooseFolder(const forms::Form* owner,
                                                 const std::string& title) {
+  FollowLanguage();
   if (folderHook_) {
     if (auto answer = folderHook_(title)) return *answer;
   }
@@ -287,6 +314,7 @@ void QtHost::PlaceInView(forms::Form& form, QWidget* view) {
 }
 
 void QtHost::FormLoaded(forms::Form& form) {
+  FollowLanguage();
   EnsureView(form);
 }
 

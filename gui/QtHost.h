@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@
 class QEventLoop;
 class QSystemTrayIcon;
 class QTimer;
+class QTranslator;
 
 namespace quill::platform {
 class FileSystem;
@@ -51,6 +53,8 @@ class QtHost : public QObject, public forms::Host {
     forms::MsgBoxButtons buttons;
     forms::MsgBoxIcon icon;
     std::string title;
+    /// What its buttons read, in the order of the platform's button set.
+    std::vector<std::string> buttonTexts;
   };
   /// Answers message boxes instead of the user (tests, screenshots); returning nothing shows
   /// the real box. Every box is recorded either way.
@@ -66,6 +70,10 @@ class QtHost : public QObject, public forms::Host {
   void SetFileHook(PathHook hook) { fileHook_ = std::move(hook); }
   void SetFolderHook(PathHook hook) { folderHook_ = std::move(hook); }
   void SetInputHook(PathHook hook) { inputHook_ = std::move(hook); }
+  /// Where the language code of the program's texts comes from ("de"): the toolkit's own
+  /// words in message boxes and dialogs follow it, also after a switch while running.
+  using LanguageSource = std::function<std::string()>;
+  void SetLanguageSource(LanguageSource source) { languageSource_ = std::move(source); }
   /// Per-item yields within this many milliseconds of the last pump return at once.
   void SetEventThrottle(int ms) { throttleMs_ = ms; }
   /// Pumps the event queue at once, without the throttle (tests wait for timers with it).
@@ -112,6 +120,8 @@ class QtHost : public QObject, public forms::Host {
 
  private:
   QWidget* DialogParent() const;
+  /// Loads the toolkit's translation for the current language code when it changed.
+  void FollowLanguage();
   QWidget* EnsureView(forms::Form& form);
   void ShowView(forms::Form& form, QWidget* view);
   void PlaceInView(forms::Form& form, QWidget* view);
@@ -149,6 +159,9 @@ class QtHost : public QObject, public forms::Host {
   bool busyCursor_ = false;
   bool quitRequested_ = false;
   QIcon trayIcon_;
+  LanguageSource languageSource_;
+  std::string languageCode_;
+  std::unique_ptr<QTranslator> translator_;
 };
 
 }  // namespace quill::gui

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "Desktop.h"
 #include "app/MachineSettingsStore.h"
 #include "app/frmSplash.h"
 #include "base/Text.h"
@@ -67,6 +68,7 @@ GuiFixture::GuiFixture()
   host_->SetFileSystem(platform_.files.get());
   app_ = std::make_unique<Application>(*host_, platform_);
   host_->SetViewFactory(gui::MakeViewFactory(*app_));
+  gui::FollowProgramLanguage(*host_, *app_);
 
   MarkNotFirstRun(*app_);
 }

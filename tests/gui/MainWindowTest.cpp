@@ -197,6 +197,12 @@ TEST_F(MainWindowTest, LanguageSwitchRepaintsTheWholeWindow) {
   Start();
   auto* start = Widget<QPushButton>("cmdScanNow");
   EXPECT_EQ(Shown(start), "Start");
+  // Message boxes speak the language too, their standard buttons included.
+  auto buttons = [this] {
+    Host().MsgBox("?", forms::MsgBoxButtons::YesNoCancel, forms::MsgBoxIcon::Question, "");
+    return Host().Messages().back().buttonTexts;
+  };
+  EXPECT_EQ(buttons(), (std::vector<std::string>{"&Yes", "&No", "Cancel"}));
 
   bool chosen = false;
   WhenIdle([&] {
@@ -218,6 +224,7 @@ TEST_F(MainWindowTest, LanguageSwitchRepaintsTheWholeWindow) {
   ASSERT_TRUE(chosen);
 
   EXPECT_EQ(Shown(start), "Suche starten");
+  EXPECT_EQ(buttons(), (std::vector<std::string>{"&Ja", "&Nein", "Abbrechen"}));
   EXPECT_EQ(Shown(Widget<QPushButton>("cmdStatus")), "Übersicht");
   EXPECT_EQ(Shown(Widget<QCheckBox>("chkMakeLog")), "Bericht speichern");
   EXPECT_EQ(View().OptionTabs()->tabText(1).toStdString(), "Schutz");
