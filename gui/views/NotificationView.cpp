@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/Application.h"
 #include "shell/frmSignatureUpdated.h"
@@ -30,6 +31,7 @@ NotificationView::NotificationView(Application& app, frmSignatureUpdated& form)
   row->addWidget(picture, 0, Qt::AlignTop);
 
   auto* col = new QVBoxLayout;
+  column_ = col;
   col->setSpacing(6);
   auto* title = new QLabel(Q(app.brand.programName));
   title->setObjectName("notificationTitle");
@@ -52,6 +54,20 @@ NotificationView::NotificationView(Application& app, frmSignatureUpdated& form)
 
   FollowModel();
   form.Changed().Subscribe([this] { FollowModel(); });
+  FitText();
+  form.lblUpdateInfo.Changed().Subscribe([this] { FitText(); });
+}
+
+void NotificationView::FitText() {
+  // The card keeps the model's width; its height is what the wrapped text needs there.
+  const auto screen = app_.Host().Screen();
+  const int width = form_.Width() / std::max(1, screen.twipsPerPixelX);
+  // The layouts still hold the old text's measure until their next pass.
+  column_->invalidate();
+  layout()->invalidate();
+  int needed = layout()->totalHeightForWidth(width);
+  if (needed < 0) needed = layout()->totalSizeHint().height();
+  form_.FitHeight(needed * std::max(1, screen.twipsPerPixelY));
 }
 
 void NotificationView::FollowModel() {

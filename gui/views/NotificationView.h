@@ -3,6 +3,7 @@
 #include "views/FormView.h"
 
 class QLabel;
+class QLayout;
 class QPushButton;
 
 namespace quill {
@@ -25,8 +26,11 @@ class NotificationView : public FormView {
 
  private:
   void FollowModel();
+  /// Asks the model for the height the message needs, so that no language's text is cut off.
+  void FitText();
   Application& app_;
   frmSignatureUpdated& form_;
+  QLayout* column_;
   QLabel* message_;
   QPushButton* ok_;
 };

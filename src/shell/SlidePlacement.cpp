@@ -21,6 +21,7 @@ SlidePlacement PlaceAboveTaskbar(const forms::ScreenMetrics& screen, int width, 
   // On a screen too short for the window its top edge stays visible.
   place.restingTop = std::max(workTop, workBottom - (height + kRestingGap));
   place.offScreenTop = desktopHeight;
+  place.workTop = workTop;
   return place;
 }
 

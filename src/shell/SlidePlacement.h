@@ -17,6 +17,8 @@ struct SlidePlacement {
   int restingTop = 0;
   /// The bottom of the screen: a window whose top is below it has left the screen.
   int offScreenTop = 0;
+  /// The top of the work area: a resting window never reaches above it.
+  int workTop = 0;
 };
 
 /// Gap between a resting window and the bottom of the work area.

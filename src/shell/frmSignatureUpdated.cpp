@@ -30,6 +30,17 @@ void frmSignatureUpdated::Form_Load() {
   tmrPopupSignatureUpdate.Enable(true);
 }
 
+void frmSignatureUpdated::FitHeight(int height) {
+  const forms::ScreenMetrics screen = GetHost().Screen();
+  const SlidePlacement place = PlaceAboveTaskbar(screen, Width(), Height());
+  height = std::max(kHeight, std::min(height, place.startTop - kRestingGap - place.workTop));
+  if (height == Height()) return;
+  const int risen = place_.startTop - Top();
+  Resize(Width(), height);
+  place_ = PlaceAboveTaskbar(screen, Width(), height);
+  Move(place_.left, std::max(place_.restingTop, place_.startTop - risen));
+}
+
 void frmSignatureUpdated::tmrPopupSignatureUpdate_Timer() {
   Show();
   if (Top() > place_.restingTop) {

@@ -37,6 +37,10 @@ class frmSignatureUpdated : public forms::Form {
   void tmrEnablePopDownTimer_Timer();
   void tmrPopDown_Timer();
   void cmdUpdateSuccesfullOK_Click();
+  /// Takes the height its text needs (twips), at least kHeight and no more than the work area
+  /// holds above the resting gap, so that no language's text is cut off. The notice keeps
+  /// how far it has slid in.
+  void FitHeight(int height);
   /// Run when the notice closes: the program takes the download window's icon away with it.
   void OnClosed(std::function<void()> handler) { onClosed_ = std::move(handler); }
 

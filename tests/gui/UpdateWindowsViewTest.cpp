@@ -1,5 +1,6 @@
 // The Live Update windows of the desktop program, driven through their widgets.
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -79,6 +80,14 @@ TEST_F(UpdateWindowsViewTest, NoticeIsAFramelessTopCardThatFollowsTheModelUntilO
   const int startY = view->y();
   for (int tick = 0; tick < 60; ++tick) notice.tmrPopupSignatureUpdate.Fire();
   EXPECT_LT(view->y(), startY);
+  expectAtModel();
+  // A long text (German says the most) makes the card taller, never past the work area.
+  notice.lblUpdateInfo.SetCaption(std::string(12, 'W') + std::string(60, ' ') +
+                                  App().Msg("MSG_UPDATE_FAILED") + App().Msg("MSG_THANK2"));
+  view->layout()->activate();
+  EXPECT_GT(notice.Height(), frmSignatureUpdated::kHeight);
+  EXPECT_GE(view->Message()->height(), view->Message()->heightForWidth(view->Message()->width()));
+  EXPECT_GE(view->y(), 0);
   expectAtModel();
 
   QTest::mouseClick(view->OkButton(), ::Qt::LeftButton);
