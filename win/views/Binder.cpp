@@ -6,6 +6,7 @@
 
 #include "Fonts.h"
 #include "Win32Host.h"
+#include "base/DateTime.h"
 
 namespace quill::win {
 
@@ -31,12 +32,14 @@ std::wstring WindowText(HWND window) {
 }
 
 HWND Binder::Make(forms::Control& c, const wchar_t* cls, DWORD style, DWORD exStyle) {
-  const int id = nextId_++;
+  // Numbered across every binder: a window may hold the children of several.
+  static int nextId = 1000;
+  const int id = nextId++;
   HWND child = CreateWindowExW(exStyle, cls, L"", WS_CHILD | style, 0, 0, 0, 0, parent_,
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                GetModuleHandleW(nullptr), nullptr);
   SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(MessageFont()), FALSE);
-  controls_[id] = &c;
+  controls_[child] = &c;
   children_[&c] = child;
   return child;
 }
@@ -154,10 +157,10 @@ HWND Binder::Combo(forms::ComboBox& c) {
 }
 
 bool Binder::Command(WPARAM wParam, LPARAM lParam) {
-  auto it = controls_.find(LOWORD(wParam));
-  if (it == controls_.end() || reinterpret_cast<HWND>(lParam) == nullptr) return false;
-  forms::Control& c = *it->second;
   const HWND child = reinterpret_cast<HWND>(lParam);
+  auto it = controls_.find(child);
+  if (it == controls_.end()) return false;
+  forms::Control& c = *it->second;
   const WORD code = HIWORD(wParam);
   if (auto* check = dynamic_cast<forms::CheckBox*>(&c); check && code == BN_CLICKED) {
     check->UserToggle();
@@ -247,7 +250,55 @@ void Binder::DisplayInfo(forms::ListView& c, NMLVDISPINFOW& info) {
   }
 }
 
+HWND Binder::Picker(forms::DTPicker& c) {
+  const bool time = c.CustomFormat().find_first_of("hHm") != std::string::npos &&
+                    c.CustomFormat().find_first_of("dMy") == std::string::npos;
+  HWND child = Make(c, DATETIMEPICK_CLASSW,
+                    WS_TABSTOP | DTS_SHOWNONE | (time ? DTS_TIMEFORMAT : DTS_SHORTDATEFORMAT));
+  pickers_[child] = &c;
+  if (time) timePickers_.insert(child);
+  DateTime_SetFormat(child, W(c.CustomFormat()).c_str());
+  auto apply = [this, &c, child, time] {
+    SYSTEMTIME value{};
+    const auto parsed = c.Value() ? datetime::ParseGeneralDate(*c.Value()) : std::nullopt;
+    if (parsed) {
+      // A time alone keeps the control's own date: the picker holds no date before 1752.
+      GetLocalTime(&value);
+      if (!time) {
+        value.wYear = static_cast<WORD>(parsed->year);
+        value.wMonth = static_cast<WORD>(parsed->month);
+        value.wDay = static_cast<WORD>(parsed->day);
+      }
+      value.wHour = static_cast<WORD>(parsed->hour);
+      value.wMinute = static_cast<WORD>(parsed->minute);
+      value.wSecond = static_cast<WORD>(parsed->second);
+    }
+    DateTime_SetSystemtime(child, parsed ? GDT_VALID : GDT_NONE, &value);
+    ApplyCommon(c, child);
+  };
+  apply();
+  c.Changed().Subscribe(apply);
+  return child;
+}
+
 bool Binder::Notify(const NMHDR& header, LRESULT& result) {
+  if (auto picker = pickers_.find(header.hwndFrom);
+      picker != pickers_.end() && header.code == DTN_DATETIMECHANGE) {
+    const auto& change = reinterpret_cast<const NMDATETIMECHANGE&>(header);
+    std::optional<std::string> value;
+    if (change.dwFlags == GDT_VALID) {
+      const SYSTEMTIME& st = change.st;
+      datetime::LocalDateTime dt;  // a time alone is a time on the day of no date
+      if (!timePickers_.count(header.hwndFrom)) dt = {st.wYear, st.wMonth, st.wDay, 0, 0, 0};
+      dt.hour = st.wHour;
+      dt.minute = st.wMinute;
+      dt.second = st.wSecond;
+      value = datetime::GeneralDate(dt);
+    }
+    if (value != picker->second->Value()) picker->second->UserChange(value);
+    result = 0;
+    return true;
+  }
   auto it = lists_.find(header.hwndFrom);
   if (it == lists_.end()) return false;
   forms::ListView& c = *it->second;

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <map>
+#include <set>
 #include <string>
 
 #include <commctrl.h>
@@ -31,6 +32,9 @@ class Binder {
   /// A one-line text field, or a read-only multi-line text with scroll bars (the report).
   HWND Text(forms::TextBox& c, bool multiLine = false);
   HWND Combo(forms::ComboBox& c);
+  /// A date picker, or a time picker when the control has a time format; "no value" is the
+  /// picker's unticked box.
+  HWND Picker(forms::DTPicker& c);
   /// A report list over the list's rows, asked for on demand (so a scan adding thousands of
   /// rows repaints one at a time); `icons` holds the rows' small icons by number, from 1.
   HWND List(forms::ListView& c, HIMAGELIST icons = nullptr);
@@ -50,10 +54,11 @@ class Binder {
   void DisplayInfo(forms::ListView& c, NMLVDISPINFOW& info);
 
   HWND parent_;
-  int nextId_ = 1000;
-  std::map<int, forms::Control*> controls_;
+  std::map<HWND, forms::Control*> controls_;
   std::map<const forms::Control*, HWND> children_;
   std::map<HWND, forms::ListView*> lists_;
+  std::map<HWND, forms::DTPicker*> pickers_;
+  std::set<HWND> timePickers_;
   std::wstring cell_;  // the text of the cell last asked for, kept while the list reads it
 };
 

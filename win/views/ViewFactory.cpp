@@ -1,0 +1,53 @@
+#include "views/ViewFactory.h"
+
+#include "app/Application.h"
+#include "app/FrmMain.h"
+#include "app/frmAbout.h"
+#include "app/frmSplash.h"
+#include "definitions/frmDownload.h"
+#include "localization/frmLanguage.h"
+#include "protection/ProtectionAlerts.h"
+#include "removal/frmDelete.h"
+#include "removal/frmQuarantine.h"
+#include "reports/frmReport.h"
+#include "shell/frmMenuPopUp.h"
+#include "shell/frmSignatureUpdated.h"
+#include "views/Dialogs.h"
+#include "views/MainWindow.h"
+#include "views/SlideWindows.h"
+
+namespace quill::win {
+
+namespace {
+
+FormWindow* Make(Application& app, forms::Form& form) {
+  if (auto* main = dynamic_cast<FrmMain*>(&form))
+    return new MainWindow(*main, app.brand.programName);
+  if (auto* splash = dynamic_cast<frmSplash*>(&form)) return MakeSplashWindow(*splash);
+  if (auto* about = dynamic_cast<frmAbout*>(&form)) return MakeAboutWindow(*about);
+  if (auto* language = dynamic_cast<frmLanguage*>(&form)) return MakeLanguageWindow(*language);
+  if (auto* report = dynamic_cast<frmReport*>(&form)) return MakeReportWindow(*report);
+  if (auto* failed = dynamic_cast<frmDelete*>(&form)) return MakeDeleteFailedWindow(*failed);
+  if (auto* quarantine = dynamic_cast<frmQuarantine*>(&form))
+    return MakeQuarantineWindow(*quarantine);
+  if (auto* download = dynamic_cast<frmDownload*>(&form)) return MakeDownloadWindow(*download);
+  if (auto* notice = dynamic_cast<frmSignatureUpdated*>(&form))
+    return MakeNotificationWindow(*notice, app.brand.programName);
+  if (auto* home = dynamic_cast<frmHomePageChangedAlert*>(&form))
+    return MakeHomePageAlertWindow(*home);
+  if (auto* found = dynamic_cast<frmSpywareFoundAlert*>(&form))
+    return MakeProcessAlertWindow(*found);
+  if (auto* menu = dynamic_cast<frmMenuPopUp*>(&form)) return MakeMenuPopUpWindow(*menu);
+  return nullptr;
+}
+
+}  // namespace
+
+Win32Host::ViewFactory MakeViewFactory(Application& app) {
+  return [&app](forms::Form& form) -> HWND {
+    FormWindow* window = Make(app, form);
+    return window ? window->Handle() : nullptr;
+  };
+}
+
+}  // namespace quill::win
