@@ -25,7 +25,8 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${QUILL_COMPANY_NAME} <packages@quillonet.e
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://${QUILL_COMMENTS}")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 # The libraries the programs link (curl, OpenSSL, Qt, the C++ runtime) as dpkg-shlibdeps
-# finds them; Wine runs the programs of the prefixes it protects.
+# finds them; Wine runs the programs of the prefixes it protects; the toolkit's translations
+# give the desktop program's message boxes and dialogs the words of the chosen language.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "wine")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "wine, qt6-translations-l10n")
 include(CPack)
