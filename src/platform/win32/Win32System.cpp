@@ -99,6 +99,12 @@ OsVersion Win32System::Version() {
                    static_cast<int>(info.dwMinorVersion)};
 }
 
+std::optional<std::string> Win32System::StartupCommand() {
+  const std::string module = ModulePath();
+  if (module.empty()) return std::nullopt;
+  return "\"" + module + "\"";
+}
+
 ProgramIdentity Win32System::Identity() {
   ProgramIdentity id;
   const std::string module = ModulePath();

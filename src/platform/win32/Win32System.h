@@ -20,6 +20,9 @@ class Win32System : public System {
 
   OsVersion Version() override;
   ProgramIdentity Identity() override;
+  /// The running program's own file, quoted: a folder with spaces in it ("Program Files")
+  /// must not let another program start in its place.
+  std::optional<std::string> StartupCommand() override;
   bool AcquireSingleInstance() override;
   bool HasSystemRestore() override;
   std::optional<int64_t> BeginRestorePoint(const std::string& description, int type) override;

@@ -153,6 +153,11 @@ TEST_F(Win32PlatformTest, ProcessesShellAndSystem) {
   const auto identity = system.Identity();
   EXPECT_EQ(identity.programFolder.find(':'), 1u);
   EXPECT_FALSE(identity.productName.empty());
+  // The start entry names this very file, quoted (its folder may hold spaces).
+  const auto command = system.StartupCommand();
+  ASSERT_TRUE(command);
+  EXPECT_EQ(command->front(), '"');
+  EXPECT_NE(command->find("platform_tests.exe\""), std::string::npos) << *command;
 }
 
 TEST_F(Win32PlatformTest, InternetOpensOnlyWebAddressesAndKeepsTheLastResponsesHeaders) {
