@@ -2,6 +2,8 @@
 // window counts down, opens the main window, and the program ends when the main window
 // unloads.
 #include <QApplication>
+#include <QProcess>
+#include <QStringList>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -61,7 +63,14 @@ bool Parse(int argc, char** argv, Arguments& args, std::string& error) {
   return true;
 }
 
-int Run(int argc, char** argv) {
+// A start of this program on the prefix the user chose, with the same Qt options.
+struct Restart {
+  QString program;
+  QStringList args;
+};
+
+// Runs the program; fills `restart` when the user chose another prefix to protect.
+int Run(int argc, char** argv, Restart& restart) {
   Arguments args;
   std::string error;
   if (!Parse(argc, argv, args, error)) {
@@ -98,6 +107,11 @@ int Run(int argc, char** argv) {
     splash.Show();
     // A quit asked for before the loop runs (a second copy) would be lost inside it.
     if (!app->Ended() && !host.QuitRequested()) status = QApplication::exec();
+    if (!app->nextPrefix.empty()) {
+      restart.program = QCoreApplication::applicationFilePath();
+      for (size_t i = 1; i + 1 < args.qtArgs.size(); ++i) restart.args << args.qtArgs[i];
+      restart.args << "--prefix" << QString::fromStdString(app->nextPrefix);
+    }
     // Windows go first: they hold references into the host and the platform.
     app.reset();
   }
@@ -109,7 +123,14 @@ int Run(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   try {
-    return Run(argc, argv);
+    Restart restart;
+    const int status = Run(argc, argv, restart);
+    // The machine is released (its lock with it) before the program starts on the other one.
+    if (!restart.program.isEmpty() && !QProcess::startDetached(restart.program, restart.args)) {
+      std::fprintf(stderr, "quillonet: cannot start again on the chosen prefix\n");
+      return 2;
+    }
+    return status;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "quillonet: %s\n", e.what());
   } catch (...) {

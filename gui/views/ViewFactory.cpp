@@ -3,6 +3,7 @@
 #include "app/Application.h"
 #include "app/FrmMain.h"
 #include "app/frmAbout.h"
+#include "app/frmPrefix.h"
 #include "app/frmSplash.h"
 #include "definitions/frmDownload.h"
 #include "localization/frmLanguage.h"
@@ -20,6 +21,7 @@
 #include "views/MainView.h"
 #include "views/MenuPopUpView.h"
 #include "views/NotificationView.h"
+#include "views/PrefixView.h"
 #include "views/ProcessAlertView.h"
 #include "views/QuarantineView.h"
 #include "views/ReportView.h"
@@ -37,6 +39,7 @@ QtHost::ViewFactory MakeViewFactory(Application& app) {
     if (auto* failed = dynamic_cast<frmDelete*>(&form)) return new DeleteView(app, *failed);
     if (auto* quarantine = dynamic_cast<frmQuarantine*>(&form))
       return new QuarantineView(app, *quarantine);
+    if (auto* prefix = dynamic_cast<frmPrefix*>(&form)) return new PrefixView(*prefix);
     if (auto* download = dynamic_cast<frmDownload*>(&form)) return new DownloadView(app, *download);
     if (auto* notice = dynamic_cast<frmSignatureUpdated*>(&form))
       return new NotificationView(app, *notice);

@@ -5,6 +5,7 @@
 #include "app/MachineSettingsStore.h"
 #include "app/frmAbout.h"
 #include "app/frmHidden.h"
+#include "app/frmPrefix.h"
 #include "app/frmSplash.h"
 #include "core/SettingNames.h"
 #include "definitions/DefinitionSet.h"
@@ -117,6 +118,9 @@ frmDelete& Application::DeleteFailed() {
 }
 frmQuarantine& Application::QuarantineWindow() {
   return Window(quarantine_);
+}
+frmPrefix& Application::PrefixWindow() {
+  return Window(prefix_);
 }
 frmReport& Application::Report() {
   return Window(report_);

@@ -21,6 +21,7 @@ class frmSplash;
 class frmLanguage;
 class frmDelete;
 class frmQuarantine;
+class frmPrefix;
 class frmReport;
 class frmAbout;
 class frmHidden;
@@ -66,6 +67,8 @@ class Application : public ProgramContext, public TrayWindows {
   frmDelete& DeleteFailed();
   /// What the quarantine holds, with restore and delete.
   frmQuarantine& QuarantineWindow();
+  /// The choice of the Wine prefix to protect (posix).
+  frmPrefix& PrefixWindow();
   frmReport& Report();
   frmAbout& About();
   frmHidden& Hidden();
@@ -77,6 +80,10 @@ class Application : public ProgramContext, public TrayWindows {
   frmMenuPopUp& MenuPopUp() override;
   std::vector<forms::Form*> Windows() const override;
   void AdoptWindow(std::unique_ptr<forms::Form> form) override;
+
+  /// The prefix the user chose to protect instead of this one: the desktop program starts
+  /// again on it once this run has ended; empty when none was chosen.
+  std::string nextPrefix;
 
   /// Ends the program: the host leaves its event loop.
   void End();
@@ -100,6 +107,7 @@ class Application : public ProgramContext, public TrayWindows {
   std::unique_ptr<frmLanguage> language_;
   std::unique_ptr<frmDelete> delete_;
   std::unique_ptr<frmQuarantine> quarantine_;
+  std::unique_ptr<frmPrefix> prefix_;
   std::unique_ptr<frmReport> report_;
   std::unique_ptr<frmAbout> about_;
   std::unique_ptr<frmHidden> hidden_;

@@ -10,6 +10,7 @@
 #include "app/MachineSettingsStore.h"
 #include "app/frmAbout.h"
 #include "app/frmHidden.h"
+#include "app/frmPrefix.h"
 #include "app/frmSplash.h"
 #include "base/Text.h"
 #include "core/SettingNames.h"
@@ -54,6 +55,8 @@ FrmMain::FrmMain(Application& app) : Form(app.Host(), "FrmMain", "[ProgramName]"
   lvwHardDrives.SetVisible(false);
   // "Scan Results" in the File menu has no action: it is shown, but cannot be chosen.
   mnuFileItem[1].SetEnabled(false);
+  // Only a machine held in a Wine prefix has others to choose from.
+  mnuSettingsItem[kWinePrefixItem].SetVisible(!app_.Platform().nativePrefix.empty());
   // The test menu is part of the menu bar only in a build for developers.
   mnuDebug.SetVisible(QUILL_DEVELOPER_MENU != 0);
   for (auto& item : mnuDebugItem) item->SetVisible(QUILL_DEVELOPER_MENU != 0);
@@ -528,6 +531,8 @@ void FrmMain::MenuClick(const std::string& menu, int index) {
       default:
         break;
     }
+  } else if (menu == "Settings" && index == kWinePrefixItem) {
+    app_.PrefixWindow().Show(true);
   } else if (menu == "Settings") {
     ShowPage(3);
     TabStrip1.SelectTab(index + 1);

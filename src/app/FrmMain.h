@@ -215,10 +215,12 @@ class FrmMain : public forms::Form, public TrayMainWindow, public ScanWindow, pu
       {"Scan Now", "Scan Results", "View Log", "Run Live Update", "Minimize to Tray", "-", "Exit"},
       std::string("mnuFile")};
   forms::Menu mnuSettings{*this, "mnuSettings", "Settings"};
+  /// The Settings menu's last item chooses the Wine prefix; the others open the options' tabs.
+  static constexpr int kWinePrefixItem = 4;
   forms::ControlArray<forms::Menu> mnuSettingsItem{
       *this,
       "mnuSettingsItem",
-      {"Scan Options", "Proactive Protection", "Schedule", "Auto Update"},
+      {"Scan Options", "Proactive Protection", "Schedule", "Auto Update", "Wine Prefix..."},
       std::string("mnuSettings")};
   forms::Menu mnuQuarantine{*this, "mnuQuarantine", "Quarantine"};
   forms::ControlArray<forms::Menu> mnuQuarantineItem{*this,
