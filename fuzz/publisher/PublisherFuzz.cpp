@@ -4,7 +4,7 @@
 #include <string>
 
 #include "FuzzCheck.h"
-#include "scan/ProcessScan.h"
+#include "core/ProcessTools.h"
 #include "support/TestPlatform.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -1,9 +1,9 @@
 #include "protection/ProtectionAlerts.h"
 
 #include "base/Text.h"
+#include "core/ProcessTools.h"
 #include "core/ProgramContext.h"
 #include "definitions/ExclusionList.h"
-#include "scan/ProcessScan.h"
 
 namespace quill {
 

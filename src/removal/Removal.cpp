@@ -7,6 +7,7 @@
 #include "base/DateTime.h"
 #include "base/Numbers.h"
 #include "base/Text.h"
+#include "core/ProcessTools.h"
 #include "core/ProgramContext.h"
 #include "definitions/LocationForm.h"
 #include "definitions/ProtectedFloor.h"
@@ -17,7 +18,6 @@
 #include "removal/RemovalWindow.h"
 #include "removal/frmDelete.h"
 #include "results/ItemKind.h"
-#include "scan/ProcessScan.h"
 
 namespace quill {
 

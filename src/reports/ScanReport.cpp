@@ -3,12 +3,12 @@
 #include <exception>
 
 #include "base/Text.h"
+#include "core/ProcessTools.h"
 #include "core/ProgramContext.h"
 #include "definitions/ExclusionList.h"
 #include "forms/ListView.h"
 #include "removal/Quarantine.h"
 #include "results/ItemKind.h"
-#include "scan/ProcessScan.h"
 #include "scan/ScanDriver.h"
 
 namespace quill {

@@ -5,6 +5,7 @@
 
 #include "base/Numbers.h"
 #include "base/Text.h"
+#include "core/ProcessTools.h"
 #include "core/ProgramContext.h"
 #include "definitions/DefinitionCodec.h"
 #include "definitions/DefinitionFormats.h"
@@ -13,7 +14,6 @@
 #include "definitions/ProtectedFloor.h"
 #include "forms/Control.h"
 #include "forms/ListView.h"
-#include "scan/ProcessScan.h"
 #include "scan/ScanDriver.h"
 #include "scan/ScanWindow.h"
 
