@@ -98,10 +98,10 @@ void Application::ApplyCurrentLanguage(forms::Form& form) {
   ChangeLanguage(*catalog_, form, language);
 }
 
-template <class T>
-T& Application::Window(std::unique_ptr<T>& slot) {
+template <class T, class... Extra>
+T& Application::Window(std::unique_ptr<T>& slot, Extra&... extra) {
   if (!slot) {
-    slot = std::make_unique<T>(*this);
+    slot = std::make_unique<T>(*this, extra...);
     order_.push_back(slot.get());
   }
   return *slot;
@@ -135,7 +135,7 @@ Form8& Application::HelpLauncher() {
   return Window(help_);
 }
 frmDownload& Application::Download() {
-  return Window(download_);
+  return Window(download_, *tray_);
 }
 frmSignatureUpdated& Application::SignatureUpdated() {
   if (!signatureUpdated_) {

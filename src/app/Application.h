@@ -90,8 +90,8 @@ class Application : public ProgramContext, public TrayWindows {
   bool Ended() const { return ended_; }
 
  private:
-  template <class T>
-  T& Window(std::unique_ptr<T>& slot);
+  template <class T, class... Extra>
+  T& Window(std::unique_ptr<T>& slot, Extra&... extra);
 
   PathTokens tokens_;
   std::unique_ptr<clsLanguages> catalog_;

@@ -1,7 +1,7 @@
 #include "definitions/frmDownload.h"
 
 #include "core/ProgramContext.h"
-#include "shell/clsTray.h"
+#include "core/TrayIcons.h"
 
 namespace quill {
 
@@ -10,8 +10,8 @@ namespace {
 constexpr int kLeftDoubleClick = 515;
 }  // namespace
 
-frmDownload::frmDownload(ProgramContext& app)
-    : Form(app.Host(), "frmDownload", "Live Update"), app_(app) {
+frmDownload::frmDownload(ProgramContext& app, TrayIcons& tray)
+    : Form(app.Host(), "frmDownload", "Live Update"), app_(app), tray_(tray) {
   Resize(kWidth, kHeight);
   OnLoad([this] { Form_Load(); });
   OnUnload([this] { Form_Unload(); });
@@ -27,19 +27,18 @@ void frmDownload::Form_Load() {
   picUp.SetVisible(true);
   picDown.SetVisible(false);
   lblProduct.SetCaption(app_.Msg("MSG_DOWNLOADING"));
-  auto& tray = clsTray::Instance(app_);
-  tray.ShowIcon(*this);
-  tray.ChangeToolTip(*this, kTrayTip);
+  tray_.ShowIcon(*this);
+  tray_.ChangeToolTip(*this, kTrayTip);
 }
 
 void frmDownload::Form_Unload() {
   tmrBlink.Enable(false);
-  clsTray::Instance(app_).RemoveIcon(*this);
+  tray_.RemoveIcon(*this);
 }
 
 void frmDownload::Form_MouseMove(int x, int y) {
   (void)y;
-  if (!clsTray::Instance(app_).bRunningInTray(*this)) return;
+  if (!tray_.bRunningInTray(*this)) return;
   // Decoded with the screen's real twips per pixel, as the main window does, so the
   // double-click works at every screen density.
   const int perPixel = GetHost().Screen().twipsPerPixelX;

@@ -7,6 +7,7 @@
 namespace quill {
 
 class ProgramContext;
+class TrayIcons;
 
 /// The download window of a Live Update run: a status line, a caption that cycles while the
 /// run goes on, two pictures that blink in turn, and "Cancel". While it is loaded it has its
@@ -14,7 +15,8 @@ class ProgramContext;
 /// Closing it does not stop the update: the run goes on without a window.
 class frmDownload : public forms::Form {
  public:
-  explicit frmDownload(ProgramContext& app);
+  /// Its icon goes through the tray's icons (tray).
+  frmDownload(ProgramContext& app, TrayIcons& tray);
 
   /// The tip of the window's notification-area icon.
   static constexpr const char* kTrayTip = "Getting latest definitions.";
@@ -41,6 +43,7 @@ class frmDownload : public forms::Form {
 
  private:
   ProgramContext& app_;
+  TrayIcons& tray_;
   int tick_ = 0;
 };
 

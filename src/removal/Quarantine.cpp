@@ -3,6 +3,7 @@
 #include "base/DateTime.h"
 #include "base/Sha256.h"
 #include "base/Text.h"
+#include "core/DataFiles.h"
 #include "core/ProgramContext.h"
 #include "platform/FileSystem.h"
 #include "removal/RemovalContract.h"
@@ -38,11 +39,11 @@ std::string EscapeRegText(const std::string& text) {
 }
 
 std::string QuarantineStore::QuarantineFolder() const {
-  return app_.dataFolder + "\\quarantine";
+  return data_files::QuarantineFolder(app_.dataFolder);
 }
 
 std::string QuarantineStore::LogPath() const {
-  return QuarantineFolder() + "\\QuarantineLog.txt";
+  return data_files::QuarantineLog(app_.dataFolder);
 }
 
 void QuarantineStore::CreateQuarantineFolder() {

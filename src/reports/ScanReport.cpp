@@ -3,11 +3,11 @@
 #include <exception>
 
 #include "base/Text.h"
+#include "core/DataFiles.h"
 #include "core/ProcessTools.h"
 #include "core/ProgramContext.h"
 #include "definitions/ExclusionList.h"
 #include "forms/ListView.h"
-#include "removal/Quarantine.h"
 #include "results/ItemKind.h"
 #include "scan/ScanDriver.h"
 
@@ -31,8 +31,7 @@ std::string EmptyLines(int n) {
 }
 
 std::string QuarantineText(ProgramContext& app) {
-  QuarantineStore quarantine(app);
-  auto content = app.Files().ReadFile(quarantine.LogPath());
+  auto content = app.Files().ReadFile(data_files::QuarantineLog(app.dataFolder));
   if (!content) return {};
   std::string out;
   for (const auto& line : text::SplitLines(*content)) out += line + "\r\n\r\n";

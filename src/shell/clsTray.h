@@ -3,6 +3,7 @@
 #include <set>
 #include <string>
 
+#include "core/TrayIcons.h"
 #include "forms/Form.h"
 
 namespace quill {
@@ -12,21 +13,23 @@ class TrayWindows;
 
 /// The notification-area icon (one shared instance). The icon itself goes through the host;
 /// each window's icon is tracked on its own.
-class clsTray {
+class clsTray : public TrayIcons {
  public:
   clsTray(ProgramContext& app, TrayWindows& windows) : app_(app), windows_(windows) {}
   /// The process's one tray object.
   static clsTray& Instance(ProgramContext& app);
 
-  void ShowIcon(forms::Form& window);
-  void RemoveIcon(forms::Form& window);
+  void ShowIcon(forms::Form& window) override;
+  void RemoveIcon(forms::Form& window) override;
   /// Changes the tip of the window's icon; nothing while that window has none.
-  void ChangeToolTip(forms::Form& window, const std::string& text);
+  void ChangeToolTip(forms::Form& window, const std::string& text) override;
   /// True while any window has its icon in the notification area.
   bool bRunningInTray() const { return !shown_.empty(); }
   /// True while this window has its icon there. Each window counts alone: the download
   /// window's icon going away leaves the main window's in place.
-  bool bRunningInTray(const forms::Form& window) const { return shown_.count(&window) > 0; }
+  bool bRunningInTray(const forms::Form& window) const override {
+    return shown_.count(&window) > 0;
+  }
 
   /// The tray menu (a click on the icon): slides up, or stays where it is when it is already
   /// on screen.
