@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/FrmMain.h"
+#include "results/Finding.h"
 #include "results/ItemKind.h"
 
 namespace quill::cli::json_output {
@@ -41,8 +41,8 @@ const char* KindOf(int smallIcon) {
   }
 }
 
-json Finding(const char* kind, const std::string& name, const std::string& location,
-             const char* state) {
+json FindingJson(const char* kind, const std::string& name, const std::string& location,
+                 const char* state) {
   return {{"kind", kind}, {"name", name},  {"location", location}, {"type", ""},
           {"risk", ""},   {"details", ""}, {"state", state}};
 }
@@ -87,30 +87,25 @@ void EndScanRun(int status) {
   document.run = json();
 }
 
-json Findings(FrmMain& main, bool afterRemoval) {
+json Findings(const FindingList& found, bool afterRemoval) {
   json findings = json::array();
-  const auto& progress = main.lvwSpywareFound;
-  for (int i = 0; i < progress.Count(); ++i) {
-    const auto& row = progress.Item(i);
-    if (row.text == "PROTECTED")
-      findings.push_back(Finding("item", "", row.SubItem(1), "protected"));
-  }
-  const auto& results = main.lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
-  for (int i = 0; i < results.Count(); ++i) {
-    const auto& row = results.Item(i);
-    json finding = Finding(KindOf(row.smallIcon), row.text, row.SubItem(1),
-                           afterRemoval ? "remaining" : "found");
-    finding["type"] = row.SubItem(2);
-    finding["risk"] = row.SubItem(3);
-    finding["details"] = row.SubItem(4);
+  for (const Finding& f : found.Items())
+    if (f.state == FindingState::Protected)
+      findings.push_back(FindingJson("item", "", f.location, "protected"));
+  for (const Finding& f : found.Items()) {
+    if (!f.Listed() || f.state == FindingState::Removed) continue;
+    json finding = FindingJson(KindOf(f.ResultIcon()), f.name, f.location,
+                               afterRemoval ? "remaining" : "found");
+    finding["type"] = f.threatType;
+    finding["risk"] = f.risk;
+    finding["details"] = f.details;
     findings.push_back(std::move(finding));
   }
-  for (int i = 0; i < progress.Count(); ++i) {
-    const auto& row = progress.Item(i);
-    if (row.text == "Running Application" || row.text == "Running Process")
-      findings.push_back(Finding("process", row.text, row.SubItem(1), "stopped"));
-    else if (row.text == "EXCLUDED")
-      findings.push_back(Finding("item", row.text, row.SubItem(1), "excluded"));
+  for (const Finding& f : found.Items()) {
+    if (f.state == FindingState::Stopped)
+      findings.push_back(FindingJson("process", f.ProgressText(), f.ProgressDetail(), "stopped"));
+    else if (f.state == FindingState::Excluded)
+      findings.push_back(FindingJson("item", f.ProgressText(), f.ProgressDetail(), "excluded"));
   }
   return findings;
 }

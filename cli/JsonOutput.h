@@ -5,7 +5,7 @@
 #include <nlohmann/json.hpp>
 
 namespace quill {
-class FrmMain;
+class FindingList;
 }
 
 // The output for scripts: one JSON document per run, in the form docs/cli-json-schema.json
@@ -35,7 +35,7 @@ void EndScanRun(int status);
 /// The findings of the scan that just ran, as the main window's lists hold them: the results
 /// still listed ("found", or "remaining" after a removal), the programs it stopped, the items
 /// left alone as excluded and the places no removal may touch.
-nlohmann::json Findings(FrmMain& main, bool afterRemoval);
+nlohmann::json Findings(const FindingList& found, bool afterRemoval);
 
 /// Writes the document with the run's exit status to standard output (once).
 void Write(int status);

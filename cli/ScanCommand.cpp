@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 
@@ -9,6 +10,7 @@
 #include "removal/ChangeLock.h"
 #include "removal/RemovalShare.h"
 #include "removal/frmDelete.h"
+#include "results/Finding.h"
 #include "scan/ScanDriver.h"
 
 // The scan command and what it prints: the results list, the stopped programs and excluded
@@ -17,48 +19,53 @@ namespace quill::cli {
 
 namespace {
 
-void PrintRows(FrmMain& main) {
-  const auto& results = main.lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
-  for (int i = 0; i < results.Count(); ++i) {
-    const auto& row = results.Item(i);
-    std::string line = std::to_string(row.smallIcon);
-    for (const std::string* field :
-         {&row.text, &row.SubItem(1), &row.SubItem(2), &row.SubItem(3), &row.SubItem(4)}) {
-      line += '\t';
-      line += text::ReplaceAll(text::ReplaceAll(*field, "\t", " "), "\r\n", " ");
-    }
-    std::printf("%s\n", line.c_str());
+// One finding in the results' form: icon number, then the name and four details,
+// tab-separated.
+void PrintFinding(int icon, const std::vector<std::string>& fields) {
+  std::string line = std::to_string(icon);
+  for (const std::string& field : fields) {
+    line += '\t';
+    line += text::ReplaceAll(text::ReplaceAll(field, "\t", " "), "\r\n", " ");
   }
+  std::printf("%s\n", line.c_str());
+}
+
+// The findings listed for removal that are still on the machine; returns how many.
+int PrintRows(const FindingList& findings) {
+  int listed = 0;
+  for (const Finding& f : findings.Items()) {
+    if (!f.Listed() || f.state == FindingState::Removed) continue;
+    ++listed;
+    PrintFinding(f.ResultIcon(), {f.name, f.location, f.threatType, f.risk, f.details});
+  }
+  return listed;
 }
 
 // Places a definition named that no removal may touch.
-void PrintProtected(FrmMain& main) {
-  const auto& progress = main.lvwSpywareFound;
-  for (int i = 0; i < progress.Count(); ++i)
-    if (progress.Item(i).text == "PROTECTED")
-      std::printf("Protected: %s\n", progress.Item(i).SubItem(1).c_str());
+void PrintProtected(const FindingList& findings) {
+  for (const Finding& f : findings.Items())
+    if (f.state == FindingState::Protected) std::printf("Protected: %s\n", f.location.c_str());
 }
 
-// A row of the scan-progress list that never reaches the results list: a program the scan
-// stopped, or an item left alone because the user excluded it.
-bool IsStoppedRow(const forms::ListItem& row) {
-  return row.text == "Running Application" || row.text == "Running Process";
-}
-
-// The stopped programs and the excluded items, in the results' form; returns how many
-// programs were stopped.
-int PrintProgressRows(FrmMain& main) {
+// The programs the scan stopped and the items left alone because the user excluded them,
+// in the results' form; returns how many programs were stopped.
+int PrintProgressRows(const FindingList& findings) {
   int stopped = 0;
-  const auto& progress = main.lvwSpywareFound;
-  for (int i = 0; i < progress.Count(); ++i) {
-    const auto& row = progress.Item(i);
-    const bool isStopped = IsStoppedRow(row);
-    if (!isStopped && row.text != "EXCLUDED") continue;
-    if (isStopped) ++stopped;
-    std::printf("%d\t%s\t%s\t\t\t\n", row.smallIcon, row.text.c_str(),
-                text::ReplaceAll(row.SubItem(1), "\t", " ").c_str());
+  for (const Finding& f : findings.Items()) {
+    if (f.state == FindingState::Stopped) ++stopped;
+    if (f.state != FindingState::Stopped && f.state != FindingState::Excluded) continue;
+    std::printf("%d\t%s\t%s\t\t\t\n", f.ProgressIcon(), f.ProgressText().c_str(),
+                text::ReplaceAll(f.ProgressDetail(), "\t", " ").c_str());
   }
   return stopped;
+}
+
+// How many findings the removal took off the machine.
+int RemovedCount(const FindingList& findings) {
+  const auto& items = findings.Items();
+  return static_cast<int>(std::count_if(items.begin(), items.end(), [](const Finding& f) {
+    return f.state == FindingState::Removed;
+  }));
 }
 
 // What the scan could not do; true when it did not complete.
@@ -70,10 +77,10 @@ bool PrintGaps(Application& app) {
 // Everything the scan did: results, stopped programs and excluded items, the total, and
 // what was not examined. Returns the exit status.
 int PrintResults(FrmMain& main) {
-  PrintProtected(main);
-  PrintRows(main);
-  const int found =
-      main.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Count() + PrintProgressRows(main);
+  const FindingList& findings = main.Findings();
+  PrintProtected(findings);
+  const int listed = PrintRows(findings);
+  const int found = listed + PrintProgressRows(findings);
   std::printf("Traces found: %d\n", found);
   if (PrintGaps(main.App())) return kCannotRun;
   return found > 0 ? kFound : kNothingFound;
@@ -82,12 +89,13 @@ int PrintResults(FrmMain& main) {
 // Automatic removal, as a scheduled scan with "Delete spyware automatically" ticked runs it
 // (the user's own option is left as it is): the driver ticks every row and removes without
 // a question. What remains is printed, with what could not be removed.
-int PrintRemoval(FrmMain& main, int removed) {
+int PrintRemoval(FrmMain& main) {
   Application& app = main.App();
-  PrintProtected(main);
-  PrintRows(main);
-  PrintProgressRows(main);
-  std::printf("Removed: %d\n", removed);
+  const FindingList& findings = main.Findings();
+  PrintProtected(findings);
+  PrintRows(findings);
+  PrintProgressRows(findings);
+  std::printf("Removed: %d\n", RemovedCount(findings));
   const auto& failed = app.DeleteFailed().lstProblem;
   for (int i = 0; i < failed.Count(); ++i)
     std::fprintf(stderr, "Could not delete: %s\n", failed.Item(i).text.c_str());
@@ -106,7 +114,7 @@ int PrintRemoval(FrmMain& main, int removed) {
 }
 
 // The scan as the JSON document's run records it; returns the exit status the lines would.
-int RecordScan(FrmMain& main, ScanMode mode, bool remove, int removed) {
+int RecordScan(FrmMain& main, ScanMode mode, bool remove) {
   Application& app = main.App();
   auto& run = json_output::CurrentScanRun();
   run["mode"] = mode == ScanMode::Smart  ? "smart"
@@ -114,11 +122,11 @@ int RecordScan(FrmMain& main, ScanMode mode, bool remove, int removed) {
                 : mode == ScanMode::File ? "file"
                                          : "folder";
   run["remove"] = remove;
-  run["findings"] = json_output::Findings(main, remove);
+  run["findings"] = json_output::Findings(main.Findings(), remove);
   int found = 0;
   for (const auto& finding : run["findings"])
     if (finding["state"] != "excluded" && finding["state"] != "protected") ++found;
-  run["counts"] = {{"found", found}, {"removed", removed}};
+  run["counts"] = {{"found", found}, {"removed", RemovedCount(main.Findings())}};
   for (const std::string& gap : ScanGapTexts(app)) run["notExamined"].push_back(gap);
   const bool incomplete = !app.gaps.Complete();
   run["completed"] = !incomplete;
@@ -160,29 +168,20 @@ int Scan(FrmMain& main, const ScanRequest& scan, const std::string& chosen, cons
     if (lock->Refusal()) return Fail(*lock->Refusal());
   }
   main.SelectScanMode(mode);
-  // With removal the driver removes at once; the removal takes off the results list exactly
-  // the rows of the items it removed: those are counted.
-  int removed = 0;
-  int removalWatch = 0;
-  auto& resultsList = main.lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
+  // With removal the driver removes at once; the findings it removed are counted.
   if (args.remove) {
     app.AutoRemoveMode = true;
     app.AllowLargeRemoval = args.force;
-    removalWatch = resultsList.SubscribeRows([&](const forms::ListChange& change) {
-      if (change.kind == forms::ListChange::Cleared) removed = 0;
-      if (change.kind == forms::ListChange::RowRemoved) ++removed;
-    });
   }
   main.cmdScanNow_Click();
-  if (args.remove) resultsList.UnsubscribeRows(removalWatch);
   // The message that says so is already on standard error.
   if (main.LastScanResult() == ScanResult::NoDefinitions) {
     json_output::AddError("there are no definitions to scan with");
     return kCannotRun;
   }
-  if (json_output::Enabled()) return RecordScan(main, mode, args.remove, removed);
+  if (json_output::Enabled()) return RecordScan(main, mode, args.remove);
 
-  if (args.remove) return PrintRemoval(main, removed);
+  if (args.remove) return PrintRemoval(main);
   const int status = PrintResults(main);
   // Closing the main window records the stopped state, as the desktop program does.
   main.Unload();

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/ScanState.h"
 #include "definitions/LiveUpdate.h"
@@ -330,13 +332,15 @@ class FrmMain : public forms::Form, public TrayMainWindow, public ScanWindow, pu
 
   // ---- What the scanners and the removal see (ScanWindow, RemovalWindow) -----------------
   ProgramContext& Context() override;
-  forms::ListView& FoundList() override { return lvwSpywareFound; }
   forms::ListView& ResultsList() override { return lvwPicRemoveListOfSpywareFoundAndToBeRemoved; }
   forms::ListView& FilesToDelete() override { return lvwFilesToBeDeleted; }
   forms::ListView& RegistryToDelete() override { return lvwRegistryToBeDeleted; }
   forms::ListView& CookiesToDelete() override { return lvwCookiesToDelete; }
   void SetCookieCount(int count) override { CookieCount = count; }
-  forms::Label& RunningCountLabel() override { return lblTotalNoOfRunningItems; }
+  void ShowRunningCount(int count) override {
+    lblTotalNoOfRunningItems.SetCaption(std::to_string(count));
+  }
+  FindingList& Findings() override { return findings_; }
   forms::ProgressBar& RemovalBar() override { return pgbDeleteSpywaresFound; }
   forms::Label& RemovalPercentage() override { return lblDeletingPercentageCompleted; }
   forms::Label& RemovalItem() override { return lblDeletingCaption; }
@@ -360,17 +364,16 @@ class FrmMain : public forms::Form, public TrayMainWindow, public ScanWindow, pu
   void cmdBrowse_Click();
   /// The double-click action for one results row; returns whether a window was opened.
   bool BrowseRow(int row, bool minimized);
-  /// The four places a file or folder hit is written to (scanners share this).
-  void AddHitRows(const std::string& removalText, const std::string& linkText,
-                  const std::string& progressText, int progressIcon, const std::string& resultText,
-                  int resultIcon, const std::string& location, const std::string& type) override;
-  /// One "EXCLUDED" row in the scan-progress list.
-  void AddExcludedRow(const std::string& location) override;
-  /// One "PROTECTED" row in the scan-progress list: a definition named a place no removal
-  /// may touch.
-  void AddProtectedRow(const std::string& location) override;
+  /// Writes a new finding to the lists that show it: the hidden removal list of its kind,
+  /// the scan-progress list and the results list (whose row is tagged with the finding).
+  void ShowFinding(int index);
+  /// The findings the results list shows, in its order (a row put in as it is reads back as
+  /// a finding of its own).
+  std::vector<Finding> ShownFindings() const;
+  /// Records what became of the findings of the results rows that pred picks.
+  void SetShownState(const std::function<bool(const forms::ListItem&)>& pred, FindingState state);
   /// Adds n to the number shown by lbltracesFound.
-  void BumpTracesLabel(int n = 1) override;
+  void BumpTracesLabel(int n = 1);
 
   // ---- Scan driver (FrmMainScan.cpp)
   // ------------------------------------------------------------------
@@ -463,6 +466,7 @@ class FrmMain : public forms::Form, public TrayMainWindow, public ScanWindow, pu
 
  private:
   ScanResult lastScan_ = ScanResult::Ran;
+  FindingList findings_;
   void Wire();
   void WireNavigation();
   void WireScanPage();

@@ -47,6 +47,7 @@ void FrmMain::cmdExclude_Click() {
   lvwSpywareFound.RemoveIf(isTicked);
   lvwCookiesToDelete.RemoveIf(isTicked);
   lblDeletingCaption.SetCaption("");
+  SetShownState(isTicked, FindingState::Excluded);
   results.RemoveIf(isTicked);
 }
 

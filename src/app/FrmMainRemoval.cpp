@@ -137,6 +137,7 @@ void FrmMain::lblRemove_Click() {
     // What is still ticked was removed: rows of items that stayed were unticked.
     const auto& rows = lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Items();
     removed = static_cast<int>(std::count_if(rows.begin(), rows.end(), ticked));
+    SetShownState(ticked, FindingState::Removed);
     lvwFilesToBeDeleted.RemoveIf(ticked);
     lvwRegistryToBeDeleted.RemoveIf(ticked);
     lvwCookiesToDelete.RemoveIf(ticked);

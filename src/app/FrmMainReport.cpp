@@ -13,9 +13,8 @@ void FrmMain::MakeReport() {
   const std::string path = app_.DataFile("Scan_Log.txt");
   std::string report;
   try {
-    report = ScanReportText(
-        app_, {lblMemoryInspected.Caption(), lblRegistryInspected.Caption(),
-               lblFilesFolderInspected.Caption(), lvwPicRemoveListOfSpywareFoundAndToBeRemoved});
+    report = ScanReportText(app_, {lblMemoryInspected.Caption(), lblRegistryInspected.Caption(),
+                                   lblFilesFolderInspected.Caption(), ShownFindings()});
   } catch (const std::exception& e) {
     GetHost().HandlerFailed("MakeReport", e.what());
     return;

@@ -6,6 +6,7 @@
 #include "app/FrmMain.h"
 #include "base/Text.h"
 #include "platform/Registry.h"
+#include "results/Finding.h"
 #include "results/ThreatCategory.h"
 
 namespace quill {
@@ -29,6 +30,14 @@ void FrmMain::FillCategories() {
     if (!type.empty()) results.SetSubItem(i, 2, Words(app_, TypeTextKey(type), type));
     results.SetSubItem(i, 3, Words(app_, RiskTextKey(category->risk), category->risk));
     results.SetSubItem(i, 4, category->details);
+  }
+  // The findings carry the words their rows show, for the report and the command line.
+  for (const auto& row : results.Items()) {
+    if (!findings_.Contains(row.tag)) continue;
+    Finding& finding = findings_.At(row.tag);
+    finding.threatType = row.SubItem(2);
+    finding.risk = row.SubItem(3);
+    finding.details = row.SubItem(4);
   }
 }
 
@@ -158,25 +167,86 @@ void FrmMain::BumpTracesLabel(int n) {
   lbltracesFound.SetCaption(std::to_string(text::Val(lbltracesFound.Caption()) + n));
 }
 
-void FrmMain::AddHitRows(const std::string& removalText, const std::string& linkText,
-                         const std::string& progressText, int progressIcon,
-                         const std::string& resultText, int resultIcon, const std::string& location,
-                         const std::string& type) {
-  lvwFilesToBeDeleted.Add(removalText, 0, {linkText});
-  BumpTracesLabel();
-  lvwSpywareFound.Add(progressText, progressIcon, {location});
-  std::vector<std::string> sub{location};
-  if (!type.empty()) sub.push_back(type);
-  lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Add(resultText, resultIcon, sub);
-  ++app_.counters.TracesFound;
+void FrmMain::ShowFinding(int index) {
+  const Finding& finding = findings_.At(index);
+  if (finding.state == FindingState::Found && finding.removable) {
+    switch (finding.kind) {
+      case FindingKind::Cookie:
+        lvwCookiesToDelete.Add(finding.location);
+        break;
+      case FindingKind::RegistryValue:
+      case FindingKind::RegistryKey:
+        lvwRegistryToBeDeleted.Add(
+            platform::RootHandleText(static_cast<platform::RootKey>(finding.rootHandle)), 0,
+            {finding.keyPath, finding.valueName, finding.threat});
+        BumpTracesLabel();
+        break;
+      default:
+        lvwFilesToBeDeleted.Add(finding.location, 0, {finding.threat});
+        BumpTracesLabel();
+        break;
+    }
+  }
+  // A value no threat is named for is removed with the rest, but shown nowhere.
+  const bool shown = finding.kind != FindingKind::RegistryValue ||
+                     finding.state != FindingState::Found || finding.Listed();
+  if (shown)
+    lvwSpywareFound.Add(finding.ProgressText(), finding.ProgressIcon(), {finding.ProgressDetail()});
+  if (!finding.Listed()) return;
+  forms::ListItem row;
+  row.text = finding.name;
+  row.smallIcon = finding.ResultIcon();
+  row.subItems = {finding.location};
+  if (!finding.threatType.empty()) row.subItems.push_back(finding.threatType);
+  row.tag = index;
+  lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Add(std::move(row));
 }
 
-void FrmMain::AddExcludedRow(const std::string& location) {
-  lvwSpywareFound.Add("EXCLUDED", kItemExcluded, {location});
+namespace {
+
+// A results row put in as it is, read back as the finding it would show.
+Finding FindingOfRow(const forms::ListItem& row) {
+  Finding finding;
+  switch (row.smallIcon) {
+    case kItemCookie:
+      finding.kind = FindingKind::Cookie;
+      break;
+    case kItemRegistry:
+      finding.kind = FindingKind::RegistryKey;
+      break;
+    case kItemFile:
+      finding.kind = FindingKind::File;
+      break;
+    case kItemFolder:
+      finding.kind = FindingKind::Folder;
+      break;
+    case kItemExcluded:
+      finding.state = FindingState::Excluded;
+      break;
+    default:
+      break;
+  }
+  finding.name = row.text;
+  finding.location = row.SubItem(1);
+  finding.threatType = row.SubItem(2);
+  finding.risk = row.SubItem(3);
+  finding.details = row.SubItem(4);
+  return finding;
 }
 
-void FrmMain::AddProtectedRow(const std::string& location) {
-  lvwSpywareFound.Add("PROTECTED", kItemExcluded, {location});
+}  // namespace
+
+std::vector<Finding> FrmMain::ShownFindings() const {
+  std::vector<Finding> shown;
+  for (const auto& row : lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Items())
+    shown.push_back(findings_.Contains(row.tag) ? findings_.At(row.tag) : FindingOfRow(row));
+  return shown;
+}
+
+void FrmMain::SetShownState(const std::function<bool(const forms::ListItem&)>& pred,
+                            FindingState state) {
+  for (const auto& row : lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Items())
+    if (findings_.Contains(row.tag) && pred(row)) findings_.At(row.tag).state = state;
 }
 
 }  // namespace quill

@@ -79,6 +79,7 @@ void FrmMain::BeginScan() {
          {&lvwSpywareFound, &lvwPicRemoveListOfSpywareFoundAndToBeRemoved, &lvwFilesToBeDeleted,
           &lvwFileNotFounds, &lvwRegistryToBeDeleted, &lvwCookiesToDelete})
       list->Clear();
+    findings_.Clear();
     app.StopRequested = false;
     app.ScanStartedAt = ScanTimeText(app);
     app.Definitions().LoadProtectedList();

@@ -61,6 +61,7 @@ void FrmMain::WireScanPage() {
 // The results page: the list and its commands, the submission.
 void FrmMain::WireResultsPage() {
   auto& results = lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
+  findings_.Watch([this](int index) { ShowFinding(index); });
   results.OnColumnClick(
       [this, &results](int column) { EnhListView_SortColumns(results, column, false); });
   results.OnItemCheck(

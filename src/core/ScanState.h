@@ -23,6 +23,8 @@ struct ScanCounters {
   int32_t RegistryInspected = 0;
   int32_t FilesFoldersInspected = 0;
   int32_t TracesFound = 0;
+  /// Programs running at the last process check (counted one by one on the older family).
+  int32_t RunningPrograms = 0;
   /// Calls of ReportProgress since the screen was last refreshed.
   int32_t ReportTick = 0;
 

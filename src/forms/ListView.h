@@ -15,6 +15,8 @@ struct ListItem {
   int smallIcon = 0;
   bool checked = false;
   bool selected = false;
+  /// What the row shows, by its index in the owner's model (-1: nothing, a row put in as it is).
+  int tag = -1;
 
   /// Sub-item n (1-based, as the lists name them); "" when absent.
   const std::string& SubItem(int n) const;

@@ -17,6 +17,7 @@
 #include "removal/RemovalShare.h"
 #include "removal/RemovalWindow.h"
 #include "removal/frmDelete.h"
+#include "results/Finding.h"
 #include "results/ItemKind.h"
 
 namespace quill {
@@ -253,8 +254,13 @@ void Removal::KeepItem(forms::ListView& list, int row, const std::string& shown,
   ++failedCount_;
   // Unticked rows stay listed after the run, and are not counted as removed.
   auto& results = main_.ResultsList();
-  for (int r = 0; r < results.Count(); ++r)
-    if (isResultRow(results.Item(r))) results.SetChecked(r, false);
+  auto& findings = main_.Findings();
+  for (int r = 0; r < results.Count(); ++r) {
+    if (!isResultRow(results.Item(r))) continue;
+    results.SetChecked(r, false);
+    if (findings.Contains(results.Item(r).tag))
+      findings.At(results.Item(r).tag).state = FindingState::Failed;
+  }
   if (row < list.Count()) list.SetChecked(row, false);
 }
 

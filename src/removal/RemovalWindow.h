@@ -2,6 +2,7 @@
 
 namespace quill {
 
+class FindingList;
 class frmDelete;
 
 namespace forms {
@@ -20,7 +21,9 @@ class RemovalWindow {
   virtual forms::ListView& FilesToDelete() = 0;
   virtual forms::ListView& RegistryToDelete() = 0;
   virtual forms::ListView& CookiesToDelete() = 0;
-  /// The results list the user ticked.
+  /// What the scan found: a removal records what became of each finding it acted on.
+  virtual FindingList& Findings() = 0;
+  /// The results list the user ticked (each row's tag is the finding it shows).
   virtual forms::ListView& ResultsList() = 0;
   /// The progress display: the bar, the percentage line and the line naming the item.
   virtual forms::ProgressBar& RemovalBar() = 0;

@@ -7,7 +7,6 @@
 #include "core/ProcessTools.h"
 #include "core/ProgramContext.h"
 #include "definitions/ExclusionList.h"
-#include "forms/ListView.h"
 #include "results/ItemKind.h"
 #include "scan/ScanDriver.h"
 
@@ -95,35 +94,34 @@ std::string ScanReportText(ProgramContext& app, const ScanReportSource& source) 
   r += EmptyLines(2);
   r += std::string("[Threats Detected]") + kCrLf + EmptyLines(2);
 
-  const auto& rows = source.results.Items();
-  for (const auto& row : rows) {
-    const std::string location = row.SubItem(1);
-    const std::string type = ReportTypeText(row.smallIcon);
-    // Every row is measured afresh: a row that cannot be measured reads "0 bytes", never
-    // the previous row's figures.
-    std::string size = "0 bytes";
-    if (row.smallIcon == kItemFile || row.smallIcon == kItemCookie) {
-      if (auto bytes = app.Files().FileSize(location)) size = std::to_string(*bytes) + " bytes";
+  for (Finding finding : source.findings) {
+    const int icon = finding.ResultIcon();
+    // Every finding is measured afresh: one that cannot be measured reads "0 bytes", never
+    // the previous one's figures.
+    finding.size = "0 bytes";
+    if (icon == kItemFile || icon == kItemCookie) {
+      if (auto bytes = app.Files().FileSize(finding.location))
+        finding.size = std::to_string(*bytes) + " bytes";
     }
-    std::string company = "N/A";
-    if (row.smallIcon == kItemFile) {
+    finding.company = "N/A";
+    if (icon == kItemFile) {
       try {
-        company = ReadPublisherName(app.Files(), location);
+        finding.company = ReadPublisherName(app.Files(), finding.location);
       } catch (const std::exception&) {
-        company.clear();
+        finding.company.clear();
       }
     }
     r += Spaced(kEquals);
-    r += Spaced("File: " + location);
-    r += Spaced("Name: " + row.text);
-    r += Spaced("Company: " + company);
-    r += Spaced("Type: " + type);
-    r += Spaced("Size: " + size);
-    r += Spaced("Detail: " + row.SubItem(4));
-    r += "Risk: " + row.SubItem(3) + kCrLf + EmptyLines(2);
+    r += Spaced("File: " + finding.location);
+    r += Spaced("Name: " + finding.name);
+    r += Spaced("Company: " + finding.company);
+    r += Spaced("Type: " + ReportTypeText(icon));
+    r += Spaced("Size: " + finding.size);
+    r += Spaced("Detail: " + finding.details);
+    r += "Risk: " + finding.risk + kCrLf + EmptyLines(2);
   }
   r += kEquals + kCrLf + EmptyLines(2);
-  r += Spaced("Total = " + std::to_string(rows.size()));
+  r += Spaced("Total = " + std::to_string(source.findings.size()));
   const std::vector<std::string> gaps = ScanGapTexts(app);
   if (!gaps.empty()) {
     r += std::string(kCrLf) + "[Not Examined]" + kCrLf + kCrLf;

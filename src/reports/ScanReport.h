@@ -1,22 +1,21 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "results/Finding.h"
 
 namespace quill {
 
 class ProgramContext;
 
-namespace forms {
-class ListView;
-}  // namespace forms
-
 /// What the report shows of the window a scan ran in: the three inspected counts as they
-/// are shown, and the results list.
+/// are shown, and the findings of the results list in its order.
 struct ScanReportSource {
   std::string processesInspected;
   std::string registryInspected;
   std::string filesFoldersInspected;
-  const forms::ListView& results;
+  std::vector<Finding> findings;
 };
 
 /// "Cookie", "Registry", "File", "Folder" or "EXCLUDED" by a results row's icon number;

@@ -12,7 +12,6 @@
 #include "definitions/DefinitionSet.h"
 #include "definitions/ExclusionList.h"
 #include "forms/Control.h"
-#include "forms/ListView.h"
 #include "platform/Shell.h"
 #include "scan/ScanDriver.h"
 #include "scan/ScanWindow.h"
@@ -97,13 +96,18 @@ bool ExamineCookie(ScanWindow& main, const std::vector<std::string>& entries,
   const std::string reduced = ReduceHost(CookieHost(app.Files(), fullPath));
   if (!IsBlockedHost(entries, reduced)) return true;
   if (app.Exclusions().IsExcluded(fullPath)) {
-    main.AddExcludedRow(fullPath);
+    main.Findings().Add(LeftAloneFinding(FindingKind::Cookie, FindingState::Excluded, fullPath));
     return true;
   }
-  main.FoundList().Add("Cookie", kItemCookie, {name});
+  Finding cookie;
+  cookie.kind = FindingKind::Cookie;
+  cookie.name = "Cookie: " + name;
+  cookie.location = fullPath;
+  cookie.threatType = "Tracking Cookie";
+  // A cookie met after the scan was stopped is shown, but not listed for removal.
+  cookie.removable = main.ScanInProgress();
+  main.Findings().Add(std::move(cookie));
   if (!main.ScanInProgress()) return false;
-  main.CookiesToDelete().Add(fullPath);
-  main.ResultsList().Add("Cookie: " + name, kItemCookie, {fullPath, "Tracking Cookie"});
   ++app.counters.FilesFoldersInspected;
   return true;
 }

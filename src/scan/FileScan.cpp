@@ -12,8 +12,6 @@
 #include "definitions/DefinitionSet.h"
 #include "definitions/ExclusionList.h"
 #include "definitions/ProtectedFloor.h"
-#include "forms/Control.h"
-#include "forms/ListView.h"
 #include "scan/ScanDriver.h"
 #include "scan/ScanWindow.h"
 
@@ -79,6 +77,19 @@ void ForEachDefinitionLine(ProgramContext& app, const char* fileName, Examine ex
     DecodeDefinitionLineInPlace(line);
     if (!examine(line)) return;
   }
+}
+
+/// A file or folder listed for removal.
+void AddHit(ScanWindow& main, FindingKind kind, const std::string& name, const std::string& threat,
+            const std::string& location, const std::string& type) {
+  Finding hit;
+  hit.kind = kind;
+  hit.name = name;
+  hit.threat = threat;
+  hit.location = location;
+  hit.threatType = type;
+  main.Findings().Add(std::move(hit));
+  ++main.Context().counters.TracesFound;
 }
 
 }  // namespace
@@ -162,11 +173,11 @@ void ScanFileDefinitions(ScanWindow& main) {
 
     if (def && FileExists(files, path) && !definitions.IsProtected(path)) {
       if (app.Floor().ProtectsPath(path)) {
-        main.AddProtectedRow(path);
+        main.Findings().Add(LeftAloneFinding(FindingKind::File, FindingState::Protected, path));
       } else if (app.Exclusions().IsExcluded(path)) {
-        main.AddExcludedRow(path);
+        main.Findings().Add(LeftAloneFinding(FindingKind::File, FindingState::Excluded, path));
       } else if (!IsMicrosoftPublisher(files, path)) {
-        main.AddHitRows(path, threat, threat, kItemFile, threat, kItemFile, path, type.Current());
+        AddHit(main, FindingKind::File, threat, threat, path, type.Current());
         type.Clear();
       }
     }
@@ -197,12 +208,11 @@ void ScanFolderDefinitions(ScanWindow& main) {
     if (!folder.empty() && !IsDriveRoot(folder) && FolderExists(files, folder) &&
         !definitions.IsProtected(folder)) {
       if (app.Floor().ProtectsPath(folder)) {
-        main.AddProtectedRow(folder);
+        main.Findings().Add(LeftAloneFinding(FindingKind::Folder, FindingState::Protected, folder));
       } else if (app.Exclusions().IsExcludedOrContained(folder)) {
-        main.AddExcludedRow(folder);
+        main.Findings().Add(LeftAloneFinding(FindingKind::Folder, FindingState::Excluded, folder));
       } else {
-        main.AddHitRows(folder, threat, threat, kItemFolder, threat, kItemFolder, folder,
-                        type.Current());
+        AddHit(main, FindingKind::Folder, threat, threat, folder, type.Current());
         type.Clear();
       }
     }
@@ -262,11 +272,13 @@ void FolderWalk::CheckFoundFolder(const std::string& folder) {
     if (!shapeMatches || !SystemFolderRuleHolds(f, row.folder)) continue;
     if (definitions_.IsProtected(f)) return;
     if (app_.Floor().ProtectsPath(f)) {
-      main_.AddProtectedRow(f + "\\");
+      main_.Findings().Add(
+          LeftAloneFinding(FindingKind::WalkedFolder, FindingState::Protected, f + "\\"));
       return;
     }
     if (app_.Exclusions().IsExcluded(f)) {
-      main_.AddExcludedRow(f + "\\");
+      main_.Findings().Add(
+          LeftAloneFinding(FindingKind::WalkedFolder, FindingState::Excluded, f + "\\"));
       return;
     }
     if (PublishedByMicrosoft(f)) return;
@@ -275,8 +287,8 @@ void FolderWalk::CheckFoundFolder(const std::string& folder) {
     // A folder that went away since it was listed is not reported.
     if (!files_.Attributes(f)) return;
     const std::string threat = ShownThreat(std::string(row.threatName), std::string(row.name));
-    main_.AddHitRows(f, threat, threat, kItemFile, threat + " Directory", kItemFolder, f,
-                     std::string(row.type));
+    AddHit(main_, FindingKind::WalkedFolder, threat + " Directory", threat, f,
+           std::string(row.type));
     return;
   }
 }
@@ -309,11 +321,11 @@ void FolderWalk::CheckFile(const std::string& folderLower, const std::string& na
     if (!matches) continue;
     if (definitions_.IsProtected(full)) return;
     if (app_.Floor().ProtectsPath(full)) {
-      main_.AddProtectedRow(full);
+      main_.Findings().Add(LeftAloneFinding(FindingKind::File, FindingState::Protected, full));
       return;
     }
     if (app_.Exclusions().IsExcluded(full)) {
-      main_.AddExcludedRow(full);
+      main_.Findings().Add(LeftAloneFinding(FindingKind::File, FindingState::Excluded, full));
       return;
     }
     if (PublishedByMicrosoft(full)) return;
@@ -322,8 +334,7 @@ void FolderWalk::CheckFile(const std::string& folderLower, const std::string& na
     const auto attributes = files_.Attributes(full);
     if (!attributes || (listedOnly && (*attributes & kNotListed))) return;
     const std::string threat = ShownThreat(std::string(row.threatName), std::string(row.name));
-    main_.AddHitRows(full, threat, threat, kItemFile, threat, kItemFile, full,
-                     std::string(row.type));
+    AddHit(main_, FindingKind::File, threat, threat, full, std::string(row.type));
     return;
   }
 }

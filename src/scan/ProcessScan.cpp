@@ -15,8 +15,7 @@
 #include "definitions/DefinitionFormats.h"
 #include "definitions/DefinitionSet.h"
 #include "definitions/ExclusionList.h"
-#include "forms/Control.h"
-#include "forms/ListView.h"
+#include "forms/Host.h"
 #include "platform/System.h"
 #include "scan/ScanWindow.h"
 
@@ -136,6 +135,15 @@ std::optional<std::vector<ListedProcess>> ListProcesses(platform::Processes& pro
 }
 
 /// A running program that matched a definition and is not to be left alone.
+/// A running program the scan stopped (named by its file name).
+Finding StoppedFinding(FindingKind kind, const std::string& fileName) {
+  Finding stopped;
+  stopped.kind = kind;
+  stopped.state = FindingState::Stopped;
+  stopped.location = fileName;
+  return stopped;
+}
+
 struct Match {
   std::string fileName;
   std::string publisher;
@@ -155,7 +163,9 @@ std::optional<Match> Examine(ScanWindow& main, const std::string& list,
                : text::ToUpper(text::Trim(publisher)) == "MICROSOFT CORPORATION")
     return std::nullopt;
   if (app.Exclusions().IsExcluded(fileName)) {
-    main.AddExcludedRow(fileName);
+    main.Findings().Add(
+        LeftAloneFinding(trustAll ? FindingKind::RunningApplication : FindingKind::RunningProcess,
+                         FindingState::Excluded, fileName));
     return std::nullopt;
   }
   if (text::ToUpper(text::Trim(fileName)) == kNeverReported) return std::nullopt;
@@ -175,7 +185,8 @@ void CheckById(ScanWindow& main) {
 
   std::string lastName;
   const std::string list = BuildDefinitionList(main, lastName);
-  main.RunningCountLabel().SetCaption(std::to_string(processes->size()));
+  app.counters.RunningPrograms = static_cast<int32_t>(processes->size());
+  main.ShowRunningCount(app.counters.RunningPrograms);
 
   const DefinitionCounts& counts = app.Definitions().Counts();
   for (const auto& process : *processes) {
@@ -192,7 +203,7 @@ void CheckById(ScanWindow& main) {
     if (auto match = Examine(main, list, process, true)) {
       if (main.ScanInProgress()) {
         // The row goes in first: it stays even when the program refuses to stop.
-        main.FoundList().Add("Running Application", kItemFile, {match->fileName + " was stopped"});
+        main.Findings().Add(StoppedFinding(FindingKind::RunningApplication, match->fileName));
         // Exactly the process that matched: another one of the same name may be a
         // different program altogether.
         StopProcessById(app, process.pid);
@@ -216,14 +227,13 @@ void CheckBySnapshot(ScanWindow& main) {
   if (!processes) return;
 
   for (const auto& process : *processes) {
-    main.RunningCountLabel().SetCaption(
-        std::to_string(text::Val(main.RunningCountLabel().Caption()) + 1));
+    main.ShowRunningCount(++app.counters.RunningPrograms);
     if (app.StopRequested) return;
     auto match = Examine(main, list, process, false);
     if (match) {
       const std::string fileName = match->fileName;
       if (main.ScanInProgress()) {
-        main.FoundList().Add("Running Process", kItemFile, {fileName + " was stopped"});
+        main.Findings().Add(StoppedFinding(FindingKind::RunningProcess, fileName));
         TerminateProcessById(app.Processes(), process.pid, 0);
         ++app.counters.TracesFound;
       } else {

@@ -12,8 +12,6 @@
 #include "definitions/DefinitionSet.h"
 #include "definitions/ExclusionList.h"
 #include "definitions/ProtectedFloor.h"
-#include "forms/Control.h"
-#include "forms/ListView.h"
 #include "scan/ScanDriver.h"
 #include "scan/ScanWindow.h"
 
@@ -33,21 +31,22 @@ bool HasAllLocationFields(const std::string& line) {
   return std::count(line.begin(), line.begin() + static_cast<std::ptrdiff_t>(eq), '^') >= 2;
 }
 
-/// The row of the hidden work list that removal acts on; the threat name goes in later.
-int AddRemovalRow(ScanWindow& main, const RegistryDefinition& def, const std::string& valueName) {
-  const auto root = static_cast<platform::RootKey>(static_cast<uint32_t>(def.rootHandle));
-  return main.RegistryToDelete().Add(platform::RootHandleText(root), 0,
-                                     {def.keyPath, valueName, def.threatName});
-}
-
-void AddVisibleRows(ScanWindow& main, const std::string& progressText, int progressIcon,
-                    const std::string& resultText, const std::string& location,
-                    const std::string& type) {
-  main.FoundList().Add(progressText, progressIcon, {location});
-  std::vector<std::string> sub{location};
-  if (!type.empty()) sub.push_back(type);
-  main.ResultsList().Add(resultText, kItemRegistry, sub);
-  ++main.Context().counters.TracesFound;
+/// A key or value listed for removal; the name the results list gives it is the threat name,
+/// or the key path when the definition names none.
+void AddHit(ScanWindow& main, const RegistryDefinition& def, FindingKind kind) {
+  Finding hit;
+  hit.kind = kind;
+  hit.threat = def.threatName;
+  hit.name = text::Trim(def.threatName).empty() ? def.keyPath : def.threatName;
+  hit.location = def.location;
+  hit.threatType = def.type;
+  hit.rootHandle = static_cast<uint32_t>(def.rootHandle);
+  hit.keyPath = def.keyPath;
+  hit.valueName = kind == FindingKind::RegistryValue ? def.valueName : std::string();
+  main.Findings().Add(std::move(hit));
+  // A value without a threat name is still removed with the rest, but shown nowhere.
+  if (kind == FindingKind::RegistryKey || !text::Trim(def.threatName).empty())
+    ++main.Context().counters.TracesFound;
 }
 
 /// One definition line. Returns after recording whatever the line found.
@@ -71,40 +70,32 @@ void CheckDefinition(ScanWindow& main, const std::string& line, LocationExpander
 
   ExclusionList& exclusions = app.Exclusions();
   const std::string keyLocation = def.rootName + "\\" + def.keyPath;
-  const std::string name = text::Trim(def.threatName);
 
   if (!def.valueName.empty()) {
     if (!ValueExists(app.Registry(), root, def.keyPath, def.valueName)) return;
     if (app.Definitions().IsProtected(def.location)) return;
     if (exclusions.IsExcluded(def.location) || exclusions.IsExcluded(keyLocation)) {
-      main.AddExcludedRow(def.location);
+      main.Findings().Add(
+          LeftAloneFinding(FindingKind::RegistryValue, FindingState::Excluded, def.location));
       return;
     }
-    AddRemovalRow(main, def, def.valueName);
-    main.BumpTracesLabel();
-    // A value without a threat name is still removed with the rest, but shown nowhere.
-    if (name.empty()) return;
-    AddVisibleRows(main, def.threatName, kItemRegistry, def.threatName, def.location, def.type);
+    AddHit(main, def, FindingKind::RegistryValue);
     return;
   }
 
   if (!KeyExists(app.Registry(), root, text::Trim(def.keyPath))) return;
   if (app.Definitions().IsProtected(def.location)) return;
   if (ProtectedFloor::ProtectsKey(root, def.keyPath)) {
-    main.AddProtectedRow(def.location);
+    main.Findings().Add(
+        LeftAloneFinding(FindingKind::RegistryKey, FindingState::Protected, def.location));
     return;
   }
   if (exclusions.IsExcluded(def.location)) {
-    main.AddExcludedRow(def.location);
+    main.Findings().Add(
+        LeftAloneFinding(FindingKind::RegistryKey, FindingState::Excluded, def.location));
     return;
   }
-  AddRemovalRow(main, def, "");
-  main.BumpTracesLabel();
-  if (name.empty()) {
-    AddVisibleRows(main, "RegKey " + def.keyPath, 0, def.keyPath, def.location, def.type);
-    return;
-  }
-  AddVisibleRows(main, def.threatName, kItemRegistry, def.threatName, def.location, def.type);
+  AddHit(main, def, FindingKind::RegistryKey);
 }
 
 }  // namespace

@@ -36,8 +36,12 @@ inline constexpr const char* kStamp = "3/5/2024 2:07:09 PM";
 /// every file of one threat follows its tick).
 inline void AddFileHit(FrmMain& main, const std::string& path, const std::string& threat,
                        bool folder = false) {
-  main.AddHitRows(path, threat, threat, folder ? kItemFolder : kItemFile, threat,
-                  folder ? kItemFolder : kItemFile, path, "Adware");
+  Finding hit;
+  hit.kind = folder ? FindingKind::Folder : FindingKind::File;
+  hit.name = hit.threat = threat;
+  hit.location = path;
+  hit.threatType = "Adware";
+  main.Findings().Add(hit);
 }
 
 /// A registry hit: the hidden row (root handle, key path, value name, threat) and its

@@ -245,6 +245,9 @@ TEST_F(RemovalScenario, OnlyTheFileWhoseCopyFailedStaysAndIsListedOnce) {
   ASSERT_EQ(results.Count(), 1);
   EXPECT_EQ(results.Item(0).text, "Second");
   EXPECT_FALSE(results.Item(0).checked);
+  // What became of each finding: the first is removed, the second stayed.
+  EXPECT_EQ(Main().Findings().At(0).state, FindingState::Removed);
+  EXPECT_EQ(Main().Findings().At(1).state, FindingState::Failed);
 }
 
 TEST_F(RemovalScenario, UnopenableLogAndVanishedPathsDoNotStopTheRun) {
