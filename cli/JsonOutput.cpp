@@ -93,9 +93,12 @@ json Findings(const FindingList& found, bool afterRemoval) {
     if (f.state == FindingState::Protected)
       findings.push_back(FindingJson("item", "", f.location, "protected"));
   for (const Finding& f : found.Items()) {
-    if (!f.Listed() || f.state == FindingState::Removed) continue;
-    json finding = FindingJson(KindOf(f.ResultIcon()), f.name, f.location,
-                               afterRemoval ? "remaining" : "found");
+    if (!f.Listed()) continue;
+    // After --remove a script learns what went and what is still there.
+    const char* state = f.state == FindingState::Removed ? "removed"
+                        : afterRemoval                   ? "remaining"
+                                                         : "found";
+    json finding = FindingJson(KindOf(f.ResultIcon()), f.name, f.location, state);
     finding["type"] = f.threatType;
     finding["risk"] = f.risk;
     finding["details"] = f.details;

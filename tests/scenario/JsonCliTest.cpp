@@ -56,6 +56,8 @@ TEST_F(JsonCliTest, EveryCommandWritesOneDocumentOfThePublishedForm) {
 
   json removal = Run({"scan", "--remove"}, 0);
   EXPECT_EQ(removal["runs"][0]["counts"]["removed"], 1);
+  EXPECT_EQ(removal["runs"][0]["findings"].at(0)["location"], file);
+  EXPECT_EQ(removal["runs"][0]["findings"].at(0)["state"], "removed");
   json list = Run({"quarantine", "list"}, 0);
   ASSERT_EQ(list["items"].size(), 1u);
   EXPECT_EQ(list["items"][0]["original"], file);
