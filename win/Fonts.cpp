@@ -33,6 +33,17 @@ HFONT BoldFont() {
   return font;
 }
 
+void SetFont(HWND child, HFONT font) {
+  SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+}
+
+HWND StockIconPicture(HWND parent, LPCWSTR icon) {
+  HWND picture = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_ICON, 0, 0, 0, 0,
+                                 parent, nullptr, GetModuleHandleW(nullptr), nullptr);
+  SendMessageW(picture, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconW(nullptr, icon)), 0);
+  return picture;
+}
+
 HFONT HeadingFont() {
   static const HFONT font = Variant(FW_BOLD, 150);
   return font;

@@ -10,4 +10,9 @@ HFONT MessageFont();
 HFONT BoldFont();
 HFONT HeadingFont();
 
+/// Gives a child window a font.
+void SetFont(HWND child, HFONT font);
+/// A picture of one of the system's stock icons (IDI_...), as a child of `parent`.
+HWND StockIconPicture(HWND parent, LPCWSTR icon);
+
 }  // namespace quill::win

@@ -44,6 +44,16 @@ HWND Binder::Make(forms::Control& c, const wchar_t* cls, DWORD style, DWORD exSt
   return child;
 }
 
+HWND Binder::Follow(forms::Control& c, HWND child, std::function<void()> paint) {
+  auto apply = [this, &c, child, paint = std::move(paint)] {
+    paint();
+    ApplyCommon(c, child);
+  };
+  apply();
+  c.Changed().Subscribe(apply);
+  return child;
+}
+
 void Binder::ApplyCommon(forms::Control& c, HWND child) {
   EnableWindow(child, c.Enabled());
   ShowWindow(child, c.Visible() ? SW_SHOWNA : SW_HIDE);
@@ -56,74 +66,44 @@ HWND Binder::ChildOf(const forms::Control& c) const {
 
 HWND Binder::Label(forms::Control& c, DWORD style) {
   HWND child = Make(c, L"STATIC", style);
-  auto apply = [this, &c, child] {
-    SetWindowTextW(child, DisplayText(c.Caption()).c_str());
-    ApplyCommon(c, child);
-  };
-  apply();
-  c.Changed().Subscribe(apply);
-  return child;
+  return Follow(c, child, [&c, child] { SetWindowTextW(child, DisplayText(c.Caption()).c_str()); });
 }
 
 HWND Binder::Button(forms::Control& c, bool isDefault) {
   HWND child = Make(c, L"BUTTON", WS_TABSTOP | (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON));
-  auto apply = [this, &c, child] {
-    SetWindowTextW(child, W(c.Caption()).c_str());
-    ApplyCommon(c, child);
-  };
-  apply();
-  c.Changed().Subscribe(apply);
-  return child;
+  return Follow(c, child, [&c, child] { SetWindowTextW(child, W(c.Caption()).c_str()); });
 }
 
 HWND Binder::Check(forms::CheckBox& c) {
   HWND child = Make(c, L"BUTTON", WS_TABSTOP | BS_CHECKBOX);
-  auto apply = [this, &c, child] {
+  return Follow(c, child, [&c, child] {
     SetWindowTextW(child, W(c.Caption()).c_str());
     SendMessageW(child, BM_SETCHECK, c.Value() ? BST_CHECKED : BST_UNCHECKED, 0);
-    ApplyCommon(c, child);
-  };
-  apply();
-  c.Changed().Subscribe(apply);
-  return child;
+  });
 }
 
 HWND Binder::Option(forms::OptionButton& c, bool firstOfGroup) {
   HWND child = Make(c, L"BUTTON", WS_TABSTOP | BS_RADIOBUTTON | (firstOfGroup ? WS_GROUP : 0));
-  auto apply = [this, &c, child] {
+  return Follow(c, child, [&c, child] {
     SetWindowTextW(child, W(c.Caption()).c_str());
     SendMessageW(child, BM_SETCHECK, c.Value() ? BST_CHECKED : BST_UNCHECKED, 0);
-    ApplyCommon(c, child);
-  };
-  apply();
-  c.Changed().Subscribe(apply);
-  return child;
+  });
 }
 
 HWND Binder::Group(forms::Control& c) {
   HWND child = Make(c, L"BUTTON", BS_GROUPBOX);
-  auto apply = [this, &c, child] {
-    SetWindowTextW(child, W(c.Caption()).c_str());
-    ApplyCommon(c, child);
-  };
-  apply();
-  c.Changed().Subscribe(apply);
-  return child;
+  return Follow(c, child, [&c, child] { SetWindowTextW(child, W(c.Caption()).c_str()); });
 }
 
 HWND Binder::Progress(forms::ProgressBar& c) {
   HWND child = Make(c, PROGRESS_CLASSW, 0);
-  auto apply = [this, &c, child] {
+  return Follow(c, child, [&c, child] {
     // The bar counts in 32 bits: large ranges are scaled down to it.
     const int64_t span = std::max<int64_t>(1, c.Max() - c.Min());
     const int64_t scale = span > 0x7fffffff ? span / 0x7fffffff + 1 : 1;
     SendMessageW(child, PBM_SETRANGE32, 0, static_cast<LPARAM>(span / scale));
     SendMessageW(child, PBM_SETPOS, static_cast<WPARAM>((c.Value() - c.Min()) / scale), 0);
-    ApplyCommon(c, child);
-  };
-  apply();
-  c.Changed().Subscribe(apply);
-  return child;
+  });
 }
 
 HWND Binder::Text(forms::TextBox& c, bool multiLine) {
@@ -131,29 +111,21 @@ HWND Binder::Text(forms::TextBox& c, bool multiLine) {
                                       WS_HSCROLL | ES_AUTOVSCROLL | ES_AUTOHSCROLL
                                 : WS_TABSTOP | ES_AUTOHSCROLL;
   HWND child = Make(c, L"EDIT", style, WS_EX_CLIENTEDGE);
-  auto apply = [this, &c, child, multiLine] {
+  return Follow(c, child, [&c, child, multiLine] {
     // Only a different text is written: the user's caret stays where it is while typing.
     const std::wstring text = multiLine ? DisplayText(c.Text()) : W(c.Text());
     if (WindowText(child) != text) SetWindowTextW(child, text.c_str());
-    ApplyCommon(c, child);
-  };
-  apply();
-  c.Changed().Subscribe(apply);
-  return child;
+  });
 }
 
 HWND Binder::Combo(forms::ComboBox& c) {
   HWND child = Make(c, WC_COMBOBOXW, WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST);
-  auto apply = [this, &c, child] {
+  return Follow(c, child, [&c, child] {
     SendMessageW(child, CB_RESETCONTENT, 0, 0);
     for (const std::string& item : c.Items())
       SendMessageW(child, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(item).c_str()));
     SendMessageW(child, CB_SETCURSEL, static_cast<WPARAM>(c.ListIndex()), 0);
-    ApplyCommon(c, child);
-  };
-  apply();
-  c.Changed().Subscribe(apply);
-  return child;
+  });
 }
 
 bool Binder::Command(WPARAM wParam, LPARAM lParam) {
@@ -258,7 +230,7 @@ HWND Binder::Picker(forms::DTPicker& c) {
   pickers_[child] = &c;
   if (time) timePickers_.insert(child);
   DateTime_SetFormat(child, W(c.CustomFormat()).c_str());
-  auto apply = [this, &c, child, time] {
+  return Follow(c, child, [&c, child, time] {
     SYSTEMTIME value{};
     const auto parsed = c.Value() ? datetime::ParseGeneralDate(*c.Value()) : std::nullopt;
     if (parsed) {
@@ -274,11 +246,7 @@ HWND Binder::Picker(forms::DTPicker& c) {
       value.wSecond = static_cast<WORD>(parsed->second);
     }
     DateTime_SetSystemtime(child, parsed ? GDT_VALID : GDT_NONE, &value);
-    ApplyCommon(c, child);
-  };
-  apply();
-  c.Changed().Subscribe(apply);
-  return child;
+  });
 }
 
 bool Binder::Notify(const NMHDR& header, LRESULT& result) {

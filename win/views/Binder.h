@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -49,6 +50,9 @@ class Binder {
  private:
   HWND Make(forms::Control& c, const wchar_t* cls, DWORD style, DWORD exStyle = 0);
   void ApplyCommon(forms::Control& c, HWND child);
+  /// Paints the child now and on every change of its control: `paint` draws what is the
+  /// control's own, then the state every control has.
+  HWND Follow(forms::Control& c, HWND child, std::function<void()> paint);
   void ApplyColumns(forms::ListView& c, HWND child);
   void RowsChanged(forms::ListView& c, HWND child, const forms::ListChange& change);
   void DisplayInfo(forms::ListView& c, NMLVDISPINFOW& info);

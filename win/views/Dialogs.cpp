@@ -18,21 +18,10 @@ namespace {
 
 constexpr DWORD kDialogStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 
-void SetFont(HWND child, HFONT font) {
-  SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-}
-
-HWND Picture(HWND parent, LPCWSTR icon) {
-  HWND picture = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_ICON, 0, 0, 0, 0,
-                                 parent, nullptr, GetModuleHandleW(nullptr), nullptr);
-  SendMessageW(picture, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconW(nullptr, icon)), 0);
-  return picture;
-}
-
 class AboutWindow : public FormWindow {
  public:
   explicit AboutWindow(frmAbout& form) : FormWindow(form, 420, 200, kDialogStyle) {
-    picture_ = Picture(Handle(), IDI_SHIELD);
+    picture_ = StockIconPicture(Handle(), IDI_SHIELD);
     SetFont(title_ = binder_.Label(form.lblTitle), HeadingFont());
     version_ = binder_.Label(form.lblVersion);
     company_ = binder_.Label(form.lblCompany);
@@ -129,7 +118,7 @@ class AlertWindow : public FormWindow {
  protected:
   AlertWindow(forms::Form& form, int height) : FormWindow(form, 460, height, kDialogStyle) {
     SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    picture_ = Picture(Handle(), IDI_WARNING);
+    picture_ = StockIconPicture(Handle(), IDI_WARNING);
   }
   void PlaceAnswers(HWND yes, HWND no, int y) {
     Place(picture_, 20, 20, 32, 32);

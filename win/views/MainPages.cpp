@@ -13,10 +13,6 @@ namespace quill::win {
 
 namespace {
 
-void SetFont(HWND child, HFONT font) {
-  SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-}
-
 // The rows' pictures by kind number: cookie, registry, file, folder, excluded.
 HIMAGELIST RowIcons() {
   static const HIMAGELIST icons = [] {
@@ -170,7 +166,7 @@ void MainWindow::BuildResults(Pane& page) {
     x += 118;
   }
   Put(page, b.Button(form_.Command4, true), 592, 470, 140, 28, kBottom | kRight);
-  Put(page, b.Label(form_.Label16), 28, 518, 150, 20, kBottom);
+  Put(page, b.Label(form_.Label16), 28, 508, 150, 34, kBottom);
   Put(page, b.Text(form_.txtFilename), 180, 514, 440, 24, kBottom | kWide);
   Put(page, b.Button(form_.cmdSubmit), 632, 513, 100, 26, kBottom | kRight);
 }

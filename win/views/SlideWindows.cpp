@@ -13,13 +13,6 @@ namespace {
 constexpr DWORD kFrameless = WS_POPUP | WS_BORDER;
 constexpr DWORD kNotice = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE;
 
-HWND Picture(HWND parent, LPCWSTR icon) {
-  HWND picture = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_ICON, 0, 0, 0, 0,
-                                 parent, nullptr, GetModuleHandleW(nullptr), nullptr);
-  SendMessageW(picture, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconW(nullptr, icon)), 0);
-  return picture;
-}
-
 class SplashWindow : public FormWindow {
  public:
   explicit SplashWindow(frmSplash& form) : FormWindow(form, 460, 300, kFrameless) {
@@ -51,7 +44,7 @@ class NotificationWindow : public FormWindow {
  public:
   NotificationWindow(frmSignatureUpdated& form, const std::string& programName)
       : FormWindow(form, 340, 140, kFrameless, kNotice) {
-    picture_ = Picture(Handle(), IDI_INFORMATION);
+    picture_ = StockIconPicture(Handle(), IDI_INFORMATION);
     title_ =
         CreateWindowExW(0, L"STATIC", W(programName).c_str(), WS_CHILD | WS_VISIBLE | SS_NOPREFIX,
                         0, 0, 0, 0, Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
