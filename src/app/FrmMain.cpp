@@ -27,6 +27,7 @@
 #include "removal/frmDelete.h"
 #include "removal/frmQuarantine.h"
 #include "reports/frmReport.h"
+#include "results/Finding.h"
 #include "results/ThreatCategory.h"
 #include "shell/clsTray.h"
 #include "shell/frmMenuPopUp.h"
@@ -104,6 +105,7 @@ void FrmMain::StartupSequence() {
   std::string language = app.GetSetting(settings::kGeneral, "Language", "English");
   app.Catalog().LoadBuiltInMessages();
   for (const auto& [key, words] : CategoryTexts()) app.Catalog().setMessage(key, words);
+  for (const auto& [key, words] : FindingTexts()) app.Catalog().setMessage(key, words);
   ChangeLanguage(app.Catalog(), *this, language);
   ApplyMessageTexts();
 
@@ -129,7 +131,9 @@ void FrmMain::StartupSequence() {
 
   // 13. Only the Home page, captioned with the product name.
   ShowPage(0);
-  fraHome.SetCaption(app.brand.programName + " Status");
+  // The language's own words for it when it has them.
+  const std::string homeCaption = app.Catalog().getCaption(Name() + "_" + fraHome.Name());
+  fraHome.SetCaption(homeCaption.empty() ? app.brand.programName + " Status" : homeCaption);
   pgbDeleteSpywaresFound.SetVisible(false);
   lblDeletingPercentageCompleted.SetVisible(false);
   lblDeletingCaption.SetVisible(false);

@@ -347,9 +347,14 @@ class FrmMain : public forms::Form, public TrayMainWindow, public ScanWindow, pu
   frmDelete& DeleteFailed() override;
 
   // ---- Results list (FrmMainResults.cpp) --------------------------------------------------
-  /// Writes each row's risk and details from the category table, and its type and risk in
-  /// the current language.
+  /// Writes each row's risk and details from the category table, and its type, risk and
+  /// details in the current language.
   void FillCategories();
+  /// A type as the category table names it, from the table's name or the current language's
+  /// words for it (any other text as it is).
+  std::string EnglishType(const std::string& shown);
+  /// A type of the table in the current language's words (any other text as it is).
+  std::string TypeWords(const std::string& type);
   /// The rows' types as the category table names them, read back from the current
   /// language's words: a language switch writes them again in the new language.
   std::vector<std::string> ResultTypesInEnglish();

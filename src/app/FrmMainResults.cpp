@@ -21,15 +21,26 @@ std::string Words(ProgramContext& app, const std::string& key, const std::string
 
 }  // namespace
 
+std::string FrmMain::EnglishType(const std::string& shown) {
+  if (FindThreatCategory(shown)) return shown;
+  for (const auto& c : ThreatCategories())
+    if (!c.name.empty() && app_.Msg(TypeTextKey(c.name)) == shown) return c.name;
+  return shown;
+}
+
+std::string FrmMain::TypeWords(const std::string& type) {
+  return FindThreatCategory(type) && !type.empty() ? Words(app_, TypeTextKey(type), type) : type;
+}
+
 void FrmMain::FillCategories() {
   auto& results = lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
   for (int i = 0; i < results.Count(); ++i) {
-    const std::string type = results.Item(i).SubItem(2);
+    const std::string type = EnglishType(results.Item(i).SubItem(2));
     auto category = FindThreatCategory(type);
     if (!category) continue;  // an unknown type leaves risk and details empty
-    if (!type.empty()) results.SetSubItem(i, 2, Words(app_, TypeTextKey(type), type));
+    if (!type.empty()) results.SetSubItem(i, 2, TypeWords(type));
     results.SetSubItem(i, 3, Words(app_, RiskTextKey(category->risk), category->risk));
-    results.SetSubItem(i, 4, category->details);
+    results.SetSubItem(i, 4, Words(app_, DetailsTextKey(type), category->details));
   }
   // The findings carry the words their rows show, for the report and the command line.
   for (const auto& row : results.Items()) {
@@ -43,15 +54,8 @@ void FrmMain::FillCategories() {
 
 std::vector<std::string> FrmMain::ResultTypesInEnglish() {
   std::vector<std::string> types;
-  for (const auto& row : lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Items()) {
-    std::string type = row.SubItem(2);
-    // Only a filled row shows translated words; the others still hold the scanner's type.
-    if (!row.SubItem(3).empty() && !FindThreatCategory(type)) {
-      for (const auto& c : ThreatCategories())
-        if (!c.name.empty() && app_.Msg(TypeTextKey(c.name)) == type) type = c.name;
-    }
-    types.push_back(std::move(type));
-  }
+  for (const auto& row : lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Items())
+    types.push_back(EnglishType(row.SubItem(2)));
   return types;
 }
 
@@ -60,7 +64,7 @@ void FrmMain::RefillCategories(const std::vector<std::string>& englishTypes) {
   bool filled = false;
   for (int i = 0; i < results.Count() && i < static_cast<int>(englishTypes.size()); ++i) {
     filled = filled || !results.Item(i).SubItem(3).empty();
-    results.SetSubItem(i, 2, englishTypes[static_cast<size_t>(i)]);
+    results.SetSubItem(i, 2, TypeWords(englishTypes[static_cast<size_t>(i)]));
   }
   if (filled) FillCategories();
 }
@@ -190,14 +194,24 @@ void FrmMain::ShowFinding(int index) {
   // A value no threat is named for is removed with the rest, but shown nowhere.
   const bool shown = finding.kind != FindingKind::RegistryValue ||
                      finding.state != FindingState::Found || finding.Listed();
-  if (shown)
-    lvwSpywareFound.Add(finding.ProgressText(), finding.ProgressIcon(), {finding.ProgressDetail()});
+  if (shown) {
+    // The list's own words and sentences in the user's language; names as they are.
+    const std::string textKey = finding.ProgressTextKey();
+    const std::string detailKey = finding.ProgressDetailKey();
+    const std::string text =
+        textKey.empty() ? finding.ProgressText() : Words(app_, textKey, finding.ProgressText());
+    const std::string sentence = detailKey.empty() ? std::string() : app_.Msg(detailKey);
+    const std::string detail = sentence.empty()
+                                   ? finding.ProgressDetail()
+                                   : text::ReplaceAll(sentence, "[Program]", finding.location);
+    lvwSpywareFound.Add(text, finding.ProgressIcon(), {detail});
+  }
   if (!finding.Listed()) return;
   forms::ListItem row;
   row.text = finding.name;
   row.smallIcon = finding.ResultIcon();
   row.subItems = {finding.location};
-  if (!finding.threatType.empty()) row.subItems.push_back(finding.threatType);
+  if (!finding.threatType.empty()) row.subItems.push_back(TypeWords(finding.threatType));
   row.tag = index;
   lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Add(std::move(row));
 }

@@ -31,7 +31,7 @@ struct Joined {
 }  // namespace
 
 std::optional<FetchedReply> FetchReply(platform::Internet& net, forms::Host& host,
-                                       const std::string& url, forms::TextBox* statusBox,
+                                       const std::string& url, const FetchProgress& progress,
                                        size_t maxBytes) {
   Handover handover;
   platform::HttpReply reply;
@@ -75,8 +75,7 @@ std::optional<FetchedReply> FetchReply(platform::Internet& net, forms::Host& hos
     // Every chunk is shown and followed by a yield, as it arrived.
     for (const std::string& chunk : arrived) {
       fetched.body += chunk;
-      if (statusBox != nullptr)
-        statusBox->SetText("Downloaded " + std::to_string(fetched.body.size()) + " bytes.");
+      if (progress) progress(fetched.body.size());
       host.DoEvents();
     }
   }
@@ -87,8 +86,8 @@ std::optional<FetchedReply> FetchReply(platform::Internet& net, forms::Host& hos
 }
 
 std::string FetchText(platform::Internet& net, forms::Host& host, const std::string& url,
-                      forms::TextBox* statusBox) {
-  auto fetched = FetchReply(net, host, url, statusBox);
+                      const FetchProgress& progress) {
+  auto fetched = FetchReply(net, host, url, progress);
   return fetched ? std::move(fetched->body) : std::string();
 }
 

@@ -48,7 +48,14 @@ std::optional<LiveUpdate::Checked> LiveUpdate::Fetch(const std::string& url,
                                                      UpdateProgressView* view, UpdateTrust& trust,
                                                      const UpdateTrust::Expect& expect,
                                                      bool* forged) {
-  auto fetched = FetchReply(app_.Internet(), app_.Host(), url, view ? view->StatusBox() : nullptr);
+  FetchProgress progress;
+  if (view != nullptr) {
+    progress = [this, view](size_t received) {
+      SetStatus(*view, text::ReplaceAll(app_.Msg("MSG_DOWNLOADED_BYTES"), "[Bytes]",
+                                        std::to_string(received)));
+    };
+  }
+  auto fetched = FetchReply(app_.Internet(), app_.Host(), url, progress);
   if (!fetched) return std::nullopt;
   Checked checked{std::move(fetched->body), std::nullopt};
   if (!trust.Required()) return checked;
@@ -94,7 +101,7 @@ LiveUpdateResult LiveUpdate::Run(UpdateProgressView& view, const LiveUpdateWindo
   });
   step("download window", [&] {
     view.OpenDownloadWindow();
-    SetStatus(view, "Connecting to the definition server, please wait.");
+    SetStatus(view, app_.Msg("MSG_CONNECTING_DEFINITIONS"));
     app_.Host().DoEvents();
   });
 
@@ -160,7 +167,11 @@ LiveUpdateResult LiveUpdate::Work(UpdateProgressView& view, const LiveUpdateWind
   if (!body) return {Outcome::Failed, 0};
   FlagScope merging(merging_);
   MergeProgress progress;
-  progress.status = [&view](const std::string& text) { SetStatus(view, text); };
+  progress.checking = [this, &view](size_t entry) {
+    SetStatus(view,
+              text::ReplaceAll(app_.Msg("MSG_CHECKING_ENTRY"), "[Entry]", std::to_string(entry)));
+  };
+  progress.applying = [this, &view] { SetStatus(view, app_.Msg("MSG_APPLYING_UPDATES")); };
   progress.yield = [this] { app_.Host().DoEvents(); };
   PreparedMerge merge(app_.Files(), app_.dataFolder, body->body, progress);
   if (merge.Changes() < 1) return {Outcome::Current, 0};

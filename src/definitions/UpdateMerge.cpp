@@ -250,9 +250,7 @@ class FileMerge {
     for (std::string_view line; reader.Next(line);) {
       if (!keepBytes) {
         if (!deleted_.empty() && ++number % 100 == 0) {
-          if (progress.status)
-            progress.status("Removing outdated definitions: checking entry " +
-                            std::to_string(number));
+          if (progress.checking) progress.checking(number);
           if (progress.yield) progress.yield();
         }
         if (line.empty() || line == " ") continue;
@@ -317,7 +315,7 @@ PreparedMerge::PreparedMerge(platform::FileSystem& files, std::string dataFolder
         merge.Add(std::move(*stored));
       }
     }
-    if (progress.status) progress.status("Applying new updates...");
+    if (progress.applying) progress.applying();
     if (progress.yield) progress.yield();
     file.after = merge.Build(existing, progress);
     changes_ += merge.Appended() + (merge.HasDeletions() ? 1 : 0);

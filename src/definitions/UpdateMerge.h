@@ -12,8 +12,10 @@ namespace quill {
 
 /// How a merge keeps the user informed while it works through large files.
 struct MergeProgress {
-  /// Sets the download window's status text.
-  std::function<void(const std::string&)> status;
+  /// Tells how far the check of the existing definitions has come (every 100 entries).
+  std::function<void(size_t entry)> checking;
+  /// Tells that the new definitions are being written.
+  std::function<void()> applying;
   /// Yields to the event queue.
   std::function<void()> yield;
 };

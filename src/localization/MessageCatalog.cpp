@@ -155,6 +155,11 @@ constexpr BuiltInMessage kBuiltInMessages[] = {
     {"MSG_NO_DATE", "None"},
     // The first entry of the language window's list, which chooses nothing.
     {"MSG_CHOOSE_LANGUAGE", "Choose Language Here"},
+    // The download window's status during a Live Update.
+    {"MSG_CONNECTING_DEFINITIONS", "Connecting to the definition server, please wait."},
+    {"MSG_DOWNLOADED_BYTES", "Downloaded [Bytes] bytes."},
+    {"MSG_CHECKING_ENTRY", "Removing outdated definitions: checking entry [Entry]"},
+    {"MSG_APPLYING_UPDATES", "Applying new updates..."},
 };
 
 constexpr std::string_view kGroupOpen = "<LANGUAGE_GROUP";

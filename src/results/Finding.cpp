@@ -1,5 +1,6 @@
 #include "results/Finding.h"
 
+#include "base/Text.h"
 #include "results/ItemKind.h"
 
 namespace quill {
@@ -8,6 +9,21 @@ namespace {
 
 bool Blank(const std::string& s) {
   return s.find_first_not_of(" \t\r\n") == std::string::npos;
+}
+
+constexpr const char* kExcludedKey = "ROW_EXCLUDED";
+constexpr const char* kProtectedKey = "ROW_PROTECTED";
+constexpr const char* kCookieKey = "ROW_COOKIE";
+constexpr const char* kApplicationKey = "ROW_RUNNING_APPLICATION";
+constexpr const char* kProcessKey = "ROW_RUNNING_PROCESS";
+constexpr const char* kStoppedKey = "ROW_STOPPED";
+
+// The English words of a key of the table below.
+const std::string& English(const char* key) {
+  for (const auto& [k, words] : FindingTexts())
+    if (k == key) return words;
+  static const std::string none;
+  return none;
 }
 
 }  // namespace
@@ -40,27 +56,42 @@ int Finding::ResultIcon() const {
   }
 }
 
-std::string Finding::ProgressText() const {
-  switch (state) {
-    case FindingState::Excluded:
-      return "EXCLUDED";
-    case FindingState::Protected:
-      return "PROTECTED";
-    default:
-      break;
-  }
+const std::vector<std::pair<std::string, std::string>>& FindingTexts() {
+  static const std::vector<std::pair<std::string, std::string>> texts = {
+      {kExcludedKey, "EXCLUDED"},       {kProtectedKey, "PROTECTED"},
+      {kCookieKey, "Cookie"},           {kApplicationKey, "Running Application"},
+      {kProcessKey, "Running Process"}, {kStoppedKey, "[Program] was stopped"},
+  };
+  return texts;
+}
+
+std::string Finding::ProgressTextKey() const {
+  if (state == FindingState::Excluded) return kExcludedKey;
+  if (state == FindingState::Protected) return kProtectedKey;
   switch (kind) {
     case FindingKind::Cookie:
-      return "Cookie";
+      return kCookieKey;
     case FindingKind::RunningApplication:
-      return "Running Application";
+      return kApplicationKey;
     case FindingKind::RunningProcess:
-      return "Running Process";
-    case FindingKind::RegistryKey:
-      return Blank(threat) ? "RegKey " + keyPath : threat;
+      return kProcessKey;
     default:
-      return threat;
+      return {};
   }
+}
+
+std::string Finding::ProgressDetailKey() const {
+  const bool running =
+      kind == FindingKind::RunningApplication || kind == FindingKind::RunningProcess;
+  return running && state != FindingState::Excluded && state != FindingState::Protected
+             ? kStoppedKey
+             : std::string();
+}
+
+std::string Finding::ProgressText() const {
+  if (const std::string key = ProgressTextKey(); !key.empty()) return English(key.c_str());
+  if (kind == FindingKind::RegistryKey && Blank(threat)) return "RegKey " + keyPath;
+  return threat;
 }
 
 int Finding::ProgressIcon() const {
@@ -87,7 +118,7 @@ std::string Finding::ProgressDetail() const {
       return location.substr(location.rfind('\\') + 1);
     case FindingKind::RunningApplication:
     case FindingKind::RunningProcess:
-      return location + " was stopped";
+      return text::ReplaceAll(English(kStoppedKey), "[Program]", location);
     default:
       return location;
   }

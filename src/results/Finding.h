@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quill {
@@ -60,10 +61,16 @@ struct Finding {
   bool Listed() const;
   /// The icon number of its results row.
   int ResultIcon() const;
-  /// The scan-progress list's row: text, icon and detail.
+  /// The scan-progress list's row: text, icon and detail, in English.
   std::string ProgressText() const;
   int ProgressIcon() const;
   std::string ProgressDetail() const;
+  /// The message key of the row's text when it is one of the list's own words rather than a
+  /// name ("" for a threat name): the windows show those words in the user's language.
+  std::string ProgressTextKey() const;
+  /// The message key of the row's detail when it is a sentence ("[Program] was stopped" for
+  /// a running program, "" otherwise).
+  std::string ProgressDetailKey() const;
 };
 
 /// The findings of one scan, in the order found. Whoever shows them watches the list.
@@ -86,6 +93,9 @@ class FindingList {
   std::vector<Finding> items_;
   Watcher watcher_;
 };
+
+/// The progress list's own words with their message keys, for the message catalogue.
+const std::vector<std::pair<std::string, std::string>>& FindingTexts();
 
 /// A place a definition names that the scan leaves alone (excluded or protected).
 Finding LeftAloneFinding(FindingKind kind, FindingState state, std::string location);

@@ -105,6 +105,10 @@ std::string RiskTextKey(const std::string& risk) {
   return TextKey("RISK_", risk);
 }
 
+std::string DetailsTextKey(const std::string& type) {
+  return TextKey("DETAILS_", type.empty() ? "Unknown" : type);
+}
+
 std::vector<std::pair<std::string, std::string>> CategoryTexts() {
   std::vector<std::pair<std::string, std::string>> texts;
   for (const auto& c : ThreatCategories()) {
@@ -113,6 +117,7 @@ std::vector<std::pair<std::string, std::string>> CategoryTexts() {
   }
   for (const auto& c : ThreatCategories())
     if (!c.name.empty()) texts.emplace_back(TypeTextKey(c.name), c.name);
+  for (const auto& c : ThreatCategories()) texts.emplace_back(DetailsTextKey(c.name), c.details);
   return texts;
 }
 

@@ -24,8 +24,11 @@ std::optional<ThreatCategory> FindThreatCategory(const std::string& type);
 /// "RISK_MEDIUM_HIGH").
 std::string TypeTextKey(const std::string& type);
 std::string RiskTextKey(const std::string& risk);
-/// Every risk word and every type of the table with its key, for the message catalogue:
-/// risks first, each once, then the types, in table order.
+/// The key of a type's description ("DETAILS_TRACKING_COOKIE"; "DETAILS_UNKNOWN" for the
+/// category without a name).
+std::string DetailsTextKey(const std::string& type);
+/// Every risk word, type and description of the table with its key, for the message
+/// catalogue: risks first, each once, then the types, then the descriptions, in table order.
 std::vector<std::pair<std::string, std::string>> CategoryTexts();
 
 }  // namespace quill

@@ -19,6 +19,7 @@
 #include "removal/Quarantine.h"
 #include "removal/frmQuarantine.h"
 #include "reports/frmReport.h"
+#include "results/Finding.h"
 #include "results/ItemKind.h"
 #include "results/ThreatCategory.h"
 #include "support/AppFixture.h"
@@ -36,8 +37,7 @@ const std::set<std::string> kSameInEveryLanguage = {"ok",
                                                     "version 1.0",
                                                     "status",
                                                     "name",
-                                                    "details",
-                                                    "quillonet status"};
+                                                    "details"};
 
 bool NeedsTranslation(const std::string& caption) {
   bool letters = false;
@@ -120,6 +120,9 @@ TEST(EveryLanguage, NoWindowKeepsAnEnglishCaption) {
       EXPECT_EQ(results.Item(row).SubItem(3), detail::FindCaption(block.lines, RiskTextKey(c.risk)))
           << language << ": " << c.risk;
       EXPECT_FALSE(results.Item(row).SubItem(3).empty() || (type.empty() && !c.name.empty()));
+      EXPECT_EQ(results.Item(row).SubItem(4),
+                detail::FindCaption(block.lines, DetailsTextKey(c.name)))
+          << language << ": " << c.name;
     }
   };
 
@@ -159,6 +162,27 @@ TEST(EveryLanguage, QuarantineWindowOpensInTheChosenLanguage) {
   test::AppFixture fixture(options);
   fixture.App().SaveSetting("Settings", "Language", "Deutsch");
   fixture.Start();
+  // The home frame and the scan list speak it from the first moment; the results' types do
+  // while the scan still runs.
+  FrmMain& main = fixture.Main();
+  EXPECT_EQ(main.fraHome.Caption(), "Quillonet-Status");
+  Finding cookie;
+  cookie.kind = FindingKind::Cookie;
+  cookie.threatType = "Tracking Cookie";
+  cookie.location = "C:\\x@ads.txt";
+  main.Findings().Add(cookie);
+  main.Findings().Add(LeftAloneFinding(FindingKind::File, FindingState::Protected, "C:\\"));
+  Finding process;
+  process.kind = FindingKind::RunningProcess;
+  process.location = "bad.exe";
+  main.Findings().Add(process);
+  const auto& rows = main.lvwSpywareFound;
+  ASSERT_EQ(rows.Count(), 3);
+  EXPECT_EQ(rows.Item(1).text, "GESCHÜTZT");
+  EXPECT_EQ(rows.Item(2).text, "Laufender Prozess");
+  EXPECT_EQ(rows.Item(2).SubItem(1), "bad.exe wurde beendet");
+  EXPECT_EQ(main.ResultsList().Item(0).SubItem(2), "Tracking-Cookie");
+
   frmQuarantine& window = fixture.App().QuarantineWindow();
   window.Load();
   EXPECT_EQ(window.Caption(), "Quarantäne");
@@ -205,6 +229,9 @@ TEST(EveryLanguage, EveryMessageHasATextInEveryLanguage) {
   fixture.Start();
   const clsLanguages& catalog = fixture.App().Catalog();
   ASSERT_GT(catalog.TakenCount(), 80);
+  // Every word the windows look up found a slot.
+  for (const auto& texts : {CategoryTexts(), FindingTexts()})
+    for (const auto& [key, words] : texts) EXPECT_FALSE(catalog.getMessages(key).empty()) << key;
   std::ifstream in(std::string(QUILL_SOURCE_DIR) + "/resources/Localization.txt", std::ios::binary);
   std::stringstream file;
   file << in.rdbuf();
