@@ -453,6 +453,8 @@ class FrmMain : public forms::Form, public TrayMainWindow, public ScanWindow, pu
   void dtpScheduleDate_Change();
   void dtpScheduleTime_Click();
   void chkAutoDel_Click();
+  /// The date and time fields made usable as the day list's entry asks.
+  void StartDateTimePickers(int dayIndex);
   /// Called by the process check for a match outside a scan; returns after the answer.
   void RaiseProcessAlert(const std::string& fileName, const std::string& publisher,
                          uint32_t pid) override;

@@ -1,5 +1,6 @@
-// The main window's side of background protection: its timers and Schedule page handlers
-// hand over to Protection, which sees the window only through MainProtectionPort.
+// The main window's side of background protection: its timers hand over to Protection, which
+// sees the window only through MainProtectionPort; the Schedule page shows and edits the
+// schedule Protection stores and follows.
 #include "app/Application.h"
 #include "app/FrmMain.h"
 #include "definitions/LiveUpdate.h"
@@ -17,15 +18,7 @@ class MainProtectionPort : public ProtectionPort {
   bool OtherWorkRunning() override {
     return main_.ScanInProgress() || main_.RemovalInProgress() || main_.App().Updater().Running();
   }
-  SchedulePage Schedule() override {
-    return {main_.chkAutomaticScanYesOrNo,
-            main_.cmbDays,
-            main_.dtpScheduleDate,
-            main_.dtpScheduleTime,
-            main_.chkAutoDel,
-            main_.CmdProceed,
-            main_.tmrScheduler};
-  }
+  void RunScheduler(bool on) override { main_.tmrScheduler.Enable(on); }
 
  private:
   FrmMain& main_;
@@ -50,33 +43,89 @@ void FrmMain::tmrMemoryInspected_Timer() {
 void FrmMain::tmrScheduler_Timer() {
   Shields().tmrScheduler_Timer();
 }
+// ---- Schedule page -------------------------------------------------------------------------
+
 void FrmMain::LoadSchedule() {
-  Shields().LoadSchedule();
+  const ScheduleChoice choice = Shields().LoadSchedule();
+  chkAutoDel.SetValue(choice.autoRemove ? 1 : 0);
+  if (!choice.stored) {
+    cmbDays.SetListIndex(ScheduleChoice::kDaily);
+    return;
+  }
+  dtpScheduleDate.SetValue(choice.date);
+  dtpScheduleTime.SetValue(choice.time);
+  if (choice.day >= 0 && choice.day < cmbDays.ListCount()) cmbDays.SetListIndex(choice.day);
+  chkAutomaticScanYesOrNo.SetValue(choice.on ? 1 : 0);
 }
+
 void FrmMain::SaveSchedule() {
-  Shields().SaveSchedule();
+  ScheduleChoice choice;
+  choice.on = chkAutomaticScanYesOrNo.Value() == 1;
+  choice.day = cmbDays.ListIndex();
+  choice.date = dtpScheduleDate.Value();
+  choice.time = dtpScheduleTime.Value();
+  Shields().SaveSchedule(choice);
 }
+
 void FrmMain::CmdProceed_Click() {
-  Shields().CmdProceed_Click();
+  SaveSchedule();
+  CmdProceed.SetEnabled(false);
+  LoadSchedule();
 }
+
 void FrmMain::cmdDefaultSetting_Click() {
-  Shields().cmdDefaultSetting_Click();
+  cmbDays.SetListIndex(ScheduleChoice::kDaily);
+  chkAutomaticScanYesOrNo.SetValue(0);
+  CmdProceed_Click();
 }
+
+void FrmMain::StartDateTimePickers(int dayIndex) {
+  if (dayIndex >= 0 && dayIndex <= ScheduleChoice::kDaily) {
+    dtpScheduleDate.SetValue(std::nullopt);
+    dtpScheduleDate.SetEnabled(false);
+    dtpScheduleTime.SetEnabled(true);
+  } else if (dayIndex == ScheduleChoice::kOneDate) {
+    dtpScheduleDate.SetEnabled(true);
+    dtpScheduleTime.SetEnabled(true);
+  } else if (dayIndex == ScheduleChoice::kNever) {
+    dtpScheduleDate.SetValue(std::nullopt);
+    dtpScheduleTime.SetValue(std::nullopt);
+    dtpScheduleDate.SetEnabled(false);
+    dtpScheduleTime.SetEnabled(false);
+  }
+}
+
 void FrmMain::chkAutomaticScanYesOrNo_Click() {
-  Shields().chkAutomaticScanYesOrNo_Click();
+  const bool on = chkAutomaticScanYesOrNo.Value() == 1;
+  Shields().SwitchScheduler(on);
+  cmbDays.SetEnabled(on);
+  if (on) {
+    if (cmbDays.ListIndex() >= 0 && cmbDays.ListIndex() <= ScheduleChoice::kDaily)
+      StartDateTimePickers(cmbDays.ListIndex());
+  } else {
+    dtpScheduleDate.SetEnabled(false);
+    dtpScheduleTime.SetEnabled(false);
+  }
+  CmdProceed.SetEnabled(true);
 }
+
 void FrmMain::cmbDays_Click() {
-  Shields().cmbDays_Click();
+  StartDateTimePickers(cmbDays.ListIndex());
+  CmdProceed.SetEnabled(true);
 }
+
 void FrmMain::dtpScheduleDate_Change() {
-  Shields().dtpScheduleDate_Change();
+  CmdProceed.SetEnabled(true);
 }
+
 void FrmMain::dtpScheduleTime_Click() {
-  Shields().dtpScheduleTime_Click();
+  CmdProceed.SetEnabled(true);
 }
+
 void FrmMain::chkAutoDel_Click() {
-  Shields().chkAutoDel_Click();
+  Shields().SaveAutoRemove(chkAutoDel.Value() == 1);
 }
+
 void FrmMain::RaiseProcessAlert(const std::string& fileName, const std::string& publisher,
                                 uint32_t pid) {
   Shields().RaiseProcessAlert(fileName, publisher, pid);

@@ -47,16 +47,17 @@ class Protection {
   void RaiseProcessAlert(const std::string& fileName, const std::string& publisher, uint32_t pid);
 
   // ---- Scheduled scans --------------------------------------------------------------------
+  /// The handler of tmrScheduler: starts the scan of a scheduled moment that came due.
   void tmrScheduler_Timer();
-  void SaveSchedule();
-  void LoadSchedule();
-  void CmdProceed_Click();
-  void cmdDefaultSetting_Click();
-  void chkAutomaticScanYesOrNo_Click();
-  void cmbDays_Click();
-  void dtpScheduleDate_Change();
-  void dtpScheduleTime_Click();
-  void chkAutoDel_Click();
+  /// The stored schedule, which the scheduler follows from now on.
+  ScheduleChoice LoadSchedule();
+  /// Stores a schedule and starts or stops the scheduler as it says. A schedule for one date
+  /// without its date or time is refused with a message (false).
+  bool SaveSchedule(const ScheduleChoice& choice);
+  /// The scheduler on or off; switched on, it counts from now.
+  void SwitchScheduler(bool on);
+  /// Stores whether a scheduled scan removes what it finds without asking.
+  void SaveAutoRemove(bool on);
 
   frmHomePageChangedAlert& HomePageAlert();
   frmSpywareFoundAlert& ProcessAlert();
@@ -65,7 +66,6 @@ class Protection {
   /// The browser's start page; empty optional when it cannot be read (no change then).
   std::optional<std::string> ReadStartPage();
   void SaveIfChanged(const std::string& section, const std::string& key, const std::string& value);
-  void StartDateTimePickers(int dayIndex);
   /// Start of the scheduled occurrence that lies in (after, now], if any.
   std::optional<std::chrono::system_clock::time_point> DueOccurrence(
       std::chrono::system_clock::time_point after, std::chrono::system_clock::time_point now);
@@ -84,9 +84,10 @@ class Protection {
 
   /// The stored schedule as last loaded or saved: the scheduler's tick reads no file.
   struct Schedule {
-    int day = 7;
+    int day = ScheduleChoice::kDaily;
     std::string time = "Null";
     std::string date = "Null";
+    bool autoRemove = false;
   } schedule_;
   std::optional<std::chrono::system_clock::time_point> lastCheck_;
   std::optional<std::chrono::system_clock::time_point> lastFired_;

@@ -1,24 +1,28 @@
 #pragma once
 
+#include <optional>
+#include <string>
+
 namespace quill {
 
-namespace forms {
-class CheckBox;
-class ComboBox;
-class CommandButton;
-class DTPicker;
-class Timer;
-}  // namespace forms
+/// The Schedule page's choices, as stored.
+struct ScheduleChoice {
+  /// The day list's entries: Monday to Sunday (0..6), then these.
+  static constexpr int kDaily = 7;
+  static constexpr int kOneDate = 8;
+  static constexpr int kNever = 9;
 
-/// The controls of the Schedule page the scheduler reads and switches.
-struct SchedulePage {
-  forms::CheckBox& chkAutomaticScanYesOrNo;
-  forms::ComboBox& cmbDays;
-  forms::DTPicker& dtpScheduleDate;
-  forms::DTPicker& dtpScheduleTime;
-  forms::CheckBox& chkAutoDel;
-  forms::CommandButton& CmdProceed;
-  forms::Timer& tmrScheduler;
+  /// False when no schedule was ever stored: the page then offers a daily scan and keeps
+  /// everything else as it is.
+  bool stored = false;
+  /// "Scan automatically" is ticked.
+  bool on = false;
+  int day = kDaily;
+  /// The date and time fields; empty when they hold no value.
+  std::optional<std::string> date;
+  std::optional<std::string> time;
+  /// A scheduled scan removes what it finds without asking.
+  bool autoRemove = false;
 };
 
 /// What background protection needs from the main window, and nothing more. The main
@@ -34,7 +38,8 @@ class ProtectionPort {
   /// Presses "Start" on the scan page; returns when the scan (and an automatic removal) has
   /// ended. Does nothing while a scan runs.
   virtual void StartScan() = 0;
-  virtual SchedulePage Schedule() = 0;
+  /// Starts or stops the scheduler's timer.
+  virtual void RunScheduler(bool on) = 0;
   /// A scan, a removal or a Live Update is under way: no background check runs then.
   virtual bool OtherWorkRunning() = 0;
 };

@@ -1,28 +1,21 @@
-// Scheduled scans: the Schedule page, the stored schedule and the firing test.
+// Scheduled scans: the stored schedule and the firing test.
 #include <array>
 
 #include "base/DateTime.h"
 #include "base/Text.h"
 #include "core/ProgramContext.h"
 #include "core/SettingNames.h"
-#include "forms/Control.h"
 #include "forms/Host.h"
-#include "forms/Timer.h"
 #include "protection/Protection.h"
 
 namespace quill {
 namespace {
 
-constexpr int kDaily = 7;
-constexpr int kOneDate = 8;
-constexpr int kNever = 9;
+constexpr int kDaily = ScheduleChoice::kDaily;
+constexpr int kOneDate = ScheduleChoice::kOneDate;
 constexpr std::array<const char*, 7> kDayNames = {"MONDAY", "TUESDAY",  "WEDNESDAY", "THURSDAY",
                                                   "FRIDAY", "SATURDAY", "SUNDAY"};
 using Clock = std::chrono::system_clock;
-
-std::string CheckText(const forms::CheckBox& c) {
-  return c.Value() ? "1" : "0";
-}
 
 /// The same calendar day at the time of day of `time`.
 datetime::LocalDateTime At(datetime::LocalDateTime day, const datetime::LocalDateTime& time) {
@@ -95,125 +88,64 @@ void Protection::tmrScheduler_Timer() {
   auto due = DueOccurrence(after, now);
   if (!due || (lastFired_ && *lastFired_ == *due)) return;
   lastFired_ = *due;
-  AutoRemoveScope autoRemove(app_.AutoRemoveMode, port_.Schedule().chkAutoDel.Value() == 1);
+  AutoRemoveScope autoRemove(app_.AutoRemoveMode, schedule_.autoRemove);
   port_.StartScan();
 }
 
-void Protection::SaveSchedule() {
-  SchedulePage page = port_.Schedule();
-  if (page.cmbDays.ListIndex() == kOneDate &&
-      (!page.dtpScheduleDate.Value() || !page.dtpScheduleTime.Value())) {
+bool Protection::SaveSchedule(const ScheduleChoice& choice) {
+  if (choice.day == ScheduleChoice::kOneDate && (!choice.date || !choice.time)) {
     app_.Host().MsgBox(app_.Msg("MSG_DATE"), forms::MsgBoxButtons::OkOnly,
                        forms::MsgBoxIcon::Information, app_.brand.programName);
-    return;
+    return false;
   }
-  const std::string on = CheckText(page.chkAutomaticScanYesOrNo);
+  const std::string on = choice.on ? "1" : "0";
   SaveIfChanged(settings::kOptions, "chkAutomaticScanYesOrNo", on);
   if (text::Val(app_.GetSetting(settings::kOptions, "chkAutomaticScanYesOrNo", on)) != 1) {
-    page.tmrScheduler.Enable(false);
-    return;
+    port_.RunScheduler(false);
+    return true;
   }
-  SaveIfChanged(settings::kOptions, "Day", std::to_string(page.cmbDays.ListIndex()));
-  SaveIfChanged(settings::kOptions, "Time", page.dtpScheduleTime.Value().value_or("Null"));
-  SaveIfChanged(settings::kOptions, "Date", page.dtpScheduleDate.Value().value_or("Null"));
-  schedule_ = {page.cmbDays.ListIndex(), page.dtpScheduleTime.Value().value_or("Null"),
-               page.dtpScheduleDate.Value().value_or("Null")};
+  const std::string time = choice.time.value_or("Null");
+  const std::string date = choice.date.value_or("Null");
+  SaveIfChanged(settings::kOptions, "Day", std::to_string(choice.day));
+  SaveIfChanged(settings::kOptions, "Time", time);
+  SaveIfChanged(settings::kOptions, "Date", date);
+  schedule_.day = choice.day;
+  schedule_.time = time;
+  schedule_.date = date;
   // A new schedule counts from now: a moment that passed before it was set is not due.
-  lastCheck_.reset();
-  page.tmrScheduler.Enable(true);
+  SwitchScheduler(true);
+  return true;
 }
 
-void Protection::LoadSchedule() {
-  SchedulePage page = port_.Schedule();
-  page.chkAutoDel.SetValue(
-      text::Val(app_.GetSetting(settings::kGeneral, "chkAutoDel", "0")) == 1 ? 1 : 0);
+ScheduleChoice Protection::LoadSchedule() {
+  ScheduleChoice choice;
+  schedule_.autoRemove = text::Val(app_.GetSetting(settings::kGeneral, "chkAutoDel", "0")) == 1;
+  choice.autoRemove = schedule_.autoRemove;
   const std::string day = app_.GetSetting(settings::kOptions, "Day", "None");
   schedule_.time = app_.GetSetting(settings::kOptions, "Time", "Null");
   schedule_.date = app_.GetSetting(settings::kOptions, "Date", "Null");
   lastCheck_.reset();
   if (day == "None") {
-    schedule_.day = kDaily;
-    page.cmbDays.SetListIndex(kDaily);
-    return;
+    schedule_.day = ScheduleChoice::kDaily;
+    return choice;
   }
-  const std::string today = datetime::GeneralDate(datetime::FromTimePoint(app_.Host().Now()));
-  if (schedule_.date == "Null")
-    page.dtpScheduleDate.SetValue(std::nullopt);
-  else
-    page.dtpScheduleDate.SetValue(app_.GetSetting(settings::kOptions, "Date", today));
-  if (schedule_.time == "Null")
-    page.dtpScheduleTime.SetValue(std::nullopt);
-  else
-    page.dtpScheduleTime.SetValue(schedule_.time);
-  const auto index = static_cast<int>(text::Val(day));
-  schedule_.day = index;
-  if (index >= 0 && index < page.cmbDays.ListCount()) page.cmbDays.SetListIndex(index);
+  choice.stored = true;
+  if (schedule_.date != "Null") choice.date = schedule_.date;
+  if (schedule_.time != "Null") choice.time = schedule_.time;
+  schedule_.day = choice.day = static_cast<int>(text::Val(day));
   // Ticked from what is stored: a schedule switched off stays off.
-  page.chkAutomaticScanYesOrNo.SetValue(
-      text::Val(app_.GetSetting(settings::kOptions, "chkAutomaticScanYesOrNo", "0")) != 0 ? 1 : 0);
+  choice.on = text::Val(app_.GetSetting(settings::kOptions, "chkAutomaticScanYesOrNo", "0")) != 0;
+  return choice;
 }
 
-void Protection::CmdProceed_Click() {
-  SaveSchedule();
-  port_.Schedule().CmdProceed.SetEnabled(false);
-  LoadSchedule();
+void Protection::SwitchScheduler(bool on) {
+  if (on) lastCheck_.reset();
+  port_.RunScheduler(on);
 }
 
-void Protection::cmdDefaultSetting_Click() {
-  SchedulePage page = port_.Schedule();
-  page.cmbDays.SetListIndex(kDaily);
-  page.chkAutomaticScanYesOrNo.SetValue(0);
-  CmdProceed_Click();
-}
-
-void Protection::StartDateTimePickers(int dayIndex) {
-  SchedulePage page = port_.Schedule();
-  if (dayIndex >= 0 && dayIndex <= kDaily) {
-    page.dtpScheduleDate.SetValue(std::nullopt);
-    page.dtpScheduleDate.SetEnabled(false);
-    page.dtpScheduleTime.SetEnabled(true);
-  } else if (dayIndex == kOneDate) {
-    page.dtpScheduleDate.SetEnabled(true);
-    page.dtpScheduleTime.SetEnabled(true);
-  } else if (dayIndex == kNever) {
-    page.dtpScheduleDate.SetValue(std::nullopt);
-    page.dtpScheduleTime.SetValue(std::nullopt);
-    page.dtpScheduleDate.SetEnabled(false);
-    page.dtpScheduleTime.SetEnabled(false);
-  }
-}
-
-void Protection::chkAutomaticScanYesOrNo_Click() {
-  SchedulePage page = port_.Schedule();
-  const bool on = page.chkAutomaticScanYesOrNo.Value() == 1;
-  page.tmrScheduler.Enable(on);
-  page.cmbDays.SetEnabled(on);
-  if (on) {
-    lastCheck_.reset();
-    if (page.cmbDays.ListIndex() >= 0 && page.cmbDays.ListIndex() <= kDaily)
-      StartDateTimePickers(page.cmbDays.ListIndex());
-  } else {
-    page.dtpScheduleDate.SetEnabled(false);
-    page.dtpScheduleTime.SetEnabled(false);
-  }
-  page.CmdProceed.SetEnabled(true);
-}
-
-void Protection::cmbDays_Click() {
-  StartDateTimePickers(port_.Schedule().cmbDays.ListIndex());
-  port_.Schedule().CmdProceed.SetEnabled(true);
-}
-
-void Protection::dtpScheduleDate_Change() {
-  port_.Schedule().CmdProceed.SetEnabled(true);
-}
-
-void Protection::dtpScheduleTime_Click() {
-  port_.Schedule().CmdProceed.SetEnabled(true);
-}
-
-void Protection::chkAutoDel_Click() {
-  SaveIfChanged(settings::kGeneral, "chkAutoDel", CheckText(port_.Schedule().chkAutoDel));
+void Protection::SaveAutoRemove(bool on) {
+  schedule_.autoRemove = on;
+  SaveIfChanged(settings::kGeneral, "chkAutoDel", on ? "1" : "0");
 }
 
 }  // namespace quill
