@@ -456,6 +456,18 @@ bool Win32Host::TrayDelete(forms::Form& owner) {
   return false;
 }
 
+bool Win32Host::HasTrayIcon(const forms::Form& owner) const {
+  for (const auto& [id, icon] : trayIcons_)
+    if (icon.owner == &owner) return true;
+  return false;
+}
+
+bool Win32Host::PostTrayClick(const forms::Form& owner, UINT mouseMessage) {
+  for (const auto& [id, icon] : trayIcons_)
+    if (icon.owner == &owner) return PostMessageW(messageWindow_, kTrayMessage, id, mouseMessage);
+  return false;
+}
+
 void Win32Host::TrayMessage(UINT id, UINT mouseMessage) {
   auto it = trayIcons_.find(id);
   if (it == trayIcons_.end() || mouseMessage == WM_MOUSEMOVE) return;

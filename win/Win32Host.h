@@ -38,6 +38,11 @@ class Win32Host : public forms::Host {
   void SetTrayIcon(HICON icon) { trayIcon_ = icon; }
   /// Per-item yields within this many milliseconds of the last pump return at once.
   void SetEventThrottle(int ms) { throttleMs_ = ms; }
+  /// True while the form has an icon in the notification area.
+  bool HasTrayIcon(const forms::Form& owner) const;
+  /// Tells the host, as the shell does, that the user pressed a mouse button (WM_LBUTTONDOWN,
+  /// WM_LBUTTONDBLCLK, ...) on the form's icon; false when it has none.
+  bool PostTrayClick(const forms::Form& owner, UINT mouseMessage);
   /// Runs the message loop until Quit(); returns the exit code.
   int Run();
   /// Pumps every waiting message once (no throttle).

@@ -6,6 +6,7 @@
 #include <exception>
 #include <memory>
 
+#include "TestDriver.h"
 #include "Win32Host.h"
 #include "app/Application.h"
 #include "app/frmSplash.h"
@@ -28,12 +29,17 @@ int Run() {
   {
     auto app = std::make_unique<quill::Application>(host, platform);
     host.SetViewFactory(quill::win::MakeViewFactory(*app));
+    // Only when a test names a script: it drives the program through its windows.
+    auto driver = quill::win::TestDriver::FromEnvironment(
+        host, [&app](const std::string& key) { return app->Msg(key); });
+    if (driver) driver->Start();
     auto& splash = app->Splash();
     splash.Load();
     splash.Show();
     // A quit asked for before the loop runs (a second copy) would be lost inside it.
     if (!app->Ended() && !host.QuitRequested()) status = host.Run();
     // Windows go first: they hold references into the host and the platform.
+    driver.reset();
     app.reset();
   }
   return status;

@@ -22,6 +22,8 @@ class FormWindow {
   forms::Form& Model() const { return form_; }
   /// The window object of a window made by this class, or nullptr.
   static FormWindow* From(HWND hwnd);
+  /// The child window drawing a control of the form, or nullptr.
+  virtual HWND ChildOf(const forms::Control& c) const { return binder_.ChildOf(c); }
 
  protected:
   /// Makes the window with a client area of `width` x `height` pixels at 96 dots per inch

@@ -65,6 +65,12 @@ MainWindow::MainWindow(FrmMain& form, const std::string& programName)
   Built();
 }
 
+HWND MainWindow::ChildOf(const forms::Control& c) const {
+  for (const auto& pane : panes_)
+    if (HWND child = pane->binder->ChildOf(c)) return child;
+  return nullptr;
+}
+
 MainWindow::Pane& MainWindow::NewPane(HWND parent) {
   auto pane = std::make_unique<Pane>();
   pane->window =

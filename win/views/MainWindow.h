@@ -22,6 +22,7 @@ namespace quill::win {
 class MainWindow : public FormWindow {
  public:
   MainWindow(FrmMain& form, const std::string& programName);
+  HWND ChildOf(const forms::Control& c) const override;
 
  private:
   /// A child placed in its pane at 96 dots per inch; `grow` says how it follows the pane's
