@@ -51,6 +51,7 @@ HWND Child(HWND parent, const wchar_t* cls, const std::wstring& text, DWORD styl
 
 std::optional<std::string> AskForText(HWND owner, const std::string& prompt,
                                       const std::string& title, const std::string& defaultText,
+                                      const InputButtons& buttons,
                                       const std::function<void(std::function<bool()>)>& runLoop) {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
@@ -79,8 +80,9 @@ std::optional<std::string> AskForText(HWND owner, const std::string& prompt,
   Child(window, L"STATIC", W(prompt), 0, {12, 10, 368, 50}, 0, scale);
   state.edit = Child(window, L"EDIT", W(defaultText), WS_TABSTOP | ES_AUTOHSCROLL,
                      {12, 56, 368, 80}, kEditId, scale);
-  Child(window, L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, {196, 94, 280, 120}, IDOK, scale);
-  Child(window, L"BUTTON", L"Cancel", WS_TABSTOP, {288, 94, 368, 120}, IDCANCEL, scale);
+  Child(window, L"BUTTON", W(buttons.ok), WS_TABSTOP | BS_DEFPUSHBUTTON, {196, 94, 280, 120}, IDOK,
+        scale);
+  Child(window, L"BUTTON", W(buttons.cancel), WS_TABSTOP, {288, 94, 368, 120}, IDCANCEL, scale);
   SendMessageW(state.edit, EM_SETSEL, 0, -1);
 
   if (owner) EnableWindow(owner, FALSE);

@@ -158,7 +158,13 @@ forms::MsgBoxResult Win32Host::MsgBox(const std::string& text, forms::MsgBoxButt
 
 std::optional<std::string> Win32Host::InputBox(const std::string& prompt, const std::string& title,
                                                const std::string& defaultText) {
-  return AskForText(DialogOwner(), prompt, title, defaultText,
+  InputButtons buttons;
+  if (inputWords_) {
+    const InputButtons words = inputWords_();
+    if (!words.ok.empty()) buttons.ok = words.ok;
+    if (!words.cancel.empty()) buttons.cancel = words.cancel;
+  }
+  return AskForText(DialogOwner(), prompt, title, defaultText, buttons,
                     [this](std::function<bool()> done) { RunLoopUntil(done); });
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "InputWindow.h"
 #include "forms/Host.h"
 
 namespace quill::win {
@@ -36,6 +37,9 @@ class Win32Host : public forms::Host {
   bool Ready() const { return messageWindow_ != nullptr; }
   /// The tray icon's picture (the program's icon resource).
   void SetTrayIcon(HICON icon) { trayIcon_ = icon; }
+  /// The words of the input box's buttons in the program's language (asked for at each input
+  /// box); an empty word stays English.
+  void SetInputButtonWords(std::function<InputButtons()> words) { inputWords_ = std::move(words); }
   /// Per-item yields within this many milliseconds of the last pump return at once.
   void SetEventThrottle(int ms) { throttleMs_ = ms; }
   /// True while the form has an icon in the notification area.
@@ -98,6 +102,7 @@ class Win32Host : public forms::Host {
 
   HWND messageWindow_ = nullptr;
   ViewFactory factory_;
+  std::function<InputButtons()> inputWords_;
   std::map<const forms::Form*, HWND> views_;
   std::map<forms::Timer*, TimerState> timers_;
   struct TrayIcon {

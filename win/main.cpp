@@ -10,6 +10,7 @@
 #include "Win32Host.h"
 #include "app/Application.h"
 #include "app/frmSplash.h"
+#include "localization/MessageCatalog.h"
 #include "platform/Platform.h"
 #include "views/ViewFactory.h"
 
@@ -29,6 +30,12 @@ int Run() {
   {
     auto app = std::make_unique<quill::Application>(host, platform);
     host.SetViewFactory(quill::win::MakeViewFactory(*app));
+    // The input box speaks the program's language: the words its other windows' buttons use.
+    host.SetInputButtonWords([&app] {
+      auto& catalog = app->Catalog();
+      return quill::win::InputButtons{catalog.getCaption("frmLanguage_cmdOK"),
+                                      catalog.getCaption("frmDownload_cmdCancel")};
+    });
     // Only when a test names a script: it drives the program through its windows.
     auto driver = quill::win::TestDriver::FromEnvironment(
         host, [&app](const std::string& key) { return app->Msg(key); });

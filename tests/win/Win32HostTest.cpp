@@ -7,6 +7,7 @@
 
 #include "forms/Form.h"
 #include "forms/Timer.h"
+#include "views/Binder.h"
 
 // The host's own machinery on the real message loop under Wine: these are the only tests that
 // wait for real time, because the timers are the system's.
@@ -66,11 +67,20 @@ TEST(Win32HostTest, ModalRunEndsWhenTheFormHidesAndTheInputBoxAnswers) {
   EXPECT_FALSE(IsWindowVisible(host.ViewOf(form)));
   EXPECT_FALSE(host.QuitRequested());
 
-  // The input box: Enter on the prefilled text answers it.
+  // The input box, in the program's words (a missing word stays English): Enter on the
+  // prefilled text answers it.
+  host.SetInputButtonWords([] {
+    return InputButtons{
+        "\xC3\x9C"
+        "bernehmen",
+        ""};
+  });
   form.tmrFast.OnTick([&] {
     form.tmrFast.Enable(false);
     HWND box = FindWindowW(L"QuillonetInput", L"Title");
     ASSERT_NE(box, nullptr);
+    EXPECT_EQ(WindowText(GetDlgItem(box, IDOK)), L"\u00dcbernehmen");
+    EXPECT_EQ(WindowText(GetDlgItem(box, IDCANCEL)), L"Cancel");
     SetWindowTextW(GetDlgItem(box, 100), L"Gr\u00fc\u00dfe");
     PostMessageW(box, WM_COMMAND, IDOK, 0);
   });

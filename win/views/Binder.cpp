@@ -10,6 +10,47 @@
 
 namespace quill::win {
 
+namespace {
+
+constexpr wchar_t kBadgeClass[] = L"QuillonetBadge";
+constexpr COLORREF kBadgeColour = RGB(0xc0, 0x60, 0x3a);
+
+LRESULT CALLBACK BadgeProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_NCHITTEST:
+      return HTTRANSPARENT;  // a click on the badge is a click on what it lies over
+    case WM_SIZE: {
+      const int w = LOWORD(lParam), h = HIWORD(lParam);
+      SetWindowRgn(hwnd, CreateRoundRectRgn(0, 0, w + 1, h + 1, h, h), TRUE);
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = BeginPaint(hwnd, &paint);
+      RECT r{};
+      GetClientRect(hwnd, &r);
+      HBRUSH fill = CreateSolidBrush(kBadgeColour);
+      FillRect(dc, &r, fill);
+      DeleteObject(fill);
+      SetBkMode(dc, TRANSPARENT);
+      SetTextColor(dc, RGB(255, 255, 255));
+      HGDIOBJ old = SelectObject(dc, BoldFont());
+      std::wstring text = WindowText(hwnd);
+      DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
+                DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+      SelectObject(dc, old);
+      EndPaint(hwnd, &paint);
+      return 0;
+    }
+    default:
+      return DefWindowProcW(hwnd, msg, wParam, lParam);
+  }
+}
+
+}  // namespace
+
 std::wstring DisplayText(const std::string& s) {
   std::wstring out;
   const std::wstring text = W(s);
@@ -67,6 +108,32 @@ HWND Binder::ChildOf(const forms::Control& c) const {
 HWND Binder::Label(forms::Control& c, DWORD style) {
   HWND child = Make(c, L"STATIC", style);
   return Follow(c, child, [&c, child] { SetWindowTextW(child, DisplayText(c.Caption()).c_str()); });
+}
+
+HWND Binder::Badge(forms::Control& c) {
+  static const bool registered = [] {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = BadgeProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = kBadgeClass;
+    return RegisterClassExW(&wc) != 0;
+  }();
+  (void)registered;
+  HWND child = Make(c, kBadgeClass, WS_CLIPSIBLINGS);
+  // Above its siblings, which leave its place alone when they paint.
+  SetWindowPos(child, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  for (HWND other = GetWindow(parent_, GW_CHILD); other; other = GetWindow(other, GW_HWNDNEXT))
+    SetWindowLongPtrW(other, GWL_STYLE, GetWindowLongPtrW(other, GWL_STYLE) | WS_CLIPSIBLINGS);
+  auto apply = [&c, child] {
+    SetWindowTextW(child, W(c.Caption()).c_str());
+    InvalidateRect(child, nullptr, FALSE);
+    const bool counted = !c.Caption().empty() && c.Caption() != "0";
+    ShowWindow(child, c.Visible() && counted ? SW_SHOWNA : SW_HIDE);
+  };
+  apply();
+  c.Changed().Subscribe(apply);
+  return child;
 }
 
 HWND Binder::Button(forms::Control& c, bool isDefault) {

@@ -23,6 +23,9 @@ class Binder {
   explicit Binder(HWND parent) : parent_(parent) {}
 
   HWND Label(forms::Control& c, DWORD style = SS_LEFT | SS_NOPREFIX);
+  /// A count in a rounded badge, shown while the control's caption is a number other than 0;
+  /// it lies over the side of another child (a button) and lets the clicks through to it.
+  HWND Badge(forms::Control& c);
   /// A push button; a click calls the control's Click().
   HWND Button(forms::Control& c, bool isDefault = false);
   HWND Check(forms::CheckBox& c);

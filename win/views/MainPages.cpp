@@ -53,11 +53,12 @@ void MainWindow::BuildSidebar(Pane& bar, const std::string& programName) {
   for (forms::CommandButton* c :
        {&form_.cmdStatus, &form_.cmdScan, &form_.cmdResults, &form_.cmdSettings}) {
     Put(bar, b.Button(*c), 12, y, 186, 34);
+    // The number of traces found, in a badge at the end of the Results button.
+    if (c == &form_.cmdResults)
+      Put(bar, b.Badge(form_.lblRemovePicSoftwareFound), 12 + 186 - 38, y + 8, 32, 18);
     y += 40;
   }
-  // The number of traces found, under the Results button.
-  Put(bar, b.Label(form_.lblRemovePicSoftwareFound, SS_CENTER | SS_NOPREFIX), 12, y, 186, 18);
-  y += 30;
+  y += 10;
   for (forms::CommandButton* c : {&form_.cmdUpdate, &form_.cmdLog}) {
     Put(bar, b.Button(*c), 12, y, 186, 30);
     y += 34;

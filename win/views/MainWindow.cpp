@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "Fonts.h"
 #include "Win32Host.h"
 #include "app/FrmMain.h"
@@ -63,6 +65,25 @@ MainWindow::MainWindow(FrmMain& form, const std::string& programName)
   SyncTabs();
   SyncStageMarker();
   Built();
+  FitWorkArea();
+}
+
+RECT MainWindow::WorkArea() {
+  RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  return work;
+}
+
+// The design size at this screen's density, but never larger than the work area (a small
+// screen, a large density), in the middle of it.
+void MainWindow::FitWorkArea() {
+  const RECT work = WorkArea();
+  RECT own{};
+  GetWindowRect(Handle(), &own);
+  const int w = std::min<int>(own.right - own.left, work.right - work.left);
+  const int h = std::min<int>(own.bottom - own.top, work.bottom - work.top);
+  SetWindowPos(Handle(), nullptr, work.left + (work.right - work.left - w) / 2,
+               work.top + (work.bottom - work.top - h) / 2, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 HWND MainWindow::ChildOf(const forms::Control& c) const {
@@ -145,7 +166,9 @@ bool MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
   }
   if (msg == WM_GETMINMAXINFO) {
     auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
-    limits->ptMinTrackSize = {Px(kBarWidth + 760), Px(600)};
+    const RECT work = WorkArea();
+    limits->ptMinTrackSize = {std::min<LONG>(Px(kBarWidth + 760), work.right - work.left),
+                              std::min<LONG>(Px(600), work.bottom - work.top)};
     return true;
   }
   return FormWindow::OnMessage(msg, wParam, lParam, result);

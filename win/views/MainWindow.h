@@ -40,6 +40,8 @@ class MainWindow : public FormWindow {
   };
 
   void Layout(int width, int height) override;
+  static RECT WorkArea();
+  void FitWorkArea();
   bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
   Pane& NewPane(HWND parent);
   void Put(Pane& pane, HWND child, int x, int y, int w, int h, int grow = kFixed);
