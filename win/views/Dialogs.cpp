@@ -168,9 +168,10 @@ class ProcessAlertWindow : public AlertWindow {
     Place(fileCaption_, 72, 50, 110, 20);
     Place(file_, 186, 50, 256, 20);
     Place(companyCaption_, 72, 74, 110, 20);
-    Place(company_, 186, 74, 256, 20);
-    Place(stop_, 72, 110, 370, 20);
-    Place(allow_, 72, 134, 370, 20);
+    // "No Company name available for" and the file name take two lines.
+    Place(company_, 186, 74, 256, 34);
+    Place(stop_, 72, 118, 370, 20);
+    Place(allow_, 72, 142, 370, 20);
     PlaceAnswers(yes_, no_, 190);
   }
   HWND heading_, fileCaption_, file_, companyCaption_, company_, stop_, allow_, yes_, no_;
