@@ -186,21 +186,23 @@ void MainWindow::BuildOptions(Pane& page) {
   };
   auto checks = [](Pane& pane, std::initializer_list<forms::CheckBox*> boxes, int x, int y) {
     for (forms::CheckBox* c : boxes) {
-      MainWindow::Slot slot{pane.binder->Check(*c), {x, y, x + 300, y + 22}, kFixed};
+      MainWindow::Slot slot{pane.binder->Check(*c), {x, y, x + 370, y + 22}, kFixed};
       pane.slots.push_back(slot);
       y += 30;
     }
   };
   Pane& scan = tab();
-  Put(scan, scan.binder->Group(form_.Frame1), 12, 12, 330, 230);
+  // The longest caption ("Send anonymous data ...") takes the wider half; the scan extent's
+  // two choices stand one above the other.
+  Put(scan, scan.binder->Group(form_.Frame1), 12, 12, 400, 230);
   checks(scan,
          {&form_.chkSweepMemory, &form_.chkScanRegistry, &form_.chkScanCookies, &form_.chkMakeLog,
           &form_.chkSendData, &form_.chkRunAtStartup},
          24, 36);
-  Put(scan, scan.binder->Group(form_.Frame2), 354, 12, 330, 230);
-  Put(scan, scan.binder->Option(form_.optScanOnlyKnownSoftwares, true), 366, 36, 150, 22);
-  Put(scan, scan.binder->Option(form_.optScanAllSelectedHardDrive, false), 520, 36, 150, 22);
-  Put(scan, scan.binder->List(form_.lvwHardDrives), 366, 66, 250, 160);
+  Put(scan, scan.binder->Group(form_.Frame2), 424, 12, 260, 230);
+  Put(scan, scan.binder->Option(form_.optScanOnlyKnownSoftwares, true), 436, 36, 236, 22);
+  Put(scan, scan.binder->Option(form_.optScanAllSelectedHardDrive, false), 436, 62, 236, 22);
+  Put(scan, scan.binder->List(form_.lvwHardDrives), 436, 92, 236, 138);
 
   Pane& shields = tab();
   Put(shields, shields.binder->Group(form_.Frame3), 12, 12, 672, 160);
