@@ -79,9 +79,13 @@ void FrmMain::chkRunAtStartup_Click() {
 bool FrmMain::WriteRunValue(bool run) {
   const auto& id = app_.Identity();
   auto& reg = app_.Registry();
-  auto root = platform::RootKey::LocalMachine;
+  // The user's own Run key: a start at sign-in is the user's choice, and a user without
+  // administrator rights can write it.
+  auto root = platform::RootKey::CurrentUser;
   if (!run) {
     reg.DeleteValue(root, kRunKey, id.exeName);
+    // An entry an earlier version made for the whole machine goes too.
+    reg.DeleteValue(platform::RootKey::LocalMachine, kRunKey, id.exeName);
     return true;
   }
   // The machine decides what it can start: the program's path on Windows, a command Wine

@@ -203,7 +203,7 @@ TEST(Options, RunAtStartupRegistersWhatWineCanStartAndSaysWhenItCannot) {
   auto& box = f.Main().chkRunAtStartup;
   const std::string key = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
   const auto entry = [&] {
-    return reg.QueryValue(platform::RootKey::LocalMachine, key, "Quillonet");
+    return reg.QueryValue(platform::RootKey::CurrentUser, key, "Quillonet");
   };
 
   // In a prefix the entry starts this very program through Z: and names the prefix.
@@ -213,8 +213,12 @@ TEST(Options, RunAtStartupRegistersWhatWineCanStartAndSaysWhenItCannot) {
   const std::string self = std::filesystem::canonical("/proc/self/exe").string();
   EXPECT_EQ(entry()->data, "Z:" + text::ReplaceAll(self, "/", "\\") + " --prefix " + prefix);
   EXPECT_EQ(Setting(f, "OptionAndSettings", "chkRunAtStartup"), "1");
+  // Cleared, it also takes away a machine-wide entry an earlier version made.
+  reg.CreateKey(platform::RootKey::LocalMachine, key);
+  reg.SetValue(platform::RootKey::LocalMachine, key, "Quillonet", platform::MakeSz("old"));
   box.UserToggle();
   EXPECT_FALSE(entry());
+  EXPECT_FALSE(reg.QueryValue(platform::RootKey::LocalMachine, key, "Quillonet"));
   EXPECT_EQ(Setting(f, "OptionAndSettings", "chkRunAtStartup"), "0");
   EXPECT_TRUE(f.Host().DialogsOf(DialogKind::MsgBox).empty());
 
