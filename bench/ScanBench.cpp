@@ -344,7 +344,7 @@ void BM_FullSystemScanOfAWinebootPrefix(benchmark::State& state) {
     program.app->Main().FillDriveList();
     for (auto _ : state) {
       best = std::min(best, program.Scan(1, std::nullopt));
-      entries = program.app->counters.FilesFoldersInspected;
+      entries = program.app->Main().Scan().counters.FilesFoldersInspected;
     }
   }
   state.counters["seconds"] = best;

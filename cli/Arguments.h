@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/ScanState.h"
+#include "scan/ScanState.h"
 
 namespace quill::cli {
 

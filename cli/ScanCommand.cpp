@@ -12,6 +12,7 @@
 #include "removal/frmDelete.h"
 #include "results/Finding.h"
 #include "scan/ScanDriver.h"
+#include "scan/ScanRun.h"
 
 // The scan command and what it prints: the results list, the stopped programs and excluded
 // items, and what the scan could not examine.
@@ -69,9 +70,9 @@ int RemovedCount(const FindingList& findings) {
 }
 
 // What the scan could not do; true when it did not complete.
-bool PrintGaps(Application& app) {
-  for (const std::string& gap : ScanGapTexts(app)) std::printf("%s\n", gap.c_str());
-  return !app.gaps.Complete();
+bool PrintGaps(const ScanGaps& gaps) {
+  for (const std::string& gap : ScanGapTexts(gaps)) std::printf("%s\n", gap.c_str());
+  return !gaps.Complete();
 }
 
 // Everything the scan did: results, stopped programs and excluded items, the total, and
@@ -82,7 +83,7 @@ int PrintResults(FrmMain& main) {
   const int listed = PrintRows(findings);
   const int found = listed + PrintProgressRows(findings);
   std::printf("Traces found: %d\n", found);
-  if (PrintGaps(main.App())) return kCannotRun;
+  if (PrintGaps(main.Scanner().State().gaps)) return kCannotRun;
   return found > 0 ? kFound : kNothingFound;
 }
 
@@ -107,7 +108,7 @@ int PrintRemoval(FrmMain& main) {
                  "removed. Use --force to remove them anyway.\n",
                  app.RefusedRemoval.c_str(), kLargeRemovalPercent);
   const bool allRemoved = failed.Count() == 0 && app.RefusedRemoval.empty();
-  const bool incomplete = PrintGaps(app);
+  const bool incomplete = PrintGaps(main.Scanner().State().gaps);
   main.Unload();
   if (incomplete) return kCannotRun;
   return allRemoved ? kNothingFound : kFound;
@@ -127,8 +128,9 @@ int RecordScan(FrmMain& main, ScanMode mode, bool remove) {
   for (const auto& finding : run["findings"])
     if (finding["state"] != "excluded" && finding["state"] != "protected") ++found;
   run["counts"] = {{"found", found}, {"removed", RemovedCount(main.Findings())}};
-  for (const std::string& gap : ScanGapTexts(app)) run["notExamined"].push_back(gap);
-  const bool incomplete = !app.gaps.Complete();
+  const ScanGaps& gaps = main.Scanner().State().gaps;
+  for (const std::string& gap : ScanGapTexts(gaps)) run["notExamined"].push_back(gap);
+  const bool incomplete = !gaps.Complete();
   run["completed"] = !incomplete;
   bool allRemoved = true;
   if (remove) {
@@ -167,15 +169,21 @@ int Scan(FrmMain& main, const ScanRequest& scan, const std::string& chosen, cons
     lock.emplace(app.Files(), app.dataFolder);
     if (lock->Refusal()) return Fail(*lock->Refusal());
   }
-  main.SelectScanMode(mode);
+  // The stage options the user stored, on the drives the program lists; the file or folder
+  // named on the command line. Every start is a quick scan, as the desktop program's.
+  ScanOptions options = StoredScanOptions(app);
+  options.mode = mode;
+  for (char letter : ScanDriveLetters(app))
+    options.driveRoots.push_back(std::string(1, letter) + ":\\");
+  if (mode == ScanMode::File || mode == ScanMode::Folder) options.target = chosen;
   // With removal the driver removes at once; the findings it removed are counted.
   if (args.remove) {
     app.AutoRemoveMode = true;
     app.AllowLargeRemoval = args.force;
   }
-  main.cmdScanNow_Click();
+  const ScanResult result = main.Scanner().Run(options);
   // The message that says so is already on standard error.
-  if (main.LastScanResult() == ScanResult::NoDefinitions) {
+  if (result == ScanResult::NoDefinitions) {
     json_output::AddError("there are no definitions to scan with");
     return kCannotRun;
   }

@@ -58,7 +58,7 @@ DefinitionSet& Application::Definitions() {
   if (!definitions_) {
     DefinitionHooks hooks;
     hooks.yield = [this] { Host().DoEvents(); };
-    hooks.stopRequested = [this] { return StopRequested; };
+    hooks.stopRequested = [this] { return Main().Scan().StopRequested; };
     hooks.loadBegin = [this] {
       auto& main = Main();
       main.cmdPause.SetEnabled(false);

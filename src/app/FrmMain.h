@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/ScanState.h"
+#include "app/MainScanView.h"
 #include "definitions/LiveUpdate.h"
 #include "forms/Control.h"
 #include "forms/Form.h"
@@ -14,6 +14,7 @@
 #include "forms/Timer.h"
 #include "removal/RemovalWindow.h"
 #include "results/ItemKind.h"
+#include "scan/ScanRun.h"
 #include "scan/ScanWindow.h"
 #include "shell/TrayMainWindow.h"
 
@@ -258,13 +259,12 @@ class FrmMain : public forms::Form, public TrayMainWindow, public ScanWindow, pu
   bool Loading = false;
   /// Total definition lines (Home page figure).
   long long DefinitionCount = 0;
-  /// Per-scan cookie count handed to the cookie stage.
-  int CookieCount = 0;
   /// Idle ticks of the automatic update.
   int UpdateIdleTicks = 0;
 
-  /// A scan is in progress exactly while the Scan button is disabled.
-  bool ScanInProgress() const override { return !cmdScan.Enabled(); }
+  /// The scan run of this window's scan page (the command line runs its scans here too).
+  ScanRun& Scanner() { return scanRun_; }
+  bool ScanInProgress() const override { return scanRun_.Running(); }
   /// A removal is in progress exactly while the Remove label is disabled.
   bool RemovalInProgress() const { return !lblRemove.Enabled(); }
 
@@ -336,7 +336,7 @@ class FrmMain : public forms::Form, public TrayMainWindow, public ScanWindow, pu
   forms::ListView& FilesToDelete() override { return lvwFilesToBeDeleted; }
   forms::ListView& RegistryToDelete() override { return lvwRegistryToBeDeleted; }
   forms::ListView& CookiesToDelete() override { return lvwCookiesToDelete; }
-  void SetCookieCount(int count) override { CookieCount = count; }
+  ScanState& Scan() override { return scanRun_.State(); }
   void ShowRunningCount(int count) override {
     lblTotalNoOfRunningItems.SetCaption(std::to_string(count));
   }
@@ -397,22 +397,11 @@ class FrmMain : public forms::Form, public TrayMainWindow, public ScanWindow, pu
   void FillDriveList();
   void lvwHardDrives_ItemCheck(int row);
   void ReportProgress(const std::string& text, int stage, int overall) override;
-  void ReportProgressNow(const std::string& text, int stage, int overall);
   void RefreshCounters();
-  // Scan modes and their per-item helpers.
-  void RunSmartScan();
-  void RunFullSystemScan();
-  void RunFileScan(const std::string& file);
-  void RunFolderScan(const std::string& folder);
-  void ScanDrive(const std::string& root);
-  void ScanFolderRoot(const std::string& folder);
-  void ScanSingleFile(const std::string& file);
   /// The selected scan mode of optScan (Smart when none is selected).
   ScanMode SelectedScanMode() const;
   /// Selects a scan mode as the user would.
   void SelectScanMode(ScanMode mode) { optScan[static_cast<int>(mode)].SetValue(true); }
-  /// How the last scan begun by the Start button ended.
-  ScanResult LastScanResult() const { return lastScan_; }
 
   // ---- Removal (FrmMainRemoval.cpp)
   // -------------------------------------------------------------------
@@ -472,7 +461,6 @@ class FrmMain : public forms::Form, public TrayMainWindow, public ScanWindow, pu
   LiveUpdateResult RunLiveUpdate();
 
  private:
-  ScanResult lastScan_ = ScanResult::Ran;
   FindingList findings_;
   void Wire();
   void WireNavigation();
@@ -481,21 +469,18 @@ class FrmMain : public forms::Form, public TrayMainWindow, public ScanWindow, pu
   void WireOptionsPage();
   void WireMenusAndTimers();
   void RunStartupSteps();
-  // Scan driver helpers (FrmMainScan.cpp).
-  bool ScanDefinitionsPresent();
-  void ResetScanBars();
-  void RunProcessStage();
-  void RunRegistryStage();
-  void MoveStageMarker(const forms::Control& caption);
+  // Scan page helpers (FrmMainScan.cpp).
+  /// The scan the page asks for: its mode, the listed drives and the options.
+  ScanOptions PageScanOptions();
   void StartScanWithMode(ScanMode mode);
-  void BeginScan();
-  void RunSelectedScanMode();
-  void FinishScan();
+  void StopAfterQuestion(const char* message);
   Application& app_;
   std::unique_ptr<ProtectionPort> protectionPort_;
   std::unique_ptr<Protection> protection_;
   int page_ = 0;
   bool singleInstance_ = false;
+  MainScanView scanView_{*this};
+  ScanRun scanRun_{*this, scanView_};
 };
 
 }  // namespace quill

@@ -28,7 +28,7 @@ void FrmMain::cmdLiveUpdate_Click() {
 
 void FrmMain::timUpdate_Timer() {
   // Ticks while a scan runs do not count; the update runs once per program start.
-  if (!cmdScanNow.Enabled()) return;
+  if (ScanInProgress()) return;
   if (UpdateIdleTicks < kIdleTicksBeforeUpdate) {
     ++UpdateIdleTicks;
     return;

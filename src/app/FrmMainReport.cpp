@@ -5,6 +5,7 @@
 #include "app/FrmMain.h"
 #include "reports/ScanReport.h"
 #include "reports/frmReport.h"
+#include "scan/ScanDriver.h"
 
 namespace quill {
 
@@ -13,8 +14,11 @@ void FrmMain::MakeReport() {
   const std::string path = app_.DataFile("Scan_Log.txt");
   std::string report;
   try {
-    report = ScanReportText(app_, {lblMemoryInspected.Caption(), lblRegistryInspected.Caption(),
-                                   lblFilesFolderInspected.Caption(), ShownFindings()});
+    const ScanState& scan = scanRun_.State();
+    report =
+        ScanReportText(app_, {lblMemoryInspected.Caption(), lblRegistryInspected.Caption(),
+                              lblFilesFolderInspected.Caption(), ShownFindings(),
+                              scan.ScanStartedAt, scan.ScanFinishedAt, ScanGapTexts(scan.gaps)});
   } catch (const std::exception& e) {
     GetHost().HandlerFailed("MakeReport", e.what());
     return;

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "core/BrandProfile.h"
-#include "core/ScanState.h"
 #include "forms/Form.h"
 #include "forms/Host.h"
 #include "platform/Platform.h"
@@ -21,9 +20,10 @@ class PathTokens;
 class ProtectedFloor;
 
 /// What every subsystem shares: the outside world (host and platform), the brand, the data
-/// folder, the settings, the tables and lists that live until the process ends, and the
-/// scan-wide state. The application object provides it; the subsystems see nothing above it
-/// (the windows reach them through the narrow interfaces each subsystem declares).
+/// folder, the settings, and the tables and lists that live until the process ends (the scan
+/// state belongs to the scan run). The application object provides it; the subsystems see
+/// nothing above it (the windows reach them through the narrow interfaces each subsystem
+/// declares).
 class ProgramContext {
  public:
   ProgramContext(forms::Host& host, platform::Platform& platform);
@@ -57,13 +57,7 @@ class ProgramContext {
   /// The notification-area icon.
   virtual clsTray& Tray() = 0;
 
-  // --- Scan-wide state -----------------------------------------------------------------
-  ScanCounters counters;
-  ScanGaps gaps;
-  bool StopRequested = false;
-  std::string StageLabel;
-  std::string ScanStartedAt;
-  std::string ScanFinishedAt;
+  // --- Removal state ---------------------------------------------------------------------
   /// Set by the scheduler: the removal then asks nothing.
   bool AutoRemoveMode = false;
   /// True only during the recording pass of a removal.
@@ -79,8 +73,6 @@ class ProgramContext {
   std::vector<std::string> RemovalRefusals;
   /// Open restore point (0 = none).
   int64_t RestorePointSequence = 0;
-  /// Names and identifiers of the running processes at the last process check.
-  std::string ProcessListSignature;
 
   // --- Per-user settings (application = product name) ----------------------------------
   std::string GetSetting(const std::string& section, const std::string& key,

@@ -8,7 +8,6 @@
 #include "core/ProgramContext.h"
 #include "definitions/ExclusionList.h"
 #include "results/ItemKind.h"
-#include "scan/ScanDriver.h"
 
 namespace quill {
 
@@ -84,8 +83,8 @@ std::string ScanReportText(ProgramContext& app, const ScanReportSource& source) 
       "your computer.");
   r += EmptyLines(2);
   r += Spaced(kHyphens);
-  r += Spaced(" Scan Started at  : " + app.ScanStartedAt);
-  r += Spaced(" Scan Finished at : " + app.ScanFinishedAt);
+  r += Spaced(" Scan Started at  : " + source.startedAt);
+  r += Spaced(" Scan Finished at : " + source.finishedAt);
   r += Spaced(kHyphens);
   r += EmptyLines(4);
   r += Spaced(" 1)Total Number of Processes inspected: " + source.processesInspected);
@@ -122,7 +121,7 @@ std::string ScanReportText(ProgramContext& app, const ScanReportSource& source) 
   }
   r += kEquals + kCrLf + EmptyLines(2);
   r += Spaced("Total = " + std::to_string(source.findings.size()));
-  const std::vector<std::string> gaps = ScanGapTexts(app);
+  const std::vector<std::string>& gaps = source.notExamined;
   if (!gaps.empty()) {
     r += std::string(kCrLf) + "[Not Examined]" + kCrLf + kCrLf;
     for (const std::string& gap : gaps) r += Spaced(gap);

@@ -9,13 +9,18 @@ namespace quill {
 
 class ProgramContext;
 
-/// What the report shows of the window a scan ran in: the three inspected counts as they
-/// are shown, and the findings of the results list in its order.
+/// What the report shows of the scan and the window it ran in: the scan's times and what it
+/// could not do, the three inspected counts as they are shown, and the findings of the
+/// results list in its order.
 struct ScanReportSource {
   std::string processesInspected;
   std::string registryInspected;
   std::string filesFoldersInspected;
   std::vector<Finding> findings;
+  std::string startedAt;
+  std::string finishedAt;
+  /// One sentence each (ScanGapTexts).
+  std::vector<std::string> notExamined;
 };
 
 /// "Cookie", "Registry", "File", "Folder" or "EXCLUDED" by a results row's icon number;

@@ -23,9 +23,10 @@ namespace {
 constexpr uint64_t kMaxCookieFileSize = 16ull * 1024 * 1024;
 
 /// The blocked-cookie entries in file order, with the empty entry the list ends with.
-std::vector<std::string> ReadBlockedList(ProgramContext& app) {
+std::vector<std::string> ReadBlockedList(ScanWindow& main) {
   std::string joined;
-  if (std::optional<std::string> content = ReadDefinitionFile(app, definition_files::kCookies)) {
+  if (std::optional<std::string> content =
+          ReadDefinitionFile(main.Context(), main.Scan(), definition_files::kCookies)) {
     for (const std::string& line : DefinitionFileLines(*content))
       joined += DecodeDefinitionLine(line) + "|";
   }
@@ -92,7 +93,7 @@ bool ExamineCookie(ScanWindow& main, const std::vector<std::string>& entries,
   ProgramContext& app = main.Context();
   const std::string fullPath = folderPrefix + name;
   // The stage bar follows the file number; the overall bar is the driver's.
-  main.ReportProgress(app.StageLabel + "\r\n" + name, stagePercent, -1);
+  main.ReportProgress(main.Scan().StageLabel + "\r\n" + name, stagePercent, -1);
   const std::string reduced = ReduceHost(CookieHost(app.Files(), fullPath));
   if (!IsBlockedHost(entries, reduced)) return true;
   if (app.Exclusions().IsExcluded(fullPath)) {
@@ -108,7 +109,7 @@ bool ExamineCookie(ScanWindow& main, const std::vector<std::string>& entries,
   cookie.removable = main.ScanInProgress();
   main.Findings().Add(std::move(cookie));
   if (!main.ScanInProgress()) return false;
-  ++app.counters.FilesFoldersInspected;
+  ++main.Scan().counters.FilesFoldersInspected;
   return true;
 }
 
@@ -156,7 +157,7 @@ void CookieScanStage(ScanWindow& main) {
   folder = text::Trim(folder.substr(0, folder.find('\0')));
   if (folder.empty()) return;
 
-  const std::vector<std::string> entries = ReadBlockedList(app);
+  const std::vector<std::string> entries = ReadBlockedList(main);
   std::vector<std::string> names;
   if (auto listed = app.Files().List(folder)) {
     for (const auto& entry : *listed)
@@ -168,8 +169,8 @@ void CookieScanStage(ScanWindow& main) {
   size_t fileNumber = 0;
   for (const std::string& name : names) {
     ++fileNumber;
-    main.SetCookieCount(static_cast<int>(fileNumber));
-    if (app.StopRequested) continue;
+    main.Scan().CookieCount = static_cast<int32_t>(fileNumber);
+    if (main.Scan().StopRequested) continue;
     bool goOn = true;
     try {
       goOn = ExamineCookie(main, entries, prefix, name, StagePercent(fileNumber, names.size()));

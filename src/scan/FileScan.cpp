@@ -37,15 +37,16 @@ std::optional<int> ProgressPercent(double part, double whole) {
 // whether the scan goes on.
 bool CountDefinitionLine(ScanWindow& main, const std::string& shownName) {
   auto& app = main.Context();
-  ++app.counters.FilesFoldersInspected;
+  auto& scan = main.Scan();
+  ++scan.counters.FilesFoldersInspected;
   const DefinitionCounts& counts = app.Definitions().Counts();
-  const double inspected = app.counters.FilesFoldersInspected;
+  const double inspected = scan.counters.FilesFoldersInspected;
   auto stage = ProgressPercent(inspected, static_cast<double>(counts.filesAndFolders));
   auto overall = ProgressPercent(
       inspected + static_cast<double>(counts.registry + counts.cookies + counts.executables),
       static_cast<double>(counts.total));
-  if (stage && overall) main.ReportProgress(app.StageLabel + kCrLf + shownName, *stage, *overall);
-  return !app.StopRequested;
+  if (stage && overall) main.ReportProgress(scan.StageLabel + kCrLf + shownName, *stage, *overall);
+  return !scan.StopRequested;
 }
 
 bool IsMicrosoftPublisher(platform::FileSystem& files, const std::string& path) {
@@ -67,12 +68,13 @@ std::string ShownThreat(const std::string& threat, const std::string& fallback) 
 // Hands each decoded line of a definition file to examine, until the scan is stopped or
 // examine answers false.
 template <typename Examine>
-void ForEachDefinitionLine(ProgramContext& app, const char* fileName, Examine examine) {
-  auto bytes = ReadDefinitionFile(app, fileName);
+void ForEachDefinitionLine(ScanWindow& main, const char* fileName, Examine examine) {
+  auto& scan = main.Scan();
+  auto bytes = ReadDefinitionFile(main.Context(), scan, fileName);
   if (!bytes) return;
   DefinitionLineReader reader(*bytes);
   std::string_view raw;
-  while (!app.StopRequested && reader.Next(raw)) {
+  while (!scan.StopRequested && reader.Next(raw)) {
     std::string line(raw);
     DecodeDefinitionLineInPlace(line);
     if (!examine(line)) return;
@@ -89,7 +91,7 @@ void AddHit(ScanWindow& main, FindingKind kind, const std::string& name, const s
   hit.location = location;
   hit.threatType = type;
   main.Findings().Add(std::move(hit));
-  ++main.Context().counters.TracesFound;
+  ++main.Scan().counters.TracesFound;
 }
 
 }  // namespace
@@ -156,7 +158,7 @@ void ScanFileDefinitions(ScanWindow& main) {
   LocationExpander expander(app.Tokens());
   const std::string driveRoot = app.Tokens().SystemDriveRoot();
   InheritedType type;
-  ForEachDefinitionLine(app, definition_files::kFile, [&](const std::string& line) {
+  ForEachDefinitionLine(main, definition_files::kFile, [&](const std::string& line) {
     std::optional<FileDefinition> def = ParseFileDefinition(line, TypeWord::AsWritten);
     std::string fileName, threat, path;
     if (def) {
@@ -193,7 +195,7 @@ void ScanFolderDefinitions(ScanWindow& main) {
   LocationExpander expander(app.Tokens());
   const std::string driveRoot = app.Tokens().SystemDriveRoot();
   InheritedType type;
-  ForEachDefinitionLine(app, definition_files::kDirectory, [&](const std::string& line) {
+  ForEachDefinitionLine(main, definition_files::kDirectory, [&](const std::string& line) {
     std::optional<FolderDefinition> def = ParseFolderDefinition(line);
     // A folder definition without a location names nothing to look for.
     if (!def || !def->hasLocationField) return true;
@@ -226,6 +228,7 @@ void ScanFolderDefinitions(ScanWindow& main) {
 FolderWalk::FolderWalk(ScanWindow& main)
     : main_(main),
       app_(main.Context()),
+      scan_(main.Scan()),
       files_(main.Context().Files()),
       definitions_(main.Context().Definitions()),
       floor_(main.Context().Floor()),
@@ -345,7 +348,7 @@ bool FolderWalk::Enters(const platform::DirEntry& entry) {
   const bool known = entry.volume != 0 || entry.fileIndex != 0;
   // A linked folder without an identity could lead back into the walk for ever.
   if (!known) return (entry.attributes & platform::kAttrReparsePoint) == 0;
-  return app_.gaps.WalkedFolders.emplace(entry.volume, entry.fileIndex).second;
+  return scan_.gaps.WalkedFolders.emplace(entry.volume, entry.fileIndex).second;
 }
 
 void FolderWalk::ExamineEntries(const std::string& folder, std::vector<std::string>& subfolders) {
@@ -362,7 +365,7 @@ void FolderWalk::ExamineEntries(const std::string& folder, std::vector<std::stri
     if (entry.attributes & kNotListed) continue;
     if ((entry.attributes & ~platform::kAttrReparsePoint) == platform::kAttrDirectory)
       ++folderCount;
-    if (app_.StopRequested) return;
+    if (scan_.StopRequested) return;
     host.DoEvents();
   }
   subfolders.reserve(folderCount);
@@ -383,12 +386,12 @@ void FolderWalk::ExamineEntries(const std::string& folder, std::vector<std::stri
     } else {
       CheckFile(folderLower, text::ToLower(text::Trim(entry.name)), !entry.dosBitsKnown);
     }
-    ++app_.counters.FilesFoldersInspected;
+    ++scan_.counters.FilesFoldersInspected;
     // Only every 25th report reaches the screen: build its text only then.
-    if (app_.counters.ReportTick >= 24)
+    if (scan_.counters.ReportTick >= 24)
       progress.assign("Scanning: ").append(folder).append(kCrLf).append(entry.name);
     main_.ReportProgress(progress, 0, 0);
-    if (app_.StopRequested) return;
+    if (scan_.StopRequested) return;
     host.DoEvents();
   }
 }
@@ -405,13 +408,13 @@ void FolderWalk::ScanFolderTree(const std::string& folder) {
   // A folder this scan has walked already (a drive that is a folder of another) is not
   // walked again.
   if (auto id = files_.Identity(folder);
-      id && !app_.gaps.WalkedFolders.emplace(id->volume, id->fileIndex).second)
+      id && !scan_.gaps.WalkedFolders.emplace(id->volume, id->fileIndex).second)
     return;
   std::vector<Level> stack;
   stack.push_back(Level{folder, {}, 0});
   ExamineEntries(stack.back().folder, stack.back().subfolders);
   while (!stack.empty()) {
-    if (app_.StopRequested) return;
+    if (scan_.StopRequested) return;
     Level& top = stack.back();
     if (top.next >= top.subfolders.size()) {
       stack.pop_back();

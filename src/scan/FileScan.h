@@ -11,6 +11,7 @@ namespace quill {
 
 class ProgramContext;
 class ScanWindow;
+struct ScanState;
 class DefinitionSet;
 class ProtectedFloor;
 
@@ -73,6 +74,7 @@ class FolderWalk {
 
   ScanWindow& main_;
   ProgramContext& app_;
+  ScanState& scan_;
   platform::FileSystem& files_;
   DefinitionSet& definitions_;
   const ProtectedFloor& floor_;

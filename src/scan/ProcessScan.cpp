@@ -37,6 +37,7 @@ bool IsTrustedPublisher(const std::string& publisher) {
 /// reading was stopped. lastName receives the file name of the last line read (progress).
 std::string BuildDefinitionList(ScanWindow& main, std::string& lastName) {
   ProgramContext& app = main.Context();
+  ScanState& scan = main.Scan();
   // The name is compared without regard to case: look it up as the folder spells it.
   const std::string wanted = definition_files::kExecutable;
   std::optional<std::string> content;
@@ -48,7 +49,7 @@ std::string BuildDefinitionList(ScanWindow& main, std::string& lastName) {
       // Only during a scan is a file that cannot be read a failed stage; the shield just
       // looks again at its next tick.
       if (!content && main.ScanInProgress())
-        app.gaps.FailedStages.push_back(app.StageLabel + entry.name + " could not be read");
+        scan.gaps.FailedStages.push_back(scan.StageLabel + entry.name + " could not be read");
       break;
     }
   }
@@ -62,7 +63,7 @@ std::string BuildDefinitionList(ScanWindow& main, std::string& lastName) {
   DefinitionLineReader reader(*content);
   std::string_view stored;
   while (reader.Next(stored)) {
-    if (app.StopRequested) {
+    if (scan.StopRequested) {
       stopped = true;
       break;
     }
@@ -73,10 +74,10 @@ std::string BuildDefinitionList(ScanWindow& main, std::string& lastName) {
       if (!text::Trim(def->fileName).empty()) list += def->fullPath + "|";
     }
     if (scanning) {
-      ++app.counters.MemoryItemsInspected;
-      const int32_t inspected = app.counters.MemoryItemsInspected;
+      ++scan.counters.MemoryItemsInspected;
+      const int32_t inspected = scan.counters.MemoryItemsInspected;
       main.ReportProgress(
-          app.StageLabel + "\r\n" + lastName,
+          scan.StageLabel + "\r\n" + lastName,
           ProgressPercent(inspected, static_cast<double>(counts.executables)),
           ProgressPercent(static_cast<double>(inspected) + static_cast<double>(counts.cookies),
                           static_cast<double>(counts.total)));
@@ -174,32 +175,33 @@ std::optional<Match> Examine(ScanWindow& main, const std::string& list,
 
 void CheckById(ScanWindow& main) {
   ProgramContext& app = main.Context();
+  ScanState& scan = main.Scan();
   auto processes = ListProcesses(app.Processes());
   if (!processes) return;
   // Names with their identifiers: a program restarted under the same name is a change. A
   // scan always examines the processes; only the shield skips an unchanged list.
   std::string signature;
   for (const auto& p : *processes) signature += p.name + ":" + std::to_string(p.pid) + "|";
-  if (!main.ScanInProgress() && signature == app.ProcessListSignature) return;
-  app.ProcessListSignature = signature;
+  if (!main.ScanInProgress() && signature == scan.ProcessListSignature) return;
+  scan.ProcessListSignature = signature;
 
   std::string lastName;
   const std::string list = BuildDefinitionList(main, lastName);
-  app.counters.RunningPrograms = static_cast<int32_t>(processes->size());
-  main.ShowRunningCount(app.counters.RunningPrograms);
+  scan.counters.RunningPrograms = static_cast<int32_t>(processes->size());
+  main.ShowRunningCount(scan.counters.RunningPrograms);
 
   const DefinitionCounts& counts = app.Definitions().Counts();
   for (const auto& process : *processes) {
-    ++app.counters.MemoryItemsInspected;
+    ++scan.counters.MemoryItemsInspected;
     if (main.ScanInProgress()) {
-      const int32_t inspected = app.counters.MemoryItemsInspected;
+      const int32_t inspected = scan.counters.MemoryItemsInspected;
       main.ReportProgress(
-          app.StageLabel + "\r\n" + lastName,
+          scan.StageLabel + "\r\n" + lastName,
           ProgressPercent(inspected, static_cast<double>(counts.executables)),
           ProgressPercent(static_cast<double>(inspected) + static_cast<double>(counts.executables),
                           static_cast<double>(counts.total)));
     }
-    if (app.StopRequested) return;
+    if (scan.StopRequested) return;
     if (auto match = Examine(main, list, process, true)) {
       if (main.ScanInProgress()) {
         // The row goes in first: it stays even when the program refuses to stop.
@@ -210,7 +212,7 @@ void CheckById(ScanWindow& main) {
       } else {
         main.RaiseProcessAlert(match->fileName, match->publisher, process.pid);
       }
-      ++app.counters.TracesFound;
+      ++scan.counters.TracesFound;
     }
     main.Context().Host().DoEvents();
   }
@@ -220,6 +222,7 @@ void CheckById(ScanWindow& main) {
 /// file name at the end of a definition); what differs is what happens to a match.
 void CheckBySnapshot(ScanWindow& main) {
   ProgramContext& app = main.Context();
+  ScanState& scan = main.Scan();
   std::string lastName;
   const std::string list = BuildDefinitionList(main, lastName);
   if (list.empty()) return;
@@ -227,15 +230,15 @@ void CheckBySnapshot(ScanWindow& main) {
   if (!processes) return;
 
   for (const auto& process : *processes) {
-    main.ShowRunningCount(++app.counters.RunningPrograms);
-    if (app.StopRequested) return;
+    main.ShowRunningCount(++scan.counters.RunningPrograms);
+    if (scan.StopRequested) return;
     auto match = Examine(main, list, process, false);
     if (match) {
       const std::string fileName = match->fileName;
       if (main.ScanInProgress()) {
         main.Findings().Add(StoppedFinding(FindingKind::RunningProcess, fileName));
         TerminateProcessById(app.Processes(), process.pid, 0);
-        ++app.counters.TracesFound;
+        ++scan.counters.TracesFound;
       } else {
         const std::string question = app.Msg("MSG_FOUND1") + text::ToUpper(fileName) +
                                      app.Msg("MSG_FOUND2") + fileName + app.Msg("MSG_FOUND3");
@@ -244,7 +247,7 @@ void CheckBySnapshot(ScanWindow& main) {
                                                    app.brand.programName + "  - Alert");
         if (answer == forms::MsgBoxResult::Yes) {
           TerminateProcessById(app.Processes(), process.pid, 0);
-          ++app.counters.TracesFound;
+          ++scan.counters.TracesFound;
         } else {
           // Reloaded at once: otherwise the next tick would ask about it again.
           app.Exclusions().AppendLine(fileName, true);

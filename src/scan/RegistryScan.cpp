@@ -46,25 +46,26 @@ void AddHit(ScanWindow& main, const RegistryDefinition& def, FindingKind kind) {
   main.Findings().Add(std::move(hit));
   // A value without a threat name is still removed with the rest, but shown nowhere.
   if (kind == FindingKind::RegistryKey || !text::Trim(def.threatName).empty())
-    ++main.Context().counters.TracesFound;
+    ++main.Scan().counters.TracesFound;
 }
 
 /// One definition line. Returns after recording whatever the line found.
 void CheckDefinition(ScanWindow& main, const std::string& line, LocationExpander& expander,
                      const std::string& driveRoot) {
   ProgramContext& app = main.Context();
+  ScanState& scan = main.Scan();
   if (!HasAllLocationFields(line)) return;
   std::optional<RegistryDefinition> parsed = ParseRegistryDefinition(line, expander, driveRoot);
   if (!parsed) return;
   const RegistryDefinition& def = *parsed;
   const auto root = static_cast<platform::RootKey>(static_cast<uint32_t>(def.rootHandle));
 
-  ++app.counters.RegistryInspected;
+  ++scan.counters.RegistryInspected;
   const DefinitionCounts& counts = app.Definitions().Counts();
   main.ReportProgress(
-      app.StageLabel + "\r\n" + text::ToLower(def.keyPath) + "\\" + def.rawValueName,
-      ProgressPercent(app.counters.RegistryInspected, static_cast<double>(counts.registry)),
-      ProgressPercent(static_cast<double>(app.counters.RegistryInspected) +
+      scan.StageLabel + "\r\n" + text::ToLower(def.keyPath) + "\\" + def.rawValueName,
+      ProgressPercent(scan.counters.RegistryInspected, static_cast<double>(counts.registry)),
+      ProgressPercent(static_cast<double>(scan.counters.RegistryInspected) +
                           static_cast<double>(counts.cookies + counts.executables),
                       static_cast<double>(counts.total)));
 
@@ -118,8 +119,9 @@ bool ValueExists(platform::Registry& registry, platform::RootKey root, const std
 
 void RegistryScanStage(ScanWindow& main) {
   ProgramContext& app = main.Context();
+  ScanState& scan = main.Scan();
   const std::string driveRoot = app.Tokens().SystemDriveRoot();
-  std::optional<std::string> content = ReadDefinitionFile(app, definition_files::kRegistry);
+  std::optional<std::string> content = ReadDefinitionFile(app, scan, definition_files::kRegistry);
   if (!content) return;
 
   LocationExpander expander(app.Tokens());
@@ -129,7 +131,7 @@ void RegistryScanStage(ScanWindow& main) {
   std::string_view stored;
   while (true) {
     host.DoEvents();
-    if (app.StopRequested || !reader.Next(stored)) break;
+    if (scan.StopRequested || !reader.Next(stored)) break;
     const std::string line = DecodeDefinitionLine(stored);
     try {
       CheckDefinition(main, line, expander, driveRoot);
@@ -142,7 +144,7 @@ void RegistryScanStage(ScanWindow& main) {
   // What could be read was examined; a damaged or unreadable hive is named, never passed
   // over in silence.
   for (const std::string& part : app.Registry().UnreadableParts())
-    app.gaps.Unexamined.push_back(part);
+    scan.gaps.Unexamined.push_back(part);
 }
 
 }  // namespace quill

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "scan/ScanState.h"
+
 namespace quill {
 
 class ProgramContext;
@@ -14,14 +16,15 @@ std::string ScanTimeText(ProgramContext& app);
 /// The stored bytes of a definition file in the data folder for a scan stage. An absent
 /// file reads as nothing (no definitions); a file that is there but cannot be read fails
 /// the stage, which is recorded: the scan then did not complete.
-std::optional<std::string> ReadDefinitionFile(ProgramContext& app, const char* name);
+std::optional<std::string> ReadDefinitionFile(ProgramContext& app, ScanState& scan,
+                                              const char* name);
 
 /// Loads the file and folder tables for a scan; a table file that is there but cannot be
 /// read is recorded as a failed stage (the tables load once, so every later scan says so).
-void LoadDefinitionTables(ProgramContext& app);
+void LoadDefinitionTables(ProgramContext& app, ScanState& scan);
 
 /// What the last scan could not do, one sentence each, for the report and the command line:
 /// first the stages that failed (the scan did not complete), then what was not examined.
-std::vector<std::string> ScanGapTexts(const ProgramContext& app);
+std::vector<std::string> ScanGapTexts(const ScanGaps& gaps);
 
 }  // namespace quill

@@ -4,20 +4,23 @@
 #include <string>
 
 #include "results/Finding.h"
+#include "scan/ScanState.h"
 
 namespace quill {
 
 class ProgramContext;
 
 /// What the scanners need from the window that shows a scan, and nothing more: the findings,
-/// the progress line, whether the scan goes on, and the alert for a
-/// program found running outside a scan. The main window provides it.
+/// the scan's state, the progress line, and the alert for a program found running outside a
+/// scan. The main window provides it.
 class ScanWindow {
  public:
   virtual ~ScanWindow() = default;
-  /// The program's shared state (platform, tables, counters).
+  /// The program's shared state (platform, tables, settings).
   virtual ProgramContext& Context() = 0;
-  /// False once the scan has been stopped (or when none runs).
+  /// The state of the scan run: counters, gaps, the stop request and the stage label.
+  virtual ScanState& Scan() = 0;
+  /// True while a scan runs (a stopped scan runs until its end steps).
   virtual bool ScanInProgress() const = 0;
   /// Shows the progress text and the stage and overall bars (-1 leaves a bar as it is);
   /// refreshes the screen now and then.
@@ -27,9 +30,6 @@ class ScanWindow {
   /// finding as it is added.
   virtual FindingList& Findings() = 0;
 
-  // ---- Stage figures ------------------------------------------------------------------------
-  /// The number of cookie files the cookie stage has reached.
-  virtual void SetCookieCount(int count) = 0;
   /// Shows how many programs are running.
   virtual void ShowRunningCount(int count) = 0;
 

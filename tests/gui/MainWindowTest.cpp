@@ -82,7 +82,8 @@ TEST_F(MainWindowTest, ScanFillsBothListsThenRepairRemovesTheTickedItemsAndTheLo
   EXPECT_EQ(View().ShownPage(), 1);
   Click("optScan", 0);
   Click("cmdScanNow");
-  if (App().ScanStartedAt.empty()) GTEST_SKIP() << "the scan driver is not part of this build";
+  if (Main().Scan().ScanStartedAt.empty())
+    GTEST_SKIP() << "the scan driver is not part of this build";
 
   // Both lists fill, and the widgets show exactly the model's rows.
   auto& progress = Main().lvwSpywareFound;
@@ -169,9 +170,10 @@ TEST_F(MainWindowTest, StopDuringAScanEndsItAsCancelled) {
     return true;
   });
   Click("cmdScanNow");
-  if (App().ScanStartedAt.empty()) GTEST_SKIP() << "the scan driver is not part of this build";
+  if (Main().Scan().ScanStartedAt.empty())
+    GTEST_SKIP() << "the scan driver is not part of this build";
   ASSERT_TRUE(pressed) << "the scan never yielded while Stop was enabled";
-  EXPECT_TRUE(App().StopRequested);
+  EXPECT_TRUE(Main().Scan().StopRequested);
   EXPECT_EQ(Main().lblStatus[0].Caption(), "Scanning was cancelled.");
   auto* status = Widget<gui::ElidedLabel>("lblStatus", 0);
   EXPECT_EQ(status->fullText().toStdString(), "Scanning was cancelled.");

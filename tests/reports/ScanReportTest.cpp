@@ -46,9 +46,8 @@ class ScanReportTest : public ::testing::Test {
  protected:
   void SetUp() override {
     test::StartAt(f);
-    auto& app = f.App();
-    app.ScanStartedAt = "3/5/2024 2:00:00 PM";
-    app.ScanFinishedAt = "3/5/2024 2:07:09 PM";
+    f.Main().Scan().ScanStartedAt = "3/5/2024 2:00:00 PM";
+    f.Main().Scan().ScanFinishedAt = "3/5/2024 2:07:09 PM";
     f.Main().lblMemoryInspected.SetCaption("12");
     f.Main().lblRegistryInspected.SetCaption("345");
     f.Main().lblFilesFolderInspected.SetCaption("6789");

@@ -35,9 +35,9 @@ class CookieScanTest : public ::testing::Test {
   }
   void Scan(const std::vector<std::string>& blocked) {
     fx_.WriteDefinitions("BlockedCookies.dat", blocked);
-    Main().cmdScan.SetEnabled(false);
-    fx_.App().counters.Reset();
-    fx_.App().StageLabel = "Cookies: ";
+    Main().Scan().running = true;
+    Main().Scan().counters.Reset();
+    Main().Scan().StageLabel = "Cookies: ";
     CookieScanStage(Main());
   }
   FrmMain& Main() { return fx_.Main(); }
@@ -71,7 +71,7 @@ TEST_F(CookieScanTest, WwwHostOfAListedNameIsBlockedAndQueuedForRemoval) {
   EXPECT_EQ(Results().Item(0).SubItem(2), "Tracking Cookie");
   ASSERT_EQ(Main().lvwCookiesToDelete.Count(), 1);
   EXPECT_EQ(Main().lvwCookiesToDelete.Item(0).text, hit);
-  EXPECT_EQ(fx_.App().counters.FilesFoldersInspected, 1);
+  EXPECT_EQ(Main().Scan().counters.FilesFoldersInspected, 1);
 }
 
 TEST_F(CookieScanTest, EntryFormsDecideWhichHostsAreBlocked) {
@@ -100,7 +100,7 @@ TEST_F(CookieScanTest, ExcludedCookieGivesOneExcludedRow) {
   EXPECT_EQ(Progress().Item(0).SubItem(1), path);
   EXPECT_EQ(Results().Count(), 0);
   EXPECT_EQ(Main().lvwCookiesToDelete.Count(), 0);
-  EXPECT_EQ(fx_.App().counters.FilesFoldersInspected, 0);
+  EXPECT_EQ(Main().Scan().counters.FilesFoldersInspected, 0);
 }
 
 TEST_F(CookieScanTest, EmptyBinaryAndHugeFilesAreReadWithoutFalseHits) {
@@ -122,11 +122,11 @@ TEST_F(CookieScanTest, MissingListOrStopExaminesNothing) {
   Cookie("me@quillonet-test[1].txt", CookieText("www.quillonet-test.example/"));
   ASSERT_TRUE(fx_.App().Files().DeleteFile(fx_.App().DataFile("BlockedCookies.dat")) ||
               !fx_.App().Files().Attributes(fx_.App().DataFile("BlockedCookies.dat")));
-  Main().cmdScan.SetEnabled(false);
+  Main().Scan().running = true;
   CookieScanStage(Main());
   EXPECT_EQ(Progress().Count(), 0);
 
-  fx_.App().StopRequested = true;
+  Main().Scan().StopRequested = true;
   Scan({"quillonet-test.example"});
   EXPECT_EQ(Progress().Count(), 0);
 }

@@ -45,9 +45,9 @@ class ProcessScanTest : public ::testing::Test {
     App().Definitions().CountDefinitions();
   }
   void BeginScan() {
-    Main().cmdScan.SetEnabled(false);
-    App().counters.Reset();
-    App().StageLabel = "Memory: ";
+    Main().Scan().running = true;
+    Main().Scan().counters.Reset();
+    Main().Scan().StageLabel = "Memory: ";
   }
   /// The child ended (a zombie counts: its parent has not collected it yet).
   bool Ended(test::ChildProcess& child) {
@@ -75,8 +75,8 @@ TEST_F(ProcessScanTest, ProgramMatchedByNameIsStoppedDuringAScan) {
   EXPECT_EQ(Progress().Item(0).smallIcon, kItemFile);
   EXPECT_EQ(Progress().Item(0).SubItem(1), "QUILLSAMPLE.EXE was stopped");
   EXPECT_EQ(Main().lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Count(), 0);
-  EXPECT_EQ(App().counters.TracesFound, 1);
-  EXPECT_EQ(App().counters.MemoryItemsInspected, 1 + 2);  // one definition, two processes
+  EXPECT_EQ(Main().Scan().counters.TracesFound, 1);
+  EXPECT_EQ(Main().Scan().counters.MemoryItemsInspected, 1 + 2);  // one definition, two processes
   EXPECT_EQ(Main().lblTotalNoOfRunningItems.Caption(), "2");
   EXPECT_TRUE(Ended(child));
   EXPECT_TRUE(bystander.Running());
@@ -92,13 +92,13 @@ TEST_F(ProcessScanTest, SameProcessSetTwiceInARowReportsNothingTheSecondTime) {
   ASSERT_EQ(Progress().Count(), 1);
   EXPECT_EQ(Progress().Item(0).text, "EXCLUDED");
   EXPECT_EQ(Progress().Item(0).SubItem(1), "QUILLSAME.EXE");
-  EXPECT_EQ(App().counters.TracesFound, 0);
+  EXPECT_EQ(Main().Scan().counters.TracesFound, 0);
 
-  const int inspected = App().counters.MemoryItemsInspected;
+  const int inspected = Main().Scan().counters.MemoryItemsInspected;
   Main().lblTotalNoOfRunningItems.SetCaption("untouched");
   ProcessCheck(Main());
   EXPECT_EQ(Progress().Count(), 1);
-  EXPECT_EQ(App().counters.MemoryItemsInspected, inspected);
+  EXPECT_EQ(Main().Scan().counters.MemoryItemsInspected, inspected);
   EXPECT_EQ(Main().lblTotalNoOfRunningItems.Caption(), "untouched");
 
   // A new program changes the set: the next check looks again.
@@ -124,7 +124,7 @@ TEST_F(ProcessScanTest, NameMatchesOnlyAtTheEndOfAnEntryAndSystemFoldersAreRewri
 
   // The path below any "System32\" is taken as the real system folder.
   Definitions({"x.exe=Decoy|C:\\Folder\\quillsys.exe", "quillsys.exe=Quill Sys|[system]"});
-  App().ProcessListSignature.clear();
+  Main().Scan().ProcessListSignature.clear();
   ProcessCheck(Main());
   ASSERT_EQ(Progress().Count(), 1);
   EXPECT_EQ(Progress().Item(0).SubItem(1), "QUILLSYS.EXE was stopped");
@@ -146,7 +146,7 @@ TEST_F(ProcessScanTest, TrustedPublishersAndTheNeverReportedNameAreLeftAlone) {
   // Outside a scan nothing is stopped by the check itself: the user is asked.
   ProcessCheck(Main());
   EXPECT_EQ(Progress().Count(), 0);
-  EXPECT_EQ(App().counters.TracesFound, 1);
+  EXPECT_EQ(Main().Scan().counters.TracesFound, 1);
   EXPECT_TRUE(sun.Running());
   EXPECT_TRUE(never.Running());
   EXPECT_TRUE(asked.Running());

@@ -35,10 +35,10 @@ class RegistryScanTest : public ::testing::Test {
     fx_.WriteDefinitions("RegistryDefinition.dat", lines);
     App().Definitions().CountDefinitions();
     App().Definitions().LoadProtectedList();
-    App().counters.Reset();
-    App().StopRequested = false;
-    App().StageLabel = "Registry: ";
-    Main().cmdScan.SetEnabled(false);
+    Main().Scan().counters.Reset();
+    Main().Scan().StopRequested = false;
+    Main().Scan().StageLabel = "Registry: ";
+    Main().Scan().running = true;
     RegistryScanStage(Main());
   }
 
@@ -61,8 +61,8 @@ TEST_F(RegistryScanTest, OnlyTextAndNumberValuesCountAndLocationsJoinWithoutSepa
         "1^Software\\QuillReg^Exp=Exp Threat", "1^Software\\QuillReg^Bin=Bin Threat",
         "1^Software\\QuillReg^Multi=Multi Threat", "1^Software\\QuillReg^Absent=Gone Threat"});
 
-  EXPECT_EQ(App().counters.RegistryInspected, 6);
-  EXPECT_EQ(App().counters.TracesFound, 3);
+  EXPECT_EQ(Main().Scan().counters.RegistryInspected, 6);
+  EXPECT_EQ(Main().Scan().counters.TracesFound, 3);
   EXPECT_EQ(Main().lbltracesFound.Caption(), "3");
   ASSERT_EQ(Results().Count(), 3);
   ASSERT_EQ(Progress().Count(), 3);
@@ -97,7 +97,7 @@ TEST_F(RegistryScanTest, RootCodesEmptyRootsAndDamagedLinesAreHandledLineByLine)
         "2^^=Whole Root",                            // a whole root is never a target
         std::string("\x01\xff\x80garbage^^^===", 15), "2^Software\\QuillMachine^=Machine Threat"});
 
-  EXPECT_EQ(App().counters.RegistryInspected, 2);
+  EXPECT_EQ(Main().Scan().counters.RegistryInspected, 2);
   ASSERT_EQ(Results().Count(), 2);
   EXPECT_EQ(Results().Item(0).text, "Config Threat");
   EXPECT_EQ(Results().Item(0).SubItem(1), "HKEY_CURRENT_CONFIG\\Software\\QuillConfig");
@@ -123,7 +123,7 @@ TEST_F(RegistryScanTest, EmptyNamesTypesAndExclusions) {
   EXPECT_EQ(Hidden().Item(0).SubItem(1), "Software\\QuillA");
   EXPECT_EQ(Hidden().Item(0).SubItem(2), "Silent");
   EXPECT_EQ(Main().lbltracesFound.Caption(), "3");
-  EXPECT_EQ(App().counters.TracesFound, 2);
+  EXPECT_EQ(Main().Scan().counters.TracesFound, 2);
 
   // The type after "|" goes to the results list's Type column.
   ASSERT_EQ(Results().Count(), 2);
@@ -154,22 +154,22 @@ TEST_F(RegistryScanTest, ProtectedKeysAreNotReportedAndStopEndsBeforeTheNextLine
   fx_.WriteDefinitions("Safety.dat", {"SREG|UserSoftware=Software|1^Software"});
   // The first hit asks to stop: the second key is never looked at.
   fx_.Host().EveryDoEvents([this] {
-    if (Results().Count() > 0) App().StopRequested = true;
+    if (Results().Count() > 0) Main().Scan().StopRequested = true;
   });
 
   Scan({"1^Software^=Software Itself", "1^Software\\QuillE^=First", "1^Software\\QuillF^=Second"});
 
   ASSERT_EQ(Results().Count(), 1);
   EXPECT_EQ(Results().Item(0).text, "First");
-  EXPECT_EQ(App().counters.RegistryInspected, 2);
+  EXPECT_EQ(Main().Scan().counters.RegistryInspected, 2);
 }
 
 TEST_F(RegistryScanTest, MissingDefinitionFileCountsNothing) {
   fx_.WriteDefinitions("RegistryDefinition.dat", {});
   ASSERT_TRUE(App().Files().DeleteFile(App().DataFile("RegistryDefinition.dat")));
-  App().counters.Reset();
+  Main().Scan().counters.Reset();
   RegistryScanStage(Main());
-  EXPECT_EQ(App().counters.RegistryInspected, 0);
+  EXPECT_EQ(Main().Scan().counters.RegistryInspected, 0);
   EXPECT_EQ(Progress().Count(), 0);
 }
 

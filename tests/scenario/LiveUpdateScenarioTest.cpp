@@ -349,9 +349,9 @@ TEST_F(UpdateScenario, OneRunAtATimeAndNeverUnderAScanOrDuringTheMerge) {
   EXPECT_FALSE(scanStartedDuringMerge);
   EXPECT_EQ(server_.Targets().size(), 3u);
 
-  main.cmdScan.SetEnabled(false);  // a scan is in progress
+  main.Scan().running = true;  // a scan is in progress
   EXPECT_EQ(main.RunLiveUpdate().outcome, Outcome::Refused);
-  main.cmdScan.SetEnabled(true);
+  main.Scan().running = false;
 }
 
 TEST_F(UpdateScenario, AutomaticUpdateRunsOnceAfterThreeHundredIdleTicks) {
@@ -359,9 +359,9 @@ TEST_F(UpdateScenario, AutomaticUpdateRunsOnceAfterThreeHundredIdleTicks) {
   auto& host = app_.Host();
   main.timUpdate.Enable(true);
   host.Advance(100 * 1000);
-  main.cmdScanNow.SetEnabled(false);  // ticks while a scan runs do not count
+  main.Scan().running = true;  // ticks while a scan runs do not count
   host.Advance(50 * 1000);
-  main.cmdScanNow.SetEnabled(true);
+  main.Scan().running = false;
   host.Advance(200 * 1000);
   EXPECT_TRUE(server_.Targets().empty()) << "300 idle ticks so far";
   host.Advance(1000);

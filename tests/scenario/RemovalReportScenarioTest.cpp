@@ -43,7 +43,7 @@ TEST_F(RemovalReportScenario, UntickedMakeLogKeepsThePreviousReport) {
                           "Size: 0 bytes\r\n\r\n"),
             std::string::npos);
   EXPECT_NE(written->find("Total = 2\r\n\r\n"), std::string::npos);
-  EXPECT_NE(written->find(" Scan Started at  : " + App().ScanStartedAt + "\r\n\r\n"),
+  EXPECT_NE(written->find(" Scan Started at  : " + Main().Scan().ScanStartedAt + "\r\n\r\n"),
             std::string::npos);
   EXPECT_EQ(written->find("previous report"), std::string::npos);
 }

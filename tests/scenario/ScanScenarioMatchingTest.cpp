@@ -187,7 +187,7 @@ TEST_F(ScanScenario, FoldersThatVanishDuringTheWalkAreSkipped) {
   bool removed = false;
   Host().EveryDoEvents([&] {
     // Once all three folders of C:\Scan were examined, before any of them is entered.
-    if (removed || App().counters.FilesFoldersInspected < 4) return;
+    if (removed || Main().Scan().counters.FilesFoldersInspected < 4) return;
     removed = true;
     std::error_code ec;
     std::filesystem::remove_all(gone, ec);

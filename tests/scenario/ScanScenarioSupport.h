@@ -71,9 +71,16 @@ class ScanScenario : public ::testing::Test {
 
   static std::vector<std::string> Names(std::vector<std::string> names) { return names; }
 
+  /// The findings listed for removal, in the order found.
+  std::vector<Finding> Listed() {
+    std::vector<Finding> listed;
+    for (const Finding& f : Main().Findings().Items())
+      if (f.Listed()) listed.push_back(f);
+    return listed;
+  }
   std::vector<std::string> ResultNames() {
     std::vector<std::string> names;
-    for (const auto& row : Results().Items()) names.push_back(row.text);
+    for (const Finding& f : Listed()) names.push_back(f.name);
     return names;
   }
 };

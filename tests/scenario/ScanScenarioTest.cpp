@@ -28,22 +28,22 @@ TEST_F(ScanScenario, SmartScanFindsPlantedFilesButNotHiddenOnes) {
   Scan(0);
 
   ASSERT_EQ(ResultNames(), Names({"Evil Threat", "Evil Folder"}));
-  const auto& file = Results().Item(0);
-  EXPECT_EQ(file.smallIcon, kItemFile);
-  EXPECT_TRUE(text::EqualsNoCase(file.SubItem(1), "C:\\Program Files\\EvilCo\\evil.exe"));
-  EXPECT_EQ(file.SubItem(2), "Spyware");
-  const auto& folder = Results().Item(1);
-  EXPECT_EQ(folder.smallIcon, kItemFolder);
-  EXPECT_TRUE(text::EqualsNoCase(folder.SubItem(1), "C:\\Program Files\\EvilFolder"));
+  const Finding file = Listed()[0];
+  EXPECT_EQ(file.kind, FindingKind::File);
+  EXPECT_TRUE(text::EqualsNoCase(file.location, "C:\\Program Files\\EvilCo\\evil.exe"));
+  EXPECT_EQ(file.threatType, "Spyware");
+  const Finding folder = Listed()[1];
+  EXPECT_EQ(folder.kind, FindingKind::Folder);
+  EXPECT_TRUE(text::EqualsNoCase(folder.location, "C:\\Program Files\\EvilFolder"));
 
   // All four places: the work list carries the threat name so the rows can be ticked.
   ASSERT_EQ(Main().lvwFilesToBeDeleted.Count(), 2);
   EXPECT_EQ(Main().lvwFilesToBeDeleted.Item(0).SubItem(1), "Evil Threat");
   EXPECT_EQ(Main().lvwSpywareFound.Count(), 2);
   EXPECT_EQ(Main().lbltracesFound.Caption(), "2");
-  EXPECT_EQ(App().counters.TracesFound, 2);
+  EXPECT_EQ(Main().Scan().counters.TracesFound, 2);
   // Three file lines and the one folder line with a location were examined.
-  EXPECT_EQ(App().counters.FilesFoldersInspected, 4);
+  EXPECT_EQ(Main().Scan().counters.FilesFoldersInspected, 4);
   EXPECT_EQ(Main().lblStatus[0].Caption(), App().Msg("MSG_SCAN_COMPLETED"));
 }
 
@@ -55,9 +55,9 @@ TEST_F(ScanScenario, SmartScanCarriesTheTypeUntilAHitIsRecorded) {
   Start();
   Scan(0);
   ASSERT_EQ(ResultNames(), Names({"B", "C", "D"}));
-  EXPECT_EQ(Results().Item(0).SubItem(2), "Adware");  // inherited from the line before
-  EXPECT_EQ(Results().Item(1).SubItem(2), "");        // cleared by the hit before
-  EXPECT_EQ(Results().Item(2).SubItem(2), "TYPE");    // kept as written
+  EXPECT_EQ(Listed()[0].threatType, "Adware");  // inherited from the line before
+  EXPECT_EQ(Listed()[1].threatType, "");        // cleared by the hit before
+  EXPECT_EQ(Listed()[2].threatType, "TYPE");    // kept as written
 }
 
 TEST_F(ScanScenario, MissingDefinitionsShowTheMessageAndScanNothing) {
@@ -86,7 +86,7 @@ TEST_F(ScanScenario, ReadOnlyFolderIsNotEntered) {
   ScanFolder("C:\\Scan");
   EXPECT_EQ(ResultNames(), Names({"EvilRW"}));
   // The chosen folder, both subfolders and the one file inside the writable one.
-  EXPECT_EQ(App().counters.FilesFoldersInspected, 4);
+  EXPECT_EQ(Main().Scan().counters.FilesFoldersInspected, 4);
 }
 
 TEST_F(ScanScenario, FileInTheSystemFolderNeedsADefinitionNamingItInFull) {
@@ -105,7 +105,7 @@ TEST_F(ScanScenario, FileInTheSystemFolderMatchesTheSystemFolderToken) {
   Host().QueueOpenFile("C:\\windows\\system32\\evil.dll");
   Scan(2);
   EXPECT_EQ(ResultNames(), Names({"EvilSys"}));
-  EXPECT_EQ(App().counters.FilesFoldersInspected, 1);
+  EXPECT_EQ(Main().Scan().counters.FilesFoldersInspected, 1);
 }
 
 TEST_F(ScanScenario, TwoTrailingFolderNamesMatchOnAnotherDrive) {
@@ -116,8 +116,8 @@ TEST_F(ScanScenario, TwoTrailingFolderNamesMatchOnAnotherDrive) {
   Start();
   ScanFolder("D:\\Backup");
   ASSERT_EQ(ResultNames(), Names({"FooThreat"}));
-  EXPECT_EQ(Results().Item(0).SubItem(1), "d:\\backup\\program files\\foo\\foo.exe");
-  EXPECT_EQ(Results().Item(0).SubItem(2), "Spyware");
+  EXPECT_EQ(Listed()[0].location, "d:\\backup\\program files\\foo\\foo.exe");
+  EXPECT_EQ(Listed()[0].threatType, "Spyware");
   EXPECT_EQ(Main().lvwFilesToBeDeleted.Item(0).SubItem(1), "FooThreat");
 }
 
@@ -139,10 +139,10 @@ TEST_F(ScanScenario, FoldersMatchByFullPathWithTheDriveOfTheMetFolder) {
   Start();
   ScanFolder("C:\\Scan");
   ASSERT_EQ(ResultNames(), Names({"Bad Folder Directory"}));
-  const auto& row = Results().Item(0);
-  EXPECT_EQ(row.smallIcon, kItemFolder);
-  EXPECT_EQ(row.SubItem(1), "c:\\scan\\bad stuff");
-  EXPECT_EQ(row.SubItem(2), "Adware");
+  const Finding folder = Listed()[0];
+  EXPECT_EQ(folder.kind, FindingKind::WalkedFolder);
+  EXPECT_EQ(folder.location, "c:\\scan\\bad stuff");
+  EXPECT_EQ(folder.threatType, "Adware");
   EXPECT_EQ(Main().lvwSpywareFound.Item(0).smallIcon, kItemFile);
   EXPECT_EQ(Main().lvwFilesToBeDeleted.Item(0).text, "c:\\scan\\bad stuff");
 }
@@ -165,7 +165,7 @@ TEST_F(ScanScenario, ExcludedItemsGiveOneExcludedRowAndAreNotCounted) {
   // Both folders are examined before either is entered.
   EXPECT_EQ(progress.Item(0).SubItem(1), "c:\\scan\\b\\");
   EXPECT_EQ(progress.Item(1).SubItem(1), "c:\\scan\\a\\evil.exe");
-  EXPECT_EQ(App().counters.TracesFound, 0);
+  EXPECT_EQ(Main().Scan().counters.TracesFound, 0);
   EXPECT_EQ(Main().lbltracesFound.Caption(), "0");
   EXPECT_EQ(Main().lvwFilesToBeDeleted.Count(), 0);
 }
@@ -178,7 +178,7 @@ TEST_F(ScanScenario, EveryEntryOfAFolderComesBeforeItsSubfolders) {
   ScanFolder("C:\\Scan");
   // "a" is listed before "z.txt", yet it is entered only after z.txt was examined.
   EXPECT_EQ(ResultNames(), Names({"Z", "Deep"}));
-  EXPECT_EQ(App().counters.FilesFoldersInspected, 5);
+  EXPECT_EQ(Main().Scan().counters.FilesFoldersInspected, 5);
 }
 
 // ---- Driver: stop, pause, dialogs, dates -----------------------------------------------------
@@ -195,12 +195,12 @@ TEST_F(ScanScenario, StopDuringFullSystemScanSkipsTheLaterStages) {
     Host().QueueMsgBox(forms::MsgBoxResult::Yes);
     Main().cmdStop.Click();
   });
-  App().StageLabel.clear();
+  Main().Scan().StageLabel.clear();
   Scan(1);
 
-  EXPECT_TRUE(App().StopRequested);
-  EXPECT_TRUE(ResultNames().empty());  // D: was never walked
-  EXPECT_EQ(App().StageLabel, "");     // neither the process nor the registry stage ran
+  EXPECT_TRUE(Main().Scan().StopRequested);
+  EXPECT_TRUE(ResultNames().empty());       // D: was never walked
+  EXPECT_EQ(Main().Scan().StageLabel, "");  // neither the process nor the registry stage ran
   EXPECT_EQ(Main().lblStatus[0].Caption(), App().Msg("MSG_SCAN_CANCELLED"));
   EXPECT_EQ(Main().lblPercentageCompleted.Caption(), "0% " + App().Msg("MSG_COMPLETED"));
   auto boxes = Host().DialogsOf(DialogKind::MsgBox);
@@ -223,7 +223,7 @@ TEST_F(ScanScenario, FullSystemScanWalksEveryDriveThenTheLaterStages) {
   Main().lvwHardDrives.SetChecked(1, false);
   Scan(1);
   EXPECT_EQ(ResultNames(), Names({"Evil"}));
-  EXPECT_EQ(App().StageLabel, App().Msg("MSG_REGISTRY") + ": ");
+  EXPECT_EQ(Main().Scan().StageLabel, App().Msg("MSG_REGISTRY") + ": ");
   EXPECT_EQ(Main().lblStatus[0].Caption(), App().Msg("MSG_SCAN_COMPLETED"));
   EXPECT_EQ(Main().pb2.Value(), 100);
 }
@@ -250,12 +250,12 @@ TEST_F(ScanScenario, FullSystemScanSeesLinkedFoldersOnceAndTheMachineOnlyAsItsOw
   Start();
   Scan(1);
 
-  ASSERT_EQ(Results().Count(), 2) << ::testing::PrintToString(ResultNames());
-  EXPECT_TRUE(text::StartsWith(text::ToLower(Results().Item(0).SubItem(1)), "c:\\program files"));
+  const std::vector<Finding> listed = Listed();
+  ASSERT_EQ(listed.size(), 2u) << ::testing::PrintToString(ResultNames());
+  EXPECT_TRUE(text::StartsWith(text::ToLower(listed[0].location), "c:\\program files"));
   // Documents is met before the walk goes down into Desktop, whose Docs is then known.
-  EXPECT_NE(text::ToLower(Results().Item(1).SubItem(1)).find("\\documents\\" + name),
-            std::string::npos)
-      << Results().Item(1).SubItem(1);
+  EXPECT_NE(text::ToLower(listed[1].location).find("\\documents\\" + name), std::string::npos)
+      << listed[1].location;
 }
 
 TEST_F(ScanScenario, CancelledFileDialogStillStoresTheScanDates) {
@@ -291,13 +291,13 @@ TEST_F(ScanScenario, PauseHoldsTheStageUntilTheBoxCloses) {
     seen.scanning = Main().ScanInProgress();
     seen.pauseEnabled = Main().cmdPause.Enabled();
     seen.stopEnabled = Main().cmdStop.Enabled();
-    seen.inspected = App().counters.FilesFoldersInspected;
+    seen.inspected = Main().Scan().counters.FilesFoldersInspected;
     return forms::MsgBoxResult::Ok;
   });
   Host().AtDoEvents(30, [&] { Main().cmdPause.Click(); });
   Host().AtDoEvents(31, [&] {
     pauseBackAfterBox = Main().cmdPause.Enabled();
-    inspectedAfterBox = App().counters.FilesFoldersInspected;
+    inspectedAfterBox = Main().Scan().counters.FilesFoldersInspected;
   });
   ScanFolder("C:\\Scan");
 
@@ -310,8 +310,8 @@ TEST_F(ScanScenario, PauseHoldsTheStageUntilTheBoxCloses) {
   EXPECT_LE(inspectedAfterBox, seen.inspected + 1);
   EXPECT_TRUE(pauseBackAfterBox);
   // The scan went on to the end after the box closed.
-  EXPECT_GT(App().counters.FilesFoldersInspected, seen.inspected);
-  EXPECT_EQ(App().counters.FilesFoldersInspected, 61);
+  EXPECT_GT(Main().Scan().counters.FilesFoldersInspected, seen.inspected);
+  EXPECT_EQ(Main().Scan().counters.FilesFoldersInspected, 61);
   EXPECT_EQ(Main().lblStatus[0].Caption(), App().Msg("MSG_SCAN_COMPLETED"));
 }
 

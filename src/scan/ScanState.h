@@ -15,6 +15,7 @@ enum class ScanMode { Smart = 0, Full = 1, File = 2, Folder = 3 };
 enum class ScanResult {
   Ran,            ///< it ran to its end (or was stopped by the user)
   NoDefinitions,  ///< it could not run: the definition files are missing
+  Busy,           ///< it did not start: another scan was running
 };
 
 /// Scan-wide counters, all set to 0 at the start of every scan.
@@ -45,6 +46,27 @@ struct ScanGaps {
 
   bool Complete() const { return FailedStages.empty(); }
   void Reset() { *this = ScanGaps{}; }
+};
+
+/// The scan-wide state every stage shares, owned by the scan run: the stages read and count
+/// in it, the report and the command line read it after the scan.
+struct ScanState {
+  ScanCounters counters;
+  ScanGaps gaps;
+  /// True from the start of a scan until its last step that counts as scanning.
+  bool running = false;
+  /// Set by a confirmed Stop; every stage polls it after each yield.
+  bool StopRequested = false;
+  /// The localized stage name and ": ", shown before the item in every progress line.
+  std::string StageLabel;
+  /// The scan's start and finish, in the general date form.
+  std::string ScanStartedAt;
+  std::string ScanFinishedAt;
+  /// Cookie files the cookie stage has reached in this scan.
+  int32_t CookieCount = 0;
+  /// Names and identifiers of the running processes at the last process check (a scan's or
+  /// the shield's): the shield does not look again at an unchanged list.
+  std::string ProcessListSignature;
 };
 
 }  // namespace quill
