@@ -8,8 +8,8 @@
 #include "app/FrmMain.h"
 #include "base/Text.h"
 #include "removal/ChangeLock.h"
+#include "removal/RemovalRun.h"
 #include "removal/RemovalShare.h"
-#include "removal/frmDelete.h"
 #include "results/Finding.h"
 #include "scan/ScanDriver.h"
 #include "scan/ScanRun.h"
@@ -91,23 +91,22 @@ int PrintResults(FrmMain& main) {
 // (the user's own option is left as it is): the driver ticks every row and removes without
 // a question. What remains is printed, with what could not be removed.
 int PrintRemoval(FrmMain& main) {
-  Application& app = main.App();
   const FindingList& findings = main.Findings();
   PrintProtected(findings);
   PrintRows(findings);
   PrintProgressRows(findings);
   std::printf("Removed: %d\n", RemovedCount(findings));
-  const auto& failed = app.DeleteFailed().lstProblem;
-  for (int i = 0; i < failed.Count(); ++i)
-    std::fprintf(stderr, "Could not delete: %s\n", failed.Item(i).text.c_str());
-  for (const std::string& why : app.RemovalRefusals)
+  const RemovalResult& removal = main.LastRemoval();
+  for (const RemovalProblem& failed : removal.problems)
+    std::fprintf(stderr, "Could not delete: %s\n", failed.place.c_str());
+  for (const std::string& why : removal.refusals)
     std::fprintf(stderr, "Refused: %s\n", why.c_str());
-  if (!app.RefusedRemoval.empty())
+  if (!removal.refusedShare.empty())
     std::fprintf(stderr,
                  "Removal refused: the items found make up %s (more than %d%%); nothing was "
                  "removed. Use --force to remove them anyway.\n",
-                 app.RefusedRemoval.c_str(), kLargeRemovalPercent);
-  const bool allRemoved = failed.Count() == 0 && app.RefusedRemoval.empty();
+                 removal.refusedShare.c_str(), kLargeRemovalPercent);
+  const bool allRemoved = removal.problems.empty() && removal.refusedShare.empty();
   const bool incomplete = PrintGaps(main.Scanner().State().gaps);
   main.Unload();
   if (incomplete) return kCannotRun;
@@ -116,7 +115,6 @@ int PrintRemoval(FrmMain& main) {
 
 // The scan as the JSON document's run records it; returns the exit status the lines would.
 int RecordScan(FrmMain& main, ScanMode mode, bool remove) {
-  Application& app = main.App();
   auto& run = json_output::CurrentScanRun();
   run["mode"] = mode == ScanMode::Smart  ? "smart"
                 : mode == ScanMode::Full ? "full"
@@ -134,13 +132,13 @@ int RecordScan(FrmMain& main, ScanMode mode, bool remove) {
   run["completed"] = !incomplete;
   bool allRemoved = true;
   if (remove) {
-    const auto& failed = app.DeleteFailed().lstProblem;
-    for (int i = 0; i < failed.Count(); ++i)
-      json_output::AddError("Could not delete: " + failed.Item(i).text);
-    for (const std::string& why : app.RemovalRefusals) json_output::AddError("Refused: " + why);
-    if (!app.RefusedRemoval.empty())
-      json_output::AddError("Removal refused: the items found make up " + app.RefusedRemoval);
-    allRemoved = failed.Count() == 0 && app.RefusedRemoval.empty();
+    const RemovalResult& removal = main.LastRemoval();
+    for (const RemovalProblem& failed : removal.problems)
+      json_output::AddError("Could not delete: " + failed.place);
+    for (const std::string& why : removal.refusals) json_output::AddError("Refused: " + why);
+    if (!removal.refusedShare.empty())
+      json_output::AddError("Removal refused: the items found make up " + removal.refusedShare);
+    allRemoved = removal.problems.empty() && removal.refusedShare.empty();
   }
   main.Unload();
   if (incomplete) return kCannotRun;
@@ -177,10 +175,7 @@ int Scan(FrmMain& main, const ScanRequest& scan, const std::string& chosen, cons
     options.driveRoots.push_back(std::string(1, letter) + ":\\");
   if (mode == ScanMode::File || mode == ScanMode::Folder) options.target = chosen;
   // With removal the driver removes at once; the findings it removed are counted.
-  if (args.remove) {
-    app.AutoRemoveMode = true;
-    app.AllowLargeRemoval = args.force;
-  }
+  if (args.remove) main.SetAutomaticRemoval(true, args.force);
   const ScanResult result = main.Scanner().Run(options);
   // The message that says so is already on standard error.
   if (result == ScanResult::NoDefinitions) {

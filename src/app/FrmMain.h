@@ -12,6 +12,7 @@
 #include "forms/Form.h"
 #include "forms/ListView.h"
 #include "forms/Timer.h"
+#include "removal/RemovalRun.h"
 #include "removal/RemovalWindow.h"
 #include "results/ItemKind.h"
 #include "scan/ScanRun.h"
@@ -21,6 +22,7 @@
 namespace quill {
 
 class Application;
+class frmDelete;
 class Protection;
 class ProtectionPort;
 
@@ -332,19 +334,21 @@ class FrmMain : public forms::Form, public TrayMainWindow, public ScanWindow, pu
 
   // ---- What the scanners and the removal see (ScanWindow, RemovalWindow) -----------------
   ProgramContext& Context() override;
-  forms::ListView& ResultsList() override { return lvwPicRemoveListOfSpywareFoundAndToBeRemoved; }
-  forms::ListView& FilesToDelete() override { return lvwFilesToBeDeleted; }
-  forms::ListView& RegistryToDelete() override { return lvwRegistryToBeDeleted; }
-  forms::ListView& CookiesToDelete() override { return lvwCookiesToDelete; }
+  forms::ListView& ResultsList() { return lvwPicRemoveListOfSpywareFoundAndToBeRemoved; }
   ScanState& Scan() override { return scanRun_.State(); }
   void ShowRunningCount(int count) override {
     lblTotalNoOfRunningItems.SetCaption(std::to_string(count));
   }
   FindingList& Findings() override { return findings_; }
-  forms::ProgressBar& RemovalBar() override { return pgbDeleteSpywaresFound; }
-  forms::Label& RemovalPercentage() override { return lblDeletingPercentageCompleted; }
-  forms::Label& RemovalItem() override { return lblDeletingCaption; }
-  frmDelete& DeleteFailed() override;
+  void RemovalStarted() override;
+  void ShowRemovalProgress() override;
+  void ShowRemovalPercentage(const std::string& line) override;
+  void ShowRemovalItem(const std::string& item) override;
+  void SetRemovalBarEnd(int64_t end) override;
+  void SetRemovalBar(int64_t value) override;
+  bool AgreesToLargeRemoval(const std::string& question) override;
+  void ShowRemovalRefused(const std::string& why) override;
+  frmDelete& DeleteFailed();
 
   // ---- Results list (FrmMainResults.cpp) --------------------------------------------------
   /// Writes each row's risk and details from the category table, and its type, risk and
@@ -408,9 +412,22 @@ class FrmMain : public forms::Form, public TrayMainWindow, public ScanWindow, pu
   void Command4_Click();
   void lblRemove_Click();
   void EndRemoval(int removed);
-  /// False when the ticked items make up a large share of a drive or a hive and the user
-  /// (or, asking nothing, the automatic removal) does not agree to remove them.
-  bool LargeRemovalAgreed();
+  /// Removals then ask nothing and show no message: a scheduled scan with "Delete spyware
+  /// automatically", the command line's scan --remove. allowLarge lets such a removal take a
+  /// large share of a drive or hive (--force).
+  void SetAutomaticRemoval(bool on, bool allowLarge = false);
+  bool AutomaticRemoval() const { return autoRemove_; }
+  /// The results page, every row ticked, "Repair Now": the removal at the end of a scan that
+  /// asks nothing.
+  void RemoveAllFound();
+  /// The work rows, ticked as they are, as a removal's targets.
+  RemovalRequest RemovalRequestFromLists();
+  /// What the last removal run did.
+  const RemovalResult& LastRemoval() const { return lastRemoval_; }
+  void ShowDeleteFailed(const RemovalResult& result);
+  /// Unticks what stayed and takes every row still ticked off the lists; returns how many
+  /// results rows went.
+  int RemoveWhatWent(const RemovalResult& result);
   void cmdRemove_Click();
   void cmdResults_Click();
   void ViewQuarantine();
@@ -462,6 +479,9 @@ class FrmMain : public forms::Form, public TrayMainWindow, public ScanWindow, pu
 
  private:
   FindingList findings_;
+  bool autoRemove_ = false;
+  bool allowLargeRemoval_ = false;
+  RemovalResult lastRemoval_;
   void Wire();
   void WireNavigation();
   void WireScanPage();

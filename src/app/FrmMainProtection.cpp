@@ -14,7 +14,15 @@ class MainProtectionPort : public ProtectionPort {
   explicit MainProtectionPort(FrmMain& main) : main_(main) {}
   void ApplyTimerState(bool on) override { main_.ApplyTimerState(on); }
   void RunProcessCheck() override { ProcessCheck(main_); }
-  void StartScan() override { main_.lblStart_Click(); }
+  void StartScan(bool removeFound) override {
+    // Only this scan removes without asking, however it ends.
+    struct Reset {
+      FrmMain& main;
+      ~Reset() { main.SetAutomaticRemoval(false); }
+    } reset{main_};
+    main_.SetAutomaticRemoval(removeFound);
+    main_.lblStart_Click();
+  }
   bool OtherWorkRunning() override {
     return main_.ScanInProgress() || main_.RemovalInProgress() || main_.App().Updater().Running();
   }

@@ -1,16 +1,14 @@
-// The results page's removal commands: Repair Now, the large-removal question, the removal
-// run itself and the quarantine view.
+// The results page's removal commands: Repair Now, the removal run's display and the
+// quarantine view. The run itself is RemovalRun (removal/); the window builds its request
+// from the ticked work rows and shows what it did.
 #include <algorithm>
 
 #include "app/Application.h"
 #include "app/FrmMain.h"
-#include "base/DateTime.h"
 #include "base/Text.h"
 #include "core/SettingNames.h"
 #include "definitions/LiveUpdate.h"
-#include "removal/ChangeLock.h"
 #include "removal/Removal.h"
-#include "removal/RemovalShare.h"
 #include "removal/frmDelete.h"
 #include "removal/frmQuarantine.h"
 
@@ -18,10 +16,24 @@ namespace quill {
 
 namespace {
 
-// The pause that lets the results page repaint before the work starts.
-constexpr int kGatheringYields = 20001;
-// Restore-point type of an application's system change.
-constexpr int kRestorePointType = 6;
+// The work rows as the removal's targets, ticked as they are.
+void AddTargets(RemovalRequest& request, const forms::ListView& list, RemovalTarget::Kind kind) {
+  for (const auto& row : list.Items()) {
+    RemovalTarget target;
+    target.kind = kind;
+    target.ticked = row.checked;
+    target.text = row.text;
+    if (kind == RemovalTarget::Kind::Registry) {
+      target.keyPath = row.SubItem(1);
+      target.valueName = row.SubItem(2);
+      target.threat = row.SubItem(3);
+    } else {
+      target.threat = row.SubItem(1);
+    }
+    target.finding = row.tag;
+    request.Add(std::move(target));
+  }
+}
 
 }  // namespace
 
@@ -34,7 +46,7 @@ void FrmMain::Command4_Click() {
   const bool anyTicked = std::any_of(results.begin(), results.end(),
                                      [](const forms::ListItem& it) { return it.checked; });
   if (!anyTicked) {
-    if (!app.AutoRemoveMode)
+    if (!autoRemove_)
       GetHost().MsgBox(app.Msg("MSG_SELECTED"), forms::MsgBoxButtons::OkOnly,
                        forms::MsgBoxIcon::Information, app.brand.programName);
     return;
@@ -43,7 +55,7 @@ void FrmMain::Command4_Click() {
                          "\r\n\r\n" + app.dataFolder + "\\quarantine";
   if (RestorePointsSupported(app))
     question += "\r\n\r\n" + app.Msg("MSG_CONFIRM3") + "\r\n\r\n" + app.Msg("MSG_CONFIRM4");
-  if (!app.AutoRemoveMode) {
+  if (!autoRemove_) {
     auto answer = GetHost().MsgBox(question, forms::MsgBoxButtons::YesNo, forms::MsgBoxIcon::None,
                                    app.Msg("MSG_REALLY"));
     if (answer != forms::MsgBoxResult::Yes) return;
@@ -55,103 +67,132 @@ void FrmMain::Command4_Click() {
   lblRemove_Click();
 }
 
-bool FrmMain::LargeRemovalAgreed() {
-  auto& app = app_;
-  app.RefusedRemoval.clear();
-  const auto share = LargeRemovalShare(app, *this);
-  if (!share) return true;
-  const std::string question = text::ReplaceAll(
-      text::ReplaceAll(app.Msg("MSG_LARGEREMOVAL"), "[Share]", std::to_string(share->percent)),
-      "[Place]", share->place);
-  if (app.AutoRemoveMode) {
-    // Nobody is there to ask: only an express instruction lets it go ahead.
-    if (app.AllowLargeRemoval) return true;
-    app.RefusedRemoval = std::to_string(share->percent) + "% of " + share->place;
-    return false;
-  }
-  return GetHost().MsgBox(question, forms::MsgBoxButtons::YesNo, forms::MsgBoxIcon::Exclamation,
-                          app.Msg("MSG_REALLY")) == forms::MsgBoxResult::Yes;
+void FrmMain::SetAutomaticRemoval(bool on, bool allowLarge) {
+  autoRemove_ = on;
+  allowLargeRemoval_ = on && allowLarge;
+}
+
+void FrmMain::RemoveAllFound() {
+  cmdRemove_Click();
+  cmdSelectAll_Click();
+  Command4_Click();
+}
+
+RemovalRequest FrmMain::RemovalRequestFromLists() {
+  RemovalRequest request;
+  AddTargets(request, lvwFilesToBeDeleted, RemovalTarget::Kind::File);
+  AddTargets(request, lvwRegistryToBeDeleted, RemovalTarget::Kind::Registry);
+  AddTargets(request, lvwCookiesToDelete, RemovalTarget::Kind::Cookie);
+  request.listed = lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Count() > 0;
+  request.automatic = autoRemove_;
+  request.allowLarge = allowLargeRemoval_;
+  request.findings = &findings_;
+  return request;
 }
 
 void FrmMain::lblRemove_Click() {
-  auto& app = app_;
   if (!lblRemove.Enabled()) return;
-  // The machine's folders as they are now, for every test of the run.
-  bool agreed = false;
-  app.RemovalRefusals.clear();
-  // One program at a time changes the machine; the lock is held until the run has ended.
-  const ChangeLock lock(app.Files(), app.dataFolder);
-  if (const auto& busy = lock.Refusal()) {
-    app.RemovalRefusals.push_back(*busy);
-    if (!app.AutoRemoveMode)
-      GetHost().MsgBox(*busy, forms::MsgBoxButtons::OkOnly, forms::MsgBoxIcon::Exclamation,
-                       app.brand.programName);
-  } else {
-    RunStep("removal: share", [&] {
-      app.RefreshFloor();
-      agreed = LargeRemovalAgreed();
-    });
-  }
-  if (!agreed) {
+  lastRemoval_ = RemovalRun(app_, RemovalRequestFromLists(), *this);
+  if (!lastRemoval_.ran) {
     // Nothing was done: the progress display "Repair Now" showed goes away again.
     pgbDeleteSpywaresFound.SetVisible(false);
     lblDeletingPercentageCompleted.SetVisible(false);
     lblDeletingCaption.SetVisible(false);
     return;
   }
-  Removal run(app, *this);
-  RunStep("removal: quarantine folder", [&] { run.Quarantine().CreateQuarantineFolder(); });
-  RunStep("removal: start", [&] {
-    ShowPage(2);
-    lblRemove.SetEnabled(false);
-    ApplyTimerState(false);
-  });
-  RunStep("removal: gathering", [&] {
-    pgbDeleteSpywaresFound.SetVisible(true);
-    lblDeletingPercentageCompleted.SetVisible(true);
-    lblDeletingCaption.SetVisible(true);
-    lblDeletingPercentageCompleted.SetCaption(app.Msg("MSG_INFORMATION"));
-    for (int i = 0; i < kGatheringYields; ++i) GetHost().DoEvents();
-    lblDeletingPercentageCompleted.SetCaption("");
-  });
-  bool restorePoint = false;
-  RunStep("removal: restore point", [&] {
-    if (!RestorePointsSupported(app)) return;
-    restorePoint = true;
-    lblDeletingPercentageCompleted.SetCaption(app.Msg("MSG_RESTOREPOINT"));
-    GetHost().DoEvents();
-    // A restore point that cannot be made does not stop the removal.
-    BeginRestorePoint(app,
-                      app.brand.programName + " Restore Point " +
-                          datetime::GeneralDate(datetime::FromTimePoint(GetHost().Now())),
-                      kRestorePointType);
-  });
-  app.QuarantineLogging = true;
-  RunStep("removal: recording pass", [&] { run.RemovalPass(); });
-  app.QuarantineLogging = false;
-  RunStep("removal: retry pass", [&] { run.RemovalPass(); });
-  if (restorePoint) RunStep("removal: restore point end", [&] { EndRestorePoint(app); });
+  RunStep("removal: delete failed", [&] { ShowDeleteFailed(lastRemoval_); });
   int removed = 0;
-  RunStep("removal: clean-up", [&] {
-    auto ticked = [](const forms::ListItem& it) { return it.checked; };
-    // What is still ticked was removed: rows of items that stayed were unticked.
-    const auto& rows = lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Items();
-    removed = static_cast<int>(std::count_if(rows.begin(), rows.end(), ticked));
-    SetShownState(ticked, FindingState::Removed);
-    lvwFilesToBeDeleted.RemoveIf(ticked);
-    lvwRegistryToBeDeleted.RemoveIf(ticked);
-    lvwCookiesToDelete.RemoveIf(ticked);
-    lvwSpywareFound.RemoveIf(ticked);
-    lvwPicRemoveListOfSpywareFoundAndToBeRemoved.RemoveIf(ticked);
-  });
+  RunStep("removal: clean-up", [&] { removed = RemoveWhatWent(lastRemoval_); });
   RunStep("removal: complete", [&] {
     lblDeletingCaption.SetCaption("");
     pgbDeleteSpywaresFound.SetValue(pgbDeleteSpywaresFound.Max());
-    lblDeletingPercentageCompleted.SetCaption("100% " + app.Msg("MSG_COMPLETE"));
+    lblDeletingPercentageCompleted.SetCaption("100% " + app_.Msg("MSG_COMPLETE"));
   });
   RunStep("removal: timers", [&] { ApplyTimerState(true); });
   lblRemove.SetEnabled(true);
   EndRemoval(removed);
+}
+
+// "Delete Failed" lists what stayed, each place once, with the reason where the removal
+// refused it; the reason column is there only while a row has one.
+void FrmMain::ShowDeleteFailed(const RemovalResult& result) {
+  if (result.problems.empty()) return;
+  auto& window = app_.DeleteFailed();
+  auto& problems = window.lstProblem;
+  for (const RemovalProblem& problem : result.problems) {
+    const auto& listed = problems.Items();
+    if (std::none_of(listed.begin(), listed.end(),
+                     [&](const forms::ListItem& it) { return it.text == problem.place; }))
+      problems.Add(problem.place, 0, {problem.reason});
+  }
+  window.ShowReasons(app_.Msg("MSG_REASON").empty() ? "Reason" : app_.Msg("MSG_REASON"));
+  window.Show();
+  window.ZOrder();
+}
+
+// What stayed is unticked, with the results rows that show it; every row still ticked went.
+int FrmMain::RemoveWhatWent(const RemovalResult& result) {
+  auto& results = lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
+  for (const RemovalTarget& kept : result.kept) {
+    auto& list = kept.kind == RemovalTarget::Kind::File       ? lvwFilesToBeDeleted
+                 : kept.kind == RemovalTarget::Kind::Registry ? lvwRegistryToBeDeleted
+                                                              : lvwCookiesToDelete;
+    if (kept.row < list.Count()) list.SetChecked(kept.row, false);
+    for (int r = 0; r < results.Count(); ++r) {
+      const auto& row = results.Item(r);
+      if (StaysWith(kept, row.smallIcon, row.text, row.SubItem(1))) results.SetChecked(r, false);
+    }
+  }
+  auto ticked = [](const forms::ListItem& it) { return it.checked; };
+  const auto& rows = results.Items();
+  const int removed = static_cast<int>(std::count_if(rows.begin(), rows.end(), ticked));
+  SetShownState(ticked, FindingState::Removed);
+  lvwFilesToBeDeleted.RemoveIf(ticked);
+  lvwRegistryToBeDeleted.RemoveIf(ticked);
+  lvwCookiesToDelete.RemoveIf(ticked);
+  lvwSpywareFound.RemoveIf(ticked);
+  results.RemoveIf(ticked);
+  return removed;
+}
+
+// ---- What the removal run shows (RemovalWindow) ----------------------------------------------
+
+void FrmMain::RemovalStarted() {
+  ShowPage(2);
+  lblRemove.SetEnabled(false);
+  ApplyTimerState(false);
+}
+
+void FrmMain::ShowRemovalProgress() {
+  pgbDeleteSpywaresFound.SetVisible(true);
+  lblDeletingPercentageCompleted.SetVisible(true);
+  lblDeletingCaption.SetVisible(true);
+}
+
+void FrmMain::ShowRemovalPercentage(const std::string& line) {
+  lblDeletingPercentageCompleted.SetCaption(line);
+}
+
+void FrmMain::ShowRemovalItem(const std::string& item) {
+  lblDeletingCaption.SetCaption(item);
+}
+
+void FrmMain::SetRemovalBarEnd(int64_t end) {
+  pgbDeleteSpywaresFound.SetMax(end);
+}
+
+void FrmMain::SetRemovalBar(int64_t value) {
+  pgbDeleteSpywaresFound.SetValue(value);
+}
+
+bool FrmMain::AgreesToLargeRemoval(const std::string& question) {
+  return GetHost().MsgBox(question, forms::MsgBoxButtons::YesNo, forms::MsgBoxIcon::Exclamation,
+                          app_.Msg("MSG_REALLY")) == forms::MsgBoxResult::Yes;
+}
+
+void FrmMain::ShowRemovalRefused(const std::string& why) {
+  GetHost().MsgBox(why, forms::MsgBoxButtons::OkOnly, forms::MsgBoxIcon::Exclamation,
+                   app_.brand.programName);
 }
 
 // The total of removed items, the anonymous data, the Home page; the progress goes away.

@@ -142,15 +142,11 @@ void MainScanView::ScanEnding(bool stopped) {
     m.lblStatus[0].SetCaption(app.Msg("MSG_SCAN_COMPLETED"));
     m.pb1.SetValue(100);
     m.pb2.SetValue(100);
-    removeNow = app.AutoRemoveMode;
+    removeNow = m.AutomaticRemoval();
   });
   if (!removeNow) return;
   // A completed scheduled scan removes what it found without asking.
-  m.RunStep("automatic removal", [&] {
-    m.cmdRemove_Click();
-    m.cmdSelectAll_Click();
-    m.Command4_Click();
-  });
+  m.RunStep("automatic removal", [&] { m.RemoveAllFound(); });
 }
 
 void MainScanView::ScanEnded() {

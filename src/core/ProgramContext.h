@@ -57,23 +57,6 @@ class ProgramContext {
   /// The notification-area icon.
   virtual clsTray& Tray() = 0;
 
-  // --- Removal state ---------------------------------------------------------------------
-  /// Set by the scheduler: the removal then asks nothing.
-  bool AutoRemoveMode = false;
-  /// True only during the recording pass of a removal.
-  bool QuarantineLogging = false;
-  /// A removal that asks nothing (automatic removal) still goes ahead when its targets make
-  /// up a large share of a drive or a hive (the command line's --force).
-  bool AllowLargeRemoval = false;
-  /// Why the last removal was refused without running: the share its targets make up
-  /// ("25% of C:\"); empty when it ran.
-  std::string RefusedRemoval;
-  /// What the last removal refused to touch, one line each naming the place (see
-  /// RemovalContract).
-  std::vector<std::string> RemovalRefusals;
-  /// Open restore point (0 = none).
-  int64_t RestorePointSequence = 0;
-
   // --- Per-user settings (application = product name) ----------------------------------
   std::string GetSetting(const std::string& section, const std::string& key,
                          const std::string& defaultValue);

@@ -49,6 +49,12 @@ void ListView::SetColumnWidth(int n, int width) {
   Notify({ListChange::ColumnsChanged});
 }
 
+void ListView::SetColumnCount(int count, const std::string& text) {
+  if (count < 0 || count == ColumnCount()) return;
+  columns_.resize(static_cast<size_t>(count), ColumnHeader{text});
+  Notify({ListChange::ColumnsChanged});
+}
+
 int ListView::Add(ListItem item) {
   size_t pos = items_.size();
   if (sorted_) {

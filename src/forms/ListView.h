@@ -49,6 +49,8 @@ class ListView : public Control {
   const ColumnHeader& Column(int n) const { return columns_.at(static_cast<size_t>(n - 1)); }
   void SetColumnText(int n, const std::string& text);
   void SetColumnWidth(int n, int width);
+  /// Keeps the first `count` columns, or adds columns headed `text` up to `count`.
+  void SetColumnCount(int count, const std::string& text = {});
   bool CheckBoxes() const { return checkBoxes_; }
 
   // Rows

@@ -35,9 +35,9 @@ class ProtectionPort {
   /// Compares the running programs with the executable definitions; a match outside a scan
   /// comes back through Protection::RaiseProcessAlert.
   virtual void RunProcessCheck() = 0;
-  /// Presses "Start" on the scan page; returns when the scan (and an automatic removal) has
-  /// ended. Does nothing while a scan runs.
-  virtual void StartScan() = 0;
+  /// Presses "Start" on the scan page; returns when the scan (and, with removeFound, the
+  /// removal of what it found, asking nothing) has ended. Does nothing while a scan runs.
+  virtual void StartScan(bool removeFound) = 0;
   /// Starts or stops the scheduler's timer.
   virtual void RunScheduler(bool on) = 0;
   /// A scan, a removal or a Live Update is under way: no background check runs then.

@@ -33,18 +33,6 @@ datetime::LocalDateTime DaysBefore(const datetime::LocalDateTime& dt, int days) 
   return datetime::FromTimePoint(datetime::ToTimePoint(noon) - std::chrono::hours(24) * days);
 }
 
-/// Resets the automatic removal however the scan ends.
-class AutoRemoveScope {
- public:
-  AutoRemoveScope(bool& flag, bool on) : flag_(flag) { flag_ = on; }
-  ~AutoRemoveScope() { flag_ = false; }
-  AutoRemoveScope(const AutoRemoveScope&) = delete;
-  AutoRemoveScope& operator=(const AutoRemoveScope&) = delete;
-
- private:
-  bool& flag_;
-};
-
 }  // namespace
 
 std::optional<Clock::time_point> Protection::DueOccurrence(Clock::time_point after,
@@ -88,8 +76,7 @@ void Protection::tmrScheduler_Timer() {
   auto due = DueOccurrence(after, now);
   if (!due || (lastFired_ && *lastFired_ == *due)) return;
   lastFired_ = *due;
-  AutoRemoveScope autoRemove(app_.AutoRemoveMode, schedule_.autoRemove);
-  port_.StartScan();
+  port_.StartScan(schedule_.autoRemove);
 }
 
 bool Protection::SaveSchedule(const ScheduleChoice& choice) {

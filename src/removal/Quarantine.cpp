@@ -175,13 +175,13 @@ bool QuarantineStore::AppendRecord(const std::string& lines) {
 }
 
 bool QuarantineStore::LogQuarantinedFile(const std::string& fullPath, const std::string& fileName) {
-  if (!app_.QuarantineLogging) return false;
+  if (!logging_) return false;
   return AppendRecord(Timestamp() + " - File: " + fileName + "\r\n - Location: " + fullPath +
                       "\r\n\r\n\r\n");
 }
 
 bool QuarantineStore::LogRemovedRegistryEntry(const std::string& key, const std::string& value) {
-  if (!app_.QuarantineLogging) return false;
+  if (!logging_) return false;
   return AppendRecord(Timestamp() + " - Key: " + key + "\r\nValue: " + value + "\r\n\r\n\r\n");
 }
 

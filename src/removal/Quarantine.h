@@ -53,6 +53,9 @@ class QuarantineStore {
   /// in the quarantine uses yet (a folder's name has no extension part).
   std::string FreeName(const std::string& name, bool isFolder) const;
 
+  /// Recording: on only during a removal's recording pass; off, no record or log line is
+  /// written.
+  void SetLogging(bool on) { logging_ = on; }
   /// Appends a file record (timestamp - File: name / - Location: path) while recording is on.
   bool LogQuarantinedFile(const std::string& fullPath, const std::string& fileName);
   /// Appends a registry record (timestamp - Key: key / Value: value) while recording is on.
@@ -92,6 +95,7 @@ class QuarantineStore {
   bool AppendRecord(const std::string& lines);
   std::string Timestamp() const;
   ProgramContext& app_;
+  bool logging_ = false;
 };
 
 /// The first name of the form "name.ext", "name (2).ext", ... that nothing in `folder` uses.

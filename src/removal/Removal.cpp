@@ -2,23 +2,17 @@
 
 #include <algorithm>
 #include <exception>
-#include <vector>
 
-#include "base/DateTime.h"
 #include "base/Numbers.h"
 #include "base/Text.h"
 #include "core/ProcessTools.h"
 #include "core/ProgramContext.h"
 #include "definitions/LocationForm.h"
 #include "definitions/ProtectedFloor.h"
-#include "forms/Control.h"
 #include "platform/FileSystem.h"
 #include "removal/RemovalContract.h"
-#include "removal/RemovalShare.h"
 #include "removal/RemovalWindow.h"
-#include "removal/frmDelete.h"
 #include "results/Finding.h"
-#include "results/ItemKind.h"
 
 namespace quill {
 
@@ -80,26 +74,27 @@ bool RestorePointsSupported(ProgramContext& app) {
   return false;
 }
 
-std::optional<RestorePointError> BeginRestorePoint(ProgramContext& app,
-                                                   const std::string& description, int type) {
-  if (app.RestorePointSequence != 0)
+std::optional<RestorePointError> RestorePoint::BeginRestorePoint(const std::string& description,
+                                                                 int type) {
+  if (sequence_ != 0)
     return RestorePointError{100001, "You must End the previous restore point first."};
-  auto sequence = app.System().BeginRestorePoint(description, type);
+  auto sequence = system_.BeginRestorePoint(description, type);
   if (!sequence) return RestorePointError{100002, "The restore point could not be created."};
-  app.RestorePointSequence = *sequence;
+  sequence_ = *sequence;
   return std::nullopt;
 }
 
-void EndRestorePoint(ProgramContext& app) {
-  const int64_t sequence = app.RestorePointSequence;
-  app.RestorePointSequence = 0;
-  app.System().EndRestorePoint(sequence);
+void RestorePoint::EndRestorePoint() {
+  const int64_t sequence = sequence_;
+  sequence_ = 0;
+  system_.EndRestorePoint(sequence);
 }
 
 // ---- One run ------------------------------------------------------------------------------
 
-Removal::Removal(ProgramContext& app, RemovalWindow& window)
-    : main_(window), app_(app), quarantine_(app) {}
+Removal::Removal(ProgramContext& app, RemovalRequest& request, RemovalWindow& window,
+                 RemovalResult& result)
+    : app_(app), request_(request), window_(window), result_(result), quarantine_(app) {}
 
 std::optional<std::string> Removal::EnsureFileCopy(const std::string& path, bool record,
                                                    QuarantineKind kind) {
@@ -165,7 +160,7 @@ bool Removal::MayTouch(const std::string& path) {
 
 void Removal::Refuse(const std::string& place, const std::string& why) {
   if (!refusals_.emplace(text::ToLower(place), why).second) return;
-  app_.RemovalRefusals.push_back(why);
+  result_.refusals.push_back(why);
 }
 
 bool Removal::RemoveFileOrFolder(const std::string& path) {
@@ -201,7 +196,7 @@ void Removal::RemoveRegistryValue(platform::RootKey root, const std::string& key
   if (keptRegistry_.count(id)) return;
   auto& reg = app_.Registry();
   const std::string keyText = platform::RootName(root) + "\\" + keyPath;
-  if (app_.QuarantineLogging) {
+  if (recording_) {
     // Read before deleting: afterwards the data is gone for good. The default value is
     // saved too, as it goes first when a whole key is removed.
     if (auto value = reg.QueryValue(root, keyPath, valueName)) {
@@ -221,7 +216,7 @@ bool Removal::RemoveRegistryKey(platform::RootKey root, const std::string& keyPa
   const std::string id = RegistryId(root, keyPath, {}, true);
   if (keptRegistry_.count(id)) return false;
   auto& reg = app_.Registry();
-  if (app_.QuarantineLogging) {
+  if (recording_) {
     const bool exists = reg.OpenKey(root, keyPath, platform::kKeyRead) == platform::RegStatus::Ok;
     if (exists) {
       // The whole tree, every value of every type and the empty subkeys, in one export.
@@ -239,62 +234,57 @@ bool Removal::RemoveRegistryKey(platform::RootKey root, const std::string& keyPa
   return true;
 }
 
-void Removal::KeepItem(forms::ListView& list, int row, const std::string& shown,
-                       const std::function<bool(const forms::ListItem&)>& isResultRow) {
-  auto& problems = main_.DeleteFailed().lstProblem;
+void Removal::KeepItem(RemovalTarget& target, const std::string& shown) {
   // One place found under two threat names is still one item that stayed.
-  const auto& listed = problems.Items();
-  if (std::none_of(listed.begin(), listed.end(),
-                   [&](const forms::ListItem& it) { return it.text == shown; })) {
+  auto& problems = result_.problems;
+  if (std::none_of(problems.begin(), problems.end(),
+                   [&](const RemovalProblem& p) { return p.place == shown; })) {
     // An item the contract refused carries the reason beside it.
     auto reason = refusals_.find(text::ToLower(location::CanonicalFilePath(shown)));
     if (reason == refusals_.end()) reason = refusals_.find(text::ToLower(shown));
-    problems.Add(shown, 0, {reason == refusals_.end() ? std::string() : reason->second});
+    problems.push_back({shown, reason == refusals_.end() ? std::string() : reason->second});
   }
-  ++failedCount_;
-  // Unticked rows stay listed after the run, and are not counted as removed.
-  auto& results = main_.ResultsList();
-  auto& findings = main_.Findings();
-  for (int r = 0; r < results.Count(); ++r) {
-    if (!isResultRow(results.Item(r))) continue;
-    results.SetChecked(r, false);
-    if (findings.Contains(results.Item(r).tag))
-      findings.At(results.Item(r).tag).state = FindingState::Failed;
+  // Unticked, it stays listed after the run and is not counted as removed.
+  target.ticked = false;
+  result_.kept.push_back(target);
+  if (!request_.findings) return;
+  for (int i = 0; i < request_.findings->Count(); ++i) {
+    Finding& finding = request_.findings->At(i);
+    if (finding.Listed() && StaysWith(target, finding.ResultIcon(), finding.name, finding.location))
+      finding.state = FindingState::Failed;
   }
-  if (row < list.Count()) list.SetChecked(row, false);
 }
 
-void Removal::RetryCheck(int row) {
-  auto& list = main_.FilesToDelete();
-  const std::string text = list.Item(row).text;
-  const std::string path = location::CanonicalFilePath(text);
-  const std::string link = list.Item(row).SubItem(1);
+void Removal::ShowStep(int64_t bar, int row, int rows, const std::string& item) {
+  window_.SetRemovalBar(bar);
+  window_.ShowRemovalPercentage(RemovingCaption(app_, row, rows));
+  window_.ShowRemovalItem(text::ToLower(item));
+}
+
+void Removal::RetryCheck(RemovalTarget& target) {
+  const std::string path = location::CanonicalFilePath(target.text);
   auto& files = app_.Files();
   if (!files.Attributes(path)) return;
   if (IsFile(files, path) && text::ContainsNoCase(path, ".exe") && MayTouch(path))
     RemoveExecutableFile(path);
   // A folder only partly copied or deleted stays as much as a file that is still there.
   if (!files.Attributes(path)) return;
-  KeepItem(list, row, text, [&](const forms::ListItem& it) {
-    return (it.smallIcon == kItemFile && it.text == link) ||
-           (it.smallIcon == kItemFolder && it.SubItem(1) == text);
-  });
+  KeepItem(target, target.text);
 }
 
 void Removal::FilePass() {
-  auto& list = main_.FilesToDelete();
-  const int rows = list.Count();
-  for (int i = 0; i < rows && i < list.Count(); ++i) {
-    const bool ticked = list.Item(i).checked;
+  auto& targets = request_.files;
+  const int rows = static_cast<int>(targets.size());
+  for (int i = 0; i < rows; ++i) {
+    RemovalTarget& target = targets[static_cast<size_t>(i)];
+    const bool ticked = target.ticked;
     if (ticked) {
       // Removed as written in the one form protection tests; what the contract refuses stays
       // (and the retry pass lists it).
-      const std::string path = location::CanonicalFilePath(list.Item(i).text);
+      const std::string path = location::CanonicalFilePath(target.text);
       if (MayTouch(path))
         Step(app_, "removal: file", [&] {
-          main_.RemovalBar().SetValue(i + 1);
-          main_.RemovalPercentage().SetCaption(RemovingCaption(app_, i + 1, rows));
-          main_.RemovalItem().SetCaption(text::ToLower(path));
+          ShowStep(i + 1, i + 1, rows, path);
           const RemovalKind kind = KindOfPath(path);
           if (kind == RemovalKind::Library) UnregisterLibrary(path);
           if (kind == RemovalKind::Executable) RemoveExecutableFile(path);
@@ -306,25 +296,22 @@ void Removal::FilePass() {
         });
     }
     app_.Host().DoEvents();
-    // Only rows the user ticked can have failed: an unticked file was never meant to go.
-    if (ticked && !app_.QuarantineLogging && i < list.Count())
-      Step(app_, "removal: retry check", [&] { RetryCheck(i); });
+    // Only targets the user ticked can have failed: an unticked file was never meant to go.
+    if (ticked && !recording_) Step(app_, "removal: retry check", [&] { RetryCheck(target); });
   }
 }
 
 void Removal::RegistryPass() {
-  auto& list = main_.RegistryToDelete();
-  const int rows = list.Count();
-  for (int i = 0; i < rows && i < list.Count(); ++i) {
-    if (!list.Item(i).checked) continue;
-    const auto item = list.Item(i);
+  auto& targets = request_.registry;
+  const int rows = static_cast<int>(targets.size());
+  for (int i = 0; i < rows; ++i) {
+    RemovalTarget& target = targets[static_cast<size_t>(i)];
+    if (!target.ticked) continue;
     Step(app_, "removal: registry", [&] {
-      main_.RemovalBar().SetValue(barBase_ + i + 1);
-      main_.RemovalPercentage().SetCaption(RemovingCaption(app_, i + 1, rows));
-      main_.RemovalItem().SetCaption(text::ToLower(item.SubItem(1) + "\\" + item.SubItem(2)));
-      const std::string rootText = text::Trim(item.text);
-      const std::string keyPath = location::CanonicalKeyPath(item.SubItem(1));
-      const std::string valueName = text::Trim(item.SubItem(2));
+      ShowStep(barBase_ + i + 1, i + 1, rows, target.keyPath + "\\" + target.valueName);
+      const std::string rootText = text::Trim(target.text);
+      const std::string keyPath = location::CanonicalKeyPath(target.keyPath);
+      const std::string valueName = text::Trim(target.valueName);
       if (rootText.empty() || keyPath.empty()) return;
       auto root = platform::RootFromHandleText(rootText);
       if (!root) return;
@@ -342,87 +329,64 @@ void Removal::RegistryPass() {
       }
     });
     app_.Host().DoEvents();
-    if (!app_.QuarantineLogging && i < list.Count())
-      Step(app_, "removal: registry check", [&] { RegistryCheck(i); });
+    if (!recording_) Step(app_, "removal: registry check", [&] { RegistryCheck(target); });
   }
 }
 
-void Removal::RegistryCheck(int row) {
-  auto& list = main_.RegistryToDelete();
-  const forms::ListItem item = list.Item(row);
-  const auto root = platform::RootFromHandleText(text::Trim(item.text));
-  const std::string keyPath = location::CanonicalKeyPath(item.SubItem(1));
-  const std::string valueName = text::Trim(item.SubItem(2));
+void Removal::RegistryCheck(RemovalTarget& target) {
+  const auto root = platform::RootFromHandleText(text::Trim(target.text));
+  const std::string keyPath = location::CanonicalKeyPath(target.keyPath);
+  const std::string valueName = text::Trim(target.valueName);
   if (!root || keyPath.empty()) return;
   auto& reg = app_.Registry();
   const bool stays =
       valueName.empty() ? reg.OpenKey(*root, keyPath, platform::kKeyRead) == platform::RegStatus::Ok
                         : reg.QueryValue(*root, keyPath, valueName).has_value();
   if (!stays) return;
-  const std::string shown = platform::RootName(*root) + "\\" + keyPath +
-                            (valueName.empty() ? std::string() : "\\" + valueName);
-  KeepItem(list, row, shown, [&](const forms::ListItem& it) {
-    return it.smallIcon != kItemFile && it.smallIcon != kItemFolder &&
-           it.smallIcon != kItemCookie &&
-           (it.text == item.SubItem(3) || it.text == item.SubItem(1));
-  });
+  KeepItem(target, platform::RootName(*root) + "\\" + keyPath +
+                       (valueName.empty() ? std::string() : "\\" + valueName));
 }
 
 void Removal::CookiePass() {
-  auto& list = main_.CookiesToDelete();
-  auto& bar = main_.RemovalBar();
-  const int rows = list.Count();
-  for (int i = 0; i < rows && i < list.Count(); ++i) {
-    if (!list.Item(i).checked) continue;
-    const std::string text = list.Item(i).text;
-    const std::string path = location::CanonicalFilePath(text);
+  auto& targets = request_.cookies;
+  const int rows = static_cast<int>(targets.size());
+  for (int i = 0; i < rows; ++i) {
+    RemovalTarget& target = targets[static_cast<size_t>(i)];
+    if (!target.ticked) continue;
+    const std::string path = location::CanonicalFilePath(target.text);
     Step(app_, "removal: cookie", [&] {
       // The bar counts files and registry entries only; cookies keep it at its end.
-      bar.SetValue(std::min<int64_t>(bar.Max(), barBase_ + i + 1));
-      main_.RemovalPercentage().SetCaption(RemovingCaption(app_, i + 1, rows));
-      main_.RemovalItem().SetCaption(text::ToLower(path));
+      const int64_t place = barBase_ + i + 1;
+      ShowStep(barEnd_ ? std::min(*barEnd_, place) : place, i + 1, rows, path);
       if (IsFile(app_.Files(), path) && MayTouch(path)) RemoveCookieFile(path);
     });
     app_.Host().DoEvents();
-    if (!app_.QuarantineLogging && i < list.Count() && app_.Files().Attributes(path)) {
-      Step(app_, "removal: cookie check", [&] {
-        KeepItem(list, i, text, [&](const forms::ListItem& it) {
-          return it.smallIcon == kItemCookie && it.SubItem(1) == text;
-        });
-      });
-    }
+    if (!recording_ && app_.Files().Attributes(path))
+      Step(app_, "removal: cookie check", [&] { KeepItem(target, target.text); });
   }
 }
 
-void Removal::RemovalPass() {
-  const int failedBefore = failedCount_;
+void Removal::RemovalPass(bool recording) {
+  recording_ = recording;
+  quarantine_.SetLogging(recording);
   barBase_ = 0;
   if (auto why = quarantine_.NotOurs()) Refuse(quarantine_.QuarantineFolder(), *why);
-  if (app_.QuarantineLogging && !StaysOnMachine(app_.Files(), quarantine_.LogPath()))
+  if (recording_ && !StaysOnMachine(app_.Files(), quarantine_.LogPath()))
     Refuse(quarantine_.LogPath(),
            quarantine_.LogPath() + " leads elsewhere (a link): the log is not written through it");
   Step(app_, "removal: pass start", [&] {
-    if (main_.ResultsList().Count() == 0) return;
-    main_.RemovalBar().SetVisible(true);
-    main_.RemovalPercentage().SetVisible(true);
-    main_.RemovalPercentage().SetCaption(app_.Msg("MSG_REMOVING"));
-    main_.RemovalBar().SetMax(main_.FilesToDelete().Count() + main_.RegistryToDelete().Count());
-    main_.RemovalBar().SetValue(0);
+    if (!request_.listed) return;
+    window_.ShowRemovalProgress();
+    window_.ShowRemovalPercentage(app_.Msg("MSG_REMOVING"));
+    barEnd_ = static_cast<int64_t>(request_.files.size() + request_.registry.size());
+    window_.SetRemovalBarEnd(*barEnd_);
+    window_.SetRemovalBar(0);
   });
   FilePass();
-  barBase_ = main_.FilesToDelete().Count();
+  barBase_ = static_cast<int64_t>(request_.files.size());
   RegistryPass();
-  barBase_ += main_.RegistryToDelete().Count();
+  barBase_ += static_cast<int64_t>(request_.registry.size());
   CookiePass();
-  if (failedCount_ > failedBefore) {
-    Step(app_, "removal: delete failed", [&] {
-      auto& window = main_.DeleteFailed();
-      window.Show();
-      window.ZOrder();
-    });
-  }
 }
-
-// ---- Main window handlers -------------------------------------------------------------------
 
 }  // namespace quill

@@ -1,20 +1,22 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <optional>
 #include <set>
 #include <string>
 
-#include "forms/ListView.h"
 #include "platform/Registry.h"
 #include "removal/Quarantine.h"
+#include "removal/RemovalRun.h"
 
 namespace quill {
 
 class ProgramContext;
 class RemovalWindow;
+namespace platform {
+class System;
+}
 
 /// How the removal treats a file row, by the extension of its path.
 enum class RemovalKind { Executable, Library, Other };
@@ -27,17 +29,20 @@ RemovalKind KindOfPath(const std::string& path);
 /// rounded halves to even.
 std::string RemovingCaption(ProgramContext& app, int row, int rows);
 
-/// One removal run over the main window's three hidden work lists. It remembers, for the
-/// length of the run, which items it has saved to the quarantine: a file, folder or cookie
-/// is deleted only when this run holds a complete copy of it, and a registry entry only when
-/// its export could be written, so that nothing removed is lost.
+/// The passes of one removal run over the request's targets. It remembers, for the length of
+/// the run, which items it has saved to the quarantine: a file, folder or cookie is deleted
+/// only when this run holds a complete copy of it, and a registry entry only when its export
+/// could be written, so that nothing removed is lost.
 class Removal {
  public:
-  Removal(ProgramContext& app, RemovalWindow& window);
+  /// The targets stay with the caller: those that stay are unticked in place, and what the
+  /// run refused and kept goes into `result`.
+  Removal(ProgramContext& app, RemovalRequest& request, RemovalWindow& window,
+          RemovalResult& result);
 
-  /// One pass over the files, registry entries and cookies of the work lists (the recording
-  /// pass while QuarantineLogging is on, the retry pass while it is off).
-  void RemovalPass();
+  /// One pass over the files, registry entries and cookies: the recording pass, which writes
+  /// the quarantine log, or the retry pass, which records nothing and lists what stayed.
+  void RemovalPass(bool recording);
 
   /// What became of a file the removal went for.
   enum class FileOutcome {
@@ -62,8 +67,6 @@ class Removal {
   bool RemoveRegistryKey(platform::RootKey root, const std::string& keyPath);
 
   QuarantineStore& Quarantine() { return quarantine_; }
-  /// Items listed in "Delete Failed" by this run.
-  int FailedCount() const { return failedCount_; }
 
  private:
   /// The name of this run's copy of the file, saving one (and writing its record, unless
@@ -71,30 +74,35 @@ class Removal {
   std::optional<std::string> EnsureFileCopy(const std::string& path, bool record = true,
                                             QuarantineKind kind = QuarantineKind::File);
   std::optional<std::string> EnsureFolderCopy(const std::string& path);
-  /// An item still on the machine after the retry pass: listed in "Delete Failed", its
-  /// work row and its results rows unticked so that they stay, and not counted as removed.
-  void KeepItem(forms::ListView& list, int row, const std::string& shown,
-                const std::function<bool(const forms::ListItem&)>& isResultRow);
+  /// A target still on the machine after the retry pass: listed in "Delete Failed", unticked
+  /// so that its rows stay, and its findings (those of its results rows) failed.
+  void KeepItem(RemovalTarget& target, const std::string& shown);
   /// Whether the contract lets the removal touch the path; a refusal is kept for the report.
   bool MayTouch(const std::string& path);
   void Refuse(const std::string& place, const std::string& why);
-  void RetryCheck(int row);
-  void RegistryCheck(int row);
+  void RetryCheck(RemovalTarget& target);
+  void RegistryCheck(RemovalTarget& target);
   void FilePass();
   void RegistryPass();
   void CookiePass();
+  /// Moves the bar to a place of the pass and names the item in the progress lines.
+  void ShowStep(int64_t bar, int row, int rows, const std::string& item);
 
-  RemovalWindow& main_;
   ProgramContext& app_;
+  RemovalRequest& request_;
+  RemovalWindow& window_;
+  RemovalResult& result_;
   QuarantineStore quarantine_;
+  bool recording_ = false;
   /// Source path (lower case) -> name of the copy this run saved.
   std::map<std::string, std::string> copies_;
   /// Registry entries whose export failed: left in place for this run.
   std::set<std::string> keptRegistry_;
   /// Place (lower case) -> why the contract refused it, in this run.
   std::map<std::string, std::string> refusals_;
-  int failedCount_ = 0;
   int64_t barBase_ = 0;
+  /// The bar's end, once the pass has shown it.
+  std::optional<int64_t> barEnd_;
 };
 
 /// Whether this system offers restore points: System Restore present, and the 9x family at
@@ -106,10 +114,21 @@ struct RestorePointError {
   int number = 0;
   std::string description;
 };
-/// Opens a restore point; empty on success. Fails with 100001 while one is open.
-std::optional<RestorePointError> BeginRestorePoint(ProgramContext& app,
-                                                   const std::string& description, int type);
-/// Closes the open restore point and forgets it, whatever the outcome.
-void EndRestorePoint(ProgramContext& app);
+
+/// The System Restore point a removal run holds open around its passes.
+class RestorePoint {
+ public:
+  explicit RestorePoint(platform::System& system) : system_(system) {}
+  /// Opens a restore point; empty on success. Fails with 100001 while one is open.
+  std::optional<RestorePointError> BeginRestorePoint(const std::string& description, int type);
+  /// Closes the open restore point and forgets it, whatever the outcome.
+  void EndRestorePoint();
+  /// The open restore point's sequence number; 0 when none is open.
+  int64_t Sequence() const { return sequence_; }
+
+ private:
+  platform::System& system_;
+  int64_t sequence_ = 0;
+};
 
 }  // namespace quill

@@ -7,11 +7,10 @@
 #include "base/Text.h"
 #include "core/ProgramContext.h"
 #include "definitions/LocationForm.h"
-#include "forms/ListView.h"
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
-#include "removal/RemovalWindow.h"
+#include "removal/RemovalRun.h"
 
 namespace quill {
 
@@ -127,15 +126,15 @@ void Consider(std::optional<RemovalShare>& largest, const std::string& place, co
 
 }  // namespace
 
-std::optional<RemovalShare> LargeRemovalShare(ProgramContext& app, RemovalWindow& main) {
+std::optional<RemovalShare> LargeRemovalShare(ProgramContext& app, const RemovalRequest& request) {
   std::optional<RemovalShare> largest;
 
   std::map<std::string, Tally> drives;
   std::set<std::string> seen;
-  for (const forms::ListView* list : {&main.FilesToDelete(), &main.CookiesToDelete()}) {
-    for (const auto& row : list->Items()) {
-      if (!row.checked) continue;
-      const std::string path = location::CanonicalFilePath(row.text);
+  for (const auto* targets : {&request.files, &request.cookies}) {
+    for (const RemovalTarget& target : *targets) {
+      if (!target.ticked) continue;
+      const std::string path = location::CanonicalFilePath(target.text);
       if (!location::IsDrivePath(path) || !seen.insert(text::ToLower(path)).second) continue;
       drives[text::ToUpper(path.substr(0, 3))].part += TreeBytes(app.Files(), path, 0);
     }
@@ -149,16 +148,16 @@ std::optional<RemovalShare> LargeRemovalShare(ProgramContext& app, RemovalWindow
 
   std::map<std::string, std::pair<Hive, Tally>> hives;
   auto& reg = app.Registry();
-  for (const auto& row : main.RegistryToDelete().Items()) {
-    if (!row.checked) continue;
-    const auto root = platform::RootFromHandleText(text::Trim(row.text));
-    const std::string key = location::CanonicalKeyPath(row.SubItem(1));
+  for (const RemovalTarget& target : request.registry) {
+    if (!target.ticked) continue;
+    const auto root = platform::RootFromHandleText(text::Trim(target.text));
+    const std::string key = location::CanonicalKeyPath(target.keyPath);
     if (!root || key.empty()) continue;
     const Hive hive = HiveOf(*root, key);
     auto& slot = hives.try_emplace(hive.Name(), hive, Tally{}).first->second;
     uint64_t budget = kMaxCountedKeys;
     slot.second.part +=
-        text::Trim(row.SubItem(2)).empty() ? TreeEntries(reg, *root, key, 0, budget) : 1;
+        text::Trim(target.valueName).empty() ? TreeEntries(reg, *root, key, 0, budget) : 1;
   }
   for (auto& [name, entry] : hives) {
     uint64_t budget = kMaxCountedKeys;

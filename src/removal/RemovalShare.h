@@ -6,7 +6,7 @@
 namespace quill {
 
 class ProgramContext;
-class RemovalWindow;
+struct RemovalRequest;
 
 /// The part of a drive or a hive that a removal would take away.
 struct RemovalShare {
@@ -21,10 +21,10 @@ struct RemovalShare {
 /// shows the host, by the used space of its volume.
 inline constexpr int kLargeRemovalPercent = 20;
 
-/// The largest share of one drive or hive that the ticked rows of the work lists would
+/// The largest share of one drive or hive that the ticked targets of the request would
 /// remove, when it is above kLargeRemovalPercent; empty otherwise. A few small items are
 /// never a large removal, however empty the drive or hive: below 1 MiB of files or 100
 /// registry entries nothing is counted as large.
-std::optional<RemovalShare> LargeRemovalShare(ProgramContext& app, RemovalWindow& main);
+std::optional<RemovalShare> LargeRemovalShare(ProgramContext& app, const RemovalRequest& request);
 
 }  // namespace quill

@@ -1,36 +1,29 @@
 #pragma once
 
+#include <cstdint>
+#include <string>
+
 namespace quill {
 
-class FindingList;
-class frmDelete;
-
-namespace forms {
-class Label;
-class ListView;
-class ProgressBar;
-}  // namespace forms
-
-/// What a removal run needs from the window that shows it: the work lists the scan filled,
-/// the results rows they mirror, the removal's progress display and the failed-deletions
-/// list. The main window provides it.
+/// What a removal run tells the one who watches it, and the one question it may ask. The
+/// main window shows it on the results page; the command line and the scheduler's removal
+/// watch nothing, and this base does nothing and agrees to nothing.
 class RemovalWindow {
  public:
   virtual ~RemovalWindow() = default;
-  /// The hidden work lists that hand the finds over to the removal.
-  virtual forms::ListView& FilesToDelete() = 0;
-  virtual forms::ListView& RegistryToDelete() = 0;
-  virtual forms::ListView& CookiesToDelete() = 0;
-  /// What the scan found: a removal records what became of each finding it acted on.
-  virtual FindingList& Findings() = 0;
-  /// The results list the user ticked (each row's tag is the finding it shows).
-  virtual forms::ListView& ResultsList() = 0;
-  /// The progress display: the bar, the percentage line and the line naming the item.
-  virtual forms::ProgressBar& RemovalBar() = 0;
-  virtual forms::Label& RemovalPercentage() = 0;
-  virtual forms::Label& RemovalItem() = 0;
-  /// The list of items that could not be deleted (made on first use).
-  virtual frmDelete& DeleteFailed() = 0;
+  /// The run goes ahead (the lock is held and the user agreed): the window turns to it.
+  virtual void RemovalStarted() {}
+  /// The progress display (bar, percentage line, item line) appears.
+  virtual void ShowRemovalProgress() {}
+  virtual void ShowRemovalPercentage(const std::string& /*line*/) {}
+  virtual void ShowRemovalItem(const std::string& /*item*/) {}
+  /// The bar's end, and its place (a place beyond the end is not shown).
+  virtual void SetRemovalBarEnd(int64_t /*end*/) {}
+  virtual void SetRemovalBar(int64_t /*value*/) {}
+  /// Asked, when the user is there, before a removal of a large share of a drive or hive.
+  virtual bool AgreesToLargeRemoval(const std::string& /*question*/) { return false; }
+  /// Told, when the user is there, that another program is changing the machine.
+  virtual void ShowRemovalRefused(const std::string& /*why*/) {}
 };
 
 }  // namespace quill

@@ -1,8 +1,16 @@
 #include "removal/frmDelete.h"
 
+#include <algorithm>
+
 #include "core/ProgramContext.h"
 
 namespace quill {
+
+namespace {
+
+constexpr int kReasonWidth = 6000;  // twips
+
+}  // namespace
 
 frmDelete::frmDelete(ProgramContext& app) : Form(app.Host(), "frmDelete", "Delete Failed") {
   cmdOk.OnClick([this] { cmdOk_Click(); });
@@ -18,6 +26,15 @@ void frmDelete::cmdCopy_Click() {
   for (const auto& item : lstProblem.Items()) text += item.text + "\r\n";
   GetHost().ClipboardClear();
   GetHost().ClipboardSetText(text);
+}
+
+void frmDelete::ShowReasons(const std::string& heading) {
+  const auto& rows = lstProblem.Items();
+  const bool reasons = std::any_of(
+      rows.begin(), rows.end(), [](const forms::ListItem& row) { return !row.SubItem(1).empty(); });
+  lstProblem.SetColumnCount(reasons ? 2 : 1, heading);
+  // A reason is a sentence: wide enough to read most of it (the cell's tip shows the rest).
+  if (reasons) lstProblem.SetColumnWidth(2, kReasonWidth);
 }
 
 }  // namespace quill

@@ -25,6 +25,9 @@ class frmDelete : public forms::Form {
 
   void cmdOk_Click();
   void cmdCopy_Click();
+  /// A second column, headed `heading`, shows why the removal refused an item while any
+  /// row has a reason; without one the list has its one column.
+  void ShowReasons(const std::string& heading);
 };
 
 }  // namespace quill

@@ -99,7 +99,7 @@ TEST_F(Scheduler, AutomaticRemovalOnlyForTheScheduledScanAndOffStaysOff) {
   At({2026, 12, 7, 14, 29, 59});
   ASSERT_EQ(scans_, 1);
   EXPECT_FALSE(std::filesystem::exists(fx.Prefix().Native(evil))) << "removed without questions";
-  EXPECT_FALSE(App().AutoRemoveMode);
+  EXPECT_FALSE(Main().AutomaticRemoval());
 
   // A scan the user starts afterwards only lists what it finds.
   Plant(evil);

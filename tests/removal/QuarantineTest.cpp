@@ -73,12 +73,12 @@ TEST_F(QuarantineTest, RecordsAreByteExactAndOnlyWrittenWhileRecording) {
   const std::string log = store.LogPath();
   EXPECT_EQ(log, q + "\\QuarantineLog.txt");
 
-  f.App().QuarantineLogging = false;
+  store.SetLogging(false);
   EXPECT_FALSE(store.LogQuarantinedFile("C:\\x\\a.exe", "a.exe"));
   EXPECT_FALSE(store.LogRemovedRegistryEntry("HKEY_CURRENT_USER\\Software\\X", "V"));
   EXPECT_FALSE(test::Exists(f, log));
 
-  f.App().QuarantineLogging = true;
+  store.SetLogging(true);
   EXPECT_TRUE(store.LogQuarantinedFile("C:\\x\\a.exe", "a.exe"));
   EXPECT_TRUE(store.LogRemovedRegistryEntry("HKEY_CURRENT_USER\\Software\\X", "V"));
   EXPECT_TRUE(store.LogRemovedRegistryEntry("-2147483646\\Software\\Y", "All Values"));
@@ -97,7 +97,7 @@ TEST_F(QuarantineTest, RecordsAreByteExactAndOnlyWrittenWhileRecording) {
 
 TEST_F(QuarantineTest, LogThatCannotBeOpenedGetsNoRecordAndNoFailure) {
   ASSERT_TRUE(f.Prefix().MakeFolder(store.LogPath()));
-  f.App().QuarantineLogging = true;
+  store.SetLogging(true);
   EXPECT_FALSE(store.LogQuarantinedFile("C:\\x\\a.exe", "a.exe"));
 }
 

@@ -9,7 +9,9 @@
 #include "app/Application.h"
 #include "base/Text.h"
 #include "definitions/DefinitionSet.h"
+#include "removal/RemovalRun.h"
 #include "removal/RemovalTestSupport.h"
+#include "removal/RemovalWindow.h"
 #include "removal/frmDelete.h"
 #include "scan/FileScan.h"
 #include "support/TestPlatform.h"
@@ -49,6 +51,12 @@ TEST_F(RemovalSafety, ProtectedPlacesStayAreListedAndOnlyWhatWentIsCounted) {
   ASSERT_EQ(Problems().Count(), 2);
   EXPECT_EQ(Problems().Item(0).text, "C:\\windows\\system32\\..");
   EXPECT_EQ(Problems().Item(1).text, "HKEY_CURRENT_USER\\Software");
+  // Each refused place shows why, in a column there only while a row has a reason.
+  ASSERT_EQ(Problems().ColumnCount(), 2);
+  EXPECT_EQ(Problems().Column(2).text, "Reason");
+  EXPECT_EQ(Problems().Item(0).SubItem(1),
+            "C:\\windows: a protected folder of the machine (or one that holds one)");
+  EXPECT_NE(Problems().Item(1).SubItem(1).find("HKEY_CURRENT_USER\\Software"), std::string::npos);
   const auto& results = Main().lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
   ASSERT_EQ(results.Count(), 2);
   EXPECT_EQ(results.Item(0).text, "WinAttack");
@@ -70,6 +78,38 @@ TEST_F(RemovalSafety, LibraryRecordIsWrittenOnlyOnceItsDeleteSucceeded) {
   EXPECT_EQ(Log(), test::FileRecord("gone.dll", "C:\\Spy\\gone.dll"));
   ASSERT_EQ(Problems().Count(), 1);
   EXPECT_EQ(Problems().Item(0).text, "C:\\Spy\\stuck.dll");
+  EXPECT_EQ(Problems().ColumnCount(), 1);
+}
+
+TEST_F(RemovalSafety, RunWithoutAWindowRemovesFindingsAndTellsWhatStayedAndWhy) {
+  ASSERT_TRUE(f.Prefix().WriteFile("C:\\Spy\\spy.txt", "spy"));
+  FindingList findings;
+  for (const auto& [path, kind] : {std::pair{"C:\\Spy\\spy.txt", FindingKind::File},
+                                   std::pair{"C:\\windows\\system32\\..", FindingKind::Folder}}) {
+    Finding hit;
+    hit.kind = kind;
+    hit.name = hit.threat = path;
+    hit.location = path;
+    findings.Add(hit);
+  }
+  RemovalRequest request = RequestForAll(findings);
+  request.automatic = true;
+  RemovalWindow nobody;
+  const RemovalResult result = RemovalRun(f.App(), request, nobody);
+
+  EXPECT_TRUE(result.ran);
+  EXPECT_FALSE(test::Exists(f, "C:\\Spy\\spy.txt"));
+  EXPECT_TRUE(test::Exists(f, "C:\\windows\\system32"));
+  EXPECT_EQ(Log(), test::FileRecord("spy.txt", "C:\\Spy\\spy.txt"));
+  EXPECT_EQ(findings.At(0).state, FindingState::Removed);
+  EXPECT_EQ(findings.At(1).state, FindingState::Failed);
+  ASSERT_EQ(result.problems.size(), 1u);
+  EXPECT_EQ(result.problems[0].place, "C:\\windows\\system32\\..");
+  ASSERT_EQ(result.refusals.size(), 1u);
+  EXPECT_EQ(result.problems[0].reason, result.refusals[0]);
+  // The main window saw none of it.
+  EXPECT_EQ(Main().lvwFilesToBeDeleted.Count(), 0);
+  EXPECT_EQ(Problems().Count(), 0);
 }
 
 TEST_F(RemovalSafety, LargeShareOfADriveAsksAndAutomaticRemovalNeedsForce) {
@@ -94,18 +134,19 @@ TEST_F(RemovalSafety, LargeShareOfADriveAsksAndAutomaticRemovalNeedsForce) {
   EXPECT_FALSE(Main().pgbDeleteSpywaresFound.Visible());
 
   // Asking nothing, the automatic removal refuses it, unless told to go ahead.
-  f.App().AutoRemoveMode = true;
+  Main().SetAutomaticRemoval(true);
   Main().Command4_Click();
-  EXPECT_EQ(f.App().RefusedRemoval, "66% of C:\\");
+  EXPECT_EQ(Main().LastRemoval().refusedShare, "66% of C:\\");
+  EXPECT_FALSE(Main().LastRemoval().ran);
   EXPECT_TRUE(test::Exists(f, "C:\\Spy\\big.bin"));
-  f.App().AllowLargeRemoval = true;
+  Main().SetAutomaticRemoval(true, true);
   Main().Command4_Click();
-  EXPECT_TRUE(f.App().RefusedRemoval.empty());
+  EXPECT_TRUE(Main().LastRemoval().refusedShare.empty());
   EXPECT_FALSE(test::Exists(f, "C:\\Spy\\big.bin"));
 
   // A share below the limit is not asked about.
   ASSERT_TRUE(f.Prefix().WriteFile("C:\\Other\\more.bin", std::string(12 << 20, 'k')));
-  f.App().AutoRemoveMode = false;
+  Main().SetAutomaticRemoval(false);
   ASSERT_TRUE(f.Prefix().WriteFile("C:\\Spy\\big2.bin", std::string(2 << 20, 'x')));
   test::AddFileHit(Main(), "C:\\Spy\\big2.bin", "Big2");
   Main().cmdSelectAll_Click();

@@ -68,18 +68,19 @@ TEST(RestorePointTest, SecondBeginFailsUntilTheFirstIsEnded) {
   AppFixture f;
   f.Start();
   auto& system = test::InstallRestoreCapableSystem(f);
-  EXPECT_FALSE(BeginRestorePoint(f.App(), "one", 6));
-  EXPECT_EQ(f.App().RestorePointSequence, 42);
-  auto error = BeginRestorePoint(f.App(), "two", 6);
+  RestorePoint point(f.App().System());
+  EXPECT_FALSE(point.BeginRestorePoint("one", 6));
+  EXPECT_EQ(point.Sequence(), 42);
+  auto error = point.BeginRestorePoint("two", 6);
   ASSERT_TRUE(error);
   EXPECT_EQ(error->number, 100001);
   EXPECT_EQ(error->description, "You must End the previous restore point first.");
-  EndRestorePoint(f.App());
-  EXPECT_EQ(f.App().RestorePointSequence, 0);
+  point.EndRestorePoint();
+  EXPECT_EQ(point.Sequence(), 0);
   EXPECT_EQ(system.ended, std::vector<int64_t>{42});
   system.beginSucceeds = false;
-  EXPECT_TRUE(BeginRestorePoint(f.App(), "three", 6));
-  EXPECT_EQ(f.App().RestorePointSequence, 0);
+  EXPECT_TRUE(point.BeginRestorePoint("three", 6));
+  EXPECT_EQ(point.Sequence(), 0);
 }
 
 TEST(RepairNowTest, NothingTickedShowsTheMessageOrNothingInAutomaticMode) {
@@ -99,7 +100,7 @@ TEST(RepairNowTest, NothingTickedShowsTheMessageOrNothingInAutomaticMode) {
   EXPECT_FALSE(test::Exists(f, f.DataFolder() + "\\quarantine"));
 
   f.Host().ClearDialogs();
-  f.App().AutoRemoveMode = true;
+  f.Main().SetAutomaticRemoval(true);
   f.Main().Command4_Click();
   EXPECT_TRUE(f.Host().Dialogs().empty());
   EXPECT_EQ(f.Main().lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Count(), 1);
@@ -142,7 +143,6 @@ TEST(RepairNowTest, RestorePointIsOpenedAndClosedAroundBothPasses) {
   EXPECT_EQ(system.begun, std::vector<std::string>{"Quillonet Restore Point " +
                                                    std::string(test::kStamp) + "|6"});
   EXPECT_EQ(system.ended, std::vector<int64_t>{42});
-  EXPECT_EQ(f.App().RestorePointSequence, 0);
   EXPECT_NE(std::find(captions.begin(), captions.end(), "Creating Restore Point..."),
             captions.end());
   EXPECT_NE(std::find(captions.begin(), captions.end(), "Gathering information..."),

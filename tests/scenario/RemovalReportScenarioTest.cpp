@@ -49,7 +49,7 @@ TEST_F(RemovalReportScenario, UntickedMakeLogKeepsThePreviousReport) {
 }
 
 TEST_F(RemovalReportScenario, ScheduledScanWithAutomaticRemovalAsksNothingAndReportsTheRest) {
-  App().AutoRemoveMode = true;
+  Main().SetAutomaticRemoval(true);
   Main().chkMakeLog.SetValue(1);
   Scan(0);
   EXPECT_TRUE(Host().DialogsOf(DialogKind::MsgBox).empty());

@@ -1,0 +1,174 @@
+#include "removal/RemovalRun.h"
+
+#include <algorithm>
+#include <functional>
+
+#include "base/DateTime.h"
+#include "base/Text.h"
+#include "core/ProgramContext.h"
+#include "forms/Form.h"
+#include "platform/Registry.h"
+#include "removal/ChangeLock.h"
+#include "removal/Removal.h"
+#include "removal/RemovalShare.h"
+#include "removal/RemovalWindow.h"
+#include "results/Finding.h"
+#include "results/ItemKind.h"
+
+namespace quill {
+
+namespace {
+
+// The pause that lets the results page repaint before the work starts.
+constexpr int kGatheringYields = 20001;
+// Restore-point type of an application's system change.
+constexpr int kRestorePointType = 6;
+
+void Step(ProgramContext& app, const char* what, const std::function<void()>& body) {
+  forms::RunHandler(&app.Host(), what, body);
+}
+
+// False when the targets make up a large share of a drive or a hive and the user (or, asking
+// nothing, the automatic removal) does not agree to remove them.
+bool LargeRemovalAgreed(ProgramContext& app, const RemovalRequest& request, RemovalWindow& window,
+                        RemovalResult& result) {
+  const auto share = LargeRemovalShare(app, request);
+  if (!share) return true;
+  if (request.automatic) {
+    // Nobody is there to ask: only an express instruction lets it go ahead.
+    if (request.allowLarge) return true;
+    result.refusedShare = std::to_string(share->percent) + "% of " + share->place;
+    return false;
+  }
+  return window.AgreesToLargeRemoval(text::ReplaceAll(
+      text::ReplaceAll(app.Msg("MSG_LARGEREMOVAL"), "[Share]", std::to_string(share->percent)),
+      "[Place]", share->place));
+}
+
+// The pause, the restore point and both passes.
+void RunPasses(ProgramContext& app, RemovalRequest& request, RemovalWindow& window,
+               RemovalResult& result) {
+  Removal run(app, request, window, result);
+  Step(app, "removal: quarantine folder", [&] { run.Quarantine().CreateQuarantineFolder(); });
+  Step(app, "removal: start", [&] { window.RemovalStarted(); });
+  Step(app, "removal: gathering", [&] {
+    window.ShowRemovalProgress();
+    window.ShowRemovalPercentage(app.Msg("MSG_INFORMATION"));
+    for (int i = 0; i < kGatheringYields; ++i) app.Host().DoEvents();
+    window.ShowRemovalPercentage("");
+  });
+  RestorePoint point(app.System());
+  bool restorePoint = false;
+  Step(app, "removal: restore point", [&] {
+    if (!RestorePointsSupported(app)) return;
+    restorePoint = true;
+    window.ShowRemovalPercentage(app.Msg("MSG_RESTOREPOINT"));
+    app.Host().DoEvents();
+    // A restore point that cannot be made does not stop the removal.
+    point.BeginRestorePoint(app.brand.programName + " Restore Point " +
+                                datetime::GeneralDate(datetime::FromTimePoint(app.Host().Now())),
+                            kRestorePointType);
+  });
+  Step(app, "removal: recording pass", [&] { run.RemovalPass(true); });
+  Step(app, "removal: retry pass", [&] { run.RemovalPass(false); });
+  if (restorePoint) Step(app, "removal: restore point end", [&] { point.EndRestorePoint(); });
+}
+
+}  // namespace
+
+void RemovalRequest::Add(RemovalTarget target) {
+  auto& list = target.kind == RemovalTarget::Kind::File       ? files
+               : target.kind == RemovalTarget::Kind::Registry ? registry
+                                                              : cookies;
+  target.row = static_cast<int>(list.size());
+  list.push_back(std::move(target));
+}
+
+bool RemovalRequest::AnyTicked() const {
+  auto ticked = [](const RemovalTarget& t) { return t.ticked; };
+  return std::any_of(files.begin(), files.end(), ticked) ||
+         std::any_of(registry.begin(), registry.end(), ticked) ||
+         std::any_of(cookies.begin(), cookies.end(), ticked);
+}
+
+RemovalRequest RequestForAll(FindingList& findings) {
+  RemovalRequest request;
+  request.findings = &findings;
+  for (int i = 0; i < findings.Count(); ++i) {
+    const Finding& f = findings.At(i);
+    request.listed = request.listed || f.Listed();
+    if (f.state != FindingState::Found || !f.removable) continue;
+    RemovalTarget target;
+    target.ticked = true;
+    target.finding = i;
+    switch (f.kind) {
+      case FindingKind::Cookie:
+        target.kind = RemovalTarget::Kind::Cookie;
+        target.text = f.location;
+        break;
+      case FindingKind::RegistryValue:
+      case FindingKind::RegistryKey:
+        target.kind = RemovalTarget::Kind::Registry;
+        target.text = platform::RootHandleText(static_cast<platform::RootKey>(f.rootHandle));
+        target.keyPath = f.keyPath;
+        target.valueName = f.valueName;
+        target.threat = f.threat;
+        break;
+      default:
+        target.text = f.location;
+        target.threat = f.threat;
+        break;
+    }
+    request.Add(std::move(target));
+  }
+  return request;
+}
+
+bool StaysWith(const RemovalTarget& kept, int icon, const std::string& name,
+               const std::string& location) {
+  switch (kept.kind) {
+    case RemovalTarget::Kind::File:
+      return (icon == kItemFile && name == kept.threat) ||
+             (icon == kItemFolder && location == kept.text);
+    case RemovalTarget::Kind::Registry:
+      return icon != kItemFile && icon != kItemFolder && icon != kItemCookie &&
+             (name == kept.threat || name == kept.keyPath);
+    case RemovalTarget::Kind::Cookie:
+      return icon == kItemCookie && location == kept.text;
+  }
+  return false;
+}
+
+RemovalResult RemovalRun(ProgramContext& app, RemovalRequest request, RemovalWindow& window) {
+  RemovalResult result;
+  // One program at a time changes the machine; the lock is held until the run has ended.
+  const ChangeLock lock(app.Files(), app.dataFolder);
+  if (const auto& busy = lock.Refusal()) {
+    result.refusals.push_back(*busy);
+    if (!request.automatic) window.ShowRemovalRefused(*busy);
+    return result;
+  }
+  bool agreed = false;
+  Step(app, "removal: share", [&] {
+    // The machine's folders as they are now, for every test of the run.
+    app.RefreshFloor();
+    agreed = LargeRemovalAgreed(app, request, window, result);
+  });
+  if (!agreed) return result;
+  result.ran = true;
+  RunPasses(app, request, window, result);
+  // What is still ticked went: the targets that stayed were unticked, and the findings their
+  // rows show failed. Only what the results list shows is counted.
+  if (!request.findings) return result;
+  for (const auto* targets : {&request.files, &request.registry, &request.cookies}) {
+    for (const RemovalTarget& t : *targets) {
+      if (!t.ticked || !request.findings->Contains(t.finding)) continue;
+      Finding& finding = request.findings->At(t.finding);
+      if (finding.Listed() && finding.state != FindingState::Failed)
+        finding.state = FindingState::Removed;
+    }
+  }
+  return result;
+}
+
+}  // namespace quill
