@@ -8,7 +8,9 @@ namespace quill {
 
 namespace {
 
-constexpr int kReasonWidth = 6000;  // twips
+// Twips.
+constexpr int kPlaceWidth = 4200;
+constexpr int kReasonWidth = 6000;
 
 }  // namespace
 
@@ -33,7 +35,9 @@ void frmDelete::ShowReasons(const std::string& heading) {
   const bool reasons = std::any_of(
       rows.begin(), rows.end(), [](const forms::ListItem& row) { return !row.SubItem(1).empty(); });
   lstProblem.SetColumnCount(reasons ? 2 : 1, heading);
-  // A reason is a sentence: wide enough to read most of it (the cell's tip shows the rest).
+  // Beside a reason the place keeps room for a path; alone it fills the list. A reason is a
+  // sentence: wide enough to read most of it (the cell's tip shows the rest).
+  lstProblem.SetColumnWidth(1, reasons ? kPlaceWidth : forms::ColumnHeader{}.width);
   if (reasons) lstProblem.SetColumnWidth(2, kReasonWidth);
 }
 
