@@ -125,7 +125,7 @@ void FrmMain::ShowDeleteFailed(const RemovalResult& result) {
                      [&](const forms::ListItem& it) { return it.text == problem.place; }))
       problems.Add(problem.place, 0, {problem.reason});
   }
-  window.ShowReasons(app_.Msg("MSG_REASON").empty() ? "Reason" : app_.Msg("MSG_REASON"));
+  window.ShowReasons(app_.Msg("MSG_REASON"));
   window.Show();
   window.ZOrder();
 }

@@ -160,6 +160,8 @@ constexpr BuiltInMessage kBuiltInMessages[] = {
     {"MSG_DOWNLOADED_BYTES", "Downloaded [Bytes] bytes."},
     {"MSG_CHECKING_ENTRY", "Removing outdated definitions: checking entry [Entry]"},
     {"MSG_APPLYING_UPDATES", "Applying new updates..."},
+    // The Delete Failed window's column that says why an item stayed.
+    {"MSG_REASON", "Reason"},
 };
 
 constexpr std::string_view kGroupOpen = "<LANGUAGE_GROUP";

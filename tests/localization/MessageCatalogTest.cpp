@@ -37,7 +37,7 @@ class MessageCatalogTest : public ::testing::Test {
 
 TEST_F(MessageCatalogTest, BuiltInMessagesFillSlotsInTableOrder) {
   catalog.LoadBuiltInMessages();
-  ASSERT_EQ(catalog.TakenCount(), 106);
+  ASSERT_EQ(catalog.TakenCount(), 107);
   const auto& slots = catalog.Slots();
   EXPECT_EQ(slots[0].key, "MSG_THANK1");
   EXPECT_EQ(slots[30].key, "MSG_FOUND1");
@@ -49,11 +49,12 @@ TEST_F(MessageCatalogTest, BuiltInMessagesFillSlotsInTableOrder) {
   EXPECT_EQ(slots[90].key, "MSG_LAST_UPDATED");
   EXPECT_EQ(slots[101].key, "MSG_CHOOSE_LANGUAGE");
   EXPECT_EQ(slots[105].key, "MSG_APPLYING_UPDATES");
-  EXPECT_FALSE(slots[106].taken);
+  EXPECT_EQ(slots[106].key, "MSG_REASON");
+  EXPECT_FALSE(slots[107].taken);
 
   std::set<std::string> keys;
-  for (int i = 0; i < 106; ++i) keys.insert(slots[static_cast<size_t>(i)].key);
-  EXPECT_EQ(keys.size(), 106u);
+  for (int i = 0; i < 107; ++i) keys.insert(slots[static_cast<size_t>(i)].key);
+  EXPECT_EQ(keys.size(), 107u);
 
   // Texts exactly as shipped, odd spellings included.
   EXPECT_EQ(catalog.getMessages("MSG_CAPTION"), "Quillonet by Quillonet Software");
@@ -88,13 +89,13 @@ TEST_F(MessageCatalogTest, SetMessageKeepsExistingKeysAndStopsAtCapacity) {
   catalog.LoadBuiltInMessages();
   catalog.setMessage("msg_sure", "Replaced?");
   EXPECT_EQ(catalog.getMessages("MSG_SURE"), "Are you sure?");
-  EXPECT_EQ(catalog.TakenCount(), 106);
+  EXPECT_EQ(catalog.TakenCount(), 107);
 
   for (int i = 0; i < 201; ++i) catalog.setMessage("MSG_EXTRA" + std::to_string(i), "extra");
   EXPECT_EQ(catalog.TakenCount(), 201);
   EXPECT_EQ(catalog.getMessages("MSG_EXTRA0"), "Extra");
-  EXPECT_EQ(catalog.getMessages("MSG_EXTRA94"), "Extra");  // slot 200, the last one
-  EXPECT_EQ(catalog.getMessages("MSG_EXTRA95"), "");
+  EXPECT_EQ(catalog.getMessages("MSG_EXTRA93"), "Extra");  // slot 200, the last one
+  EXPECT_EQ(catalog.getMessages("MSG_EXTRA94"), "");
   EXPECT_EQ(catalog.getMessages("MSG_EXTRA200"), "");
   catalog.setMessage("MSG_LATE", "late");
   EXPECT_EQ(catalog.getMessages("MSG_LATE"), "");
