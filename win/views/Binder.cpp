@@ -15,6 +15,19 @@ namespace {
 constexpr wchar_t kBadgeClass[] = L"QuillonetBadge";
 constexpr COLORREF kBadgeColour = RGB(0xc0, 0x60, 0x3a);
 
+// A list's last column follows the list's width, as the toolkit's stretched last section does.
+LRESULT CALLBACK StretchLastColumn(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                   DWORD_PTR) {
+  const LRESULT result = DefSubclassProc(hwnd, msg, wParam, lParam);
+  if (msg == WM_SIZE) {
+    const int columns = Header_GetItemCount(ListView_GetHeader(hwnd));
+    if (columns > 0) ListView_SetColumnWidth(hwnd, columns - 1, LVSCW_AUTOSIZE_USEHEADER);
+  } else if (msg == WM_NCDESTROY) {
+    RemoveWindowSubclass(hwnd, StretchLastColumn, 0);
+  }
+  return result;
+}
+
 LRESULT CALLBACK BadgeProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_NCHITTEST:
@@ -220,7 +233,7 @@ bool Binder::Command(WPARAM wParam, LPARAM lParam) {
   return true;
 }
 
-HWND Binder::List(forms::ListView& c, HIMAGELIST icons) {
+HWND Binder::List(forms::ListView& c, HIMAGELIST icons, std::vector<int> widths) {
   HWND child = Make(c, WC_LISTVIEWW,
                     WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
                     WS_EX_CLIENTEDGE);
@@ -229,6 +242,8 @@ HWND Binder::List(forms::ListView& c, HIMAGELIST icons) {
   ListView_SetExtendedListViewStyle(child, extended);
   if (icons) ListView_SetImageList(child, icons, LVSIL_SMALL);
   lists_[child] = &c;
+  defaultWidths_[child] = std::move(widths);
+  SetWindowSubclass(child, StretchLastColumn, 0, 0);
   ApplyColumns(c, child);
   ListView_SetItemCountEx(child, c.Count(), LVSICF_NOSCROLL);
   ApplyCommon(c, child);
@@ -244,15 +259,22 @@ void Binder::ApplyColumns(forms::ListView& c, HWND child) {
   HDC screen = GetDC(nullptr);
   const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
   if (screen) ReleaseDC(nullptr, screen);
+  const std::vector<int>& defaults = defaultWidths_[child];
   for (int n = 1; n <= c.ColumnCount(); ++n) {
     std::wstring text = W(c.Column(n).text);
     LVCOLUMNW column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
     column.pszText = text.data();
-    column.cx = MulDiv(c.Column(n).width, dpi, 1440);  // twips
+    const int width = c.Column(n).width;
+    const bool unsized =
+        width == forms::ColumnHeader{}.width && static_cast<size_t>(n) <= defaults.size();
+    column.cx = unsized ? MulDiv(defaults[static_cast<size_t>(n - 1)], dpi, 96)
+                        : MulDiv(width, dpi, 1440);  // twips
     column.iSubItem = n - 1;
     ListView_InsertColumn(child, n - 1, &column);
   }
+  if (c.ColumnCount() > 0)
+    ListView_SetColumnWidth(child, c.ColumnCount() - 1, LVSCW_AUTOSIZE_USEHEADER);
 }
 
 void Binder::RowsChanged(forms::ListView& c, HWND child, const forms::ListChange& change) {

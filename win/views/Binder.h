@@ -6,6 +6,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include <commctrl.h>
 
@@ -41,7 +42,9 @@ class Binder {
   HWND Picker(forms::DTPicker& c);
   /// A report list over the list's rows, asked for on demand (so a scan adding thousands of
   /// rows repaints one at a time); `icons` holds the rows' small icons by number, from 1.
-  HWND List(forms::ListView& c, HIMAGELIST icons = nullptr);
+  /// Columns the form leaves at the default width take `widths` (pixels at 96 dots per inch)
+  /// in order; the last column fills what is left of the list's width.
+  HWND List(forms::ListView& c, HIMAGELIST icons = nullptr, std::vector<int> widths = {});
 
   /// Routes a WM_COMMAND from a bound child to its control; false when it is not ours.
   bool Command(WPARAM wParam, LPARAM lParam);
@@ -64,6 +67,7 @@ class Binder {
   std::map<HWND, forms::Control*> controls_;
   std::map<const forms::Control*, HWND> children_;
   std::map<HWND, forms::ListView*> lists_;
+  std::map<HWND, std::vector<int>> defaultWidths_;
   std::map<HWND, forms::DTPicker*> pickers_;
   std::set<HWND> timePickers_;
   std::wstring cell_;  // the text of the cell last asked for, kept while the list reads it

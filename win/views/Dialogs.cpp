@@ -221,7 +221,7 @@ class QuarantineWindow : public ListWindow {
  public:
   explicit QuarantineWindow(frmQuarantine& form) : ListWindow(form, 640, 400) {
     info_ = binder_.Label(form.lblInfo);
-    list_ = binder_.List(form.lvwQuarantine);
+    list_ = binder_.List(form.lvwQuarantine, nullptr, {48, 140, 70, 330, 200, 160});
     status_ = binder_.Label(form.lblStatus);
     restore_ = binder_.Button(form.cmdRestore);
     delete_ = binder_.Button(form.cmdDelete);

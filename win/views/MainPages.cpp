@@ -13,18 +13,39 @@ namespace quill::win {
 
 namespace {
 
+// A small icon for a row kind. The shell's stock icon where the shell gives one (some versions
+// of Wine answer with no icon at all), else the icon the shell shows for such a file or
+// folder, else a system icon.
+HICON KindIcon(SHSTOCKICONID id, const wchar_t* likeFile, DWORD attributes, const wchar_t* system) {
+  SHSTOCKICONINFO stock{};
+  stock.cbSize = sizeof stock;
+  if (SUCCEEDED(SHGetStockIconInfo(id, SHGSI_ICON | SHGSI_SMALLICON, &stock)) && stock.hIcon)
+    return stock.hIcon;
+  SHFILEINFOW shell{};
+  if (likeFile &&
+      SHGetFileInfoW(likeFile, attributes, &shell, sizeof shell,
+                     SHGFI_USEFILEATTRIBUTES | SHGFI_ICON | SHGFI_SMALLICON) &&
+      shell.hIcon)
+    return shell.hIcon;
+  const int size = GetSystemMetrics(SM_CXSMICON);
+  return static_cast<HICON>(LoadImageW(nullptr, system, IMAGE_ICON, size, size, 0));
+}
+
 // The rows' pictures by kind number: cookie, registry, file, folder, excluded.
 HIMAGELIST RowIcons() {
   static const HIMAGELIST icons = [] {
     const int size = GetSystemMetrics(SM_CXSMICON);
     HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 5, 0);
-    for (SHSTOCKICONID id :
-         {SIID_INTERNET, SIID_SETTINGS, SIID_DOCNOASSOC, SIID_FOLDER, SIID_WARNING}) {
-      SHSTOCKICONINFO info{};
-      info.cbSize = sizeof info;
-      const bool ok = SUCCEEDED(SHGetStockIconInfo(id, SHGSI_ICON | SHGSI_SMALLICON, &info));
-      ImageList_AddIcon(list, ok ? info.hIcon : LoadIconW(nullptr, IDI_APPLICATION));
-      if (ok) DestroyIcon(info.hIcon);
+    const HICON kinds[] = {
+        KindIcon(SIID_INTERNET, L"cookie.htm", FILE_ATTRIBUTE_NORMAL, IDI_INFORMATION),
+        KindIcon(SIID_SETTINGS, L"entry.reg", FILE_ATTRIBUTE_NORMAL, IDI_APPLICATION),
+        KindIcon(SIID_DOCNOASSOC, L"file", FILE_ATTRIBUTE_NORMAL, IDI_APPLICATION),
+        KindIcon(SIID_FOLDER, L"folder", FILE_ATTRIBUTE_DIRECTORY, IDI_APPLICATION),
+        KindIcon(SIID_WARNING, nullptr, 0, IDI_WARNING)};
+    for (HICON icon : kinds) {
+      // Every kind keeps its place in the list, even with the shared application icon.
+      ImageList_AddIcon(list, icon ? icon : LoadIconW(nullptr, IDI_APPLICATION));
+      if (icon) DestroyIcon(icon);
     }
     return list;
   }();
@@ -141,7 +162,7 @@ void MainWindow::BuildScan(Pane& page) {
     Put(page, b.Label(*value), cx + 170, cy, 64, 20);
     ++r;
   }
-  Put(page, b.List(form_.lvwSpywareFound, RowIcons()), 28, 366, 704, 214, kWide | kTall);
+  Put(page, b.List(form_.lvwSpywareFound, RowIcons(), {280}), 28, 366, 704, 214, kWide | kTall);
 }
 
 void MainWindow::BuildResults(Pane& page) {
@@ -155,8 +176,9 @@ void MainWindow::BuildResults(Pane& page) {
   SetFont(caption, BoldFont());
   Put(page, caption, 28, 60, 200, 20);
   Put(page, b.Label(form_.Label15), 236, 60, 496, 36, kWide);
-  Put(page, b.List(form_.lvwPicRemoveListOfSpywareFoundAndToBeRemoved, RowIcons()), 28, 100, 704,
-      330, kWide | kTall);
+  Put(page,
+      b.List(form_.lvwPicRemoveListOfSpywareFoundAndToBeRemoved, RowIcons(), {200, 270, 110, 90}),
+      28, 100, 704, 330, kWide | kTall);
   Put(page, b.Label(form_.lblDeletingCaption), 28, 440, 120, 20, kBottom);
   Put(page, b.Progress(form_.pgbDeleteSpywaresFound), 150, 440, 520, 18, kBottom | kWide);
   Put(page, b.Label(form_.lblDeletingPercentageCompleted), 680, 440, 52, 20, kBottom | kRight);
