@@ -60,16 +60,16 @@ bool IsFile(const std::string& path) {
   return host::StatOf(path, st) && S_ISREG(st.st_mode);
 }
 
-// A prefix Wine has set up: its machine and user hives and its drive C: folder.
-bool IsPrefix(const std::string& folder) {
-  return IsFolder(host::Join(folder, "drive_c")) && IsFile(host::Join(folder, "system.reg")) &&
-         IsFile(host::Join(folder, "user.reg"));
-}
-
 // The program's own prefix as it makes it: drive C: and its mapping, the hives appearing only
-// once something writes the registry.
+// once something writes the registry. A scan needs no more.
 bool IsOwnPrefix(const std::string& folder) {
   return IsFolder(host::Join(folder, "drive_c")) && IsFolder(folder + "/dosdevices/c:");
+}
+
+// A prefix Wine has set up: drive C: with its mapping, and the machine and user hives.
+bool IsPrefix(const std::string& folder) {
+  return IsOwnPrefix(folder) && IsFile(host::Join(folder, "system.reg")) &&
+         IsFile(host::Join(folder, "user.reg"));
 }
 
 // The sub-folders of a folder, by name, sorted so that the list reads the same every time.

@@ -23,9 +23,12 @@ class PrefixDiscoveryTest : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(home_); }
 
-  // A folder as Wine leaves it: hives and drive C:; `hives` false makes a look-alike.
+  // A folder as Wine leaves it: hives, drive C: and its mapping; `hives` false makes a
+  // look-alike.
   std::string Prefix(const std::string& relative, bool hives = true) {
     fs::create_directories(home_ / relative / "drive_c");
+    fs::create_directories(home_ / relative / "dosdevices");
+    fs::create_directory_symlink("../drive_c", home_ / relative / "dosdevices" / "c:");
     if (hives)
       for (const char* hive : {"system.reg", "user.reg"}) Write(relative + "/" + hive, "");
     return (home_ / relative).string();
@@ -51,6 +54,8 @@ TEST_F(PrefixDiscoveryTest, FindsEveryKindOfPrefixOnceAndOnlyRealOnes) {
   Prefix(".local/share/wineprefixes/office");
   Prefix(".local/share/wineprefixes/looks-like", false);
   fs::create_directories(home_ / ".local/share/wineprefixes/empty");
+  // Hives and a drive_c folder but no drive C: mapping: nothing could scan it.
+  fs::remove_all(fs::path(Prefix(".local/share/wineprefixes/unmapped")) / "dosdevices");
   Prefix(".local/share/bottles/bottles/Gaming");
   Prefix("Games/one");
   Write(".config/lutris/games/one-1700000000.yml",
