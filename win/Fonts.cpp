@@ -1,5 +1,8 @@
 #include "Fonts.h"
 
+#include <cwchar>
+#include <map>
+
 namespace quill::win {
 
 namespace {
@@ -38,15 +41,38 @@ void SetFont(HWND child, HFONT font) {
 }
 
 HWND StockIconPicture(HWND parent, LPCWSTR icon) {
+  return IconPicture(parent, LoadIconW(nullptr, icon));
+}
+
+HWND IconPicture(HWND parent, HICON icon) {
   HWND picture = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_ICON, 0, 0, 0, 0,
                                  parent, nullptr, GetModuleHandleW(nullptr), nullptr);
-  SendMessageW(picture, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconW(nullptr, icon)), 0);
+  SendMessageW(picture, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
   return picture;
 }
 
 HFONT HeadingFont() {
   static const HFONT font = Variant(FW_BOLD, 150);
   return font;
+}
+
+HFONT MonoFont() {
+  static const HFONT font = [] {
+    LOGFONTW font = MessageLogFont();
+    font.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+    wcscpy_s(font.lfFaceName, L"Courier New");
+    return CreateFontIndirectW(&font);
+  }();
+  return font;
+}
+
+HICON ProgramIcon(int size) {
+  static std::map<int, HICON> icons;
+  HICON& icon = icons[size];
+  if (!icon)
+    icon = static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, 0));
+  return icon;
 }
 
 }  // namespace quill::win

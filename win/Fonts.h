@@ -9,10 +9,16 @@ namespace quill::win {
 HFONT MessageFont();
 HFONT BoldFont();
 HFONT HeadingFont();
+/// A fixed-pitch font of the message font's size, for texts laid out in columns (the report).
+HFONT MonoFont();
+/// The program's own icon at `size` pixels (at 96 dots per inch), made once per size.
+HICON ProgramIcon(int size);
 
 /// Gives a child window a font.
 void SetFont(HWND child, HFONT font);
 /// A picture of one of the system's stock icons (IDI_...), as a child of `parent`.
 HWND StockIconPicture(HWND parent, LPCWSTR icon);
+/// A picture of an icon, as a child of `parent`.
+HWND IconPicture(HWND parent, HICON icon);
 
 }  // namespace quill::win

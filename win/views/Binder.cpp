@@ -187,9 +187,10 @@ HWND Binder::Progress(forms::ProgressBar& c) {
 }
 
 HWND Binder::Text(forms::TextBox& c, bool multiLine) {
-  const DWORD style = multiLine ? WS_TABSTOP | ES_MULTILINE | ES_READONLY | WS_VSCROLL |
-                                      WS_HSCROLL | ES_AUTOVSCROLL | ES_AUTOHSCROLL
-                                : WS_TABSTOP | ES_AUTOHSCROLL;
+  // The multi-line text wraps its long lines at the window's width, as a reader expects.
+  const DWORD style = multiLine
+                          ? WS_TABSTOP | ES_MULTILINE | ES_READONLY | WS_VSCROLL | ES_AUTOVSCROLL
+                          : WS_TABSTOP | ES_AUTOHSCROLL;
   HWND child = Make(c, L"EDIT", style, WS_EX_CLIENTEDGE);
   return Follow(c, child, [&c, child, multiLine] {
     // Only a different text is written: the user's caret stays where it is while typing.

@@ -21,7 +21,7 @@ constexpr DWORD kDialogStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 class AboutWindow : public FormWindow {
  public:
   explicit AboutWindow(frmAbout& form) : FormWindow(form, 420, 200, kDialogStyle) {
-    picture_ = StockIconPicture(Handle(), IDI_SHIELD);
+    picture_ = IconPicture(Handle(), ProgramIcon(Px(48)));
     SetFont(title_ = binder_.Label(form.lblTitle), HeadingFont());
     version_ = binder_.Label(form.lblVersion);
     company_ = binder_.Label(form.lblCompany);
@@ -32,7 +32,7 @@ class AboutWindow : public FormWindow {
 
  private:
   void Layout(int, int) override {
-    Place(picture_, 24, 24, 32, 32);
+    Place(picture_, 16, 20, 48, 48);
     Place(title_, 76, 20, 320, 30);
     Place(version_, 76, 56, 320, 20);
     Place(company_, 76, 80, 320, 20);
@@ -45,9 +45,9 @@ class AboutWindow : public FormWindow {
 class ReportWindow : public FormWindow {
  public:
   explicit ReportWindow(frmReport& form)
-      : FormWindow(form, 640, 460, kDialogStyle | WS_THICKFRAME | WS_MAXIMIZEBOX) {
+      : FormWindow(form, 760, 540, kDialogStyle | WS_THICKFRAME | WS_MAXIMIZEBOX) {
     text_ = binder_.Text(form.txtReport, true);
-    SetFont(text_, static_cast<HFONT>(GetStockObject(ANSI_FIXED_FONT)));
+    SetFont(text_, MonoFont());
     ok_ = binder_.Button(form.cmdOK, true);
     Built();
   }
@@ -92,7 +92,7 @@ class DownloadWindow : public FormWindow {
 
 class LanguageWindow : public FormWindow {
  public:
-  explicit LanguageWindow(frmLanguage& form) : FormWindow(form, 380, 150, kDialogStyle) {
+  explicit LanguageWindow(frmLanguage& form) : FormWindow(form, 500, 150, kDialogStyle) {
     label_ = binder_.Label(form.Label1);
     combo_ = binder_.Combo(form.Combo1);
     update_ = binder_.Button(form.cmdUpdate);
@@ -103,11 +103,12 @@ class LanguageWindow : public FormWindow {
 
  private:
   void Layout(int, int) override {
-    Place(label_, 16, 16, 348, 20);
-    Place(combo_, 16, 42, 348, 200);
-    Place(update_, 16, 108, 110, 26);
-    Place(translate_, 134, 108, 110, 26);
-    Place(ok_, 276, 108, 88, 26);
+    // The two long captions ("Check for Language Updates") take their full width.
+    Place(label_, 16, 16, 468, 20);
+    Place(combo_, 16, 42, 468, 200);
+    Place(update_, 16, 108, 190, 26);
+    Place(translate_, 214, 108, 170, 26);
+    Place(ok_, 396, 108, 88, 26);
   }
   HWND label_, combo_, update_, translate_, ok_;
 };
@@ -187,9 +188,10 @@ class ListWindow : public FormWindow {
              std::initializer_list<HWND> buttons) {
     const int w = width * 96 / Px(96), h = height * 96 / Px(96);
     Place(above, 12, 10, w - 24, 36);
-    const int belowHeight = below ? 24 : 0;
+    // The text below the list takes two lines ("... start your computer in Safe Mode ...").
+    const int belowHeight = below ? 40 : 0;
     Place(list, 12, 50, w - 24, h - 100 - belowHeight);
-    if (below) Place(below, 12, h - 44 - belowHeight, w - 24, 20);
+    if (below) Place(below, 12, h - 44 - belowHeight, w - 24, 36);
     int x = w - 12;
     for (auto it = std::rbegin(buttons); it != std::rend(buttons); ++it) {
       x -= 100;
@@ -201,7 +203,7 @@ class ListWindow : public FormWindow {
 
 class DeleteFailedWindow : public ListWindow {
  public:
-  explicit DeleteFailedWindow(frmDelete& form) : ListWindow(form, 520, 340) {
+  explicit DeleteFailedWindow(frmDelete& form) : ListWindow(form, 620, 420) {
     above_ = binder_.Label(form.Label1);
     list_ = binder_.List(form.lstProblem);
     below_ = binder_.Label(form.Label2);
@@ -219,7 +221,7 @@ class DeleteFailedWindow : public ListWindow {
 
 class QuarantineWindow : public ListWindow {
  public:
-  explicit QuarantineWindow(frmQuarantine& form) : ListWindow(form, 640, 400) {
+  explicit QuarantineWindow(frmQuarantine& form) : ListWindow(form, 900, 460) {
     info_ = binder_.Label(form.lblInfo);
     list_ = binder_.List(form.lvwQuarantine, nullptr, {48, 140, 70, 330, 200, 160});
     status_ = binder_.Label(form.lblStatus);

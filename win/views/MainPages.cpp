@@ -95,7 +95,7 @@ void MainWindow::BuildHome(Pane& page) {
   Binder& b = *page.binder;
   Put(page, PageTitle(page, form_.fraHome), 28, 18, 704, 34, kWide);
   HWND picture = b.Label(form_.PicStartUp, SS_ICON);
-  SendMessageW(picture, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_SHIELD)), 0);
+  SendMessageW(picture, STM_SETICON, reinterpret_cast<WPARAM>(ProgramIcon(Px(48))), 0);
   Put(page, picture, 28, 70, 48, 48);
   Put(page, b.Label(form_.Label22), 96, 66, 636, 74, kWide);
   const std::pair<forms::Label*, forms::Label*> rows[] = {

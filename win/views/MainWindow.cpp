@@ -87,6 +87,7 @@ void MainWindow::FitWorkArea() {
 }
 
 HWND MainWindow::ChildOf(const forms::Control& c) const {
+  if (&c == &form_.TabStrip1) return tabs_;
   for (const auto& pane : panes_)
     if (HWND child = pane->binder->ChildOf(c)) return child;
   return nullptr;

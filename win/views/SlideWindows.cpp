@@ -17,8 +17,7 @@ class SplashWindow : public FormWindow {
  public:
   explicit SplashWindow(frmSplash& form) : FormWindow(form, 460, 300, kFrameless) {
     picture_ = binder_.Label(form.picSplash, SS_ICON | SS_CENTERIMAGE);
-    SendMessageW(picture_, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_SHIELD)),
-                 0);
+    SendMessageW(picture_, STM_SETICON, reinterpret_cast<WPARAM>(ProgramIcon(Px(48))), 0);
     name_ = binder_.Label(form.lblProductName, SS_CENTER | SS_NOPREFIX);
     SendMessageW(name_, WM_SETFONT, reinterpret_cast<WPARAM>(HeadingFont()), FALSE);
     // In the middle of the screen's work area.
