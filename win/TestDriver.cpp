@@ -231,6 +231,7 @@ TestDriver::Outcome TestDriver::Attempt(const Step& step) {
   if (verb == "wait" && needs(2)) return Wait(step);
   if (verb == "click" && needs(1)) return Click(a[1]);
   if (verb == "tick" && needs(2)) return TickRows(a[1], a[2]);
+  if (verb == "tab" && needs(2)) return ClickTab(a[1], a[2]);
   if (verb == "answer" && needs(2)) return Answer(Resolve(a[1]), a[2]);
   if (verb == "tray" && needs(2)) return Tray(a[1], a[2]);
   if ((verb == "exists" || verb == "absent") && needs(1)) {
@@ -367,6 +368,21 @@ TestDriver::Outcome TestDriver::TickRows(const std::string& target, const std::s
       return Outcome::Failed;
     }
   }
+  return Outcome::Done;
+}
+
+// A click in the middle of the tab, as the mouse gives it: the strip tells its window itself.
+TestDriver::Outcome TestDriver::ClickTab(const std::string& target, const std::string& tab) {
+  HWND strip = UsableChild(target);
+  if (!strip) return Outcome::NotYet;
+  RECT r{};
+  if (!TabCtrl_GetItemRect(strip, std::atoi(tab.c_str()) - 1, &r)) {
+    why_ = target + " has no tab " + tab;
+    return Outcome::Failed;
+  }
+  const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  PostMessageW(strip, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageW(strip, WM_LBUTTONUP, 0, at);
   return Outcome::Done;
 }
 

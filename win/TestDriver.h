@@ -33,6 +33,7 @@ class FormWindow;
 ///   click FORM.CONTROL                 a button, option, check box or menu entry, once it
 ///                                      can be clicked; CONTROL(n) is element n of an array
 ///   tick FORM.LIST ROW|all             ticks rows of a list with the space bar
+///   tab FORM.STRIP N                   clicks tab N (from 1) of a tab strip
 ///   answer TEXT BUTTON                 a message box saying TEXT: Yes, No, OK, Cancel, ...
 ///   tray FORM click|doubleclick|rightclick   the shell's report of a click on its icon
 ///   exists PATH, absent PATH           a file or folder (environment variables expanded)
@@ -74,6 +75,7 @@ class TestDriver {
   Outcome Wait(const Step& step);
   Outcome Click(const std::string& target);
   Outcome TickRows(const std::string& target, const std::string& row);
+  Outcome ClickTab(const std::string& target, const std::string& tab);
   Outcome Answer(const std::string& text, const std::string& button);
   Outcome Tray(const std::string& form, const std::string& how);
   Outcome SecondInstance();
