@@ -13,6 +13,7 @@
 #include "app/UpdateWindows.h"
 #include "app/frmAbout.h"
 #include "app/frmSplash.h"
+#include "core/Settings.h"
 #include "definitions/frmDownload.h"
 #include "localization/frmLanguage.h"
 #include "protection/Protection.h"
@@ -173,11 +174,11 @@ int TakeScreenshots(Application& app, QtHost& host, const QString& folder) {
     return QtHost::AgreeableAnswer(m.buttons);
   });
   // No first-run questions in the pictures.
-  const auto& id = app.Identity();
-  if (app.GetSetting("Settings", "Language", "").empty())
-    app.SaveSetting("Settings", "Language", "English");
-  app.Platform().settings->Save(id.productName, "Settings", "FirstTime", "Yes");
-  app.Platform().settings->Save(id.productName, "Settings", "showHelp", "0");
+  const settings::Store& store = app.Settings();
+  if (settings::ReadIfStored(store, settings::Language).value_or("").empty())
+    settings::Write(store, settings::Language, "English");
+  settings::Write(store, settings::FirstTime, "Yes");
+  settings::Write(store, settings::ShowHelp, false);
 
   Tour tour(app, host, folder);
   if (!tour.Start()) return -1;

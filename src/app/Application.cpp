@@ -7,7 +7,7 @@
 #include "app/frmHidden.h"
 #include "app/frmPrefix.h"
 #include "app/frmSplash.h"
-#include "core/SettingNames.h"
+#include "core/Settings.h"
 #include "definitions/DefinitionSet.h"
 #include "definitions/ExclusionList.h"
 #include "definitions/LiveUpdate.h"
@@ -94,7 +94,7 @@ std::string Application::Msg(const std::string& key) {
 
 void Application::ApplyCurrentLanguage(forms::Form& form) {
   std::string language = catalog_->CurrentLanguage();
-  if (language.empty()) language = GetSetting(settings::kGeneral, "Language", "English");
+  if (language.empty()) language = settings::Read(Settings(), settings::Language);
   ChangeLanguage(*catalog_, form, language);
 }
 

@@ -1,7 +1,7 @@
 #include "app/Form8.h"
 
 #include "app/Application.h"
-#include "core/SettingNames.h"
+#include "core/Settings.h"
 
 namespace quill {
 
@@ -16,7 +16,7 @@ void Form8::Form_Load() {
     app_.Shell().OpenDocument(help, platform::ShowStyle::NormalFocus);
   // Once per user: the per-user store holds the flag, so a machine store that cannot be
   // written (another user's machine, a running wineserver) does not bring the help back.
-  app_.SaveSetting(settings::kGeneral, "showHelp", "0");
+  settings::Write(app_.Settings(), settings::ShowHelp, false);
 }
 
 }  // namespace quill

@@ -13,7 +13,7 @@
 #include "app/frmPrefix.h"
 #include "app/frmSplash.h"
 #include "base/Text.h"
-#include "core/SettingNames.h"
+#include "core/Settings.h"
 #include "core/UpdateServer.h"
 #include "definitions/DefinitionSet.h"
 #include "definitions/ExclusionList.h"
@@ -101,8 +101,9 @@ void FrmMain::StartupSequence() {
   Loading = true;
 
   // 5. The message catalogue and the saved language.
-  std::string firstLanguage = app.GetSetting(settings::kGeneral, "Language", "");
-  std::string language = app.GetSetting(settings::kGeneral, "Language", "English");
+  const bool firstRun =
+      settings::ReadIfStored(app.Settings(), settings::Language).value_or("").empty();
+  const std::string language = settings::Read(app.Settings(), settings::Language);
   app.Catalog().LoadBuiltInMessages();
   for (const auto& [key, words] : CategoryTexts()) app.Catalog().setMessage(key, words);
   for (const auto& [key, words] : FindingTexts()) app.Catalog().setMessage(key, words);
@@ -110,8 +111,8 @@ void FrmMain::StartupSequence() {
   ApplyMessageTexts();
 
   // 6. First run: the language chooser, before the window can be used.
-  if (firstLanguage.empty()) {
-    app.SaveSetting(settings::kGeneral, "Language", "English");
+  if (firstRun) {
+    settings::Write(app.Settings(), settings::Language, "English");
     app.Language().Load();
     app.Language().Show(true);
   }
@@ -149,8 +150,8 @@ void FrmMain::RunStartupSteps() {
     return;
   }
   RunStep("status", [&] {
-    app.SaveSetting(settings::kOptions, "STATUS", "RUNNING");
-    app.SaveSetting(settings::kOptions, "RESTART", "False");
+    settings::Write(app.Settings(), settings::Running, true);
+    settings::Write(app.Settings(), settings::Restart, false);
   });
   RunStep("hidden window", [&] { app.Hidden().Load(); });
   RunStep("captions", [&] {
@@ -179,21 +180,23 @@ void FrmMain::RunStartupSteps() {
   });
   RunStep("welcome", [&] { Label22.SetCaption(app.Msg("MSG_CAPTION2")); });
   RunStep("help", [&] {
-    if (app.GetSetting(settings::kGeneral, "showHelp", "1") == "1") {
+    if (settings::Read(app.Settings(), settings::ShowHelp)) {
       auto& help = app.HelpLauncher();
       help.Load();
       help.Show();
       GetHost().DoEvents();
       help.Unload();
-      app.SaveSetting(settings::kGeneral, "showHelp", "0");
+      settings::Write(app.Settings(), settings::ShowHelp, false);
     }
   });
   RunStep("automatic update", [&] {
-    if (text::Val(app.GetSetting(settings::kOptions, "chkAutomaticUpdate", "0")) == 1)
+    // Only once the box has been saved ticked: the box shows ticked on a first start, but the
+    // timer waits for the user's own choice.
+    if (settings::ReadIfStored(app.Settings(), settings::AutomaticUpdate).value_or(false))
       timUpdate.Enable(true);
   });
   RunStep("tray", [&] {
-    if (app.GetSetting(settings::kGeneral, "Minimized", "No") == "Yes")
+    if (settings::Read(app.Settings(), settings::Minimized))
       MinimizeToTray();
     else if (app.brand.trayWhenRunAtStartup && chkRunAtStartup.Value() == 1)
       MinimizeToTray();
@@ -202,8 +205,8 @@ void FrmMain::RunStartupSteps() {
     // Asked once per user. The answer is kept in the per-user store, which can always be
     // written; the machine-wide store cannot be while a wineserver holds the prefix's hives,
     // and the question would then come back at every start.
-    if (app.GetSetting(settings::kGeneral, "FirstTime", "").empty()) {
-      app.SaveSetting(settings::kGeneral, "FirstTime", "Yes");
+    if (settings::Read(app.Settings(), settings::FirstTime).empty()) {
+      settings::Write(app.Settings(), settings::FirstTime, "Yes");
       std::string text = app.Msg("MSG_THANK1") + "\r\n\r\n" + app.Msg("MSG_THANK2") + "\r\n\r\n" +
                          app.Msg("MSG_THANK3");
       if (GetHost().MsgBox(text, forms::MsgBoxButtons::YesNo, forms::MsgBoxIcon::None,
@@ -216,56 +219,51 @@ void FrmMain::RunStartupSteps() {
 
 void FrmMain::LoadOptions() {
   auto& app = app_;
-  auto get = [&](const char* key, const char* def) {
-    return app.GetSetting(settings::kOptions, key, def);
+  const settings::Store& store = app.Settings();
+  const auto check = [&](const settings::Flag& flag) {
+    return settings::Read(store, flag) ? 1 : 0;
   };
-  auto getBool = [&](const char* key, const char* def) { return text::ToBool(get(key, def)); };
-  auto getNum = [&](const char* key, const char* def) {
-    return static_cast<int>(text::Val(get(key, def)));
-  };
-  app.SaveSetting(settings::kOptions, "SHOW", "True");
-  optIEHomePageSheildOn.SetValue(getBool("optIEHomePageSheildOn", "True"));
+  settings::Write(store, settings::ShowUpdated, true);
+  optIEHomePageSheildOn.SetValue(settings::Read(store, settings::HomePageShieldOn));
   chkHomePage.SetValue(optIEHomePageSheildOn.Value() ? 1 : 0);
-  chkMakeLog.SetValue(getNum("chkMakeLog", "1"));
-  optIEHomePageSheildOff.SetValue(getBool("optIEHomePageSheildOff", "False"));
-  optAlwaysnotifybeforerestoring.SetValue(getBool("optAlwaysnotifybeforerestoring", "True"));
+  chkMakeLog.SetValue(check(settings::MakeLog));
+  optIEHomePageSheildOff.SetValue(settings::Read(store, settings::HomePageShieldOff));
+  optAlwaysnotifybeforerestoring.SetValue(settings::Read(store, settings::NotifyBeforeRestoring));
   optRestoredefaultwithoutnotification.SetValue(
-      getBool("optRestoredefaultwithoutnotification", "False"));
-  optMemorySheildOn.SetValue(getBool("optMemorySheildOn", "True"));
+      settings::Read(store, settings::RestoreWithoutNotification));
+  optMemorySheildOn.SetValue(settings::Read(store, settings::MemoryShieldOn));
   chkAutoProtect.SetValue(optMemorySheildOn.Value() ? 1 : 0);
-  optMemorySheildOff.SetValue(getBool("optMemorySheildOff", "False"));
-  chkSweepMemory.SetValue(getNum("chkSweepMemory", "1"));
-  chkScanRegistry.SetValue(getNum("chkScanRegistry", "1"));
-  optScanAllSelectedHardDrive.SetValue(getBool("optScanAllSelectedHardDrive", "True"));
+  optMemorySheildOff.SetValue(settings::Read(store, settings::MemoryShieldOff));
+  optScanAllSelectedHardDrive.SetValue(settings::Read(store, settings::ScanAllSelectedDrives));
   // Every start begins in Quick Scan mode, whatever was stored.
   optScanOnlyKnownSoftwares.SetValue(true);
-  if (app.brand.runAtStartupOnFirstRun &&
-      app.GetSetting(settings::kGeneral, "ranOneTime", "0") == "0") {
-    chkRunAtStartup.SetValue(getNum("chkRunAtStartup", "1"));
-    app.SaveSetting(settings::kGeneral, "ranOneTime", "1");
+  // The edition that runs at startup ticks the box on its first run, unless the user's own
+  // choice is stored.
+  if (app.brand.runAtStartupOnFirstRun && !settings::Read(store, settings::RanOneTime)) {
+    chkRunAtStartup.SetValue(
+        settings::ReadIfStored(store, settings::RunAtStartup).value_or(true) ? 1 : 0);
+    settings::Write(store, settings::RanOneTime, true);
   } else {
-    chkRunAtStartup.SetValue(getNum("chkRunAtStartup", "0"));
+    chkRunAtStartup.SetValue(check(settings::RunAtStartup));
   }
-  chkSweepMemory.SetValue(getNum("chkSweepMemory", "1"));
-  chkScanRegistry.SetValue(getNum("chkScanRegistry", "1"));
-  chkScanCookies.SetValue(getNum("chkScanCookies", "1"));
-  chkSendData.SetValue(getNum("chkSendData", "1"));
+  chkSweepMemory.SetValue(check(settings::SweepMemory));
+  chkScanRegistry.SetValue(check(settings::ScanRegistry));
+  chkScanCookies.SetValue(check(settings::ScanCookies));
+  chkSendData.SetValue(check(settings::SendData));
   ShowLastUpdate();
-  int scheduled = getNum("chkAutomaticScanYesOrNo", "0");
-  chkAutomaticScanYesOrNo.SetValue(scheduled != 0 ? 1 : 0);
+  const bool scheduled = settings::Read(store, settings::AutomaticScan);
+  chkAutomaticScanYesOrNo.SetValue(scheduled ? 1 : 0);
   for (forms::Control* c : std::initializer_list<forms::Control*>{
            &dtpScheduleDate, &dtpScheduleTime, &tmrScheduler, &cmbDays})
-    c->SetEnabled(scheduled != 0);
-  chkAutomaticUpdate.SetValue(getNum("chkAutomaticUpdate", "1"));
+    c->SetEnabled(scheduled);
+  chkAutomaticUpdate.SetValue(check(settings::AutomaticUpdate));
   for (int i = 0; i < lvwHardDrives.Count(); ++i)
-    lvwHardDrives.SetChecked(
-        i, text::ToBool(app.GetSetting(settings::kDrives, lvwHardDrives.Item(i).text, "True")));
+    lvwHardDrives.SetChecked(i, settings::Read(store, settings::Drive(lvwHardDrives.Item(i).text)));
   auto& results = lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
   for (int n = 1; n <= results.ColumnCount(); ++n)
-    results.SetColumnWidth(n, static_cast<int>(text::Val(app.GetSetting(
-                                  settings::kGeneral, "FoundCol2" + std::to_string(n), "1400"))));
-  if (app.GetSetting(settings::kGeneral, "Max", "0") == "1")
-    SetState(forms::WindowState::Maximized);
+    results.SetColumnWidth(n,
+                           static_cast<int>(settings::Read(store, settings::FoundColumnWidth(n))));
+  if (settings::Read(store, settings::Maximized)) SetState(forms::WindowState::Maximized);
   GetHost().SetMousePointer(forms::MousePointer::Default);
 }
 
@@ -286,11 +284,15 @@ void FrmMain::RefreshHomePage() {
   lblVersion.SetCaption(std::to_string(app.Identity().versionMajor) + "." +
                         std::to_string(app.Identity().versionMinor));
   lblDefVersion.SetCaption(app.Definitions().ReadDefinitionDate() + " PST");
-  lblDefRemoved.SetCaption(app.GetSetting(settings::kGeneral, "lblDefRemoved", "0"));
+  lblDefRemoved.SetCaption(std::to_string(settings::Read(app.Settings(), settings::RemovedTotal)));
+  lblLastScan.SetCaption(ScanDateCaption(settings::LastScan));
+  lblLastFullScan.SetCaption(ScanDateCaption(settings::LastFullScan));
+}
+
+std::string FrmMain::ScanDateCaption(const settings::Text& date) {
   // "Never" is what the user reads before the first scan: in the user's language.
-  lblLastScan.SetCaption(app.GetSetting(settings::kGeneral, "lblLastScan", app.Msg("MSG_NEVER")));
-  lblLastFullScan.SetCaption(
-      app.GetSetting(settings::kGeneral, "lblLastFullScan", app.Msg("MSG_NEVER")));
+  const std::string stored = settings::Read(app_.Settings(), date);
+  return stored.empty() ? app_.Msg("MSG_NEVER") : stored;
 }
 
 void FrmMain::ApplyTimerState(bool on) {
@@ -309,12 +311,9 @@ void FrmMain::ApplyTimerState(bool on) {
     else
       timer.Enable(wanted);
   };
-  resume(tmrScheduler,
-         text::Val(app_.GetSetting(settings::kOptions, "chkAutomaticScanYesOrNo", "0")) != 0);
-  resume(tmrCheckHomePage,
-         text::ToBool(app_.GetSetting(settings::kOptions, "optIEHomePageSheildOn", "True")));
-  resume(tmrMemoryInspected,
-         text::ToBool(app_.GetSetting(settings::kOptions, "optMemorySheildOn", "True")));
+  resume(tmrScheduler, settings::Read(app_.Settings(), settings::AutomaticScan));
+  resume(tmrCheckHomePage, settings::Read(app_.Settings(), settings::HomePageShieldOn));
+  resume(tmrMemoryInspected, settings::Read(app_.Settings(), settings::MemoryShieldOn));
 }
 
 void FrmMain::MinimizeToTray() {
@@ -324,7 +323,7 @@ void FrmMain::MinimizeToTray() {
   tray.EnableRestoreEntry();
   tray.ShowIcon(*this);
   tray.ChangeToolTip(*this, app_.brand.programName);
-  app_.SaveSetting(settings::kGeneral, "Minimized", "Yes");
+  settings::Write(app_.Settings(), settings::Minimized, true);
 }
 
 void FrmMain::RestoreFromTray() {
@@ -332,7 +331,7 @@ void FrmMain::RestoreFromTray() {
   Show();
   // The state change came while the window was still hidden, so the resize handler did not
   // record it: store the state the window now has.
-  app_.SaveSetting(settings::kGeneral, "Minimized", "No");
+  settings::Write(app_.Settings(), settings::Minimized, false);
 }
 
 std::string FrmMain::LanguageTemplate() {
@@ -351,8 +350,8 @@ std::string FrmMain::LanguageTemplate() {
 }
 
 void FrmMain::ExitFromTray() {
-  app_.SaveSetting(settings::kOptions, "RESTART", "False");
-  app_.SaveSetting(settings::kOptions, "STATUS", "STOPPED");
+  settings::Write(app_.Settings(), settings::Restart, false);
+  settings::Write(app_.Settings(), settings::Running, false);
   clsTray::Instance(app_).RemoveIcon(*this);
   Unload();
 }
@@ -420,9 +419,10 @@ void FrmMain::ApplyLanguage(const std::string& language) {
   const std::vector<std::string> types = ResultTypesInEnglish();
   ChangeLanguage(app_.Catalog(), *this, language);
   for (size_t i = 0; i < figures.size(); ++i) figures[i]->SetCaption(kept[i]);
-  for (forms::Label* date : {&lblLastScan, &lblLastFullScan})
-    if (app_.GetSetting(settings::kGeneral, date->Name(), "").empty())
-      date->SetCaption(app_.Msg("MSG_NEVER"));
+  // A date not yet stored reads "Never" in the new language; a stored one stays as shown.
+  for (const auto& [label, date] : {std::pair{&lblLastScan, &settings::LastScan},
+                                    std::pair{&lblLastFullScan, &settings::LastFullScan}})
+    if (settings::Read(app_.Settings(), *date).empty()) label->SetCaption(app_.Msg("MSG_NEVER"));
   ShowLastUpdate();
   ApplyMessageTexts();
   RefillCategories(types);
@@ -463,15 +463,15 @@ void FrmMain::Form_Resize() {
     // The scheduler follows its own setting, not the window's state.
     tmrMemoryInspected.Enable(false);
     SetShowInTaskbar(true);
-    if (Visible()) app_.SaveSetting(settings::kGeneral, "Minimized", "No");
+    if (Visible()) settings::Write(app_.Settings(), settings::Minimized, false);
     return;
   }
   SetShowInTaskbar(false);
 }
 
 bool FrmMain::Form_QueryUnload() {
-  app_.SaveSetting(settings::kOptions, "RESTART", "False");
-  app_.SaveSetting(settings::kOptions, "STATUS", "STOPPED");
+  settings::Write(app_.Settings(), settings::Restart, false);
+  settings::Write(app_.Settings(), settings::Running, false);
   clsTray::Instance(app_).RemoveIcon(*this);
   return false;
 }
@@ -479,9 +479,8 @@ bool FrmMain::Form_QueryUnload() {
 void FrmMain::Form_Unload() {
   auto& results = lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
   for (int n = 1; n <= results.ColumnCount(); ++n)
-    app_.SaveSetting(settings::kGeneral, "FoundCol2" + std::to_string(n),
-                     std::to_string(results.Column(n).width));
-  app_.SaveSetting(settings::kGeneral, "Max", State() == forms::WindowState::Maximized ? "1" : "0");
+    settings::Write(app_.Settings(), settings::FoundColumnWidth(n), results.Column(n).width);
+  settings::Write(app_.Settings(), settings::Maximized, State() == forms::WindowState::Maximized);
   SetState(forms::WindowState::Minimized);
   Hide();
   for (forms::Form* f : app_.Windows())

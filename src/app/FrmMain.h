@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/MainScanView.h"
+#include "core/Settings.h"
 #include "definitions/LiveUpdate.h"
 #include "forms/Control.h"
 #include "forms/Form.h"
@@ -277,6 +278,8 @@ class FrmMain : public forms::Form, public TrayMainWindow, public ScanWindow, pu
   void PromoteStagedDefinitions();
   /// Home page figures: definition count, version, date, removed total, last scans.
   void RefreshHomePage();
+  /// A stored scan date as the Home page shows it.
+  std::string ScanDateCaption(const settings::Text& date);
   void ApplyTimerState(bool on);
   void MinimizeToTray();
   // The tray menu's view of this window.

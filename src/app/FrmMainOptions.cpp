@@ -7,8 +7,7 @@
 
 #include "app/Application.h"
 #include "app/MachineSettingsStore.h"
-#include "base/Text.h"
-#include "core/SettingNames.h"
+#include "core/Settings.h"
 #include "core/UpdateServer.h"
 #include "definitions/DefinitionSet.h"
 #include "definitions/ExclusionList.h"
@@ -33,41 +32,35 @@ constexpr const char* kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\R
 
 // ---- Option handlers ------------------------------------------------------------------------
 
-namespace {
-std::string CheckText(const forms::CheckBox& c) {
-  return c.Value() ? "1" : "0";
-}
-}  // namespace
-
 // The check boxes save their own key when the user clicks them. While the window loads they
 // are being filled from the settings, so they save nothing: a default shown ticked on a first
 // start is not stored until the user changes it.
 
 void FrmMain::chkSweepMemory_Click() {
   if (Loading) return;
-  app_.SaveSetting(settings::kOptions, "chkSweepMemory", CheckText(chkSweepMemory));
+  settings::Write(app_.Settings(), settings::SweepMemory, chkSweepMemory.Value() != 0);
 }
 void FrmMain::chkScanRegistry_Click() {
   if (Loading) return;
-  app_.SaveSetting(settings::kOptions, "chkScanRegistry", CheckText(chkScanRegistry));
+  settings::Write(app_.Settings(), settings::ScanRegistry, chkScanRegistry.Value() != 0);
 }
 void FrmMain::chkScanCookies_Click() {
   if (Loading) return;
-  app_.SaveSetting(settings::kOptions, "chkScanCookies", CheckText(chkScanCookies));
+  settings::Write(app_.Settings(), settings::ScanCookies, chkScanCookies.Value() != 0);
 }
 void FrmMain::chkMakeLog_Click() {
   if (Loading) return;
-  app_.SaveSetting(settings::kOptions, "chkMakeLog", CheckText(chkMakeLog));
+  settings::Write(app_.Settings(), settings::MakeLog, chkMakeLog.Value() != 0);
 }
 void FrmMain::chkAutomaticUpdate_Click() {
   if (Loading) return;
-  app_.SaveSetting(settings::kOptions, "chkAutomaticUpdate", CheckText(chkAutomaticUpdate));
+  settings::Write(app_.Settings(), settings::AutomaticUpdate, chkAutomaticUpdate.Value() != 0);
 }
 
 void FrmMain::chkRunAtStartup_Click() {
   if (Loading) return;
-  app_.SaveSetting(settings::kOptions, "chkRunAtStartup", CheckText(chkRunAtStartup));
-  const bool run = text::Val(app_.GetSetting(settings::kOptions, "chkRunAtStartup", "1")) == 1;
+  settings::Write(app_.Settings(), settings::RunAtStartup, chkRunAtStartup.Value() != 0);
+  const bool run = settings::ReadIfStored(app_.Settings(), settings::RunAtStartup).value_or(true);
   if (WriteRunValue(run) || !run) return;
   // A ticked box would promise a start that will not happen: say so and clear it (which
   // saves "0" and removes any entry through this handler).
@@ -115,30 +108,26 @@ void FrmMain::chkAutoProtect_Click() {
 }
 
 void FrmMain::optIEHomePageSheildOn_Click() {
-  app_.SaveSetting(settings::kOptions, "optIEHomePageSheildOn",
-                   text::BoolText(optIEHomePageSheildOn.Value()));
-  app_.SaveSetting(settings::kOptions, "optIEHomePageSheildOff",
-                   text::BoolText(optIEHomePageSheildOff.Value()));
+  settings::Write(app_.Settings(), settings::HomePageShieldOn, optIEHomePageSheildOn.Value());
+  settings::Write(app_.Settings(), settings::HomePageShieldOff, optIEHomePageSheildOff.Value());
   tmrCheckHomePage.Enable(true);
   optAlwaysnotifybeforerestoring.SetEnabled(true);
   optRestoredefaultwithoutnotification.SetEnabled(true);
 }
 
 void FrmMain::optIEHomePageSheildOff_Click() {
-  app_.SaveSetting(settings::kOptions, "optIEHomePageSheildOn",
-                   text::BoolText(optIEHomePageSheildOn.Value()));
-  app_.SaveSetting(settings::kOptions, "optIEHomePageSheildOff",
-                   text::BoolText(optIEHomePageSheildOff.Value()));
+  settings::Write(app_.Settings(), settings::HomePageShieldOn, optIEHomePageSheildOn.Value());
+  settings::Write(app_.Settings(), settings::HomePageShieldOff, optIEHomePageSheildOff.Value());
   tmrCheckHomePage.Enable(false);
   optAlwaysnotifybeforerestoring.SetEnabled(false);
   optRestoredefaultwithoutnotification.SetEnabled(false);
 }
 
 void FrmMain::optAlwaysnotifybeforerestoring_Click() {
-  app_.SaveSetting(settings::kOptions, "optAlwaysnotifybeforerestoring",
-                   text::BoolText(optAlwaysnotifybeforerestoring.Value()));
-  app_.SaveSetting(settings::kOptions, "optRestoredefaultwithoutnotification",
-                   text::BoolText(optRestoredefaultwithoutnotification.Value()));
+  settings::Write(app_.Settings(), settings::NotifyBeforeRestoring,
+                  optAlwaysnotifybeforerestoring.Value());
+  settings::Write(app_.Settings(), settings::RestoreWithoutNotification,
+                  optRestoredefaultwithoutnotification.Value());
 }
 
 void FrmMain::optRestoredefaultwithoutnotification_Click() {
@@ -146,34 +135,30 @@ void FrmMain::optRestoredefaultwithoutnotification_Click() {
 }
 
 void FrmMain::optMemorySheildOn_Click() {
-  app_.SaveSetting(settings::kOptions, "optMemorySheildOn",
-                   text::BoolText(optMemorySheildOn.Value()));
-  app_.SaveSetting(settings::kOptions, "optMemorySheildOff",
-                   text::BoolText(optMemorySheildOff.Value()));
+  settings::Write(app_.Settings(), settings::MemoryShieldOn, optMemorySheildOn.Value());
+  settings::Write(app_.Settings(), settings::MemoryShieldOff, optMemorySheildOff.Value());
   tmrMemoryInspected.Enable(true);
 }
 
 void FrmMain::optMemorySheildOff_Click() {
-  app_.SaveSetting(settings::kOptions, "optMemorySheildOn",
-                   text::BoolText(optMemorySheildOn.Value()));
-  app_.SaveSetting(settings::kOptions, "optMemorySheildOff",
-                   text::BoolText(optMemorySheildOff.Value()));
+  settings::Write(app_.Settings(), settings::MemoryShieldOn, optMemorySheildOn.Value());
+  settings::Write(app_.Settings(), settings::MemoryShieldOff, optMemorySheildOff.Value());
   tmrMemoryInspected.Enable(false);
 }
 
 void FrmMain::optScanAllSelectedHardDrive_Click() {
-  app_.SaveSetting(settings::kOptions, "optScanAllSelectedHardDrive",
-                   text::BoolText(optScanAllSelectedHardDrive.Value()));
-  app_.SaveSetting(settings::kOptions, "optScanOnlyKnownSoftwares",
-                   text::BoolText(optScanOnlyKnownSoftwares.Value()));
+  settings::Write(app_.Settings(), settings::ScanAllSelectedDrives,
+                  optScanAllSelectedHardDrive.Value());
+  settings::Write(app_.Settings(), settings::ScanOnlyKnownSoftware,
+                  optScanOnlyKnownSoftwares.Value());
   lvwHardDrives.SetVisible(true);
 }
 
 void FrmMain::optScanOnlyKnownSoftwares_Click() {
-  app_.SaveSetting(settings::kOptions, "optScanAllSelectedHardDrive",
-                   text::BoolText(optScanAllSelectedHardDrive.Value()));
-  app_.SaveSetting(settings::kOptions, "optScanOnlyKnownSoftwares",
-                   text::BoolText(optScanOnlyKnownSoftwares.Value()));
+  settings::Write(app_.Settings(), settings::ScanAllSelectedDrives,
+                  optScanAllSelectedHardDrive.Value());
+  settings::Write(app_.Settings(), settings::ScanOnlyKnownSoftware,
+                  optScanOnlyKnownSoftwares.Value());
   lvwHardDrives.SetVisible(false);
 }
 

@@ -6,7 +6,7 @@
 #include "app/Application.h"
 #include "app/FrmMain.h"
 #include "base/Text.h"
-#include "core/SettingNames.h"
+#include "core/Settings.h"
 #include "definitions/LiveUpdate.h"
 #include "removal/Removal.h"
 #include "removal/frmDelete.h"
@@ -201,9 +201,8 @@ void FrmMain::EndRemoval(int removed) {
   RunStep("removal: total", [&] {
     // Items really removed, each once (the three found-counters count them three times
     // over, and count what stayed as well).
-    const long long total =
-        text::Val(app.GetSetting(settings::kGeneral, "lblDefRemoved", "0")) + removed;
-    app.SaveSetting(settings::kGeneral, "lblDefRemoved", std::to_string(total));
+    const long long total = settings::Read(app.Settings(), settings::RemovedTotal) + removed;
+    settings::Write(app.Settings(), settings::RemovedTotal, total);
   });
   RunStep("removal: anonymous data", [&] {
     if (chkSendData.Value() == 1) SendAnonymousData();

@@ -3,7 +3,7 @@
 #include "app/Application.h"
 #include "app/FrmMain.h"
 #include "base/Text.h"
-#include "core/SettingNames.h"
+#include "core/Settings.h"
 
 namespace quill {
 
@@ -122,7 +122,7 @@ void FrmMain::FillDriveList() {
 void FrmMain::lvwHardDrives_ItemCheck(int) {
   for (int i = 0; i < lvwHardDrives.Count(); ++i) {
     const auto& row = lvwHardDrives.Item(i);
-    app_.SaveSetting(settings::kDrives, row.text, text::BoolText(row.checked));
+    settings::Write(app_.Settings(), settings::Drive(row.text), row.checked);
   }
 }
 

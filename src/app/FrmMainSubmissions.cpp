@@ -3,7 +3,7 @@
 #include "app/Application.h"
 #include "app/FrmMain.h"
 #include "core/FetchText.h"
-#include "core/SettingNames.h"
+#include "core/Settings.h"
 #include "core/UpdateServer.h"
 #include "reports/Submission.h"
 
@@ -65,7 +65,7 @@ void FrmMain::chkSendData_MouseUp() {
   const bool ticked =
       Submissions(site, UpdateServerBase()).ConfirmConsent(chkSendData.Value() == 1);
   if (ticked != (chkSendData.Value() == 1)) chkSendData.SetValue(ticked ? 1 : 0);
-  App().SaveSetting(settings::kOptions, "chkSendData", chkSendData.Value() ? "1" : "0");
+  settings::Write(App().Settings(), settings::SendData, chkSendData.Value() != 0);
 }
 
 void FrmMain::SendAnonymousData() {

@@ -1,7 +1,7 @@
 #include "app/MachineSettingsStore.h"
 
 #include "base/Text.h"
-#include "core/SettingNames.h"
+#include "core/Settings.h"
 
 namespace quill {
 
@@ -43,14 +43,14 @@ bool MachineSettingsStore::Write(const std::string& app, const std::string& sect
   CheckNames(app, section, key);
   const auto root = platform::RootKey::LocalMachine;
   std::string path = KeyPath(app, section);
+  const settings::Store user(userSettings_, product_);
   while (true) {
     if (registry_.CreateKey(root, path) == platform::RegStatus::Ok &&
         registry_.SetValue(root, path, key, platform::MakeSz(value)) == platform::RegStatus::Ok)
       return true;
     // Not a permission problem: the machine is in use and takes the write another time.
     if (registry_.WritesHeldByRunningSystem(root, path)) return false;
-    if (userSettings_.Get(product_, settings::kGeneral, "IgnorePermissionDeniedError", "0") == "1")
-      return false;
+    if (settings::Read(user, settings::IgnorePermissionDenied)) return false;
     std::string text =
         product_ +
         " requires read/write access to the system registry and hard drive in order to run "
@@ -64,7 +64,7 @@ bool MachineSettingsStore::Write(const std::string& app, const std::string& sect
                                forms::MsgBoxIcon::None, "Permission Denied");
     if (answer == forms::MsgBoxResult::Retry) continue;
     if (answer == forms::MsgBoxResult::Ignore)
-      userSettings_.Save(product_, settings::kGeneral, "IgnorePermissionDeniedError", "1");
+      settings::Write(user, settings::IgnorePermissionDenied, true);
     return false;
   }
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/BrandProfile.h"
+#include "core/Settings.h"
 #include "forms/Form.h"
 #include "forms/Host.h"
 #include "platform/Platform.h"
@@ -58,6 +59,9 @@ class ProgramContext {
   virtual clsTray& Tray() = 0;
 
   // --- Per-user settings (application = product name) ----------------------------------
+  /// The program's settings, read and written through the typed declarations of Settings.h.
+  const settings::Store& Settings() const { return settings_; }
+  /// Raw access by section and key, for tests that plant what an earlier version stored.
   std::string GetSetting(const std::string& section, const std::string& key,
                          const std::string& defaultValue);
   void SaveSetting(const std::string& section, const std::string& key, const std::string& value);
@@ -85,6 +89,7 @@ class ProgramContext {
   forms::Host& host_;
   platform::Platform& platform_;
   platform::ProgramIdentity identity_;
+  settings::Store settings_;
 };
 
 }  // namespace quill

@@ -156,6 +156,26 @@ class FakeSystem : public platform::System {
   std::unique_ptr<platform::System> inner_;
 };
 
+/// Per-user settings in memory, names matched as written; counts the saves.
+class FakeSettingsStore : public platform::SettingsStore {
+ public:
+  std::string Get(const std::string& app, const std::string& section, const std::string& key,
+                  const std::string& defaultValue) override {
+    auto it = values.find(app + "\n" + section + "\n" + key);
+    return it == values.end() ? defaultValue : it->second;
+  }
+  bool Save(const std::string& app, const std::string& section, const std::string& key,
+            const std::string& value) override {
+    ++saves;
+    values[app + "\n" + section + "\n" + key] = value;
+    return true;
+  }
+
+  /// "application\nsection\nkey" -> stored text.
+  std::map<std::string, std::string> values;
+  int saves = 0;
+};
+
 /// The machine's real process list narrowed to the processes a test allowed (the children it
 /// started), so that other programs starting and ending on the machine cannot change what a
 /// test sees, and a test can never stop a process it does not own.
