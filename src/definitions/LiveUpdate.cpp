@@ -7,7 +7,7 @@
 #include "base/Url.h"
 #include "core/FetchText.h"
 #include "core/ProgramContext.h"
-#include "core/SettingNames.h"
+#include "core/Settings.h"
 #include "core/UpdateServer.h"
 #include "definitions/DefinitionSet.h"
 #include "definitions/UpdateMerge.h"
@@ -114,8 +114,8 @@ LiveUpdateResult LiveUpdate::Run(UpdateProgressView& view, const LiveUpdateWindo
   step("live update outcome", [&] {
     using Outcome = LiveUpdateResult::Outcome;
     if (result.outcome == Outcome::Updated) {
-      app_.SaveSetting(settings::kOptions, "SHOW", "True");
-      app_.SaveSetting(settings::kOptions, "RESTART", "True");
+      settings::Write(app_.Settings(), settings::ShowUpdated, true);
+      settings::Write(app_.Settings(), settings::Restart, true);
       view.RemoveDownloadIcon();
       view.ShowNotification(app_.Msg("MSG_UPDATED_DEFS"));
       if (window.definitionsChanged) window.definitionsChanged();

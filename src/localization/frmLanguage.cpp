@@ -2,7 +2,7 @@
 
 #include "base/Text.h"
 #include "core/FetchText.h"
-#include "core/SettingNames.h"
+#include "core/Settings.h"
 #include "core/UpdateServer.h"
 #include "forms/Host.h"
 #include "localization/Translation.h"
@@ -10,9 +10,6 @@
 namespace quill {
 
 namespace {
-
-constexpr const char* kLanguageKey = "Language";
-constexpr const char* kDefaultLanguage = "English";
 
 // Shown when the language file has no text for the download notice; an empty box would
 // leave the user guessing whether anything happened.
@@ -50,7 +47,7 @@ void frmLanguage::Form_Load() {
 void frmLanguage::Combo1_Click() {
   const std::string language = Combo1.Text();
   if (language.empty() || language == kChooseEntry || Combo1.ListIndex() == 0) return;
-  settings_.Save(catalog_.Brand().programName, settings::kGeneral, kLanguageKey, language);
+  settings::Write(Settings(), settings::Language, language);
   if (applyToMainWindow_) applyToMainWindow_(language);
   Translate(language);
 }
@@ -130,9 +127,12 @@ std::string frmLanguage::ChooseEntry() const {
   return entry.empty() ? kChooseEntry : entry;
 }
 
+settings::Store frmLanguage::Settings() const {
+  return settings::Store(settings_, catalog_.Brand().programName);
+}
+
 std::string frmLanguage::StoredLanguage() const {
-  return settings_.Get(catalog_.Brand().programName, settings::kGeneral, kLanguageKey,
-                       kDefaultLanguage);
+  return settings::Read(Settings(), settings::Language);
 }
 
 }  // namespace quill

@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 
+#include "core/Settings.h"
 #include "forms/Control.h"
 #include "forms/Form.h"
 #include "localization/MessageCatalog.h"
@@ -55,6 +56,8 @@ class frmLanguage : public forms::Form {
   /// A message from the catalogue, else straight from the language lines (the keys that have
   /// no built-in text live only in the file).
   std::string FileMessage(const std::string& key) const;
+  /// The program's settings, kept under its program name.
+  settings::Store Settings() const;
   std::string StoredLanguage() const;
   /// The first entry in the current language.
   std::string ChooseEntry() const;

@@ -65,7 +65,6 @@ class Protection {
  private:
   /// The browser's start page; empty optional when it cannot be read (no change then).
   std::optional<std::string> ReadStartPage();
-  void SaveIfChanged(const std::string& section, const std::string& key, const std::string& value);
   /// Start of the scheduled occurrence that lies in (after, now], if any.
   std::optional<std::chrono::system_clock::time_point> DueOccurrence(
       std::chrono::system_clock::time_point after, std::chrono::system_clock::time_point now);

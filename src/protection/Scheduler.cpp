@@ -4,7 +4,7 @@
 #include "base/DateTime.h"
 #include "base/Text.h"
 #include "core/ProgramContext.h"
-#include "core/SettingNames.h"
+#include "core/Settings.h"
 #include "forms/Host.h"
 #include "protection/Protection.h"
 
@@ -85,17 +85,18 @@ bool Protection::SaveSchedule(const ScheduleChoice& choice) {
                        forms::MsgBoxIcon::Information, app_.brand.programName);
     return false;
   }
-  const std::string on = choice.on ? "1" : "0";
-  SaveIfChanged(settings::kOptions, "chkAutomaticScanYesOrNo", on);
-  if (text::Val(app_.GetSetting(settings::kOptions, "chkAutomaticScanYesOrNo", on)) != 1) {
+  const settings::Store& store = app_.Settings();
+  settings::WriteIfChanged(store, settings::AutomaticScan, choice.on);
+  // What the store now holds decides (the choice itself when it could not be written).
+  if (!settings::ReadIfStored(store, settings::AutomaticScan).value_or(choice.on)) {
     port_.RunScheduler(false);
     return true;
   }
-  const std::string time = choice.time.value_or("Null");
-  const std::string date = choice.date.value_or("Null");
-  SaveIfChanged(settings::kOptions, "Day", std::to_string(choice.day));
-  SaveIfChanged(settings::kOptions, "Time", time);
-  SaveIfChanged(settings::kOptions, "Date", date);
+  const std::string time = choice.time.value_or(settings::ScheduleTime.byDefault);
+  const std::string date = choice.date.value_or(settings::ScheduleDate.byDefault);
+  settings::WriteIfChanged(store, settings::ScheduleDay, choice.day);
+  settings::WriteIfChanged(store, settings::ScheduleTime, time);
+  settings::WriteIfChanged(store, settings::ScheduleDate, date);
   schedule_.day = choice.day;
   schedule_.time = time;
   schedule_.date = date;
@@ -106,22 +107,23 @@ bool Protection::SaveSchedule(const ScheduleChoice& choice) {
 
 ScheduleChoice Protection::LoadSchedule() {
   ScheduleChoice choice;
-  schedule_.autoRemove = text::Val(app_.GetSetting(settings::kGeneral, "chkAutoDel", "0")) == 1;
+  const settings::Store& store = app_.Settings();
+  schedule_.autoRemove = settings::Read(store, settings::AutoRemove);
   choice.autoRemove = schedule_.autoRemove;
-  const std::string day = app_.GetSetting(settings::kOptions, "Day", "None");
-  schedule_.time = app_.GetSetting(settings::kOptions, "Time", "Null");
-  schedule_.date = app_.GetSetting(settings::kOptions, "Date", "Null");
+  const std::optional<long long> day = settings::ReadIfStored(store, settings::ScheduleDay);
+  schedule_.time = settings::Read(store, settings::ScheduleTime);
+  schedule_.date = settings::Read(store, settings::ScheduleDate);
   lastCheck_.reset();
-  if (day == "None") {
+  if (!day) {
     schedule_.day = ScheduleChoice::kDaily;
     return choice;
   }
   choice.stored = true;
-  if (schedule_.date != "Null") choice.date = schedule_.date;
-  if (schedule_.time != "Null") choice.time = schedule_.time;
-  schedule_.day = choice.day = static_cast<int>(text::Val(day));
+  if (schedule_.date != settings::ScheduleDate.byDefault) choice.date = schedule_.date;
+  if (schedule_.time != settings::ScheduleTime.byDefault) choice.time = schedule_.time;
+  schedule_.day = choice.day = static_cast<int>(*day);
   // Ticked from what is stored: a schedule switched off stays off.
-  choice.on = text::Val(app_.GetSetting(settings::kOptions, "chkAutomaticScanYesOrNo", "0")) != 0;
+  choice.on = settings::Read(store, settings::AutomaticScan);
   return choice;
 }
 
@@ -132,7 +134,7 @@ void Protection::SwitchScheduler(bool on) {
 
 void Protection::SaveAutoRemove(bool on) {
   schedule_.autoRemove = on;
-  SaveIfChanged(settings::kGeneral, "chkAutoDel", on ? "1" : "0");
+  settings::WriteIfChanged(app_.Settings(), settings::AutoRemove, on);
 }
 
 }  // namespace quill

@@ -5,7 +5,7 @@
 
 #include "base/Text.h"
 #include "core/ProgramContext.h"
-#include "core/SettingNames.h"
+#include "core/Settings.h"
 #include "forms/Host.h"
 #include "platform/Registry.h"
 #include "protection/ProtectionAlerts.h"
@@ -65,12 +65,6 @@ frmSpywareFoundAlert& Protection::ProcessAlert() {
   return *processAlert_;
 }
 
-void Protection::SaveIfChanged(const std::string& section, const std::string& key,
-                               const std::string& value) {
-  // Nothing is written while nothing changes.
-  if (app_.GetSetting(section, key, "\x01") != value) app_.SaveSetting(section, key, value);
-}
-
 // ---- Home page shield ---------------------------------------------------------------------
 
 std::optional<std::string> Protection::ReadStartPage() {
@@ -103,29 +97,28 @@ void Protection::HomePageTick() {
   if (busy_) return;
   BusyScope busy(busy_);
   port_.ApplyTimerState(false);
-  if (text::ToBool(app_.GetSetting(settings::kOptions, "optIEHomePageSheildOn", "True"))) {
+  const settings::Store& store = app_.Settings();
+  if (settings::Read(store, settings::HomePageShieldOn)) {
     if (auto page = ReadStartPage()) {
       current_ = *page;
-      remembered_ = app_.GetSetting(settings::kOptions, "Homepage", "");
+      remembered_ = settings::Read(store, settings::Homepage);
       if (remembered_.empty()) {
         remembered_ = current_;
-        SaveIfChanged(settings::kOptions, "Homepage", current_);
+        settings::WriteIfChanged(app_.Settings(), settings::Homepage, current_);
       }
       if (remembered_ == current_) {
         pendingRestore_.reset();
       } else if (pendingRestore_ && *pendingRestore_ == std::make_pair(remembered_, current_)) {
         // Already answered; the browser's value could not be written yet.
         RestoreHomePage();
-      } else if (text::ToBool(app_.GetSetting(settings::kOptions, "optAlwaysnotifybeforerestoring",
-                                              "True"))) {
+      } else if (settings::Read(store, settings::NotifyBeforeRestoring)) {
         auto& alert = HomePageAlert();
         alert.Load();
         alert.lblHomePageInfo.SetCaption(
             app_.Msg("MSG_HOMEPAGE_CHANGED") + "\r\n\r\n" + app_.Msg("MSG_HOMEPAGE_KEEP") + "\r\n" +
             remembered_ + "\r\n\r\n" + app_.Msg("MSG_HOMEPAGE_CHANGE") + "\r\n" + current_);
         alert.Show(true);
-      } else if (text::ToBool(app_.GetSetting(settings::kOptions,
-                                              "optRestoredefaultwithoutnotification", "False"))) {
+      } else if (settings::Read(store, settings::RestoreWithoutNotification)) {
         RestoreHomePage();
       }
     }
@@ -134,7 +127,7 @@ void Protection::HomePageTick() {
 }
 
 bool Protection::RestoreHomePage() {
-  SaveIfChanged(settings::kOptions, "Homepage", remembered_);
+  settings::WriteIfChanged(app_.Settings(), settings::Homepage, remembered_);
   auto& reg = app_.Registry();
   if (reg.OpenKey(kUser, kMainKey, platform::kKeyQueryValue) == platform::RegStatus::NotFound)
     reg.CreateKey(kUser, kMainKey);
@@ -150,13 +143,13 @@ bool Protection::RestoreHomePage() {
 void Protection::AcceptHomePage() {
   pendingRestore_.reset();
   remembered_ = current_;
-  SaveIfChanged(settings::kOptions, "Homepage", current_);
+  settings::WriteIfChanged(app_.Settings(), settings::Homepage, current_);
 }
 
 // ---- Process shield -----------------------------------------------------------------------
 
 void Protection::ProcessShieldTick() {
-  if (!text::ToBool(app_.GetSetting(settings::kOptions, "optMemorySheildOn", "True"))) return;
+  if (!settings::Read(app_.Settings(), settings::MemoryShieldOn)) return;
   if (busy_ || port_.OtherWorkRunning()) return;
   BusyScope busy(busy_);
   port_.ApplyTimerState(false);

@@ -4,7 +4,7 @@
 #include "base/Numbers.h"
 #include "base/Text.h"
 #include "core/ProgramContext.h"
-#include "core/SettingNames.h"
+#include "core/Settings.h"
 #include "definitions/DefinitionSet.h"
 #include "forms/Form.h"
 #include "scan/CookieScan.h"
@@ -18,14 +18,12 @@
 namespace quill {
 
 ScanOptions StoredScanOptions(ProgramContext& app) {
-  auto get = [&](const char* key, const char* def) {
-    return app.GetSetting(settings::kOptions, key, def);
-  };
+  const settings::Store& store = app.Settings();
   ScanOptions options;
-  options.scanCookies = text::Val(get("chkScanCookies", "1")) == 1;
-  options.scanProcesses = text::ToBool(get("chkSweepMemory", "True"));
-  options.scanRegistry = text::ToBool(get("chkScanRegistry", "True"));
-  options.makeReport = text::Val(get("chkMakeLog", "1")) == 1;
+  options.scanCookies = settings::Read(store, settings::ScanCookies);
+  options.scanProcesses = settings::Read(store, settings::SweepMemory);
+  options.scanRegistry = settings::Read(store, settings::ScanRegistry);
+  options.makeReport = settings::Read(store, settings::MakeLog);
   return options;
 }
 
@@ -112,9 +110,9 @@ void ScanRun::RunMode(const ScanOptions& options) {
 void ScanRun::Finish(const ScanOptions& options) {
   Step("scan dates", [&] {
     state_.ScanFinishedAt = ScanTimeText(app_);
-    app_.SaveSetting(settings::kGeneral, "lblLastScan", state_.ScanFinishedAt);
+    settings::Write(app_.Settings(), settings::LastScan, state_.ScanFinishedAt);
     if (options.completeScan)
-      app_.SaveSetting(settings::kGeneral, "lblLastFullScan", state_.ScanFinishedAt);
+      settings::Write(app_.Settings(), settings::LastFullScan, state_.ScanFinishedAt);
   });
   Step("scan end", [&] { view_.ScanEnding(state_.StopRequested); });
   state_.running = false;

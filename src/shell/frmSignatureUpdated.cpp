@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "core/ProgramContext.h"
-#include "core/SettingNames.h"
+#include "core/Settings.h"
 #include "shell/clsTray.h"
 
 namespace quill {
@@ -66,7 +66,7 @@ void frmSignatureUpdated::tmrPopDown_Timer() {
 }
 
 void frmSignatureUpdated::cmdUpdateSuccesfullOK_Click() {
-  app_.SaveSetting(settings::kOptions, "SHOW", "false");
+  settings::Write(app_.Settings(), settings::ShowUpdated, false);
   tmrPopupSignatureUpdate.Enable(false);
   if (onClosed_) onClosed_();
   Unload();
