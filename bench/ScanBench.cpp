@@ -27,6 +27,7 @@
 #include "app/Application.h"
 #include "app/FrmMain.h"
 #include "base/Text.h"
+#include "core/Settings.h"
 #include "definitions/DefinitionCodec.h"
 #include "definitions/DefinitionFormats.h"
 #include "definitions/DefinitionSet.h"
@@ -161,9 +162,9 @@ struct Program {
       files.WriteFile(app->DataFile(name), "");
     app->Definitions().CountDefinitions();
     app->Definitions().LoadDefinitionSet();
-    app->SaveSetting("OptionAndSettings", "chkScanCookies", "0");
-    app->SaveSetting("OptionAndSettings", "chkSweepMemory", "0");
-    app->SaveSetting("OptionAndSettings", "chkScanRegistry", "0");
+    for (const auto* stage :
+         {&settings::ScanCookies, &settings::SweepMemory, &settings::ScanRegistry})
+      settings::Write(app->Settings(), *stage, false);
   }
   ~Program() {
     app.reset();
