@@ -56,6 +56,19 @@ HFONT HeadingFont() {
   return font;
 }
 
+HFONT StyledFont(bool bold, bool italic, bool underline) {
+  static std::map<int, HFONT> fonts;
+  HFONT& font = fonts[(bold ? 1 : 0) | (italic ? 2 : 0) | (underline ? 4 : 0)];
+  if (!font) {
+    LOGFONTW style = MessageLogFont();
+    style.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+    style.lfItalic = italic;
+    style.lfUnderline = underline;
+    font = CreateFontIndirectW(&style);
+  }
+  return font;
+}
+
 HFONT MonoFont() {
   static const HFONT font = [] {
     LOGFONTW font = MessageLogFont();

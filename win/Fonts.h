@@ -9,6 +9,8 @@ namespace quill::win {
 HFONT MessageFont();
 HFONT BoldFont();
 HFONT HeadingFont();
+/// The message font with the flags a control of a form carries, made once per combination.
+HFONT StyledFont(bool bold, bool italic, bool underline);
 /// A fixed-pitch font of the message font's size, for texts laid out in columns (the report).
 HFONT MonoFont();
 /// The program's own icon at `size` pixels (at 96 dots per inch), made once per size.

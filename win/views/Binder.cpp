@@ -111,6 +111,14 @@ HWND Binder::Follow(forms::Control& c, HWND child, std::function<void()> paint) 
 void Binder::ApplyCommon(forms::Control& c, HWND child) {
   EnableWindow(child, c.Enabled());
   ShowWindow(child, c.Visible() ? SW_SHOWNA : SW_HIDE);
+  // The model's font flags (a caption turning bold under the pointer); a child the model
+  // never styles keeps the font its window gave it.
+  const forms::FontStyle& style = c.Font();
+  if (!style.bold && !style.italic && !style.underline && !styled_.count(child)) return;
+  styled_.insert(child);
+  const HFONT font = StyledFont(style.bold, style.italic, style.underline);
+  if (reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0)) == font) return;
+  SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 
 HWND Binder::ChildOf(const forms::Control& c) const {

@@ -70,7 +70,8 @@ class Binder {
   std::map<HWND, std::vector<int>> defaultWidths_;
   std::map<HWND, forms::DTPicker*> pickers_;
   std::set<HWND> timePickers_;
-  std::wstring cell_;  // the text of the cell last asked for, kept while the list reads it
+  std::set<HWND> styled_;  // children showing the font flags of their control
+  std::wstring cell_;      // the text of the cell last asked for, kept while the list reads it
 };
 
 /// The text of a window.

@@ -205,7 +205,8 @@ class DeleteFailedWindow : public ListWindow {
  public:
   explicit DeleteFailedWindow(frmDelete& form) : ListWindow(form, 620, 420) {
     above_ = binder_.Label(form.Label1);
-    list_ = binder_.List(form.lstProblem);
+    // The place keeps room for a path when the reasons' column comes in beside it.
+    list_ = binder_.List(form.lstProblem, nullptr, {380});
     below_ = binder_.Label(form.Label2);
     copy_ = binder_.Button(form.cmdCopy);
     ok_ = binder_.Button(form.cmdOk, true);
