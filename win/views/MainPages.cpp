@@ -221,27 +221,27 @@ void MainWindow::BuildOptions(Pane& page) {
          {&form_.chkSweepMemory, &form_.chkScanRegistry, &form_.chkScanCookies, &form_.chkMakeLog,
           &form_.chkSendData, &form_.chkRunAtStartup},
          24, 36);
-  Put(scan, scan.binder->Group(form_.Frame2), 424, 12, 260, 230);
+  Put(scan, scan.binder->Group(form_.Frame2), 424, 12, 260, 230, kWide);
   Put(scan, scan.binder->Option(form_.optScanOnlyKnownSoftwares, true), 436, 36, 236, 22);
   Put(scan, scan.binder->Option(form_.optScanAllSelectedHardDrive, false), 436, 62, 236, 22);
-  Put(scan, scan.binder->List(form_.lvwHardDrives), 436, 92, 236, 138);
+  Put(scan, scan.binder->List(form_.lvwHardDrives), 436, 92, 236, 138, kWide);
 
   Pane& shields = tab();
-  Put(shields, shields.binder->Group(form_.Frame3), 12, 12, 672, 160);
+  Put(shields, shields.binder->Group(form_.Frame3), 12, 12, 672, 160, kWide);
   checks(shields, {&form_.chkHomePage}, 24, 36);
   Put(shields, shields.binder->Option(form_.optIEHomePageSheildOn, true), 24, 64, 120, 22);
   Put(shields, shields.binder->Option(form_.optIEHomePageSheildOff, false), 150, 64, 120, 22);
   Put(shields, shields.binder->Option(form_.optAlwaysnotifybeforerestoring, true), 48, 94, 600, 22);
   Put(shields, shields.binder->Option(form_.optRestoredefaultwithoutnotification, false), 48, 122,
       600, 22);
-  Put(shields, shields.binder->Group(form_.Frame4), 12, 184, 672, 110);
+  Put(shields, shields.binder->Group(form_.Frame4), 12, 184, 672, 110, kWide);
   checks(shields, {&form_.chkAutoProtect}, 24, 208);
   Put(shields, shields.binder->Option(form_.optMemorySheildOn, true), 24, 238, 120, 22);
   Put(shields, shields.binder->Option(form_.optMemorySheildOff, false), 150, 238, 120, 22);
 
   Pane& schedule = tab();
   Binder& s = *schedule.binder;
-  Put(schedule, s.Group(form_.Frame5), 12, 12, 672, 260);
+  Put(schedule, s.Group(form_.Frame5), 12, 12, 672, 260, kWide);
   checks(schedule, {&form_.chkAutomaticScanYesOrNo}, 24, 36);
   Put(schedule, s.Label(form_.Label17), 24, 72, 120, 20);
   Put(schedule, s.Combo(form_.cmbDays), 150, 68, 180, 200);
@@ -254,7 +254,7 @@ void MainWindow::BuildOptions(Pane& page) {
   Put(schedule, s.Button(form_.cmdDefaultSetting), 172, 206, 180, 28);
 
   Pane& update = tab();
-  Put(update, update.binder->Group(form_.Frame6), 12, 12, 672, 150);
+  Put(update, update.binder->Group(form_.Frame6), 12, 12, 672, 150, kWide);
   checks(update, {&form_.chkAutomaticUpdate}, 24, 36);
   Put(update, update.binder->Label(form_.lblLastUpdate), 24, 68, 620, 20);
   Put(update, update.binder->Button(form_.cmdLiveUpdate), 24, 98, 200, 28);

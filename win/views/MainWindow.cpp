@@ -64,6 +64,13 @@ MainWindow::MainWindow(FrmMain& form, const std::string& programName)
   SyncPage();
   SyncTabs();
   SyncStageMarker();
+  // The option tabs grow from the display area their strip has at the design size.
+  RECT area{0, 0, Px(704), Px(520)};
+  TabCtrl_AdjustRect(tabs_, FALSE, &area);
+  for (auto& pane : panes_)
+    if (std::find(tabPanes_.begin(), tabPanes_.end(), pane->window) != tabPanes_.end())
+      pane->design = {(area.right - area.left) * 96 / Px(96),
+                      (area.bottom - area.top) * 96 / Px(96)};
   Built();
   FitWorkArea();
 }
@@ -110,9 +117,11 @@ void MainWindow::Put(Pane& pane, HWND child, int x, int y, int w, int h, int gro
 void MainWindow::LayoutPane(const Pane& pane) {
   RECT client{};
   GetClientRect(pane.window, &client);
-  // The design size of every pane: what grows, grows by the difference.
-  const int extraW = std::max(0, static_cast<int>(client.right) * 96 / Px(96) - 760);
-  const int extraH = std::max(0, static_cast<int>(client.bottom) * 96 / Px(96) - 600);
+  // What grows, grows by the difference from the pane's design size.
+  const int extraW =
+      std::max<int>(0, static_cast<int>(client.right) * 96 / Px(96) - pane.design.cx);
+  const int extraH =
+      std::max<int>(0, static_cast<int>(client.bottom) * 96 / Px(96) - pane.design.cy);
   for (const Slot& slot : pane.slots) {
     RECT r = slot.at;
     if (slot.grow & kRight) OffsetRect(&r, extraW, 0);

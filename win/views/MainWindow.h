@@ -37,6 +37,7 @@ class MainWindow : public FormWindow {
     HWND window;
     std::unique_ptr<Binder> binder;
     std::vector<Slot> slots;
+    SIZE design{760, 600};  // the size the slots are given for, at 96 dots per inch
   };
 
   void Layout(int width, int height) override;
