@@ -72,7 +72,7 @@ class DownloadWindow : public FormWindow {
     down_ = binder_.Label(form.picDown, SS_ICON);
     SendMessageW(down_, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_APPLICATION)),
                  0);
-    SetFont(product_ = binder_.Label(form.lblProduct), BoldFont());
+    product_ = binder_.Label(form.lblProduct);
     status_ = binder_.Text(form.txtStatus);
     SendMessageW(status_, EM_SETREADONLY, TRUE, 0);
     cancel_ = binder_.Button(form.cmdCancel, true);
