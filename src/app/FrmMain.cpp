@@ -82,18 +82,18 @@ void FrmMain::StartupSequence() {
   auto& app = app_;
   const std::string& company = app.brand.companyName;
   const auto& id = app.Identity();
-  auto& settings = *app.Platform().settings;
+  const settings::Store companion(*app.Platform().settings, app.brand.companionSettingsApp);
+  const settings::Store ours(*app.Platform().settings, id.productName + "2");
 
   // 1-2. Companion entries.
-  std::string hijackName = settings.Get(app.brand.companionSettingsApp, company, "Name", "");
-  settings.Get(app.brand.companionSettingsApp, company, "File", "");
+  std::string hijackName = settings::Read(companion, settings::CompanionName(company));
   if (!hijackName.empty()) {
     cmdHijack.SetCaption(hijackName);
     cmdHijack.SetVisible(true);
   }
-  settings.Save(id.productName + "2", company, "Name", id.productName);
-  settings.Save(id.productName + "2", company, "File",
-                id.programFolder + "\\" + id.exeName + ".exe");
+  settings::Write(ours, settings::CompanionName(company), id.productName);
+  settings::Write(ours, settings::CompanionFile(company),
+                  id.programFolder + "\\" + id.exeName + ".exe");
 
   // 3. The data folder. We create it when missing: every later file operation needs it.
   app.dataFolder = ExpandDataFolder(app);
@@ -357,8 +357,8 @@ void FrmMain::ExitFromTray() {
 }
 
 void FrmMain::cmdHijack_Click() {
-  std::string file = app_.Platform().settings->Get(app_.brand.companionSettingsApp,
-                                                   app_.brand.companyName, "File", "");
+  const settings::Store companion(*app_.Platform().settings, app_.brand.companionSettingsApp);
+  std::string file = settings::Read(companion, settings::CompanionFile(app_.brand.companyName));
   auto attrs = file.empty() ? std::nullopt : app_.Files().Attributes(file);
   if (attrs && !(*attrs & platform::kAttrDirectory)) {
     app_.Shell().Execute("\"" + file + "\"", platform::ShowStyle::NormalFocus);

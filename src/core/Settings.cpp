@@ -38,13 +38,22 @@ Flag Drive(const std::string& driveText) {
   return {kDrives, driveText, true, FlagForm::TrueFalse};
 }
 
-std::optional<std::string> Store::Stored(const char* section, const std::string& key) const {
+Text CompanionName(const std::string& company) {
+  return {company, "Name", ""};
+}
+
+Text CompanionFile(const std::string& company) {
+  return {company, "File", ""};
+}
+
+std::optional<std::string> Store::Stored(const std::string& section, const std::string& key) const {
   std::string text = backing_.Get(application_, section, key, kAbsent);
   if (text == kAbsent) return std::nullopt;
   return text;
 }
 
-bool Store::Save(const char* section, const std::string& key, const std::string& text) const {
+bool Store::Save(const std::string& section, const std::string& key,
+                 const std::string& text) const {
   return backing_.Save(application_, section, key, text);
 }
 

@@ -22,7 +22,7 @@ enum class FlagForm {
 };
 
 struct Flag {
-  const char* section;
+  std::string section;
   std::string key;
   bool byDefault;
   FlagForm form;
@@ -30,14 +30,14 @@ struct Flag {
 
 /// A whole number stored as decimal text.
 struct Number {
-  const char* section;
+  std::string section;
   std::string key;
   long long byDefault;
 };
 
 /// Free text stored as it is (a language name, a date, a web address).
 struct Text {
-  const char* section;
+  std::string section;
   std::string key;
   std::string byDefault;
 };
@@ -104,6 +104,12 @@ inline const Flag ShowUpdated{kOptions, "SHOW", false, FlagForm::TrueLowerFalse}
 /// Whether a drive (by its row text in the drive list) is walked when whole drives are.
 Flag Drive(const std::string& driveText);
 
+// ---- Companion entries -----------------------------------------------------------------------
+/// The name and program file a program registers for its companions, in a store of its own
+/// (its product name + "2"), under the maker's company name.
+Text CompanionName(const std::string& company);
+Text CompanionFile(const std::string& company);
+
 /// One program's per-user settings: the store and the application they are kept under.
 class Store {
  public:
@@ -111,8 +117,8 @@ class Store {
       : backing_(backing), application_(std::move(application)) {}
 
   /// The stored text, or nothing when the key was never written.
-  std::optional<std::string> Stored(const char* section, const std::string& key) const;
-  bool Save(const char* section, const std::string& key, const std::string& text) const;
+  std::optional<std::string> Stored(const std::string& section, const std::string& key) const;
+  bool Save(const std::string& section, const std::string& key, const std::string& text) const;
 
  private:
   platform::SettingsStore& backing_;

@@ -74,6 +74,8 @@ TEST_F(SettingsTest, EachFormWritesTheTextsEarlierVersionsWroteAndReadsThemBack)
   EXPECT_EQ(Raw(kGeneral, "FoundCol22"), "1500");
   EXPECT_EQ(Raw(kGeneral, "lblDefRemoved"), "7");
   EXPECT_EQ(Raw(kOptions, "Date"), "5/6/2025");
+  Write(Store(backing_, "Quillonet2"), CompanionFile("Quill Soft"), "C:\\Q\\Q.exe");
+  EXPECT_EQ(backing_.Get("Quillonet2", "Quill Soft", "File", ""), "C:\\Q\\Q.exe");
   EXPECT_TRUE(Read(store_, Minimized));
   EXPECT_FALSE(Read(store_, Running));
   EXPECT_FALSE(Read(store_, ShowUpdated));
