@@ -379,9 +379,8 @@ class FrmMain : public forms::Form, public TrayMainWindow, public ScanWindow, pu
   /// Writes a new finding to the lists that show it: the hidden removal list of its kind,
   /// the scan-progress list and the results list (whose row is tagged with the finding).
   void ShowFinding(int index);
-  /// The findings the results list shows, in its order (a row put in as it is reads back as
-  /// a finding of its own).
-  std::vector<Finding> ShownFindings() const;
+  /// The findings the results list shows, by their index, in its order.
+  std::vector<int> ShownFindings() const;
   /// Records what became of the findings of the results rows that pred picks.
   void SetShownState(const std::function<bool(const forms::ListItem&)>& pred, FindingState state);
   /// Adds n to the number shown by lbltracesFound.
@@ -414,14 +413,21 @@ class FrmMain : public forms::Form, public TrayMainWindow, public ScanWindow, pu
   // -------------------------------------------------------------------
   void Command4_Click();
   void lblRemove_Click();
+  /// What a removal run did, on the results page and in "Delete Failed"; returns how many
+  /// results rows went (-1 when the run did nothing).
+  int ShowRemovalDone(const RemovalResult& result);
+  /// The removed total and the anonymous data, then FinishRemovalDisplay.
   void EndRemoval(int removed);
+  /// The Home page's figures; the progress display goes away.
+  void FinishRemovalDisplay();
+  void HideRemovalProgress();
   /// Removals then ask nothing and show no message: a scheduled scan with "Delete spyware
   /// automatically", the command line's scan --remove. allowLarge lets such a removal take a
   /// large share of a drive or hive (--force).
   void SetAutomaticRemoval(bool on, bool allowLarge = false);
   bool AutomaticRemoval() const { return autoRemove_; }
   /// The results page, every row ticked, "Repair Now": the removal at the end of a scan that
-  /// asks nothing.
+  /// asks nothing (RemoveListedFindings).
   void RemoveAllFound();
   /// The work rows, ticked as they are, as a removal's targets.
   RemovalRequest RemovalRequestFromLists();

@@ -6,11 +6,11 @@
 #include "app/Application.h"
 #include "app/FrmMain.h"
 #include "base/Text.h"
-#include "core/Settings.h"
 #include "definitions/LiveUpdate.h"
 #include "removal/Removal.h"
 #include "removal/frmDelete.h"
 #include "removal/frmQuarantine.h"
+#include "reports/ScanEnd.h"
 
 namespace quill {
 
@@ -73,9 +73,19 @@ void FrmMain::SetAutomaticRemoval(bool on, bool allowLarge) {
 }
 
 void FrmMain::RemoveAllFound() {
-  cmdRemove_Click();
-  cmdSelectAll_Click();
-  Command4_Click();
+  // The results page, every row ticked, "Repair Now" asking nothing; the run itself is the
+  // one every scan's end runs.
+  ShowPage(2);
+  const bool listed = lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Count() > 0;
+  if (listed) {
+    cmdSelectAll_Click();
+    if (!lblRemove.Enabled() || app_.Updater().Merging()) return;
+    ShowRemovalProgress();
+    app_.DeleteFailed().lstProblem.Clear();
+  }
+  lastRemoval_ =
+      RemoveListedFindings(app_, findings_, *this, allowLargeRemoval_, chkSendData.Value() == 1);
+  if (listed && ShowRemovalDone(lastRemoval_) >= 0) FinishRemovalDisplay();
 }
 
 RemovalRequest FrmMain::RemovalRequestFromLists() {
@@ -93,16 +103,19 @@ RemovalRequest FrmMain::RemovalRequestFromLists() {
 void FrmMain::lblRemove_Click() {
   if (!lblRemove.Enabled()) return;
   lastRemoval_ = RemovalRun(app_, RemovalRequestFromLists(), *this);
-  if (!lastRemoval_.ran) {
+  const int removed = ShowRemovalDone(lastRemoval_);
+  if (removed >= 0) EndRemoval(removed);
+}
+
+int FrmMain::ShowRemovalDone(const RemovalResult& result) {
+  if (!result.ran) {
     // Nothing was done: the progress display "Repair Now" showed goes away again.
-    pgbDeleteSpywaresFound.SetVisible(false);
-    lblDeletingPercentageCompleted.SetVisible(false);
-    lblDeletingCaption.SetVisible(false);
-    return;
+    HideRemovalProgress();
+    return -1;
   }
-  RunStep("removal: delete failed", [&] { ShowDeleteFailed(lastRemoval_); });
+  RunStep("removal: delete failed", [&] { ShowDeleteFailed(result); });
   int removed = 0;
-  RunStep("removal: clean-up", [&] { removed = RemoveWhatWent(lastRemoval_); });
+  RunStep("removal: clean-up", [&] { removed = RemoveWhatWent(result); });
   RunStep("removal: complete", [&] {
     lblDeletingCaption.SetCaption("");
     pgbDeleteSpywaresFound.SetValue(pgbDeleteSpywaresFound.Max());
@@ -110,7 +123,7 @@ void FrmMain::lblRemove_Click() {
   });
   RunStep("removal: timers", [&] { ApplyTimerState(true); });
   lblRemove.SetEnabled(true);
-  EndRemoval(removed);
+  return removed;
 }
 
 // "Delete Failed" lists what stayed, each place once, with the reason where the removal
@@ -197,17 +210,16 @@ void FrmMain::ShowRemovalRefused(const std::string& why) {
 
 // The total of removed items, the anonymous data, the Home page; the progress goes away.
 void FrmMain::EndRemoval(int removed) {
-  auto& app = app_;
-  RunStep("removal: total", [&] {
-    // Items really removed, each once (the three found-counters count them three times
-    // over, and count what stayed as well).
-    const long long total = settings::Read(app.Settings(), settings::RemovedTotal) + removed;
-    settings::Write(app.Settings(), settings::RemovedTotal, total);
-  });
-  RunStep("removal: anonymous data", [&] {
-    if (chkSendData.Value() == 1) SendAnonymousData();
-  });
+  RecordRemoval(app_, removed, chkSendData.Value() == 1);
+  FinishRemovalDisplay();
+}
+
+void FrmMain::FinishRemovalDisplay() {
   RunStep("removal: home page", [&] { RefreshHomePage(); });
+  HideRemovalProgress();
+}
+
+void FrmMain::HideRemovalProgress() {
   pgbDeleteSpywaresFound.SetVisible(false);
   lblDeletingPercentageCompleted.SetVisible(false);
   lblDeletingCaption.SetVisible(false);

@@ -3,29 +3,13 @@
 
 #include "app/Application.h"
 #include "app/FrmMain.h"
-#include "reports/ScanReport.h"
+#include "reports/ScanEnd.h"
 #include "reports/frmReport.h"
-#include "scan/ScanDriver.h"
 
 namespace quill {
 
 void FrmMain::MakeReport() {
-  auto& files = app_.Files();
-  const std::string path = app_.DataFile("Scan_Log.txt");
-  std::string report;
-  try {
-    const ScanState& scan = scanRun_.State();
-    report =
-        ScanReportText(app_, {lblMemoryInspected.Caption(), lblRegistryInspected.Caption(),
-                              lblFilesFolderInspected.Caption(), ShownFindings(),
-                              scan.ScanStartedAt, scan.ScanFinishedAt, ScanGapTexts(scan.gaps)});
-  } catch (const std::exception& e) {
-    GetHost().HandlerFailed("MakeReport", e.what());
-    return;
-  }
-  // The report is written from scratch: one report, the latest scan's.
-  if (files.Attributes(path)) files.DeleteFile(path);
-  files.WriteFile(path, report);
+  WriteScanReport(app_, scanRun_.State(), findings_, ShownFindings());
 }
 
 void FrmMain::lblViewLogFile_Click() {

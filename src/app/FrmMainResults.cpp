@@ -6,8 +6,8 @@
 #include "app/FrmMain.h"
 #include "base/Text.h"
 #include "platform/Registry.h"
+#include "reports/ScanEnd.h"
 #include "results/Finding.h"
-#include "results/ThreatCategory.h"
 
 namespace quill {
 
@@ -22,25 +22,21 @@ std::string Words(ProgramContext& app, const std::string& key, const std::string
 }  // namespace
 
 std::string FrmMain::EnglishType(const std::string& shown) {
-  if (FindThreatCategory(shown)) return shown;
-  for (const auto& c : ThreatCategories())
-    if (!c.name.empty() && app_.Msg(TypeTextKey(c.name)) == shown) return c.name;
-  return shown;
+  return quill::EnglishType(app_, shown);
 }
 
 std::string FrmMain::TypeWords(const std::string& type) {
-  return FindThreatCategory(type) && !type.empty() ? Words(app_, TypeTextKey(type), type) : type;
+  return quill::TypeWords(app_, type);
 }
 
 void FrmMain::FillCategories() {
   auto& results = lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
   for (int i = 0; i < results.Count(); ++i) {
-    const std::string type = EnglishType(results.Item(i).SubItem(2));
-    auto category = FindThreatCategory(type);
-    if (!category) continue;  // an unknown type leaves risk and details empty
-    if (!type.empty()) results.SetSubItem(i, 2, TypeWords(type));
-    results.SetSubItem(i, 3, Words(app_, RiskTextKey(category->risk), category->risk));
-    results.SetSubItem(i, 4, Words(app_, DetailsTextKey(type), category->details));
+    CategoryWords words;
+    if (!CategoryWordsOf(app_, results.Item(i).SubItem(2), words)) continue;
+    if (!words.type.empty()) results.SetSubItem(i, 2, words.type);
+    results.SetSubItem(i, 3, words.risk);
+    results.SetSubItem(i, 4, words.details);
   }
   // The findings carry the words their rows show, for the report and the command line.
   for (const auto& row : results.Items()) {
@@ -216,44 +212,10 @@ void FrmMain::ShowFinding(int index) {
   lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Add(std::move(row));
 }
 
-namespace {
-
-// A results row put in as it is, read back as the finding it would show.
-Finding FindingOfRow(const forms::ListItem& row) {
-  Finding finding;
-  switch (row.smallIcon) {
-    case kItemCookie:
-      finding.kind = FindingKind::Cookie;
-      break;
-    case kItemRegistry:
-      finding.kind = FindingKind::RegistryKey;
-      break;
-    case kItemFile:
-      finding.kind = FindingKind::File;
-      break;
-    case kItemFolder:
-      finding.kind = FindingKind::Folder;
-      break;
-    case kItemExcluded:
-      finding.state = FindingState::Excluded;
-      break;
-    default:
-      break;
-  }
-  finding.name = row.text;
-  finding.location = row.SubItem(1);
-  finding.threatType = row.SubItem(2);
-  finding.risk = row.SubItem(3);
-  finding.details = row.SubItem(4);
-  return finding;
-}
-
-}  // namespace
-
-std::vector<Finding> FrmMain::ShownFindings() const {
-  std::vector<Finding> shown;
+std::vector<int> FrmMain::ShownFindings() const {
+  std::vector<int> shown;
   for (const auto& row : lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Items())
-    shown.push_back(findings_.Contains(row.tag) ? findings_.At(row.tag) : FindingOfRow(row));
+    if (findings_.Contains(row.tag)) shown.push_back(row.tag);
   return shown;
 }
 

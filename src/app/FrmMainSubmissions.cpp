@@ -5,6 +5,7 @@
 #include "core/FetchText.h"
 #include "core/Settings.h"
 #include "core/UpdateServer.h"
+#include "reports/ScanEnd.h"
 #include "reports/Submission.h"
 
 namespace quill {
@@ -69,8 +70,7 @@ void FrmMain::chkSendData_MouseUp() {
 }
 
 void FrmMain::SendAnonymousData() {
-  MainWindowSite site(*this);
-  Submissions(site, UpdateServerBase()).SendAnonymousData(App().Processes());
+  quill::SendAnonymousData(app_);
 }
 
 }  // namespace quill

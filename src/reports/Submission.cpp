@@ -64,12 +64,6 @@ bool Submissions::ConfirmConsent(bool ticked) {
          forms::MsgBoxResult::No;
 }
 
-void Submissions::SendAnonymousData(platform::Processes& processes) {
-  const std::string list = AnonymousProcessList(processes.Enumerate());
-  if (list.empty()) return;
-  site_.Fetch(base_ + "/asp/getData.asp?data=" + text::PercentEncode(list));
-}
-
 std::string AnonymousProcessList(const std::optional<std::vector<platform::ProcessInfo>>& list) {
   std::string out;
   if (!list) return out;

@@ -47,8 +47,6 @@ class Submissions {
   /// The consent box was clicked and is now `ticked`: clearing it asks first, and "No"
   /// ticks it again. Returns the value to keep.
   bool ConfirmConsent(bool ticked);
-  /// Sends the anonymous list of running programs, when there is one; the answer is ignored.
-  void SendAnonymousData(platform::Processes& processes);
 
  private:
   SubmissionSite& site_;

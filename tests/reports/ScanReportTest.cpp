@@ -1,11 +1,12 @@
 // The scan report "Scan_Log.txt": its exact bytes, and the viewer commands.
-#include "reports/ScanReport.h"
+#include "reports/ScanEnd.h"
 
 #include <gtest/gtest.h>
 
 #include "base/Text.h"
 #include "removal/RemovalTestSupport.h"
 #include "reports/frmReport.h"
+#include "scan/ScanState.h"
 
 namespace quill {
 namespace {
@@ -46,46 +47,61 @@ class ScanReportTest : public ::testing::Test {
  protected:
   void SetUp() override {
     test::StartAt(f);
-    f.Main().Scan().ScanStartedAt = "3/5/2024 2:00:00 PM";
-    f.Main().Scan().ScanFinishedAt = "3/5/2024 2:07:09 PM";
-    f.Main().lblMemoryInspected.SetCaption("12");
-    f.Main().lblRegistryInspected.SetCaption("345");
-    f.Main().lblFilesFolderInspected.SetCaption("6789");
+    scan.ScanStartedAt = "3/5/2024 2:00:00 PM";
+    scan.ScanFinishedAt = "3/5/2024 2:07:09 PM";
+    scan.counters.MemoryItemsInspected = 12;
+    scan.counters.RegistryInspected = 345;
+    scan.counters.FilesFoldersInspected = 6789;
     report = f.DataFolder() + "\\Scan_Log.txt";
   }
-  void AddRow(const std::string& name, int icon, const std::string& location,
-              const std::string& risk, const std::string& detail) {
-    f.Main().lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Add(name, icon,
-                                                              {location, "Type", risk, detail});
+  void Add(const std::string& name, FindingKind kind, const std::string& location,
+           const std::string& risk, const std::string& detail,
+           FindingState state = FindingState::Found) {
+    Finding finding;
+    finding.kind = kind;
+    finding.state = state;
+    finding.name = name;
+    finding.location = location;
+    finding.threatType = "Type";
+    finding.risk = risk;
+    finding.details = detail;
+    shown.push_back(findings.Add(std::move(finding)));
   }
+  void Write() { WriteScanReport(f.App(), scan, findings, shown); }
   AppFixture f;
+  ScanState scan;
+  FindingList findings;
+  std::vector<int> shown;
   std::string report;
 };
 
 TEST_F(ScanReportTest, NothingFoundGoesFromTheTotalStraightToTheEnd) {
-  f.Main().MakeReport();
+  Write();
   EXPECT_EQ(test::Read(f, report), kHead + kEquals + "\r\n\r\n\r\n" + "Total = 0\r\n\r\n" + kEnd);
 }
 
-TEST_F(ScanReportTest, EveryKindOfRowWithExclusionsAndQuarantineLog) {
+TEST_F(ScanReportTest, EveryKindOfFindingInTheOrderShownWithExclusionsAndQuarantineLog) {
   const std::string exe = "C:\\Program Files\\Bad\\bad.exe";
   const std::string cookie = "C:\\users\\" + f.Prefix().User() + "\\Cookies\\u@ads[1].txt";
   ASSERT_TRUE(f.Prefix().WriteFile(exe, std::string(1234, 'x')));
   ASSERT_TRUE(f.Prefix().WriteFile(cookie, "12345"));
   ASSERT_TRUE(f.Prefix().MakeFolder("C:\\BadFolder"));
-  AddRow("Bad", kItemFile, exe, "High", "Shows ads");
-  AddRow("BadFolder", kItemFolder, "C:\\BadFolder\\", "Medium", "Folder");
-  AddRow("BadValue", kItemRegistry, "HKEY_CURRENT_USER\\Software\\Bad\\Run", "Low", "Reg");
-  AddRow("Cookie: u@ads[1].txt", kItemCookie, cookie, "Low", "Tracking");
-  AddRow("EXCLUDED", kItemExcluded, "C:\\mine.exe", "", "");
-  // A row of no known kind, and a file that vanished: no figures carried over from above.
-  AddRow("Odd", 9, exe, "?", "?");
-  AddRow("Vanished", kItemFile, "C:\\gone.exe", "High", "Gone");
+  Add("Hidden", FindingKind::File, exe, "High", "Not shown");
+  shown.clear();
+  Add("Bad", FindingKind::File, exe, "High", "Shows ads");
+  Add("BadFolder", FindingKind::Folder, "C:\\BadFolder\\", "Medium", "Folder");
+  Add("BadValue", FindingKind::RegistryValue, "HKEY_CURRENT_USER\\Software\\Bad\\Run", "Low",
+      "Reg");
+  Add("Cookie: u@ads[1].txt", FindingKind::Cookie, cookie, "Low", "Tracking");
+  Add("EXCLUDED", FindingKind::File, "C:\\mine.exe", "", "", FindingState::Excluded);
+  // A finding of no known kind, and a file that vanished: no figures carried over from above.
+  Add("Odd", FindingKind::Unknown, exe, "?", "?");
+  Add("Vanished", FindingKind::File, "C:\\gone.exe", "High", "Gone");
   f.WriteDataFile("ENoSignature.dat", "C:\\mine.exe\r\n\r\n \r\nC:\\other\\\r\n");
   f.WriteDataFile("quarantine\\QuarantineLog.txt",
                   "3/5/2024 2:07:09 PM - File: a.exe\r\n - Location: C:\\a.exe\r\n\r\n\r\n");
 
-  f.Main().MakeReport();
+  Write();
   const std::string expected =
       kHead + Block(exe, "Bad", "", "File", "1234 bytes", "Shows ads", "High") +
       Block("C:\\BadFolder\\", "BadFolder", "N/A", "Folder", "0 bytes", "Folder", "Medium") +
@@ -105,7 +121,7 @@ TEST_F(ScanReportTest, EveryKindOfRowWithExclusionsAndQuarantineLog) {
 
 TEST_F(ScanReportTest, ReplacesThePreviousReport) {
   f.WriteDataFile("Scan_Log.txt", std::string(100000, 'o'));
-  f.Main().MakeReport();
+  Write();
   auto written = test::Read(f, report);
   ASSERT_TRUE(written);
   EXPECT_EQ(written->find('o' + std::string(50, 'o')), std::string::npos);

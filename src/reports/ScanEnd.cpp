@@ -1,0 +1,154 @@
+// What follows the stages of a scan: the automatic removal, the removed total, the anonymous
+// data, the words of the results and the report.
+#include "reports/ScanEnd.h"
+
+#include <algorithm>
+#include <exception>
+
+#include "base/Text.h"
+#include "base/Url.h"
+#include "core/FetchText.h"
+#include "core/ProgramContext.h"
+#include "core/Settings.h"
+#include "core/UpdateServer.h"
+#include "forms/Form.h"
+#include "reports/ScanReport.h"
+#include "reports/Submission.h"
+#include "results/Finding.h"
+#include "results/ThreatCategory.h"
+#include "scan/ScanDriver.h"
+#include "scan/ScanState.h"
+
+namespace quill {
+
+namespace {
+
+// The current language's words for a key, or the English ones when it has none.
+std::string Words(ProgramContext& app, const std::string& key, const std::string& english) {
+  std::string words = app.Msg(key);
+  return words.empty() ? english : words;
+}
+
+int CountListed(const FindingList& findings) {
+  const auto& items = findings.Items();
+  return static_cast<int>(
+      std::count_if(items.begin(), items.end(), [](const Finding& f) { return f.Listed(); }));
+}
+
+}  // namespace
+
+bool SendDataAgreed(ProgramContext& app) {
+  return settings::Read(app.Settings(), settings::SendData);
+}
+
+RemovalResult RemoveListedFindings(ProgramContext& app, FindingList& findings,
+                                   RemovalWindow& window, bool allowLarge, bool sendData) {
+  const int listed = CountListed(findings);
+  if (listed == 0) {
+    if (sendData) SendAnonymousData(app);
+    return {};
+  }
+  RemovalRequest request = RequestForAll(findings);
+  request.automatic = true;
+  request.allowLarge = allowLarge;
+  RemovalResult result = RemovalRun(app, std::move(request), window);
+  if (!result.ran) return result;
+  const int stayed = static_cast<int>(ListedFindings(findings, result).size());
+  RecordRemoval(app, listed - stayed, sendData);
+  return result;
+}
+
+void RecordRemoval(ProgramContext& app, int removed, bool sendData) {
+  forms::RunHandler(&app.Host(), "removal: total", [&] {
+    // Items really removed, each once (the three found-counters count them three times
+    // over, and count what stayed as well).
+    const long long total = settings::Read(app.Settings(), settings::RemovedTotal) + removed;
+    settings::Write(app.Settings(), settings::RemovedTotal, total);
+  });
+  forms::RunHandler(&app.Host(), "removal: anonymous data", [&] {
+    if (sendData) SendAnonymousData(app);
+  });
+}
+
+void SendAnonymousData(ProgramContext& app) {
+  const std::string list = AnonymousProcessList(app.Processes().Enumerate());
+  if (list.empty()) return;
+  FetchText(app.Internet(), app.Host(),
+            UpdateServerBase() + "/asp/getData.asp?data=" + text::PercentEncode(list));
+}
+
+std::vector<int> ListedFindings(const FindingList& findings, const RemovalResult& removal) {
+  std::vector<int> shown;
+  for (int i = 0; i < findings.Count(); ++i) {
+    const Finding& f = findings.At(i);
+    if (!f.Listed()) continue;
+    // Every row was ticked for the run; a row beside a target that stayed is unticked again
+    // and stays, every other one went.
+    const bool stays =
+        std::any_of(removal.kept.begin(), removal.kept.end(), [&](const RemovalTarget& kept) {
+          return StaysWith(kept, f.ResultIcon(), f.name, f.location);
+        });
+    if (!removal.ran || stays) shown.push_back(i);
+  }
+  return shown;
+}
+
+std::string EnglishType(ProgramContext& app, const std::string& shown) {
+  if (FindThreatCategory(shown)) return shown;
+  for (const auto& c : ThreatCategories())
+    if (!c.name.empty() && app.Msg(TypeTextKey(c.name)) == shown) return c.name;
+  return shown;
+}
+
+std::string TypeWords(ProgramContext& app, const std::string& type) {
+  return FindThreatCategory(type) && !type.empty() ? Words(app, TypeTextKey(type), type) : type;
+}
+
+bool CategoryWordsOf(ProgramContext& app, const std::string& shownType, CategoryWords& words) {
+  const std::string type = EnglishType(app, shownType);
+  auto category = FindThreatCategory(type);
+  if (!category) return false;  // an unknown type leaves risk and details empty
+  words.type = type.empty() ? shownType : TypeWords(app, type);
+  words.risk = Words(app, RiskTextKey(category->risk), category->risk);
+  words.details = Words(app, DetailsTextKey(type), category->details);
+  return true;
+}
+
+void FillCategories(ProgramContext& app, FindingList& findings, const std::vector<int>& shown) {
+  for (int index : shown) {
+    Finding& finding = findings.At(index);
+    // The type as the row shows it: the table's types in the current language.
+    std::string type = finding.threatType.empty() ? "" : TypeWords(app, finding.threatType);
+    CategoryWords words;
+    const bool known = CategoryWordsOf(app, type, words);
+    finding.threatType = known ? words.type : type;
+    finding.risk = known ? words.risk : "";
+    finding.details = known ? words.details : "";
+  }
+}
+
+void WriteScanReport(ProgramContext& app, const ScanState& scan, const FindingList& findings,
+                     const std::vector<int>& shown) {
+  const std::string path = app.DataFile("Scan_Log.txt");
+  std::string report;
+  try {
+    ScanReportSource source{std::to_string(scan.counters.MemoryItemsInspected),
+                            std::to_string(scan.counters.RegistryInspected),
+                            std::to_string(scan.counters.FilesFoldersInspected),
+                            {},
+                            scan.ScanStartedAt,
+                            scan.ScanFinishedAt,
+                            ScanGapTexts(scan.gaps)};
+    for (int index : shown) source.findings.push_back(findings.At(index));
+    report = ScanReportText(app, source);
+  } catch (const std::exception& e) {
+    app.Host().HandlerFailed("MakeReport", e.what());
+    return;
+  }
+  // The report is written from scratch: one report, the latest scan's.
+  auto& files = app.Files();
+  if (files.Attributes(path)) files.DeleteFile(path);
+  files.WriteFile(path, report);
+}
+
+}  // namespace quill
