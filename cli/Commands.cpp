@@ -9,11 +9,11 @@
 #include "JsonOutput.h"
 #include "app/Application.h"
 #include "app/DataFolder.h"
-#include "app/FrmMain.h"
 #include "app/frmSplash.h"
 #include "base/Text.h"
 #include "definitions/DefinitionSet.h"
 #include "definitions/ExclusionList.h"
+#include "definitions/LiveUpdate.h"
 #include "removal/ChangeLock.h"
 #include "removal/QuarantineRestore.h"
 
@@ -172,8 +172,8 @@ int QuarantineCommand(Application& app, const std::vector<std::string>& words, b
   return allDone ? kNothingFound : kFound;
 }
 
-int RunUpdate(FrmMain& main, const HeadlessUpdateView& view) {
-  const LiveUpdateResult result = main.RunLiveUpdate();
+int RunUpdate(Application& app, const HeadlessUpdateView& view) {
+  const LiveUpdateResult result = app.RunLiveUpdate();
   using Outcome = LiveUpdateResult::Outcome;
   std::string line = view.Notification();
   if (result.outcome == Outcome::Refused) line = "Live Update cannot run now.";
@@ -187,23 +187,22 @@ int RunUpdate(FrmMain& main, const HeadlessUpdateView& view) {
   } else {
     std::printf("%s Changes: %d\n", line.c_str(), result.changes);
   }
-  main.Unload();
+  app.CloseMain();
   return result.outcome == Outcome::Current || result.outcome == Outcome::Updated ? kNothingFound
                                                                                   : kCannotRun;
 }
 
-int ExportLanguage(FrmMain& main, const std::string& file) {
+int ExportLanguage(Application& app, const std::string& file) {
   FILE* out = std::fopen(file.c_str(), "wb");
-  const std::string text = main.LanguageTemplate();
+  const std::string text = app.LanguageTemplate();
   if (!out || std::fwrite(text.data(), 1, text.size(), out) != text.size() || std::fclose(out) != 0)
     return Fail("\"" + file + "\" could not be written");
   return 0;
 }
 
-int Exclude(FrmMain& main, const std::string& text) {
-  Application& app = main.App();
+int Exclude(Application& app, const std::string& text) {
   const bool written = app.Exclusions().AddExclusion(text);
-  main.Unload();
+  app.CloseMain();
   if (!written) return Fail("cannot write the exclusion list " + app.Exclusions().FilePath());
   std::printf("Excluded: %s\n", text::Trim(text).c_str());
   return kNothingFound;

@@ -8,7 +8,6 @@
 
 namespace quill {
 class Application;
-class FrmMain;
 namespace platform {
 class FileSystem;
 }
@@ -27,13 +26,14 @@ int PrintReport(Application& app);
 /// "quarantine list" and "quarantine restore ID... | --all".
 int QuarantineCommand(Application& app, const std::vector<std::string>& words, bool all);
 /// "update": one Live Update run, its outcome in one line as the notification tells it.
-int RunUpdate(FrmMain& main, const HeadlessUpdateView& view);
+int RunUpdate(Application& app, const HeadlessUpdateView& view);
 /// "export-language FILE".
-int ExportLanguage(FrmMain& main, const std::string& file);
+int ExportLanguage(Application& app, const std::string& file);
 /// "exclude TEXT".
-int Exclude(FrmMain& main, const std::string& text);
+int Exclude(Application& app, const std::string& text);
 /// "scan ..." on the path `chosen` maps the request's PATH to, with or without removal.
-int Scan(FrmMain& main, const ScanRequest& scan, const std::string& chosen, const Arguments& args);
+int Scan(Application& app, const ScanRequest& request, const std::string& chosen,
+         const Arguments& args);
 
 /// "prefixes": the user's Wine prefixes, one per line.
 int ListPrefixes();

@@ -3,9 +3,9 @@
 #include <optional>
 
 #include "Commands.h"
+#include "HeadlessScan.h"
 #include "JsonOutput.h"
 #include "app/Application.h"
-#include "app/FrmMain.h"
 #include "base/Text.h"
 #include "removal/ChangeLock.h"
 #include "removal/RemovalRun.h"
@@ -77,26 +77,26 @@ bool PrintGaps(const ScanGaps& gaps) {
 
 // Everything the scan did: results, stopped programs and excluded items, the total, and
 // what was not examined. Returns the exit status.
-int PrintResults(FrmMain& main) {
-  const FindingList& findings = main.Findings();
+int PrintResults(const HeadlessScan& scan) {
+  const FindingList& findings = scan.Found();
   PrintProtected(findings);
   const int listed = PrintRows(findings);
   const int found = listed + PrintProgressRows(findings);
   std::printf("Traces found: %d\n", found);
-  if (PrintGaps(main.Scanner().State().gaps)) return kCannotRun;
+  if (PrintGaps(scan.State().gaps)) return kCannotRun;
   return found > 0 ? kFound : kNothingFound;
 }
 
 // Automatic removal, as a scheduled scan with "Delete spyware automatically" ticked runs it
-// (the user's own option is left as it is): the driver ticks every row and removes without
-// a question. What remains is printed, with what could not be removed.
-int PrintRemoval(FrmMain& main) {
-  const FindingList& findings = main.Findings();
+// (the user's own option is left as it is): every finding listed is removed without a
+// question. What remains is printed, with what could not be removed.
+int PrintRemoval(const HeadlessScan& scan) {
+  const FindingList& findings = scan.Found();
   PrintProtected(findings);
   PrintRows(findings);
   PrintProgressRows(findings);
   std::printf("Removed: %d\n", RemovedCount(findings));
-  const RemovalResult& removal = main.LastRemoval();
+  const RemovalResult& removal = scan.Removal();
   for (const RemovalProblem& failed : removal.problems)
     std::fprintf(stderr, "Could not delete: %s\n", failed.place.c_str());
   for (const std::string& why : removal.refusals)
@@ -107,32 +107,30 @@ int PrintRemoval(FrmMain& main) {
                  "removed. Use --force to remove them anyway.\n",
                  removal.refusedShare.c_str(), kLargeRemovalPercent);
   const bool allRemoved = removal.problems.empty() && removal.refusedShare.empty();
-  const bool incomplete = PrintGaps(main.Scanner().State().gaps);
-  main.Unload();
-  if (incomplete) return kCannotRun;
+  if (PrintGaps(scan.State().gaps)) return kCannotRun;
   return allRemoved ? kNothingFound : kFound;
 }
 
 // The scan as the JSON document's run records it; returns the exit status the lines would.
-int RecordScan(FrmMain& main, ScanMode mode, bool remove) {
+int RecordScan(const HeadlessScan& scan, ScanMode mode, bool remove) {
   auto& run = json_output::CurrentScanRun();
   run["mode"] = mode == ScanMode::Smart  ? "smart"
                 : mode == ScanMode::Full ? "full"
                 : mode == ScanMode::File ? "file"
                                          : "folder";
   run["remove"] = remove;
-  run["findings"] = json_output::Findings(main.Findings(), remove);
+  run["findings"] = json_output::Findings(scan.Found(), remove);
   int found = 0;
   for (const auto& finding : run["findings"])
     if (finding["state"] != "excluded" && finding["state"] != "protected") ++found;
-  run["counts"] = {{"found", found}, {"removed", RemovedCount(main.Findings())}};
-  const ScanGaps& gaps = main.Scanner().State().gaps;
+  run["counts"] = {{"found", found}, {"removed", RemovedCount(scan.Found())}};
+  const ScanGaps& gaps = scan.State().gaps;
   for (const std::string& gap : ScanGapTexts(gaps)) run["notExamined"].push_back(gap);
   const bool incomplete = !gaps.Complete();
   run["completed"] = !incomplete;
   bool allRemoved = true;
   if (remove) {
-    const RemovalResult& removal = main.LastRemoval();
+    const RemovalResult& removal = scan.Removal();
     for (const RemovalProblem& failed : removal.problems)
       json_output::AddError("Could not delete: " + failed.place);
     for (const std::string& why : removal.refusals) json_output::AddError("Refused: " + why);
@@ -140,7 +138,6 @@ int RecordScan(FrmMain& main, ScanMode mode, bool remove) {
       json_output::AddError("Removal refused: the items found make up " + removal.refusedShare);
     allRemoved = removal.problems.empty() && removal.refusedShare.empty();
   }
-  main.Unload();
   if (incomplete) return kCannotRun;
   if (remove) return allRemoved ? kNothingFound : kFound;
   return found > 0 ? kFound : kNothingFound;
@@ -148,9 +145,9 @@ int RecordScan(FrmMain& main, ScanMode mode, bool remove) {
 
 }  // namespace
 
-int Scan(FrmMain& main, const ScanRequest& scan, const std::string& chosen, const Arguments& args) {
-  Application& app = main.App();
-  const ScanMode mode = scan.mode;
+int Scan(Application& app, const ScanRequest& request, const std::string& chosen,
+         const Arguments& args) {
+  const ScanMode mode = request.mode;
   if (mode == ScanMode::File || mode == ScanMode::Folder) {
     auto attributes = app.Files().Attributes(chosen);
     bool isFolder = attributes && (*attributes & platform::kAttrDirectory);
@@ -174,21 +171,16 @@ int Scan(FrmMain& main, const ScanRequest& scan, const std::string& chosen, cons
   for (char letter : ScanDriveLetters(app))
     options.driveRoots.push_back(std::string(1, letter) + ":\\");
   if (mode == ScanMode::File || mode == ScanMode::Folder) options.target = chosen;
-  // With removal the driver removes at once; the findings it removed are counted.
-  if (args.remove) main.SetAutomaticRemoval(true, args.force);
-  const ScanResult result = main.Scanner().Run(options);
+  // With removal the scan's end removes at once; the findings it removed are counted.
+  HeadlessScan scan(app, args.remove, args.force);
+  const ScanResult result = scan.Run(options);
   // The message that says so is already on standard error.
   if (result == ScanResult::NoDefinitions) {
     json_output::AddError("there are no definitions to scan with");
     return kCannotRun;
   }
-  if (json_output::Enabled()) return RecordScan(main, mode, args.remove);
-
-  if (args.remove) return PrintRemoval(main);
-  const int status = PrintResults(main);
-  // Closing the main window records the stopped state, as the desktop program does.
-  main.Unload();
-  return status;
+  if (json_output::Enabled()) return RecordScan(scan, mode, args.remove);
+  return args.remove ? PrintRemoval(scan) : PrintResults(scan);
 }
 
 }  // namespace quill::cli

@@ -13,7 +13,6 @@
 #include "HeadlessUpdateView.h"
 #include "JsonOutput.h"
 #include "app/Application.h"
-#include "app/FrmMain.h"
 #include "localization/MessageCatalog.h"
 #include "platform/Platform.h"
 
@@ -38,30 +37,29 @@ std::string OpenMachine(const std::string& prefix, platform::Platform& platform)
   return {};
 }
 
-// The commands that need the program started: its main window runs them.
+// The commands that need the program started as the desktop program starts.
 int RunStarted(Application& app, const HeadlessUpdateView& updateView, const Arguments& args,
                const ScanRequest& scan, const std::string& chosen) {
   const auto& words = args.words;
   const std::string& command = words[0];
   StartUp(app);
   if (app.Ended()) return Fail("another instance of the program is running");
-  FrmMain& main = app.Main();
-  if (!main.Loaded()) return Fail("the program could not start");
+  if (!app.MainLoaded()) return Fail("the program could not start");
   // Every way out closes the main window as the desktop program's exit does, so "STATUS" is
   // "STOPPED" again whatever ends the run (a scan that cannot run, a refused path).
   struct CloseOnReturn {
     Application& app;
     ~CloseOnReturn() {
-      if (app.Main().Loaded() && !app.Ended()) app.Main().Unload();
+      if (!app.Ended()) app.CloseMain();
     }
   } closeOnReturn{app};
   // What this program prints is read by scripts: English, whatever language the user chose
   // for the desktop program.
   app.Catalog().RestoreBuiltInMessages();
-  if (command == "update") return RunUpdate(main, updateView);
-  if (command == "export-language") return ExportLanguage(main, words[1]);
-  if (command == "exclude") return Exclude(main, words[1]);
-  return Scan(main, scan, chosen, args);
+  if (command == "update") return RunUpdate(app, updateView);
+  if (command == "export-language") return ExportLanguage(app, words[1]);
+  if (command == "exclude") return Exclude(app, words[1]);
+  return Scan(app, scan, chosen, args);
 }
 
 // Runs the command on the machine the prefix holds.

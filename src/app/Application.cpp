@@ -110,6 +110,22 @@ T& Application::Window(std::unique_ptr<T>& slot, Extra&... extra) {
 FrmMain& Application::Main() {
   return Window(main_);
 }
+bool Application::MainLoaded() {
+  return main_ && main_->Loaded();
+}
+
+void Application::CloseMain() {
+  if (MainLoaded()) main_->Unload();
+}
+
+LiveUpdateResult Application::RunLiveUpdate() {
+  return Main().RunLiveUpdate();
+}
+
+std::string Application::LanguageTemplate() {
+  return Main().LanguageTemplate();
+}
+
 frmSplash& Application::Splash() {
   return Window(splash_);
 }

@@ -32,6 +32,7 @@ class frmMenuPopUp;
 class clsTray;
 class LiveUpdate;
 class UpdateProgressView;
+struct LiveUpdateResult;
 
 /// The process: the program context every subsystem shares, and the windows, which live
 /// until the process ends.
@@ -84,6 +85,17 @@ class Application : public ProgramContext, public TrayWindows {
   /// The prefix the user chose to protect instead of this one: the desktop program starts
   /// again on it once this run has ended; empty when none was chosen.
   std::string nextPrefix;
+
+  // --- The main window as a program without windows uses it (the command line) ------------
+  /// True when start-up has loaded the main window.
+  bool MainLoaded();
+  /// Closes the main window as the desktop program's exit does (the stopped state is
+  /// recorded); nothing when it is not loaded.
+  void CloseMain();
+  /// One Live Update run, as the main window's command runs it.
+  LiveUpdateResult RunLiveUpdate();
+  /// A fresh English language file of every window.
+  std::string LanguageTemplate();
 
   /// Ends the program: the host leaves its event loop.
   void End();
