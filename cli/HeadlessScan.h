@@ -32,7 +32,6 @@ class HeadlessScan : public ScanWindow, public ScanView {
   const RemovalResult& Removal() const { return removal_; }
 
   // What the scanners see (ScanWindow).
-  ProgramContext& Context() override { return app_; }
   ScanState& Scan() override { return run_.State(); }
   bool ScanInProgress() const override { return run_.Running(); }
   void ReportProgress(const std::string& text, int stage, int overall) override {
@@ -69,7 +68,7 @@ class HeadlessScan : public ScanWindow, public ScanView {
   RemovalResult removal_;
   /// The removal shows nothing and asks nothing.
   RemovalWindow removalWindow_;
-  ScanRun run_{*this, *this};
+  ScanRun run_{app_, *this, *this};
 };
 
 }  // namespace quill::cli

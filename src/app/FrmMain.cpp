@@ -35,7 +35,8 @@
 
 namespace quill {
 
-FrmMain::FrmMain(Application& app) : Form(app.Host(), "FrmMain", "[ProgramName]"), app_(app) {
+FrmMain::FrmMain(Application& app)
+    : Form(app.Host(), "FrmMain", "[ProgramName]"), app_(app), scanRun_(app, *this, scanView_) {
   for (const char* day : {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday",
                           "Sunday", "Daily", "Date & Time", "Never"})
     cmbDays.AddItem(day);
@@ -62,10 +63,6 @@ FrmMain::FrmMain(Application& app) : Form(app.Host(), "FrmMain", "[ProgramName]"
   mnuDebug.SetVisible(QUILL_DEVELOPER_MENU != 0);
   for (auto& item : mnuDebugItem) item->SetVisible(QUILL_DEVELOPER_MENU != 0);
   Wire();
-}
-
-ProgramContext& FrmMain::Context() {
-  return app_;
 }
 
 frmDelete& FrmMain::DeleteFailed() {

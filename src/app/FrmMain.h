@@ -336,7 +336,6 @@ class FrmMain : public forms::Form, public TrayMainWindow, public ScanWindow, pu
   void MenuClick(const std::string& menu, int index);
 
   // ---- What the scanners and the removal see (ScanWindow, RemovalWindow) -----------------
-  ProgramContext& Context() override;
   forms::ListView& ResultsList() { return lvwPicRemoveListOfSpywareFoundAndToBeRemoved; }
   ScanState& Scan() override { return scanRun_.State(); }
   void ShowRunningCount(int count) override {
@@ -509,7 +508,7 @@ class FrmMain : public forms::Form, public TrayMainWindow, public ScanWindow, pu
   int page_ = 0;
   bool singleInstance_ = false;
   MainScanView scanView_{*this};
-  ScanRun scanRun_{*this, scanView_};
+  ScanRun scanRun_;
 };
 
 }  // namespace quill

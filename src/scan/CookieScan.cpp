@@ -23,10 +23,10 @@ namespace {
 constexpr uint64_t kMaxCookieFileSize = 16ull * 1024 * 1024;
 
 /// The blocked-cookie entries in file order, with the empty entry the list ends with.
-std::vector<std::string> ReadBlockedList(ScanWindow& main) {
+std::vector<std::string> ReadBlockedList(ProgramContext& app, ScanWindow& main) {
   std::string joined;
   if (std::optional<std::string> content =
-          ReadDefinitionFile(main.Context(), main.Scan(), definition_files::kCookies)) {
+          ReadDefinitionFile(app, main.Scan(), definition_files::kCookies)) {
     for (const std::string& line : DefinitionFileLines(*content))
       joined += DecodeDefinitionLine(line) + "|";
   }
@@ -88,9 +88,8 @@ int StagePercent(size_t fileNumber, size_t fileCount) {
 }
 
 /// One file of the cookie folder; false when the stage is to end here.
-bool ExamineCookie(ScanWindow& main, const std::vector<std::string>& entries,
+bool ExamineCookie(ProgramContext& app, ScanWindow& main, const std::vector<std::string>& entries,
                    const std::string& folderPrefix, const std::string& name, int stagePercent) {
-  ProgramContext& app = main.Context();
   const std::string fullPath = folderPrefix + name;
   // The stage bar follows the file number; the overall bar is the driver's.
   main.ReportProgress(main.Scan().StageLabel + "\r\n" + name, stagePercent, -1);
@@ -151,20 +150,19 @@ bool IsBlockedHost(const std::vector<std::string>& entries, const std::string& r
   return false;
 }
 
-void CookieScanStage(ScanWindow& main) {
-  ProgramContext& app = main.Context();
+void CookieScanStage(ProgramContext& app, ScanWindow& main) {
   std::string folder = app.Shell().SpecialFolder(platform::csidl::kCookies).value_or("");
   folder = text::Trim(folder.substr(0, folder.find('\0')));
   if (folder.empty()) return;
 
-  const std::vector<std::string> entries = ReadBlockedList(main);
+  const std::vector<std::string> entries = ReadBlockedList(app, main);
   std::vector<std::string> names;
   if (auto listed = app.Files().List(folder)) {
     for (const auto& entry : *listed)
       if ((entry.attributes & platform::kAttrDirectory) == 0) names.push_back(entry.name);
   }
   const std::string prefix = text::EndsWith(folder, "\\") ? folder : folder + "\\";
-  forms::Host& host = main.Context().Host();
+  forms::Host& host = app.Host();
 
   size_t fileNumber = 0;
   for (const std::string& name : names) {
@@ -173,7 +171,8 @@ void CookieScanStage(ScanWindow& main) {
     if (main.Scan().StopRequested) continue;
     bool goOn = true;
     try {
-      goOn = ExamineCookie(main, entries, prefix, name, StagePercent(fileNumber, names.size()));
+      goOn =
+          ExamineCookie(app, main, entries, prefix, name, StagePercent(fileNumber, names.size()));
     } catch (const std::exception& e) {
       host.HandlerFailed("CookieScanStage", e.what());
     }

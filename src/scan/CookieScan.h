@@ -7,10 +7,11 @@
 
 namespace quill {
 
+class ProgramContext;
 class ScanWindow;
 
 /// The cookie stage: reports cookie files whose host is on the blocked-cookie list.
-void CookieScanStage(ScanWindow& main);
+void CookieScanStage(ProgramContext& app, ScanWindow& main);
 /// The host read from inside a cookie file, or "False" when none is found.
 std::string CookieHost(platform::FileSystem& files, const std::string& fullPath);
 /// Whether a reduced host is blocked by the entries of the blocked-cookie list.

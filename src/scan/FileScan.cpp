@@ -35,8 +35,7 @@ std::optional<int> ProgressPercent(double part, double whole) {
 
 // Counts one more definition line of the direct stages as inspected and reports it; answers
 // whether the scan goes on.
-bool CountDefinitionLine(ScanWindow& main, const std::string& shownName) {
-  auto& app = main.Context();
+bool CountDefinitionLine(ProgramContext& app, ScanWindow& main, const std::string& shownName) {
   auto& scan = main.Scan();
   ++scan.counters.FilesFoldersInspected;
   const DefinitionCounts& counts = app.Definitions().Counts();
@@ -68,9 +67,10 @@ std::string ShownThreat(const std::string& threat, const std::string& fallback) 
 // Hands each decoded line of a definition file to examine, until the scan is stopped or
 // examine answers false.
 template <typename Examine>
-void ForEachDefinitionLine(ScanWindow& main, const char* fileName, Examine examine) {
+void ForEachDefinitionLine(ProgramContext& app, ScanWindow& main, const char* fileName,
+                           Examine examine) {
   auto& scan = main.Scan();
-  auto bytes = ReadDefinitionFile(main.Context(), scan, fileName);
+  auto bytes = ReadDefinitionFile(app, scan, fileName);
   if (!bytes) return;
   DefinitionLineReader reader(*bytes);
   std::string_view raw;
@@ -151,14 +151,13 @@ int MatchingTailCount(std::string_view a, std::string_view b) {
 
 // ---- Definition-driven stages ----------------------------------------------------------------
 
-void ScanFileDefinitions(ScanWindow& main) {
-  auto& app = main.Context();
+void ScanFileDefinitions(ProgramContext& app, ScanWindow& main) {
   auto& files = app.Files();
   auto& definitions = app.Definitions();
   LocationExpander expander(app.Tokens());
   const std::string driveRoot = app.Tokens().SystemDriveRoot();
   InheritedType type;
-  ForEachDefinitionLine(main, definition_files::kFile, [&](const std::string& line) {
+  ForEachDefinitionLine(app, main, definition_files::kFile, [&](const std::string& line) {
     std::optional<FileDefinition> def = ParseFileDefinition(line, TypeWord::AsWritten);
     std::string fileName, threat, path;
     if (def) {
@@ -171,7 +170,7 @@ void ScanFileDefinitions(ScanWindow& main) {
       path = CollapseBackslashes(location.empty() ? fileName : location + "\\" + fileName);
     }
 
-    if (!CountDefinitionLine(main, fileName)) return false;
+    if (!CountDefinitionLine(app, main, fileName)) return false;
 
     if (def && FileExists(files, path) && !definitions.IsProtected(path)) {
       if (app.Floor().ProtectsPath(path)) {
@@ -183,19 +182,18 @@ void ScanFileDefinitions(ScanWindow& main) {
         type.Clear();
       }
     }
-    main.Context().Host().DoEvents();
+    app.Host().DoEvents();
     return true;
   });
 }
 
-void ScanFolderDefinitions(ScanWindow& main) {
-  auto& app = main.Context();
+void ScanFolderDefinitions(ProgramContext& app, ScanWindow& main) {
   auto& files = app.Files();
   auto& definitions = app.Definitions();
   LocationExpander expander(app.Tokens());
   const std::string driveRoot = app.Tokens().SystemDriveRoot();
   InheritedType type;
-  ForEachDefinitionLine(main, definition_files::kDirectory, [&](const std::string& line) {
+  ForEachDefinitionLine(app, main, definition_files::kDirectory, [&](const std::string& line) {
     std::optional<FolderDefinition> def = ParseFolderDefinition(line);
     // A folder definition without a location names nothing to look for.
     if (!def || !def->hasLocationField) return true;
@@ -205,7 +203,7 @@ void ScanFolderDefinitions(ScanWindow& main) {
     for (const char* cut : {"\r\n", "\r", "\n", "\t"}) label = text::ReplaceAll(label, cut, "");
     const std::string threat = ShownThreat(def->threatName, label);
 
-    if (!CountDefinitionLine(main, label)) return false;
+    if (!CountDefinitionLine(app, main, label)) return false;
 
     if (!folder.empty() && !IsDriveRoot(folder) && FolderExists(files, folder) &&
         !definitions.IsProtected(folder)) {
@@ -218,21 +216,21 @@ void ScanFolderDefinitions(ScanWindow& main) {
         type.Clear();
       }
     }
-    main.Context().Host().DoEvents();
+    app.Host().DoEvents();
     return true;
   });
 }
 
 // ---- The tree walk ---------------------------------------------------------------------------
 
-FolderWalk::FolderWalk(ScanWindow& main)
+FolderWalk::FolderWalk(ProgramContext& app, ScanWindow& main)
     : main_(main),
-      app_(main.Context()),
+      app_(app),
       scan_(main.Scan()),
-      files_(main.Context().Files()),
-      definitions_(main.Context().Definitions()),
-      floor_(main.Context().Floor()),
-      systemDirectoryLower_(text::ToLower(main.Context().Tokens().SystemDirectory())) {}
+      files_(app.Files()),
+      definitions_(app.Definitions()),
+      floor_(app.Floor()),
+      systemDirectoryLower_(text::ToLower(app.Tokens().SystemDirectory())) {}
 
 bool FolderWalk::SystemFolderRuleHolds(std::string_view met, std::string_view stored) const {
   // A met item inside the system folder only matches a definition naming that folder in full.
@@ -352,7 +350,7 @@ bool FolderWalk::Enters(const platform::DirEntry& entry) {
 }
 
 void FolderWalk::ExamineEntries(const std::string& folder, std::vector<std::string>& subfolders) {
-  auto& host = main_.Context().Host();
+  auto& host = app_.Host();
   // One listing serves both passes: listing every folder twice doubled the cost of the walk
   // (the file system is its expensive part). Only this listing is open, and it is let go
   // before any subfolder is entered.
@@ -426,16 +424,16 @@ void FolderWalk::ScanFolderTree(const std::string& folder) {
   }
 }
 
-void ScanFolderTree(ScanWindow& main, const std::string& folder) {
-  FolderWalk(main).ScanFolderTree(folder);
+void ScanFolderTree(ProgramContext& app, ScanWindow& main, const std::string& folder) {
+  FolderWalk(app, main).ScanFolderTree(folder);
 }
 
-void CheckFoundFolder(ScanWindow& main, const std::string& folder) {
-  FolderWalk(main).CheckFoundFolder(folder);
+void CheckFoundFolder(ProgramContext& app, ScanWindow& main, const std::string& folder) {
+  FolderWalk(app, main).CheckFoundFolder(folder);
 }
 
-void CheckFoundFile(ScanWindow& main, const std::string& path) {
-  FolderWalk(main).CheckFoundFile(path);
+void CheckFoundFile(ProgramContext& app, ScanWindow& main, const std::string& path) {
+  FolderWalk(app, main).CheckFoundFile(path);
 }
 
 }  // namespace quill

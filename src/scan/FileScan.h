@@ -32,25 +32,25 @@ int MatchingTailCount(std::string_view a, std::string_view b);
 // ---- Definition-driven stages (Smart Scan) ---------------------------------------------------
 
 /// Tests every file definition for its file at the defined place.
-void ScanFileDefinitions(ScanWindow& main);
+void ScanFileDefinitions(ProgramContext& app, ScanWindow& main);
 /// Tests every folder definition for its folder.
-void ScanFolderDefinitions(ScanWindow& main);
+void ScanFolderDefinitions(ProgramContext& app, ScanWindow& main);
 
 // ---- The tree walk (Full System, Folder and File Scan) ----------------------------------------
 
 /// Walks the tree below a folder: every entry of a folder is compared with the definition
 /// tables before any subfolder is entered. folder ends in "\".
-void ScanFolderTree(ScanWindow& main, const std::string& folder);
+void ScanFolderTree(ProgramContext& app, ScanWindow& main, const std::string& folder);
 /// Compares one met folder (ending in "\") with the folder definitions; records a hit.
-void CheckFoundFolder(ScanWindow& main, const std::string& folder);
+void CheckFoundFolder(ProgramContext& app, ScanWindow& main, const std::string& folder);
 /// Compares one met file with the file definitions; records a hit.
-void CheckFoundFile(ScanWindow& main, const std::string& path);
+void CheckFoundFile(ProgramContext& app, ScanWindow& main, const std::string& path);
 
 /// The walk's state for one scan: what it caches about the machine, and scratch room for
 /// the candidate rows, so that examining an item allocates next to nothing.
 class FolderWalk {
  public:
-  explicit FolderWalk(ScanWindow& main);
+  FolderWalk(ProgramContext& app, ScanWindow& main);
 
   void ScanFolderTree(const std::string& folder);
   void CheckFoundFolder(const std::string& folder);

@@ -35,8 +35,7 @@ bool IsTrustedPublisher(const std::string& publisher) {
 
 /// "|path|path|...|" in upper case, from "ExeDefinition.dat"; "" when the file is absent or
 /// reading was stopped. lastName receives the file name of the last line read (progress).
-std::string BuildDefinitionList(ScanWindow& main, std::string& lastName) {
-  ProgramContext& app = main.Context();
+std::string BuildDefinitionList(ProgramContext& app, ScanWindow& main, std::string& lastName) {
   ScanState& scan = main.Scan();
   // The name is compared without regard to case: look it up as the folder spells it.
   const std::string wanted = definition_files::kExecutable;
@@ -82,7 +81,7 @@ std::string BuildDefinitionList(ScanWindow& main, std::string& lastName) {
           ProgressPercent(static_cast<double>(inspected) + static_cast<double>(counts.cookies),
                           static_cast<double>(counts.total)));
     }
-    main.Context().Host().DoEvents();
+    app.Host().DoEvents();
   }
   if (stopped) return "";
   return text::ToUpper(list);
@@ -152,9 +151,8 @@ struct Match {
 
 /// What both variants do with one listed process. The older family trusts only the
 /// system's own maker (trustAll false).
-std::optional<Match> Examine(ScanWindow& main, const std::string& list,
+std::optional<Match> Examine(ProgramContext& app, ScanWindow& main, const std::string& list,
                              const ListedProcess& process, bool trustAll) {
-  ProgramContext& app = main.Context();
   if (text::Trim(process.path).empty()) return std::nullopt;
   const std::string path = RealProcessPath(app, process.path);
   const std::string fileName = text::AfterLastBackslash(path);
@@ -173,8 +171,7 @@ std::optional<Match> Examine(ScanWindow& main, const std::string& list,
   return Match{fileName, publisher};
 }
 
-void CheckById(ScanWindow& main) {
-  ProgramContext& app = main.Context();
+void CheckById(ProgramContext& app, ScanWindow& main) {
   ScanState& scan = main.Scan();
   auto processes = ListProcesses(app.Processes());
   if (!processes) return;
@@ -186,7 +183,7 @@ void CheckById(ScanWindow& main) {
   scan.ProcessListSignature = signature;
 
   std::string lastName;
-  const std::string list = BuildDefinitionList(main, lastName);
+  const std::string list = BuildDefinitionList(app, main, lastName);
   scan.counters.RunningPrograms = static_cast<int32_t>(processes->size());
   main.ShowRunningCount(scan.counters.RunningPrograms);
 
@@ -202,7 +199,7 @@ void CheckById(ScanWindow& main) {
                           static_cast<double>(counts.total)));
     }
     if (scan.StopRequested) return;
-    if (auto match = Examine(main, list, process, true)) {
+    if (auto match = Examine(app, main, list, process, true)) {
       if (main.ScanInProgress()) {
         // The row goes in first: it stays even when the program refuses to stop.
         main.Findings().Add(StoppedFinding(FindingKind::RunningApplication, match->fileName));
@@ -214,17 +211,16 @@ void CheckById(ScanWindow& main) {
       }
       ++scan.counters.TracesFound;
     }
-    main.Context().Host().DoEvents();
+    app.Host().DoEvents();
   }
 }
 
 /// The older platform family. It matches exactly as the identifier path does (full path or
 /// file name at the end of a definition); what differs is what happens to a match.
-void CheckBySnapshot(ScanWindow& main) {
-  ProgramContext& app = main.Context();
+void CheckBySnapshot(ProgramContext& app, ScanWindow& main) {
   ScanState& scan = main.Scan();
   std::string lastName;
-  const std::string list = BuildDefinitionList(main, lastName);
+  const std::string list = BuildDefinitionList(app, main, lastName);
   if (list.empty()) return;
   auto processes = ListProcesses(app.Processes());
   if (!processes) return;
@@ -232,7 +228,7 @@ void CheckBySnapshot(ScanWindow& main) {
   for (const auto& process : *processes) {
     main.ShowRunningCount(++scan.counters.RunningPrograms);
     if (scan.StopRequested) return;
-    auto match = Examine(main, list, process, false);
+    auto match = Examine(app, main, list, process, false);
     if (match) {
       const std::string fileName = match->fileName;
       if (main.ScanInProgress()) {
@@ -242,9 +238,9 @@ void CheckBySnapshot(ScanWindow& main) {
       } else {
         const std::string question = app.Msg("MSG_FOUND1") + text::ToUpper(fileName) +
                                      app.Msg("MSG_FOUND2") + fileName + app.Msg("MSG_FOUND3");
-        auto answer = main.Context().Host().MsgBox(question, forms::MsgBoxButtons::YesNo,
-                                                   forms::MsgBoxIcon::Question,
-                                                   app.brand.programName + "  - Alert");
+        auto answer =
+            app.Host().MsgBox(question, forms::MsgBoxButtons::YesNo, forms::MsgBoxIcon::Question,
+                              app.brand.programName + "  - Alert");
         if (answer == forms::MsgBoxResult::Yes) {
           TerminateProcessById(app.Processes(), process.pid, 0);
           ++scan.counters.TracesFound;
@@ -254,22 +250,22 @@ void CheckBySnapshot(ScanWindow& main) {
         }
       }
     }
-    main.Context().Host().DoEvents();
+    app.Host().DoEvents();
   }
 }
 
 }  // namespace
 
-void ProcessCheck(ScanWindow& main) {
+void ProcessCheck(ProgramContext& app, ScanWindow& main) {
   try {
-    const int platformId = main.Context().System().Version().platformId;
+    const int platformId = app.System().Version().platformId;
     if (platformId == 2) {
-      CheckById(main);
+      CheckById(app, main);
     } else if (platformId == 1) {
-      CheckBySnapshot(main);
+      CheckBySnapshot(app, main);
     }
   } catch (const std::exception& e) {
-    main.Context().Host().HandlerFailed("ProcessCheck", e.what());
+    app.Host().HandlerFailed("ProcessCheck", e.what());
   }
 }
 

@@ -5,9 +5,10 @@
 
 namespace quill {
 
+class ProgramContext;
 class ScanWindow;
 
 /// Compares the running programs with the executable definitions (scan stage and shield).
-void ProcessCheck(ScanWindow& main);
+void ProcessCheck(ProgramContext& app, ScanWindow& main);
 
 }  // namespace quill

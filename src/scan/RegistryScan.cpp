@@ -50,9 +50,8 @@ void AddHit(ScanWindow& main, const RegistryDefinition& def, FindingKind kind) {
 }
 
 /// One definition line. Returns after recording whatever the line found.
-void CheckDefinition(ScanWindow& main, const std::string& line, LocationExpander& expander,
-                     const std::string& driveRoot) {
-  ProgramContext& app = main.Context();
+void CheckDefinition(ProgramContext& app, ScanWindow& main, const std::string& line,
+                     LocationExpander& expander, const std::string& driveRoot) {
   ScanState& scan = main.Scan();
   if (!HasAllLocationFields(line)) return;
   std::optional<RegistryDefinition> parsed = ParseRegistryDefinition(line, expander, driveRoot);
@@ -117,15 +116,14 @@ bool ValueExists(platform::Registry& registry, platform::RootKey root, const std
          type == platform::RegType::Dword;
 }
 
-void RegistryScanStage(ScanWindow& main) {
-  ProgramContext& app = main.Context();
+void RegistryScanStage(ProgramContext& app, ScanWindow& main) {
   ScanState& scan = main.Scan();
   const std::string driveRoot = app.Tokens().SystemDriveRoot();
   std::optional<std::string> content = ReadDefinitionFile(app, scan, definition_files::kRegistry);
   if (!content) return;
 
   LocationExpander expander(app.Tokens());
-  forms::Host& host = main.Context().Host();
+  forms::Host& host = app.Host();
   // Lines are cut out of the file one at a time; only the current one is decoded.
   DefinitionLineReader reader(*content);
   std::string_view stored;
@@ -134,7 +132,7 @@ void RegistryScanStage(ScanWindow& main) {
     if (scan.StopRequested || !reader.Next(stored)) break;
     const std::string line = DecodeDefinitionLine(stored);
     try {
-      CheckDefinition(main, line, expander, driveRoot);
+      CheckDefinition(app, main, line, expander, driveRoot);
     } catch (const std::exception& e) {
       // One bad line never ends the stage.
       host.HandlerFailed("RegistryScanStage", e.what());

@@ -46,8 +46,8 @@ std::vector<char> ScanDriveLetters(ProgramContext& app) {
   return letters;
 }
 
-ScanRun::ScanRun(ScanWindow& window, ScanView& view)
-    : app_(window.Context()), window_(window), view_(view) {}
+ScanRun::ScanRun(ProgramContext& app, ScanWindow& window, ScanView& view)
+    : app_(app), window_(window), view_(view) {}
 
 void ScanRun::Step(const char* what, const std::function<void()>& body) {
   forms::RunHandler(&app_.Host(), what, body);
@@ -146,7 +146,7 @@ void ScanRun::ShowCookieShare() {
 
 void ScanRun::RunCookieStage() {
   EnterStage("MSG_COOKIES");
-  CookieScanStage(window_);
+  CookieScanStage(app_, window_);
   view_.ShowBars(100, -1);
   ShowCookieShare();
   view_.ShowStatus(app_.Msg("MSG_COOKIES_FINISHED"));
@@ -158,7 +158,7 @@ void ScanRun::RunProcessStage(const ScanOptions& options) {
     return;
   }
   EnterStage("MSG_MEMORY");
-  ProcessCheck(window_);
+  ProcessCheck(app_, window_);
 }
 
 void ScanRun::RunRegistryStage(const ScanOptions& options) {
@@ -170,7 +170,7 @@ void ScanRun::RunRegistryStage(const ScanOptions& options) {
     return;
   }
   view_.MarkStage(ScanFigure::Registry);
-  RegistryScanStage(window_);
+  RegistryScanStage(app_, window_);
 }
 
 // The driver does not look at the stop request between the stages: each stage returns at
@@ -185,8 +185,8 @@ void ScanRun::RunSmartScan(const ScanOptions& options) {
 
   EnterStage("MSG_SPYWARE");
   view_.MarkStage(ScanFigure::Files);
-  ScanFileDefinitions(window_);
-  ScanFolderDefinitions(window_);
+  ScanFileDefinitions(app_, window_);
+  ScanFolderDefinitions(app_, window_);
   ReportProgress("Scan Complete", 100, 100);
 }
 
@@ -215,7 +215,7 @@ void ScanRun::ScanDrive(const std::string& root) {
   if (!volume) return;  // not ready: skipped
   const uint64_t used = volume->total >= volume->free ? volume->total - volume->free : 0;
   view_.StartItem(static_cast<int64_t>(used));
-  ScanFolderTree(window_, root);
+  ScanFolderTree(app_, window_, root);
   view_.ShowItemDone(true);
 }
 
@@ -228,10 +228,10 @@ void ScanRun::RunFolderScan(const std::string& folder) {
 
   view_.StartItem(100);
   // The chosen folder itself is compared with the folder definitions too.
-  CheckFoundFolder(window_, folder);
+  CheckFoundFolder(app_, window_, folder);
   ++state_.counters.FilesFoldersInspected;
   ReportProgress("Scanning: " + folder, 0, 0);
-  ScanFolderTree(window_, folder);
+  ScanFolderTree(app_, window_, folder);
   view_.ShowItemDone(true);
 
   app_.Host().DoEvents();
@@ -245,7 +245,7 @@ void ScanRun::RunFileScan(const std::string& file) {
   state_.CookieCount = 0;
 
   view_.StartItem(1);
-  CheckFoundFile(window_, file);
+  CheckFoundFile(app_, window_, file);
   ++state_.counters.FilesFoldersInspected;
   ReportProgressNow("Scanning: " + file, 0, 0);
   view_.ShowItemDone(true);

@@ -84,8 +84,9 @@ class ScanView {
 /// shown through a ScanView, the state the stages share, and Stop.
 class ScanRun {
  public:
-  /// The run works in the window's findings and shows its progress in the view.
-  ScanRun(ScanWindow& window, ScanView& view);
+  /// The run works in the window's findings and shows its progress in the view; the
+  /// scanners get the program context from here.
+  ScanRun(ProgramContext& app, ScanWindow& window, ScanView& view);
 
   /// Runs one whole scan; returns when it has ended (stopped or not).
   ScanResult Run(const ScanOptions& options);

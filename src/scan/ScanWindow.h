@@ -8,16 +8,12 @@
 
 namespace quill {
 
-class ProgramContext;
-
 /// What the scanners need from the window that shows a scan, and nothing more: the findings,
 /// the scan's state, the progress line, and the alert for a program found running outside a
 /// scan. The main window provides it.
 class ScanWindow {
  public:
   virtual ~ScanWindow() = default;
-  /// The program's shared state (platform, tables, settings).
-  virtual ProgramContext& Context() = 0;
   /// The state of the scan run: counters, gaps, the stop request and the stage label.
   virtual ScanState& Scan() = 0;
   /// True while a scan runs (a stopped scan runs until its end steps).

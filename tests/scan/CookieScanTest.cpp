@@ -38,7 +38,7 @@ class CookieScanTest : public ::testing::Test {
     Main().Scan().running = true;
     Main().Scan().counters.Reset();
     Main().Scan().StageLabel = "Cookies: ";
-    CookieScanStage(Main());
+    CookieScanStage(fx_.App(), Main());
   }
   FrmMain& Main() { return fx_.Main(); }
   const forms::ListView& Progress() { return Main().lvwSpywareFound; }
@@ -123,7 +123,7 @@ TEST_F(CookieScanTest, MissingListOrStopExaminesNothing) {
   ASSERT_TRUE(fx_.App().Files().DeleteFile(fx_.App().DataFile("BlockedCookies.dat")) ||
               !fx_.App().Files().Attributes(fx_.App().DataFile("BlockedCookies.dat")));
   Main().Scan().running = true;
-  CookieScanStage(Main());
+  CookieScanStage(fx_.App(), Main());
   EXPECT_EQ(Progress().Count(), 0);
 
   Main().Scan().StopRequested = true;

@@ -39,7 +39,7 @@ class RegistryScanTest : public ::testing::Test {
     Main().Scan().StopRequested = false;
     Main().Scan().StageLabel = "Registry: ";
     Main().Scan().running = true;
-    RegistryScanStage(Main());
+    RegistryScanStage(App(), Main());
   }
 
   const forms::ListView& Progress() { return Main().lvwSpywareFound; }
@@ -168,7 +168,7 @@ TEST_F(RegistryScanTest, MissingDefinitionFileCountsNothing) {
   fx_.WriteDefinitions("RegistryDefinition.dat", {});
   ASSERT_TRUE(App().Files().DeleteFile(App().DataFile("RegistryDefinition.dat")));
   Main().Scan().counters.Reset();
-  RegistryScanStage(Main());
+  RegistryScanStage(App(), Main());
   EXPECT_EQ(Main().Scan().counters.RegistryInspected, 0);
   EXPECT_EQ(Progress().Count(), 0);
 }

@@ -61,7 +61,6 @@ struct RunWindow : ScanWindow {
   FrmMain& main;
   ScanRun* run = nullptr;
   explicit RunWindow(FrmMain& m) : main(m) {}
-  ProgramContext& Context() override { return main.Context(); }
   ScanState& Scan() override { return run->State(); }
   bool ScanInProgress() const override { return run->Running(); }
   void ReportProgress(const std::string& text, int stage, int overall) override {
@@ -82,7 +81,7 @@ class ScanRunTest : public ::testing::Test {
     fx_.WriteDefinitions("FileDefinition.dat", {"evil.exe=Evil Threat|C:\\Scan\\Sub|Spyware"});
     fx_.WriteDefinitions("Safety.dat", {});
     window_ = std::make_unique<RunWindow>(fx_.Main());
-    run_ = std::make_unique<ScanRun>(*window_, view_);
+    run_ = std::make_unique<ScanRun>(fx_.App(), *window_, view_);
     window_->run = view_.run = run_.get();
   }
   std::string Msg(const char* key) { return fx_.App().Msg(key); }

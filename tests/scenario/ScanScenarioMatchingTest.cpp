@@ -131,7 +131,7 @@ TEST_F(ScanScenario, IndexedMatchingEqualsLinearMatchingOnARandomTable) {
     for (const auto& name : names) {
       const std::string lowerName = text::ToLower(name);
       Main().lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Clear();
-      CheckFoundFile(Main(), folder + name);
+      CheckFoundFile(App(), Main(), folder + name);
       auto expected = existing(LinearFileMatch(definitions.FileTable(), folder, lowerName, sysDir),
                                folder + name);
       const auto& results = Main().lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
@@ -143,7 +143,7 @@ TEST_F(ScanScenario, IndexedMatchingEqualsLinearMatchingOnARandomTable) {
     std::string f = folder.substr(0, folder.size() - 1);
     for (const std::string& met : {f, f + "\\bad", f + "\\bar"}) {
       Main().lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Clear();
-      CheckFoundFolder(Main(), met + "\\");
+      CheckFoundFolder(App(), Main(), met + "\\");
       auto expected = existing(LinearFolderMatch(definitions.DirectoryTable(), met, sysDir), met);
       const auto& results = Main().lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
       ASSERT_EQ(results.Count(), expected ? 1 : 0) << met;
