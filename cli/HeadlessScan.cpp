@@ -23,8 +23,9 @@ void HeadlessScan::ScanEnding(bool stopped) {
 }
 
 void HeadlessScan::ScanEnded() {
-  forms::RunHandler(&app_.Host(), "scan figures",
-                    [&] { FillCategories(app_, findings_, ListedFindings(findings_, removal_)); });
+  forms::RunHandler(&app_.Host(), "scan figures", [&] {
+    FillCategories(Messages(app_), findings_, ListedFindings(findings_, removal_));
+  });
 }
 
 void HeadlessScan::MakeReport() {

@@ -11,29 +11,20 @@
 
 namespace quill {
 
-namespace {
-
-// The current language's words for a key, or the English ones when it has none.
-std::string Words(ProgramContext& app, const std::string& key, const std::string& english) {
-  std::string words = app.Msg(key);
-  return words.empty() ? english : words;
-}
-
-}  // namespace
-
 std::string FrmMain::EnglishType(const std::string& shown) {
-  return quill::EnglishType(app_, shown);
+  return quill::EnglishType(Messages(app_), shown);
 }
 
 std::string FrmMain::TypeWords(const std::string& type) {
-  return quill::TypeWords(app_, type);
+  return quill::TypeWords(Messages(app_), type);
 }
 
 void FrmMain::FillCategories() {
   auto& results = lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
+  const MessageLookup msg = Messages(app_);
   for (int i = 0; i < results.Count(); ++i) {
     CategoryWords words;
-    if (!CategoryWordsOf(app_, results.Item(i).SubItem(2), words)) continue;
+    if (!CategoryWordsOf(msg, results.Item(i).SubItem(2), words)) continue;
     if (!words.type.empty()) results.SetSubItem(i, 2, words.type);
     results.SetSubItem(i, 3, words.risk);
     results.SetSubItem(i, 4, words.details);
@@ -194,8 +185,9 @@ void FrmMain::ShowFinding(int index) {
     // The list's own words and sentences in the user's language; names as they are.
     const std::string textKey = finding.ProgressTextKey();
     const std::string detailKey = finding.ProgressDetailKey();
-    const std::string text =
-        textKey.empty() ? finding.ProgressText() : Words(app_, textKey, finding.ProgressText());
+    const std::string text = textKey.empty()
+                                 ? finding.ProgressText()
+                                 : Words(Messages(app_), textKey, finding.ProgressText());
     const std::string sentence = detailKey.empty() ? std::string() : app_.Msg(detailKey);
     const std::string detail = sentence.empty()
                                    ? finding.ProgressDetail()

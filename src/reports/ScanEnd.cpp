@@ -1,5 +1,5 @@
 // What follows the stages of a scan: the automatic removal, the removed total, the anonymous
-// data, the words of the results and the report.
+// data and the report.
 #include "reports/ScanEnd.h"
 
 #include <algorithm>
@@ -15,19 +15,12 @@
 #include "reports/ScanReport.h"
 #include "reports/Submission.h"
 #include "results/Finding.h"
-#include "results/ThreatCategory.h"
 #include "scan/ScanDriver.h"
 #include "scan/ScanState.h"
 
 namespace quill {
 
 namespace {
-
-// The current language's words for a key, or the English ones when it has none.
-std::string Words(ProgramContext& app, const std::string& key, const std::string& english) {
-  std::string words = app.Msg(key);
-  return words.empty() ? english : words;
-}
 
 int CountListed(const FindingList& findings) {
   const auto& items = findings.Items();
@@ -93,38 +86,8 @@ std::vector<int> ListedFindings(const FindingList& findings, const RemovalResult
   return shown;
 }
 
-std::string EnglishType(ProgramContext& app, const std::string& shown) {
-  if (FindThreatCategory(shown)) return shown;
-  for (const auto& c : ThreatCategories())
-    if (!c.name.empty() && app.Msg(TypeTextKey(c.name)) == shown) return c.name;
-  return shown;
-}
-
-std::string TypeWords(ProgramContext& app, const std::string& type) {
-  return FindThreatCategory(type) && !type.empty() ? Words(app, TypeTextKey(type), type) : type;
-}
-
-bool CategoryWordsOf(ProgramContext& app, const std::string& shownType, CategoryWords& words) {
-  const std::string type = EnglishType(app, shownType);
-  auto category = FindThreatCategory(type);
-  if (!category) return false;  // an unknown type leaves risk and details empty
-  words.type = type.empty() ? shownType : TypeWords(app, type);
-  words.risk = Words(app, RiskTextKey(category->risk), category->risk);
-  words.details = Words(app, DetailsTextKey(type), category->details);
-  return true;
-}
-
-void FillCategories(ProgramContext& app, FindingList& findings, const std::vector<int>& shown) {
-  for (int index : shown) {
-    Finding& finding = findings.At(index);
-    // The type as the row shows it: the table's types in the current language.
-    std::string type = finding.threatType.empty() ? "" : TypeWords(app, finding.threatType);
-    CategoryWords words;
-    const bool known = CategoryWordsOf(app, type, words);
-    finding.threatType = known ? words.type : type;
-    finding.risk = known ? words.risk : "";
-    finding.details = known ? words.details : "";
-  }
+MessageLookup Messages(ProgramContext& app) {
+  return [&app](const std::string& key) { return app.Msg(key); };
 }
 
 void WriteScanReport(ProgramContext& app, const ScanState& scan, const FindingList& findings,

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "removal/RemovalRun.h"
+#include "results/CategoryWords.h"
 
 namespace quill {
 
@@ -14,7 +15,7 @@ struct ScanState;
 
 /// What follows the stages of a scan, shared by the main window and the command line: the
 /// removal a completed scan runs by itself when asked to, the total of removed items and the
-/// anonymous data after a removal, the words of the results, and the report.
+/// anonymous data after a removal, and the report.
 
 /// "Send anonymous data" as the user stored it.
 bool SendDataAgreed(ProgramContext& app);
@@ -39,24 +40,8 @@ void SendAnonymousData(ProgramContext& app);
 /// threat name, path or key).
 std::vector<int> ListedFindings(const FindingList& findings, const RemovalResult& removal);
 
-/// A type as the category table names it, from the table's name or the current language's
-/// words for it (any other text as it is).
-std::string EnglishType(ProgramContext& app, const std::string& shown);
-/// A type of the table in the current language's words (any other text as it is).
-std::string TypeWords(ProgramContext& app, const std::string& type);
-
-/// The words a results row shows for a type as shown: its type, risk and details in the
-/// current language; false when the table does not know the type (the row stays as it is).
-struct CategoryWords {
-  std::string type;
-  std::string risk;
-  std::string details;
-};
-bool CategoryWordsOf(ProgramContext& app, const std::string& shownType, CategoryWords& words);
-
-/// The type, risk and details of the findings at `shown`, in the current language, as the
-/// results list shows them when a scan has ended.
-void FillCategories(ProgramContext& app, FindingList& findings, const std::vector<int>& shown);
+/// The program's message catalogue as the results' words read it.
+MessageLookup Messages(ProgramContext& app);
 
 /// Writes "Scan_Log.txt" anew for the scan that ended: its counts, times and gaps, and the
 /// findings at `shown`, in that order.
