@@ -26,11 +26,7 @@ void MainScanView::ScanStarting() {
     m.PicSweepNow.SetVisible(true);
     m.ApplyTimerState(false);
 
-    for (forms::Control* c : std::initializer_list<forms::Control*>{
-             &m.cmdScanNow, &m.cmdScan, &m.cmdLog, &m.cmdUpdate, &m.cmdStatus})
-      c->SetEnabled(false);
-    m.cmdStop.SetEnabled(true);
-    m.cmdPause.SetEnabled(true);
+    EnableScanControls(true);
   });
   // Whatever happened above, the Scan button shows that a scan runs.
   m.cmdScan.SetEnabled(false);
@@ -149,15 +145,18 @@ void MainScanView::ScanEnding(bool stopped) {
   m.RunStep("automatic removal", [&] { m.RemoveAllFound(); });
 }
 
+void MainScanView::EnableScanControls(bool scanning) {
+  FrmMain& m = main_;
+  for (forms::Control* c : std::initializer_list<forms::Control*>{
+           &m.cmdScanNow, &m.cmdScan, &m.cmdLog, &m.cmdUpdate, &m.cmdStatus})
+    c->SetEnabled(!scanning);
+  m.cmdStop.SetEnabled(scanning);
+  m.cmdPause.SetEnabled(scanning);
+}
+
 void MainScanView::ScanEnded() {
   FrmMain& m = main_;
-  m.RunStep("scan controls", [&] {
-    for (forms::Control* c : std::initializer_list<forms::Control*>{
-             &m.cmdScan, &m.cmdScanNow, &m.cmdLog, &m.cmdUpdate, &m.cmdStatus})
-      c->SetEnabled(true);
-    m.cmdStop.SetEnabled(false);
-    m.cmdPause.SetEnabled(false);
-  });
+  m.RunStep("scan controls", [&] { EnableScanControls(false); });
   m.cmdScan.SetEnabled(true);
   m.RunStep("timers", [&] { m.ApplyTimerState(true); });
   m.RunStep("scan figures", [&] {

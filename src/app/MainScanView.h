@@ -33,6 +33,9 @@ class MainScanView : public ScanView {
   void MakeReport() override;
 
  private:
+  /// While a scan runs only Stop and Pause answer; the buttons that start work wait.
+  void EnableScanControls(bool scanning);
+
   FrmMain& main_;
 };
 
