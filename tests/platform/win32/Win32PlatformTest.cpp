@@ -1,4 +1,6 @@
 // The Windows backend against the machine it runs on (under Wine in CI).
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -121,8 +123,9 @@ TEST_F(Win32PlatformTest, FilesAndFoldersFollowTheSystem) {
 TEST_F(Win32PlatformTest, ProcessesShellAndSystem) {
   auto processes = platform_.processes->Enumerate();
   ASSERT_TRUE(processes);
+  // This very process: the tests run in parallel, so others of the same name may be running.
   const auto self = std::find_if(processes->begin(), processes->end(), [](const ProcessInfo& p) {
-    return p.name == "platform_tests.exe";
+    return p.pid == GetCurrentProcessId() && p.name == "platform_tests.exe";
   });
   ASSERT_NE(self, processes->end());
   EXPECT_FALSE(platform_.processes->Terminate(self->pid, 1));  // never the program itself
