@@ -13,7 +13,7 @@
 #include "definitions/UpdateMerge.h"
 #include "definitions/UpdateProgressView.h"
 #include "forms/Control.h"
-#include "forms/Form.h"
+#include "forms/HandlerBoundary.h"
 
 namespace quill {
 

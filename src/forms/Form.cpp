@@ -1,32 +1,12 @@
 #include "forms/Form.h"
 
 #include <algorithm>
-#include <exception>
 
 #include "base/Text.h"
 #include "forms/Host.h"
 #include "forms/Timer.h"
 
 namespace quill::forms {
-
-void RunHandler(Host* host, const char* what, const std::function<void()>& handler) {
-  if (!handler) return;
-  std::string message;
-  try {
-    handler();
-    return;
-  } catch (const std::exception& e) {
-    message = e.what();
-  } catch (...) {
-    message = "unknown exception";
-  }
-  if (!host) return;
-  // The host's own report must not undo the boundary either.
-  try {
-    host->HandlerFailed(what ? what : "", message);
-  } catch (...) {
-  }
-}
 
 Form::Form(Host& host, std::string name, std::string caption)
     : host_(host), name_(std::move(name)), caption_(std::move(caption)) {}

@@ -5,16 +5,13 @@
 #include <vector>
 
 #include "forms/Control.h"
+#include "forms/HandlerBoundary.h"
 
 namespace quill::forms {
 
 class Host;
 class OptionButton;
 class Timer;
-
-/// Runs a handler inside the runtime's boundary: an exception thrown by one handler is
-/// swallowed (and reported to the host) so that a bug in one step cannot end the process.
-void RunHandler(Host* host, const char* what, const std::function<void()>& handler);
 
 enum class WindowState { Normal = 0, Minimized = 1, Maximized = 2 };
 

@@ -6,7 +6,7 @@
 #include "base/DateTime.h"
 #include "base/Text.h"
 #include "core/ProgramContext.h"
-#include "forms/Form.h"
+#include "forms/HandlerBoundary.h"
 #include "platform/Registry.h"
 #include "removal/ChangeLock.h"
 #include "removal/Removal.h"

@@ -11,7 +11,7 @@
 #include "core/ProgramContext.h"
 #include "core/Settings.h"
 #include "core/UpdateServer.h"
-#include "forms/Form.h"
+#include "forms/HandlerBoundary.h"
 #include "reports/ScanReport.h"
 #include "reports/Submission.h"
 #include "results/Finding.h"

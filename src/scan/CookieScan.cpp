@@ -11,7 +11,7 @@
 #include "definitions/DefinitionCodec.h"
 #include "definitions/DefinitionSet.h"
 #include "definitions/ExclusionList.h"
-#include "forms/Control.h"
+#include "forms/Host.h"
 #include "platform/Shell.h"
 #include "scan/ScanDriver.h"
 #include "scan/ScanWindow.h"

@@ -6,7 +6,7 @@
 #include "core/ProgramContext.h"
 #include "core/Settings.h"
 #include "definitions/DefinitionSet.h"
-#include "forms/Form.h"
+#include "forms/HandlerBoundary.h"
 #include "scan/CookieScan.h"
 #include "scan/FileScan.h"
 #include "scan/ProcessScan.h"
