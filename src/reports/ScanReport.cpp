@@ -137,4 +137,19 @@ std::string ScanReportText(ProgramContext& app, const ScanReportSource& source) 
   return r;
 }
 
+std::optional<std::string> ReadReportAsShown(ProgramContext& app,
+                                             const std::function<void()>& yield) {
+  auto content = app.Files().ReadFile(app.DataFile("Scan_Log.txt"));
+  if (!content) return std::nullopt;
+  std::string shown;
+  for (const auto& line : text::SplitLines(*content)) {
+    if (text::Trim(line).empty())
+      shown += "\r\n";
+    else
+      shown += line;
+    yield();
+  }
+  return shown;
+}
+
 }  // namespace quill

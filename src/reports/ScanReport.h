@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,5 +32,12 @@ std::string ReportTypeText(int icon);
 /// The whole text of "Scan_Log.txt" for the main window's current results, counters and
 /// scan times, with the current exclusions and quarantine log: double-spaced, CR LF line ends.
 std::string ScanReportText(ProgramContext& app, const ScanReportSource& source);
+
+/// The saved "Scan_Log.txt" as the "Log" window shows it; nothing when it cannot be read.
+/// The report is double-spaced: a blank line becomes one line break, and content lines with
+/// no blank line between them run together. yield runs after each line (a long report must
+/// not freeze the window).
+std::optional<std::string> ReadReportAsShown(ProgramContext& app,
+                                             const std::function<void()>& yield);
 
 }  // namespace quill

@@ -16,6 +16,8 @@ class frmReport : public forms::Form {
 
  private:
   void Form_Load();
+  /// The saved report, in the current language's window.
+  void ShowReport();
   ProgramContext& app_;
 };
 
