@@ -49,6 +49,16 @@ void frmDownload::Form_MouseMove(int x, int y) {
 }
 
 void frmDownload::tmrBlink_Timer() {
+  Blink();
+}
+
+void frmDownload::Blink() {
+  SwapPictures();
+  TellStory();
+  tick_ = tick_ >= 14 ? 0 : tick_ + 1;
+}
+
+void frmDownload::SwapPictures() {
   if (picDown.Visible()) {
     picDown.SetVisible(false);
     picUp.SetVisible(true);
@@ -58,6 +68,9 @@ void frmDownload::tmrBlink_Timer() {
     picDown.SetVisible(true);
     picUp.SetVisible(false);
   }
+}
+
+void frmDownload::TellStory() {
   // The caption tells a story of its own, whatever the transfer is doing.
   switch (tick_) {
     case 0:
@@ -77,7 +90,6 @@ void frmDownload::tmrBlink_Timer() {
       lblProduct.SetCaption(app_.Msg("MSG_SENDING"));
       break;
   }
-  tick_ = tick_ >= 14 ? 0 : tick_ + 1;
 }
 
 void frmDownload::cmdCancel_Click() {

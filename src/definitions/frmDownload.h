@@ -42,6 +42,11 @@ class frmDownload : public forms::Form {
   int BlinkTick() const { return tick_; }
 
  private:
+  /// One blink: the pictures swap, the caption moves on in its cycle.
+  void Blink();
+  void SwapPictures();
+  /// The caption of this tick of the cycle, over the one SwapPictures wrote.
+  void TellStory();
   ProgramContext& app_;
   TrayIcons& tray_;
   int tick_ = 0;
