@@ -409,4 +409,31 @@ std::string clsLanguages::LanguageFilePath() const {
   return programFolder_ + "\\" + kFileName;
 }
 
+bool clsLanguages::ReplaceLanguageFile(std::string answer) {
+  if (!text::ContainsNoCase(answer, "<TRANSLATION_ITEMS>") ||
+      !text::ContainsNoCase(answer, "</TRANSLATION_ITEMS>"))
+    return false;
+  const size_t firstTag = answer.find('<');
+  answer.erase(0, firstTag);
+  answer += "\r\n";
+
+  // Write beside the old file first and swap afterwards, so a failed write keeps the old file.
+  const std::string path = LanguageFilePath();
+  const std::string fresh = path + ".new";
+  bool written = false;
+  if (files_.WriteFile(fresh, answer)) {
+    files_.DeleteFile(path);
+    written = files_.Rename(fresh, path);
+    if (!written) {
+      written = files_.WriteFile(path, answer);
+      files_.DeleteFile(fresh);
+    }
+  }
+  if (!written) return false;
+
+  // The lines in memory came from the old file; read the current language from the new one.
+  if (!currentLanguage_.empty()) LoadLanguage(currentLanguage_);
+  return true;
+}
+
 }  // namespace quill

@@ -98,6 +98,11 @@ class clsLanguages {
   void SetSlotText(int slot, const std::string& text);
   /// Windows path of the language file.
   std::string LanguageFilePath() const;
+  /// Replaces the language file with a server's answer and reads the current language again
+  /// from it. Only a complete language file replaces the one on disk (an error page or a
+  /// transfer cut short would leave no translations at all); false when the answer is not
+  /// one or could not be written, and the old file stays.
+  bool ReplaceLanguageFile(std::string answer);
   platform::FileSystem& Files() const { return files_; }
   const BrandProfile& Brand() const { return brand_; }
   /// The language names of the language file in file order; empty when there is no file.

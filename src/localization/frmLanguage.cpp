@@ -1,6 +1,5 @@
 #include "localization/frmLanguage.h"
 
-#include "base/Text.h"
 #include "core/FetchText.h"
 #include "core/Settings.h"
 #include "core/UpdateServer.h"
@@ -53,33 +52,11 @@ void frmLanguage::Combo1_Click() {
 }
 
 void frmLanguage::cmdUpdate_Click() {
-  std::string answer = FetchText(internet_, GetHost(), LanguageFileUrl());
-  // Only a complete language file replaces the one on disk: an error page or a transfer cut
-  // short would otherwise leave the user with no translations at all.
-  if (!text::ContainsNoCase(answer, "<TRANSLATION_ITEMS>") ||
-      !text::ContainsNoCase(answer, "</TRANSLATION_ITEMS>"))
-    return;
-  const size_t firstTag = answer.find('<');
-  answer.erase(0, firstTag);
-  answer += "\r\n";
+  UpdateLanguageFile();
+}
 
-  // Write beside the old file first and swap afterwards, so a failed write keeps the old file.
-  platform::FileSystem& files = catalog_.Files();
-  const std::string path = catalog_.LanguageFilePath();
-  const std::string fresh = path + ".new";
-  bool written = false;
-  if (files.WriteFile(fresh, answer)) {
-    files.DeleteFile(path);
-    written = files.Rename(fresh, path);
-    if (!written) {
-      written = files.WriteFile(path, answer);
-      files.DeleteFile(fresh);
-    }
-  }
-  if (!written) return;
-
-  // The lines in memory came from the old file; read the current language from the new one.
-  if (!catalog_.CurrentLanguage().empty()) catalog_.LoadLanguage(catalog_.CurrentLanguage());
+void frmLanguage::UpdateLanguageFile() {
+  if (!catalog_.ReplaceLanguageFile(FetchText(internet_, GetHost(), LanguageFileUrl()))) return;
   FillLanguages();
   std::string notice = FileMessage("MSG_DOWNLOADED");
   if (notice.empty()) notice = kDownloadedFallback;

@@ -49,6 +49,9 @@ class frmLanguage : public forms::Form {
   std::string LanguageFileUrl() const;
 
  private:
+  /// Fetches the server's language file; when it replaced the file, the drop-down is filled
+  /// again and the user is told.
+  void UpdateLanguageFile();
   /// Refills the drop-down from the language file and selects the stored language.
   void FillLanguages();
   /// Applies a language to this window, then sets the title.
