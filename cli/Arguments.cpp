@@ -18,7 +18,6 @@ const char* const kUsage =
     "  quillonet-cli [--prefix DIR] report\n"
     "  quillonet-cli [--prefix DIR] exclude TEXT\n"
     "  quillonet-cli [--prefix DIR] stage-definitions FOLDER\n"
-    "  quillonet-cli [--prefix DIR] export-language FILE\n"
     "  quillonet-cli [--prefix DIR] [--json] quarantine list\n"
     "  quillonet-cli [--prefix DIR] quarantine restore ID... | --all\n"
     "  quillonet-cli --help\n"
@@ -66,9 +65,6 @@ const char* const kUsage =
     "  stage-definitions\n"
     "            Copies the definition files (*.dat) of FOLDER into the prefix's data folder\n"
     "            when it holds no definitions yet; the next start takes them over.\n"
-    "  export-language\n"
-    "            Writes FILE as an English language file with every caption of every window\n"
-    "            and every message: the template for a translation.\n"
     "  quarantine list\n"
     "            Prints what the quarantine holds, one item per line with the fields id,\n"
     "            time, kind (file, folder, cookie, registry), original location, name of\n"
@@ -171,8 +167,6 @@ std::string CheckWords(const Arguments& args, ScanRequest& scan) {
   if (command == "exclude") return words.size() != 2 ? "exclude needs exactly one TEXT" : "";
   if (command == "stage-definitions")
     return words.size() != 2 ? "stage-definitions needs exactly one FOLDER" : "";
-  if (command == "export-language")
-    return words.size() != 2 ? "export-language needs exactly one FILE" : "";
   if (command == "quarantine") {
     const std::string sub = words.size() > 1 ? words[1] : "";
     if (sub == "list" && (words.size() != 2 || args.all))

@@ -7,13 +7,12 @@
 
 #include "HeadlessUpdateView.h"
 #include "JsonOutput.h"
-#include "app/Application.h"
-#include "app/DataFolder.h"
-#include "app/frmSplash.h"
 #include "base/Text.h"
 #include "definitions/DefinitionSet.h"
 #include "definitions/ExclusionList.h"
 #include "definitions/LiveUpdate.h"
+#include "program/Program.h"
+#include "program/ProgramStart.h"
 #include "removal/ChangeLock.h"
 #include "removal/QuarantineRestore.h"
 
@@ -51,15 +50,7 @@ std::string WindowsPathOf(platform::FileSystem& files, const std::string& path) 
   return files.FromNativePath(absolute);
 }
 
-void StartUp(Application& app) {
-  auto& splash = app.Splash();
-  splash.Load();
-  splash.Show();
-  for (int tick = 0; tick < 200 && splash.Timer2.IsEnabled() && !app.Ended(); ++tick)
-    splash.Timer2.Fire();
-}
-
-int StageDefinitions(Application& app, const std::string& sourceFolder) {
+int StageDefinitions(Program& app, const std::string& sourceFolder) {
   auto& files = app.Files();
   const std::string dataFolder = ExpandDataFolder(app);
   if (dataFolder.empty()) return Fail("the prefix has no application data folder");
@@ -118,7 +109,7 @@ int StageDefinitions(Application& app, const std::string& sourceFolder) {
   return kNothingFound;
 }
 
-int PrintReport(Application& app) {
+int PrintReport(Program& app) {
   const std::string path = ExpandDataFolder(app) + "\\Scan_Log.txt";
   auto report = app.Files().ReadFile(path);
   if (!report) return Fail("no scan report has been written yet (" + path + ")");
@@ -126,7 +117,7 @@ int PrintReport(Application& app) {
   return kNothingFound;
 }
 
-int QuarantineCommand(Application& app, const std::vector<std::string>& words, bool all) {
+int QuarantineCommand(Program& app, const std::vector<std::string>& words, bool all) {
   app.dataFolder = ExpandDataFolder(app);
   QuarantineRestore restore(app);
   auto items = restore.Items();
@@ -172,8 +163,8 @@ int QuarantineCommand(Application& app, const std::vector<std::string>& words, b
   return allDone ? kNothingFound : kFound;
 }
 
-int RunUpdate(Application& app, const HeadlessUpdateView& view) {
-  const LiveUpdateResult result = app.RunLiveUpdate();
+int RunUpdate(Program& app, HeadlessUpdateView& view) {
+  const LiveUpdateResult result = app.Updater().Run(view, {});
   using Outcome = LiveUpdateResult::Outcome;
   std::string line = view.Notification();
   if (result.outcome == Outcome::Refused) line = "Live Update cannot run now.";
@@ -187,22 +178,12 @@ int RunUpdate(Application& app, const HeadlessUpdateView& view) {
   } else {
     std::printf("%s Changes: %d\n", line.c_str(), result.changes);
   }
-  app.CloseMain();
   return result.outcome == Outcome::Current || result.outcome == Outcome::Updated ? kNothingFound
                                                                                   : kCannotRun;
 }
 
-int ExportLanguage(Application& app, const std::string& file) {
-  FILE* out = std::fopen(file.c_str(), "wb");
-  const std::string text = app.LanguageTemplate();
-  if (!out || std::fwrite(text.data(), 1, text.size(), out) != text.size() || std::fclose(out) != 0)
-    return Fail("\"" + file + "\" could not be written");
-  return 0;
-}
-
-int Exclude(Application& app, const std::string& text) {
+int Exclude(Program& app, const std::string& text) {
   const bool written = app.Exclusions().AddExclusion(text);
-  app.CloseMain();
   if (!written) return Fail("cannot write the exclusion list " + app.Exclusions().FilePath());
   std::printf("Excluded: %s\n", text::Trim(text).c_str());
   return kNothingFound;

@@ -5,8 +5,8 @@
 #include "Commands.h"
 #include "HeadlessScan.h"
 #include "JsonOutput.h"
-#include "app/Application.h"
 #include "base/Text.h"
+#include "program/Program.h"
 #include "removal/ChangeLock.h"
 #include "removal/RemovalRun.h"
 #include "removal/RemovalShare.h"
@@ -145,7 +145,7 @@ int RecordScan(const HeadlessScan& scan, ScanMode mode, bool remove) {
 
 }  // namespace
 
-int Scan(Application& app, const ScanRequest& request, const std::string& chosen,
+int Scan(Program& app, const ScanRequest& request, const std::string& chosen,
          const Arguments& args) {
   const ScanMode mode = request.mode;
   if (mode == ScanMode::File || mode == ScanMode::Folder) {

@@ -1,6 +1,6 @@
-// quillonet-cli: the application model of the desktop program, run without windows. It starts
-// exactly as the desktop program does (splash countdown, then the main window's start-up),
-// runs one command, prints what a user would have seen and ends.
+// quillonet-cli: the program without its windows. It starts as the desktop program does without
+// them (data folder, one copy at a time, staged definitions, exclusions), runs one command,
+// prints what a user would have seen and ends.
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -12,9 +12,10 @@
 #include "HeadlessHost.h"
 #include "HeadlessUpdateView.h"
 #include "JsonOutput.h"
-#include "app/Application.h"
 #include "localization/MessageCatalog.h"
 #include "platform/Platform.h"
+#include "program/Program.h"
+#include "program/ProgramStart.h"
 
 namespace {
 
@@ -37,27 +38,19 @@ std::string OpenMachine(const std::string& prefix, platform::Platform& platform)
   return {};
 }
 
-// The commands that need the program started as the desktop program starts.
-int RunStarted(Application& app, const HeadlessUpdateView& updateView, const Arguments& args,
+// The commands that need the program started.
+int RunStarted(Program& app, HeadlessUpdateView& updateView, const Arguments& args,
                const ScanRequest& scan, const std::string& chosen) {
   const auto& words = args.words;
   const std::string& command = words[0];
-  StartUp(app);
-  if (app.Ended()) return Fail("another instance of the program is running");
-  if (!app.MainLoaded()) return Fail("the program could not start");
-  // Every way out closes the main window as the desktop program's exit does, so "STATUS" is
-  // "STOPPED" again whatever ends the run (a scan that cannot run, a refused path).
-  struct CloseOnReturn {
-    Application& app;
-    ~CloseOnReturn() {
-      if (!app.Ended()) app.CloseMain();
-    }
-  } closeOnReturn{app};
-  // What this program prints is read by scripts: English, whatever language the user chose
-  // for the desktop program.
-  app.Catalog().RestoreBuiltInMessages();
+  if (std::string problem = StartWithoutWindows(app); !problem.empty()) return Fail(problem);
+  // Every way out records the stopped state as the desktop program's exit does, so "STATUS"
+  // is "STOPPED" again whatever ends the run (a scan that cannot run, a refused path).
+  struct StopOnReturn {
+    Program& app;
+    ~StopOnReturn() { RecordRunning(app, false); }
+  } stopOnReturn{app};
   if (command == "update") return RunUpdate(app, updateView);
-  if (command == "export-language") return ExportLanguage(app, words[1]);
   if (command == "exclude") return Exclude(app, words[1]);
   return Scan(app, scan, chosen, args);
 }
@@ -75,9 +68,8 @@ int RunOn(const std::string& prefix, const Arguments& args, const ScanRequest& s
     chosen = windowsPath;
   }
   auto host = std::make_unique<HeadlessHost>(args.yes, chosen);
-  auto app = std::make_unique<Application>(*host, platform);
+  auto app = std::make_unique<Program>(*host, platform);
   HeadlessUpdateView updateView;
-  app->SetUpdateView(&updateView);
 
   const auto& words = args.words;
   const std::string& command = words[0];

@@ -14,6 +14,7 @@
 #include "Desktop.h"
 #include "QtHost.h"
 #include "app/Application.h"
+#include "app/LanguageExport.h"
 #include "app/frmSplash.h"
 #include "platform/Platform.h"
 #include "views/Style.h"
@@ -21,16 +22,21 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: quillonet [--prefix DIR] [Qt options]\n"
+    "Usage: quillonet [--prefix DIR] [--export-language FILE] [Qt options]\n"
     "\n"
     "Protects the Windows machine given by a Wine prefix: DIR, else $WINEPREFIX, else\n"
     "~/.wine when it exists, else the program's own default prefix.\n"
     "\n"
     "  --prefix DIR         the Wine prefix to protect\n"
+    "  --export-language FILE\n"
+    "                       write FILE as an English language file with every caption of\n"
+    "                       every window and every message (the template for a\n"
+    "                       translation), then end\n"
     "  --help               show this text\n";
 
 struct Arguments {
   std::string prefix;
+  std::string exportLanguage;
   bool help = false;
   std::vector<char*> qtArgs;
 };
@@ -55,12 +61,32 @@ bool Parse(int argc, char** argv, Arguments& args, std::string& error) {
       args.prefix = v;
     } else if (a.rfind("--prefix=", 0) == 0) {
       args.prefix = a.substr(9);
+    } else if (a == "--export-language") {
+      const char* v = value("--export-language");
+      if (!v) return false;
+      args.exportLanguage = v;
     } else {
       args.qtArgs.push_back(argv[i]);
     }
   }
   args.qtArgs.push_back(nullptr);
   return true;
+}
+
+// "--export-language FILE": the exit status.
+int ExportLanguage(quill::Application& app, const std::string& file) {
+  const auto text = quill::ExportedLanguageFile(app);
+  if (!text) {
+    std::fprintf(stderr, "quillonet: another copy of the program is running\n");
+    return 2;
+  }
+  std::FILE* out = std::fopen(file.c_str(), "wb");
+  const bool written = out && std::fwrite(text->data(), 1, text->size(), out) == text->size();
+  if ((out && std::fclose(out) != 0) || !written) {
+    std::fprintf(stderr, "quillonet: \"%s\" could not be written\n", file.c_str());
+    return 2;
+  }
+  return 0;
 }
 
 // A start of this program on the prefix the user chose, with the same Qt options.
@@ -102,11 +128,15 @@ int Run(int argc, char** argv, Restart& restart) {
   int status = 0;
   {
     auto app = quill::gui::MakeDesktopModel(host, platform);
-    auto& splash = app->Splash();
-    splash.Load();
-    splash.Show();
-    // A quit asked for before the loop runs (a second copy) would be lost inside it.
-    if (!app->Ended() && !host.QuitRequested()) status = QApplication::exec();
+    if (!args.exportLanguage.empty()) {
+      status = ExportLanguage(*app, args.exportLanguage);
+    } else {
+      auto& splash = app->Splash();
+      splash.Load();
+      splash.Show();
+      // A quit asked for before the loop runs (a second copy) would be lost inside it.
+      if (!app->Ended() && !host.QuitRequested()) status = QApplication::exec();
+    }
     if (!app->nextPrefix.empty()) {
       restart.program = QCoreApplication::applicationFilePath();
       for (size_t i = 1; i + 1 < args.qtArgs.size(); ++i) restart.args << args.qtArgs[i];

@@ -151,7 +151,7 @@ class Tour {
   // The tray menu, at rest above the task bar, with the window in the tray.
   void TrayMenu() {
     app_.Main().MinimizeToTray();
-    clsTray::Instance(app_).ShowMenu();
+    app_.Tray().ShowMenu();
     auto& menu = app_.MenuPopUp();
     while (menu.tmrMenuPopup.IsEnabled()) menu.tmrMenuPopup.Fire();
     Shoot(menu, "tray-menu");

@@ -5,16 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "core/ProgramContext.h"
-#include "definitions/PathTokens.h"
+#include "program/Program.h"
 #include "shell/TrayWindows.h"
 
 namespace quill {
 
-class clsLanguages;
-class DefinitionSet;
-class ExclusionList;
-class ProtectedFloor;
 class MachineSettingsStore;
 class FrmMain;
 class frmSplash;
@@ -30,34 +25,22 @@ class frmDownload;
 class frmSignatureUpdated;
 class frmMenuPopUp;
 class clsTray;
-class LiveUpdate;
 class UpdateProgressView;
-struct LiveUpdateResult;
 
-/// The process: the program context every subsystem shares, and the windows, which live
-/// until the process ends.
-class Application : public ProgramContext, public TrayWindows {
+/// The desktop program: the program (Program) with its windows, which are made on first use
+/// and live until the process ends.
+class Application : public Program, public TrayWindows {
  public:
   Application(forms::Host& host, platform::Platform& platform);
   ~Application() override;
 
-  PathTokens& Tokens() override { return tokens_; }
-  clsLanguages& Catalog() override { return *catalog_; }
-  DefinitionSet& Definitions() override;
-  ExclusionList& Exclusions() override { return *exclusions_; }
-  ProtectedFloor& Floor() override;
-  void RefreshFloor() override;
   MachineSettingsStore& MachineSettings() { return *machineSettings_; }
-  clsTray& Tray() override { return *tray_; }
-  /// The Live Update engine: one per process, so that only one run goes at a time.
-  LiveUpdate& Updater() { return *updater_; }
+  /// The notification-area icon.
+  clsTray& Tray() { return *tray_; }
   /// What a Live Update run shows instead of the download window and the notice
-  /// (UpdateWindows), when a program sets it (the command line does); null by default.
+  /// (UpdateWindows), when a test sets it; null by default.
   UpdateProgressView* UpdateView() { return updateView_; }
   void SetUpdateView(UpdateProgressView* view) { updateView_ = view; }
-
-  std::string Msg(const std::string& key) override;
-  void ApplyCurrentLanguage(forms::Form& form) override;
 
   // --- Windows ---------------------------------------------------------------------------
   /// Windows are created on first use (as the classic runtime loads a window when it is
@@ -79,40 +62,21 @@ class Application : public ProgramContext, public TrayWindows {
   frmSignatureUpdated& SignatureUpdated() override;
   /// The tray icon's slide-up menu.
   frmMenuPopUp& MenuPopUp() override;
-  std::vector<forms::Form*> Windows() const override;
-  void AdoptWindow(std::unique_ptr<forms::Form> form) override;
 
   /// The prefix the user chose to protect instead of this one: the desktop program starts
   /// again on it once this run has ended; empty when none was chosen.
   std::string nextPrefix;
 
-  // --- The main window as a program without windows uses it (the command line) ------------
-  /// True when start-up has loaded the main window.
-  bool MainLoaded();
-  /// Closes the main window as the desktop program's exit does (the stopped state is
-  /// recorded); nothing when it is not loaded.
-  void CloseMain();
-  /// One Live Update run, as the main window's command runs it.
-  LiveUpdateResult RunLiveUpdate();
-  /// A fresh English language file of every window.
-  std::string LanguageTemplate();
-
-  /// Ends the program: the host leaves its event loop.
-  void End();
-  bool Ended() const { return ended_; }
+ protected:
+  /// The tables' load shows on the scan page, and the scan page's Stop stops it.
+  DefinitionHooks MakeDefinitionHooks() override;
 
  private:
   template <class T, class... Extra>
   T& Window(std::unique_ptr<T>& slot, Extra&... extra);
 
-  PathTokens tokens_;
-  std::unique_ptr<clsLanguages> catalog_;
-  std::unique_ptr<DefinitionSet> definitions_;
-  std::unique_ptr<ExclusionList> exclusions_;
-  std::unique_ptr<ProtectedFloor> floor_;
   std::unique_ptr<MachineSettingsStore> machineSettings_;
   std::unique_ptr<clsTray> tray_;
-  std::unique_ptr<LiveUpdate> updater_;
   UpdateProgressView* updateView_ = nullptr;
   std::unique_ptr<FrmMain> main_;
   std::unique_ptr<frmSplash> splash_;
@@ -127,9 +91,6 @@ class Application : public ProgramContext, public TrayWindows {
   std::unique_ptr<frmDownload> download_;
   std::unique_ptr<frmSignatureUpdated> signatureUpdated_;
   std::unique_ptr<frmMenuPopUp> menuPopUp_;
-  std::vector<std::unique_ptr<forms::Form>> adopted_;
-  std::vector<forms::Form*> order_;
-  bool ended_ = false;
 };
 
 }  // namespace quill

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "app/Application.h"
-#include "app/DataFolder.h"
 #include "app/Form8.h"
 #include "app/MachineSettingsStore.h"
 #include "app/frmAbout.h"
@@ -22,13 +21,12 @@
 #include "localization/MessageCatalog.h"
 #include "localization/Translation.h"
 #include "localization/frmLanguage.h"
+#include "program/ProgramStart.h"
 #include "protection/Protection.h"
 #include "protection/ProtectionAlerts.h"
 #include "removal/frmDelete.h"
 #include "removal/frmQuarantine.h"
 #include "reports/frmReport.h"
-#include "results/Finding.h"
-#include "results/ThreatCategory.h"
 #include "shell/clsTray.h"
 #include "shell/frmMenuPopUp.h"
 #include "shell/frmSignatureUpdated.h"
@@ -93,17 +91,14 @@ void FrmMain::StartupSequence() {
                   id.programFolder + "\\" + id.exeName + ".exe");
 
   // 3. The data folder. We create it when missing: every later file operation needs it.
-  app.dataFolder = ExpandDataFolder(app);
-  if (!app.Files().Attributes(app.dataFolder)) app.Files().CreateFolder(app.dataFolder);
+  OpenDataFolder(app);
   Loading = true;
 
   // 5. The message catalogue and the saved language.
   const bool firstRun =
       settings::ReadIfStored(app.Settings(), settings::Language).value_or("").empty();
   const std::string language = settings::Read(app.Settings(), settings::Language);
-  app.Catalog().LoadBuiltInMessages();
-  for (const auto& [key, words] : CategoryTexts()) app.Catalog().setMessage(key, words);
-  for (const auto& [key, words] : FindingTexts()) app.Catalog().setMessage(key, words);
+  LoadBuiltInTexts(app.Catalog());
   ChangeLanguage(app.Catalog(), *this, language);
   ApplyMessageTexts();
 
@@ -121,7 +116,7 @@ void FrmMain::StartupSequence() {
     return;
   }
 
-  PromoteStagedDefinitions();                              // 8
+  PromoteStagedDefinitions(app);                           // 8
   app.Exclusions().LoadExclusions();                       // 9
   DefinitionCount = app.Definitions().CountDefinitions();  // 10
   RefreshHomePage();                                       // 11
@@ -146,10 +141,7 @@ void FrmMain::RunStartupSteps() {
     app.End();
     return;
   }
-  RunStep("status", [&] {
-    settings::Write(app.Settings(), settings::Running, true);
-    settings::Write(app.Settings(), settings::Restart, false);
-  });
+  RunStep("status", [&] { RecordRunning(app, true); });
   RunStep("hidden window", [&] { app.Hidden().Load(); });
   RunStep("captions", [&] {
     SetCaption(app.Msg("MSG_CAPTION"));
@@ -264,17 +256,6 @@ void FrmMain::LoadOptions() {
   GetHost().SetMousePointer(forms::MousePointer::Default);
 }
 
-void FrmMain::PromoteStagedDefinitions() {
-  auto& files = app_.Files();
-  for (const char* name : definition_files::kServedWhole) {
-    std::string staged = app_.DataFile(std::string("DL") + name);
-    std::string live = app_.DataFile(name);
-    if (!files.Attributes(staged)) continue;
-    if (files.Attributes(live)) files.DeleteFile(live);
-    files.Rename(staged, live);
-  }
-}
-
 void FrmMain::RefreshHomePage() {
   auto& app = app_;
   lblDefCount.SetCaption(text::WithThousands(DefinitionCount));
@@ -316,7 +297,7 @@ void FrmMain::ApplyTimerState(bool on) {
 void FrmMain::MinimizeToTray() {
   SetState(forms::WindowState::Minimized);
   Hide();
-  auto& tray = clsTray::Instance(app_);
+  auto& tray = app_.Tray();
   tray.EnableRestoreEntry();
   tray.ShowIcon(*this);
   tray.ChangeToolTip(*this, app_.brand.programName);
@@ -347,9 +328,8 @@ std::string FrmMain::LanguageTemplate() {
 }
 
 void FrmMain::ExitFromTray() {
-  settings::Write(app_.Settings(), settings::Restart, false);
-  settings::Write(app_.Settings(), settings::Running, false);
-  clsTray::Instance(app_).RemoveIcon(*this);
+  RecordRunning(app_, false);
+  app_.Tray().RemoveIcon(*this);
   Unload();
 }
 
@@ -467,9 +447,8 @@ void FrmMain::Form_Resize() {
 }
 
 bool FrmMain::Form_QueryUnload() {
-  settings::Write(app_.Settings(), settings::Restart, false);
-  settings::Write(app_.Settings(), settings::Running, false);
-  clsTray::Instance(app_).RemoveIcon(*this);
+  RecordRunning(app_, false);
+  app_.Tray().RemoveIcon(*this);
   return false;
 }
 
@@ -489,7 +468,7 @@ void FrmMain::Form_MouseMove(int x, int y) {
   (void)y;
   auto screen = GetHost().Screen();
   int code = screen.twipsPerPixelX ? x / screen.twipsPerPixelX : 0;
-  auto& tray = clsTray::Instance(app_);
+  auto& tray = app_.Tray();
   if (code == 513 || code == 516) {
     tray.ShowMenu();
   } else if (code == 515 || code == 518) {
@@ -556,7 +535,7 @@ void FrmMain::MenuClick(const std::string& menu, int index) {
     if (index == 0) alert = &Shields().HomePageAlert();
     if (index == 2) alert = &Shields().ProcessAlert();
     if (!alert) {
-      clsTray::Instance(app_).ShowDebugWindow(index);
+      app_.Tray().ShowDebugWindow(index);
       return;
     }
     alert->Load();

@@ -275,7 +275,6 @@ class FrmMain : public forms::Form, public TrayMainWindow, public ScanWindow, pu
   void Form_Load();
   void StartupSequence();
   void LoadOptions();
-  void PromoteStagedDefinitions();
   /// Home page figures: definition count, version, date, removed total, last scans.
   void RefreshHomePage();
   /// A stored scan date as the Home page shows it.

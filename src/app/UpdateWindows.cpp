@@ -20,8 +20,7 @@ forms::TextBox* UpdateWindows::StatusBox() {
 }
 
 void UpdateWindows::RemoveDownloadIcon() {
-  if (auto* download = app_.FindWindow<frmDownload>())
-    clsTray::Instance(app_).RemoveIcon(*download);
+  if (auto* download = app_.FindWindow<frmDownload>()) app_.Tray().RemoveIcon(*download);
 }
 
 void UpdateWindows::CloseDownloadWindow() {

@@ -14,7 +14,6 @@
 namespace quill {
 
 class clsLanguages;
-class clsTray;
 class DefinitionSet;
 class ExclusionList;
 class PathTokens;
@@ -55,8 +54,6 @@ class ProgramContext {
   /// The places no removal may touch; gathered anew by RefreshFloor (each scan and removal).
   virtual ProtectedFloor& Floor() = 0;
   virtual void RefreshFloor() = 0;
-  /// The notification-area icon.
-  virtual clsTray& Tray() = 0;
 
   // --- Per-user settings (application = product name) ----------------------------------
   /// The program's settings, read and written through the typed declarations of Settings.h.

@@ -16,10 +16,6 @@ std::string Tip(const std::string& text) {
 }
 }  // namespace
 
-clsTray& clsTray::Instance(ProgramContext& app) {
-  return app.Tray();
-}
-
 void clsTray::ShowIcon(forms::Form& window) {
   app_.Host().TrayAdd(window, Tip(window.Caption()));
   // A failed add still counts as running in the tray, as the icon call reports nothing.

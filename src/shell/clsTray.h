@@ -16,8 +16,6 @@ class TrayWindows;
 class clsTray : public TrayIcons {
  public:
   clsTray(ProgramContext& app, TrayWindows& windows) : app_(app), windows_(windows) {}
-  /// The process's one tray object.
-  static clsTray& Instance(ProgramContext& app);
 
   void ShowIcon(forms::Form& window) override;
   void RemoveIcon(forms::Form& window) override;

@@ -129,7 +129,7 @@ TEST(TrayMenu, ExitProgramRecordsTheStopAndEndsTheProgram) {
 TEST(TrayIcon, TipsAreCutAtWholeCharactersAndTheTestMenuShowsTheNotice) {
   AppFixture f;
   f.Start();
-  auto& tray = clsTray::Instance(f.App());
+  auto& tray = f.App().Tray();
   tray.ChangeToolTip(f.Main(), "before the icon");
   EXPECT_FALSE(f.Host().TrayPresent("FrmMain"));
   f.Main().MinimizeToTray();
@@ -181,7 +181,7 @@ TEST(TrayMenu, AppearsInTheChosenLanguage) {
   test::AppFixture f({.withLanguageFile = true});
   f.App().SaveSetting("Settings", "Language", "Deutsch");
   f.Start();
-  clsTray::Instance(f.App()).ShowMenu();
+  f.App().Tray().ShowMenu();
   auto& menu = f.App().MenuPopUp();
   EXPECT_EQ(menu.mnuMaxmimaize.Caption(), "Programm anzeigen");
   EXPECT_EQ(menu.mnuClose.Caption(), "Programm beenden");

@@ -55,7 +55,7 @@ TEST(UpdateWindows, DownloadWindowCyclesItsCaptionBlinksAndKeepsItsOwnIcon) {
 
   // The main window's icon stays when the download window's goes.
   f.Main().MinimizeToTray();
-  auto& tray = clsTray::Instance(app);
+  auto& tray = app.Tray();
   download.SetState(forms::WindowState::Minimized);
   f.Host().SetScreen({.twipsPerPixelX = 12, .twipsPerPixelY = 12});
   download.MouseMove(515 * 12, 0);  // a left double-click on the icon at 12 twips per pixel
