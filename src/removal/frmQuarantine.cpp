@@ -110,6 +110,10 @@ void frmQuarantine::ShowOutcome(const char* doneKey, size_t done, size_t total) 
 }
 
 void frmQuarantine::cmdRestore_Click() {
+  RestoreTicked();
+}
+
+void frmQuarantine::RestoreTicked() {
   const auto ids = TickedIds();
   if (ids.empty()) return;
   const auto outcomes = QuarantineRestore(app_).Restore(ids);
@@ -119,6 +123,10 @@ void frmQuarantine::cmdRestore_Click() {
 }
 
 void frmQuarantine::cmdDelete_Click() {
+  DeleteTicked();
+}
+
+void frmQuarantine::DeleteTicked() {
   const auto ids = TickedIds();
   if (ids.empty()) return;
   const auto answer = GetHost().MsgBox(

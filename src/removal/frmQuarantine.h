@@ -43,6 +43,10 @@ class frmQuarantine : public forms::Form {
   void cmdClose_Click();
 
  private:
+  /// Puts the ticked items back where they were found, and says how many went back.
+  void RestoreTicked();
+  /// Deletes the ticked items for good once the user agrees, and says how many went.
+  void DeleteTicked();
   /// Item numbers of the ticked rows; asks the user to tick some when there are none.
   std::vector<int> TickedIds();
   /// Shows what became of the items handled last, remembering it for a language switch.
