@@ -31,6 +31,10 @@ frmSpywareFoundAlert::frmSpywareFoundAlert(ProgramContext& app)
 }
 
 void frmSpywareFoundAlert::cmdYes_Click() {
+  StopMatchedProcess();
+}
+
+void frmSpywareFoundAlert::StopMatchedProcess() {
   cmdYes.SetEnabled(false);
   Answered = true;
   const std::string fileName = text::Trim(lblAlertFileName.Caption());

@@ -47,6 +47,8 @@ class frmSpywareFoundAlert : public forms::Form {
  private:
   void cmdYes_Click();
   void cmdNO_Click();
+  /// STOP: ends the matched process (saying so when it cannot) and closes the alert.
+  void StopMatchedProcess();
   ProgramContext& app_;
 };
 
