@@ -21,6 +21,10 @@ frmDownload::frmDownload(ProgramContext& app, TrayIcons& tray)
 }
 
 void frmDownload::Form_Load() {
+  StartShowingProgress();
+}
+
+void frmDownload::StartShowingProgress() {
   app_.ApplyCurrentLanguage(*this);
   tick_ = 0;
   tmrBlink.Enable(true);
@@ -36,8 +40,11 @@ void frmDownload::Form_Unload() {
   tray_.RemoveIcon(*this);
 }
 
-void frmDownload::Form_MouseMove(int x, int y) {
-  (void)y;
+void frmDownload::Form_MouseMove(int x, int /*y*/) {
+  RestoreOnIconDoubleClick(x);
+}
+
+void frmDownload::RestoreOnIconDoubleClick(int x) {
   if (!tray_.bRunningInTray(*this)) return;
   // Decoded with the screen's real twips per pixel, as the main window does, so the
   // double-click works at every screen density.

@@ -42,6 +42,11 @@ class frmDownload : public forms::Form {
   int BlinkTick() const { return tick_; }
 
  private:
+  /// The window in the current language with its first picture, caption and icon; the
+  /// blinking starts.
+  void StartShowingProgress();
+  /// Restores the window when the mouse move is a left double-click on its icon.
+  void RestoreOnIconDoubleClick(int x);
   /// One blink: the pictures swap, the caption moves on in its cycle.
   void Blink();
   void SwapPictures();
