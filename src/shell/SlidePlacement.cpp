@@ -25,4 +25,18 @@ SlidePlacement PlaceAboveTaskbar(const forms::ScreenMetrics& screen, int width, 
   return place;
 }
 
+bool SlideUp(forms::Form& window, const SlidePlacement& place, int step) {
+  window.Show();
+  if (window.Top() <= place.restingTop) return true;
+  window.Move(window.Left(), std::max(place.restingTop, window.Top() - step));
+  return false;
+}
+
+bool SlideDown(forms::Form& window, const SlidePlacement& place, int step) {
+  window.Show();
+  window.Move(window.Left(), window.Top() + step);
+  // Gone once it has left the screen, whatever the screen's height.
+  return window.Top() >= place.offScreenTop;
+}
+
 }  // namespace quill

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "forms/Form.h"
 #include "forms/Host.h"
 
 namespace quill {
@@ -26,5 +27,12 @@ inline constexpr int kRestingGap = 100;
 
 /// The placement of a window of this outer size (twips) on this screen.
 SlidePlacement PlaceAboveTaskbar(const forms::ScreenMetrics& screen, int width, int height);
+
+/// One tick of sliding in: shows the window and moves it up by step twips, never past its
+/// resting place. True once it rests there (that tick does not move it).
+bool SlideUp(forms::Form& window, const SlidePlacement& place, int step);
+/// One tick of sliding out: shows the window and moves it down by step twips. True once it
+/// has left the screen.
+bool SlideDown(forms::Form& window, const SlidePlacement& place, int step);
 
 }  // namespace quill

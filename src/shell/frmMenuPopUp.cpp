@@ -1,7 +1,5 @@
 #include "shell/frmMenuPopUp.h"
 
-#include <algorithm>
-
 #include "core/ProgramContext.h"
 
 namespace quill {
@@ -21,6 +19,10 @@ frmMenuPopUp::frmMenuPopUp(ProgramContext& app, TrayMainWindow& main)
 }
 
 void frmMenuPopUp::Form_Load() {
+  PopUp();
+}
+
+void frmMenuPopUp::PopUp() {
   app_.ApplyCurrentLanguage(*this);
   lblName.SetCaption(app_.brand.programName);
   lTimDown = 0;
@@ -48,11 +50,11 @@ void frmMenuPopUp::lblMenuClose_MouseMove() {
 }
 
 void frmMenuPopUp::tmrMenuPopup_Timer() {
-  Show();
-  if (Top() > place_.restingTop) {
-    Move(Left(), std::max(place_.restingTop, Top() - kSlideInStep));
-    return;
-  }
+  SlideIn();
+}
+
+void frmMenuPopUp::SlideIn() {
+  if (!SlideUp(*this, place_, kSlideInStep)) return;
   tmrMenuPopup.Enable(false);
   TmrEnablePopDown.Enable(true);
 }
@@ -66,10 +68,11 @@ void frmMenuPopUp::TmrEnablePopDown_Timer() {
 }
 
 void frmMenuPopUp::tmrPopDown_Timer() {
-  Show();
-  Move(Left(), Top() + kSlideOutStep);
-  // Gone once it has left the screen, whatever the screen's height.
-  if (Top() < place_.offScreenTop) return;
+  SlideOut();
+}
+
+void frmMenuPopUp::SlideOut() {
+  if (!SlideDown(*this, place_, kSlideOutStep)) return;
   tmrPopDown.Enable(false);
   Unload();
 }

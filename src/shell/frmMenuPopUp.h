@@ -52,6 +52,11 @@ class frmMenuPopUp : public forms::Form {
   const SlidePlacement& Placement() const { return place_; }
 
  private:
+  /// The menu in the current language, its commands as the main window allows, sliding up
+  /// from the task bar.
+  void PopUp();
+  void SlideIn();
+  void SlideOut();
   void SetCloseBold(bool bold);
   ProgramContext& app_;
   TrayMainWindow& main_;

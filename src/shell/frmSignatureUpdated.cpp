@@ -20,6 +20,10 @@ frmSignatureUpdated::frmSignatureUpdated(ProgramContext& app)
 }
 
 void frmSignatureUpdated::Form_Load() {
+  StartSlidingIn();
+}
+
+void frmSignatureUpdated::StartSlidingIn() {
   app_.ApplyCurrentLanguage(*this);
   tmrEnablePopDownTimer.Enable(false);
   tmrPopDown.Enable(false);
@@ -42,11 +46,11 @@ void frmSignatureUpdated::FitHeight(int height) {
 }
 
 void frmSignatureUpdated::tmrPopupSignatureUpdate_Timer() {
-  Show();
-  if (Top() > place_.restingTop) {
-    Move(Left(), std::max(place_.restingTop, Top() - kSlideInStep));
-    return;
-  }
+  SlideIn();
+}
+
+void frmSignatureUpdated::SlideIn() {
+  if (!SlideUp(*this, place_, kSlideInStep)) return;
   tmrPopupSignatureUpdate.Enable(false);
   tmrEnablePopDownTimer.Enable(true);
 }
@@ -57,10 +61,11 @@ void frmSignatureUpdated::tmrEnablePopDownTimer_Timer() {
 }
 
 void frmSignatureUpdated::tmrPopDown_Timer() {
-  Show();
-  Move(Left(), Top() + kSlideOutStep);
-  // Gone once it has left the screen, whatever the screen's height.
-  if (Top() < place_.offScreenTop) return;
+  SlideOut();
+}
+
+void frmSignatureUpdated::SlideOut() {
+  if (!SlideDown(*this, place_, kSlideOutStep)) return;
   tmrPopDown.Enable(false);
   cmdUpdateSuccesfullOK_Click();
 }

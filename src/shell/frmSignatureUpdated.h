@@ -48,6 +48,10 @@ class frmSignatureUpdated : public forms::Form {
   const SlidePlacement& Placement() const { return place_; }
 
  private:
+  /// The notice in the current language, placed below the work area and sliding up.
+  void StartSlidingIn();
+  void SlideIn();
+  void SlideOut();
   ProgramContext& app_;
   SlidePlacement place_;
   std::function<void()> onClosed_;
