@@ -8,6 +8,7 @@
 
 #include "app/MainScanView.h"
 #include "core/Settings.h"
+#include "definitions/ExclusionList.h"
 #include "definitions/LiveUpdate.h"
 #include "forms/Control.h"
 #include "forms/Form.h"
@@ -372,6 +373,8 @@ class FrmMain : public forms::Form, public TrayMainWindow, public ScanWindow, pu
   void lvwPicRemoveListOfSpywareFoundAndToBeRemoved_DblClick(int row);
   void cmdSelectAll_Click();
   void cmdBrowse_Click();
+  /// Opens the folder of every ticked row, asking once before the sixth.
+  void BrowseTickedRows();
   /// The double-click action for one results row; returns whether a window was opened.
   bool BrowseRow(int row, bool minimized);
   /// Writes a new finding to the lists that show it: the hidden removal list of its kind,
@@ -411,6 +414,11 @@ class FrmMain : public forms::Form, public TrayMainWindow, public ScanWindow, pu
   // -------------------------------------------------------------------
   void Command4_Click();
   void lblRemove_Click();
+  /// "Repair Now": asks (unless the removal is automatic), shows the progress display and
+  /// removes the ticked items.
+  void RepairTickedItems();
+  /// One removal run over the ticked work rows, and what it did shown.
+  void RemoveTickedItems();
   /// What a removal run did, on the results page and in "Delete Failed"; returns how many
   /// results rows went (-1 when the run did nothing).
   int ShowRemovalDone(const RemovalResult& result);
@@ -445,6 +453,9 @@ class FrmMain : public forms::Form, public TrayMainWindow, public ScanWindow, pu
   void cmdLog_Click();
   void lblViewLogFile_Click();
   void cmdExclude_Click();
+  /// Adds the ticked results rows to the exclusions, after asking, and takes them off the
+  /// lists once every entry was written.
+  void ExcludeTickedRows();
   void ViewExclusions();
   void cmdFalsePos_Click();
   void cmdSubmit_Click();
@@ -501,6 +512,10 @@ class FrmMain : public forms::Form, public TrayMainWindow, public ScanWindow, pu
   ScanOptions PageScanOptions();
   void StartScanWithMode(ScanMode mode);
   void StopAfterQuestion(const char* message);
+  // Exclusion helpers (FrmMainExclusions.cpp).
+  bool AgreesToExclude();
+  std::vector<ExcludedItem> TickedItems() const;
+  void TakeOffExcludedRows();
   Application& app_;
   std::unique_ptr<ProtectionPort> protectionPort_;
   std::unique_ptr<Protection> protection_;

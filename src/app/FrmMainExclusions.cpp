@@ -10,37 +10,47 @@
 namespace quill {
 
 void FrmMain::cmdExclude_Click() {
-  ProgramContext& app = App();
-  auto& results = lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
-  if (results.Count() == 0 && lvwRegistryToBeDeleted.Count() == 0 && lvwSpywareFound.Count() == 0) {
-    GetHost().MsgBox(app.Msg("MSG_SORRY"), forms::MsgBoxButtons::OkOnly,
-                     forms::MsgBoxIcon::Information, app.brand.programName);
-    return;
-  }
-  const std::string question = app.Msg("MSG_EXC_SURE1") + "\r\n\r\n" + app.Msg("MSG_EXC_SURE2") +
-                               "\r\n\r\n" + app.Msg("MSG_EXC_SURE3");
-  if (GetHost().MsgBox(question, forms::MsgBoxButtons::YesNo, forms::MsgBoxIcon::None,
-                       app.Msg("MSG_EXC_SURE4")) != forms::MsgBoxResult::Yes)
-    return;
+  ExcludeTickedRows();
+}
 
-  // Each addition reloads the list from the file, so copy the ticked rows first: nothing
-  // that runs meanwhile can shift the rows under the loop.
-  std::vector<forms::ListItem> ticked;
-  for (const auto& item : results.Items())
-    if (item.checked) ticked.push_back(item);
-  bool written = true;
-  for (const auto& item : ticked) {
-    written = app.Exclusions().AddExclusion(item.SubItem(1)) && written;
-    written = app.Exclusions().AddExclusion(text::ReplaceAll(item.text, "Cookie: ", "")) && written;
-  }
-  if (!written) {
+void FrmMain::ExcludeTickedRows() {
+  if (!AgreesToExclude()) return;
+  ProgramContext& app = App();
+  if (!app.Exclusions().ExcludeItems(TickedItems())) {
     // Nothing is taken off the lists: the rows were not excluded.
     GetHost().MsgBox(
         text::ReplaceAll(app.Msg("MSG_EXC_FAILED"), "[Path]", app.Exclusions().FilePath()),
         forms::MsgBoxButtons::OkOnly, forms::MsgBoxIcon::Critical, app.brand.programName);
     return;
   }
+  TakeOffExcludedRows();
+}
 
+bool FrmMain::AgreesToExclude() {
+  ProgramContext& app = App();
+  if (lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Count() == 0 &&
+      lvwRegistryToBeDeleted.Count() == 0 && lvwSpywareFound.Count() == 0) {
+    GetHost().MsgBox(app.Msg("MSG_SORRY"), forms::MsgBoxButtons::OkOnly,
+                     forms::MsgBoxIcon::Information, app.brand.programName);
+    return false;
+  }
+  const std::string question = app.Msg("MSG_EXC_SURE1") + "\r\n\r\n" + app.Msg("MSG_EXC_SURE2") +
+                               "\r\n\r\n" + app.Msg("MSG_EXC_SURE3");
+  return GetHost().MsgBox(question, forms::MsgBoxButtons::YesNo, forms::MsgBoxIcon::None,
+                          app.Msg("MSG_EXC_SURE4")) == forms::MsgBoxResult::Yes;
+}
+
+std::vector<ExcludedItem> FrmMain::TickedItems() const {
+  // Each addition reloads the list from the file, so the ticked rows are copied first:
+  // nothing that runs meanwhile can shift the rows under the loop.
+  std::vector<ExcludedItem> ticked;
+  for (const auto& item : lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Items())
+    if (item.checked)
+      ticked.push_back({item.SubItem(1), text::ReplaceAll(item.text, "Cookie: ", "")});
+  return ticked;
+}
+
+void FrmMain::TakeOffExcludedRows() {
   auto isTicked = [](const forms::ListItem& item) { return item.checked; };
   lvwFilesToBeDeleted.RemoveIf(isTicked);
   lvwRegistryToBeDeleted.RemoveIf(isTicked);
@@ -48,7 +58,7 @@ void FrmMain::cmdExclude_Click() {
   lvwCookiesToDelete.RemoveIf(isTicked);
   lblDeletingCaption.SetCaption("");
   SetShownState(isTicked, FindingState::Excluded);
-  results.RemoveIf(isTicked);
+  lvwPicRemoveListOfSpywareFoundAndToBeRemoved.RemoveIf(isTicked);
 }
 
 void FrmMain::ViewExclusions() {

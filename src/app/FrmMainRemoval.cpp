@@ -38,33 +38,29 @@ void AddTargets(RemovalRequest& request, const forms::ListView& list, RemovalTar
 }  // namespace
 
 void FrmMain::Command4_Click() {
-  auto& app = app_;
+  RepairTickedItems();
+}
+
+void FrmMain::RepairTickedItems() {
   // A run in progress keeps the Remove label disabled; a second one must not start, and none
   // starts while Live Update rewrites the definition files.
-  if (!lblRemove.Enabled() || app.Updater().Merging()) return;
+  if (!lblRemove.Enabled() || app_.Updater().Merging()) return;
   const auto& results = lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Items();
   const bool anyTicked = std::any_of(results.begin(), results.end(),
                                      [](const forms::ListItem& it) { return it.checked; });
   if (!anyTicked) {
     if (!autoRemove_)
-      GetHost().MsgBox(app.Msg("MSG_SELECTED"), forms::MsgBoxButtons::OkOnly,
-                       forms::MsgBoxIcon::Information, app.brand.programName);
+      GetHost().MsgBox(app_.Msg("MSG_SELECTED"), forms::MsgBoxButtons::OkOnly,
+                       forms::MsgBoxIcon::Information, app_.brand.programName);
     return;
   }
-  std::string question = app.Msg("MSG_CONFIRM1") + "\r\n\r\n" + app.Msg("MSG_CONFIRM2") +
-                         "\r\n\r\n" + app.dataFolder + "\\quarantine";
-  if (RestorePointsSupported(app))
-    question += "\r\n\r\n" + app.Msg("MSG_CONFIRM3") + "\r\n\r\n" + app.Msg("MSG_CONFIRM4");
-  if (!autoRemove_) {
-    auto answer = GetHost().MsgBox(question, forms::MsgBoxButtons::YesNo, forms::MsgBoxIcon::None,
-                                   app.Msg("MSG_REALLY"));
-    if (answer != forms::MsgBoxResult::Yes) return;
-  }
-  pgbDeleteSpywaresFound.SetVisible(true);
-  lblDeletingPercentageCompleted.SetVisible(true);
-  lblDeletingCaption.SetVisible(true);
-  app.DeleteFailed().lstProblem.Clear();
-  lblRemove_Click();
+  if (!autoRemove_ &&
+      GetHost().MsgBox(RemovalQuestion(app_), forms::MsgBoxButtons::YesNo, forms::MsgBoxIcon::None,
+                       app_.Msg("MSG_REALLY")) != forms::MsgBoxResult::Yes)
+    return;
+  ShowRemovalProgress();
+  app_.DeleteFailed().lstProblem.Clear();
+  RemoveTickedItems();
 }
 
 void FrmMain::SetAutomaticRemoval(bool on, bool allowLarge) {
@@ -101,6 +97,10 @@ RemovalRequest FrmMain::RemovalRequestFromLists() {
 }
 
 void FrmMain::lblRemove_Click() {
+  RemoveTickedItems();
+}
+
+void FrmMain::RemoveTickedItems() {
   if (!lblRemove.Enabled()) return;
   lastRemoval_ = RemovalRun(app_, RemovalRequestFromLists(), *this);
   const int removed = ShowRemovalDone(lastRemoval_);

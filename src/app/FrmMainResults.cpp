@@ -137,6 +137,10 @@ void FrmMain::cmdSelectAll_Click() {
 }
 
 void FrmMain::cmdBrowse_Click() {
+  BrowseTickedRows();
+}
+
+void FrmMain::BrowseTickedRows() {
   auto& results = lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
   int opened = 0;
   bool agreed = false;

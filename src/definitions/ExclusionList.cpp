@@ -40,6 +40,15 @@ bool ExclusionList::AddExclusion(const std::string& entry) {
   return written;
 }
 
+bool ExclusionList::ExcludeItems(const std::vector<ExcludedItem>& items) {
+  bool written = true;
+  for (const auto& item : items) {
+    written = AddExclusion(item.location) && written;
+    written = AddExclusion(item.name) && written;
+  }
+  return written;
+}
+
 bool ExclusionList::AppendLine(const std::string& entry, bool reload) {
   const bool written = Append(text::Trim(entry) + "\r\n");
   if (reload) LoadExclusions();

@@ -8,6 +8,12 @@
 
 namespace quill {
 
+/// A found item the user chose to exclude: its place and its name.
+struct ExcludedItem {
+  std::string location;
+  std::string name;
+};
+
 /// The user's exclusions: "ENoSignature.dat" in the data folder, one entry per line, and its
 /// in-memory form (every non-blank line followed by "|").
 class ExclusionList {
@@ -25,6 +31,9 @@ class ExclusionList {
   /// Appends the trimmed text as one line without the extra empty line; reloads when asked.
   /// False when the write failed.
   bool AppendLine(const std::string& text, bool reload);
+  /// Adds each item's place and name as exclusions (AddExclusion), every one of them even
+  /// after a failed write; false when any write failed.
+  bool ExcludeItems(const std::vector<ExcludedItem>& items);
   /// Some entry equals the candidate, or the candidate trimmed, ignoring case.
   bool IsExcluded(const std::string& candidate) const;
   /// IsExcluded, or the candidate occurs anywhere inside some entry (ignoring case).

@@ -74,6 +74,14 @@ bool RestorePointsSupported(ProgramContext& app) {
   return false;
 }
 
+std::string RemovalQuestion(ProgramContext& app) {
+  std::string question = app.Msg("MSG_CONFIRM1") + "\r\n\r\n" + app.Msg("MSG_CONFIRM2") +
+                         "\r\n\r\n" + app.dataFolder + "\\quarantine";
+  if (RestorePointsSupported(app))
+    question += "\r\n\r\n" + app.Msg("MSG_CONFIRM3") + "\r\n\r\n" + app.Msg("MSG_CONFIRM4");
+  return question;
+}
+
 std::optional<RestorePointError> RestorePoint::BeginRestorePoint(const std::string& description,
                                                                  int type) {
   if (sequence_ != 0)

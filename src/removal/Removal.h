@@ -109,6 +109,10 @@ class Removal {
 /// version 4.90, NT 5.1, or NT above 5.
 bool RestorePointsSupported(ProgramContext& app);
 
+/// The question a removal asks first: what goes, the quarantine folder that keeps it, and the
+/// restore point where this system makes one.
+std::string RemovalQuestion(ProgramContext& app);
+
 /// A restore-point failure: its number and text.
 struct RestorePointError {
   int number = 0;
