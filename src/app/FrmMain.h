@@ -312,6 +312,9 @@ class FrmMain : public forms::Form, public TrayMainWindow, public ScanWindow, pu
   void chkScanCookies_Click();
   void chkMakeLog_Click();
   void chkRunAtStartup_Click();
+  /// Stores the box and writes or deletes the start entry; a ticked box whose entry cannot
+  /// be written is cleared, with a message.
+  void ApplyRunAtStartup();
   void chkAutomaticUpdate_Click();
   void chkHomePage_Click();
   void chkAutoProtect_Click();
@@ -452,6 +455,9 @@ class FrmMain : public forms::Form, public TrayMainWindow, public ScanWindow, pu
   void MakeReport();
   void cmdLog_Click();
   void lblViewLogFile_Click();
+  /// The report window, modal; the Show Report label is disabled meanwhile. A failure is
+  /// reported under the handler's name.
+  void ShowReportWindow(const char* handler, bool loadFirst);
   void cmdExclude_Click();
   /// Adds the ticked results rows to the exclusions, after asking, and takes them off the
   /// lists once every entry was written.
@@ -473,6 +479,8 @@ class FrmMain : public forms::Form, public TrayMainWindow, public ScanWindow, pu
   void CmdProceed_Click();
   void cmdDefaultSetting_Click();
   void chkAutomaticScanYesOrNo_Click();
+  /// The scheduler on or off as the box says, with the schedule fields usable to match.
+  void SwitchSchedule();
   void cmbDays_Click();
   void dtpScheduleDate_Change();
   void dtpScheduleTime_Click();
@@ -490,6 +498,8 @@ class FrmMain : public forms::Form, public TrayMainWindow, public ScanWindow, pu
   void cmdUpdate_Click();
   void cmdLiveUpdate_Click();
   void timUpdate_Timer();
+  /// Counts the idle ticks of the automatic update and runs it, once, when they are up.
+  void UpdateOnceIdle();
   void LiveUpdate();
   /// One Live Update run through the program's update view; refused while a scan, a removal
   /// or another run is in progress.

@@ -27,6 +27,10 @@ void FrmMain::cmdLiveUpdate_Click() {
 }
 
 void FrmMain::timUpdate_Timer() {
+  UpdateOnceIdle();
+}
+
+void FrmMain::UpdateOnceIdle() {
   // Ticks while a scan runs do not count; the update runs once per program start.
   if (ScanInProgress()) return;
   if (UpdateIdleTicks < kIdleTicksBeforeUpdate) {

@@ -58,6 +58,10 @@ void FrmMain::chkAutomaticUpdate_Click() {
 }
 
 void FrmMain::chkRunAtStartup_Click() {
+  ApplyRunAtStartup();
+}
+
+void FrmMain::ApplyRunAtStartup() {
   if (Loading) return;
   settings::Write(app_.Settings(), settings::RunAtStartup, chkRunAtStartup.Value() != 0);
   const bool run = settings::ReadIfStored(app_.Settings(), settings::RunAtStartup).value_or(true);

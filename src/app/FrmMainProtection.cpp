@@ -104,6 +104,10 @@ void FrmMain::StartDateTimePickers(int dayIndex) {
 }
 
 void FrmMain::chkAutomaticScanYesOrNo_Click() {
+  SwitchSchedule();
+}
+
+void FrmMain::SwitchSchedule() {
   const bool on = chkAutomaticScanYesOrNo.Value() == 1;
   Shields().SwitchScheduler(on);
   cmbDays.SetEnabled(on);

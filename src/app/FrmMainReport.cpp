@@ -13,23 +13,21 @@ void FrmMain::MakeReport() {
 }
 
 void FrmMain::lblViewLogFile_Click() {
-  lblViewLogFile.SetEnabled(false);
-  try {
-    app_.Report().Show(true);
-  } catch (const std::exception& e) {
-    GetHost().HandlerFailed("lblViewLogFile_Click", e.what());
-  }
-  lblViewLogFile.SetEnabled(true);
+  ShowReportWindow("lblViewLogFile_Click", false);
 }
 
 void FrmMain::cmdLog_Click() {
+  ShowReportWindow("cmdLog_Click", true);
+}
+
+void FrmMain::ShowReportWindow(const char* handler, bool loadFirst) {
   lblViewLogFile.SetEnabled(false);
   try {
     auto& report = app_.Report();
-    report.Load();
+    if (loadFirst) report.Load();
     report.Show(true);
   } catch (const std::exception& e) {
-    GetHost().HandlerFailed("cmdLog_Click", e.what());
+    GetHost().HandlerFailed(handler, e.what());
   }
   lblViewLogFile.SetEnabled(true);
 }
