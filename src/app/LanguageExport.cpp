@@ -3,6 +3,7 @@
 #include "app/Application.h"
 #include "app/FrmMain.h"
 #include "localization/MessageCatalog.h"
+#include "localization/Translation.h"
 
 namespace quill {
 
@@ -10,7 +11,12 @@ std::optional<std::string> ExportedLanguageFile(Application& app) {
   FrmMain& main = app.Main();
   main.Load();
   if (app.Ended()) return std::nullopt;
-  // The messages as the program ships them, whatever language the user chose.
+  // Every window a user can meet is loaded now. The file is English whatever language the
+  // user chose: the captions of the installed English group, the messages as the program
+  // ships them.
+  main.LanguageTemplate();
+  for (forms::Form* form : app.Windows())
+    if (form->Loaded()) ChangeLanguage(app.Catalog(), *form, "English");
   app.Catalog().RestoreBuiltInMessages();
   std::string text = main.LanguageTemplate();
   main.Unload();

@@ -58,10 +58,6 @@ class ProgramContext {
   // --- Per-user settings (application = product name) ----------------------------------
   /// The program's settings, read and written through the typed declarations of Settings.h.
   const settings::Store& Settings() const { return settings_; }
-  /// Raw access by section and key, for tests that plant what an earlier version stored.
-  std::string GetSetting(const std::string& section, const std::string& key,
-                         const std::string& defaultValue);
-  void SaveSetting(const std::string& section, const std::string& key, const std::string& value);
 
   // --- Messages ------------------------------------------------------------------------
   /// Catalogue text by "MSG_" key.

@@ -45,7 +45,8 @@ void PromoteStagedDefinitions(ProgramContext& app) {
 std::string StartWithoutWindows(Program& program) {
   if (!OpenDataFolder(program)) return "cannot create the data folder " + program.dataFolder;
   LoadBuiltInTexts(program.Catalog());
-  if (!program.System().AcquireSingleInstance()) return "another instance of the program is running";
+  if (!program.System().AcquireSingleInstance())
+    return "another instance of the program is running";
   PromoteStagedDefinitions(program);
   program.Exclusions().LoadExclusions();
   RecordRunning(program, true);

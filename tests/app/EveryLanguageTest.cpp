@@ -23,6 +23,7 @@
 #include "results/ItemKind.h"
 #include "results/ThreatCategory.h"
 #include "support/AppFixture.h"
+#include "support/StoredSettings.h"
 
 namespace quill {
 namespace {
@@ -160,7 +161,7 @@ TEST(EveryLanguage, QuarantineWindowOpensInTheChosenLanguage) {
   test::AppFixture::Options options;
   options.withLanguageFile = true;
   test::AppFixture fixture(options);
-  fixture.App().SaveSetting("Settings", "Language", "Deutsch");
+  SaveSetting(fixture.App(), "Settings", "Language", "Deutsch");
   fixture.Start();
   // The home frame and the scan list speak it from the first moment; the results' types do
   // while the scan still runs.

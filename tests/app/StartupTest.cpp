@@ -12,6 +12,7 @@
 #include "localization/frmLanguage.h"
 #include "platform/posix/PosixSystem.h"
 #include "support/AppFixture.h"
+#include "support/StoredSettings.h"
 
 namespace quill {
 namespace {
@@ -20,7 +21,7 @@ using test::AppFixture;
 using test::DialogKind;
 
 std::string Setting(AppFixture& f, const std::string& section, const std::string& key) {
-  return f.App().GetSetting(section, key, "<absent>");
+  return GetSetting(f.App(), section, key, "<absent>");
 }
 
 TEST(Startup, FirstRunAsksForLanguageThenOffersLiveUpdateOncePerUser) {
@@ -70,8 +71,8 @@ TEST(Startup, SecondCopyEndsSilently) {
 
 TEST(Startup, StoredCompleteSystemScanStillStartsInQuickScan) {
   AppFixture f;
-  f.App().SaveSetting("OptionAndSettings", "optScanAllSelectedHardDrive", "True");
-  f.App().SaveSetting("OptionAndSettings", "optScanOnlyKnownSoftwares", "False");
+  SaveSetting(f.App(), "OptionAndSettings", "optScanAllSelectedHardDrive", "True");
+  SaveSetting(f.App(), "OptionAndSettings", "optScanOnlyKnownSoftwares", "False");
   f.Start();
   EXPECT_TRUE(f.Main().optScanOnlyKnownSoftwares.Value());
   EXPECT_TRUE(f.Main().optScan[0].Value());  // Smart Scan selected
@@ -83,7 +84,7 @@ TEST(Startup, StoredCompleteSystemScanStillStartsInQuickScan) {
 
 TEST(Startup, MinimizedAtLastExitStartsInTheNotificationArea) {
   AppFixture f;
-  f.App().SaveSetting("Settings", "Minimized", "Yes");
+  SaveSetting(f.App(), "Settings", "Minimized", "Yes");
   f.Start();
   EXPECT_FALSE(f.Main().Visible());
   EXPECT_EQ(f.Main().State(), forms::WindowState::Minimized);
@@ -129,15 +130,15 @@ TEST(Startup, AutomaticUpdateTimerWaitsUntilTheBoxWasSaved) {
   EXPECT_FALSE(f.Main().timUpdate.IsEnabled());
 
   AppFixture g;
-  g.App().SaveSetting("OptionAndSettings", "chkAutomaticUpdate", "1");
+  SaveSetting(g.App(), "OptionAndSettings", "chkAutomaticUpdate", "1");
   g.Start();
   EXPECT_TRUE(g.Main().timUpdate.IsEnabled());
 }
 
 TEST(Startup, TimersFollowTheirSettingsAfterStart) {
   AppFixture f;
-  f.App().SaveSetting("OptionAndSettings", "optMemorySheildOn", "False");
-  f.App().SaveSetting("OptionAndSettings", "optMemorySheildOff", "True");
+  SaveSetting(f.App(), "OptionAndSettings", "optMemorySheildOn", "False");
+  SaveSetting(f.App(), "OptionAndSettings", "optMemorySheildOff", "True");
   f.Start();
   EXPECT_FALSE(f.Main().tmrMemoryInspected.IsEnabled());
   EXPECT_TRUE(f.Main().tmrCheckHomePage.IsEnabled());
@@ -189,8 +190,8 @@ TEST(Shutdown, UnloadSavesColumnWidthsAndWindowState) {
 
 TEST(Startup, RestoredWindowsAndColumnWidthsComeBack) {
   AppFixture f;
-  f.App().SaveSetting("Settings", "FoundCol23", "3000");
-  f.App().SaveSetting("Settings", "Max", "1");
+  SaveSetting(f.App(), "Settings", "FoundCol23", "3000");
+  SaveSetting(f.App(), "Settings", "Max", "1");
   f.Start();
   EXPECT_EQ(f.Main().lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Column(3).width, 3000);
   EXPECT_EQ(f.Main().State(), forms::WindowState::Maximized);
@@ -255,7 +256,7 @@ TEST(Options, PairedOptionsStoreBothKeysAndSwitchTheirTimers) {
 
 TEST(WindowEvents, RestoringStopsTheShieldButNotTheSchedulerUntilTimersAreApplied) {
   AppFixture f;
-  f.App().SaveSetting("OptionAndSettings", "chkAutomaticScanYesOrNo", "1");
+  SaveSetting(f.App(), "OptionAndSettings", "chkAutomaticScanYesOrNo", "1");
   f.Start();
   auto& m = f.Main();
   m.ApplyTimerState(true);
@@ -333,7 +334,7 @@ TEST(MachineSettings, WriteFailureAsksAbortRetryIgnoreAndIgnoreIsRemembered) {
             0u);
   EXPECT_NE(boxes[0].text.find("\r\n\r\nIf you would like to prevent this error message"),
             std::string::npos);
-  EXPECT_EQ(f.App().GetSetting("Settings", "IgnorePermissionDeniedError", "0"), "1");
+  EXPECT_EQ(GetSetting(f.App(), "Settings", "IgnorePermissionDeniedError", "0"), "1");
   // Once ignored, the question is not asked again.
   EXPECT_FALSE(machine.Write("Quillonet", "Settings", "showHelp", "0"));
   EXPECT_EQ(f.Host().DialogsOf(test::DialogKind::MsgBox).size(), 2u);

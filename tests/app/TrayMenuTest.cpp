@@ -9,6 +9,7 @@
 #include "shell/frmSignatureUpdated.h"
 #include "support/AppFixture.h"
 #include "support/SlideCases.h"
+#include "support/StoredSettings.h"
 
 namespace quill {
 namespace {
@@ -77,7 +78,7 @@ TEST(TrayMenu, ShowProgramRestoresAndRemembersTheOpenWindow) {
   f.Start();
   auto& main = f.Main();
   main.MinimizeToTray();
-  EXPECT_EQ(f.App().GetSetting("Settings", "Minimized", ""), "Yes");
+  EXPECT_EQ(GetSetting(f.App(), "Settings", "Minimized", ""), "Yes");
   main.MouseMove(516 * 15, 0);  // right click
   auto& menu = f.App().MenuPopUp();
   EXPECT_EQ(menu.lblName.Caption(), f.App().brand.programName);
@@ -91,7 +92,7 @@ TEST(TrayMenu, ShowProgramRestoresAndRemembersTheOpenWindow) {
   menu.mnuMaxmimaize.Click();
   EXPECT_TRUE(main.Visible());
   EXPECT_EQ(main.State(), forms::WindowState::Normal);
-  EXPECT_EQ(f.App().GetSetting("Settings", "Minimized", ""), "No");
+  EXPECT_EQ(GetSetting(f.App(), "Settings", "Minimized", ""), "No");
   EXPECT_TRUE(menu.tmrPopDown.Enabled()) << "the menu slides away";
   f.Host().Advance(20000);
   EXPECT_FALSE(menu.Loaded());
@@ -104,7 +105,7 @@ TEST(TrayMenu, ShowProgramRestoresAndRemembersTheOpenWindow) {
   main.MouseMove(515 * 15, 0);
   EXPECT_TRUE(main.Visible());
   EXPECT_FALSE(menu.Visible());
-  EXPECT_EQ(f.App().GetSetting("Settings", "Minimized", ""), "No");
+  EXPECT_EQ(GetSetting(f.App(), "Settings", "Minimized", ""), "No");
   f.Host().Advance(20000);
   EXPECT_FALSE(menu.Visible());
   main.MouseMove(513 * 15, 0);
@@ -118,8 +119,8 @@ TEST(TrayMenu, ExitProgramRecordsTheStopAndEndsTheProgram) {
   f.Main().MinimizeToTray();
   f.Main().MouseMove(513 * 15, 0);
   f.App().MenuPopUp().mnuClose.Click();
-  EXPECT_EQ(f.App().GetSetting("OptionAndSettings", "STATUS", ""), "STOPPED");
-  EXPECT_EQ(f.App().GetSetting("OptionAndSettings", "RESTART", ""), "False");
+  EXPECT_EQ(GetSetting(f.App(), "OptionAndSettings", "STATUS", ""), "STOPPED");
+  EXPECT_EQ(GetSetting(f.App(), "OptionAndSettings", "RESTART", ""), "False");
   EXPECT_FALSE(f.Host().TrayPresent("FrmMain"));
   EXPECT_FALSE(f.Main().Loaded());
   EXPECT_FALSE(f.App().MenuPopUp().Loaded());
@@ -179,7 +180,7 @@ namespace {
 
 TEST(TrayMenu, AppearsInTheChosenLanguage) {
   test::AppFixture f({.withLanguageFile = true});
-  f.App().SaveSetting("Settings", "Language", "Deutsch");
+  SaveSetting(f.App(), "Settings", "Language", "Deutsch");
   f.Start();
   f.App().Tray().ShowMenu();
   auto& menu = f.App().MenuPopUp();

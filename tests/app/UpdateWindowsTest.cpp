@@ -13,6 +13,7 @@
 #include "support/AppFixture.h"
 #include "support/ScopedEnv.h"
 #include "support/SlideCases.h"
+#include "support/StoredSettings.h"
 
 namespace quill {
 namespace {
@@ -71,7 +72,7 @@ TEST(UpdateWindows, DownloadWindowCyclesItsCaptionBlinksAndKeepsItsOwnIcon) {
 
 TEST(UpdateWindows, BothWindowsAppearInTheChosenLanguage) {
   AppFixture f({.withLanguageFile = true});
-  f.App().SaveSetting("Settings", "Language", "Deutsch");
+  SaveSetting(f.App(), "Settings", "Language", "Deutsch");
   f.Start();
   UpdateWindows windows(f.App());
   windows.OpenDownloadWindow();
@@ -140,7 +141,7 @@ TEST_P(NoticeSlide, ComesFullyIntoViewRestsSevenSecondsThenLeavesTheScreenAndClo
   EXPECT_GT(lastTop, resting);
   EXPECT_GE(notice.Top(), 800 * tpp) << "closed before it left the screen";
   EXPECT_LT(lastTop, 800 * tpp) << "stayed loaded below the screen";
-  EXPECT_EQ(f.App().GetSetting("OptionAndSettings", "SHOW", ""), "false");
+  EXPECT_EQ(GetSetting(f.App(), "OptionAndSettings", "SHOW", ""), "false");
 }
 
 INSTANTIATE_TEST_SUITE_P(Densities, NoticeSlide, test::SlideCases(), test::SlideCaseName);
@@ -158,7 +159,7 @@ TEST(UpdateWindows, OkClosesTheNoticeAtOnceAndANewNoticeStartsAfresh) {
   EXPECT_EQ(notice.lblUpdateInfo.Caption(), "second");
   notice.cmdUpdateSuccesfullOK.Click();
   EXPECT_FALSE(notice.Loaded());
-  EXPECT_EQ(f.App().GetSetting("OptionAndSettings", "SHOW", ""), "false");
+  EXPECT_EQ(GetSetting(f.App(), "OptionAndSettings", "SHOW", ""), "false");
   // "OK" also takes the download window's icon away.
   EXPECT_FALSE(f.Host().TrayPresent("frmDownload"));
 }

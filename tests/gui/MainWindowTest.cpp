@@ -20,6 +20,7 @@
 #include "app/frmAbout.h"
 #include "localization/frmLanguage.h"
 #include "reports/frmReport.h"
+#include "support/StoredSettings.h"
 #include "views/AboutView.h"
 #include "views/ElidedLabel.h"
 #include "views/LanguageView.h"
@@ -286,7 +287,7 @@ TEST_F(MainWindowTest, OptionControlsSaveTheirSettingsAndFollowTheModel) {
   ClickNearLeft(makeLog);
   EXPECT_EQ(Main().chkMakeLog.Value(), 0);
   EXPECT_FALSE(makeLog->isChecked());
-  EXPECT_EQ(App().GetSetting("OptionAndSettings", "chkMakeLog", "?"), "0");
+  EXPECT_EQ(GetSetting(App(), "OptionAndSettings", "chkMakeLog", "?"), "0");
 
   // The scan extent: "Complete System Scan" shows the drive list, "Quick Scan" hides it.
   auto* drives = View().WidgetFor("lvwHardDrives");
@@ -296,7 +297,7 @@ TEST_F(MainWindowTest, OptionControlsSaveTheirSettingsAndFollowTheModel) {
   EXPECT_TRUE(Main().optScanAllSelectedHardDrive.Value());
   EXPECT_FALSE(Widget<QRadioButton>("optScanOnlyKnownSoftwares")->isChecked());
   EXPECT_TRUE(drives->isVisible());
-  EXPECT_EQ(App().GetSetting("OptionAndSettings", "optScanAllSelectedHardDrive", "?"), "True");
+  EXPECT_EQ(GetSetting(App(), "OptionAndSettings", "optScanAllSelectedHardDrive", "?"), "True");
   // Clicking the chosen button again keeps it chosen: the model decides, not Qt.
   ClickNearLeft(Widget<QRadioButton>("optScanAllSelectedHardDrive"));
   EXPECT_TRUE(Widget<QRadioButton>("optScanAllSelectedHardDrive")->isChecked());
@@ -351,7 +352,7 @@ TEST_F(MainWindowTest, ClosingTheMainWindowEndsTheProgramAndAboutOpensModally) {
   EXPECT_TRUE(App().Ended());
   EXPECT_TRUE(Host().QuitRequested());
   EXPECT_FALSE(Host().ViewOf(Main())->isVisible());
-  EXPECT_EQ(App().GetSetting("OptionAndSettings", "STATUS", ""), "STOPPED");
+  EXPECT_EQ(GetSetting(App(), "OptionAndSettings", "STATUS", ""), "STOPPED");
 }
 
 }  // namespace quill::test

@@ -5,6 +5,7 @@
 
 #include "GuiFixture.h"
 #include "shell/frmMenuPopUp.h"
+#include "support/StoredSettings.h"
 #include "views/MenuPopUpView.h"
 
 namespace quill::test {
@@ -38,7 +39,7 @@ TEST_F(TrayMenuViewTest, MenuIsAFramelessTopCardThatFollowsTheModelAndRestoresTh
   QTest::mouseClick(view->ShowButton(), ::Qt::LeftButton);
   EXPECT_TRUE(Main().Visible());
   EXPECT_TRUE(Host().ViewOf(Main())->isVisible());
-  EXPECT_EQ(App().GetSetting("Settings", "Minimized", ""), "No");
+  EXPECT_EQ(GetSetting(App(), "Settings", "Minimized", ""), "No");
   EXPECT_TRUE(menu.tmrPopDown.Enabled());
 }
 
@@ -51,7 +52,7 @@ TEST_F(TrayMenuViewTest, WithoutANotificationAreaTheMainWindowWaitsInTheTaskBar)
   view->showNormal();
   EXPECT_TRUE(Main().Visible());
   EXPECT_EQ(Main().State(), forms::WindowState::Normal);
-  EXPECT_EQ(App().GetSetting("Settings", "Minimized", ""), "No");
+  EXPECT_EQ(GetSetting(App(), "Settings", "Minimized", ""), "No");
 }
 
 }  // namespace quill::test

@@ -11,6 +11,7 @@
 #include "shell/frmSignatureUpdated.h"
 #include "support/DefServer.h"
 #include "support/ScopedEnv.h"
+#include "support/StoredSettings.h"
 #include "views/DownloadView.h"
 #include "views/NotificationView.h"
 
@@ -93,7 +94,7 @@ TEST_F(UpdateWindowsViewTest, NoticeIsAFramelessTopCardThatFollowsTheModelUntilO
   QTest::mouseClick(view->OkButton(), ::Qt::LeftButton);
   EXPECT_FALSE(notice.Loaded());
   EXPECT_FALSE(view->isVisible());
-  EXPECT_EQ(App().GetSetting("OptionAndSettings", "SHOW", ""), "false");
+  EXPECT_EQ(GetSetting(App(), "OptionAndSettings", "SHOW", ""), "false");
 }
 
 TEST_F(UpdateWindowsViewTest, ShiftClickOnUpdateNowListsTheSiteThenUpdatesWithBothWindowsShown) {

@@ -1,7 +1,5 @@
-# Installs the build into a temporary prefix and runs the installed command-line program with
-# no QUILLONET_PROGRAM_DIR: it must find the installed resources beside it. The user's stored
-# language is German, and the installed language file's German first-run thanks
-# (asked on a fresh machine) is marked, so that it cannot come from the source tree.
+# Installs the build into a temporary prefix and runs the installed programs with no
+# QUILLONET_PROGRAM_DIR: they must find the installed resources beside them.
 #   cmake -DBUILD_DIR=... -DWORK=... -DGUI=0|1 -P InstalledTree.cmake
 file(REMOVE_RECURSE "${WORK}")
 set(root "${WORK}/tree")
@@ -26,18 +24,39 @@ if(EXISTS "${root}/bin/quillonet-screenshots")
   message(FATAL_ERROR "the screenshot tool was installed")
 endif()
 
+set(environment env -u QUILLONET_PROGRAM_DIR -u WINEPREFIX "HOME=${WORK}/home"
+                "XDG_CONFIG_HOME=${WORK}/config" "XDG_DATA_HOME=${WORK}/data"
+                QUILLONET_UPDATE_SERVER=http://127.0.0.1:9)
+file(MAKE_DIRECTORY "${WORK}/home")
+# The installed starter definitions, staged into the program's own prefix, scan it clean.
+foreach(command "stage-definitions;${root}/share/quillonet/definitions" "scan")
+  execute_process(COMMAND ${environment} "${root}/bin/quillonet-cli" ${command}
+                  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "installed quillonet-cli ${command}: status ${rc}\n${out}\n${err}")
+  endif()
+endforeach()
+if(NOT GUI)
+  file(REMOVE_RECURSE "${WORK}")
+  return()
+endif()
+
+# The desktop program exports its language file from the installed English group, whatever
+# language the user chose: a caption marked there cannot come from the source tree.
 set(language "${root}/share/quillonet/Localization.txt")
 file(READ "${language}" text)
-string(REPLACE "<MSG_THANK1>Vielen " "<MSG_THANK1>INSTALLIERT Vielen " text "${text}")
+string(REPLACE "<FRMABOUT_LBLCOMPANY>Quillonet " "<FRMABOUT_LBLCOMPANY>INSTALLED Quillonet "
+               text "${text}")
 file(WRITE "${language}" "${text}")
-file(WRITE "${WORK}/config/quillonet/Quillonet.ini" "[Settings]\nLanguage=Deutsch\n")
-file(MAKE_DIRECTORY "${WORK}/home")
+file(WRITE "${WORK}/config/quillonet/Quillonet.ini"
+     "[Settings]\nLanguage=Deutsch\nFirstTime=Yes\nshowHelp=0\n")
 execute_process(
-  COMMAND env -u QUILLONET_PROGRAM_DIR -u WINEPREFIX "HOME=${WORK}/home"
-          "XDG_CONFIG_HOME=${WORK}/config" "XDG_DATA_HOME=${WORK}/data"
-          QUILLONET_UPDATE_SERVER=http://127.0.0.1:9 "${root}/bin/quillonet-cli" scan
-  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-if(NOT rc EQUAL 2 OR NOT err MATCHES "INSTALLIERT Vielen Dank")
-  message(FATAL_ERROR "installed quillonet-cli scan: status ${rc}\n${out}\n${err}")
+  COMMAND ${environment} QT_QPA_PLATFORM=offscreen "${root}/bin/quillonet" --export-language
+          "${WORK}/exported.txt"
+  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 120)
+file(READ "${WORK}/exported.txt" exported)
+if(NOT rc EQUAL 0 OR NOT exported MATCHES "INSTALLED Quillonet Software"
+   OR exported MATCHES "Vielen Dank")
+  message(FATAL_ERROR "installed quillonet --export-language: status ${rc}\n${out}\n${err}")
 endif()
 file(REMOVE_RECURSE "${WORK}")

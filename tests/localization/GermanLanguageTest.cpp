@@ -20,6 +20,7 @@
 #include "protection/ProtectionAlerts.h"
 #include "reports/frmReport.h"
 #include "support/AppFixture.h"
+#include "support/StoredSettings.h"
 
 namespace quill {
 namespace {
@@ -238,8 +239,8 @@ class GermanLanguageApp : public ::testing::Test {
 };
 
 TEST_F(GermanLanguageApp, TextsThatTheProgramPutsTogetherAreGermanToo) {
-  App().SaveSetting("Settings", "Language", "Deutsch");
-  App().SaveSetting("OptionAndSettings", "Homepage", "http://home.example/");
+  SaveSetting(App(), "Settings", "Language", "Deutsch");
+  SaveSetting(App(), "OptionAndSettings", "Homepage", "http://home.example/");
   const char* key = "Software\\Microsoft\\Internet Explorer\\Main";
   App().Registry().CreateKey(platform::RootKey::CurrentUser, key);
   App().Registry().SetValue(platform::RootKey::CurrentUser, key, "Start Page",
@@ -256,7 +257,7 @@ TEST_F(GermanLanguageApp, TextsThatTheProgramPutsTogetherAreGermanToo) {
 }
 
 TEST_F(GermanLanguageApp, StartsInGermanAndSwitchesToEnglishAndBackAtOnce) {
-  App().SaveSetting("Settings", "Language", "Deutsch");
+  SaveSetting(App(), "Settings", "Language", "Deutsch");
   fixture_.Start();
   ASSERT_FALSE(App().Ended());
   ExpectGermanMainWindow();
@@ -276,12 +277,12 @@ TEST_F(GermanLanguageApp, StartsInGermanAndSwitchesToEnglishAndBackAtOnce) {
   EXPECT_EQ(window.Caption(), "Language");
   EXPECT_EQ(window.Label1.Caption(), "Please choose the language for this program:");
   EXPECT_EQ(window.cmdUpdate.Caption(), "Check for Language Updates");
-  EXPECT_EQ(App().GetSetting("Settings", "Language", ""), "English");
+  EXPECT_EQ(GetSetting(App(), "Settings", "Language", ""), "English");
 
   Choose(window, "Deutsch");
   ExpectGermanMainWindow();
   EXPECT_EQ(window.cmdUpdate.Caption(), "Nach Sprach-Updates suchen");
-  EXPECT_EQ(App().GetSetting("Settings", "Language", ""), "Deutsch");
+  EXPECT_EQ(GetSetting(App(), "Settings", "Language", ""), "Deutsch");
 }
 
 TEST_F(GermanLanguageApp, EnglishSettingKeepsEnglishTextsWithTheGermanGroupPresent) {

@@ -9,6 +9,7 @@
 #include "protection/ProtectionAlerts.h"
 #include "scenario/ScanScenarioSupport.h"
 #include "support/ChildProcess.h"
+#include "support/StoredSettings.h"
 
 namespace quill::test {
 namespace {
@@ -30,7 +31,7 @@ TEST_F(RunningProtection, EachShieldAndTheScheduleActAtTheirOwnIntervalsForTenMi
   };
   WriteDefinitions({});
   fx.WriteDefinitions("ExeDefinition.dat", {"spyagent.exe=Spy Agent|[progfil]Vendor"});
-  App().SaveSetting("Settings", "Minimized", "Yes");
+  SaveSetting(App(), "Settings", "Minimized", "Yes");
   setPage("http://home.example/");
   Host().SetNow(datetime::LocalDateTime{2026, 12, 7, 14, 25, 0});
   Host().OnModal("frmHomePageChangedAlert",

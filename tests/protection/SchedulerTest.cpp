@@ -8,6 +8,7 @@
 
 #include "base/DateTime.h"
 #include "scenario/ScanScenarioSupport.h"
+#include "support/StoredSettings.h"
 
 namespace quill::test {
 namespace {
@@ -42,7 +43,7 @@ class Scheduler : public ScanScenario {
     Host().SetNow(when);
     Host().Advance(ms);
   }
-  std::string Option(const char* key) { return App().GetSetting("OptionAndSettings", key, "?"); }
+  std::string Option(const char* key) { return GetSetting(App(), "OptionAndSettings", key, "?"); }
 
   int scans_ = 0;
 };
@@ -94,7 +95,7 @@ TEST_F(Scheduler, AutomaticRemovalOnlyForTheScheduledScanAndOffStaysOff) {
   const std::string evil = "C:\\Program Files\\EvilCo\\evil.exe";
   Plant(evil);
   Main().chkAutoDel.SetValue(1);
-  EXPECT_EQ(App().GetSetting("Settings", "chkAutoDel", "?"), "1");
+  EXPECT_EQ(GetSetting(App(), "Settings", "chkAutoDel", "?"), "1");
   Apply(7, "2:30:00 PM");
   At({2026, 12, 7, 14, 29, 59});
   ASSERT_EQ(scans_, 1);

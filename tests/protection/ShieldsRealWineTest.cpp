@@ -19,6 +19,7 @@
 #include "support/ChildProcess.h"
 #include "support/CliRunner.h"
 #include "support/RealWinePrefix.h"
+#include "support/StoredSettings.h"
 #include "support/TempPrefix.h"
 #include "support/TestHost.h"
 #include "support/TestPlatform.h"
@@ -66,7 +67,7 @@ class ShieldsRealWine : public ::testing::Test {
     Wine(std::string("wine reg add '") + kMain + "' /v 'Start Page' /d '" + url + "' /f");
   }
   std::string Page() { return Wine(std::string("wine reg query '") + kMain + "' /v 'Start Page'"); }
-  std::string Remembered() { return app_->GetSetting("OptionAndSettings", "Homepage", "?"); }
+  std::string Remembered() { return GetSetting(*app_, "OptionAndSettings", "Homepage", "?"); }
   Protection& Shields() { return app_->Main().Shields(); }
   int Alerts(const char* form) {
     int n = 0;
@@ -116,7 +117,7 @@ TEST_F(ShieldsRealWine, AChangedStartPageIsNoticedOnceAndRestoredOrAcceptedAsThe
 
   // Silently: no question, the page comes back.
   app_->Main().optRestoredefaultwithoutnotification.UserSelect();
-  EXPECT_EQ(app_->GetSetting("OptionAndSettings", "optAlwaysnotifybeforerestoring", "?"), "False");
+  EXPECT_EQ(GetSetting(*app_, "OptionAndSettings", "optAlwaysnotifybeforerestoring", "?"), "False");
   Wine(std::string("wine reg add '") + kMain + "' /v 'Start Page' /t REG_EXPAND_SZ /d 'x' /f");
   Shields().HomePageTick();
   EXPECT_EQ(HomeAlerts(), 2);

@@ -14,6 +14,7 @@
 #include "removal/RemovalWindow.h"
 #include "removal/frmDelete.h"
 #include "scan/FileScan.h"
+#include "support/StoredSettings.h"
 #include "support/TestPlatform.h"
 
 namespace quill {
@@ -61,7 +62,7 @@ TEST_F(RemovalSafety, ProtectedPlacesStayAreListedAndOnlyWhatWentIsCounted) {
   ASSERT_EQ(results.Count(), 2);
   EXPECT_EQ(results.Item(0).text, "WinAttack");
   EXPECT_EQ(results.Item(1).text, "SoftAttack");
-  EXPECT_EQ(f.App().GetSetting("Settings", "lblDefRemoved", ""), "1");
+  EXPECT_EQ(GetSetting(f.App(), "Settings", "lblDefRemoved", ""), "1");
 }
 
 TEST_F(RemovalSafety, LibraryRecordIsWrittenOnlyOnceItsDeleteSucceeded) {

@@ -6,6 +6,7 @@
 #include "removal/RemovalTestSupport.h"
 #include "removal/frmDelete.h"
 #include "removal/frmQuarantine.h"
+#include "support/StoredSettings.h"
 
 namespace quill {
 namespace {
@@ -161,7 +162,7 @@ TEST(RepairNowTest, RestorePointIsOpenedAndClosedAroundBothPasses) {
 TEST(RepairNowTest, RunPausesTurnsTimersOffAndRestoresTheLabel) {
   AppFixture f;
   test::StartAt(f);
-  f.App().SaveSetting("OptionAndSettings", "chkAutomaticScanYesOrNo", "1");
+  SaveSetting(f.App(), "OptionAndSettings", "chkAutomaticScanYesOrNo", "1");
   ASSERT_TRUE(f.Prefix().WriteFile("C:\\Bad\\a.txt", "x"));
   test::AddFileHit(f.Main(), "C:\\Bad\\a.txt", "Bad");
   f.Main().cmdSelectAll_Click();

@@ -10,6 +10,7 @@
 #include "support/AppFixture.h"
 #include "support/DefServer.h"
 #include "support/ScopedEnv.h"
+#include "support/StoredSettings.h"
 #include "support/TestPlatform.h"
 
 namespace quill {
@@ -119,7 +120,7 @@ TEST_F(SubmissionTest, WithoutAConnectionTheUserIsToldAndNothingIsExcluded) {
 
 TEST_F(SubmissionTest, ClearingConsentAsksAndNoKeepsItTicked) {
   Main().chkSendData.SetValue(1);
-  fx_.App().SaveSetting("OptionAndSettings", "chkSendData", "1");
+  SaveSetting(fx_.App(), "OptionAndSettings", "chkSendData", "1");
   fx_.Host().QueueMsgBox(MsgBoxResult::No);
   Main().chkSendData.UserToggle();
   const auto boxes = fx_.Host().DialogsOf(DialogKind::MsgBox);
@@ -128,15 +129,15 @@ TEST_F(SubmissionTest, ClearingConsentAsksAndNoKeepsItTicked) {
   EXPECT_EQ(boxes[0].text,
             Msg("MSG_ANON1") + "\r\n\r\n" + Msg("MSG_ANON2") + "\r\n\r\n" + Msg("MSG_ANON3"));
   EXPECT_EQ(Main().chkSendData.Value(), 1);
-  EXPECT_EQ(fx_.App().GetSetting("OptionAndSettings", "chkSendData", ""), "1");
+  EXPECT_EQ(GetSetting(fx_.App(), "OptionAndSettings", "chkSendData", ""), "1");
 
   fx_.Host().QueueMsgBox(MsgBoxResult::Yes);
   Main().chkSendData.UserToggle();
   EXPECT_EQ(Main().chkSendData.Value(), 0);
-  EXPECT_EQ(fx_.App().GetSetting("OptionAndSettings", "chkSendData", ""), "0");
+  EXPECT_EQ(GetSetting(fx_.App(), "OptionAndSettings", "chkSendData", ""), "0");
   Main().chkSendData.UserToggle();  // ticking asks nothing
   EXPECT_EQ(fx_.Host().DialogsOf(DialogKind::MsgBox).size(), 2u);
-  EXPECT_EQ(fx_.App().GetSetting("OptionAndSettings", "chkSendData", ""), "1");
+  EXPECT_EQ(GetSetting(fx_.App(), "OptionAndSettings", "chkSendData", ""), "1");
 }
 
 TEST_F(SubmissionTest, AnonymousListLeavesOutCommonProgramsAndAFailedListSendsNothing) {

@@ -12,6 +12,7 @@
 #include "core/SettingNames.h"
 #include "scan/ScanWindow.h"
 #include "support/AppFixture.h"
+#include "support/StoredSettings.h"
 
 namespace quill::test {
 namespace {
@@ -148,7 +149,7 @@ TEST_F(ScanRunTest, AStopDuringTheDriveWalkEndsTheScanWithoutTheLaterStages) {
   EXPECT_TRUE(view_.Saw("ending stopped"));
   const std::string finished = run_->State().ScanFinishedAt;
   EXPECT_FALSE(finished.empty());
-  EXPECT_EQ(fx_.App().GetSetting(settings::kGeneral, "lblLastFullScan", ""), finished);
+  EXPECT_EQ(GetSetting(fx_.App(), settings::kGeneral, "lblLastFullScan", ""), finished);
 
   fx_.App().Files().DeleteFile(fx_.DataFolder() + "\\FileDefinition.dat");
   EXPECT_EQ(run_->Run(options), ScanResult::NoDefinitions);

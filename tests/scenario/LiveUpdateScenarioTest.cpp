@@ -17,6 +17,7 @@
 #include "support/FakeUpdateView.h"
 #include "support/LocalHttpServer.h"
 #include "support/ScopedEnv.h"
+#include "support/StoredSettings.h"
 #include "support/TestPlatform.h"
 
 namespace quill::test {
@@ -157,8 +158,8 @@ TEST_F(UpdateScenario, NewerServerDefinitionsAreMergedDatedAndAnnounced) {
   EXPECT_EQ(main.DefinitionCount, 3);
   EXPECT_TRUE(main.cmdLiveUpdate.Enabled());
   EXPECT_TRUE(commandDisabled);
-  EXPECT_EQ(app_.App().GetSetting("OptionAndSettings", "RESTART", ""), "True");
-  EXPECT_EQ(app_.App().GetSetting("OptionAndSettings", "SHOW", ""), "True");
+  EXPECT_EQ(GetSetting(app_.App(), "OptionAndSettings", "RESTART", ""), "True");
+  EXPECT_EQ(GetSetting(app_.App(), "OptionAndSettings", "SHOW", ""), "True");
   ASSERT_FALSE(statuses.empty());
   EXPECT_EQ(statuses.front(), "Connecting to the definition server, please wait.");
   EXPECT_NE(std::find(statuses.begin(), statuses.end(), "Applying new updates..."), statuses.end());

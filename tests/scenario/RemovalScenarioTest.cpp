@@ -9,6 +9,7 @@
 #include "platform/Registry.h"
 #include "removal/RemovalTestSupport.h"
 #include "removal/frmDelete.h"
+#include "support/StoredSettings.h"
 
 namespace quill {
 namespace {
@@ -122,7 +123,7 @@ TEST_F(RemovalScenario, FullRemovalQuarantinesEverythingAndRecordsIt) {
   EXPECT_FALSE(Failed().Visible());
   // Every item removed counts once: seven results rows.
   const long long expectedTotal = 7;
-  EXPECT_EQ(f.App().GetSetting("Settings", "lblDefRemoved", ""), std::to_string(expectedTotal));
+  EXPECT_EQ(GetSetting(f.App(), "Settings", "lblDefRemoved", ""), std::to_string(expectedTotal));
   EXPECT_EQ(Main().lblDefRemoved.Caption(), std::to_string(expectedTotal));
 }
 
@@ -214,7 +215,7 @@ TEST_F(RemovalScenario, QuarantineThatIsAFileKeepsEverythingAndListsEachItemOnce
   EXPECT_EQ(Main().lvwFilesToBeDeleted.Count(), 4);
   EXPECT_EQ(Main().lvwRegistryToBeDeleted.Count(), 1);
   EXPECT_EQ(Main().lvwCookiesToDelete.Count(), 1);
-  EXPECT_EQ(f.App().GetSetting("Settings", "lblDefRemoved", "0"), "0");
+  EXPECT_EQ(GetSetting(f.App(), "Settings", "lblDefRemoved", "0"), "0");
 }
 
 TEST_F(RemovalScenario, OnlyTheFileWhoseCopyFailedStaysAndIsListedOnce) {

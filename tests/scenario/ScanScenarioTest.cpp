@@ -10,6 +10,7 @@
 #include "base/Text.h"
 #include "definitions/ExclusionList.h"
 #include "scenario/ScanScenarioSupport.h"
+#include "support/StoredSettings.h"
 
 namespace quill::test {
 namespace {
@@ -264,8 +265,8 @@ TEST_F(ScanScenario, CancelledFileDialogStillStoresTheScanDates) {
   Host().SetNow(datetime::LocalDateTime{2024, 5, 6, 14, 30, 15});
   Scan(2);  // the test host cancels the file dialog
   ASSERT_EQ(Host().DialogsOf(DialogKind::OpenFile).size(), 1u);
-  EXPECT_EQ(App().GetSetting("Settings", "lblLastScan", ""), "5/6/2024 2:30:15 PM");
-  EXPECT_EQ(App().GetSetting("Settings", "lblLastFullScan", ""), "");
+  EXPECT_EQ(GetSetting(App(), "Settings", "lblLastScan", ""), "5/6/2024 2:30:15 PM");
+  EXPECT_EQ(GetSetting(App(), "Settings", "lblLastFullScan", ""), "");
   EXPECT_EQ(Main().lblLastScan.Caption(), "5/6/2024 2:30:15 PM");
   EXPECT_EQ(Main().lblStatus[0].Caption(), App().Msg("MSG_SCAN_COMPLETED"));
   EXPECT_TRUE(ResultNames().empty());
@@ -273,7 +274,7 @@ TEST_F(ScanScenario, CancelledFileDialogStillStoresTheScanDates) {
   // With "Complete System Scan" chosen the finish counts as a complete scan too.
   Main().optScanAllSelectedHardDrive.SetValue(true);
   Scan(3);  // the folder chooser is cancelled as well
-  EXPECT_EQ(App().GetSetting("Settings", "lblLastFullScan", ""), "5/6/2024 2:30:15 PM");
+  EXPECT_EQ(GetSetting(App(), "Settings", "lblLastFullScan", ""), "5/6/2024 2:30:15 PM");
 }
 
 TEST_F(ScanScenario, PauseHoldsTheStageUntilTheBoxCloses) {
@@ -362,8 +363,8 @@ TEST_F(ScanScenario, DriveTicksAreStored) {
   EXPECT_EQ(Main().lvwHardDrives.Item(0).text, "C");
   EXPECT_EQ(Main().lvwHardDrives.Item(1).text, "D");
   Main().lvwHardDrives.UserCheck(1, false);
-  EXPECT_EQ(App().GetSetting("Drives", "D", ""), "False");
-  EXPECT_EQ(App().GetSetting("Drives", "C", ""), "True");
+  EXPECT_EQ(GetSetting(App(), "Drives", "D", ""), "False");
+  EXPECT_EQ(GetSetting(App(), "Drives", "C", ""), "True");
 }
 
 }  // namespace
