@@ -11,7 +11,7 @@ namespace quill::cli {
 class HeadlessUpdateView : public UpdateProgressView {
  public:
   void OpenDownloadWindow() override {}
-  forms::TextBox* StatusBox() override { return nullptr; }
+  void ShowStatus(const std::string&) override {}
   void RemoveDownloadIcon() override {}
   void CloseDownloadWindow() override {}
   void ShowNotification(const std::string& message) override { notification_ = message; }

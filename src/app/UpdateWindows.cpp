@@ -13,10 +13,10 @@ void UpdateWindows::OpenDownloadWindow() {
   download.Show();
 }
 
-forms::TextBox* UpdateWindows::StatusBox() {
+void UpdateWindows::ShowStatus(const std::string& text) {
   // A window the user closed has no status box: the run goes on without showing progress.
   auto* download = app_.FindWindow<frmDownload>();
-  return download && download->Loaded() ? &download->txtStatus : nullptr;
+  if (download && download->Loaded()) download->txtStatus.SetText(text);
 }
 
 void UpdateWindows::RemoveDownloadIcon() {

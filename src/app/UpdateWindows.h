@@ -15,7 +15,7 @@ class UpdateWindows : public UpdateProgressView {
   explicit UpdateWindows(Application& app) : app_(app) {}
 
   void OpenDownloadWindow() override;
-  forms::TextBox* StatusBox() override;
+  void ShowStatus(const std::string& text) override;
   void RemoveDownloadIcon() override;
   void CloseDownloadWindow() override;
   void ShowNotification(const std::string& message) override;

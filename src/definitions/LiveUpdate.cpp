@@ -12,16 +12,11 @@
 #include "definitions/DefinitionSet.h"
 #include "definitions/UpdateMerge.h"
 #include "definitions/UpdateProgressView.h"
-#include "forms/Control.h"
 #include "forms/HandlerBoundary.h"
 
 namespace quill {
 
 namespace {
-
-void SetStatus(UpdateProgressView& view, const std::string& text) {
-  if (forms::TextBox* box = view.StatusBox()) box->SetText(text);
-}
 
 std::optional<datetime::LocalDateTime> ReadDate(const std::string& text) {
   try {
@@ -51,8 +46,8 @@ std::optional<LiveUpdate::Checked> LiveUpdate::Fetch(const std::string& url,
   FetchProgress progress;
   if (view != nullptr) {
     progress = [this, view](size_t received) {
-      SetStatus(*view, text::ReplaceAll(app_.Msg("MSG_DOWNLOADED_BYTES"), "[Bytes]",
-                                        std::to_string(received)));
+      view->ShowStatus(
+          text::ReplaceAll(app_.Msg("MSG_DOWNLOADED_BYTES"), "[Bytes]", std::to_string(received)));
     };
   }
   auto fetched = FetchReply(app_.Internet(), app_.Host(), url, progress);
@@ -101,7 +96,7 @@ LiveUpdateResult LiveUpdate::Run(UpdateProgressView& view, const LiveUpdateWindo
   });
   step("download window", [&] {
     view.OpenDownloadWindow();
-    SetStatus(view, app_.Msg("MSG_CONNECTING_DEFINITIONS"));
+    view.ShowStatus(app_.Msg("MSG_CONNECTING_DEFINITIONS"));
     app_.Host().DoEvents();
   });
 
@@ -168,10 +163,10 @@ LiveUpdateResult LiveUpdate::Work(UpdateProgressView& view, const LiveUpdateWind
   FlagScope merging(merging_);
   MergeProgress progress;
   progress.checking = [this, &view](size_t entry) {
-    SetStatus(view,
-              text::ReplaceAll(app_.Msg("MSG_CHECKING_ENTRY"), "[Entry]", std::to_string(entry)));
+    view.ShowStatus(
+        text::ReplaceAll(app_.Msg("MSG_CHECKING_ENTRY"), "[Entry]", std::to_string(entry)));
   };
-  progress.applying = [this, &view] { SetStatus(view, app_.Msg("MSG_APPLYING_UPDATES")); };
+  progress.applying = [this, &view] { view.ShowStatus(app_.Msg("MSG_APPLYING_UPDATES")); };
   progress.yield = [this] { app_.Host().DoEvents(); };
   PreparedMerge merge(app_.Files(), app_.dataFolder, body->body, progress);
   if (merge.Changes() < 1) return {Outcome::Current, 0};

@@ -4,10 +4,6 @@
 
 namespace quill {
 
-namespace forms {
-class TextBox;
-}
-
 /// What a Live Update run shows the user, and nothing more: the download window with its
 /// status box and notification-area icon, and the sliding "definitions updated" notice.
 /// The desktop and command-line programs provide it; Live Update never sees the main window.
@@ -16,9 +12,9 @@ class UpdateProgressView {
   virtual ~UpdateProgressView() = default;
   /// Loads and shows the download window (not modal).
   virtual void OpenDownloadWindow() = 0;
-  /// The download window's status box, or null once the user has closed the window (the
-  /// update goes on without it).
-  virtual forms::TextBox* StatusBox() = 0;
+  /// Shows this line in the download window's status box; nothing once the user has closed
+  /// the window (the update goes on without it).
+  virtual void ShowStatus(const std::string& text) = 0;
   /// Removes the download window's notification-area icon.
   virtual void RemoveDownloadIcon() = 0;
   /// Unloads the download window (which also removes its icon).

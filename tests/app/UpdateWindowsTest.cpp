@@ -29,7 +29,8 @@ TEST(UpdateWindows, DownloadWindowCyclesItsCaptionBlinksAndKeepsItsOwnIcon) {
   windows.OpenDownloadWindow();
   auto& download = app.Download();
   ASSERT_TRUE(download.Visible());
-  ASSERT_EQ(windows.StatusBox(), &download.txtStatus);
+  windows.ShowStatus("Downloaded 2048 bytes.");
+  EXPECT_EQ(download.txtStatus.Text(), "Downloaded 2048 bytes.");
   EXPECT_EQ(download.lblProduct.Caption(), "Connecting to server/downloading.....");
   EXPECT_TRUE(download.picUp.Visible());
   EXPECT_FALSE(download.picDown.Visible());
@@ -63,7 +64,9 @@ TEST(UpdateWindows, DownloadWindowCyclesItsCaptionBlinksAndKeepsItsOwnIcon) {
   EXPECT_EQ(download.State(), forms::WindowState::Normal);
   download.cmdCancel.Click();
   EXPECT_FALSE(download.Loaded());
-  EXPECT_EQ(windows.StatusBox(), nullptr);
+  windows.ShowStatus("Downloaded 4096 bytes.");  // the run goes on without the window
+  EXPECT_FALSE(download.Loaded());
+  EXPECT_NE(download.txtStatus.Text(), "Downloaded 4096 bytes.");
   EXPECT_FALSE(f.Host().TrayPresent("frmDownload"));
   EXPECT_TRUE(tray.bRunningInTray(f.Main()));
   tray.ChangeToolTip(f.Main(), "still here");

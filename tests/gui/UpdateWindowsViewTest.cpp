@@ -28,7 +28,7 @@ TEST_F(UpdateWindowsViewTest, DownloadWindowShowsTheRunAndStaysReachableWithoutA
   ASSERT_NE(view, nullptr);
   ASSERT_TRUE(view->isVisible());
   EXPECT_EQ(view->Caption()->text().toStdString(), "Connecting to server/downloading.....");
-  windows.StatusBox()->SetText("Downloaded 2048 bytes.");
+  windows.ShowStatus("Downloaded 2048 bytes.");
   EXPECT_EQ(view->Status()->text().toStdString(), "Downloaded 2048 bytes.");
   EXPECT_TRUE(view->Status()->isReadOnly());
   EXPECT_TRUE(view->PictureUp()->isVisible());
@@ -55,7 +55,9 @@ TEST_F(UpdateWindowsViewTest, DownloadWindowShowsTheRunAndStaysReachableWithoutA
   EXPECT_FALSE(download.Loaded());
   EXPECT_FALSE(view->isVisible());
   EXPECT_FALSE(Host().HasTrayIcon(download));
-  EXPECT_EQ(windows.StatusBox(), nullptr);
+  windows.ShowStatus("Downloaded 4096 bytes.");
+  EXPECT_FALSE(download.Loaded());
+  EXPECT_FALSE(view->isVisible());
 }
 
 TEST_F(UpdateWindowsViewTest, NoticeIsAFramelessTopCardThatFollowsTheModelUntilOk) {

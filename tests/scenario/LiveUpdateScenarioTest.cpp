@@ -121,7 +121,7 @@ class UpdateScenario : public ::testing::Test {
   LocalHttpServer server_;
   std::map<std::string, Reply> replies_;
   AppFixture app_;
-  FakeUpdateView view_{app_.Host()};
+  FakeUpdateView view_;
   int64_t now_ = 0;
 };
 
@@ -131,7 +131,7 @@ TEST_F(UpdateScenario, NewerServerDefinitionsAreMergedDatedAndAnnounced) {
   std::vector<std::string> statuses;
   bool commandDisabled = false;
   app_.Host().EveryDoEvents([&] {
-    statuses.push_back(view_.txtStatus.Text());
+    statuses.push_back(view_.status);
     commandDisabled = commandDisabled || !main.cmdLiveUpdate.Enabled();
   });
 

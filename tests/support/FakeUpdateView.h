@@ -4,18 +4,14 @@
 #include <vector>
 
 #include "definitions/UpdateProgressView.h"
-#include "forms/Control.h"
-#include "forms/Form.h"
 
 namespace quill::test {
 
-/// A download window reduced to its status box, recording what a Live Update run showed.
+/// A download window reduced to its status line, recording what a Live Update run showed.
 class FakeUpdateView : public UpdateProgressView {
  public:
-  explicit FakeUpdateView(forms::Host& host) : form_(host, "frmDownload") {}
-
   void OpenDownloadWindow() override { events.push_back("open"); }
-  forms::TextBox* StatusBox() override { return closedByUser ? nullptr : &txtStatus; }
+  void ShowStatus(const std::string& text) override { status = text; }
   void RemoveDownloadIcon() override { events.push_back("remove icon"); }
   void CloseDownloadWindow() override { events.push_back("close"); }
   void ShowNotification(const std::string& message) override {
@@ -26,14 +22,8 @@ class FakeUpdateView : public UpdateProgressView {
   /// "open", "remove icon", "notify", "close", in order.
   std::vector<std::string> events;
   std::vector<std::string> notifications;
-  /// As if the user pressed "Cancel": the status box is gone, the run goes on.
-  bool closedByUser = false;
-
- private:
-  forms::Form form_;
-
- public:
-  forms::TextBox txtStatus{form_, "txtStatus"};
+  /// The status line last shown.
+  std::string status;
 };
 
 }  // namespace quill::test
