@@ -40,10 +40,12 @@ TEST_F(RunningProtection, EachShieldAndTheScheduleActAtTheirOwnIntervalsForTenMi
                  [](forms::Form& f) { static_cast<frmSpywareFoundAlert&>(f).cmdYes.Click(); });
   Start();
   auto& m = Main();
-  std::vector<int64_t> scans;  // when each scan started
-  m.cmdScan.Changed().Subscribe([&] {
-    if (!m.cmdScan.Enabled() && (scans.empty() || Host().ElapsedMs() != scans.back()))
-      scans.push_back(Host().ElapsedMs());
+  std::vector<std::string> scans;  // when each scan started, as the scan run records it
+  Host().EveryDoEvents([&] {
+    const ScanState& scan = m.Scan();
+    if (scan.running && !scan.ScanStartedAt.empty() &&
+        (scans.empty() || scans.back() != scan.ScanStartedAt))
+      scans.push_back(scan.ScanStartedAt);
   });
   m.chkAutomaticScanYesOrNo.SetValue(1);  // daily at 14:33
   m.dtpScheduleTime.UserChange("2:33:00 PM");
@@ -82,7 +84,8 @@ TEST_F(RunningProtection, EachShieldAndTheScheduleActAtTheirOwnIntervalsForTenMi
   EXPECT_EQ(alerts("frmHomePageChangedAlert"), 1);
 
   Host().Advance(190000);
-  EXPECT_EQ(scans, (std::vector<int64_t>{240000, 480000})) << "the user's, then 14:33:00";
+  EXPECT_EQ(scans, (std::vector<std::string>{"12/7/2026 2:29:00 PM", "12/7/2026 2:33:00 PM"}))
+      << "the user's, then 14:33:00";
   EXPECT_EQ(alerts("frmSpywareFoundAlert"), 1);
   // Each interval of the ten minutes ticked, but those held in the scan (home page 6, process
   // 15, schedule 30), which fired once as it ended.
