@@ -312,7 +312,7 @@ void FrmMain::RestoreFromTray() {
   settings::Write(app_.Settings(), settings::Minimized, false);
 }
 
-std::string FrmMain::LanguageTemplate() {
+void FrmMain::LoadEveryWindow() {
   // Every window a user can meet, also those opened only on request, as the shipped English
   // group has them.
   for (forms::Form* form : std::vector<forms::Form*>{
@@ -320,6 +320,10 @@ std::string FrmMain::LanguageTemplate() {
            &Shields().HomePageAlert(), &app_.MenuPopUp(), &app_.SignatureUpdated(),
            &Shields().ProcessAlert(), &app_.QuarantineWindow()})
     form->Load();
+}
+
+std::string FrmMain::LanguageTemplate() {
+  LoadEveryWindow();
   std::vector<forms::Form*> loaded;
   // The splash is gone before anyone could read a translation of it.
   for (forms::Form* form : app_.Windows())

@@ -291,6 +291,8 @@ class FrmMain : public forms::Form, public TrayMainWindow, public ScanWindow, pu
   /// A fresh English language file: every window that has captions is loaded first (the
   /// delete-failed list, the download window, both alerts, the tray menu, the notice).
   std::string LanguageTemplate();
+  /// Loads every window that has captions, also those opened only on request.
+  void LoadEveryWindow();
   void Command5_Click() { MinimizeToTray(); }
   void cmdHijack_Click();
   void cmdWebsite_Click();

@@ -11,10 +11,9 @@ std::optional<std::string> ExportedLanguageFile(Application& app) {
   FrmMain& main = app.Main();
   main.Load();
   if (app.Ended()) return std::nullopt;
-  // Every window a user can meet is loaded now. The file is English whatever language the
-  // user chose: the captions of the installed English group, the messages as the program
-  // ships them.
-  main.LanguageTemplate();
+  // The file is English whatever language the user chose: the captions of the installed
+  // English group, the messages as the program ships them.
+  main.LoadEveryWindow();
   for (forms::Form* form : app.Windows())
     if (form->Loaded()) ChangeLanguage(app.Catalog(), *form, "English");
   app.Catalog().RestoreBuiltInMessages();
