@@ -10,6 +10,7 @@
 #include "app/Application.h"
 #include "app/FrmMain.h"
 #include "app/MachineSettingsStore.h"
+#include "app/ProtectionAlerts.h"
 #include "app/UpdateWindows.h"
 #include "app/frmAbout.h"
 #include "app/frmSplash.h"
@@ -17,7 +18,6 @@
 #include "definitions/frmDownload.h"
 #include "localization/frmLanguage.h"
 #include "protection/Protection.h"
-#include "protection/ProtectionAlerts.h"
 #include "removal/frmDelete.h"
 #include "reports/frmReport.h"
 #include "shell/clsTray.h"
@@ -129,7 +129,7 @@ class Tour {
 
   // The shields' alerts, shown without waiting for an answer.
   void Alerts() {
-    auto& homeAlert = app_.Main().Shields().HomePageAlert();
+    auto& homeAlert = app_.HomePageAlert();
     homeAlert.Load();
     homeAlert.lblHomePageInfo.SetCaption(
         app_.brand.programName +
@@ -139,7 +139,7 @@ class Tour {
     homeAlert.Show();
     Shoot(homeAlert, "home-page-alert");
     homeAlert.Unload();
-    auto& processAlert = app_.Main().Shields().ProcessAlert();
+    auto& processAlert = app_.ProcessAlert();
     processAlert.Load();
     processAlert.lblAlertFileName.SetCaption("SPYAGENT.EXE");
     processAlert.lblAlertCompanyName.SetCaption(app_.Msg("MSG_NOCOMPANY") + " SPYAGENT.EXE");

@@ -4,7 +4,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "protection/ProtectionAlerts.h"
+#include "app/ProtectionAlerts.h"
 #include "views/AlertFrame.h"
 
 namespace quill::gui {

@@ -3,6 +3,7 @@
 #include "app/Form8.h"
 #include "app/FrmMain.h"
 #include "app/MachineSettingsStore.h"
+#include "app/ProtectionAlerts.h"
 #include "app/frmAbout.h"
 #include "app/frmHidden.h"
 #include "app/frmPrefix.h"
@@ -28,6 +29,8 @@ Application::Application(forms::Host& host, platform::Platform& platform)
 
 Application::~Application() {
   // Windows hold references into the process state: destroy them first, newest first.
+  processAlert_.reset();
+  homePageAlert_.reset();
   DestroyAdoptedWindows();
   menuPopUp_.reset();
   signatureUpdated_.reset();
@@ -113,6 +116,13 @@ frmMenuPopUp& Application::MenuPopUp() {
     RegisterWindow(*menuPopUp_);
   }
   return *menuPopUp_;
+}
+
+frmHomePageChangedAlert& Application::HomePageAlert() {
+  return Window(homePageAlert_);
+}
+frmSpywareFoundAlert& Application::ProcessAlert() {
+  return Window(processAlert_);
 }
 
 frmLanguage& Application::Language() {

@@ -24,6 +24,8 @@ class Form8;
 class frmDownload;
 class frmSignatureUpdated;
 class frmMenuPopUp;
+class frmHomePageChangedAlert;
+class frmSpywareFoundAlert;
 class clsTray;
 class UpdateProgressView;
 
@@ -62,6 +64,9 @@ class Application : public Program, public TrayWindows {
   frmSignatureUpdated& SignatureUpdated() override;
   /// The tray icon's slide-up menu.
   frmMenuPopUp& MenuPopUp() override;
+  /// The home page shield's question and the process shield's alert.
+  frmHomePageChangedAlert& HomePageAlert();
+  frmSpywareFoundAlert& ProcessAlert();
 
   /// The prefix the user chose to protect instead of this one: the desktop program starts
   /// again on it once this run has ended; empty when none was chosen.
@@ -91,6 +96,8 @@ class Application : public Program, public TrayWindows {
   std::unique_ptr<frmDownload> download_;
   std::unique_ptr<frmSignatureUpdated> signatureUpdated_;
   std::unique_ptr<frmMenuPopUp> menuPopUp_;
+  std::unique_ptr<frmHomePageChangedAlert> homePageAlert_;
+  std::unique_ptr<frmSpywareFoundAlert> processAlert_;
 };
 
 }  // namespace quill

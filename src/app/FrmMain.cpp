@@ -7,6 +7,7 @@
 #include "app/Application.h"
 #include "app/Form8.h"
 #include "app/MachineSettingsStore.h"
+#include "app/ProtectionAlerts.h"
 #include "app/frmAbout.h"
 #include "app/frmHidden.h"
 #include "app/frmPrefix.h"
@@ -23,7 +24,6 @@
 #include "localization/frmLanguage.h"
 #include "program/ProgramStart.h"
 #include "protection/Protection.h"
-#include "protection/ProtectionAlerts.h"
 #include "removal/frmDelete.h"
 #include "removal/frmQuarantine.h"
 #include "reports/frmReport.h"
@@ -317,8 +317,8 @@ void FrmMain::LoadEveryWindow() {
   // group has them.
   for (forms::Form* form : std::vector<forms::Form*>{
            &app_.Language(), &app_.Report(), &app_.About(), &app_.DeleteFailed(), &app_.Download(),
-           &Shields().HomePageAlert(), &app_.MenuPopUp(), &app_.SignatureUpdated(),
-           &Shields().ProcessAlert(), &app_.QuarantineWindow()})
+           &app_.HomePageAlert(), &app_.MenuPopUp(), &app_.SignatureUpdated(), &app_.ProcessAlert(),
+           &app_.QuarantineWindow()})
     form->Load();
 }
 
@@ -536,8 +536,8 @@ void FrmMain::MenuClick(const std::string& menu, int index) {
   } else if (menu == "Debug") {
     // The test menu: the two shield alerts and the definitions notice, shown on demand.
     forms::Form* alert = nullptr;
-    if (index == 0) alert = &Shields().HomePageAlert();
-    if (index == 2) alert = &Shields().ProcessAlert();
+    if (index == 0) alert = &app_.HomePageAlert();
+    if (index == 2) alert = &app_.ProcessAlert();
     if (!alert) {
       app_.Tray().ShowDebugWindow(index);
       return;

@@ -27,6 +27,7 @@ class Application;
 class frmDelete;
 class Protection;
 class ProtectionPort;
+class ShieldAlerts;
 
 /// The main window: Home, Scan, Results and Options pages, the result lists and the hidden
 /// work lists that hand over from scanning to removal, and the background timers.
@@ -530,6 +531,7 @@ class FrmMain : public forms::Form, public TrayMainWindow, public ScanWindow, pu
   void TakeOffExcludedRows();
   Application& app_;
   std::unique_ptr<ProtectionPort> protectionPort_;
+  std::unique_ptr<ShieldAlerts> shieldAlerts_;
   std::unique_ptr<Protection> protection_;
   int page_ = 0;
   bool singleInstance_ = false;

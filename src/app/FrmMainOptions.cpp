@@ -7,6 +7,7 @@
 
 #include "app/Application.h"
 #include "app/MachineSettingsStore.h"
+#include "app/ProtectionAlerts.h"
 #include "core/Settings.h"
 #include "core/UpdateServer.h"
 #include "definitions/DefinitionSet.h"
@@ -17,7 +18,6 @@
 #include "localization/Translation.h"
 #include "localization/frmLanguage.h"
 #include "protection/Protection.h"
-#include "protection/ProtectionAlerts.h"
 #include "removal/frmDelete.h"
 #include "removal/frmQuarantine.h"
 #include "shell/clsTray.h"

@@ -3,6 +3,7 @@
 // schedule Protection stores and follows.
 #include "app/Application.h"
 #include "app/FrmMain.h"
+#include "app/ProtectionAlerts.h"
 #include "definitions/LiveUpdate.h"
 #include "protection/Protection.h"
 #include "scan/ProcessScan.h"
@@ -37,7 +38,8 @@ FrmMain::~FrmMain() = default;
 Protection& FrmMain::Shields() {
   if (!protection_) {
     protectionPort_ = std::make_unique<MainProtectionPort>(*this);
-    protection_ = std::make_unique<Protection>(app_, *protectionPort_);
+    shieldAlerts_ = std::make_unique<ShieldAlertWindows>(app_);
+    protection_ = std::make_unique<Protection>(app_, *protectionPort_, *shieldAlerts_);
   }
   return *protection_;
 }

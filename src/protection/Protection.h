@@ -7,12 +7,11 @@
 #include <utility>
 
 #include "protection/ProtectionPort.h"
+#include "protection/ShieldAlerts.h"
 
 namespace quill {
 
 class ProgramContext;
-class frmHomePageChangedAlert;
-class frmSpywareFoundAlert;
 
 /// Background protection: the home page shield, the process shield and the scheduled scans.
 /// It reaches the main window only through ProtectionPort.
@@ -23,7 +22,7 @@ class frmSpywareFoundAlert;
 /// they keep their rhythm and each shield runs at its own interval.
 class Protection {
  public:
-  Protection(ProgramContext& app, ProtectionPort& port);
+  Protection(ProgramContext& app, ProtectionPort& port, ShieldAlerts& alerts);
   ~Protection();
   Protection(const Protection&) = delete;
   Protection& operator=(const Protection&) = delete;
@@ -59,9 +58,6 @@ class Protection {
   /// Stores whether a scheduled scan removes what it finds without asking.
   void SaveAutoRemove(bool on);
 
-  frmHomePageChangedAlert& HomePageAlert();
-  frmSpywareFoundAlert& ProcessAlert();
-
  private:
   /// The browser's start page; empty optional when it cannot be read (no change then).
   std::optional<std::string> ReadStartPage();
@@ -71,8 +67,7 @@ class Protection {
 
   ProgramContext& app_;
   ProtectionPort& port_;
-  frmHomePageChangedAlert* homeAlert_ = nullptr;
-  frmSpywareFoundAlert* processAlert_ = nullptr;
+  ShieldAlerts& alerts_;
   bool busy_ = false;
 
   int16_t homePageTicks_ = 0;

@@ -1,14 +1,11 @@
 // The home page shield and the process shield.
 #include "protection/Protection.h"
 
-#include <memory>
-
 #include "base/Text.h"
 #include "core/ProgramContext.h"
 #include "core/Settings.h"
 #include "forms/Host.h"
 #include "platform/Registry.h"
-#include "protection/ProtectionAlerts.h"
 
 namespace quill {
 namespace {
@@ -42,28 +39,9 @@ std::string HexBytesHighFirst(const std::string& bytes) {
 
 }  // namespace
 
-Protection::Protection(ProgramContext& app, ProtectionPort& port) : app_(app), port_(port) {}
+Protection::Protection(ProgramContext& app, ProtectionPort& port, ShieldAlerts& alerts)
+    : app_(app), port_(port), alerts_(alerts) {}
 Protection::~Protection() = default;
-
-frmHomePageChangedAlert& Protection::HomePageAlert() {
-  if (!homeAlert_) {
-    auto alert = std::make_unique<frmHomePageChangedAlert>(app_);
-    homeAlert_ = alert.get();
-    homeAlert_->onKeep = [this] { RestoreHomePage(); };
-    homeAlert_->onAccept = [this] { AcceptHomePage(); };
-    app_.AdoptWindow(std::move(alert));
-  }
-  return *homeAlert_;
-}
-
-frmSpywareFoundAlert& Protection::ProcessAlert() {
-  if (!processAlert_) {
-    auto alert = std::make_unique<frmSpywareFoundAlert>(app_);
-    processAlert_ = alert.get();
-    app_.AdoptWindow(std::move(alert));
-  }
-  return *processAlert_;
-}
 
 // ---- Home page shield ---------------------------------------------------------------------
 
@@ -112,12 +90,10 @@ void Protection::HomePageTick() {
         // Already answered; the browser's value could not be written yet.
         RestoreHomePage();
       } else if (settings::Read(store, settings::NotifyBeforeRestoring)) {
-        auto& alert = HomePageAlert();
-        alert.Load();
-        alert.lblHomePageInfo.SetCaption(
+        alerts_.AskAboutHomePage(
             app_.Msg("MSG_HOMEPAGE_CHANGED") + "\r\n\r\n" + app_.Msg("MSG_HOMEPAGE_KEEP") + "\r\n" +
-            remembered_ + "\r\n\r\n" + app_.Msg("MSG_HOMEPAGE_CHANGE") + "\r\n" + current_);
-        alert.Show(true);
+                remembered_ + "\r\n\r\n" + app_.Msg("MSG_HOMEPAGE_CHANGE") + "\r\n" + current_,
+            [this] { RestoreHomePage(); }, [this] { AcceptHomePage(); });
       } else if (settings::Read(store, settings::RestoreWithoutNotification)) {
         RestoreHomePage();
       }
@@ -159,22 +135,12 @@ void Protection::ProcessShieldTick() {
 
 void Protection::RaiseProcessAlert(const std::string& fileName, const std::string& publisher,
                                    uint32_t pid) {
-  auto& host = app_.Host();
-  if (host.QuitRequested()) return;
-  auto& alert = ProcessAlert();
-  alert.Load();
-  alert.Answered = false;
-  alert.ProcessId = pid;
-  alert.cmdYes.SetEnabled(true);
+  if (app_.Host().QuitRequested()) return;
   const std::string company = text::Trim(publisher);
-  alert.lblAlertCompanyName.SetCaption(
-      !company.empty() ? text::ToUpper(publisher) : app_.Msg("MSG_NOCOMPANY") + " " + fileName);
-  alert.lblAlertFileName.SetCaption(text::ToUpper(fileName));
-  alert.Show();
-  // Blocks on the event queue (no polling) until a button closes the window or the program
-  // ends; the window stays modeless meanwhile.
-  host.RunModal(alert);
-  if (alert.Loaded() && !alert.Answered) alert.Unload();
+  alerts_.AlertAboutProcess(
+      text::ToUpper(fileName),
+      !company.empty() ? text::ToUpper(publisher) : app_.Msg("MSG_NOCOMPANY") + " " + fileName,
+      pid);
 }
 
 }  // namespace quill

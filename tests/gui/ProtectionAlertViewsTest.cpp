@@ -4,10 +4,10 @@
 #include <QTest>
 
 #include "GuiFixture.h"
+#include "app/ProtectionAlerts.h"
 #include "definitions/ExclusionList.h"
 #include "platform/Registry.h"
 #include "protection/Protection.h"
-#include "protection/ProtectionAlerts.h"
 #include "views/HomePageAlertView.h"
 #include "views/ProcessAlertView.h"
 

@@ -12,12 +12,12 @@
 
 #include "app/Application.h"
 #include "app/FrmMain.h"
+#include "app/ProtectionAlerts.h"
 #include "base/Text.h"
 #include "localization/MessageCatalog.h"
 #include "localization/frmLanguage.h"
 #include "platform/Registry.h"
 #include "protection/Protection.h"
-#include "protection/ProtectionAlerts.h"
 #include "reports/frmReport.h"
 #include "support/AppFixture.h"
 #include "support/StoredSettings.h"
@@ -250,7 +250,7 @@ TEST_F(GermanLanguageApp, TextsThatTheProgramPutsTogetherAreGermanToo) {
   App().Report().Load();
   EXPECT_EQ(App().Report().Caption(), "Protokoll");
   fixture_.Host().Advance(5000);  // the home-page shield's first tick asks
-  EXPECT_EQ(Main().Shields().HomePageAlert().lblHomePageInfo.Caption(),
+  EXPECT_EQ(App().HomePageAlert().lblHomePageInfo.Caption(),
             "Quillonet hat festgestellt, dass Ihre Startseite geändert wurde.\r\n\r\n"
             "Klicken Sie auf JA, um diese Startseite zu behalten:\r\nhttp://home.example/\r\n\r\n"
             "Klicken Sie auf NEIN, um Ihre Startseite zu ändern in:\r\nhttp://hijack.example/");

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/ProtectionAlerts.h"
 #include "base/DateTime.h"
-#include "protection/ProtectionAlerts.h"
 #include "scenario/ScanScenarioSupport.h"
 #include "support/ChildProcess.h"
 #include "support/StoredSettings.h"

@@ -12,10 +12,10 @@
 
 #include "app/Application.h"
 #include "app/FrmMain.h"
+#include "app/ProtectionAlerts.h"
 #include "definitions/DefinitionCodec.h"
 #include "definitions/ExclusionList.h"
 #include "protection/Protection.h"
-#include "protection/ProtectionAlerts.h"
 #include "support/ChildProcess.h"
 #include "support/CliRunner.h"
 #include "support/RealWinePrefix.h"

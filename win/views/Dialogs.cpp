@@ -4,10 +4,10 @@
 #include <iterator>
 
 #include "Fonts.h"
+#include "app/ProtectionAlerts.h"
 #include "app/frmAbout.h"
 #include "definitions/frmDownload.h"
 #include "localization/frmLanguage.h"
-#include "protection/ProtectionAlerts.h"
 #include "removal/frmDelete.h"
 #include "removal/frmQuarantine.h"
 #include "reports/frmReport.h"

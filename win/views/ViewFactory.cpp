@@ -2,11 +2,11 @@
 
 #include "app/Application.h"
 #include "app/FrmMain.h"
+#include "app/ProtectionAlerts.h"
 #include "app/frmAbout.h"
 #include "app/frmSplash.h"
 #include "definitions/frmDownload.h"
 #include "localization/frmLanguage.h"
-#include "protection/ProtectionAlerts.h"
 #include "removal/frmDelete.h"
 #include "removal/frmQuarantine.h"
 #include "reports/frmReport.h"

@@ -1,13 +1,13 @@
-#include "protection/ProtectionAlerts.h"
+#include "app/ProtectionAlerts.h"
 
+#include "app/Application.h"
 #include "base/Text.h"
 #include "core/ProcessTools.h"
-#include "core/ProgramContext.h"
 #include "definitions/ExclusionList.h"
 
 namespace quill {
 
-frmHomePageChangedAlert::frmHomePageChangedAlert(ProgramContext& app)
+frmHomePageChangedAlert::frmHomePageChangedAlert(Application& app)
     : Form(app.Host(), "frmHomePageChangedAlert", "[ProgramName]") {
   OnLoad([this, &app] {
     lblFrmHomePageProductName.SetCaption(app.brand.programName);
@@ -23,7 +23,7 @@ frmHomePageChangedAlert::frmHomePageChangedAlert(ProgramContext& app)
   });
 }
 
-frmSpywareFoundAlert::frmSpywareFoundAlert(ProgramContext& app)
+frmSpywareFoundAlert::frmSpywareFoundAlert(Application& app)
     : Form(app.Host(), "frmSpywareFoundAlert", "[ProgramName]"), app_(app) {
   OnLoad([this] { app_.ApplyCurrentLanguage(*this); });
   cmdYes.OnClick([this] { cmdYes_Click(); });
@@ -52,6 +52,32 @@ void frmSpywareFoundAlert::cmdNO_Click() {
   // A file that cannot be written leaves the program unexcluded; the alert closes all the same.
   app_.Exclusions().AppendLine(text::Trim(lblAlertFileName.Caption()), true);
   Unload();
+}
+
+void ShieldAlertWindows::AskAboutHomePage(const std::string& question, std::function<void()> keep,
+                                          std::function<void()> accept) {
+  auto& alert = app_.HomePageAlert();
+  alert.onKeep = std::move(keep);
+  alert.onAccept = std::move(accept);
+  alert.Load();
+  alert.lblHomePageInfo.SetCaption(question);
+  alert.Show(true);
+}
+
+void ShieldAlertWindows::AlertAboutProcess(const std::string& fileName, const std::string& company,
+                                           uint32_t pid) {
+  auto& alert = app_.ProcessAlert();
+  alert.Load();
+  alert.Answered = false;
+  alert.ProcessId = pid;
+  alert.cmdYes.SetEnabled(true);
+  alert.lblAlertCompanyName.SetCaption(company);
+  alert.lblAlertFileName.SetCaption(fileName);
+  alert.Show();
+  // Blocks on the event queue (no polling) until a button closes the window or the program
+  // ends; the window stays modeless meanwhile.
+  alert.GetHost().RunModal(alert);
+  if (alert.Loaded() && !alert.Answered) alert.Unload();
 }
 
 }  // namespace quill

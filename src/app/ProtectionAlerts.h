@@ -6,16 +6,17 @@
 
 #include "forms/Control.h"
 #include "forms/Form.h"
+#include "protection/ShieldAlerts.h"
 
 namespace quill {
 
-class ProgramContext;
+class Application;
 
 /// The home page shield's question: keep the remembered start page or take the new one.
 /// Shown modally; either button closes it.
 class frmHomePageChangedAlert : public forms::Form {
  public:
-  explicit frmHomePageChangedAlert(ProgramContext& app);
+  explicit frmHomePageChangedAlert(Application& app);
   forms::Label lblFrmHomePageProductName{*this, "lblFrmHomePageProductName", "[ProgramName]"};
   forms::Label lblHomePageInfo{*this, "lblHomePageInfo", ""};
   forms::CommandButton cmdYes{*this, "cmdYes", "Yes"};
@@ -29,7 +30,7 @@ class frmHomePageChangedAlert : public forms::Form {
 /// scan. Not modal: the rest of the program stays usable while it is open.
 class frmSpywareFoundAlert : public forms::Form {
  public:
-  explicit frmSpywareFoundAlert(ProgramContext& app);
+  explicit frmSpywareFoundAlert(Application& app);
   forms::Label lblHeading{*this, "lblHeading", "Spyware/Adware has been detected."};
   forms::Label lblFileNameCaption{*this, "lblFileNameCaption", "File Name:"};
   forms::Label lblAlertFileName{*this, "lblAlertFileName", "Unknown Executable"};
@@ -49,7 +50,20 @@ class frmSpywareFoundAlert : public forms::Form {
   void cmdNO_Click();
   /// STOP: ends the matched process (saying so when it cannot) and closes the alert.
   void StopMatchedProcess();
-  ProgramContext& app_;
+  Application& app_;
+};
+
+/// The shields' questions as the two alert windows, made on first use by the application.
+class ShieldAlertWindows : public ShieldAlerts {
+ public:
+  explicit ShieldAlertWindows(Application& app) : app_(app) {}
+  void AskAboutHomePage(const std::string& question, std::function<void()> keep,
+                        std::function<void()> accept) override;
+  void AlertAboutProcess(const std::string& fileName, const std::string& company,
+                         uint32_t pid) override;
+
+ private:
+  Application& app_;
 };
 
 }  // namespace quill
