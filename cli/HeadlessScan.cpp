@@ -1,6 +1,7 @@
 #include "HeadlessScan.h"
 
 #include "core/ProgramContext.h"
+#include "forms/HandlerBoundary.h"
 #include "reports/ScanEnd.h"
 
 namespace quill::cli {

@@ -20,10 +20,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/TrayMainWindow.h"
 #include "forms/Form.h"
 #include "forms/Timer.h"
 #include "platform/FileSystem.h"
-#include "shell/TrayMainWindow.h"
 #include "views/Binding.h"
 #include "views/ListModel.h"
 

@@ -5,9 +5,9 @@
 #include <string>
 
 #include "FuzzCheck.h"
+#include "app/Translation.h"
 #include "forms/ListView.h"
 #include "localization/MessageCatalog.h"
-#include "localization/Translation.h"
 #include "support/TestHost.h"
 #include "support/TestPlatform.h"
 

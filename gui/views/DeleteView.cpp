@@ -5,7 +5,7 @@
 #include <QVBoxLayout>
 
 #include "app/Application.h"
-#include "removal/frmDelete.h"
+#include "app/frmDelete.h"
 #include "views/ListModel.h"
 
 namespace quill::gui {

@@ -9,7 +9,7 @@
 #include <algorithm>
 
 #include "app/Application.h"
-#include "definitions/frmDownload.h"
+#include "app/frmDownload.h"
 #include "views/Artwork.h"
 
 namespace quill::gui {

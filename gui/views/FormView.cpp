@@ -5,7 +5,7 @@
 #include <QWindowStateChangeEvent>
 #include <algorithm>
 
-#include "shell/TrayMainWindow.h"
+#include "app/TrayMainWindow.h"
 #include "views/Artwork.h"
 
 namespace quill::gui {

@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "localization/frmLanguage.h"
+#include "app/frmLanguage.h"
 
 namespace quill::gui {
 

@@ -6,7 +6,7 @@
 #include <QVBoxLayout>
 
 #include "app/Application.h"
-#include "shell/frmMenuPopUp.h"
+#include "app/frmMenuPopUp.h"
 
 namespace quill::gui {
 

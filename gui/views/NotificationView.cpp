@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "app/Application.h"
-#include "shell/frmSignatureUpdated.h"
+#include "app/frmSignatureUpdated.h"
 #include "views/Artwork.h"
 
 namespace quill::gui {

@@ -5,7 +5,7 @@
 #include <QVBoxLayout>
 
 #include "app/Application.h"
-#include "removal/frmQuarantine.h"
+#include "app/frmQuarantine.h"
 #include "views/ListModel.h"
 
 namespace quill::gui {

@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "reports/frmReport.h"
+#include "app/frmReport.h"
 
 namespace quill::gui {
 

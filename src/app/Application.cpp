@@ -4,19 +4,22 @@
 #include "app/FrmMain.h"
 #include "app/MachineSettingsStore.h"
 #include "app/ProtectionAlerts.h"
+#include "app/Translation.h"
+#include "app/clsTray.h"
 #include "app/frmAbout.h"
+#include "app/frmDelete.h"
+#include "app/frmDownload.h"
 #include "app/frmHidden.h"
+#include "app/frmLanguage.h"
+#include "app/frmMenuPopUp.h"
 #include "app/frmPrefix.h"
+#include "app/frmQuarantine.h"
+#include "app/frmReport.h"
+#include "app/frmSignatureUpdated.h"
 #include "app/frmSplash.h"
+#include "core/Settings.h"
 #include "definitions/DefinitionSet.h"
-#include "definitions/frmDownload.h"
-#include "localization/frmLanguage.h"
-#include "removal/frmDelete.h"
-#include "removal/frmQuarantine.h"
-#include "reports/frmReport.h"
-#include "shell/clsTray.h"
-#include "shell/frmMenuPopUp.h"
-#include "shell/frmSignatureUpdated.h"
+#include "localization/MessageCatalog.h"
 
 namespace quill {
 
@@ -31,7 +34,6 @@ Application::~Application() {
   // Windows hold references into the process state: destroy them first, newest first.
   processAlert_.reset();
   homePageAlert_.reset();
-  DestroyAdoptedWindows();
   menuPopUp_.reset();
   signatureUpdated_.reset();
   download_.reset();
@@ -61,6 +63,12 @@ DefinitionHooks Application::MakeDefinitionHooks() {
     main.cmdStop.SetEnabled(true);
   };
   return hooks;
+}
+
+void Application::ApplyCurrentLanguage(forms::Form& form) {
+  std::string language = Catalog().CurrentLanguage();
+  if (language.empty()) language = settings::Read(Settings(), settings::Language);
+  ChangeLanguage(Catalog(), form, language);
 }
 
 template <class T, class... Extra>

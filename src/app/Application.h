@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "app/TrayWindows.h"
+#include "forms/Form.h"
 #include "program/Program.h"
-#include "shell/TrayWindows.h"
 
 namespace quill {
 
@@ -45,6 +46,19 @@ class Application : public Program, public TrayWindows {
   void SetUpdateView(UpdateProgressView* view) { updateView_ = view; }
 
   // --- Windows ---------------------------------------------------------------------------
+  /// Every window that exists, in creation order (the language template walks the loaded
+  /// ones).
+  std::vector<forms::Form*> Windows() const { return order_; }
+  template <class T>
+  T* FindWindow() const {
+    for (auto* f : order_)
+      if (auto* t = dynamic_cast<T*>(f)) return t;
+    return nullptr;
+  }
+  /// Translates a window into the program's current language (the stored one before any
+  /// window was translated): windows that appear on their own use it when they load.
+  void ApplyCurrentLanguage(forms::Form& form);
+
   /// Windows are created on first use (as the classic runtime loads a window when it is
   /// first referred to) and live until the process ends.
   FrmMain& Main();
@@ -79,6 +93,8 @@ class Application : public Program, public TrayWindows {
  private:
   template <class T, class... Extra>
   T& Window(std::unique_ptr<T>& slot, Extra&... extra);
+  /// Counts a window among Windows(), in creation order.
+  void RegisterWindow(forms::Form& form) { order_.push_back(&form); }
 
   std::unique_ptr<MachineSettingsStore> machineSettings_;
   std::unique_ptr<clsTray> tray_;
@@ -98,6 +114,7 @@ class Application : public Program, public TrayWindows {
   std::unique_ptr<frmMenuPopUp> menuPopUp_;
   std::unique_ptr<frmHomePageChangedAlert> homePageAlert_;
   std::unique_ptr<frmSpywareFoundAlert> processAlert_;
+  std::vector<forms::Form*> order_;
 };
 
 }  // namespace quill

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/MainScanView.h"
+#include "app/TrayMainWindow.h"
 #include "core/Settings.h"
 #include "definitions/ExclusionList.h"
 #include "definitions/LiveUpdate.h"
@@ -19,7 +20,6 @@
 #include "results/ItemKind.h"
 #include "scan/ScanRun.h"
 #include "scan/ScanWindow.h"
-#include "shell/TrayMainWindow.h"
 
 namespace quill {
 
@@ -34,9 +34,9 @@ class ShieldAlerts;
 ///
 /// The window's handlers live here in app/, one file per page or command group; the work
 /// they start belongs to the subsystems (scanners in scan/, removal in removal/, the report
-/// in reports/, the shields and the scheduler in protection/, the tray in shell/), which see
-/// the window only through the narrow interfaces they declare (ScanWindow, RemovalWindow,
-/// ProtectionPort, TrayMainWindow).
+/// in reports/, the shields and the scheduler in protection/), which see the window only
+/// through the narrow interfaces they declare (ScanWindow, RemovalWindow, ProtectionPort); the
+/// tray menu sees it as a TrayMainWindow.
 class FrmMain : public forms::Form, public TrayMainWindow, public ScanWindow, public RemovalWindow {
  public:
   explicit FrmMain(Application& app);

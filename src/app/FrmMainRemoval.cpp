@@ -5,11 +5,11 @@
 
 #include "app/Application.h"
 #include "app/FrmMain.h"
+#include "app/frmDelete.h"
+#include "app/frmQuarantine.h"
 #include "base/Text.h"
 #include "definitions/LiveUpdate.h"
 #include "removal/Removal.h"
-#include "removal/frmDelete.h"
-#include "removal/frmQuarantine.h"
 #include "reports/ScanEnd.h"
 
 namespace quill {

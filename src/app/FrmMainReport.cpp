@@ -3,8 +3,8 @@
 
 #include "app/Application.h"
 #include "app/FrmMain.h"
+#include "app/frmReport.h"
 #include "reports/ScanEnd.h"
-#include "reports/frmReport.h"
 
 namespace quill {
 

@@ -2,8 +2,8 @@
 
 #include "app/Application.h"
 #include "app/FrmMain.h"
+#include "app/Translation.h"
 #include "localization/MessageCatalog.h"
-#include "localization/Translation.h"
 
 namespace quill {
 

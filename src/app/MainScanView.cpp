@@ -5,8 +5,8 @@
 
 #include "app/Application.h"
 #include "app/FrmMain.h"
+#include "app/frmDelete.h"
 #include "definitions/DefinitionSet.h"
-#include "removal/frmDelete.h"
 
 namespace quill {
 

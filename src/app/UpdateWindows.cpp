@@ -1,9 +1,9 @@
 #include "app/UpdateWindows.h"
 
 #include "app/Application.h"
-#include "definitions/frmDownload.h"
-#include "shell/clsTray.h"
-#include "shell/frmSignatureUpdated.h"
+#include "app/clsTray.h"
+#include "app/frmDownload.h"
+#include "app/frmSignatureUpdated.h"
 
 namespace quill {
 

@@ -7,7 +7,6 @@
 
 #include "core/BrandProfile.h"
 #include "core/Settings.h"
-#include "forms/Form.h"
 #include "forms/Host.h"
 #include "platform/Platform.h"
 
@@ -62,21 +61,6 @@ class ProgramContext {
   // --- Messages ------------------------------------------------------------------------
   /// Catalogue text by "MSG_" key.
   virtual std::string Msg(const std::string& key) = 0;
-  /// Translates a window into the program's current language (the stored one before any
-  /// window was translated): windows that appear on their own use it when they load.
-  virtual void ApplyCurrentLanguage(forms::Form& form) = 0;
-
-  // --- Windows ---------------------------------------------------------------------------
-  /// Every window that exists, in creation order (the generator walks the loaded ones).
-  virtual std::vector<forms::Form*> Windows() const = 0;
-  /// Windows created by the subsystems register here so the walk above sees them.
-  virtual void AdoptWindow(std::unique_ptr<forms::Form> form) = 0;
-  template <class T>
-  T* FindWindow() const {
-    for (auto* f : Windows())
-      if (auto* t = dynamic_cast<T*>(f)) return t;
-    return nullptr;
-  }
 
  private:
   forms::Host& host_;

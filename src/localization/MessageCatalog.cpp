@@ -354,6 +354,19 @@ void clsLanguages::LoadLanguage(const std::string& name) {
   }
 }
 
+void clsLanguages::UseLanguage(const std::string& language) {
+  LoadLanguage(language);
+  if (lines_.size() <= 1) LoadLanguage("English");
+  const int taken = TakenCount();
+  for (int slot = 0; slot < taken; ++slot) {
+    // The slot keeps the translation as written; getMessages fills in the placeholders
+    // and capitalises it, so a text that starts with a placeholder is not capitalised twice.
+    const std::string translated =
+        detail::FindCaption(lines_, slots_[static_cast<size_t>(slot)].key);
+    if (!brand_.Substitute(translated).empty()) SetSlotText(slot, translated);
+  }
+}
+
 std::string clsLanguages::ReadLanguageFile() const {
   const std::string path = LanguageFilePath();
   if (!LangFileExists(path)) return {};

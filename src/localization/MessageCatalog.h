@@ -10,10 +10,6 @@
 
 namespace quill {
 
-namespace forms {
-class Form;
-}
-
 /// One language block of a language file, as read.
 struct LanguageBlock {
   std::string name;
@@ -78,13 +74,10 @@ class clsLanguages {
   /// applied (the command-line program speaks English to the scripts that read it).
   void RestoreBuiltInMessages();
 
-  /// Translates one window's captions and the catalogue's messages (see Translation.h).
-  void ChangeLanguage(forms::Form& form, const std::string& language);
-  /// The same for a multiple-document parent window: control types compared in lower case.
-  void ChangeLanguageMDI(forms::Form& form, const std::string& language);
-  /// Writes a fresh English language file from the loaded windows' current texts and the
-  /// messages (see Translation.h). Returns false when the file could not be written.
-  bool makeLocalizationFile(const std::vector<forms::Form*>& loadedForms);
+  /// Makes a language current (English when it brings no more than one line; the previous
+  /// lines when neither is in the file) and gives every message whose key the language has
+  /// its text. Keys are never added or removed; an empty translation leaves a message as is.
+  void UseLanguage(const std::string& language);
 
   // Accessors for the translation walk, the generator and the language window.
   const std::string& CurrentLanguage() const { return currentLanguage_; }
@@ -113,7 +106,6 @@ class clsLanguages {
   std::string Finish(const std::string& text) const;
   /// The language file's text ("" when there is none), without a byte-order mark.
   std::string ReadLanguageFile() const;
-  void Translate(forms::Form& form, const std::string& language, bool mdi);
 
   platform::FileSystem& files_;
   std::string programFolder_;

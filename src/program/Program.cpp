@@ -6,7 +6,6 @@
 #include "definitions/LiveUpdate.h"
 #include "definitions/ProtectedFloor.h"
 #include "localization/MessageCatalog.h"
-#include "localization/Translation.h"
 
 namespace quill {
 
@@ -49,17 +48,6 @@ void Program::RefreshFloor() {
 
 std::string Program::Msg(const std::string& key) {
   return catalog_->getMessages(key);
-}
-
-void Program::ApplyCurrentLanguage(forms::Form& form) {
-  std::string language = catalog_->CurrentLanguage();
-  if (language.empty()) language = settings::Read(Settings(), settings::Language);
-  ChangeLanguage(*catalog_, form, language);
-}
-
-void Program::AdoptWindow(std::unique_ptr<forms::Form> form) {
-  RegisterWindow(*form);
-  adopted_.push_back(std::move(form));
 }
 
 void Program::End() {

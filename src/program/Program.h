@@ -34,9 +34,6 @@ class Program : public ProgramContext {
   LiveUpdate& Updater() { return *updater_; }
 
   std::string Msg(const std::string& key) override;
-  void ApplyCurrentLanguage(forms::Form& form) override;
-  std::vector<forms::Form*> Windows() const override { return order_; }
-  void AdoptWindow(std::unique_ptr<forms::Form> form) override;
 
   /// Ends the program: the host leaves its event loop.
   void End();
@@ -46,11 +43,6 @@ class Program : public ProgramContext {
   /// What the definition tables do while they load and search: by default they only keep the
   /// event loop going. Asked once, when the tables are first used.
   virtual DefinitionHooks MakeDefinitionHooks();
-  /// Counts a window the derived program made among Windows(), in creation order.
-  void RegisterWindow(forms::Form& form) { order_.push_back(&form); }
-  /// Destroys the windows the subsystems handed over; the derived program's destructor calls
-  /// it before its own windows go, newest first.
-  void DestroyAdoptedWindows() { adopted_.clear(); }
 
  private:
   PathTokens tokens_;
@@ -59,8 +51,6 @@ class Program : public ProgramContext {
   std::unique_ptr<ExclusionList> exclusions_;
   std::unique_ptr<ProtectedFloor> floor_;
   std::unique_ptr<LiveUpdate> updater_;
-  std::vector<std::unique_ptr<forms::Form>> adopted_;
-  std::vector<forms::Form*> order_;
   bool ended_ = false;
 };
 

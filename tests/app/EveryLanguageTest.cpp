@@ -10,15 +10,15 @@
 #include <string>
 
 #include "app/FrmMain.h"
+#include "app/Translation.h"
 #include "app/frmAbout.h"
+#include "app/frmLanguage.h"
+#include "app/frmQuarantine.h"
+#include "app/frmReport.h"
 #include "base/Text.h"
 #include "forms/ListView.h"
 #include "localization/MessageCatalog.h"
-#include "localization/Translation.h"
-#include "localization/frmLanguage.h"
 #include "removal/Quarantine.h"
-#include "removal/frmQuarantine.h"
-#include "reports/frmReport.h"
 #include "results/Finding.h"
 #include "results/ItemKind.h"
 #include "results/ThreatCategory.h"
@@ -104,7 +104,7 @@ TEST(EveryLanguage, NoWindowKeepsAnEnglishCaption) {
       const auto at = std::find(items.begin(), items.end(), language) - items.begin();
       return app.Language().Combo1.SetListIndex(static_cast<int>(at));
     }
-    app.Catalog().ChangeLanguage(form, language);
+    ChangeLanguage(app.Catalog(), form, language);
     if (&form != &fixture.Main()) return;
     fixture.Main().ApplyMessageTexts();
     auto& results = fixture.Main().ResultsList();

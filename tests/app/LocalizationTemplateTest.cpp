@@ -9,17 +9,17 @@
 #include <sstream>
 
 #include "app/FrmMain.h"
+#include "app/Translation.h"
 #include "app/frmAbout.h"
+#include "app/frmDelete.h"
+#include "app/frmDownload.h"
+#include "app/frmLanguage.h"
+#include "app/frmMenuPopUp.h"
+#include "app/frmReport.h"
+#include "app/frmSignatureUpdated.h"
 #include "app/frmSplash.h"
 #include "base/Text.h"
-#include "definitions/frmDownload.h"
 #include "localization/MessageCatalog.h"
-#include "localization/Translation.h"
-#include "localization/frmLanguage.h"
-#include "removal/frmDelete.h"
-#include "reports/frmReport.h"
-#include "shell/frmMenuPopUp.h"
-#include "shell/frmSignatureUpdated.h"
 #include "support/AppFixture.h"
 
 namespace quill {

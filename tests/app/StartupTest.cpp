@@ -6,10 +6,10 @@
 #include <memory>
 
 #include "app/MachineSettingsStore.h"
+#include "app/frmLanguage.h"
 #include "app/frmSplash.h"
 #include "base/Text.h"
 #include "definitions/DefinitionSet.h"
-#include "localization/frmLanguage.h"
 #include "platform/posix/PosixSystem.h"
 #include "support/AppFixture.h"
 #include "support/StoredSettings.h"

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "app/FrmMain.h"
+#include "app/clsTray.h"
+#include "app/frmMenuPopUp.h"
+#include "app/frmSignatureUpdated.h"
 #include "base/Unicode.h"
-#include "shell/clsTray.h"
-#include "shell/frmMenuPopUp.h"
-#include "shell/frmSignatureUpdated.h"
 #include "support/AppFixture.h"
 #include "support/SlideCases.h"
 #include "support/StoredSettings.h"

@@ -6,10 +6,10 @@
 #include <algorithm>
 
 #include "app/UpdateWindows.h"
+#include "app/clsTray.h"
+#include "app/frmDownload.h"
+#include "app/frmSignatureUpdated.h"
 #include "definitions/SelfHostedSite.h"
-#include "definitions/frmDownload.h"
-#include "shell/clsTray.h"
-#include "shell/frmSignatureUpdated.h"
 #include "support/AppFixture.h"
 #include "support/ScopedEnv.h"
 #include "support/SlideCases.h"

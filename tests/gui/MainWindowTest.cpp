@@ -18,8 +18,8 @@
 
 #include "GuiFixture.h"
 #include "app/frmAbout.h"
-#include "localization/frmLanguage.h"
-#include "reports/frmReport.h"
+#include "app/frmLanguage.h"
+#include "app/frmReport.h"
 #include "support/StoredSettings.h"
 #include "views/AboutView.h"
 #include "views/ElidedLabel.h"

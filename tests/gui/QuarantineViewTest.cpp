@@ -3,8 +3,8 @@
 #include <QTest>
 
 #include "GuiFixture.h"
+#include "app/frmQuarantine.h"
 #include "removal/Quarantine.h"
-#include "removal/frmQuarantine.h"
 #include "views/ListModel.h"
 #include "views/QuarantineView.h"
 

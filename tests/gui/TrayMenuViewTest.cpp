@@ -4,7 +4,7 @@
 #include <QTest>
 
 #include "GuiFixture.h"
-#include "shell/frmMenuPopUp.h"
+#include "app/frmMenuPopUp.h"
 #include "support/StoredSettings.h"
 #include "views/MenuPopUpView.h"
 

@@ -7,8 +7,8 @@
 
 #include "GuiFixture.h"
 #include "app/UpdateWindows.h"
-#include "definitions/frmDownload.h"
-#include "shell/frmSignatureUpdated.h"
+#include "app/frmDownload.h"
+#include "app/frmSignatureUpdated.h"
 #include "support/DefServer.h"
 #include "support/ScopedEnv.h"
 #include "support/StoredSettings.h"

@@ -7,12 +7,12 @@
 #include <string>
 
 #include "app/Application.h"
+#include "app/frmDelete.h"
 #include "base/Text.h"
 #include "definitions/DefinitionSet.h"
 #include "removal/RemovalRun.h"
 #include "removal/RemovalTestSupport.h"
 #include "removal/RemovalWindow.h"
-#include "removal/frmDelete.h"
 #include "scan/FileScan.h"
 #include "support/StoredSettings.h"
 #include "support/TestPlatform.h"

@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include "app/frmDelete.h"
+#include "app/frmQuarantine.h"
 #include "removal/RemovalTestSupport.h"
-#include "removal/frmDelete.h"
-#include "removal/frmQuarantine.h"
 #include "support/StoredSettings.h"
 
 namespace quill {

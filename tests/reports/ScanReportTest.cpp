@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include "app/frmReport.h"
 #include "base/Text.h"
 #include "removal/RemovalTestSupport.h"
-#include "reports/frmReport.h"
 #include "scan/ScanState.h"
 
 namespace quill {

@@ -6,8 +6,8 @@
 #include <csignal>
 #include <thread>
 
+#include "app/frmDelete.h"
 #include "removal/RemovalTestSupport.h"
-#include "removal/frmDelete.h"
 #include "support/ChildProcess.h"
 
 namespace quill {

@@ -1,8 +1,8 @@
 // The report and automatic removal at the end of real scans.
 #include <gtest/gtest.h>
 
+#include "app/frmDelete.h"
 #include "base/Text.h"
-#include "removal/frmDelete.h"
 #include "scenario/ScanScenarioSupport.h"
 
 namespace quill::test {

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "app/frmDelete.h"
 #include "base/Text.h"
 #include "platform/Registry.h"
 #include "removal/RemovalTestSupport.h"
-#include "removal/frmDelete.h"
 #include "support/StoredSettings.h"
 
 namespace quill {

@@ -6,11 +6,11 @@
 #include "Fonts.h"
 #include "app/ProtectionAlerts.h"
 #include "app/frmAbout.h"
-#include "definitions/frmDownload.h"
-#include "localization/frmLanguage.h"
-#include "removal/frmDelete.h"
-#include "removal/frmQuarantine.h"
-#include "reports/frmReport.h"
+#include "app/frmDelete.h"
+#include "app/frmDownload.h"
+#include "app/frmLanguage.h"
+#include "app/frmQuarantine.h"
+#include "app/frmReport.h"
 
 namespace quill::win {
 

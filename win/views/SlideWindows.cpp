@@ -2,9 +2,9 @@
 
 #include "Fonts.h"
 #include "Win32Host.h"
+#include "app/frmMenuPopUp.h"
+#include "app/frmSignatureUpdated.h"
 #include "app/frmSplash.h"
-#include "shell/frmMenuPopUp.h"
-#include "shell/frmSignatureUpdated.h"
 
 namespace quill::win {
 

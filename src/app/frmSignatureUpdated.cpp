@@ -1,14 +1,14 @@
-#include "shell/frmSignatureUpdated.h"
+#include "app/frmSignatureUpdated.h"
 
 #include <algorithm>
 
-#include "core/ProgramContext.h"
+#include "app/Application.h"
+#include "app/clsTray.h"
 #include "core/Settings.h"
-#include "shell/clsTray.h"
 
 namespace quill {
 
-frmSignatureUpdated::frmSignatureUpdated(ProgramContext& app)
+frmSignatureUpdated::frmSignatureUpdated(Application& app)
     : Form(app.Host(), "frmSignatureUpdated", "Live Update"), app_(app) {
   Resize(kWidth, kHeight);
   SetShowInTaskbar(false);

@@ -9,13 +9,13 @@
 
 namespace quill {
 
-class ProgramContext;
+class Application;
 
 /// "Quarantine": what the quarantine holds, one row per saved item, with the commands to put
 /// ticked items back, to delete them for good, and to open the quarantine folder.
 class frmQuarantine : public forms::Form {
  public:
-  explicit frmQuarantine(ProgramContext& app);
+  explicit frmQuarantine(Application& app);
 
   forms::Label lblInfo{*this, "lblInfo",
                        "Removed items are kept here. Tick the items you want back in their "
@@ -52,7 +52,7 @@ class frmQuarantine : public forms::Form {
   /// Shows what became of the items handled last, remembering it for a language switch.
   void ShowOutcome(const char* doneKey, size_t done, size_t total);
 
-  ProgramContext& app_;
+  Application& app_;
   // The last summary shown under the list: its message and its numbers.
   const char* outcomeKey_ = nullptr;
   size_t outcomeDone_ = 0;

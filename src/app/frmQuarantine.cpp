@@ -1,10 +1,10 @@
-#include "removal/frmQuarantine.h"
+#include "app/frmQuarantine.h"
 
 #include <initializer_list>
 #include <utility>
 
+#include "app/Application.h"
 #include "base/Text.h"
-#include "core/ProgramContext.h"
 #include "platform/Shell.h"
 #include "removal/Quarantine.h"
 #include "removal/QuarantineManifest.h"
@@ -16,7 +16,7 @@ namespace {
 
 // The catalogue's text with this window's own counters filled in ("[Count]", "[Done]",
 // "[Total]"), so a translation can put the numbers where its language needs them.
-std::string Counted(ProgramContext& app, const char* key,
+std::string Counted(Application& app, const char* key,
                     std::initializer_list<std::pair<const char*, size_t>> numbers) {
   std::string text = app.Msg(key);
   for (const auto& [token, number] : numbers)
@@ -24,7 +24,7 @@ std::string Counted(ProgramContext& app, const char* key,
   return text;
 }
 
-std::string KindText(ProgramContext& app, QuarantineKind kind) {
+std::string KindText(Application& app, QuarantineKind kind) {
   switch (kind) {
     case QuarantineKind::Folder:
       return app.Msg("MSG_QUARANTINE_FOLDER");
@@ -46,7 +46,7 @@ size_t DoneCount(const std::vector<RestoreOutcome>& outcomes) {
 
 // Every failure in a message box, since a refused restore needs the user to act. The details
 // name paths and reasons as the command-line program prints them.
-void ReportFailures(ProgramContext& app, const std::vector<RestoreOutcome>& outcomes) {
+void ReportFailures(Application& app, const std::vector<RestoreOutcome>& outcomes) {
   std::string failures;
   for (const auto& o : outcomes)
     if (!o.done) failures += o.message + "\r\n";
@@ -58,7 +58,7 @@ void ReportFailures(ProgramContext& app, const std::vector<RestoreOutcome>& outc
 
 }  // namespace
 
-frmQuarantine::frmQuarantine(ProgramContext& app)
+frmQuarantine::frmQuarantine(Application& app)
     : Form(app.Host(), "frmQuarantine", "Quarantine"), app_(app) {
   // Shown in the language the user chose, like every other window.
   OnLoad([this] { app_.ApplyCurrentLanguage(*this); });

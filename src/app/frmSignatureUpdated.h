@@ -2,21 +2,21 @@
 
 #include <functional>
 
+#include "app/SlidePlacement.h"
 #include "forms/Control.h"
 #include "forms/Form.h"
 #include "forms/Timer.h"
-#include "shell/SlidePlacement.h"
 
 namespace quill {
 
-class ProgramContext;
+class Application;
 
 /// The notice that slides up out of the task bar to tell how a Live Update ended: it slides
 /// in, rests for seven seconds, slides out and closes itself once it has left the screen.
 /// "OK" closes it at once.
 class frmSignatureUpdated : public forms::Form {
  public:
-  explicit frmSignatureUpdated(ProgramContext& app);
+  explicit frmSignatureUpdated(Application& app);
 
   /// Size of the window, in twips.
   static constexpr int kWidth = 5100;
@@ -52,7 +52,7 @@ class frmSignatureUpdated : public forms::Form {
   void StartSlidingIn();
   void SlideIn();
   void SlideOut();
-  ProgramContext& app_;
+  Application& app_;
   SlidePlacement place_;
   std::function<void()> onClosed_;
 };

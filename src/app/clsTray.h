@@ -3,19 +3,19 @@
 #include <set>
 #include <string>
 
-#include "core/TrayIcons.h"
+#include "app/TrayIcons.h"
 #include "forms/Form.h"
 
 namespace quill {
 
-class ProgramContext;
+class Application;
 class TrayWindows;
 
 /// The notification-area icon (one shared instance). The icon itself goes through the host;
 /// each window's icon is tracked on its own.
 class clsTray : public TrayIcons {
  public:
-  clsTray(ProgramContext& app, TrayWindows& windows) : app_(app), windows_(windows) {}
+  clsTray(Application& app, TrayWindows& windows) : app_(app), windows_(windows) {}
 
   void ShowIcon(forms::Form& window) override;
   void RemoveIcon(forms::Form& window) override;
@@ -42,7 +42,7 @@ class clsTray : public TrayIcons {
   void ShowDebugWindow(int index);
 
  private:
-  ProgramContext& app_;
+  Application& app_;
   TrayWindows& windows_;
   std::set<const forms::Form*> shown_;
 };

@@ -1,10 +1,10 @@
-#include "shell/frmMenuPopUp.h"
+#include "app/frmMenuPopUp.h"
 
-#include "core/ProgramContext.h"
+#include "app/Application.h"
 
 namespace quill {
 
-frmMenuPopUp::frmMenuPopUp(ProgramContext& app, TrayMainWindow& main)
+frmMenuPopUp::frmMenuPopUp(Application& app, TrayMainWindow& main)
     : Form(app.Host(), "frmMenuPopUp", app.brand.programName), app_(app), main_(main) {
   Resize(kWidth, kHeight);
   SetShowInTaskbar(false);

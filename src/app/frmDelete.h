@@ -6,12 +6,12 @@
 
 namespace quill {
 
-class ProgramContext;
+class Application;
 
 /// "Delete Failed": the files still present after both removal passes.
 class frmDelete : public forms::Form {
  public:
-  explicit frmDelete(ProgramContext& app);
+  explicit frmDelete(Application& app);
   forms::Label Label1{*this, "Label1",
                       "The following files could not be deleted.  You should save your work, "
                       "close all running programs (especially browsers) and try to delete them "

@@ -1,8 +1,8 @@
-#include "removal/frmDelete.h"
+#include "app/frmDelete.h"
 
 #include <algorithm>
 
-#include "core/ProgramContext.h"
+#include "app/Application.h"
 
 namespace quill {
 
@@ -14,7 +14,7 @@ constexpr int kReasonWidth = 6000;
 
 }  // namespace
 
-frmDelete::frmDelete(ProgramContext& app) : Form(app.Host(), "frmDelete", "Delete Failed") {
+frmDelete::frmDelete(Application& app) : Form(app.Host(), "frmDelete", "Delete Failed") {
   cmdOk.OnClick([this] { cmdOk_Click(); });
   cmdCopy.OnClick([this] { cmdCopy_Click(); });
 }

@@ -6,7 +6,7 @@
 
 namespace quill {
 
-class ProgramContext;
+class Application;
 class TrayIcons;
 
 /// The download window of a Live Update run: a status line, a caption that cycles while the
@@ -16,7 +16,7 @@ class TrayIcons;
 class frmDownload : public forms::Form {
  public:
   /// Its icon goes through the tray's icons (tray).
-  frmDownload(ProgramContext& app, TrayIcons& tray);
+  frmDownload(Application& app, TrayIcons& tray);
 
   /// The tip of the window's notification-area icon.
   static constexpr const char* kTrayTip = "Getting latest definitions.";
@@ -52,7 +52,7 @@ class frmDownload : public forms::Form {
   void SwapPictures();
   /// The caption of this tick of the cycle, over the one SwapPictures wrote.
   void TellStory();
-  ProgramContext& app_;
+  Application& app_;
   TrayIcons& tray_;
   int tick_ = 0;
 };

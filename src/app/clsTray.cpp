@@ -1,10 +1,10 @@
-#include "shell/clsTray.h"
+#include "app/clsTray.h"
 
+#include "app/Application.h"
+#include "app/TrayWindows.h"
+#include "app/frmMenuPopUp.h"
+#include "app/frmSignatureUpdated.h"
 #include "base/Unicode.h"
-#include "core/ProgramContext.h"
-#include "shell/TrayWindows.h"
-#include "shell/frmMenuPopUp.h"
-#include "shell/frmSignatureUpdated.h"
 
 namespace quill {
 

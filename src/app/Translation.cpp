@@ -1,4 +1,4 @@
-#include "localization/Translation.h"
+#include "app/Translation.h"
 
 #include <exception>
 
@@ -45,11 +45,11 @@ void AppendItem(std::string& out, const std::string& key, const std::string& val
   out += "\t\t<" + tag + ">" + OneLine(text) + "</" + tag + ">" + kCrLf;
 }
 
-}  // namespace
-
-void clsLanguages::Translate(forms::Form& form, const std::string& language, bool mdi) {
-  LoadLanguage(language);
-  if (lines_.size() <= 1) LoadLanguage("English");
+// The window's captions in the language; the catalogue's messages follow it.
+void TranslateWindow(clsLanguages& catalog, forms::Form& form, const std::string& language,
+                     bool mdi) {
+  catalog.UseLanguage(language);
+  auto getCaption = [&catalog](const std::string& key) { return catalog.getCaption(key); };
 
   const std::string prefix = form.Name() + "_";
   for (forms::Control* control : form.Controls()) {
@@ -103,41 +103,22 @@ void clsLanguages::Translate(forms::Form& form, const std::string& language, boo
 
   const std::string title = getCaption(text::ToUpper(form.Name()) + "_CAPTION");
   if (!title.empty()) form.SetCaption(title);
-
-  // Messages take the language's text; keys are never added or removed here.
-  const int taken = TakenCount();
-  for (int slot = 0; slot < taken; ++slot) {
-    // The slot keeps the translation as written; getMessages fills in the placeholders
-    // and capitalises it, so a text that starts with a placeholder is not capitalised twice.
-    const std::string translated =
-        detail::FindCaption(lines_, slots_[static_cast<size_t>(slot)].key);
-    if (!brand_.Substitute(translated).empty()) SetSlotText(slot, translated);
-  }
 }
 
-void clsLanguages::ChangeLanguage(forms::Form& form, const std::string& language) {
-  Translate(form, language, false);
-}
-
-void clsLanguages::ChangeLanguageMDI(forms::Form& form, const std::string& language) {
-  Translate(form, language, true);
-}
-
-bool clsLanguages::makeLocalizationFile(const std::vector<forms::Form*>& loadedForms) {
-  // One write: a failure leaves at most what the file system managed to store.
-  return files_.WriteFile(LanguageFilePath(), LocalizationFileText(*this, loadedForms));
-}
+}  // namespace
 
 void ChangeLanguage(clsLanguages& catalog, forms::Form& form, const std::string& language) {
-  catalog.ChangeLanguage(form, language);
+  TranslateWindow(catalog, form, language, false);
 }
 
 void ChangeLanguageMDI(clsLanguages& catalog, forms::Form& form, const std::string& language) {
-  catalog.ChangeLanguageMDI(form, language);
+  TranslateWindow(catalog, form, language, true);
 }
 
 bool makeLocalizationFile(clsLanguages& catalog, const std::vector<forms::Form*>& loadedForms) {
-  return catalog.makeLocalizationFile(loadedForms);
+  // One write: a failure leaves at most what the file system managed to store.
+  return catalog.Files().WriteFile(catalog.LanguageFilePath(),
+                                   LocalizationFileText(catalog, loadedForms));
 }
 
 std::string LocalizationFileText(const clsLanguages& catalog,

@@ -1,4 +1,4 @@
-#include "shell/SlidePlacement.h"
+#include "app/SlidePlacement.h"
 
 #include <algorithm>
 

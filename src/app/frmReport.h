@@ -5,12 +5,12 @@
 
 namespace quill {
 
-class ProgramContext;
+class Application;
 
 /// "Log": shows the scan report.
 class frmReport : public forms::Form {
  public:
-  explicit frmReport(ProgramContext& app);
+  explicit frmReport(Application& app);
   forms::TextBox txtReport{*this, "txtReport"};
   forms::CommandButton cmdOK{*this, "cmdOK", "OK"};
 
@@ -18,7 +18,7 @@ class frmReport : public forms::Form {
   void Form_Load();
   /// The saved report, in the current language's window.
   void ShowReport();
-  ProgramContext& app_;
+  Application& app_;
 };
 
 }  // namespace quill

@@ -1,21 +1,21 @@
 #pragma once
 
+#include "app/SlidePlacement.h"
+#include "app/TrayMainWindow.h"
 #include "forms/Control.h"
 #include "forms/Form.h"
 #include "forms/Timer.h"
-#include "shell/SlidePlacement.h"
-#include "shell/TrayMainWindow.h"
 
 namespace quill {
 
-class ProgramContext;
+class Application;
 
 /// The small menu that slides up out of the task bar when the tray icon is clicked. It rests
 /// while the pointer moves over it and slides away after about six idle seconds, or at once
 /// after any of its commands.
 class frmMenuPopUp : public forms::Form {
  public:
-  frmMenuPopUp(ProgramContext& app, TrayMainWindow& main);
+  frmMenuPopUp(Application& app, TrayMainWindow& main);
 
   /// Size of the window, in twips.
   static constexpr int kWidth = 3000;
@@ -58,7 +58,7 @@ class frmMenuPopUp : public forms::Form {
   void SlideIn();
   void SlideOut();
   void SetCloseBold(bool bold);
-  ProgramContext& app_;
+  Application& app_;
   TrayMainWindow& main_;
   SlidePlacement place_;
 };

@@ -1,12 +1,12 @@
-#include "localization/frmLanguage.h"
+#include "app/frmLanguage.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
+#include "app/Translation.h"
 #include "core/UpdateServer.h"
 #include "localization/LanguageFiles.h"
-#include "localization/Translation.h"
 #include "platform/posix/CurlInternet.h"
 #include "platform/posix/IniSettingsStore.h"
 #include "platform/posix/PosixFileSystem.h"

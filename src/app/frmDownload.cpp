@@ -1,7 +1,7 @@
-#include "definitions/frmDownload.h"
+#include "app/frmDownload.h"
 
-#include "core/ProgramContext.h"
-#include "core/TrayIcons.h"
+#include "app/Application.h"
+#include "app/TrayIcons.h"
 
 namespace quill {
 
@@ -10,7 +10,7 @@ namespace {
 constexpr int kLeftDoubleClick = 515;
 }  // namespace
 
-frmDownload::frmDownload(ProgramContext& app, TrayIcons& tray)
+frmDownload::frmDownload(Application& app, TrayIcons& tray)
     : Form(app.Host(), "frmDownload", "Live Update"), app_(app), tray_(tray) {
   Resize(kWidth, kHeight);
   OnLoad([this] { Form_Load(); });

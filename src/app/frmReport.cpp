@@ -1,12 +1,12 @@
-#include "reports/frmReport.h"
+#include "app/frmReport.h"
 
-#include "core/ProgramContext.h"
+#include "app/Application.h"
 #include "forms/Host.h"
 #include "reports/ScanReport.h"
 
 namespace quill {
 
-frmReport::frmReport(ProgramContext& app) : Form(app.Host(), "frmReport", "Log"), app_(app) {
+frmReport::frmReport(Application& app) : Form(app.Host(), "frmReport", "Log"), app_(app) {
   OnLoad([this] { Form_Load(); });
   cmdOK.OnClick([this] { Unload(); });
 }

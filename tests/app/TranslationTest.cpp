@@ -1,4 +1,4 @@
-#include "localization/Translation.h"
+#include "app/Translation.h"
 
 #include <gtest/gtest.h>
 

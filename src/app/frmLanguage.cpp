@@ -1,10 +1,10 @@
-#include "localization/frmLanguage.h"
+#include "app/frmLanguage.h"
 
+#include "app/Translation.h"
 #include "core/FetchText.h"
 #include "core/Settings.h"
 #include "core/UpdateServer.h"
 #include "forms/Host.h"
-#include "localization/Translation.h"
 
 namespace quill {
 
