@@ -7,13 +7,13 @@
 
 #include "base/Numbers.h"
 #include "base/Text.h"
-#include "core/ProgramContext.h"
 #include "definitions/DefinitionCodec.h"
 #include "definitions/DefinitionSet.h"
 #include "definitions/ExclusionList.h"
 #include "forms/Host.h"
 #include "platform/Shell.h"
 #include "scan/ScanDriver.h"
+#include "scan/ScanInputs.h"
 #include "scan/ScanWindow.h"
 
 namespace quill {
@@ -23,10 +23,10 @@ namespace {
 constexpr uint64_t kMaxCookieFileSize = 16ull * 1024 * 1024;
 
 /// The blocked-cookie entries in file order, with the empty entry the list ends with.
-std::vector<std::string> ReadBlockedList(ProgramContext& app, ScanWindow& main) {
+std::vector<std::string> ReadBlockedList(const ScanInputs& in, ScanWindow& main) {
   std::string joined;
   if (std::optional<std::string> content =
-          ReadDefinitionFile(app, main.Scan(), definition_files::kCookies)) {
+          ReadDefinitionFile(in, main.Scan(), definition_files::kCookies)) {
     for (const std::string& line : DefinitionFileLines(*content))
       joined += DecodeDefinitionLine(line) + "|";
   }
@@ -88,14 +88,14 @@ int StagePercent(size_t fileNumber, size_t fileCount) {
 }
 
 /// One file of the cookie folder; false when the stage is to end here.
-bool ExamineCookie(ProgramContext& app, ScanWindow& main, const std::vector<std::string>& entries,
+bool ExamineCookie(const ScanInputs& in, ScanWindow& main, const std::vector<std::string>& entries,
                    const std::string& folderPrefix, const std::string& name, int stagePercent) {
   const std::string fullPath = folderPrefix + name;
   // The stage bar follows the file number; the overall bar is the driver's.
   main.ReportProgress(main.Scan().StageLabel + "\r\n" + name, stagePercent, -1);
-  const std::string reduced = ReduceHost(CookieHost(app.Files(), fullPath));
+  const std::string reduced = ReduceHost(CookieHost(in.files, fullPath));
   if (!IsBlockedHost(entries, reduced)) return true;
-  if (app.Exclusions().IsExcluded(fullPath)) {
+  if (in.exclusions.IsExcluded(fullPath)) {
     main.Findings().Add(LeftAloneFinding(FindingKind::Cookie, FindingState::Excluded, fullPath));
     return true;
   }
@@ -150,19 +150,19 @@ bool IsBlockedHost(const std::vector<std::string>& entries, const std::string& r
   return false;
 }
 
-void CookieScanStage(ProgramContext& app, ScanWindow& main) {
-  std::string folder = app.Shell().SpecialFolder(platform::csidl::kCookies).value_or("");
+void CookieScanStage(const ScanInputs& in, ScanWindow& main) {
+  std::string folder = in.shell.SpecialFolder(platform::csidl::kCookies).value_or("");
   folder = text::Trim(folder.substr(0, folder.find('\0')));
   if (folder.empty()) return;
 
-  const std::vector<std::string> entries = ReadBlockedList(app, main);
+  const std::vector<std::string> entries = ReadBlockedList(in, main);
   std::vector<std::string> names;
-  if (auto listed = app.Files().List(folder)) {
+  if (auto listed = in.files.List(folder)) {
     for (const auto& entry : *listed)
       if ((entry.attributes & platform::kAttrDirectory) == 0) names.push_back(entry.name);
   }
   const std::string prefix = text::EndsWith(folder, "\\") ? folder : folder + "\\";
-  forms::Host& host = app.Host();
+  forms::Host& host = in.host;
 
   size_t fileNumber = 0;
   for (const std::string& name : names) {
@@ -171,8 +171,7 @@ void CookieScanStage(ProgramContext& app, ScanWindow& main) {
     if (main.Scan().StopRequested) continue;
     bool goOn = true;
     try {
-      goOn =
-          ExamineCookie(app, main, entries, prefix, name, StagePercent(fileNumber, names.size()));
+      goOn = ExamineCookie(in, main, entries, prefix, name, StagePercent(fileNumber, names.size()));
     } catch (const std::exception& e) {
       host.HandlerFailed("CookieScanStage", e.what());
     }

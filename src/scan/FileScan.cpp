@@ -6,13 +6,14 @@
 #include "base/Numbers.h"
 #include "base/Text.h"
 #include "core/ProcessTools.h"
-#include "core/ProgramContext.h"
 #include "definitions/DefinitionCodec.h"
 #include "definitions/DefinitionFormats.h"
 #include "definitions/DefinitionSet.h"
 #include "definitions/ExclusionList.h"
 #include "definitions/ProtectedFloor.h"
+#include "forms/Host.h"
 #include "scan/ScanDriver.h"
+#include "scan/ScanInputs.h"
 #include "scan/ScanWindow.h"
 
 namespace quill {
@@ -35,10 +36,10 @@ std::optional<int> ProgressPercent(double part, double whole) {
 
 // Counts one more definition line of the direct stages as inspected and reports it; answers
 // whether the scan goes on.
-bool CountDefinitionLine(ProgramContext& app, ScanWindow& main, const std::string& shownName) {
+bool CountDefinitionLine(const ScanInputs& in, ScanWindow& main, const std::string& shownName) {
   auto& scan = main.Scan();
   ++scan.counters.FilesFoldersInspected;
-  const DefinitionCounts& counts = app.Definitions().Counts();
+  const DefinitionCounts& counts = in.definitions.Counts();
   const double inspected = scan.counters.FilesFoldersInspected;
   auto stage = ProgressPercent(inspected, static_cast<double>(counts.filesAndFolders));
   auto overall = ProgressPercent(
@@ -67,10 +68,10 @@ std::string ShownThreat(const std::string& threat, const std::string& fallback) 
 // Hands each decoded line of a definition file to examine, until the scan is stopped or
 // examine answers false.
 template <typename Examine>
-void ForEachDefinitionLine(ProgramContext& app, ScanWindow& main, const char* fileName,
+void ForEachDefinitionLine(const ScanInputs& in, ScanWindow& main, const char* fileName,
                            Examine examine) {
   auto& scan = main.Scan();
-  auto bytes = ReadDefinitionFile(app, scan, fileName);
+  auto bytes = ReadDefinitionFile(in, scan, fileName);
   if (!bytes) return;
   DefinitionLineReader reader(*bytes);
   std::string_view raw;
@@ -151,13 +152,13 @@ int MatchingTailCount(std::string_view a, std::string_view b) {
 
 // ---- Definition-driven stages ----------------------------------------------------------------
 
-void ScanFileDefinitions(ProgramContext& app, ScanWindow& main) {
-  auto& files = app.Files();
-  auto& definitions = app.Definitions();
-  LocationExpander expander(app.Tokens());
-  const std::string driveRoot = app.Tokens().SystemDriveRoot();
+void ScanFileDefinitions(const ScanInputs& in, ScanWindow& main) {
+  auto& files = in.files;
+  auto& definitions = in.definitions;
+  LocationExpander expander(in.tokens);
+  const std::string driveRoot = in.tokens.SystemDriveRoot();
   InheritedType type;
-  ForEachDefinitionLine(app, main, definition_files::kFile, [&](const std::string& line) {
+  ForEachDefinitionLine(in, main, definition_files::kFile, [&](const std::string& line) {
     std::optional<FileDefinition> def = ParseFileDefinition(line, TypeWord::AsWritten);
     std::string fileName, threat, path;
     if (def) {
@@ -170,30 +171,30 @@ void ScanFileDefinitions(ProgramContext& app, ScanWindow& main) {
       path = CollapseBackslashes(location.empty() ? fileName : location + "\\" + fileName);
     }
 
-    if (!CountDefinitionLine(app, main, fileName)) return false;
+    if (!CountDefinitionLine(in, main, fileName)) return false;
 
     if (def && FileExists(files, path) && !definitions.IsProtected(path)) {
-      if (app.Floor().ProtectsPath(path)) {
+      if (in.floor.ProtectsPath(path)) {
         main.Findings().Add(LeftAloneFinding(FindingKind::File, FindingState::Protected, path));
-      } else if (app.Exclusions().IsExcluded(path)) {
+      } else if (in.exclusions.IsExcluded(path)) {
         main.Findings().Add(LeftAloneFinding(FindingKind::File, FindingState::Excluded, path));
       } else if (!IsMicrosoftPublisher(files, path)) {
         AddHit(main, FindingKind::File, threat, threat, path, type.Current());
         type.Clear();
       }
     }
-    app.Host().DoEvents();
+    in.host.DoEvents();
     return true;
   });
 }
 
-void ScanFolderDefinitions(ProgramContext& app, ScanWindow& main) {
-  auto& files = app.Files();
-  auto& definitions = app.Definitions();
-  LocationExpander expander(app.Tokens());
-  const std::string driveRoot = app.Tokens().SystemDriveRoot();
+void ScanFolderDefinitions(const ScanInputs& in, ScanWindow& main) {
+  auto& files = in.files;
+  auto& definitions = in.definitions;
+  LocationExpander expander(in.tokens);
+  const std::string driveRoot = in.tokens.SystemDriveRoot();
   InheritedType type;
-  ForEachDefinitionLine(app, main, definition_files::kDirectory, [&](const std::string& line) {
+  ForEachDefinitionLine(in, main, definition_files::kDirectory, [&](const std::string& line) {
     std::optional<FolderDefinition> def = ParseFolderDefinition(line);
     // A folder definition without a location names nothing to look for.
     if (!def || !def->hasLocationField) return true;
@@ -203,34 +204,35 @@ void ScanFolderDefinitions(ProgramContext& app, ScanWindow& main) {
     for (const char* cut : {"\r\n", "\r", "\n", "\t"}) label = text::ReplaceAll(label, cut, "");
     const std::string threat = ShownThreat(def->threatName, label);
 
-    if (!CountDefinitionLine(app, main, label)) return false;
+    if (!CountDefinitionLine(in, main, label)) return false;
 
     if (!folder.empty() && !IsDriveRoot(folder) && FolderExists(files, folder) &&
         !definitions.IsProtected(folder)) {
-      if (app.Floor().ProtectsPath(folder)) {
+      if (in.floor.ProtectsPath(folder)) {
         main.Findings().Add(LeftAloneFinding(FindingKind::Folder, FindingState::Protected, folder));
-      } else if (app.Exclusions().IsExcludedOrContained(folder)) {
+      } else if (in.exclusions.IsExcludedOrContained(folder)) {
         main.Findings().Add(LeftAloneFinding(FindingKind::Folder, FindingState::Excluded, folder));
       } else {
         AddHit(main, FindingKind::Folder, threat, threat, folder, type.Current());
         type.Clear();
       }
     }
-    app.Host().DoEvents();
+    in.host.DoEvents();
     return true;
   });
 }
 
 // ---- The tree walk ---------------------------------------------------------------------------
 
-FolderWalk::FolderWalk(ProgramContext& app, ScanWindow& main)
+FolderWalk::FolderWalk(const ScanInputs& in, ScanWindow& main)
     : main_(main),
-      app_(app),
+      host_(in.host),
       scan_(main.Scan()),
-      files_(app.Files()),
-      definitions_(app.Definitions()),
-      floor_(app.Floor()),
-      systemDirectoryLower_(text::ToLower(app.Tokens().SystemDirectory())) {}
+      files_(in.files),
+      definitions_(in.definitions),
+      exclusions_(in.exclusions),
+      floor_(in.floor),
+      systemDirectoryLower_(text::ToLower(in.tokens.SystemDirectory())) {}
 
 bool FolderWalk::SystemFolderRuleHolds(std::string_view met, std::string_view stored) const {
   // A met item inside the system folder only matches a definition naming that folder in full.
@@ -272,12 +274,12 @@ void FolderWalk::CheckFoundFolder(const std::string& folder) {
         depth < 2 ? PathDepth(row.folder) == 1 : MatchingTailCount(f, row.folder) >= 2;
     if (!shapeMatches || !SystemFolderRuleHolds(f, row.folder)) continue;
     if (definitions_.IsProtected(f)) return;
-    if (app_.Floor().ProtectsPath(f)) {
+    if (floor_.ProtectsPath(f)) {
       main_.Findings().Add(
           LeftAloneFinding(FindingKind::WalkedFolder, FindingState::Protected, f + "\\"));
       return;
     }
-    if (app_.Exclusions().IsExcluded(f)) {
+    if (exclusions_.IsExcluded(f)) {
       main_.Findings().Add(
           LeftAloneFinding(FindingKind::WalkedFolder, FindingState::Excluded, f + "\\"));
       return;
@@ -321,11 +323,11 @@ void FolderWalk::CheckFile(const std::string& folderLower, const std::string& na
     }
     if (!matches) continue;
     if (definitions_.IsProtected(full)) return;
-    if (app_.Floor().ProtectsPath(full)) {
+    if (floor_.ProtectsPath(full)) {
       main_.Findings().Add(LeftAloneFinding(FindingKind::File, FindingState::Protected, full));
       return;
     }
-    if (app_.Exclusions().IsExcluded(full)) {
+    if (exclusions_.IsExcluded(full)) {
       main_.Findings().Add(LeftAloneFinding(FindingKind::File, FindingState::Excluded, full));
       return;
     }
@@ -350,7 +352,6 @@ bool FolderWalk::Enters(const platform::DirEntry& entry) {
 }
 
 void FolderWalk::ExamineEntries(const std::string& folder, std::vector<std::string>& subfolders) {
-  auto& host = app_.Host();
   // One listing serves both passes: listing every folder twice doubled the cost of the walk
   // (the file system is its expensive part). Only this listing is open, and it is let go
   // before any subfolder is entered.
@@ -364,7 +365,7 @@ void FolderWalk::ExamineEntries(const std::string& folder, std::vector<std::stri
     if ((entry.attributes & ~platform::kAttrReparsePoint) == platform::kAttrDirectory)
       ++folderCount;
     if (scan_.StopRequested) return;
-    host.DoEvents();
+    host_.DoEvents();
   }
   subfolders.reserve(folderCount);
 
@@ -390,7 +391,7 @@ void FolderWalk::ExamineEntries(const std::string& folder, std::vector<std::stri
       progress.assign("Scanning: ").append(folder).append(kCrLf).append(entry.name);
     main_.ReportProgress(progress, 0, 0);
     if (scan_.StopRequested) return;
-    host.DoEvents();
+    host_.DoEvents();
   }
 }
 
@@ -424,16 +425,24 @@ void FolderWalk::ScanFolderTree(const std::string& folder) {
   }
 }
 
-void ScanFolderTree(ProgramContext& app, ScanWindow& main, const std::string& folder) {
-  FolderWalk(app, main).ScanFolderTree(folder);
+void ScanFolderTree(const ScanInputs& in, ScanWindow& main, const std::string& folder) {
+  FolderWalk(in, main).ScanFolderTree(folder);
 }
 
-void CheckFoundFolder(ProgramContext& app, ScanWindow& main, const std::string& folder) {
-  FolderWalk(app, main).CheckFoundFolder(folder);
+void CheckFoundFolder(const ScanInputs& in, ScanWindow& main, const std::string& folder) {
+  FolderWalk(in, main).CheckFoundFolder(folder);
+}
+
+void CheckFoundFile(const ScanInputs& in, ScanWindow& main, const std::string& path) {
+  FolderWalk(in, main).CheckFoundFile(path);
+}
+
+void ScanFolderTree(ProgramContext& app, ScanWindow& main, const std::string& folder) {
+  ScanFolderTree(ScanInputsOf(app), main, folder);
 }
 
 void CheckFoundFile(ProgramContext& app, ScanWindow& main, const std::string& path) {
-  FolderWalk(app, main).CheckFoundFile(path);
+  CheckFoundFile(ScanInputsOf(app), main, path);
 }
 
 }  // namespace quill

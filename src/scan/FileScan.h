@@ -9,10 +9,15 @@
 
 namespace quill {
 
+namespace forms {
+class Host;
+}
 class ProgramContext;
+struct ScanInputs;
 class ScanWindow;
 struct ScanState;
 class DefinitionSet;
+class ExclusionList;
 class ProtectedFloor;
 
 // ---- Path helpers ---------------------------------------------------------------------------
@@ -32,25 +37,29 @@ int MatchingTailCount(std::string_view a, std::string_view b);
 // ---- Definition-driven stages (Smart Scan) ---------------------------------------------------
 
 /// Tests every file definition for its file at the defined place.
-void ScanFileDefinitions(ProgramContext& app, ScanWindow& main);
+void ScanFileDefinitions(const ScanInputs& in, ScanWindow& main);
 /// Tests every folder definition for its folder.
-void ScanFolderDefinitions(ProgramContext& app, ScanWindow& main);
+void ScanFolderDefinitions(const ScanInputs& in, ScanWindow& main);
 
 // ---- The tree walk (Full System, Folder and File Scan) ----------------------------------------
 
 /// Walks the tree below a folder: every entry of a folder is compared with the definition
 /// tables before any subfolder is entered. folder ends in "\".
-void ScanFolderTree(ProgramContext& app, ScanWindow& main, const std::string& folder);
+void ScanFolderTree(const ScanInputs& in, ScanWindow& main, const std::string& folder);
 /// Compares one met folder (ending in "\") with the folder definitions; records a hit.
-void CheckFoundFolder(ProgramContext& app, ScanWindow& main, const std::string& folder);
+void CheckFoundFolder(const ScanInputs& in, ScanWindow& main, const std::string& folder);
 /// Compares one met file with the file definitions; records a hit.
+void CheckFoundFile(const ScanInputs& in, ScanWindow& main, const std::string& path);
+/// The walk and the file check with the inputs the program holds now, for callers that hold
+/// the whole program.
+void ScanFolderTree(ProgramContext& app, ScanWindow& main, const std::string& folder);
 void CheckFoundFile(ProgramContext& app, ScanWindow& main, const std::string& path);
 
 /// The walk's state for one scan: what it caches about the machine, and scratch room for
 /// the candidate rows, so that examining an item allocates next to nothing.
 class FolderWalk {
  public:
-  FolderWalk(ProgramContext& app, ScanWindow& main);
+  FolderWalk(const ScanInputs& in, ScanWindow& main);
 
   void ScanFolderTree(const std::string& folder);
   void CheckFoundFolder(const std::string& folder);
@@ -73,10 +82,11 @@ class FolderWalk {
   bool PublishedByMicrosoft(const std::string& path);
 
   ScanWindow& main_;
-  ProgramContext& app_;
+  forms::Host& host_;
   ScanState& scan_;
   platform::FileSystem& files_;
   DefinitionSet& definitions_;
+  ExclusionList& exclusions_;
   const ProtectedFloor& floor_;
   std::string systemDirectoryLower_;
   std::vector<uint32_t> rows_;

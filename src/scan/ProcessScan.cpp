@@ -17,6 +17,7 @@
 #include "definitions/ExclusionList.h"
 #include "forms/Host.h"
 #include "platform/System.h"
+#include "scan/ScanInputs.h"
 #include "scan/ScanWindow.h"
 
 namespace quill {
@@ -35,16 +36,16 @@ bool IsTrustedPublisher(const std::string& publisher) {
 
 /// "|path|path|...|" in upper case, from "ExeDefinition.dat"; "" when the file is absent or
 /// reading was stopped. lastName receives the file name of the last line read (progress).
-std::string BuildDefinitionList(ProgramContext& app, ScanWindow& main, std::string& lastName) {
+std::string BuildDefinitionList(const ScanInputs& in, ScanWindow& main, std::string& lastName) {
   ScanState& scan = main.Scan();
   // The name is compared without regard to case: look it up as the folder spells it.
   const std::string wanted = definition_files::kExecutable;
   std::optional<std::string> content;
-  if (auto entries = app.Files().List(app.dataFolder)) {
+  if (auto entries = in.files.List(in.dataFolder)) {
     for (const auto& entry : *entries) {
       if ((entry.attributes & platform::kAttrDirectory) != 0) continue;
       if (!text::EqualsNoCase(entry.name, wanted)) continue;
-      content = app.Files().ReadFile(app.dataFolder + "\\" + entry.name);
+      content = in.files.ReadFile(in.dataFolder + "\\" + entry.name);
       // Only during a scan is a file that cannot be read a failed stage; the shield just
       // looks again at its next tick.
       if (!content && main.ScanInProgress())
@@ -55,8 +56,8 @@ std::string BuildDefinitionList(ProgramContext& app, ScanWindow& main, std::stri
   if (!content) return "";
 
   const bool scanning = main.ScanInProgress();
-  const DefinitionCounts& counts = app.Definitions().Counts();
-  LocationExpander expander(app.Tokens());
+  const DefinitionCounts& counts = in.definitions.Counts();
+  LocationExpander expander(in.tokens);
   std::string list = "|";
   bool stopped = false;
   DefinitionLineReader reader(*content);
@@ -81,7 +82,7 @@ std::string BuildDefinitionList(ProgramContext& app, ScanWindow& main, std::stri
           ProgressPercent(static_cast<double>(inspected) + static_cast<double>(counts.cookies),
                           static_cast<double>(counts.total)));
     }
-    app.Host().DoEvents();
+    in.host.DoEvents();
   }
   if (stopped) return "";
   return text::ToUpper(list);
@@ -89,12 +90,12 @@ std::string BuildDefinitionList(ProgramContext& app, ScanWindow& main, std::stri
 
 /// The upper-cased module path with a native "...\SYSTEM32\" prefix (system root or device
 /// form) turned into the real system folder.
-std::string RealProcessPath(ProgramContext& app, const std::string& modulePath) {
+std::string RealProcessPath(const ScanInputs& in, const std::string& modulePath) {
   std::string path = text::ToUpper(text::Trim(modulePath));
   static constexpr std::string_view kSystem32 = "SYSTEM32\\";
   const size_t at = text::FindLast(path, kSystem32);
   if (at != std::string::npos) {
-    std::string systemFolder = app.Tokens().SystemDirectory();
+    std::string systemFolder = in.tokens.SystemDirectory();
     if (!text::EndsWith(systemFolder, "\\")) systemFolder += "\\";
     path = systemFolder + path.substr(at + kSystem32.size());
   }
@@ -151,17 +152,17 @@ struct Match {
 
 /// What both variants do with one listed process. The older family trusts only the
 /// system's own maker (trustAll false).
-std::optional<Match> Examine(ProgramContext& app, ScanWindow& main, const std::string& list,
+std::optional<Match> Examine(const ScanInputs& in, ScanWindow& main, const std::string& list,
                              const ListedProcess& process, bool trustAll) {
   if (text::Trim(process.path).empty()) return std::nullopt;
-  const std::string path = RealProcessPath(app, process.path);
+  const std::string path = RealProcessPath(in, process.path);
   const std::string fileName = text::AfterLastBackslash(path);
   if (!MatchesDefinition(list, path, fileName)) return std::nullopt;
-  std::string publisher = ReadPublisherName(app.Files(), path);
+  std::string publisher = ReadPublisherName(in.files, path);
   if (trustAll ? IsTrustedPublisher(publisher)
                : text::ToUpper(text::Trim(publisher)) == "MICROSOFT CORPORATION")
     return std::nullopt;
-  if (app.Exclusions().IsExcluded(fileName)) {
+  if (in.exclusions.IsExcluded(fileName)) {
     main.Findings().Add(
         LeftAloneFinding(trustAll ? FindingKind::RunningApplication : FindingKind::RunningProcess,
                          FindingState::Excluded, fileName));
@@ -171,9 +172,9 @@ std::optional<Match> Examine(ProgramContext& app, ScanWindow& main, const std::s
   return Match{fileName, publisher};
 }
 
-void CheckById(ProgramContext& app, ScanWindow& main) {
+void CheckById(const ScanInputs& in, ScanWindow& main) {
   ScanState& scan = main.Scan();
-  auto processes = ListProcesses(app.Processes());
+  auto processes = ListProcesses(in.processes);
   if (!processes) return;
   // Names with their identifiers: a program restarted under the same name is a change. A
   // scan always examines the processes; only the shield skips an unchanged list.
@@ -183,11 +184,11 @@ void CheckById(ProgramContext& app, ScanWindow& main) {
   scan.ProcessListSignature = signature;
 
   std::string lastName;
-  const std::string list = BuildDefinitionList(app, main, lastName);
+  const std::string list = BuildDefinitionList(in, main, lastName);
   scan.counters.RunningPrograms = static_cast<int32_t>(processes->size());
   main.ShowRunningCount(scan.counters.RunningPrograms);
 
-  const DefinitionCounts& counts = app.Definitions().Counts();
+  const DefinitionCounts& counts = in.definitions.Counts();
   for (const auto& process : *processes) {
     ++scan.counters.MemoryItemsInspected;
     if (main.ScanInProgress()) {
@@ -199,74 +200,77 @@ void CheckById(ProgramContext& app, ScanWindow& main) {
                           static_cast<double>(counts.total)));
     }
     if (scan.StopRequested) return;
-    if (auto match = Examine(app, main, list, process, true)) {
+    if (auto match = Examine(in, main, list, process, true)) {
       if (main.ScanInProgress()) {
         // The row goes in first: it stays even when the program refuses to stop.
         main.Findings().Add(StoppedFinding(FindingKind::RunningApplication, match->fileName));
         // Exactly the process that matched: another one of the same name may be a
         // different program altogether.
-        StopProcessById(app, process.pid);
+        StopProcessById(in.processes, process.pid);
       } else {
         main.RaiseProcessAlert(match->fileName, match->publisher, process.pid);
       }
       ++scan.counters.TracesFound;
     }
-    app.Host().DoEvents();
+    in.host.DoEvents();
   }
 }
 
 /// The older platform family. It matches exactly as the identifier path does (full path or
 /// file name at the end of a definition); what differs is what happens to a match.
-void CheckBySnapshot(ProgramContext& app, ScanWindow& main) {
+void CheckBySnapshot(const ScanInputs& in, ScanWindow& main) {
   ScanState& scan = main.Scan();
   std::string lastName;
-  const std::string list = BuildDefinitionList(app, main, lastName);
+  const std::string list = BuildDefinitionList(in, main, lastName);
   if (list.empty()) return;
-  auto processes = ListProcesses(app.Processes());
+  auto processes = ListProcesses(in.processes);
   if (!processes) return;
 
   for (const auto& process : *processes) {
     main.ShowRunningCount(++scan.counters.RunningPrograms);
     if (scan.StopRequested) return;
-    auto match = Examine(app, main, list, process, false);
+    auto match = Examine(in, main, list, process, false);
     if (match) {
       const std::string fileName = match->fileName;
       if (main.ScanInProgress()) {
         main.Findings().Add(StoppedFinding(FindingKind::RunningProcess, fileName));
-        TerminateProcessById(app.Processes(), process.pid, 0);
+        TerminateProcessById(in.processes, process.pid, 0);
         ++scan.counters.TracesFound;
       } else {
-        const std::string question = app.Msg("MSG_FOUND1") + text::ToUpper(fileName) +
-                                     app.Msg("MSG_FOUND2") + fileName + app.Msg("MSG_FOUND3");
-        auto answer =
-            app.Host().MsgBox(question, forms::MsgBoxButtons::YesNo, forms::MsgBoxIcon::Question,
-                              app.brand.programName + "  - Alert");
+        const std::string question = in.msg("MSG_FOUND1") + text::ToUpper(fileName) +
+                                     in.msg("MSG_FOUND2") + fileName + in.msg("MSG_FOUND3");
+        auto answer = in.host.MsgBox(question, forms::MsgBoxButtons::YesNo,
+                                     forms::MsgBoxIcon::Question, in.programName + "  - Alert");
         if (answer == forms::MsgBoxResult::Yes) {
-          TerminateProcessById(app.Processes(), process.pid, 0);
+          TerminateProcessById(in.processes, process.pid, 0);
           ++scan.counters.TracesFound;
         } else {
           // Reloaded at once: otherwise the next tick would ask about it again.
-          app.Exclusions().AppendLine(fileName, true);
+          in.exclusions.AppendLine(fileName, true);
         }
       }
     }
-    app.Host().DoEvents();
+    in.host.DoEvents();
   }
 }
 
 }  // namespace
 
-void ProcessCheck(ProgramContext& app, ScanWindow& main) {
+void ProcessCheck(const ScanInputs& in, ScanWindow& main) {
   try {
-    const int platformId = app.System().Version().platformId;
+    const int platformId = in.system.Version().platformId;
     if (platformId == 2) {
-      CheckById(app, main);
+      CheckById(in, main);
     } else if (platformId == 1) {
-      CheckBySnapshot(app, main);
+      CheckBySnapshot(in, main);
     }
   } catch (const std::exception& e) {
-    app.Host().HandlerFailed("ProcessCheck", e.what());
+    in.host.HandlerFailed("ProcessCheck", e.what());
   }
+}
+
+void ProcessCheck(ProgramContext& app, ScanWindow& main) {
+  ProcessCheck(ScanInputsOf(app), main);
 }
 
 }  // namespace quill

@@ -6,13 +6,14 @@
 
 #include "base/Numbers.h"
 #include "base/Text.h"
-#include "core/ProgramContext.h"
 #include "definitions/DefinitionCodec.h"
 #include "definitions/DefinitionFormats.h"
 #include "definitions/DefinitionSet.h"
 #include "definitions/ExclusionList.h"
 #include "definitions/ProtectedFloor.h"
+#include "forms/Host.h"
 #include "scan/ScanDriver.h"
+#include "scan/ScanInputs.h"
 #include "scan/ScanWindow.h"
 
 namespace quill {
@@ -50,7 +51,7 @@ void AddHit(ScanWindow& main, const RegistryDefinition& def, FindingKind kind) {
 }
 
 /// One definition line. Returns after recording whatever the line found.
-void CheckDefinition(ProgramContext& app, ScanWindow& main, const std::string& line,
+void CheckDefinition(const ScanInputs& in, ScanWindow& main, const std::string& line,
                      LocationExpander& expander, const std::string& driveRoot) {
   ScanState& scan = main.Scan();
   if (!HasAllLocationFields(line)) return;
@@ -60,7 +61,7 @@ void CheckDefinition(ProgramContext& app, ScanWindow& main, const std::string& l
   const auto root = static_cast<platform::RootKey>(static_cast<uint32_t>(def.rootHandle));
 
   ++scan.counters.RegistryInspected;
-  const DefinitionCounts& counts = app.Definitions().Counts();
+  const DefinitionCounts& counts = in.definitions.Counts();
   main.ReportProgress(
       scan.StageLabel + "\r\n" + text::ToLower(def.keyPath) + "\\" + def.rawValueName,
       ProgressPercent(scan.counters.RegistryInspected, static_cast<double>(counts.registry)),
@@ -68,12 +69,12 @@ void CheckDefinition(ProgramContext& app, ScanWindow& main, const std::string& l
                           static_cast<double>(counts.cookies + counts.executables),
                       static_cast<double>(counts.total)));
 
-  ExclusionList& exclusions = app.Exclusions();
+  ExclusionList& exclusions = in.exclusions;
   const std::string keyLocation = def.rootName + "\\" + def.keyPath;
 
   if (!def.valueName.empty()) {
-    if (!ValueExists(app.Registry(), root, def.keyPath, def.valueName)) return;
-    if (app.Definitions().IsProtected(def.location)) return;
+    if (!ValueExists(in.registry, root, def.keyPath, def.valueName)) return;
+    if (in.definitions.IsProtected(def.location)) return;
     if (exclusions.IsExcluded(def.location) || exclusions.IsExcluded(keyLocation)) {
       main.Findings().Add(
           LeftAloneFinding(FindingKind::RegistryValue, FindingState::Excluded, def.location));
@@ -83,8 +84,8 @@ void CheckDefinition(ProgramContext& app, ScanWindow& main, const std::string& l
     return;
   }
 
-  if (!KeyExists(app.Registry(), root, text::Trim(def.keyPath))) return;
-  if (app.Definitions().IsProtected(def.location)) return;
+  if (!KeyExists(in.registry, root, text::Trim(def.keyPath))) return;
+  if (in.definitions.IsProtected(def.location)) return;
   if (ProtectedFloor::ProtectsKey(root, def.keyPath)) {
     main.Findings().Add(
         LeftAloneFinding(FindingKind::RegistryKey, FindingState::Protected, def.location));
@@ -116,14 +117,14 @@ bool ValueExists(platform::Registry& registry, platform::RootKey root, const std
          type == platform::RegType::Dword;
 }
 
-void RegistryScanStage(ProgramContext& app, ScanWindow& main) {
+void RegistryScanStage(const ScanInputs& in, ScanWindow& main) {
   ScanState& scan = main.Scan();
-  const std::string driveRoot = app.Tokens().SystemDriveRoot();
-  std::optional<std::string> content = ReadDefinitionFile(app, scan, definition_files::kRegistry);
+  const std::string driveRoot = in.tokens.SystemDriveRoot();
+  std::optional<std::string> content = ReadDefinitionFile(in, scan, definition_files::kRegistry);
   if (!content) return;
 
-  LocationExpander expander(app.Tokens());
-  forms::Host& host = app.Host();
+  LocationExpander expander(in.tokens);
+  forms::Host& host = in.host;
   // Lines are cut out of the file one at a time; only the current one is decoded.
   DefinitionLineReader reader(*content);
   std::string_view stored;
@@ -132,7 +133,7 @@ void RegistryScanStage(ProgramContext& app, ScanWindow& main) {
     if (scan.StopRequested || !reader.Next(stored)) break;
     const std::string line = DecodeDefinitionLine(stored);
     try {
-      CheckDefinition(app, main, line, expander, driveRoot);
+      CheckDefinition(in, main, line, expander, driveRoot);
     } catch (const std::exception& e) {
       // One bad line never ends the stage.
       host.HandlerFailed("RegistryScanStage", e.what());
@@ -141,7 +142,7 @@ void RegistryScanStage(ProgramContext& app, ScanWindow& main) {
   }
   // What could be read was examined; a damaged or unreadable hive is named, never passed
   // over in silence.
-  for (const std::string& part : app.Registry().UnreadableParts())
+  for (const std::string& part : in.registry.UnreadableParts())
     scan.gaps.Unexamined.push_back(part);
 }
 

@@ -6,11 +6,11 @@
 
 namespace quill {
 
-class ProgramContext;
+struct ScanInputs;
 class ScanWindow;
 
 /// The registry stage of a scan: tests every registry definition for an existing key or value.
-void RegistryScanStage(ProgramContext& app, ScanWindow& main);
+void RegistryScanStage(const ScanInputs& in, ScanWindow& main);
 /// The key opens with access 0x3F.
 bool KeyExists(platform::Registry& registry, platform::RootKey root, const std::string& keyPath);
 /// The key opens with access 0x3F and the value is a readable REG_SZ, REG_EXPAND_SZ or

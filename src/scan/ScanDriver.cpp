@@ -2,28 +2,29 @@
 
 #include "base/DateTime.h"
 #include "base/Text.h"
-#include "core/ProgramContext.h"
 #include "definitions/DefinitionSet.h"
+#include "forms/Host.h"
+#include "scan/ScanInputs.h"
 
 namespace quill {
 
-std::string ScanTimeText(ProgramContext& app) {
-  return datetime::GeneralDate(datetime::FromTimePoint(app.Host().Now()));
+std::string ScanTimeText(forms::Host& host) {
+  return datetime::GeneralDate(datetime::FromTimePoint(host.Now()));
 }
 
-std::optional<std::string> ReadDefinitionFile(ProgramContext& app, ScanState& scan,
+std::optional<std::string> ReadDefinitionFile(const ScanInputs& in, ScanState& scan,
                                               const char* name) {
-  const std::string path = app.DataFile(name);
-  if (!app.Files().Attributes(path)) return std::nullopt;
-  auto bytes = app.Files().ReadFile(path);
+  const std::string path = in.dataFolder + "\\" + name;
+  if (!in.files.Attributes(path)) return std::nullopt;
+  auto bytes = in.files.ReadFile(path);
   if (!bytes)
     scan.gaps.FailedStages.push_back(scan.StageLabel + std::string(name) + " could not be read");
   return bytes;
 }
 
-void LoadDefinitionTables(ProgramContext& app, ScanState& scan) {
-  for (const std::string& name : app.Definitions().LoadDefinitionSet())
-    scan.gaps.FailedStages.push_back(app.Msg("MSG_SPYWARE") + ": " + name + " could not be read");
+void LoadDefinitionTables(const ScanInputs& in, ScanState& scan) {
+  for (const std::string& name : in.definitions.LoadDefinitionSet())
+    scan.gaps.FailedStages.push_back(in.msg("MSG_SPYWARE") + ": " + name + " could not be read");
 }
 
 std::vector<std::string> ScanGapTexts(const ScanGaps& gaps) {

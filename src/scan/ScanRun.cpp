@@ -12,6 +12,7 @@
 #include "scan/ProcessScan.h"
 #include "scan/RegistryScan.h"
 #include "scan/ScanDriver.h"
+#include "scan/ScanInputs.h"
 #include "scan/ScanWindow.h"
 #include "scan/StatusFilter.h"
 
@@ -49,6 +50,10 @@ std::vector<char> ScanDriveLetters(ProgramContext& app) {
 ScanRun::ScanRun(ProgramContext& app, ScanWindow& window, ScanView& view)
     : app_(app), window_(window), view_(view) {}
 
+ScanInputs ScanRun::Inputs() {
+  return ScanInputsOf(app_);
+}
+
 void ScanRun::Step(const char* what, const std::function<void()>& body) {
   forms::RunHandler(&app_.Host(), what, body);
 }
@@ -73,7 +78,7 @@ void ScanRun::Begin() {
     state_.gaps.Reset();
     window_.Findings().Clear();
     state_.StopRequested = false;
-    state_.ScanStartedAt = ScanTimeText(app_);
+    state_.ScanStartedAt = ScanTimeText(app_.Host());
     app_.Definitions().LoadProtectedList();
     app_.RefreshFloor();
   });
@@ -82,7 +87,7 @@ void ScanRun::Begin() {
 void ScanRun::RunMode(const ScanOptions& options) {
   switch (options.mode) {
     case ScanMode::Full:
-      LoadDefinitionTables(app_, state_);
+      LoadDefinitionTables(Inputs(), state_);
       RunFullSystemScan(options);
       break;
     case ScanMode::File:
@@ -90,7 +95,7 @@ void ScanRun::RunMode(const ScanOptions& options) {
       std::optional<std::string> target =
           options.target ? options.target : view_.ChooseTarget(options.mode);
       if (!target || target->empty()) break;  // cancelled: no stage runs
-      LoadDefinitionTables(app_, state_);
+      LoadDefinitionTables(Inputs(), state_);
       if (options.mode == ScanMode::File) {
         RunFileScan(*target);
         break;
@@ -109,7 +114,7 @@ void ScanRun::RunMode(const ScanOptions& options) {
 // counting as running.
 void ScanRun::Finish(const ScanOptions& options) {
   Step("scan dates", [&] {
-    state_.ScanFinishedAt = ScanTimeText(app_);
+    state_.ScanFinishedAt = ScanTimeText(app_.Host());
     settings::Write(app_.Settings(), settings::LastScan, state_.ScanFinishedAt);
     if (options.completeScan)
       settings::Write(app_.Settings(), settings::LastFullScan, state_.ScanFinishedAt);
@@ -146,7 +151,7 @@ void ScanRun::ShowCookieShare() {
 
 void ScanRun::RunCookieStage() {
   EnterStage("MSG_COOKIES");
-  CookieScanStage(app_, window_);
+  CookieScanStage(Inputs(), window_);
   view_.ShowBars(100, -1);
   ShowCookieShare();
   view_.ShowStatus(app_.Msg("MSG_COOKIES_FINISHED"));
@@ -158,7 +163,7 @@ void ScanRun::RunProcessStage(const ScanOptions& options) {
     return;
   }
   EnterStage("MSG_MEMORY");
-  ProcessCheck(app_, window_);
+  ProcessCheck(Inputs(), window_);
 }
 
 void ScanRun::RunRegistryStage(const ScanOptions& options) {
@@ -170,7 +175,7 @@ void ScanRun::RunRegistryStage(const ScanOptions& options) {
     return;
   }
   view_.MarkStage(ScanFigure::Registry);
-  RegistryScanStage(app_, window_);
+  RegistryScanStage(Inputs(), window_);
 }
 
 // The driver does not look at the stop request between the stages: each stage returns at
@@ -185,8 +190,8 @@ void ScanRun::RunSmartScan(const ScanOptions& options) {
 
   EnterStage("MSG_SPYWARE");
   view_.MarkStage(ScanFigure::Files);
-  ScanFileDefinitions(app_, window_);
-  ScanFolderDefinitions(app_, window_);
+  ScanFileDefinitions(Inputs(), window_);
+  ScanFolderDefinitions(Inputs(), window_);
   ReportProgress("Scan Complete", 100, 100);
 }
 
@@ -215,7 +220,7 @@ void ScanRun::ScanDrive(const std::string& root) {
   if (!volume) return;  // not ready: skipped
   const uint64_t used = volume->total >= volume->free ? volume->total - volume->free : 0;
   view_.StartItem(static_cast<int64_t>(used));
-  ScanFolderTree(app_, window_, root);
+  ScanFolderTree(Inputs(), window_, root);
   view_.ShowItemDone(true);
 }
 
@@ -228,10 +233,10 @@ void ScanRun::RunFolderScan(const std::string& folder) {
 
   view_.StartItem(100);
   // The chosen folder itself is compared with the folder definitions too.
-  CheckFoundFolder(app_, window_, folder);
+  CheckFoundFolder(Inputs(), window_, folder);
   ++state_.counters.FilesFoldersInspected;
   ReportProgress("Scanning: " + folder, 0, 0);
-  ScanFolderTree(app_, window_, folder);
+  ScanFolderTree(Inputs(), window_, folder);
   view_.ShowItemDone(true);
 
   app_.Host().DoEvents();
@@ -245,7 +250,7 @@ void ScanRun::RunFileScan(const std::string& file) {
   state_.CookieCount = 0;
 
   view_.StartItem(1);
-  CheckFoundFile(app_, window_, file);
+  CheckFoundFile(Inputs(), window_, file);
   ++state_.counters.FilesFoldersInspected;
   ReportProgressNow("Scanning: " + file, 0, 0);
   view_.ShowItemDone(true);

@@ -11,6 +11,7 @@
 namespace quill {
 
 class ProgramContext;
+struct ScanInputs;
 class ScanWindow;
 
 /// What a scan is asked to do. The main window builds it from its scan page and options, the
@@ -119,6 +120,8 @@ class ScanRun {
   void RunFileScan(const std::string& file);
   void ScanDrive(const std::string& root);
   void Step(const char* what, const std::function<void()>& body);
+  /// What the stages read, taken from the program as each stage begins.
+  ScanInputs Inputs();
 
   ProgramContext& app_;
   ScanWindow& window_;

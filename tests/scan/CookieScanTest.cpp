@@ -10,6 +10,7 @@
 #include "definitions/ExclusionList.h"
 #include "platform/Shell.h"
 #include "scan/CookieScan.h"
+#include "scan/ScanInputs.h"
 #include "support/AppFixture.h"
 
 namespace quill {
@@ -38,7 +39,7 @@ class CookieScanTest : public ::testing::Test {
     Main().Scan().running = true;
     Main().Scan().counters.Reset();
     Main().Scan().StageLabel = "Cookies: ";
-    CookieScanStage(fx_.App(), Main());
+    CookieScanStage(ScanInputsOf(fx_.App()), Main());
   }
   FrmMain& Main() { return fx_.Main(); }
   const forms::ListView& Progress() { return Main().lvwSpywareFound; }
@@ -123,7 +124,7 @@ TEST_F(CookieScanTest, MissingListOrStopExaminesNothing) {
   ASSERT_TRUE(fx_.App().Files().DeleteFile(fx_.App().DataFile("BlockedCookies.dat")) ||
               !fx_.App().Files().Attributes(fx_.App().DataFile("BlockedCookies.dat")));
   Main().Scan().running = true;
-  CookieScanStage(fx_.App(), Main());
+  CookieScanStage(ScanInputsOf(fx_.App()), Main());
   EXPECT_EQ(Progress().Count(), 0);
 
   Main().Scan().StopRequested = true;

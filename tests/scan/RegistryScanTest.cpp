@@ -9,6 +9,7 @@
 #include "definitions/ExclusionList.h"
 #include "platform/Registry.h"
 #include "scan/RegistryScan.h"
+#include "scan/ScanInputs.h"
 #include "support/AppFixture.h"
 
 namespace quill {
@@ -39,7 +40,7 @@ class RegistryScanTest : public ::testing::Test {
     Main().Scan().StopRequested = false;
     Main().Scan().StageLabel = "Registry: ";
     Main().Scan().running = true;
-    RegistryScanStage(App(), Main());
+    RegistryScanStage(ScanInputsOf(App()), Main());
   }
 
   const forms::ListView& Progress() { return Main().lvwSpywareFound; }
@@ -168,7 +169,7 @@ TEST_F(RegistryScanTest, MissingDefinitionFileCountsNothing) {
   fx_.WriteDefinitions("RegistryDefinition.dat", {});
   ASSERT_TRUE(App().Files().DeleteFile(App().DataFile("RegistryDefinition.dat")));
   Main().Scan().counters.Reset();
-  RegistryScanStage(App(), Main());
+  RegistryScanStage(ScanInputsOf(App()), Main());
   EXPECT_EQ(Main().Scan().counters.RegistryInspected, 0);
   EXPECT_EQ(Progress().Count(), 0);
 }

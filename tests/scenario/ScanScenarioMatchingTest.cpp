@@ -11,6 +11,7 @@
 #include "base/Text.h"
 #include "definitions/DefinitionSet.h"
 #include "scan/FileScan.h"
+#include "scan/ScanInputs.h"
 #include "scenario/ScanScenarioSupport.h"
 
 namespace quill::test {
@@ -131,7 +132,7 @@ TEST_F(ScanScenario, IndexedMatchingEqualsLinearMatchingOnARandomTable) {
     for (const auto& name : names) {
       const std::string lowerName = text::ToLower(name);
       Main().lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Clear();
-      CheckFoundFile(App(), Main(), folder + name);
+      CheckFoundFile(ScanInputsOf(App()), Main(), folder + name);
       auto expected = existing(LinearFileMatch(definitions.FileTable(), folder, lowerName, sysDir),
                                folder + name);
       const auto& results = Main().lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
@@ -143,7 +144,7 @@ TEST_F(ScanScenario, IndexedMatchingEqualsLinearMatchingOnARandomTable) {
     std::string f = folder.substr(0, folder.size() - 1);
     for (const std::string& met : {f, f + "\\bad", f + "\\bar"}) {
       Main().lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Clear();
-      CheckFoundFolder(App(), Main(), met + "\\");
+      CheckFoundFolder(ScanInputsOf(App()), Main(), met + "\\");
       auto expected = existing(LinearFolderMatch(definitions.DirectoryTable(), met, sysDir), met);
       const auto& results = Main().lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
       ASSERT_EQ(results.Count(), expected ? 1 : 0) << met;
