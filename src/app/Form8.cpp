@@ -10,6 +10,10 @@ Form8::Form8(Application& app) : Form(app.Host(), "Form8", ""), app_(app) {
 }
 
 void Form8::Form_Load() {
+  OpenHelpOnce();
+}
+
+void Form8::OpenHelpOnce() {
   std::string help = app_.Identity().programFolder + "\\Help.chm";
   auto attrs = app_.Files().Attributes(help);
   if (attrs && !(*attrs & platform::kAttrDirectory))

@@ -13,6 +13,8 @@ class Form8 : public forms::Form {
 
  private:
   void Form_Load();
+  /// Opens the help file when it is there; it is not opened by itself again for this user.
+  void OpenHelpOnce();
   Application& app_;
 };
 

@@ -332,12 +332,20 @@ std::string FrmMain::LanguageTemplate() {
 }
 
 void FrmMain::ExitFromTray() {
-  RecordRunning(app_, false);
-  app_.Tray().RemoveIcon(*this);
+  LeaveTray();
   Unload();
 }
 
+void FrmMain::LeaveTray() {
+  RecordRunning(app_, false);
+  app_.Tray().RemoveIcon(*this);
+}
+
 void FrmMain::cmdHijack_Click() {
+  StartCompanionProgram();
+}
+
+void FrmMain::StartCompanionProgram() {
   const settings::Store companion(*app_.Platform().settings, app_.brand.companionSettingsApp);
   std::string file = settings::Read(companion, settings::CompanionFile(app_.brand.companyName));
   auto attrs = file.empty() ? std::nullopt : app_.Files().Attributes(file);
@@ -350,6 +358,10 @@ void FrmMain::cmdHijack_Click() {
 }
 
 void FrmMain::cmdWebsite_Click() {
+  OpenWebsite();
+}
+
+void FrmMain::OpenWebsite() {
   std::string site = app_.brand.website;
   if (!text::StartsWithNoCase(site, "http")) site = "http://" + site;
   app_.Shell().OpenDocument(site, platform::ShowStyle::NormalFocus);
@@ -364,6 +376,10 @@ void FrmMain::ShowPage(int page) {
 }
 
 void FrmMain::cmdStatus_Click() {
+  ShowHomePage();
+}
+
+void FrmMain::ShowHomePage() {
   RefreshHomePage();
   ShowPage(0);
 }
@@ -439,6 +455,10 @@ void FrmMain::tmrScroll_Timer() {
 // ---- Window events ------------------------------------------------------------------------
 
 void FrmMain::Form_Resize() {
+  FollowWindowState();
+}
+
+void FrmMain::FollowWindowState() {
   if (State() == forms::WindowState::Normal) {
     tmrScroll.Enable(true);
     // The scheduler follows its own setting, not the window's state.
@@ -451,12 +471,20 @@ void FrmMain::Form_Resize() {
 }
 
 bool FrmMain::Form_QueryUnload() {
-  RecordRunning(app_, false);
-  app_.Tray().RemoveIcon(*this);
+  return HoldClose();
+}
+
+bool FrmMain::HoldClose() {
+  // Nothing holds the window open; before it closes, the program stops counting as running.
+  LeaveTray();
   return false;
 }
 
 void FrmMain::Form_Unload() {
+  EndProgram();
+}
+
+void FrmMain::EndProgram() {
   auto& results = lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
   for (int n = 1; n <= results.ColumnCount(); ++n)
     settings::Write(app_.Settings(), settings::FoundColumnWidth(n), results.Column(n).width);
@@ -468,8 +496,11 @@ void FrmMain::Form_Unload() {
   app_.End();
 }
 
-void FrmMain::Form_MouseMove(int x, int y) {
-  (void)y;
+void FrmMain::Form_MouseMove(int x, int /*y*/) {
+  TrackMouse(x);
+}
+
+void FrmMain::TrackMouse(int x) {
   auto screen = GetHost().Screen();
   int code = screen.twipsPerPixelX ? x / screen.twipsPerPixelX : 0;
   auto& tray = app_.Tray();

@@ -381,7 +381,8 @@ class FrmMain : public forms::Form, public TrayMainWindow, public ScanWindow, pu
   void cmdBrowse_Click();
   /// Opens the folder of every ticked row, asking once before the sixth.
   void BrowseTickedRows();
-  /// The double-click action for one results row; returns whether a window was opened.
+  /// The double-click action for one results row; returns whether a window was opened (never
+  /// for a row that is not in the list).
   bool BrowseRow(int row, bool minimized);
   /// Writes a new finding to the lists that show it: the hidden removal list of its kind,
   /// the scan-progress list and the results list (whose row is tagged with the finding).
@@ -498,7 +499,10 @@ class FrmMain : public forms::Form, public TrayMainWindow, public ScanWindow, pu
 
   // ---- Live Update (FrmMainLiveUpdate.cpp)
   // -----------------------------------------------------------
-  void cmdUpdate_Click();
+  /// "Update Now"; shift holds the keys held with the click (Shift lists the definition site).
+  void cmdUpdate_Click(int shift = 0);
+  /// Live Update, after listing what a self-hosted definition site serves when asked.
+  void UpdateNow(bool listSiteFirst);
   void cmdLiveUpdate_Click();
   void timUpdate_Timer();
   /// Counts the idle ticks of the automatic update and runs it, once, when they are up.
@@ -520,11 +524,56 @@ class FrmMain : public forms::Form, public TrayMainWindow, public ScanWindow, pu
   void WireOptionsPage();
   void WireMenusAndTimers();
   void RunStartupSteps();
-  // Scan page helpers (FrmMainScan.cpp).
+  /// Runs the companion program the companion's settings name, or says it is gone.
+  void StartCompanionProgram();
+  void OpenWebsite();
+  void ShowHomePage();
+  /// The taskbar entry and the timers that follow the window's state (normal or not).
+  void FollowWindowState();
+  void LeaveTray();
+  /// Whether the window is held open when it is closed: never; it leaves the tray first.
+  bool HoldClose();
+  /// Stores the layout, closes every other window and ends the program.
+  void EndProgram();
+  /// The tray icon's mouse messages (coded in x) and the pointer over the scan controls.
+  void TrackMouse(int x);
+  // Helpers of the handlers, by page (FrmMain*.cpp).
   /// The scan the page asks for: its mode, the listed drives and the options.
   ScanOptions PageScanOptions();
+  /// Runs a scan unless a scan, a removal or a definition merge is in progress.
+  void StartScan();
+  /// The scan page, and a scan started there while Start can be pressed.
+  void StartScanOnScanPage();
   void StartScanWithMode(ScanMode mode);
+  /// Holds the scan behind a modal message; the two controls are unusable meanwhile.
+  void PauseScan(forms::Control& pause, forms::Control& stop);
   void StopAfterQuestion(const char* message);
+  void SaveDriveChoices();
+  /// Ticks every results row, and the work rows each stands for.
+  void TickAllResults();
+  /// The results page; with nothing found, the anonymous data goes out if the user agreed.
+  void ShowResultsPage();
+  void ReportFalsePositive();
+  /// Sends the typed file name and shows the answer; the field empties after a send.
+  void SubmitTypedFileName();
+  /// Asks before the anonymous data box is cleared, and stores what the user kept.
+  void ConfirmSendData();
+  /// Stores a ticked or cleared box, except while the window is filling it.
+  void SaveBox(const settings::Flag& setting, const forms::CheckBox& box);
+  /// The home page shield's timer and options as its box says.
+  void SwitchHomePageShield();
+  /// The process shield's timer and options as its box says.
+  void SwitchProcessShield();
+  void SaveHomePageShield(bool on);
+  void SaveHomePageReaction();
+  void SaveProcessShield(bool on);
+  /// Stores the scan extent; the drive list shows for a scan of all selected drives.
+  void SaveScanExtent(bool allDrives);
+  /// Stores the schedule and reads it back, as the scheduler will use it.
+  void ApplySchedule();
+  void ResetSchedule();
+  /// The date and time fields as the chosen day asks; Apply becomes usable.
+  void FollowScheduleDay();
   // Exclusion helpers (FrmMainExclusions.cpp).
   bool AgreesToExclude();
   std::vector<ExcludedItem> TickedItems() const;

@@ -4,7 +4,9 @@
 #include "app/FrmMain.h"
 #include "app/UpdateWindows.h"
 #include "base/Text.h"
+#include "core/UpdateServer.h"
 #include "definitions/DefinitionSet.h"
+#include "definitions/SelfHostedSite.h"
 #include "definitions/UpdateProgressView.h"
 
 namespace quill {
@@ -16,9 +18,16 @@ constexpr int kIdleTicksBeforeUpdate = 300;
 
 }  // namespace
 
-void FrmMain::cmdUpdate_Click() {
-  // (Holding Shift lists the addresses of a self-hosted definition site first: the click
-  // wiring does that before calling here.)
+void FrmMain::cmdUpdate_Click(int shift) {
+  UpdateNow((shift & forms::kShiftMask) != 0);
+}
+
+void FrmMain::UpdateNow(bool listSiteFirst) {
+  // Holding Shift first lists what a self-hosted definition site serves; the update then
+  // runs as usual.
+  if (listSiteFirst)
+    ShowSelfHostedSiteListing(GetHost(), app_.brand.website, UpdateServerBase(),
+                              app_.brand.programName);
   LiveUpdate();
 }
 

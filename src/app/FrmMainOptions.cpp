@@ -32,29 +32,28 @@ constexpr const char* kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\R
 
 // ---- Option handlers ------------------------------------------------------------------------
 
+void FrmMain::chkSweepMemory_Click() {
+  SaveBox(settings::SweepMemory, chkSweepMemory);
+}
+void FrmMain::chkScanRegistry_Click() {
+  SaveBox(settings::ScanRegistry, chkScanRegistry);
+}
+void FrmMain::chkScanCookies_Click() {
+  SaveBox(settings::ScanCookies, chkScanCookies);
+}
+void FrmMain::chkMakeLog_Click() {
+  SaveBox(settings::MakeLog, chkMakeLog);
+}
+void FrmMain::chkAutomaticUpdate_Click() {
+  SaveBox(settings::AutomaticUpdate, chkAutomaticUpdate);
+}
+
 // The check boxes save their own key when the user clicks them. While the window loads they
 // are being filled from the settings, so they save nothing: a default shown ticked on a first
 // start is not stored until the user changes it.
-
-void FrmMain::chkSweepMemory_Click() {
+void FrmMain::SaveBox(const settings::Flag& setting, const forms::CheckBox& box) {
   if (Loading) return;
-  settings::Write(app_.Settings(), settings::SweepMemory, chkSweepMemory.Value() != 0);
-}
-void FrmMain::chkScanRegistry_Click() {
-  if (Loading) return;
-  settings::Write(app_.Settings(), settings::ScanRegistry, chkScanRegistry.Value() != 0);
-}
-void FrmMain::chkScanCookies_Click() {
-  if (Loading) return;
-  settings::Write(app_.Settings(), settings::ScanCookies, chkScanCookies.Value() != 0);
-}
-void FrmMain::chkMakeLog_Click() {
-  if (Loading) return;
-  settings::Write(app_.Settings(), settings::MakeLog, chkMakeLog.Value() != 0);
-}
-void FrmMain::chkAutomaticUpdate_Click() {
-  if (Loading) return;
-  settings::Write(app_.Settings(), settings::AutomaticUpdate, chkAutomaticUpdate.Value() != 0);
+  settings::Write(app_.Settings(), setting, box.Value() != 0);
 }
 
 void FrmMain::chkRunAtStartup_Click() {
@@ -96,6 +95,10 @@ bool FrmMain::WriteRunValue(bool run) {
 }
 
 void FrmMain::chkHomePage_Click() {
+  SwitchHomePageShield();
+}
+
+void FrmMain::SwitchHomePageShield() {
   bool on = chkHomePage.Value() == 1;
   tmrCheckHomePage.Enable(on);
   optAlwaysnotifybeforerestoring.SetEnabled(on);
@@ -105,6 +108,10 @@ void FrmMain::chkHomePage_Click() {
 }
 
 void FrmMain::chkAutoProtect_Click() {
+  SwitchProcessShield();
+}
+
+void FrmMain::SwitchProcessShield() {
   bool on = chkAutoProtect.Value() == 1;
   tmrMemoryInspected.Enable(on);
   optMemorySheildOn.SetValue(on);
@@ -112,58 +119,64 @@ void FrmMain::chkAutoProtect_Click() {
 }
 
 void FrmMain::optIEHomePageSheildOn_Click() {
-  settings::Write(app_.Settings(), settings::HomePageShieldOn, optIEHomePageSheildOn.Value());
-  settings::Write(app_.Settings(), settings::HomePageShieldOff, optIEHomePageSheildOff.Value());
-  tmrCheckHomePage.Enable(true);
-  optAlwaysnotifybeforerestoring.SetEnabled(true);
-  optRestoredefaultwithoutnotification.SetEnabled(true);
+  SaveHomePageShield(true);
 }
 
 void FrmMain::optIEHomePageSheildOff_Click() {
+  SaveHomePageShield(false);
+}
+
+void FrmMain::SaveHomePageShield(bool on) {
   settings::Write(app_.Settings(), settings::HomePageShieldOn, optIEHomePageSheildOn.Value());
   settings::Write(app_.Settings(), settings::HomePageShieldOff, optIEHomePageSheildOff.Value());
-  tmrCheckHomePage.Enable(false);
-  optAlwaysnotifybeforerestoring.SetEnabled(false);
-  optRestoredefaultwithoutnotification.SetEnabled(false);
+  tmrCheckHomePage.Enable(on);
+  optAlwaysnotifybeforerestoring.SetEnabled(on);
+  optRestoredefaultwithoutnotification.SetEnabled(on);
 }
 
 void FrmMain::optAlwaysnotifybeforerestoring_Click() {
+  SaveHomePageReaction();
+}
+
+void FrmMain::optRestoredefaultwithoutnotification_Click() {
+  SaveHomePageReaction();
+}
+
+void FrmMain::SaveHomePageReaction() {
   settings::Write(app_.Settings(), settings::NotifyBeforeRestoring,
                   optAlwaysnotifybeforerestoring.Value());
   settings::Write(app_.Settings(), settings::RestoreWithoutNotification,
                   optRestoredefaultwithoutnotification.Value());
 }
 
-void FrmMain::optRestoredefaultwithoutnotification_Click() {
-  optAlwaysnotifybeforerestoring_Click();
-}
-
 void FrmMain::optMemorySheildOn_Click() {
-  settings::Write(app_.Settings(), settings::MemoryShieldOn, optMemorySheildOn.Value());
-  settings::Write(app_.Settings(), settings::MemoryShieldOff, optMemorySheildOff.Value());
-  tmrMemoryInspected.Enable(true);
+  SaveProcessShield(true);
 }
 
 void FrmMain::optMemorySheildOff_Click() {
+  SaveProcessShield(false);
+}
+
+void FrmMain::SaveProcessShield(bool on) {
   settings::Write(app_.Settings(), settings::MemoryShieldOn, optMemorySheildOn.Value());
   settings::Write(app_.Settings(), settings::MemoryShieldOff, optMemorySheildOff.Value());
-  tmrMemoryInspected.Enable(false);
+  tmrMemoryInspected.Enable(on);
 }
 
 void FrmMain::optScanAllSelectedHardDrive_Click() {
-  settings::Write(app_.Settings(), settings::ScanAllSelectedDrives,
-                  optScanAllSelectedHardDrive.Value());
-  settings::Write(app_.Settings(), settings::ScanOnlyKnownSoftware,
-                  optScanOnlyKnownSoftwares.Value());
-  lvwHardDrives.SetVisible(true);
+  SaveScanExtent(true);
 }
 
 void FrmMain::optScanOnlyKnownSoftwares_Click() {
+  SaveScanExtent(false);
+}
+
+void FrmMain::SaveScanExtent(bool allDrives) {
   settings::Write(app_.Settings(), settings::ScanAllSelectedDrives,
                   optScanAllSelectedHardDrive.Value());
   settings::Write(app_.Settings(), settings::ScanOnlyKnownSoftware,
                   optScanOnlyKnownSoftwares.Value());
-  lvwHardDrives.SetVisible(false);
+  lvwHardDrives.SetVisible(allDrives);
 }
 
 }  // namespace quill

@@ -78,15 +78,23 @@ void FrmMain::SaveSchedule() {
 }
 
 void FrmMain::CmdProceed_Click() {
+  ApplySchedule();
+}
+
+void FrmMain::ApplySchedule() {
   SaveSchedule();
   CmdProceed.SetEnabled(false);
   LoadSchedule();
 }
 
 void FrmMain::cmdDefaultSetting_Click() {
+  ResetSchedule();
+}
+
+void FrmMain::ResetSchedule() {
   cmbDays.SetListIndex(ScheduleChoice::kDaily);
   chkAutomaticScanYesOrNo.SetValue(0);
-  CmdProceed_Click();
+  ApplySchedule();
 }
 
 void FrmMain::StartDateTimePickers(int dayIndex) {
@@ -124,6 +132,10 @@ void FrmMain::SwitchSchedule() {
 }
 
 void FrmMain::cmbDays_Click() {
+  FollowScheduleDay();
+}
+
+void FrmMain::FollowScheduleDay() {
   StartDateTimePickers(cmbDays.ListIndex());
   CmdProceed.SetEnabled(true);
 }

@@ -226,6 +226,10 @@ void FrmMain::HideRemovalProgress() {
 }
 
 void FrmMain::cmdResults_Click() {
+  ShowResultsPage();
+}
+
+void FrmMain::ShowResultsPage() {
   ShowPage(2);
   if (lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Count() == 0 && chkSendData.Value() == 1)
     SendAnonymousData();

@@ -112,6 +112,7 @@ void FrmMain::PropagateCheck(int row) {
 }
 
 bool FrmMain::BrowseRow(int row, bool minimized) {
+  if (row < 0 || row >= lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Count()) return false;
   const auto& item = lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Item(row);
   auto& shell = app_.Shell();
   if (item.smallIcon == kItemRegistry)
@@ -123,11 +124,14 @@ bool FrmMain::BrowseRow(int row, bool minimized) {
 }
 
 void FrmMain::lvwPicRemoveListOfSpywareFoundAndToBeRemoved_DblClick(int row) {
-  if (row < 0 || row >= lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Count()) return;
   BrowseRow(row, false);
 }
 
 void FrmMain::cmdSelectAll_Click() {
+  TickAllResults();
+}
+
+void FrmMain::TickAllResults() {
   auto& results = lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
   for (int i = 0; i < results.Count(); ++i) {
     if (results.Item(i).checked) continue;

@@ -26,6 +26,10 @@ ScanOptions FrmMain::PageScanOptions() {
 // ---- Starting a scan ------------------------------------------------------------------------
 
 void FrmMain::cmdScanNow_Click() {
+  StartScan();
+}
+
+void FrmMain::StartScan() {
   // A scan must not start while a removal runs: it would clear the lists the removal works
   // on; nor read the definition files while Live Update rewrites them.
   if (ScanInProgress() || RemovalInProgress() || app_.Updater().Merging()) return;
@@ -33,6 +37,10 @@ void FrmMain::cmdScanNow_Click() {
 }
 
 void FrmMain::lblStart_Click() {
+  StartScanOnScanPage();
+}
+
+void FrmMain::StartScanOnScanPage() {
   if (!cmdScanNow.Enabled()) return;
   ShowPage(1);
   cmdScanNow_Click();
@@ -77,23 +85,22 @@ void FrmMain::RefreshCounters() {
 // ---- Pause and Stop -------------------------------------------------------------------------
 
 void FrmMain::cmdPause_Click() {
-  // The box is modal: the stage that yielded to show it gets control back only when the
-  // box is closed, which holds the scan.
-  cmdPause.SetEnabled(false);
-  cmdStop.SetEnabled(false);
-  GetHost().MsgBox(app_.Msg("MSG_PAUSED"), forms::MsgBoxButtons::OkOnly,
-                   forms::MsgBoxIcon::Information, app_.brand.programName);
-  cmdPause.SetEnabled(true);
-  cmdStop.SetEnabled(true);
+  PauseScan(cmdPause, cmdStop);
 }
 
 void FrmMain::lblPause_Click() {
-  lblPause.SetEnabled(false);
-  lblStop.SetEnabled(false);
+  PauseScan(lblPause, lblStop);
+}
+
+void FrmMain::PauseScan(forms::Control& pause, forms::Control& stop) {
+  // The box is modal: the stage that yielded to show it gets control back only when the
+  // box is closed, which holds the scan.
+  pause.SetEnabled(false);
+  stop.SetEnabled(false);
   GetHost().MsgBox(app_.Msg("MSG_PAUSED"), forms::MsgBoxButtons::OkOnly,
                    forms::MsgBoxIcon::Information, app_.brand.programName);
-  lblPause.SetEnabled(true);
-  lblStop.SetEnabled(true);
+  pause.SetEnabled(true);
+  stop.SetEnabled(true);
 }
 
 void FrmMain::cmdStop_Click() {
@@ -120,6 +127,10 @@ void FrmMain::FillDriveList() {
 }
 
 void FrmMain::lvwHardDrives_ItemCheck(int) {
+  SaveDriveChoices();
+}
+
+void FrmMain::SaveDriveChoices() {
   for (int i = 0; i < lvwHardDrives.Count(); ++i) {
     const auto& row = lvwHardDrives.Item(i);
     settings::Write(app_.Settings(), settings::Drive(row.text), row.checked);

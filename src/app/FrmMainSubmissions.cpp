@@ -43,11 +43,19 @@ class MainWindowSite : public SubmissionSite {
 }  // namespace
 
 void FrmMain::cmdFalsePos_Click() {
+  ReportFalsePositive();
+}
+
+void FrmMain::ReportFalsePositive() {
   MainWindowSite site(*this);
   Submissions(site, UpdateServerBase()).ReportFalsePositive();
 }
 
 void FrmMain::cmdSubmit_Click() {
+  SubmitTypedFileName();
+}
+
+void FrmMain::SubmitTypedFileName() {
   MainWindowSite site(*this);
   const std::string typed = txtFilename.Text();
   const auto result = Submissions(site, UpdateServerBase()).SubmitFileName(typed);
@@ -61,6 +69,10 @@ void FrmMain::txtFilename_KeyPress(int keyAscii) {
 }
 
 void FrmMain::chkSendData_MouseUp() {
+  ConfirmSendData();
+}
+
+void FrmMain::ConfirmSendData() {
   if (Loading) return;
   MainWindowSite site(*this);
   const bool ticked =

@@ -1,8 +1,5 @@
 // Which handler each control of the main window calls.
-#include "app/Application.h"
 #include "app/FrmMain.h"
-#include "core/UpdateServer.h"
-#include "definitions/SelfHostedSite.h"
 
 namespace quill {
 
@@ -26,14 +23,7 @@ void FrmMain::WireNavigation() {
   cmdScan.OnClick([this] { cmdScan_Click(); });
   cmdResults.OnClick([this] { cmdResults_Click(); });
   cmdSettings.OnClick([this] { cmdSettings_Click(); });
-  // Holding Shift first lists what a self-hosted definition site serves; the update then
-  // runs as usual.
-  cmdUpdate.OnClickWithShift([this](int shift) {
-    if (shift & forms::kShiftMask)
-      ShowSelfHostedSiteListing(GetHost(), app_.brand.website, UpdateServerBase(),
-                                app_.brand.programName);
-    cmdUpdate_Click();
-  });
+  cmdUpdate.OnClickWithShift([this](int shift) { cmdUpdate_Click(shift); });
   cmdLog.OnClick([this] { cmdLog_Click(); });
   Command5.OnClick([this] { Command5_Click(); });
   cmdWebsite.OnClick([this] { cmdWebsite_Click(); });

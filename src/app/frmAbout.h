@@ -18,6 +18,9 @@ class frmAbout : public forms::Form {
   forms::CommandButton cmdOK{*this, "cmdOK", "OK"};
 
  private:
+  void Form_Load();
+  /// The brand's name, version, company and web site, in the current language.
+  void ShowIdentity();
   Application& app_;
 };
 

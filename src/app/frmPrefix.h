@@ -29,6 +29,13 @@ class frmPrefix : public forms::Form {
   void cmbPrefix_Click();
 
  private:
+  void Form_Load();
+  /// The user's prefixes in the list, the one in use chosen (and offered even when no known
+  /// place names it).
+  void ListPrefixes();
+  /// The chosen prefix's folder under the list.
+  void ShowChosenPath();
+  void UseChosenPrefix();
   Application& app_;
   std::vector<std::string> paths_;
 };

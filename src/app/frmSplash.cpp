@@ -11,12 +11,20 @@ frmSplash::frmSplash(Application& app) : Form(app.Host(), "frmSplash", ""), app_
 }
 
 void frmSplash::Form_Load() {
+  ShowBrandAndCountDown();
+}
+
+void frmSplash::ShowBrandAndCountDown() {
   app_.brand = BrandProfile::FromIdentity(app_.Identity());
   lblProductName.SetCaption(app_.brand.programName);
   Timer2.Enable(true);
 }
 
 void frmSplash::Timer2_Timer() {
+  CountDown();
+}
+
+void frmSplash::CountDown() {
   // The tick on which the counter holds 148 (the 75th) opens the main window.
   if (counter_ != 148) {
     counter_ += 2;

@@ -21,6 +21,10 @@ class frmSplash : public forms::Form {
  private:
   void Form_Load();
   void Timer2_Timer();
+  /// Sets the brand from the build's identity, shows its name and starts the countdown.
+  void ShowBrandAndCountDown();
+  /// One tick of the countdown; the last opens the main window and hides the splash.
+  void CountDown();
   Application& app_;
   int counter_ = 0;
 };
