@@ -437,12 +437,4 @@ void CheckFoundFile(const ScanInputs& in, ScanWindow& main, const std::string& p
   FolderWalk(in, main).CheckFoundFile(path);
 }
 
-void ScanFolderTree(ProgramContext& app, ScanWindow& main, const std::string& folder) {
-  ScanFolderTree(ScanInputsOf(app), main, folder);
-}
-
-void CheckFoundFile(ProgramContext& app, ScanWindow& main, const std::string& path) {
-  CheckFoundFile(ScanInputsOf(app), main, path);
-}
-
 }  // namespace quill

@@ -12,7 +12,6 @@ namespace quill {
 namespace forms {
 class Host;
 }
-class ProgramContext;
 struct ScanInputs;
 class ScanWindow;
 struct ScanState;
@@ -50,10 +49,6 @@ void ScanFolderTree(const ScanInputs& in, ScanWindow& main, const std::string& f
 void CheckFoundFolder(const ScanInputs& in, ScanWindow& main, const std::string& folder);
 /// Compares one met file with the file definitions; records a hit.
 void CheckFoundFile(const ScanInputs& in, ScanWindow& main, const std::string& path);
-/// The walk and the file check with the inputs the program holds now, for callers that hold
-/// the whole program.
-void ScanFolderTree(ProgramContext& app, ScanWindow& main, const std::string& folder);
-void CheckFoundFile(ProgramContext& app, ScanWindow& main, const std::string& path);
 
 /// The walk's state for one scan: what it caches about the machine, and scratch room for
 /// the candidate rows, so that examining an item allocates next to nothing.

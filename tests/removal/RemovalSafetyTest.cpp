@@ -14,6 +14,7 @@
 #include "removal/RemovalTestSupport.h"
 #include "removal/RemovalWindow.h"
 #include "scan/FileScan.h"
+#include "scan/ScanInputs.h"
 #include "support/StoredSettings.h"
 #include "support/TestPlatform.h"
 
@@ -171,13 +172,13 @@ TEST_F(RemovalSafety, NoScanDuringARemovalAndNoScanOfTheProgramsOwnFolders) {
   Main().lvwSpywareFound.Clear();
   f.App().Definitions().LoadDefinitionSet();
   f.App().RefreshFloor();
-  ScanFolderTree(f.App(), Main(), "C:\\users\\" + f.Prefix().User() + "\\");
+  ScanFolderTree(ScanInputsOf(f.App()), Main(), "C:\\users\\" + f.Prefix().User() + "\\");
   ASSERT_EQ(Main().lvwFilesToBeDeleted.Count(), 1);
   EXPECT_EQ(text::ToLower(Main().lvwFilesToBeDeleted.Item(0).text),
             text::ToLower(documents + name));
   // A scan of the data folder itself, or of one file in it, finds nothing there.
-  ScanFolderTree(f.App(), Main(), f.DataFolder() + "\\");
-  CheckFoundFile(f.App(), Main(), f.DataFolder() + "\\quarantine\\" + name);
+  ScanFolderTree(ScanInputsOf(f.App()), Main(), f.DataFolder() + "\\");
+  CheckFoundFile(ScanInputsOf(f.App()), Main(), f.DataFolder() + "\\quarantine\\" + name);
   EXPECT_EQ(Main().lvwFilesToBeDeleted.Count(), 1);
   EXPECT_EQ(Main().lvwSpywareFound.Count(), 1);
 }
