@@ -4,11 +4,14 @@
 #include "base/Sha256.h"
 #include "base/Text.h"
 #include "core/DataFiles.h"
-#include "core/ProgramContext.h"
+#include "forms/Host.h"
 #include "platform/FileSystem.h"
 #include "removal/RemovalContract.h"
+#include "removal/RemovalInputs.h"
 
 namespace quill {
+
+QuarantineStore::QuarantineStore(ProgramContext& app) : QuarantineStore(RemovalInputsOf(app)) {}
 
 namespace {
 // A free name is always found long before this; the bound only keeps a broken file system
@@ -39,22 +42,22 @@ std::string EscapeRegText(const std::string& text) {
 }
 
 std::string QuarantineStore::QuarantineFolder() const {
-  return data_files::QuarantineFolder(app_.dataFolder);
+  return data_files::QuarantineFolder(in_.dataFolder);
 }
 
 std::string QuarantineStore::LogPath() const {
-  return data_files::QuarantineLog(app_.dataFolder);
+  return data_files::QuarantineLog(in_.dataFolder);
 }
 
 void QuarantineStore::CreateQuarantineFolder() {
-  app_.Files().CreateFolder(QuarantineFolder());
+  in_.files.CreateFolder(QuarantineFolder());
 }
 
 std::optional<std::string> QuarantineStore::NotOurs() const {
-  auto& files = app_.Files();
+  auto& files = in_.files;
   // The quarantine folder and the data folder above it must be real folders: through a
   // link, copies, exports and the log would land wherever it leads.
-  for (const std::string& folder : {app_.dataFolder, QuarantineFolder()}) {
+  for (const std::string& folder : {in_.dataFolder, QuarantineFolder()}) {
     const size_t cut = folder.rfind('\\');
     if (cut == std::string::npos)
       return "the quarantine folder " + QuarantineFolder() + " has no place";
@@ -75,11 +78,11 @@ std::optional<std::string> QuarantineStore::NotOurs() const {
 std::optional<std::string> QuarantineStore::SourceRefusal(const std::string& path,
                                                           ItemShape shape) const {
   if (auto why = NotOurs()) return why;
-  return RemovalContract(app_.Files(), app_.Floor()).Refusal(path, shape);
+  return RemovalContract(in_.files, in_.floor).Refusal(path, shape);
 }
 
 bool QuarantineStore::Exists(const std::string& path) const {
-  return app_.Files().Attributes(path).has_value();
+  return in_.files.Attributes(path).has_value();
 }
 
 std::string FreeNameIn(platform::FileSystem& files, const std::string& folder,
@@ -103,23 +106,23 @@ std::string FreeNameIn(platform::FileSystem& files, const std::string& folder,
 }
 
 std::string QuarantineStore::FreeName(const std::string& name, bool isFolder) const {
-  return FreeNameIn(app_.Files(), QuarantineFolder(), name, isFolder);
+  return FreeNameIn(in_.files, QuarantineFolder(), name, isFolder);
 }
 
 QuarantineManifest QuarantineStore::Manifest() const {
-  return QuarantineManifest(app_.Files(), QuarantineFolder());
+  return QuarantineManifest(in_.files, QuarantineFolder());
 }
 
 bool QuarantineStore::Record(QuarantineKind kind, const std::string& original,
                              const std::string& copy) {
   QuarantineItem item;
-  item.time = datetime::Format(datetime::FromTimePoint(app_.Host().Now()), "yyyy-MM-dd hh:mm:ss");
+  item.time = datetime::Format(datetime::FromTimePoint(in_.host.Now()), "yyyy-MM-dd hh:mm:ss");
   item.kind = kind;
   item.original = original;
   item.copy = copy;
   if (kind != QuarantineKind::Folder) {
     // Read back what was written: the manifest vouches for the copy, not the original.
-    auto bytes = app_.Files().ReadFile(QuarantineFolder() + "\\" + copy);
+    auto bytes = in_.files.ReadFile(QuarantineFolder() + "\\" + copy);
     if (!bytes) return false;
     item.size = bytes->size();
     item.sha256 = Sha256::Hex(*bytes);
@@ -130,7 +133,7 @@ bool QuarantineStore::Record(QuarantineKind kind, const std::string& original,
 std::optional<std::string> QuarantineStore::SaveQuarantineCopy(const std::string& path,
                                                                const std::string& name,
                                                                QuarantineKind kind) {
-  auto& files = app_.Files();
+  auto& files = in_.files;
   auto attrs = files.Attributes(path);
   if (!attrs || (*attrs & platform::kAttrDirectory)) return std::nullopt;
   if (SourceRefusal(path, ItemShape::File) || Climbs(name) || name.find('\\') != std::string::npos)
@@ -146,7 +149,7 @@ std::optional<std::string> QuarantineStore::SaveQuarantineCopy(const std::string
 }
 
 std::optional<std::string> QuarantineStore::SaveQuarantineFolder(const std::string& path) {
-  auto& files = app_.Files();
+  auto& files = in_.files;
   std::string source = path;
   if (text::EndsWith(source, "\\")) source.pop_back();
   auto attrs = files.Attributes(source);
@@ -165,13 +168,13 @@ std::optional<std::string> QuarantineStore::SaveQuarantineFolder(const std::stri
 }
 
 std::string QuarantineStore::Timestamp() const {
-  return datetime::GeneralDate(datetime::FromTimePoint(app_.Host().Now()));
+  return datetime::GeneralDate(datetime::FromTimePoint(in_.host.Now()));
 }
 
 bool QuarantineStore::AppendRecord(const std::string& lines) {
   // AppendFile never writes through a link at the log's name.
-  return !NotOurs() && StaysOnMachine(app_.Files(), LogPath()) &&
-         app_.Files().AppendFile(LogPath(), lines);
+  return !NotOurs() && StaysOnMachine(in_.files, LogPath()) &&
+         in_.files.AppendFile(LogPath(), lines);
 }
 
 bool QuarantineStore::LogQuarantinedFile(const std::string& fullPath, const std::string& fileName) {
@@ -195,7 +198,7 @@ bool QuarantineStore::ExportRegistryEntry(const std::string& exportName, const s
 std::optional<std::string> QuarantineStore::ExportRegistryKeys(
     const std::string& exportName, const std::string& original,
     const std::vector<RegExportKey>& keys) {
-  auto& files = app_.Files();
+  auto& files = in_.files;
   if (NotOurs()) return std::nullopt;
   const std::string content = FormatRegExport(keys);
   const std::string base = ExportFileName(exportName) + ".reg";

@@ -7,6 +7,7 @@
 #include "removal/QuarantineManifest.h"
 #include "removal/RegistryExport.h"
 #include "removal/RemovalContract.h"
+#include "removal/RemovalInputs.h"
 
 namespace quill {
 
@@ -32,7 +33,9 @@ struct RegistryValueText {
 /// throws.
 class QuarantineStore {
  public:
-  explicit QuarantineStore(ProgramContext& app) : app_(app) {}
+  explicit QuarantineStore(const RemovalInputs& in) : in_(in) {}
+  /// The program's quarantine, for the windows that show or prepare it.
+  explicit QuarantineStore(ProgramContext& app);
 
   /// DataFolder + "\quarantine".
   std::string QuarantineFolder() const;
@@ -94,7 +97,7 @@ class QuarantineStore {
   bool Record(QuarantineKind kind, const std::string& original, const std::string& copy);
   bool AppendRecord(const std::string& lines);
   std::string Timestamp() const;
-  ProgramContext& app_;
+  RemovalInputs in_;
   bool logging_ = false;
 };
 

@@ -5,13 +5,13 @@
 
 #include "base/Sha256.h"
 #include "base/Text.h"
-#include "core/ProgramContext.h"
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
 #include "removal/ChangeLock.h"
 #include "removal/Quarantine.h"
 #include "removal/RegistryExport.h"
 #include "removal/RemovalContract.h"
+#include "removal/RemovalInputs.h"
 
 namespace quill {
 
@@ -109,16 +109,19 @@ std::optional<std::string> ExportRefusal(const std::string& original,
 
 }  // namespace
 
+QuarantineRestore::QuarantineRestore(const RemovalInputs& in)
+    : in_(in), folder_(QuarantineStore(in).QuarantineFolder()) {}
+
 QuarantineRestore::QuarantineRestore(ProgramContext& app)
-    : app_(app), folder_(QuarantineStore(app).QuarantineFolder()) {}
+    : QuarantineRestore(RemovalInputsOf(app)) {}
 
 std::optional<std::vector<QuarantineItem>> QuarantineRestore::Items() {
-  return QuarantineManifest(app_.Files(), folder_).Load();
+  return QuarantineManifest(in_.files, folder_).Load();
 }
 
 std::vector<RestoreOutcome> QuarantineRestore::Restore(const std::vector<int>& ids) {
   std::vector<RestoreOutcome> outcomes;
-  const ChangeLock lock(app_.Files(), app_.dataFolder);
+  const ChangeLock lock(in_.files, in_.dataFolder);
   for (int id : ids) {
     if (lock.Refusal()) {
       outcomes.push_back(
@@ -162,13 +165,12 @@ RestoreOutcome QuarantineRestore::RestoreItem(QuarantineItem item) {
     const ItemShape shape =
         item.kind == QuarantineKind::Folder ? ItemShape::Folder : ItemShape::File;
     // The refusal names the place itself.
-    if (auto why =
-            RemovalContract(app_.Files(), app_.Floor()).Refusal(item.original, shape, true)) {
+    if (auto why = RemovalContract(in_.files, in_.floor).Refusal(item.original, shape, true)) {
       outcome.message = "Not restored " + std::to_string(item.id) + ": " + *why;
       return outcome;
     }
   }
-  auto& files = app_.Files();
+  auto& files = in_.files;
   const std::string copyPath = folder_ + "\\" + item.copy;
   if (item.kind != QuarantineKind::Folder) {
     // The copy must be the one saved: a changed file is not put back in the user's place.
@@ -196,7 +198,7 @@ RestoreOutcome QuarantineRestore::RestoreItem(QuarantineItem item) {
 
 bool QuarantineRestore::RestoreFile(const QuarantineItem& item, std::string& where,
                                     std::string& message) {
-  auto& files = app_.Files();
+  auto& files = in_.files;
   const bool isFolder = item.kind == QuarantineKind::Folder;
   const size_t slash = item.original.rfind('\\');
   if (slash == std::string::npos || slash + 1 >= item.original.size()) {
@@ -233,8 +235,8 @@ bool QuarantineRestore::RestoreFile(const QuarantineItem& item, std::string& whe
 }
 
 bool QuarantineRestore::RestoreRegistry(const QuarantineItem& item, std::string& message) {
-  auto& reg = app_.Registry();
-  auto bytes = app_.Files().ReadFile(folder_ + "\\" + item.copy);
+  auto& reg = in_.registry;
+  auto bytes = in_.files.ReadFile(folder_ + "\\" + item.copy);
   auto keys = bytes ? ParseRegExport(*bytes) : std::nullopt;
   if (!keys) {
     message = "its export " + item.copy + " cannot be read";
@@ -293,7 +295,7 @@ bool QuarantineRestore::RestoreRegistry(const QuarantineItem& item, std::string&
 
 RestoreOutcome QuarantineRestore::Delete(int id) {
   RestoreOutcome outcome{id, false, {}};
-  const ChangeLock lock(app_.Files(), app_.dataFolder);
+  const ChangeLock lock(in_.files, in_.dataFolder);
   if (lock.Refusal()) {
     outcome.message = "Not deleted " + std::to_string(id) + ": " + *lock.Refusal();
     return outcome;
@@ -313,7 +315,7 @@ RestoreOutcome QuarantineRestore::Delete(int id) {
     outcome.message = "Not deleted " + std::to_string(id) + ": " + *why;
     return outcome;
   }
-  auto& files = app_.Files();
+  auto& files = in_.files;
   const bool shared = std::any_of(items->begin(), items->end(), [&](const QuarantineItem& i) {
     return i.id != id && text::EqualsNoCase(i.copy, it->copy);
   });
@@ -340,20 +342,20 @@ RestoreOutcome QuarantineRestore::Delete(int id) {
 }
 
 std::optional<std::string> QuarantineRestore::CopyRefusal(const QuarantineItem& item) {
-  if (auto why = QuarantineStore(app_).NotOurs()) return why;
+  if (auto why = QuarantineStore(in_).NotOurs()) return why;
   const std::string& name = item.copy;
   // A plain name of an entry right in the quarantine folder: nothing that climbs out of it
   // or leads elsewhere.
   if (name.empty() || name.find_first_of("\\/:") != std::string::npos || Climbs(name))
     return "its copy name \"" + name + "\" is not a plain name inside the quarantine";
-  const auto listed = app_.Files().List(folder_);
+  const auto listed = in_.files.List(folder_);
   if (!listed) return "the quarantine folder " + folder_ + " cannot be read";
   for (const auto& entry : *listed) {
     if (!text::EqualsNoCase(entry.name, name)) continue;
     const bool folder = (entry.attributes & platform::kAttrDirectory) != 0;
     if ((entry.attributes & platform::kAttrReparsePoint) ||
         folder != (item.kind == QuarantineKind::Folder) ||
-        !StaysOnMachine(app_.Files(), folder_ + "\\" + name))
+        !StaysOnMachine(in_.files, folder_ + "\\" + name))
       return "its copy " + folder_ + "\\" + name + " is a link or not what was saved";
     return std::nullopt;
   }

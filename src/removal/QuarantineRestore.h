@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "removal/QuarantineManifest.h"
+#include "removal/RemovalInputs.h"
 
 namespace quill {
 
@@ -31,6 +32,8 @@ struct RestoreOutcome {
 /// stays until it is deleted.
 class QuarantineRestore {
  public:
+  explicit QuarantineRestore(const RemovalInputs& in);
+  /// The program's quarantine, for the windows and commands that restore from it.
   explicit QuarantineRestore(ProgramContext& app);
 
   /// The manifest's items (empty optional when it cannot be read).
@@ -54,7 +57,7 @@ class QuarantineRestore {
   bool RestoreFile(const QuarantineItem& item, std::string& where, std::string& message);
   bool RestoreRegistry(const QuarantineItem& item, std::string& message);
 
-  ProgramContext& app_;
+  RemovalInputs in_;
   std::string folder_;
 };
 

@@ -6,11 +6,13 @@
 #include "base/Numbers.h"
 #include "base/Text.h"
 #include "core/ProcessTools.h"
-#include "core/ProgramContext.h"
 #include "definitions/LocationForm.h"
 #include "definitions/ProtectedFloor.h"
+#include "forms/Host.h"
 #include "platform/FileSystem.h"
+#include "platform/System.h"
 #include "removal/RemovalContract.h"
+#include "removal/RemovalInputs.h"
 #include "removal/RemovalWindow.h"
 #include "results/Finding.h"
 
@@ -23,13 +25,13 @@ constexpr int kDeleteAttempts = 8;
 
 /// Runs one step of a run; a failing step is skipped and the next one runs.
 template <class F>
-void Step(ProgramContext& app, const char* what, F&& action) {
+void Step(const RemovalInputs& in, const char* what, F&& action) {
   try {
     action();
   } catch (const std::exception& e) {
-    app.Host().HandlerFailed(what, e.what());
+    in.host.HandlerFailed(what, e.what());
   } catch (...) {
-    app.Host().HandlerFailed(what, "unknown error");
+    in.host.HandlerFailed(what, "unknown error");
   }
 }
 
@@ -58,15 +60,14 @@ RemovalKind KindOfPath(const std::string& path) {
   return RemovalKind::Other;
 }
 
-std::string RemovingCaption(ProgramContext& app, int row, int rows) {
-  return app.Msg("MSG_REMOVING2") + " : " + std::to_string(numbers::Percent(row, rows)) + "% " +
-         app.Msg("MSG_COMPLETED");
+std::string RemovingCaption(const RemovalInputs& in, int row, int rows) {
+  return in.msg("MSG_REMOVING2") + " : " + std::to_string(numbers::Percent(row, rows)) + "% " +
+         in.msg("MSG_COMPLETED");
 }
 
 // ---- Restore points ----------------------------------------------------------------------
 
-bool RestorePointsSupported(ProgramContext& app) {
-  auto& system = app.System();
+bool RestorePointsSupported(platform::System& system) {
   if (!system.HasSystemRestore()) return false;
   const auto v = system.Version();
   if (v.platformId == 1) return v.minor == 90;
@@ -75,10 +76,11 @@ bool RestorePointsSupported(ProgramContext& app) {
 }
 
 std::string RemovalQuestion(ProgramContext& app) {
-  std::string question = app.Msg("MSG_CONFIRM1") + "\r\n\r\n" + app.Msg("MSG_CONFIRM2") +
-                         "\r\n\r\n" + app.dataFolder + "\\quarantine";
-  if (RestorePointsSupported(app))
-    question += "\r\n\r\n" + app.Msg("MSG_CONFIRM3") + "\r\n\r\n" + app.Msg("MSG_CONFIRM4");
+  const RemovalInputs in = RemovalInputsOf(app);
+  std::string question = in.msg("MSG_CONFIRM1") + "\r\n\r\n" + in.msg("MSG_CONFIRM2") + "\r\n\r\n" +
+                         in.dataFolder + "\\quarantine";
+  if (RestorePointsSupported(in.system))
+    question += "\r\n\r\n" + in.msg("MSG_CONFIRM3") + "\r\n\r\n" + in.msg("MSG_CONFIRM4");
   return question;
 }
 
@@ -100,9 +102,9 @@ void RestorePoint::EndRestorePoint() {
 
 // ---- One run ------------------------------------------------------------------------------
 
-Removal::Removal(ProgramContext& app, RemovalRequest& request, RemovalWindow& window,
+Removal::Removal(const RemovalInputs& in, RemovalRequest& request, RemovalWindow& window,
                  RemovalResult& result)
-    : app_(app), request_(request), window_(window), result_(result), quarantine_(app) {}
+    : in_(in), request_(request), window_(window), result_(result), quarantine_(in) {}
 
 std::optional<std::string> Removal::EnsureFileCopy(const std::string& path, bool record,
                                                    QuarantineKind kind) {
@@ -129,9 +131,9 @@ std::optional<std::string> Removal::EnsureFolderCopy(const std::string& path) {
 Removal::FileOutcome Removal::RemoveExecutableFile(const std::string& path) {
   const size_t slash = path.rfind('\\');
   if (slash == std::string::npos) return FileOutcome::NoSuchFile;
-  auto& files = app_.Files();
+  auto& files = in_.files;
   if (!IsFile(files, path)) return FileOutcome::NoSuchFile;
-  if (!StopProcessForFile(app_, path.substr(slash + 1))) return FileOutcome::StillRunning;
+  if (!StopProcessForFile(in_.processes, path.substr(slash + 1))) return FileOutcome::StillRunning;
   bool found = false;
   for (int attempt = 0; attempt < kDeleteAttempts; ++attempt) {
     if (IsFile(files, path)) {
@@ -139,14 +141,14 @@ Removal::FileOutcome Removal::RemoveExecutableFile(const std::string& path) {
       // Without a copy the file stays: the retry pass tries again, or lists it.
       if (EnsureFileCopy(path)) files.DeleteFile(path);
     }
-    app_.Host().DoEvents();
+    in_.host.DoEvents();
   }
   return found ? FileOutcome::Attempted : FileOutcome::GoneAlready;
 }
 
 Removal::FileOutcome Removal::RemoveLibraryFile(const std::string& path) {
   if (path.find('\\') == std::string::npos) return FileOutcome::NoSuchFile;
-  auto& files = app_.Files();
+  auto& files = in_.files;
   if (!IsFile(files, path)) return FileOutcome::NoSuchFile;
   UnregisterLibrary(path);
   const bool copied = copies_.count(text::ToLower(path)) > 0;
@@ -158,9 +160,9 @@ Removal::FileOutcome Removal::RemoveLibraryFile(const std::string& path) {
 }
 
 bool Removal::MayTouch(const std::string& path) {
-  const auto attrs = app_.Files().Attributes(path);
+  const auto attrs = in_.files.Attributes(path);
   const bool folder = attrs && (*attrs & platform::kAttrDirectory);
-  auto why = RemovalContract(app_.Files(), app_.Floor())
+  auto why = RemovalContract(in_.files, in_.floor)
                  .Refusal(path, folder ? ItemShape::Folder : ItemShape::File);
   if (why) Refuse(path, *why);
   return !why;
@@ -173,7 +175,7 @@ void Removal::Refuse(const std::string& place, const std::string& why) {
 
 bool Removal::RemoveFileOrFolder(const std::string& path) {
   if (path.find('\\') == std::string::npos) return false;
-  auto& files = app_.Files();
+  auto& files = in_.files;
   auto attrs = files.Attributes(path);
   if (!attrs) return false;
   bool mayDelete = false;
@@ -185,24 +187,24 @@ bool Removal::RemoveFileOrFolder(const std::string& path) {
   }
   for (int attempt = 0; attempt < kDeleteAttempts; ++attempt) {
     if (mayDelete) files.DeleteFile(path);
-    app_.Host().DoEvents();
+    in_.host.DoEvents();
   }
   return true;
 }
 
 void Removal::RemoveCookieFile(const std::string& path) {
-  if (EnsureFileCopy(path, true, QuarantineKind::Cookie)) app_.Files().DeleteFile(path);
+  if (EnsureFileCopy(path, true, QuarantineKind::Cookie)) in_.files.DeleteFile(path);
 }
 
 void Removal::UnregisterLibrary(const std::string& path) {
-  app_.System().CallLibraryRegistration(path, true);
+  in_.system.CallLibraryRegistration(path, true);
 }
 
 void Removal::RemoveRegistryValue(platform::RootKey root, const std::string& keyPath,
                                   const std::string& valueName) {
   const std::string id = RegistryId(root, keyPath, valueName, false);
   if (keptRegistry_.count(id)) return;
-  auto& reg = app_.Registry();
+  auto& reg = in_.registry;
   const std::string keyText = platform::RootName(root) + "\\" + keyPath;
   if (recording_) {
     // Read before deleting: afterwards the data is gone for good. The default value is
@@ -223,7 +225,7 @@ void Removal::RemoveRegistryValue(platform::RootKey root, const std::string& key
 bool Removal::RemoveRegistryKey(platform::RootKey root, const std::string& keyPath) {
   const std::string id = RegistryId(root, keyPath, {}, true);
   if (keptRegistry_.count(id)) return false;
-  auto& reg = app_.Registry();
+  auto& reg = in_.registry;
   if (recording_) {
     const bool exists = reg.OpenKey(root, keyPath, platform::kKeyRead) == platform::RegStatus::Ok;
     if (exists) {
@@ -265,13 +267,13 @@ void Removal::KeepItem(RemovalTarget& target, const std::string& shown) {
 
 void Removal::ShowStep(int64_t bar, int row, int rows, const std::string& item) {
   window_.SetRemovalBar(bar);
-  window_.ShowRemovalPercentage(RemovingCaption(app_, row, rows));
+  window_.ShowRemovalPercentage(RemovingCaption(in_, row, rows));
   window_.ShowRemovalItem(text::ToLower(item));
 }
 
 void Removal::RetryCheck(RemovalTarget& target) {
   const std::string path = location::CanonicalFilePath(target.text);
-  auto& files = app_.Files();
+  auto& files = in_.files;
   if (!files.Attributes(path)) return;
   if (IsFile(files, path) && text::ContainsNoCase(path, ".exe") && MayTouch(path))
     RemoveExecutableFile(path);
@@ -291,7 +293,7 @@ void Removal::FilePass() {
       // (and the retry pass lists it).
       const std::string path = location::CanonicalFilePath(target.text);
       if (MayTouch(path))
-        Step(app_, "removal: file", [&] {
+        Step(in_, "removal: file", [&] {
           ShowStep(i + 1, i + 1, rows, path);
           const RemovalKind kind = KindOfPath(path);
           if (kind == RemovalKind::Library) UnregisterLibrary(path);
@@ -303,9 +305,9 @@ void Removal::FilePass() {
           if (kind == RemovalKind::Other) RemoveFileOrFolder(path);
         });
     }
-    app_.Host().DoEvents();
+    in_.host.DoEvents();
     // Only targets the user ticked can have failed: an unticked file was never meant to go.
-    if (ticked && !recording_) Step(app_, "removal: retry check", [&] { RetryCheck(target); });
+    if (ticked && !recording_) Step(in_, "removal: retry check", [&] { RetryCheck(target); });
   }
 }
 
@@ -315,7 +317,7 @@ void Removal::RegistryPass() {
   for (int i = 0; i < rows; ++i) {
     RemovalTarget& target = targets[static_cast<size_t>(i)];
     if (!target.ticked) continue;
-    Step(app_, "removal: registry", [&] {
+    Step(in_, "removal: registry", [&] {
       ShowStep(barBase_ + i + 1, i + 1, rows, target.keyPath + "\\" + target.valueName);
       const std::string rootText = text::Trim(target.text);
       const std::string keyPath = location::CanonicalKeyPath(target.keyPath);
@@ -336,8 +338,8 @@ void Removal::RegistryPass() {
         RemoveRegistryKey(*root, keyPath);
       }
     });
-    app_.Host().DoEvents();
-    if (!recording_) Step(app_, "removal: registry check", [&] { RegistryCheck(target); });
+    in_.host.DoEvents();
+    if (!recording_) Step(in_, "removal: registry check", [&] { RegistryCheck(target); });
   }
 }
 
@@ -346,7 +348,7 @@ void Removal::RegistryCheck(RemovalTarget& target) {
   const std::string keyPath = location::CanonicalKeyPath(target.keyPath);
   const std::string valueName = text::Trim(target.valueName);
   if (!root || keyPath.empty()) return;
-  auto& reg = app_.Registry();
+  auto& reg = in_.registry;
   const bool stays =
       valueName.empty() ? reg.OpenKey(*root, keyPath, platform::kKeyRead) == platform::RegStatus::Ok
                         : reg.QueryValue(*root, keyPath, valueName).has_value();
@@ -362,15 +364,15 @@ void Removal::CookiePass() {
     RemovalTarget& target = targets[static_cast<size_t>(i)];
     if (!target.ticked) continue;
     const std::string path = location::CanonicalFilePath(target.text);
-    Step(app_, "removal: cookie", [&] {
+    Step(in_, "removal: cookie", [&] {
       // The bar counts files and registry entries only; cookies keep it at its end.
       const int64_t place = barBase_ + i + 1;
       ShowStep(barEnd_ ? std::min(*barEnd_, place) : place, i + 1, rows, path);
-      if (IsFile(app_.Files(), path) && MayTouch(path)) RemoveCookieFile(path);
+      if (IsFile(in_.files, path) && MayTouch(path)) RemoveCookieFile(path);
     });
-    app_.Host().DoEvents();
-    if (!recording_ && app_.Files().Attributes(path))
-      Step(app_, "removal: cookie check", [&] { KeepItem(target, target.text); });
+    in_.host.DoEvents();
+    if (!recording_ && in_.files.Attributes(path))
+      Step(in_, "removal: cookie check", [&] { KeepItem(target, target.text); });
   }
 }
 
@@ -379,13 +381,13 @@ void Removal::RemovalPass(bool recording) {
   quarantine_.SetLogging(recording);
   barBase_ = 0;
   if (auto why = quarantine_.NotOurs()) Refuse(quarantine_.QuarantineFolder(), *why);
-  if (recording_ && !StaysOnMachine(app_.Files(), quarantine_.LogPath()))
+  if (recording_ && !StaysOnMachine(in_.files, quarantine_.LogPath()))
     Refuse(quarantine_.LogPath(),
            quarantine_.LogPath() + " leads elsewhere (a link): the log is not written through it");
-  Step(app_, "removal: pass start", [&] {
+  Step(in_, "removal: pass start", [&] {
     if (!request_.listed) return;
     window_.ShowRemovalProgress();
-    window_.ShowRemovalPercentage(app_.Msg("MSG_REMOVING"));
+    window_.ShowRemovalPercentage(in_.msg("MSG_REMOVING"));
     barEnd_ = static_cast<int64_t>(request_.files.size() + request_.registry.size());
     window_.SetRemovalBarEnd(*barEnd_);
     window_.SetRemovalBar(0);

@@ -8,6 +8,7 @@
 
 #include "platform/Registry.h"
 #include "removal/Quarantine.h"
+#include "removal/RemovalInputs.h"
 #include "removal/RemovalRun.h"
 
 namespace quill {
@@ -27,7 +28,7 @@ RemovalKind KindOfPath(const std::string& path);
 
 /// "Removing : 45% Completed." with the catalogue's words; the percentage is row / rows,
 /// rounded halves to even.
-std::string RemovingCaption(ProgramContext& app, int row, int rows);
+std::string RemovingCaption(const RemovalInputs& in, int row, int rows);
 
 /// The passes of one removal run over the request's targets. It remembers, for the length of
 /// the run, which items it has saved to the quarantine: a file, folder or cookie is deleted
@@ -37,7 +38,7 @@ class Removal {
  public:
   /// The targets stay with the caller: those that stay are unticked in place, and what the
   /// run refused and kept goes into `result`.
-  Removal(ProgramContext& app, RemovalRequest& request, RemovalWindow& window,
+  Removal(const RemovalInputs& in, RemovalRequest& request, RemovalWindow& window,
           RemovalResult& result);
 
   /// One pass over the files, registry entries and cookies: the recording pass, which writes
@@ -88,7 +89,7 @@ class Removal {
   /// Moves the bar to a place of the pass and names the item in the progress lines.
   void ShowStep(int64_t bar, int row, int rows, const std::string& item);
 
-  ProgramContext& app_;
+  RemovalInputs in_;
   RemovalRequest& request_;
   RemovalWindow& window_;
   RemovalResult& result_;
@@ -107,7 +108,7 @@ class Removal {
 
 /// Whether this system offers restore points: System Restore present, and the 9x family at
 /// version 4.90, NT 5.1, or NT above 5.
-bool RestorePointsSupported(ProgramContext& app);
+bool RestorePointsSupported(platform::System& system);
 
 /// The question a removal asks first: what goes, the quarantine folder that keeps it, and the
 /// restore point where this system makes one.

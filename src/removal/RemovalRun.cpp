@@ -10,6 +10,7 @@
 #include "platform/Registry.h"
 #include "removal/ChangeLock.h"
 #include "removal/Removal.h"
+#include "removal/RemovalInputs.h"
 #include "removal/RemovalShare.h"
 #include "removal/RemovalWindow.h"
 #include "results/Finding.h"
@@ -24,15 +25,15 @@ constexpr int kGatheringYields = 20001;
 // Restore-point type of an application's system change.
 constexpr int kRestorePointType = 6;
 
-void Step(ProgramContext& app, const char* what, const std::function<void()>& body) {
-  forms::RunHandler(&app.Host(), what, body);
+void Step(const RemovalInputs& in, const char* what, const std::function<void()>& body) {
+  forms::RunHandler(&in.host, what, body);
 }
 
 // False when the targets make up a large share of a drive or a hive and the user (or, asking
 // nothing, the automatic removal) does not agree to remove them.
-bool LargeRemovalAgreed(ProgramContext& app, const RemovalRequest& request, RemovalWindow& window,
-                        RemovalResult& result) {
-  const auto share = LargeRemovalShare(app, request);
+bool LargeRemovalAgreed(const RemovalInputs& in, const RemovalRequest& request,
+                        RemovalWindow& window, RemovalResult& result) {
+  const auto share = LargeRemovalShare(in, request);
   if (!share) return true;
   if (request.automatic) {
     // Nobody is there to ask: only an express instruction lets it go ahead.
@@ -41,37 +42,37 @@ bool LargeRemovalAgreed(ProgramContext& app, const RemovalRequest& request, Remo
     return false;
   }
   return window.AgreesToLargeRemoval(text::ReplaceAll(
-      text::ReplaceAll(app.Msg("MSG_LARGEREMOVAL"), "[Share]", std::to_string(share->percent)),
+      text::ReplaceAll(in.msg("MSG_LARGEREMOVAL"), "[Share]", std::to_string(share->percent)),
       "[Place]", share->place));
 }
 
 // The pause, the restore point and both passes.
-void RunPasses(ProgramContext& app, RemovalRequest& request, RemovalWindow& window,
+void RunPasses(const RemovalInputs& in, RemovalRequest& request, RemovalWindow& window,
                RemovalResult& result) {
-  Removal run(app, request, window, result);
-  Step(app, "removal: quarantine folder", [&] { run.Quarantine().CreateQuarantineFolder(); });
-  Step(app, "removal: start", [&] { window.RemovalStarted(); });
-  Step(app, "removal: gathering", [&] {
+  Removal run(in, request, window, result);
+  Step(in, "removal: quarantine folder", [&] { run.Quarantine().CreateQuarantineFolder(); });
+  Step(in, "removal: start", [&] { window.RemovalStarted(); });
+  Step(in, "removal: gathering", [&] {
     window.ShowRemovalProgress();
-    window.ShowRemovalPercentage(app.Msg("MSG_INFORMATION"));
-    for (int i = 0; i < kGatheringYields; ++i) app.Host().DoEvents();
+    window.ShowRemovalPercentage(in.msg("MSG_INFORMATION"));
+    for (int i = 0; i < kGatheringYields; ++i) in.host.DoEvents();
     window.ShowRemovalPercentage("");
   });
-  RestorePoint point(app.System());
+  RestorePoint point(in.system);
   bool restorePoint = false;
-  Step(app, "removal: restore point", [&] {
-    if (!RestorePointsSupported(app)) return;
+  Step(in, "removal: restore point", [&] {
+    if (!RestorePointsSupported(in.system)) return;
     restorePoint = true;
-    window.ShowRemovalPercentage(app.Msg("MSG_RESTOREPOINT"));
-    app.Host().DoEvents();
+    window.ShowRemovalPercentage(in.msg("MSG_RESTOREPOINT"));
+    in.host.DoEvents();
     // A restore point that cannot be made does not stop the removal.
-    point.BeginRestorePoint(app.brand.programName + " Restore Point " +
-                                datetime::GeneralDate(datetime::FromTimePoint(app.Host().Now())),
+    point.BeginRestorePoint(in.programName + " Restore Point " +
+                                datetime::GeneralDate(datetime::FromTimePoint(in.host.Now())),
                             kRestorePointType);
   });
-  Step(app, "removal: recording pass", [&] { run.RemovalPass(true); });
-  Step(app, "removal: retry pass", [&] { run.RemovalPass(false); });
-  if (restorePoint) Step(app, "removal: restore point end", [&] { point.EndRestorePoint(); });
+  Step(in, "removal: recording pass", [&] { run.RemovalPass(true); });
+  Step(in, "removal: retry pass", [&] { run.RemovalPass(false); });
+  if (restorePoint) Step(in, "removal: restore point end", [&] { point.EndRestorePoint(); });
 }
 
 }  // namespace
@@ -141,22 +142,23 @@ bool StaysWith(const RemovalTarget& kept, int icon, const std::string& name,
 
 RemovalResult RemovalRun(ProgramContext& app, RemovalRequest request, RemovalWindow& window) {
   RemovalResult result;
+  const RemovalInputs in = RemovalInputsOf(app);
   // One program at a time changes the machine; the lock is held until the run has ended.
-  const ChangeLock lock(app.Files(), app.dataFolder);
+  const ChangeLock lock(in.files, in.dataFolder);
   if (const auto& busy = lock.Refusal()) {
     result.refusals.push_back(*busy);
     if (!request.automatic) window.ShowRemovalRefused(*busy);
     return result;
   }
   bool agreed = false;
-  Step(app, "removal: share", [&] {
+  Step(in, "removal: share", [&] {
     // The machine's folders as they are now, for every test of the run.
     app.RefreshFloor();
-    agreed = LargeRemovalAgreed(app, request, window, result);
+    agreed = LargeRemovalAgreed(in, request, window, result);
   });
   if (!agreed) return result;
   result.ran = true;
-  RunPasses(app, request, window, result);
+  RunPasses(in, request, window, result);
   // What is still ticked went: the targets that stayed were unticked, and the findings their
   // rows show failed. Only what the results list shows is counted.
   if (!request.findings) return result;

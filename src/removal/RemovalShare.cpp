@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "base/Text.h"
-#include "core/ProgramContext.h"
 #include "definitions/LocationForm.h"
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
+#include "removal/RemovalInputs.h"
 #include "removal/RemovalRun.h"
 
 namespace quill {
@@ -69,13 +69,13 @@ uint64_t MachineBytes(platform::FileSystem& files, const std::string& folder, in
 
 // The whole a drive's share is measured against: for a drive of the machine what the user
 // has there (MachineBytes), for one that shows the host the used space of its volume.
-uint64_t DriveWhole(ProgramContext& app, const std::string& root) {
-  auto& files = app.Files();
+uint64_t DriveWhole(const RemovalInputs& in, const std::string& root) {
+  auto& files = in.files;
   if (files.Locate(root).kind == platform::PlaceKind::Machine) {
     std::set<std::pair<uint64_t, uint64_t>> seen;
     return MachineBytes(files, root, 0, false, seen);
   }
-  const auto volume = app.Shell().Volume(root);
+  const auto volume = in.shell.Volume(root);
   return volume && volume->total > volume->free ? volume->total - volume->free : 0;
 }
 
@@ -126,7 +126,8 @@ void Consider(std::optional<RemovalShare>& largest, const std::string& place, co
 
 }  // namespace
 
-std::optional<RemovalShare> LargeRemovalShare(ProgramContext& app, const RemovalRequest& request) {
+std::optional<RemovalShare> LargeRemovalShare(const RemovalInputs& in,
+                                              const RemovalRequest& request) {
   std::optional<RemovalShare> largest;
 
   std::map<std::string, Tally> drives;
@@ -136,18 +137,18 @@ std::optional<RemovalShare> LargeRemovalShare(ProgramContext& app, const Removal
       if (!target.ticked) continue;
       const std::string path = location::CanonicalFilePath(target.text);
       if (!location::IsDrivePath(path) || !seen.insert(text::ToLower(path)).second) continue;
-      drives[text::ToUpper(path.substr(0, 3))].part += TreeBytes(app.Files(), path, 0);
+      drives[text::ToUpper(path.substr(0, 3))].part += TreeBytes(in.files, path, 0);
     }
   }
   for (auto& [drive, tally] : drives) {
     // A few small items never count as large: the drive is not measured for them.
     if (tally.part < kSmallBytes) continue;
-    tally.whole = DriveWhole(app, drive);
+    tally.whole = DriveWhole(in, drive);
     Consider(largest, drive, tally, kSmallBytes);
   }
 
   std::map<std::string, std::pair<Hive, Tally>> hives;
-  auto& reg = app.Registry();
+  auto& reg = in.registry;
   for (const RemovalTarget& target : request.registry) {
     if (!target.ticked) continue;
     const auto root = platform::RootFromHandleText(text::Trim(target.text));

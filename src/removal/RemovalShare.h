@@ -5,7 +5,7 @@
 
 namespace quill {
 
-class ProgramContext;
+struct RemovalInputs;
 struct RemovalRequest;
 
 /// The part of a drive or a hive that a removal would take away.
@@ -25,6 +25,7 @@ inline constexpr int kLargeRemovalPercent = 20;
 /// remove, when it is above kLargeRemovalPercent; empty otherwise. A few small items are
 /// never a large removal, however empty the drive or hive: below 1 MiB of files or 100
 /// registry entries nothing is counted as large.
-std::optional<RemovalShare> LargeRemovalShare(ProgramContext& app, const RemovalRequest& request);
+std::optional<RemovalShare> LargeRemovalShare(const RemovalInputs& in,
+                                              const RemovalRequest& request);
 
 }  // namespace quill

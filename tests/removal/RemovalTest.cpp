@@ -36,18 +36,18 @@ TEST(RemovalKindTest, ExtensionAfterTheLastDotDecides) {
 TEST(RemovalCaptionTest, PercentRoundsHalvesToEven) {
   AppFixture f;
   f.Start();
-  EXPECT_EQ(RemovingCaption(f.App(), 9, 20), "Removing : 45% Completed.");
-  EXPECT_EQ(RemovingCaption(f.App(), 1, 8), "Removing : 12% Completed.");  // 12.5
-  EXPECT_EQ(RemovingCaption(f.App(), 3, 8), "Removing : 38% Completed.");  // 37.5
-  EXPECT_EQ(RemovingCaption(f.App(), 1, 3), "Removing : 33% Completed.");
-  EXPECT_EQ(RemovingCaption(f.App(), 20, 20), "Removing : 100% Completed.");
+  EXPECT_EQ(RemovingCaption(RemovalInputsOf(f.App()), 9, 20), "Removing : 45% Completed.");
+  EXPECT_EQ(RemovingCaption(RemovalInputsOf(f.App()), 1, 8), "Removing : 12% Completed.");  // 12.5
+  EXPECT_EQ(RemovingCaption(RemovalInputsOf(f.App()), 3, 8), "Removing : 38% Completed.");  // 37.5
+  EXPECT_EQ(RemovingCaption(RemovalInputsOf(f.App()), 1, 3), "Removing : 33% Completed.");
+  EXPECT_EQ(RemovingCaption(RemovalInputsOf(f.App()), 20, 20), "Removing : 100% Completed.");
 }
 
 TEST(RestorePointTest, VersionRuleAndSystemRestorePresence) {
   AppFixture f;
   f.Start();
   // A Wine prefix has no System Restore.
-  EXPECT_FALSE(RestorePointsSupported(f.App()));
+  EXPECT_FALSE(RestorePointsSupported(f.App().System()));
   auto& system = test::InstallRestoreCapableSystem(f);
   struct Case {
     platform::OsVersion v;
@@ -57,12 +57,12 @@ TEST(RestorePointTest, VersionRuleAndSystemRestorePresence) {
                         Case{{2, 5, 0}, false}, Case{{2, 5, 2}, false}, Case{{2, 6, 0}, true},
                         Case{{2, 10, 0}, true}, Case{{3, 6, 0}, false}}) {
     system.version = c.v;
-    EXPECT_EQ(RestorePointsSupported(f.App()), c.supported)
+    EXPECT_EQ(RestorePointsSupported(f.App().System()), c.supported)
         << c.v.platformId << " " << c.v.major << "." << c.v.minor;
   }
   system.version = {2, 6, 1};
   system.hasRestore = false;
-  EXPECT_FALSE(RestorePointsSupported(f.App()));
+  EXPECT_FALSE(RestorePointsSupported(f.App().System()));
 }
 
 TEST(RestorePointTest, SecondBeginFailsUntilTheFirstIsEnded) {
