@@ -7,10 +7,12 @@
 
 #include "base/Text.h"
 #include "base/Url.h"
+#include "core/DataFiles.h"
 #include "core/FetchText.h"
 #include "core/ProgramContext.h"
 #include "core/Settings.h"
 #include "core/UpdateServer.h"
+#include "definitions/ExclusionList.h"
 #include "forms/HandlerBoundary.h"
 #include "reports/ScanReport.h"
 #include "reports/Submission.h"
@@ -26,6 +28,16 @@ int CountListed(const FindingList& findings) {
   const auto& items = findings.Items();
   return static_cast<int>(
       std::count_if(items.begin(), items.end(), [](const Finding& f) { return f.Listed(); }));
+}
+
+ReportInputs ReportInputsOf(ProgramContext& app) {
+  const auto& id = app.Identity();
+  return ReportInputs{app.Files(),
+                      data_files::QuarantineLog(app.dataFolder),
+                      app.Exclusions().FilePath(),
+                      app.brand.programName,
+                      id.versionMajor,
+                      id.versionMinor};
 }
 
 }  // namespace
@@ -103,7 +115,7 @@ void WriteScanReport(ProgramContext& app, const ScanState& scan, const FindingLi
                             scan.ScanFinishedAt,
                             ScanGapTexts(scan.gaps)};
     for (int index : shown) source.findings.push_back(findings.At(index));
-    report = ScanReportText(app, source);
+    report = ScanReportText(ReportInputsOf(app), source);
   } catch (const std::exception& e) {
     app.Host().HandlerFailed("MakeReport", e.what());
     return;

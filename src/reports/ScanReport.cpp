@@ -3,10 +3,8 @@
 #include <exception>
 
 #include "base/Text.h"
-#include "core/DataFiles.h"
 #include "core/ProcessTools.h"
 #include "core/ProgramContext.h"
-#include "definitions/ExclusionList.h"
 #include "results/ItemKind.h"
 
 namespace quill {
@@ -28,16 +26,16 @@ std::string EmptyLines(int n) {
   return out;
 }
 
-std::string QuarantineText(ProgramContext& app) {
-  auto content = app.Files().ReadFile(data_files::QuarantineLog(app.dataFolder));
+std::string QuarantineText(const ReportInputs& in) {
+  auto content = in.files.ReadFile(in.quarantineLog);
   if (!content) return {};
   std::string out;
   for (const auto& line : text::SplitLines(*content)) out += line + "\r\n\r\n";
   return out;
 }
 
-std::string ExclusionText(ProgramContext& app) {
-  auto content = app.Files().ReadFile(app.Exclusions().FilePath());
+std::string ExclusionText(const ReportInputs& in) {
+  auto content = in.files.ReadFile(in.exclusionList);
   if (!content) return {};
   std::string out;
   for (const auto& line : text::SplitLines(*content)) {
@@ -66,15 +64,14 @@ std::string ReportTypeText(int icon) {
   }
 }
 
-std::string ScanReportText(ProgramContext& app, const ScanReportSource& source) {
-  const std::string quarantineText = QuarantineText(app);
-  const std::string exclusionText = ExclusionText(app);
-  const auto& id = app.Identity();
+std::string ScanReportText(const ReportInputs& in, const ScanReportSource& source) {
+  const std::string quarantineText = QuarantineText(in);
+  const std::string exclusionText = ExclusionText(in);
 
   std::string r;
   r += EmptyLines(2);
-  r += Spaced(std::string(19, ' ') + app.brand.programName + "v" + std::to_string(id.versionMajor) +
-              "." + std::to_string(id.versionMinor) + "   Scan Report");
+  r += Spaced(std::string(19, ' ') + in.programName + "v" + std::to_string(in.versionMajor) + "." +
+              std::to_string(in.versionMinor) + "   Scan Report");
   r += EmptyLines(2);
   r += Spaced(
       "Remember: Not all items found are malicious.  In particular, cookies and recent "
@@ -99,13 +96,13 @@ std::string ScanReportText(ProgramContext& app, const ScanReportSource& source) 
     // the previous one's figures.
     finding.size = "0 bytes";
     if (icon == kItemFile || icon == kItemCookie) {
-      if (auto bytes = app.Files().FileSize(finding.location))
+      if (auto bytes = in.files.FileSize(finding.location))
         finding.size = std::to_string(*bytes) + " bytes";
     }
     finding.company = "N/A";
     if (icon == kItemFile) {
       try {
-        finding.company = ReadPublisherName(app.Files(), finding.location);
+        finding.company = ReadPublisherName(in.files, finding.location);
       } catch (const std::exception&) {
         finding.company.clear();
       }

@@ -10,6 +10,9 @@
 namespace quill {
 
 class ProgramContext;
+namespace platform {
+class FileSystem;
+}
 
 /// What the report shows of the scan and the window it ran in: the scan's times and what it
 /// could not do, the three inspected counts as they are shown, and the findings of the
@@ -29,9 +32,20 @@ struct ScanReportSource {
 /// "Unknown" for any other number.
 std::string ReportTypeText(int icon);
 
+/// What the report reads besides the scan: the files it measures and quotes, where the
+/// quarantine log and the exclusion list are, and the name and version in its title.
+struct ReportInputs {
+  platform::FileSystem& files;
+  std::string quarantineLog;
+  std::string exclusionList;
+  std::string programName;
+  int versionMajor = 1;
+  int versionMinor = 0;
+};
+
 /// The whole text of "Scan_Log.txt" for the main window's current results, counters and
 /// scan times, with the current exclusions and quarantine log: double-spaced, CR LF line ends.
-std::string ScanReportText(ProgramContext& app, const ScanReportSource& source);
+std::string ScanReportText(const ReportInputs& in, const ScanReportSource& source);
 
 /// The saved "Scan_Log.txt" as the "Log" window shows it; nothing when it cannot be read.
 /// The report is double-spaced: a blank line becomes one line break, and content lines with
