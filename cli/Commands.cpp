@@ -52,10 +52,9 @@ std::string WindowsPathOf(platform::FileSystem& files, const std::string& path) 
 
 int StageDefinitions(Program& app, const std::string& sourceFolder) {
   auto& files = app.Files();
-  const std::string dataFolder = ExpandDataFolder(app);
-  if (dataFolder.empty()) return Fail("the prefix has no application data folder");
-  if (!files.Attributes(dataFolder) && !files.CreateFolder(dataFolder))
-    return Fail("cannot create the data folder " + dataFolder);
+  if (ExpandDataFolder(app).empty()) return Fail("the prefix has no application data folder");
+  if (!OpenDataFolder(app)) return Fail("cannot create the data folder " + app.dataFolder);
+  const std::string& dataFolder = app.dataFolder;
 
   for (const char* name :
        {definition_files::kFile, definition_files::kDirectory, definition_files::kRegistry,

@@ -19,10 +19,24 @@ std::string ExpandDataFolder(ProgramContext& app) {
   return folder;
 }
 
+namespace {
+
+// Makes a folder with the parents it lacks, as Windows makes a profile's application-data
+// folder on first use: a copied or half-made profile still gets the program's data folder.
+bool CreateFolderWithParents(platform::FileSystem& files, const std::string& folder) {
+  if (files.Attributes(folder)) return true;
+  const auto cut = folder.find_last_of('\\');
+  // "C:" itself is never made.
+  if (cut != std::string::npos && cut > 2 && !CreateFolderWithParents(files, folder.substr(0, cut)))
+    return false;
+  return files.CreateFolder(folder);
+}
+
+}  // namespace
+
 bool OpenDataFolder(ProgramContext& app) {
   app.dataFolder = ExpandDataFolder(app);
-  if (app.Files().Attributes(app.dataFolder)) return true;
-  return app.Files().CreateFolder(app.dataFolder);
+  return CreateFolderWithParents(app.Files(), app.dataFolder);
 }
 
 void LoadBuiltInTexts(clsLanguages& catalog) {

@@ -74,7 +74,9 @@ TEST_F(CliTest, FindsTheStarterSignaturesPlantedInAPrefix) {
   EXPECT_EQ(again.out.find("Quillonet Test File"), std::string::npos);
 }
 
-TEST_F(CliTest, NothingFoundOnACleanPrefix) {
+TEST_F(CliTest, NothingFoundOnACleanPrefixWhoseProfileLacksItsAppDataFolder) {
+  // The data folder is made with the parents a half-made profile lacks.
+  ASSERT_TRUE(fs::remove_all(prefix_.Native("C:\\users\\" + prefix_.User() + "\\AppData")) > 0);
   ASSERT_EQ(Run(Prefixed({"stage-definitions", StarterDefinitions()})).status, 0);
   ASSERT_TRUE(prefix_.WriteFile("C:\\clean.txt", "x"));
   Outcome scan = Run(Prefixed({"scan", "file", "C:\\clean.txt"}));
