@@ -48,6 +48,10 @@ void frmSpywareFoundAlert::StopMatchedProcess() {
 }
 
 void frmSpywareFoundAlert::cmdNO_Click() {
+  AllowMatchedProgram();
+}
+
+void frmSpywareFoundAlert::AllowMatchedProgram() {
   Answered = true;
   // A file that cannot be written leaves the program unexcluded; the alert closes all the same.
   app_.Exclusions().AppendLine(text::Trim(lblAlertFileName.Caption()), true);

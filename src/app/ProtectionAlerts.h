@@ -50,6 +50,8 @@ class frmSpywareFoundAlert : public forms::Form {
   void cmdNO_Click();
   /// STOP: ends the matched process (saying so when it cannot) and closes the alert.
   void StopMatchedProcess();
+  /// ALLOW: excludes the matched file from later scans and closes the alert.
+  void AllowMatchedProgram();
   Application& app_;
 };
 

@@ -24,6 +24,10 @@ void frmDelete::cmdOk_Click() {
 }
 
 void frmDelete::cmdCopy_Click() {
+  CopyList();
+}
+
+void frmDelete::CopyList() {
   std::string text;
   for (const auto& item : lstProblem.Items()) text += item.text + "\r\n";
   GetHost().ClipboardClear();

@@ -28,6 +28,10 @@ class frmDelete : public forms::Form {
   /// A second column, headed `heading`, shows why the removal refused an item while any
   /// row has a reason; without one the list has its one column.
   void ShowReasons(const std::string& heading);
+
+ private:
+  /// Puts the listed places on the clipboard, one a line.
+  void CopyList();
 };
 
 }  // namespace quill

@@ -36,6 +36,10 @@ void frmDownload::StartShowingProgress() {
 }
 
 void frmDownload::Form_Unload() {
+  StopShowingProgress();
+}
+
+void frmDownload::StopShowingProgress() {
   tmrBlink.Enable(false);
   tray_.RemoveIcon(*this);
 }

@@ -45,6 +45,8 @@ class frmDownload : public forms::Form {
   /// The window in the current language with its first picture, caption and icon; the
   /// blinking starts.
   void StartShowingProgress();
+  /// The blinking stops and the window's icon leaves the notification area.
+  void StopShowingProgress();
   /// Restores the window when the mouse move is a left double-click on its icon.
   void RestoreOnIconDoubleClick(int x);
   /// One blink: the pictures swap, the caption moves on in its cycle.

@@ -38,12 +38,20 @@ frmLanguage::frmLanguage(forms::Host& host, clsLanguages& catalog, platform::Int
 }
 
 void frmLanguage::Form_Load() {
+  ShowLanguages();
+}
+
+void frmLanguage::ShowLanguages() {
   const std::string current = catalog_.CurrentLanguage();
   Translate(current.empty() ? StoredLanguage() : current);
   FillLanguages();
 }
 
 void frmLanguage::Combo1_Click() {
+  ChooseLanguage();
+}
+
+void frmLanguage::ChooseLanguage() {
   const std::string language = Combo1.Text();
   if (language.empty() || language == kChooseEntry || Combo1.ListIndex() == 0) return;
   settings::Write(Settings(), settings::Language, language);
@@ -65,6 +73,10 @@ void frmLanguage::UpdateLanguageFile() {
 }
 
 void frmLanguage::cmdTranslate_Click() {
+  OpenLanguageFile();
+}
+
+void frmLanguage::OpenLanguageFile() {
   const std::string path = catalog_.LanguageFilePath();
   if (!catalog_.LangFileExists(path)) return;
   shell_.OpenDocument(path, platform::ShowStyle::NormalFocus);

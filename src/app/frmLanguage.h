@@ -49,6 +49,14 @@ class frmLanguage : public forms::Form {
   std::string LanguageFileUrl() const;
 
  private:
+  /// Translates the window with the current language, else the stored one, and fills the
+  /// drop-down.
+  void ShowLanguages();
+  /// Stores the chosen language and applies it to the main window and to this window; the
+  /// first entry and an empty choice change nothing.
+  void ChooseLanguage();
+  /// Opens the language file in its editor when it is there.
+  void OpenLanguageFile();
   /// Fetches the server's language file; when it replaced the file, the drop-down is filled
   /// again and the user is told.
   void UpdateLanguageFile();

@@ -40,13 +40,16 @@ void frmMenuPopUp::PopUp() {
 }
 
 void frmMenuPopUp::Form_MouseMove() {
-  lTimDown = 0;
-  SetCloseBold(false);
+  StayUp(false);
 }
 
 void frmMenuPopUp::lblMenuClose_MouseMove() {
+  StayUp(true);
+}
+
+void frmMenuPopUp::StayUp(bool overClose) {
   lTimDown = 0;
-  SetCloseBold(true);
+  SetCloseBold(overClose);
 }
 
 void frmMenuPopUp::tmrMenuPopup_Timer() {
@@ -60,6 +63,10 @@ void frmMenuPopUp::SlideIn() {
 }
 
 void frmMenuPopUp::TmrEnablePopDown_Timer() {
+  CountIdleSecond();
+}
+
+void frmMenuPopUp::CountIdleSecond() {
   ++lTimDown;
   if (lTimDown <= kIdleSeconds) return;
   lTimDown = 0;
@@ -78,16 +85,28 @@ void frmMenuPopUp::SlideOut() {
 }
 
 void frmMenuPopUp::mnuMaxmimaize_Click() {
+  ShowProgram();
+}
+
+void frmMenuPopUp::ShowProgram() {
   main_.RestoreFromTray();
-  lblMenuClose_Click();
+  Dismiss();
 }
 
 void frmMenuPopUp::mnuClose_Click() {
-  lblMenuClose_Click();
+  ExitProgram();
+}
+
+void frmMenuPopUp::ExitProgram() {
+  Dismiss();
   main_.ExitFromTray();
 }
 
 void frmMenuPopUp::lblMenuClose_Click() {
+  Dismiss();
+}
+
+void frmMenuPopUp::Dismiss() {
   TmrEnablePopDown.Enable(false);
   tmrMenuPopup.Enable(false);
   tmrPopDown.Enable(true);

@@ -57,6 +57,17 @@ class frmMenuPopUp : public forms::Form {
   void PopUp();
   void SlideIn();
   void SlideOut();
+  /// Pointer movement keeps the menu up: the idle count starts again, and "Close This Menu"
+  /// is bold while the pointer is over it.
+  void StayUp(bool overClose);
+  /// One idle second; after kIdleSeconds of them the menu slides away.
+  void CountIdleSecond();
+  /// Brings the main window back from the tray, then slides the menu away.
+  void ShowProgram();
+  /// Slides the menu away, then leaves the program from the tray.
+  void ExitProgram();
+  /// Stops the slide in and the idle count and slides the menu away.
+  void Dismiss();
   void SetCloseBold(bool bold);
   Application& app_;
   TrayMainWindow& main_;

@@ -56,6 +56,10 @@ void frmSignatureUpdated::SlideIn() {
 }
 
 void frmSignatureUpdated::tmrEnablePopDownTimer_Timer() {
+  StartSlidingOut();
+}
+
+void frmSignatureUpdated::StartSlidingOut() {
   tmrEnablePopDownTimer.Enable(false);
   tmrPopDown.Enable(true);
 }
@@ -67,10 +71,14 @@ void frmSignatureUpdated::tmrPopDown_Timer() {
 void frmSignatureUpdated::SlideOut() {
   if (!SlideDown(*this, place_, kSlideOutStep)) return;
   tmrPopDown.Enable(false);
-  cmdUpdateSuccesfullOK_Click();
+  CloseNotice();
 }
 
 void frmSignatureUpdated::cmdUpdateSuccesfullOK_Click() {
+  CloseNotice();
+}
+
+void frmSignatureUpdated::CloseNotice() {
   settings::Write(app_.Settings(), settings::ShowUpdated, false);
   tmrPopupSignatureUpdate.Enable(false);
   if (onClosed_) onClosed_();

@@ -51,7 +51,11 @@ class frmSignatureUpdated : public forms::Form {
   /// The notice in the current language, placed below the work area and sliding up.
   void StartSlidingIn();
   void SlideIn();
+  /// The rest is over: the notice starts sliding out.
+  void StartSlidingOut();
   void SlideOut();
+  /// Stores that the notice was seen, stops the slide in, tells the program and closes.
+  void CloseNotice();
   Application& app_;
   SlidePlacement place_;
   std::function<void()> onClosed_;
