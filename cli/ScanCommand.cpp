@@ -168,7 +168,7 @@ int Scan(Program& app, const ScanRequest& request, const std::string& chosen,
   // named on the command line. Every start is a quick scan, as the desktop program's.
   ScanOptions options = StoredScanOptions(app);
   options.mode = mode;
-  for (char letter : ScanDriveLetters(app))
+  for (char letter : ScanDriveLetters(app.Shell()))
     options.driveRoots.push_back(std::string(1, letter) + ":\\");
   if (mode == ScanMode::File || mode == ScanMode::Folder) options.target = chosen;
   // With removal the scan's end removes at once; the findings it removed are counted.

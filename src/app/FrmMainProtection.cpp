@@ -7,6 +7,7 @@
 #include "definitions/LiveUpdate.h"
 #include "protection/Protection.h"
 #include "scan/ProcessScan.h"
+#include "scan/ScanInputs.h"
 
 namespace quill {
 
@@ -14,7 +15,7 @@ class MainProtectionPort : public ProtectionPort {
  public:
   explicit MainProtectionPort(FrmMain& main) : main_(main) {}
   void ApplyTimerState(bool on) override { main_.ApplyTimerState(on); }
-  void RunProcessCheck() override { ProcessCheck(main_.App(), main_); }
+  void RunProcessCheck() override { ProcessCheck(ScanInputsOf(main_.App()), main_); }
   void StartScan(bool removeFound) override {
     // Only this scan removes without asking, however it ends.
     struct Reset {

@@ -123,7 +123,7 @@ void FrmMain::StopAfterQuestion(const char* message) {
 
 void FrmMain::FillDriveList() {
   lvwHardDrives.Clear();
-  for (char letter : ScanDriveLetters(app_)) lvwHardDrives.Add(std::string(1, letter));
+  for (char letter : ScanDriveLetters(app_.Shell())) lvwHardDrives.Add(std::string(1, letter));
 }
 
 void FrmMain::lvwHardDrives_ItemCheck(int) {

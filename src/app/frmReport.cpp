@@ -19,7 +19,8 @@ void frmReport::ShowReport() {
   // Opened in the language the user chose, like every other window.
   app_.ApplyCurrentLanguage(*this);
   txtReport.SetText("");
-  if (auto shown = ReadReportAsShown(app_, [this] { GetHost().DoEvents(); }))
+  if (auto shown = ReadReportAsShown(app_.Files(), app_.DataFile(kScanReportFile),
+                                     [this] { GetHost().DoEvents(); }))
     txtReport.SetText(*shown);
 }
 

@@ -104,7 +104,7 @@ MessageLookup Messages(ProgramContext& app) {
 
 void WriteScanReport(ProgramContext& app, const ScanState& scan, const FindingList& findings,
                      const std::vector<int>& shown) {
-  const std::string path = app.DataFile("Scan_Log.txt");
+  const std::string path = app.DataFile(kScanReportFile);
   std::string report;
   try {
     ScanReportSource source{std::to_string(scan.counters.MemoryItemsInspected),

@@ -4,7 +4,7 @@
 
 #include "base/Text.h"
 #include "core/ProcessTools.h"
-#include "core/ProgramContext.h"
+#include "platform/FileSystem.h"
 #include "results/ItemKind.h"
 
 namespace quill {
@@ -134,9 +134,9 @@ std::string ScanReportText(const ReportInputs& in, const ScanReportSource& sourc
   return r;
 }
 
-std::optional<std::string> ReadReportAsShown(ProgramContext& app,
+std::optional<std::string> ReadReportAsShown(platform::FileSystem& files, const std::string& path,
                                              const std::function<void()>& yield) {
-  auto content = app.Files().ReadFile(app.DataFile("Scan_Log.txt"));
+  auto content = files.ReadFile(path);
   if (!content) return std::nullopt;
   std::string shown;
   for (const auto& line : text::SplitLines(*content)) {

@@ -9,7 +9,6 @@
 
 namespace quill {
 
-class ProgramContext;
 namespace platform {
 class FileSystem;
 }
@@ -47,11 +46,14 @@ struct ReportInputs {
 /// scan times, with the current exclusions and quarantine log: double-spaced, CR LF line ends.
 std::string ScanReportText(const ReportInputs& in, const ScanReportSource& source);
 
-/// The saved "Scan_Log.txt" as the "Log" window shows it; nothing when it cannot be read.
+/// The report's file name in the data folder.
+inline constexpr char kScanReportFile[] = "Scan_Log.txt";
+
+/// The saved report at path as the "Log" window shows it; nothing when it cannot be read.
 /// The report is double-spaced: a blank line becomes one line break, and content lines with
 /// no blank line between them run together. yield runs after each line (a long report must
 /// not freeze the window).
-std::optional<std::string> ReadReportAsShown(ProgramContext& app,
+std::optional<std::string> ReadReportAsShown(platform::FileSystem& files, const std::string& path,
                                              const std::function<void()>& yield);
 
 }  // namespace quill

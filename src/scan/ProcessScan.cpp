@@ -10,7 +10,6 @@
 
 #include "base/Numbers.h"
 #include "base/Text.h"
-#include "core/ProgramContext.h"
 #include "definitions/DefinitionCodec.h"
 #include "definitions/DefinitionFormats.h"
 #include "definitions/DefinitionSet.h"
@@ -267,10 +266,6 @@ void ProcessCheck(const ScanInputs& in, ScanWindow& main) {
   } catch (const std::exception& e) {
     in.host.HandlerFailed("ProcessCheck", e.what());
   }
-}
-
-void ProcessCheck(ProgramContext& app, ScanWindow& main) {
-  ProcessCheck(ScanInputsOf(app), main);
 }
 
 }  // namespace quill

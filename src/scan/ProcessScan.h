@@ -5,13 +5,10 @@
 
 namespace quill {
 
-class ProgramContext;
 struct ScanInputs;
 class ScanWindow;
 
 /// Compares the running programs with the executable definitions (scan stage and shield).
 void ProcessCheck(const ScanInputs& in, ScanWindow& main);
-/// The shield's check, with the inputs the program holds at that tick.
-void ProcessCheck(ProgramContext& app, ScanWindow& main);
 
 }  // namespace quill

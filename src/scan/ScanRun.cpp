@@ -28,9 +28,9 @@ ScanOptions StoredScanOptions(ProgramContext& app) {
   return options;
 }
 
-std::vector<char> ScanDriveLetters(ProgramContext& app) {
+std::vector<char> ScanDriveLetters(platform::Shell& shell) {
   std::vector<char> letters;
-  for (const auto& drive : app.Shell().Drives()) {
+  for (const auto& drive : shell.Drives()) {
     switch (drive.type) {
       case platform::DriveType::Removable:
       case platform::DriveType::Remote:

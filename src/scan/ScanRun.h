@@ -10,6 +10,9 @@
 
 namespace quill {
 
+namespace platform {
+class Shell;
+}
 class ProgramContext;
 struct ScanInputs;
 class ScanWindow;
@@ -39,7 +42,7 @@ ScanOptions StoredScanOptions(ProgramContext& app);
 
 /// The drives a Full System Scan lists, by the platform's drive types: removable, network and
 /// CD-ROM drives, and fixed drives that are ready.
-std::vector<char> ScanDriveLetters(ProgramContext& app);
+std::vector<char> ScanDriveLetters(platform::Shell& shell);
 
 /// The figures of the scan page a stage owns.
 enum class ScanFigure { Memory, Registry, Files };

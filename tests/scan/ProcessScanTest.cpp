@@ -9,6 +9,7 @@
 #include "definitions/DefinitionSet.h"
 #include "definitions/ExclusionList.h"
 #include "scan/ProcessScan.h"
+#include "scan/ScanInputs.h"
 #include "support/AppFixture.h"
 #include "support/ChildProcess.h"
 #include "support/TestPlatform.h"
@@ -68,7 +69,7 @@ TEST_F(ProcessScanTest, ProgramMatchedByNameIsStoppedDuringAScan) {
   auto& bystander = Run("C:\\Program Files\\Sample\\bystander.exe");
   BeginScan();
 
-  ProcessCheck(App(), Main());
+  ProcessCheck(ScanInputsOf(App()), Main());
 
   ASSERT_EQ(Progress().Count(), 1);
   EXPECT_EQ(Progress().Item(0).text, "Running Application");
@@ -88,7 +89,7 @@ TEST_F(ProcessScanTest, SameProcessSetTwiceInARowReportsNothingTheSecondTime) {
   Run("C:\\Tools\\quillsame.exe");
 
   // Outside a scan (the shield) an unchanged list is not examined again.
-  ProcessCheck(App(), Main());
+  ProcessCheck(ScanInputsOf(App()), Main());
   ASSERT_EQ(Progress().Count(), 1);
   EXPECT_EQ(Progress().Item(0).text, "EXCLUDED");
   EXPECT_EQ(Progress().Item(0).SubItem(1), "QUILLSAME.EXE");
@@ -96,20 +97,20 @@ TEST_F(ProcessScanTest, SameProcessSetTwiceInARowReportsNothingTheSecondTime) {
 
   const int inspected = Main().Scan().counters.MemoryItemsInspected;
   Main().lblTotalNoOfRunningItems.SetCaption("untouched");
-  ProcessCheck(App(), Main());
+  ProcessCheck(ScanInputsOf(App()), Main());
   EXPECT_EQ(Progress().Count(), 1);
   EXPECT_EQ(Main().Scan().counters.MemoryItemsInspected, inspected);
   EXPECT_EQ(Main().lblTotalNoOfRunningItems.Caption(), "untouched");
 
   // A new program changes the set: the next check looks again.
   Run("C:\\Tools\\another.exe");
-  ProcessCheck(App(), Main());
+  ProcessCheck(ScanInputsOf(App()), Main());
   EXPECT_EQ(Progress().Count(), 2);
   EXPECT_EQ(Main().lblTotalNoOfRunningItems.Caption(), "2");
 
   // A scan always examines the running programs, changed or not.
   BeginScan();
-  ProcessCheck(App(), Main());
+  ProcessCheck(ScanInputsOf(App()), Main());
   EXPECT_EQ(Progress().Count(), 3);
 }
 
@@ -118,14 +119,14 @@ TEST_F(ProcessScanTest, NameMatchesOnlyAtTheEndOfAnEntryAndSystemFoldersAreRewri
   Definitions({"x.exe=Decoy|C:\\Folder\\quillsys.exe"});
   auto& child = Run("C:\\Odd\\System32\\quillsys.exe");
   BeginScan();
-  ProcessCheck(App(), Main());
+  ProcessCheck(ScanInputsOf(App()), Main());
   EXPECT_EQ(Progress().Count(), 0);
   EXPECT_TRUE(child.Running());
 
   // The path below any "System32\" is taken as the real system folder.
   Definitions({"x.exe=Decoy|C:\\Folder\\quillsys.exe", "quillsys.exe=Quill Sys|[system]"});
   Main().Scan().ProcessListSignature.clear();
-  ProcessCheck(App(), Main());
+  ProcessCheck(ScanInputsOf(App()), Main());
   ASSERT_EQ(Progress().Count(), 1);
   EXPECT_EQ(Progress().Item(0).SubItem(1), "QUILLSYS.EXE was stopped");
   EXPECT_TRUE(Ended(child));
@@ -144,7 +145,7 @@ TEST_F(ProcessScanTest, TrustedPublishersAndTheNeverReportedNameAreLeftAlone) {
   auto& asked = Run("C:\\X\\quillask.exe");
 
   // Outside a scan nothing is stopped by the check itself: the user is asked.
-  ProcessCheck(App(), Main());
+  ProcessCheck(ScanInputsOf(App()), Main());
   EXPECT_EQ(Progress().Count(), 0);
   EXPECT_EQ(Main().Scan().counters.TracesFound, 1);
   EXPECT_TRUE(sun.Running());
@@ -157,7 +158,7 @@ TEST_F(ProcessScanTest, DamagedDefinitionsMatchNothing) {
                std::string("\x01\xfe\x7f=|\xff|", 7), "|||=|||", "quillsample=|"});
   auto& child = Run("C:\\Program Files\\Sample\\quillsample.exe");
   BeginScan();
-  ProcessCheck(App(), Main());
+  ProcessCheck(ScanInputsOf(App()), Main());
   EXPECT_EQ(Progress().Count(), 0);
   EXPECT_TRUE(child.Running());
 }
@@ -171,7 +172,7 @@ TEST_F(ProcessScanTest, UnreadableProcessListChangesNothing) {
   EXPECT_EQ(EnumerateProcesses(App().Processes(), names, ids), -1);
   EXPECT_TRUE(names.empty());
   BeginScan();
-  ProcessCheck(App(), Main());
+  ProcessCheck(ScanInputsOf(App()), Main());
   EXPECT_EQ(Progress().Count(), 0);
 }
 
@@ -184,7 +185,7 @@ TEST_F(ProcessScanTest, OlderPlatformFamilyMatchesTheSameWayAndAsksOutsideAScan)
 
   // Outside a scan: the question; No adds the name to the exclusions at once.
   fx_.Host().QueueMsgBox(forms::MsgBoxResult::No);
-  ProcessCheck(App(), Main());
+  ProcessCheck(ScanInputsOf(App()), Main());
   auto boxes = fx_.Host().DialogsOf(test::DialogKind::MsgBox);
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].buttons, forms::MsgBoxButtons::YesNo);
@@ -194,7 +195,7 @@ TEST_F(ProcessScanTest, OlderPlatformFamilyMatchesTheSameWayAndAsksOutsideAScan)
   EXPECT_TRUE(child.Running());
 
   // The next check sees the exclusion.
-  ProcessCheck(App(), Main());
+  ProcessCheck(ScanInputsOf(App()), Main());
   EXPECT_EQ(fx_.Host().DialogsOf(test::DialogKind::MsgBox).size(), 1u);
   ASSERT_EQ(Progress().Count(), 1);
   EXPECT_EQ(Progress().Item(0).text, "EXCLUDED");
@@ -203,7 +204,7 @@ TEST_F(ProcessScanTest, OlderPlatformFamilyMatchesTheSameWayAndAsksOutsideAScan)
   auto& other = Run("C:\\Old\\quillolder.exe");
   Definitions({"quillolder.exe=Quill Older|C:\\Elsewhere"});
   BeginScan();
-  ProcessCheck(App(), Main());
+  ProcessCheck(ScanInputsOf(App()), Main());
   ASSERT_EQ(Progress().Count(), 2);
   EXPECT_EQ(Progress().Item(1).text, "Running Process");
   EXPECT_EQ(Progress().Item(1).SubItem(1), "QUILLOLDER.EXE was stopped");
