@@ -15,6 +15,8 @@
 #include "program/ProgramStart.h"
 #include "removal/ChangeLock.h"
 #include "removal/QuarantineRestore.h"
+#include "removal/RemovalInputs.h"
+#include "reports/ScanReport.h"
 
 namespace quill::cli {
 
@@ -109,7 +111,7 @@ int StageDefinitions(Program& app, const std::string& sourceFolder) {
 }
 
 int PrintReport(Program& app) {
-  const std::string path = ExpandDataFolder(app) + "\\Scan_Log.txt";
+  const std::string path = ExpandDataFolder(app) + "\\" + kScanReportFile;
   auto report = app.Files().ReadFile(path);
   if (!report) return Fail("no scan report has been written yet (" + path + ")");
   std::fwrite(report->data(), 1, report->size(), stdout);
@@ -118,7 +120,7 @@ int PrintReport(Program& app) {
 
 int QuarantineCommand(Program& app, const std::vector<std::string>& words, bool all) {
   app.dataFolder = ExpandDataFolder(app);
-  QuarantineRestore restore(app);
+  QuarantineRestore restore(RemovalInputsOf(app));
   auto items = restore.Items();
   if (!items) return Fail("the quarantine manifest cannot be read");
   if (words[1] == "list") {

@@ -240,7 +240,7 @@ void FrmMain::cmdRemove_Click() {
 }
 
 void FrmMain::ViewQuarantine() {
-  QuarantineStore(app_).CreateQuarantineFolder();
+  QuarantineStore(RemovalInputsOf(app_)).CreateQuarantineFolder();
   auto& window = app_.QuarantineWindow();
   window.Refresh();
   window.Show();

@@ -9,6 +9,7 @@
 #include "removal/Quarantine.h"
 #include "removal/QuarantineManifest.h"
 #include "removal/QuarantineRestore.h"
+#include "removal/RemovalInputs.h"
 
 namespace quill {
 
@@ -70,7 +71,7 @@ frmQuarantine::frmQuarantine(Application& app)
 
 void frmQuarantine::Refresh() {
   lvwQuarantine.Clear();
-  auto items = QuarantineRestore(app_).Items();
+  auto items = QuarantineRestore(QuarantineInputs()).Items();
   if (!items) {
     outcomeKey_ = nullptr;
     lblStatus.SetCaption(app_.Msg("MSG_QUARANTINE_UNREADABLE"));
@@ -116,7 +117,7 @@ void frmQuarantine::cmdRestore_Click() {
 void frmQuarantine::RestoreTicked() {
   const auto ids = TickedIds();
   if (ids.empty()) return;
-  const auto outcomes = QuarantineRestore(app_).Restore(ids);
+  const auto outcomes = QuarantineRestore(QuarantineInputs()).Restore(ids);
   Refresh();
   ShowOutcome("MSG_QUARANTINE_RESTORED", DoneCount(outcomes), outcomes.size());
   ReportFailures(app_, outcomes);
@@ -133,7 +134,7 @@ void frmQuarantine::DeleteTicked() {
       Counted(app_, "MSG_QUARANTINE_DELETE", {{"[Count]", ids.size()}}),
       forms::MsgBoxButtons::YesNo, forms::MsgBoxIcon::Question, app_.brand.programName);
   if (answer != forms::MsgBoxResult::Yes) return;
-  QuarantineRestore restore(app_);
+  QuarantineRestore restore(QuarantineInputs());
   std::vector<RestoreOutcome> outcomes;
   for (int id : ids) outcomes.push_back(restore.Delete(id));
   Refresh();
@@ -141,8 +142,16 @@ void frmQuarantine::DeleteTicked() {
   ReportFailures(app_, outcomes);
 }
 
+RemovalInputs frmQuarantine::QuarantineInputs() const {
+  return RemovalInputsOf(app_);
+}
+
 void frmQuarantine::cmdOpenFolder_Click() {
-  QuarantineStore quarantine(app_);
+  OpenQuarantineFolder();
+}
+
+void frmQuarantine::OpenQuarantineFolder() {
+  QuarantineStore quarantine(QuarantineInputs());
   quarantine.CreateQuarantineFolder();
   app_.Shell().Execute("explorer " + quarantine.QuarantineFolder(),
                        platform::ShowStyle::NormalFocus);

@@ -10,6 +10,7 @@
 namespace quill {
 
 class Application;
+struct RemovalInputs;
 
 /// "Quarantine": what the quarantine holds, one row per saved item, with the commands to put
 /// ticked items back, to delete them for good, and to open the quarantine folder.
@@ -38,11 +39,14 @@ class frmQuarantine : public forms::Form {
 
   void cmdRestore_Click();
   void cmdDelete_Click();
-  /// Opens the quarantine folder in the file browser (creating it first).
   void cmdOpenFolder_Click();
   void cmdClose_Click();
 
  private:
+  /// The quarantine's inputs as the program holds them now.
+  RemovalInputs QuarantineInputs() const;
+  /// Opens the quarantine folder in the file browser (creating it first).
+  void OpenQuarantineFolder();
   /// Puts the ticked items back where they were found, and says how many went back.
   void RestoreTicked();
   /// Deletes the ticked items for good once the user agrees, and says how many went.

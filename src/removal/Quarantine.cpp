@@ -11,8 +11,6 @@
 
 namespace quill {
 
-QuarantineStore::QuarantineStore(ProgramContext& app) : QuarantineStore(RemovalInputsOf(app)) {}
-
 namespace {
 // A free name is always found long before this; the bound only keeps a broken file system
 // (one that reports every name as taken) from spinning forever.

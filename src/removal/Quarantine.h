@@ -11,7 +11,6 @@
 
 namespace quill {
 
-class ProgramContext;
 namespace platform {
 class FileSystem;
 }
@@ -34,8 +33,6 @@ struct RegistryValueText {
 class QuarantineStore {
  public:
   explicit QuarantineStore(const RemovalInputs& in) : in_(in) {}
-  /// The program's quarantine, for the windows that show or prepare it.
-  explicit QuarantineStore(ProgramContext& app);
 
   /// DataFolder + "\quarantine".
   std::string QuarantineFolder() const;

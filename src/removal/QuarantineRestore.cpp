@@ -112,9 +112,6 @@ std::optional<std::string> ExportRefusal(const std::string& original,
 QuarantineRestore::QuarantineRestore(const RemovalInputs& in)
     : in_(in), folder_(QuarantineStore(in).QuarantineFolder()) {}
 
-QuarantineRestore::QuarantineRestore(ProgramContext& app)
-    : QuarantineRestore(RemovalInputsOf(app)) {}
-
 std::optional<std::vector<QuarantineItem>> QuarantineRestore::Items() {
   return QuarantineManifest(in_.files, folder_).Load();
 }

@@ -9,8 +9,6 @@
 
 namespace quill {
 
-class ProgramContext;
-
 /// What became of one item asked for.
 struct RestoreOutcome {
   int id = 0;
@@ -33,8 +31,6 @@ struct RestoreOutcome {
 class QuarantineRestore {
  public:
   explicit QuarantineRestore(const RemovalInputs& in);
-  /// The program's quarantine, for the windows and commands that restore from it.
-  explicit QuarantineRestore(ProgramContext& app);
 
   /// The manifest's items (empty optional when it cannot be read).
   std::optional<std::vector<QuarantineItem>> Items();

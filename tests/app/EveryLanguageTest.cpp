@@ -199,7 +199,7 @@ TEST(EveryLanguage, QuarantineWindowOpensInTheChosenLanguage) {
   ASSERT_FALSE(boxes.empty());
   EXPECT_EQ(boxes.back().text, "Markieren Sie zuerst die Objekte.");
   ASSERT_TRUE(fixture.Prefix().WriteFile("C:\\Bad\\a.txt", "a"));
-  QuarantineStore store(fixture.App());
+  QuarantineStore store(RemovalInputsOf(fixture.App()));
   store.CreateQuarantineFolder();
   ASSERT_TRUE(store.SaveQuarantineCopy("C:\\Bad\\a.txt", "a.txt"));
   ASSERT_TRUE(fixture.App().Files().DeleteFile("C:\\Bad\\a.txt"));

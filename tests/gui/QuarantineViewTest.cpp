@@ -17,7 +17,7 @@ TEST_F(QuarantineViewTest, ViewQuarantineListsTheItemsAndItsButtonsRestoreAndOpe
   auto& files = App().Files();
   ASSERT_TRUE(files.CreateFolder("C:\\Bad"));
   ASSERT_TRUE(files.WriteFile("C:\\Bad\\tool.txt", "tool"));
-  QuarantineStore store(App());
+  QuarantineStore store(RemovalInputsOf(App()));
   store.CreateQuarantineFolder();
   ASSERT_TRUE(store.SaveQuarantineCopy("C:\\Bad\\tool.txt", "tool.txt"));
   ASSERT_TRUE(files.DeleteFile("C:\\Bad\\tool.txt"));

@@ -98,8 +98,10 @@ class QuarantineRestoreTest : public ::testing::Test {
     return "C:\\users\\" + f.Prefix().User() + "\\Cookies\\" + name;
   }
   std::vector<QuarantineItem> Items() {
-    return QuarantineRestore(f.App()).Items().value_or(std::vector<QuarantineItem>{});
+    return QuarantineRestore(In()).Items().value_or(std::vector<QuarantineItem>{});
   }
+  /// The quarantine's inputs as the program holds them now.
+  RemovalInputs In() { return RemovalInputsOf(f.App()); }
   AppFixture f;
 };
 
@@ -120,7 +122,7 @@ TEST_F(QuarantineRestoreTest, ManifestLinesReadBackAndUnreadableLinesAreKept) {
   EXPECT_EQ(back->original, item.original);
   EXPECT_FALSE(QuarantineManifest::ParseLine("1\tx\tfile\tsaved\tC:\\\\a"));
 
-  QuarantineStore store(f.App());
+  QuarantineStore store(In());
   store.CreateQuarantineFolder();
   QuarantineManifest manifest = store.Manifest();
   ASSERT_TRUE(f.App().Files().WriteFile(manifest.Path(), "# hand edit\r\nnot an item\r\n"));
@@ -156,7 +158,7 @@ TEST_F(QuarantineRestoreTest, FilesFoldersAndCookiesComeBackWithoutReplacingAnyt
 
   // The user made a new file where the first one was: it stays, the old one comes beside it.
   ASSERT_TRUE(prefix.WriteFile("C:\\One\\same.txt", "newer"));
-  QuarantineRestore restore(f.App());
+  QuarantineRestore restore(In());
   const auto outcomes = restore.RestoreAll();
   ASSERT_EQ(outcomes.size(), 4u);
   for (const auto& o : outcomes) EXPECT_TRUE(o.done) << o.message;
@@ -173,7 +175,7 @@ TEST_F(QuarantineRestoreTest, FilesFoldersAndCookiesComeBackWithoutReplacingAnyt
   EXPECT_FALSE(restore.Restore({2})[0].done);
   EXPECT_FALSE(restore.Restore({99})[0].done);
   EXPECT_TRUE(restore.Delete(2).done);
-  EXPECT_FALSE(test::Exists(f, QuarantineStore(f.App()).QuarantineFolder() + "\\same (2).txt"));
+  EXPECT_FALSE(test::Exists(f, QuarantineStore(In()).QuarantineFolder() + "\\same (2).txt"));
   EXPECT_EQ(Items().size(), 3u);
 }
 
@@ -182,9 +184,9 @@ TEST_F(QuarantineRestoreTest, ACopyChangedInTheQuarantineIsNotPutBack) {
   test::AddFileHit(f.Main(), "C:\\Bad\\tool.txt", "Tool");
   f.Main().cmdSelectAll_Click();
   test::RepairNow(f);
-  const std::string copy = QuarantineStore(f.App()).QuarantineFolder() + "\\tool.txt";
+  const std::string copy = QuarantineStore(In()).QuarantineFolder() + "\\tool.txt";
   ASSERT_TRUE(f.App().Files().WriteFile(copy, "tampered"));
-  const auto outcome = QuarantineRestore(f.App()).Restore({1})[0];
+  const auto outcome = QuarantineRestore(In()).Restore({1})[0];
   EXPECT_FALSE(outcome.done);
   EXPECT_NE(outcome.message.find("changed"), std::string::npos) << outcome.message;
   EXPECT_FALSE(test::Exists(f, "C:\\Bad\\tool.txt"));
@@ -199,8 +201,8 @@ TEST_F(QuarantineRestoreTest, DeleteOfACopyNameClimbingOutOfTheQuarantineIsRefus
   test::RepairNow(f);
   QuarantineItem climbing = Items()[0];
   climbing.copy = "..\\..\\..\\..\\..\\..\\Victim\\keep.txt";
-  ASSERT_TRUE(QuarantineStore(f.App()).Manifest().Update(climbing));
-  const auto refused = QuarantineRestore(f.App()).Delete(1);
+  ASSERT_TRUE(QuarantineStore(In()).Manifest().Update(climbing));
+  const auto refused = QuarantineRestore(In()).Delete(1);
   EXPECT_NE(refused.message.find("is not a plain name inside the quarantine"), std::string::npos)
       << refused.message;
   EXPECT_EQ(test::Read(f, "C:\\Victim\\keep.txt"), "victim");
@@ -226,7 +228,7 @@ TEST_F(QuarantineRestoreTest, ManifestSurvivesARemovalKilledHalfway) {
   int status = 0;
   ASSERT_EQ(::waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the removal was not cut short";
-  const auto items = QuarantineRestore(f.App()).Items();
+  const auto items = QuarantineRestore(In()).Items();
   ASSERT_TRUE(items);
   int gone = 0;
   for (const auto& p : paths) {
@@ -235,12 +237,12 @@ TEST_F(QuarantineRestoreTest, ManifestSurvivesARemovalKilledHalfway) {
     auto it = std::find_if(items->begin(), items->end(),
                            [&](const QuarantineItem& i) { return i.original == p; });
     ASSERT_NE(it, items->end()) << p;
-    EXPECT_EQ(test::Read(f, QuarantineStore(f.App()).QuarantineFolder() + "\\" + it->copy),
+    EXPECT_EQ(test::Read(f, QuarantineStore(In()).QuarantineFolder() + "\\" + it->copy),
               "bytes of " + p);
   }
   EXPECT_GE(gone, 1);
   EXPECT_LT(gone, 3);
-  for (const auto& o : QuarantineRestore(f.App()).RestoreAll()) EXPECT_TRUE(o.done) << o.message;
+  for (const auto& o : QuarantineRestore(In()).RestoreAll()) EXPECT_TRUE(o.done) << o.message;
   for (const auto& p : paths) EXPECT_EQ(test::Read(f, p), "bytes of " + p);
 }
 

@@ -18,7 +18,7 @@ class QuarantineTest : public ::testing::Test {
     q = store.QuarantineFolder();
   }
   AppFixture f;
-  QuarantineStore store{f.App()};
+  QuarantineStore store{RemovalInputsOf(f.App())};
   std::string q;
 };
 
@@ -141,7 +141,7 @@ TEST_F(QuarantineTest, ExportHasTheFormatAndNeverTouchesAnExistingFile) {
 TEST(QuarantineBadInput, QuarantineFolderThatIsAFileTakesNoCopyAndNoExport) {
   AppFixture f;
   test::StartAt(f);
-  QuarantineStore store(f.App());
+  QuarantineStore store(RemovalInputsOf(f.App()));
   ASSERT_TRUE(f.Prefix().WriteFile(store.QuarantineFolder(), "not a folder"));
   store.CreateQuarantineFolder();
   ASSERT_TRUE(f.Prefix().WriteFile("C:\\x\\a.txt", "a"));
