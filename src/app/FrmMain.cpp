@@ -103,7 +103,7 @@ void FrmMain::StartupSequence() {
   ApplyMessageTexts();
 
   // 6. First run: the language chooser, before the window can be used.
-  if (firstRun) {
+  if (firstRun && AsksFirstRunQuestions) {
     settings::Write(app.Settings(), settings::Language, "English");
     app.Language().Load();
     app.Language().Show(true);
@@ -194,7 +194,7 @@ void FrmMain::RunStartupSteps() {
     // Asked once per user. The answer is kept in the per-user store, which can always be
     // written; the machine-wide store cannot be while a wineserver holds the prefix's hives,
     // and the question would then come back at every start.
-    if (settings::Read(app.Settings(), settings::FirstTime).empty()) {
+    if (AsksFirstRunQuestions && settings::Read(app.Settings(), settings::FirstTime).empty()) {
       settings::Write(app.Settings(), settings::FirstTime, "Yes");
       std::string text = app.Msg("MSG_THANK1") + "\r\n\r\n" + app.Msg("MSG_THANK2") + "\r\n\r\n" +
                          app.Msg("MSG_THANK3");

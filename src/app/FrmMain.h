@@ -262,6 +262,9 @@ class FrmMain : public forms::Form, public TrayMainWindow, public ScanWindow, pu
   // ---- Run state ------------------------------------------------------------------------
   /// True from the start of the window's load until its last step.
   bool Loading = false;
+  /// False for a load no one watches (the language export): a first run then asks neither
+  /// for the language nor about Live Update, and stores no answer.
+  bool AsksFirstRunQuestions = true;
   /// Total definition lines (Home page figure).
   long long DefinitionCount = 0;
   /// Idle ticks of the automatic update.

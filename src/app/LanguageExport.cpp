@@ -9,6 +9,7 @@ namespace quill {
 
 std::optional<std::string> ExportedLanguageFile(Application& app) {
   FrmMain& main = app.Main();
+  main.AsksFirstRunQuestions = false;
   main.Load();
   if (app.Ended()) return std::nullopt;
   // The file is English whatever language the user chose: the captions of the installed

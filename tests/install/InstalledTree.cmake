@@ -59,4 +59,13 @@ if(NOT rc EQUAL 0 OR NOT exported MATCHES "INSTALLED Quillonet Software"
    OR exported MATCHES "Vielen Dank")
   message(FATAL_ERROR "installed quillonet --export-language: status ${rc}\n${out}\n${err}")
 endif()
+# On a first run the export asks nothing: no language chooser waits for an answer.
+file(REMOVE "${WORK}/config/quillonet/Quillonet.ini")
+execute_process(
+  COMMAND ${environment} QT_QPA_PLATFORM=offscreen "${root}/bin/quillonet" --export-language
+          "${WORK}/first.txt"
+  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 60)
+if(NOT rc EQUAL 0 OR NOT EXISTS "${WORK}/first.txt")
+  message(FATAL_ERROR "first-run quillonet --export-language: status ${rc}\n${out}\n${err}")
+endif()
 file(REMOVE_RECURSE "${WORK}")
