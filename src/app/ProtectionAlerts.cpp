@@ -8,19 +8,32 @@
 namespace quill {
 
 frmHomePageChangedAlert::frmHomePageChangedAlert(Application& app)
-    : Form(app.Host(), "frmHomePageChangedAlert", "[ProgramName]") {
-  OnLoad([this, &app] {
-    lblFrmHomePageProductName.SetCaption(app.brand.programName);
-    app.ApplyCurrentLanguage(*this);
-  });
-  cmdYes.OnClick([this] {
-    if (onKeep) onKeep();
-    Unload();
-  });
-  cmdNO.OnClick([this] {
-    if (onAccept) onAccept();
-    Unload();
-  });
+    : Form(app.Host(), "frmHomePageChangedAlert", "[ProgramName]"), app_(app) {
+  OnLoad([this] { Form_Load(); });
+  cmdYes.OnClick([this] { cmdYes_Click(); });
+  cmdNO.OnClick([this] { cmdNO_Click(); });
+}
+
+void frmHomePageChangedAlert::Form_Load() {
+  ShowInCurrentLanguage();
+}
+
+void frmHomePageChangedAlert::cmdYes_Click() {
+  Answer(onKeep);
+}
+
+void frmHomePageChangedAlert::cmdNO_Click() {
+  Answer(onAccept);
+}
+
+void frmHomePageChangedAlert::ShowInCurrentLanguage() {
+  lblFrmHomePageProductName.SetCaption(app_.brand.programName);
+  app_.ApplyCurrentLanguage(*this);
+}
+
+void frmHomePageChangedAlert::Answer(const std::function<void()>& action) {
+  if (action) action();
+  Unload();
 }
 
 frmSpywareFoundAlert::frmSpywareFoundAlert(Application& app)

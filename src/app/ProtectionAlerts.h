@@ -24,6 +24,16 @@ class frmHomePageChangedAlert : public forms::Form {
   /// What the two buttons do before the window closes.
   std::function<void()> onKeep;
   std::function<void()> onAccept;
+
+ private:
+  void Form_Load();
+  void cmdYes_Click();
+  void cmdNO_Click();
+  /// The product name in its label, and every caption in the program's language.
+  void ShowInCurrentLanguage();
+  /// Runs the chosen answer's action, if any, and closes the question.
+  void Answer(const std::function<void()>& action);
+  Application& app_;
 };
 
 /// The process shield's alert about a running program that matched a definition outside a
