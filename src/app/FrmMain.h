@@ -387,9 +387,12 @@ class FrmMain : public forms::Form, public TrayMainWindow, public ScanWindow, pu
   /// The double-click action for one results row; returns whether a window was opened (never
   /// for a row that is not in the list).
   bool BrowseRow(int row, bool minimized);
-  /// Writes a new finding to the lists that show it: the hidden removal list of its kind,
-  /// the scan-progress list and the results list (whose row is tagged with the finding).
+  /// Writes a new finding to the lists that show it: the hidden list of the pending findings
+  /// of its kind, the scan-progress list and the results list (each row tagged with it).
   void ShowFinding(int index);
+  void ShowPending(int index);
+  /// Fills the hidden lists again from the pending findings, ticked as they are.
+  void ShowPendingFindings();
   /// The findings the results list shows, by their index, in its order.
   std::vector<int> ShownFindings() const;
   /// Records what became of the findings of the results rows that pred picks.
@@ -427,7 +430,7 @@ class FrmMain : public forms::Form, public TrayMainWindow, public ScanWindow, pu
   /// "Repair Now": asks (unless the removal is automatic), shows the progress display and
   /// removes the ticked items.
   void RepairTickedItems();
-  /// One removal run over the ticked work rows, and what it did shown.
+  /// One removal run over the ticked pending findings, and what it did shown.
   void RemoveTickedItems();
   /// What a removal run did, on the results page and in "Delete Failed"; returns how many
   /// results rows went (-1 when the run did nothing).
@@ -445,13 +448,13 @@ class FrmMain : public forms::Form, public TrayMainWindow, public ScanWindow, pu
   /// The results page, every row ticked, "Repair Now": the removal at the end of a scan that
   /// asks nothing (RemoveListedFindings).
   void RemoveAllFound();
-  /// The work rows, ticked as they are, as a removal's targets.
-  RemovalRequest RemovalRequestFromLists();
+  /// The pending findings, ticked as they are, as a removal's targets.
+  RemovalRequest RemovalRequestFromFindings();
   /// What the last removal run did.
   const RemovalResult& LastRemoval() const { return lastRemoval_; }
   void ShowDeleteFailed(const RemovalResult& result);
-  /// Unticks what stayed and takes every row still ticked off the lists; returns how many
-  /// results rows went.
+  /// Unticks the rows of what stayed and takes every row still ticked off the lists; returns
+  /// how many results rows went.
   int RemoveWhatWent(const RemovalResult& result);
   void cmdRemove_Click();
   void cmdResults_Click();

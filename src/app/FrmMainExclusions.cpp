@@ -29,7 +29,7 @@ void FrmMain::ExcludeTickedRows() {
 bool FrmMain::AgreesToExclude() {
   ProgramContext& app = App();
   if (lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Count() == 0 &&
-      lvwRegistryToBeDeleted.Count() == 0 && lvwSpywareFound.Count() == 0) {
+      !findings_.AnyRegistryPending() && lvwSpywareFound.Count() == 0) {
     GetHost().MsgBox(app.Msg("MSG_SORRY"), forms::MsgBoxButtons::OkOnly,
                      forms::MsgBoxIcon::Information, app.brand.programName);
     return false;
@@ -52,13 +52,12 @@ std::vector<ExcludedItem> FrmMain::TickedItems() const {
 
 void FrmMain::TakeOffExcludedRows() {
   auto isTicked = [](const forms::ListItem& item) { return item.checked; };
-  lvwFilesToBeDeleted.RemoveIf(isTicked);
-  lvwRegistryToBeDeleted.RemoveIf(isTicked);
+  findings_.WithdrawTicked();
   lvwSpywareFound.RemoveIf(isTicked);
-  lvwCookiesToDelete.RemoveIf(isTicked);
   lblDeletingCaption.SetCaption("");
   SetShownState(isTicked, FindingState::Excluded);
   lvwPicRemoveListOfSpywareFoundAndToBeRemoved.RemoveIf(isTicked);
+  ShowPendingFindings();
 }
 
 void FrmMain::ViewExclusions() {

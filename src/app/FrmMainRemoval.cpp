@@ -1,6 +1,6 @@
 // The results page's removal commands: Repair Now, the removal run's display and the
-// quarantine view. The run itself is RemovalRun (removal/); the window builds its request
-// from the ticked work rows and shows what it did.
+// quarantine view. The run itself is RemovalRun (removal/); the window asks it to remove the
+// ticked pending findings and shows what it did.
 #include <algorithm>
 
 #include "app/Application.h"
@@ -13,29 +13,6 @@
 #include "reports/ScanEnd.h"
 
 namespace quill {
-
-namespace {
-
-// The work rows as the removal's targets, ticked as they are.
-void AddTargets(RemovalRequest& request, const forms::ListView& list, RemovalTarget::Kind kind) {
-  for (const auto& row : list.Items()) {
-    RemovalTarget target;
-    target.kind = kind;
-    target.ticked = row.checked;
-    target.text = row.text;
-    if (kind == RemovalTarget::Kind::Registry) {
-      target.keyPath = row.SubItem(1);
-      target.valueName = row.SubItem(2);
-      target.threat = row.SubItem(3);
-    } else {
-      target.threat = row.SubItem(1);
-    }
-    target.finding = row.tag;
-    request.Add(std::move(target));
-  }
-}
-
-}  // namespace
 
 void FrmMain::Command4_Click() {
   RepairTickedItems();
@@ -81,18 +58,15 @@ void FrmMain::RemoveAllFound() {
   }
   lastRemoval_ =
       RemoveListedFindings(app_, findings_, *this, allowLargeRemoval_, chkSendData.Value() == 1);
+  ShowPendingFindings();
   if (listed && ShowRemovalDone(lastRemoval_) >= 0) FinishRemovalDisplay();
 }
 
-RemovalRequest FrmMain::RemovalRequestFromLists() {
-  RemovalRequest request;
-  AddTargets(request, lvwFilesToBeDeleted, RemovalTarget::Kind::File);
-  AddTargets(request, lvwRegistryToBeDeleted, RemovalTarget::Kind::Registry);
-  AddTargets(request, lvwCookiesToDelete, RemovalTarget::Kind::Cookie);
+RemovalRequest FrmMain::RemovalRequestFromFindings() {
+  RemovalRequest request = RequestForTicked(findings_);
   request.listed = lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Count() > 0;
   request.automatic = autoRemove_;
   request.allowLarge = allowLargeRemoval_;
-  request.findings = &findings_;
   return request;
 }
 
@@ -102,7 +76,7 @@ void FrmMain::lblRemove_Click() {
 
 void FrmMain::RemoveTickedItems() {
   if (!lblRemove.Enabled()) return;
-  lastRemoval_ = RemovalRun(app_, RemovalRequestFromLists(), *this);
+  lastRemoval_ = RemovalRun(app_, RemovalRequestFromFindings(), *this);
   const int removed = ShowRemovalDone(lastRemoval_);
   if (removed >= 0) EndRemoval(removed);
 }
@@ -143,14 +117,10 @@ void FrmMain::ShowDeleteFailed(const RemovalResult& result) {
   window.ZOrder();
 }
 
-// What stayed is unticked, with the results rows that show it; every row still ticked went.
+// The results rows that show what stayed are unticked; every row still ticked went.
 int FrmMain::RemoveWhatWent(const RemovalResult& result) {
   auto& results = lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
   for (const RemovalTarget& kept : result.kept) {
-    auto& list = kept.kind == RemovalTarget::Kind::File       ? lvwFilesToBeDeleted
-                 : kept.kind == RemovalTarget::Kind::Registry ? lvwRegistryToBeDeleted
-                                                              : lvwCookiesToDelete;
-    if (kept.row < list.Count()) list.SetChecked(kept.row, false);
     for (int r = 0; r < results.Count(); ++r) {
       const auto& row = results.Item(r);
       if (StaysWith(kept, row.smallIcon, row.text, row.SubItem(1))) results.SetChecked(r, false);
@@ -160,11 +130,9 @@ int FrmMain::RemoveWhatWent(const RemovalResult& result) {
   const auto& rows = results.Items();
   const int removed = static_cast<int>(std::count_if(rows.begin(), rows.end(), ticked));
   SetShownState(ticked, FindingState::Removed);
-  lvwFilesToBeDeleted.RemoveIf(ticked);
-  lvwRegistryToBeDeleted.RemoveIf(ticked);
-  lvwCookiesToDelete.RemoveIf(ticked);
   lvwSpywareFound.RemoveIf(ticked);
   results.RemoveIf(ticked);
+  ShowPendingFindings();
   return removed;
 }
 

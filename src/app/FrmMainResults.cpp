@@ -1,5 +1,5 @@
-// The results list of the main window: category filling, sorting, tick propagation to the
-// hidden removal lists, and browsing to the items found.
+// The results list of the main window: category filling, sorting, ticks passed on to the
+// pending findings, and browsing to the items found.
 #include <exception>
 
 #include "app/Application.h"
@@ -80,35 +80,8 @@ void FrmMain::lvwPicRemoveListOfSpywareFoundAndToBeRemoved_ItemCheck(int row) {
 
 void FrmMain::PropagateCheck(int row) {
   const auto& item = lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Item(row);
-  const bool checked = item.checked;
-  const std::string location = item.SubItem(1);
-  const std::string name = item.text;
-  switch (item.smallIcon) {
-    case kItemCookie:
-      for (int i = 0; i < lvwCookiesToDelete.Count(); ++i)
-        if (lvwCookiesToDelete.Item(i).text == location) lvwCookiesToDelete.SetChecked(i, checked);
-      break;
-    case kItemRegistry:
-      for (int i = 0; i < lvwRegistryToBeDeleted.Count(); ++i) {
-        const auto& r = lvwRegistryToBeDeleted.Item(i);
-        if (r.SubItem(1) == name || r.SubItem(3) == name)
-          lvwRegistryToBeDeleted.SetChecked(i, checked);
-      }
-      break;
-    case kItemFile:
-      // Every file found under one threat name follows together.
-      for (int i = 0; i < lvwFilesToBeDeleted.Count(); ++i)
-        if (lvwFilesToBeDeleted.Item(i).SubItem(1) == name)
-          lvwFilesToBeDeleted.SetChecked(i, checked);
-      break;
-    case kItemFolder:
-      for (int i = 0; i < lvwFilesToBeDeleted.Count(); ++i)
-        if (lvwFilesToBeDeleted.Item(i).text == location)
-          lvwFilesToBeDeleted.SetChecked(i, checked);
-      break;
-    default:
-      break;
-  }
+  if (findings_.Contains(item.tag)) findings_.TickWith(item.tag, item.checked);
+  ShowPendingFindings();
 }
 
 bool FrmMain::BrowseRow(int row, bool minimized) {
@@ -136,8 +109,9 @@ void FrmMain::TickAllResults() {
   for (int i = 0; i < results.Count(); ++i) {
     if (results.Item(i).checked) continue;
     results.SetChecked(i, true);
-    PropagateCheck(i);
+    if (findings_.Contains(results.Item(i).tag)) findings_.TickWith(results.Item(i).tag, true);
   }
+  ShowPendingFindings();
 }
 
 void FrmMain::cmdBrowse_Click() {
@@ -166,25 +140,37 @@ void FrmMain::BumpTracesLabel(int n) {
   lbltracesFound.SetCaption(std::to_string(text::Val(lbltracesFound.Caption()) + n));
 }
 
+// The hidden list of its kind shows a pending finding, ticked as it is.
+void FrmMain::ShowPending(int index) {
+  const Finding& finding = findings_.At(index);
+  forms::ListItem row;
+  row.text = finding.location;
+  row.checked = finding.ticked;
+  row.tag = index;
+  if (finding.kind == FindingKind::Cookie) {
+    lvwCookiesToDelete.Add(std::move(row));
+  } else if (finding.IsRegistry()) {
+    row.text = platform::RootHandleText(static_cast<platform::RootKey>(finding.rootHandle));
+    row.subItems = {finding.keyPath, finding.valueName, finding.threat};
+    lvwRegistryToBeDeleted.Add(std::move(row));
+  } else {
+    row.subItems = {finding.threat};
+    lvwFilesToBeDeleted.Add(std::move(row));
+  }
+}
+
+void FrmMain::ShowPendingFindings() {
+  for (auto* list : {&lvwFilesToBeDeleted, &lvwRegistryToBeDeleted, &lvwCookiesToDelete})
+    list->Clear();
+  for (int i = 0; i < findings_.Count(); ++i)
+    if (findings_.At(i).pending) ShowPending(i);
+}
+
 void FrmMain::ShowFinding(int index) {
   const Finding& finding = findings_.At(index);
-  if (finding.state == FindingState::Found && finding.removable) {
-    switch (finding.kind) {
-      case FindingKind::Cookie:
-        lvwCookiesToDelete.Add(finding.location);
-        break;
-      case FindingKind::RegistryValue:
-      case FindingKind::RegistryKey:
-        lvwRegistryToBeDeleted.Add(
-            platform::RootHandleText(static_cast<platform::RootKey>(finding.rootHandle)), 0,
-            {finding.keyPath, finding.valueName, finding.threat});
-        BumpTracesLabel();
-        break;
-      default:
-        lvwFilesToBeDeleted.Add(finding.location, 0, {finding.threat});
-        BumpTracesLabel();
-        break;
-    }
+  if (finding.pending) {
+    ShowPending(index);
+    if (finding.kind != FindingKind::Cookie) BumpTracesLabel();
   }
   // A value no threat is named for is removed with the rest, but shown nowhere.
   const bool shown = finding.kind != FindingKind::RegistryValue ||

@@ -81,7 +81,6 @@ void RemovalRequest::Add(RemovalTarget target) {
   auto& list = target.kind == RemovalTarget::Kind::File       ? files
                : target.kind == RemovalTarget::Kind::Registry ? registry
                                                               : cookies;
-  target.row = static_cast<int>(list.size());
   list.push_back(std::move(target));
 }
 
@@ -92,37 +91,35 @@ bool RemovalRequest::AnyTicked() const {
          std::any_of(cookies.begin(), cookies.end(), ticked);
 }
 
-RemovalRequest RequestForAll(FindingList& findings) {
+RemovalRequest RequestForTicked(FindingList& findings) {
   RemovalRequest request;
   request.findings = &findings;
   for (int i = 0; i < findings.Count(); ++i) {
     const Finding& f = findings.At(i);
     request.listed = request.listed || f.Listed();
-    if (f.state != FindingState::Found || !f.removable) continue;
+    if (!f.pending) continue;
     RemovalTarget target;
-    target.ticked = true;
+    target.ticked = f.ticked;
     target.finding = i;
-    switch (f.kind) {
-      case FindingKind::Cookie:
-        target.kind = RemovalTarget::Kind::Cookie;
-        target.text = f.location;
-        break;
-      case FindingKind::RegistryValue:
-      case FindingKind::RegistryKey:
-        target.kind = RemovalTarget::Kind::Registry;
-        target.text = platform::RootHandleText(static_cast<platform::RootKey>(f.rootHandle));
-        target.keyPath = f.keyPath;
-        target.valueName = f.valueName;
-        target.threat = f.threat;
-        break;
-      default:
-        target.text = f.location;
-        target.threat = f.threat;
-        break;
+    target.text = f.location;
+    target.threat = f.threat;
+    if (f.kind == FindingKind::Cookie) {
+      target.kind = RemovalTarget::Kind::Cookie;
+      target.threat.clear();
+    } else if (f.IsRegistry()) {
+      target.kind = RemovalTarget::Kind::Registry;
+      target.text = platform::RootHandleText(static_cast<platform::RootKey>(f.rootHandle));
+      target.keyPath = f.keyPath;
+      target.valueName = f.valueName;
     }
     request.Add(std::move(target));
   }
   return request;
+}
+
+RemovalRequest RequestForAll(FindingList& findings) {
+  for (int i = 0; i < findings.Count(); ++i) findings.At(i).ticked = findings.At(i).pending;
+  return RequestForTicked(findings);
 }
 
 bool StaysWith(const RemovalTarget& kept, int icon, const std::string& name,
@@ -159,13 +156,16 @@ RemovalResult RemovalRun(ProgramContext& app, RemovalRequest request, RemovalWin
   if (!agreed) return result;
   result.ran = true;
   RunPasses(in, request, window, result);
-  // What is still ticked went: the targets that stayed were unticked, and the findings their
+  // What is still ticked went; the targets that stayed were unticked, and the findings their
   // rows show failed. Only what the results list shows is counted.
   if (!request.findings) return result;
   for (const auto* targets : {&request.files, &request.registry, &request.cookies}) {
     for (const RemovalTarget& t : *targets) {
-      if (!t.ticked || !request.findings->Contains(t.finding)) continue;
+      if (!request.findings->Contains(t.finding)) continue;
       Finding& finding = request.findings->At(t.finding);
+      finding.ticked = t.ticked;
+      if (!t.ticked) continue;
+      finding.pending = false;
       if (finding.Listed() && finding.state != FindingState::Failed)
         finding.state = FindingState::Removed;
     }

@@ -9,7 +9,7 @@ class FindingList;
 class ProgramContext;
 class RemovalWindow;
 
-/// One thing a removal is asked to take away: a row of the work lists a scan fills.
+/// One thing a removal is asked to take away: a pending finding.
 struct RemovalTarget {
   enum class Kind { File, Registry, Cookie };
   Kind kind = Kind::File;
@@ -23,8 +23,6 @@ struct RemovalTarget {
   /// A registry entry: the key path below the root, and the value name ("" for a whole key).
   std::string keyPath;
   std::string valueName;
-  /// Its place in its work list.
-  int row = 0;
   /// The finding it stands for in the request's FindingList; -1 for none.
   int finding = -1;
 };
@@ -43,13 +41,15 @@ struct RemovalRequest {
   /// The scan's findings: those of targets that stayed become failed, the others removed.
   FindingList* findings = nullptr;
 
-  /// Appends a target to the list of its kind, numbering its row.
+  /// Appends a target to the list of its kind.
   void Add(RemovalTarget target);
   bool AnyTicked() const;
 };
 
-/// The request for every finding listed for removal, all ticked, in the order the scan
-/// found them: what "Select All" and "Repair Now" remove.
+/// The request for every pending finding, ticked as it is, in the order the scan found them:
+/// what "Repair Now" removes.
+RemovalRequest RequestForTicked(FindingList& findings);
+/// Ticks every pending finding first: what "Select All" and "Repair Now" remove.
 RemovalRequest RequestForAll(FindingList& findings);
 
 /// A target still on the machine after the retry pass, as "Delete Failed" lists it.
@@ -70,7 +70,7 @@ struct RemovalResult {
   std::vector<std::string> refusals;
   /// What stayed, once each, in the order met.
   std::vector<RemovalProblem> problems;
-  /// The ticked targets that stayed: their rows stay listed (and unticked).
+  /// The ticked targets that stayed: they stay pending (and unticked).
   std::vector<RemovalTarget> kept;
 };
 

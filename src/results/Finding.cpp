@@ -1,5 +1,7 @@
 #include "results/Finding.h"
 
+#include <algorithm>
+
 #include "base/Text.h"
 #include "results/ItemKind.h"
 
@@ -26,7 +28,29 @@ const std::string& English(const char* key) {
   return none;
 }
 
+// Whether a pending finding follows a results row (its icon, name and place).
+bool FollowsRow(const Finding& f, int icon, const std::string& name, const std::string& place) {
+  const bool inFiles = !f.IsRegistry() && f.kind != FindingKind::Cookie;
+  switch (icon) {
+    case kItemCookie:
+      return f.kind == FindingKind::Cookie && f.location == place;
+    case kItemRegistry:
+      return f.IsRegistry() && (f.keyPath == name || f.threat == name);
+    case kItemFile:
+      // Every file found under one threat name follows together.
+      return inFiles && f.threat == name;
+    case kItemFolder:
+      return inFiles && f.location == place;
+    default:
+      return false;
+  }
+}
+
 }  // namespace
+
+bool Finding::IsRegistry() const {
+  return kind == FindingKind::RegistryValue || kind == FindingKind::RegistryKey;
+}
 
 bool Finding::Listed() const {
   if (state != FindingState::Found && state != FindingState::Removed &&
@@ -125,10 +149,27 @@ std::string Finding::ProgressDetail() const {
 }
 
 int FindingList::Add(Finding finding) {
+  finding.pending = finding.state == FindingState::Found && finding.removable;
   items_.push_back(std::move(finding));
   const int index = Count() - 1;
   if (watcher_) watcher_(index);
   return index;
+}
+
+void FindingList::TickWith(int shown, bool ticked) {
+  const Finding row = At(shown);
+  for (Finding& f : items_)
+    if (f.pending && FollowsRow(f, row.ResultIcon(), row.name, row.location)) f.ticked = ticked;
+}
+
+void FindingList::WithdrawTicked() {
+  for (Finding& f : items_)
+    if (f.ticked) f.pending = false;
+}
+
+bool FindingList::AnyRegistryPending() const {
+  return std::any_of(items_.begin(), items_.end(),
+                     [](const Finding& f) { return f.pending && f.IsRegistry(); });
 }
 
 Finding LeftAloneFinding(FindingKind kind, FindingState state, std::string location) {

@@ -56,7 +56,14 @@ struct Finding {
   /// False when it is shown only (a cookie met after the scan was stopped): nothing is
   /// listed for removal.
   bool removable = true;
+  /// Waiting for removal: set when it is found to be removed, cleared once a removal took it
+  /// or the user excluded a row it follows.
+  bool pending = false;
+  /// Taken by the next removal: the user ticked a results row it follows.
+  bool ticked = false;
 
+  /// Whether it is a registry value or key.
+  bool IsRegistry() const;
   /// Whether it has a row in the results list.
   bool Listed() const;
   /// The icon number of its results row.
@@ -78,8 +85,18 @@ class FindingList {
  public:
   using Watcher = std::function<void(int index)>;
 
-  /// Appends a finding and tells the watcher; returns its index.
+  /// Appends a finding and tells the watcher; returns its index. A finding found to be
+  /// removed (and removable) becomes pending.
   int Add(Finding finding);
+  /// Ticks, or unticks, every pending finding the results row of the finding at `shown`
+  /// stands for: for a file's row, the files and folders of its threat name; for a folder's,
+  /// those at its place; for a registry row, the entries of its threat name or key path; for
+  /// a cookie's, the cookie file at its place.
+  void TickWith(int shown, bool ticked);
+  /// Every ticked pending finding stops being pending (its rows were excluded).
+  void WithdrawTicked();
+  /// Whether a pending finding is a registry entry.
+  bool AnyRegistryPending() const;
   void Clear() { items_.clear(); }
   int Count() const { return static_cast<int>(items_.size()); }
   const std::vector<Finding>& Items() const { return items_; }

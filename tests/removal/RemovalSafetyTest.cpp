@@ -110,7 +110,7 @@ TEST_F(RemovalSafety, RunWithoutAWindowRemovesFindingsAndTellsWhatStayedAndWhy) 
   ASSERT_EQ(result.refusals.size(), 1u);
   EXPECT_EQ(result.problems[0].reason, result.refusals[0]);
   // The main window saw none of it.
-  EXPECT_EQ(Main().lvwFilesToBeDeleted.Count(), 0);
+  EXPECT_EQ(Main().lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Count(), 0);
   EXPECT_EQ(Problems().Count(), 0);
 }
 
@@ -131,7 +131,7 @@ TEST_F(RemovalSafety, LargeShareOfADriveAsksAndAutomaticRemovalNeedsForce) {
             "remove them?");
   EXPECT_EQ(asked.icon, forms::MsgBoxIcon::Exclamation);
   EXPECT_TRUE(test::Exists(f, "C:\\Spy\\big.bin"));
-  EXPECT_EQ(Main().lvwFilesToBeDeleted.Count(), 1);
+  EXPECT_EQ(f.Pending().size(), 1u);
   EXPECT_TRUE(Main().lblRemove.Enabled());
   EXPECT_FALSE(Main().pgbDeleteSpywaresFound.Visible());
 
@@ -160,7 +160,7 @@ TEST_F(RemovalSafety, NoScanDuringARemovalAndNoScanOfTheProgramsOwnFolders) {
   test::AddFileHit(Main(), "C:\\Spy\\spy.txt", "Spy");
   Main().lblRemove.SetEnabled(false);  // as while a removal runs
   Main().cmdScanNow_Click();
-  EXPECT_EQ(Main().lvwFilesToBeDeleted.Count(), 1);
+  EXPECT_EQ(f.Pending().size(), 1u);
   Main().lblRemove.SetEnabled(true);
 
   const std::string name = "quillonet-spyware-test-program.exe";
@@ -168,18 +168,17 @@ TEST_F(RemovalSafety, NoScanDuringARemovalAndNoScanOfTheProgramsOwnFolders) {
   ASSERT_TRUE(f.Prefix().WriteFile(documents + name, "spy"));
   ASSERT_TRUE(f.Prefix().WriteFile(f.DataFolder() + "\\quarantine\\" + name, "saved copy"));
   f.WriteDefinitions(definition_files::kFile, {name + "=Spy Program|"});
-  Main().lvwFilesToBeDeleted.Clear();
+  Main().Findings().Clear();
   Main().lvwSpywareFound.Clear();
   f.App().Definitions().LoadDefinitionSet();
   f.App().RefreshFloor();
   ScanFolderTree(ScanInputsOf(f.App()), Main(), "C:\\users\\" + f.Prefix().User() + "\\");
-  ASSERT_EQ(Main().lvwFilesToBeDeleted.Count(), 1);
-  EXPECT_EQ(text::ToLower(Main().lvwFilesToBeDeleted.Item(0).text),
-            text::ToLower(documents + name));
+  ASSERT_EQ(f.Pending().size(), 1u);
+  EXPECT_EQ(text::ToLower(f.Pending()[0].location), text::ToLower(documents + name));
   // A scan of the data folder itself, or of one file in it, finds nothing there.
   ScanFolderTree(ScanInputsOf(f.App()), Main(), f.DataFolder() + "\\");
   CheckFoundFile(ScanInputsOf(f.App()), Main(), f.DataFolder() + "\\quarantine\\" + name);
-  EXPECT_EQ(Main().lvwFilesToBeDeleted.Count(), 1);
+  EXPECT_EQ(f.Pending().size(), 1u);
   EXPECT_EQ(Main().lvwSpywareFound.Count(), 1);
 }
 

@@ -44,26 +44,29 @@ inline void AddFileHit(FrmMain& main, const std::string& path, const std::string
   main.Findings().Add(hit);
 }
 
-/// A registry hit: the hidden row (root handle, key path, value name, threat) and its
-/// results row.
+/// A registry hit: a value, or the whole key when valueName is empty.
 inline void AddRegistryHit(FrmMain& main, platform::RootKey root, const std::string& keyPath,
                            const std::string& valueName, const std::string& threat) {
-  main.lvwRegistryToBeDeleted.Add(platform::RootHandleText(root), 0, {keyPath, valueName, threat});
-  const std::string location =
+  Finding hit;
+  hit.kind = valueName.empty() ? FindingKind::RegistryKey : FindingKind::RegistryValue;
+  hit.name = hit.threat = threat;
+  hit.location =
       platform::RootName(root) + "\\" + keyPath + (valueName.empty() ? "" : "\\" + valueName);
-  main.lvwSpywareFound.Add(threat, kItemRegistry, {location});
-  main.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Add(threat, kItemRegistry,
-                                                        {location, "Adware"});
-  main.BumpTracesLabel();
+  hit.rootHandle = static_cast<uint32_t>(root);
+  hit.keyPath = keyPath;
+  hit.valueName = valueName;
+  hit.threatType = "Adware";
+  main.Findings().Add(hit);
 }
 
 /// A cookie hit.
 inline void AddCookieHit(FrmMain& main, const std::string& path) {
-  const std::string name = path.substr(path.rfind('\\') + 1);
-  main.lvwSpywareFound.Add("Cookie", kItemCookie, {name});
-  main.lvwCookiesToDelete.Add(path);
-  main.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Add("Cookie: " + name, kItemCookie,
-                                                        {path, "Tracking Cookie"});
+  Finding hit;
+  hit.kind = FindingKind::Cookie;
+  hit.name = "Cookie: " + path.substr(path.rfind('\\') + 1);
+  hit.location = path;
+  hit.threatType = "Tracking Cookie";
+  main.Findings().Add(hit);
 }
 
 /// "Repair Now" answered Yes.

@@ -6,6 +6,7 @@
 #include "app/Application.h"
 #include "app/FrmMain.h"
 #include "definitions/ExclusionList.h"
+#include "removal/RemovalTestSupport.h"
 #include "support/AppFixture.h"
 
 namespace quill {
@@ -22,14 +23,9 @@ class ExclusionCommandsTest : public ::testing::Test {
   }
   /// A cookie hit, a registry hit and a file hit as the scanners list them.
   void ListHits() {
-    const std::string cookie = "C:\\users\\me\\Cookies\\me@ads[1].txt";
-    Main().lvwCookiesToDelete.Add(cookie);
-    Results().Add("Cookie: me@ads[1].txt", kItemCookie, {cookie, "Tracking Cookie"});
-    Main().lvwSpywareFound.Add("Cookie", kItemCookie, {"me@ads[1].txt"});
-    Main().lvwRegistryToBeDeleted.Add("-2147483647", 0, {"Software\\Ads", "", "Ads Key"});
-    Results().Add("Ads Key", kItemRegistry, {"HKEY_CURRENT_USER\\Software\\Ads"});
-    Main().lvwFilesToBeDeleted.Add("C:\\Ads\\ads.exe", 0, {"Ads Program"});
-    Results().Add("Ads Program", kItemFile, {"C:\\Ads\\ads.exe"});
+    test::AddCookieHit(Main(), "C:\\users\\me\\Cookies\\me@ads[1].txt");
+    test::AddRegistryHit(Main(), platform::RootKey::CurrentUser, "Software\\Ads", "", "Ads Key");
+    test::AddFileHit(Main(), "C:\\Ads\\ads.exe", "Ads Program");
   }
 
   test::AppFixture fx_;
@@ -84,10 +80,13 @@ TEST_F(ExclusionCommandsTest, YesExcludesTheTickedRowsAndRemovesThemEverywhere) 
 
   ASSERT_EQ(Results().Count(), 1);
   EXPECT_EQ(Results().Item(0).text, "Ads Program");
-  EXPECT_EQ(Main().lvwCookiesToDelete.Count(), 0);
-  EXPECT_EQ(Main().lvwRegistryToBeDeleted.Count(), 0);
+  const FindingList& found = Main().Findings();
+  EXPECT_EQ(found.At(0).state, FindingState::Excluded);
+  EXPECT_FALSE(found.At(0).pending || found.At(1).pending);
+  EXPECT_TRUE(found.At(2).pending);
   EXPECT_EQ(Main().lvwFilesToBeDeleted.Count(), 1);
-  EXPECT_EQ(Main().lvwSpywareFound.Count(), 1);  // the progress list has no ticks
+  EXPECT_EQ(Main().lvwCookiesToDelete.Count(), 0);
+  EXPECT_EQ(Main().lvwSpywareFound.Count(), 3);  // the progress list has no ticks
   EXPECT_EQ(Main().lblDeletingCaption.Caption(), "");
 }
 
@@ -142,7 +141,7 @@ TEST_F(ExclusionCommandsTest, HandEditWithoutLineEndAndAFailedWrite) {
   EXPECT_EQ(boxes[1].text, "The exclusion list could not be written, so nothing was excluded: " +
                                App().Exclusions().FilePath());
   EXPECT_EQ(Results().Count(), 3);
-  EXPECT_EQ(Main().lvwFilesToBeDeleted.Count(), 1);
+  EXPECT_TRUE(Main().Findings().At(2).pending);
 }
 
 }  // namespace

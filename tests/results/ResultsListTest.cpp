@@ -64,28 +64,45 @@ TEST_F(ResultsList, TickingAFileRowTicksEveryPendingFileOfThatThreat) {
     m.Findings().Add(hit);
   }
   Results().UserCheck(0, true);
-  EXPECT_TRUE(m.lvwFilesToBeDeleted.Item(0).checked);
-  EXPECT_TRUE(m.lvwFilesToBeDeleted.Item(1).checked);
-  EXPECT_FALSE(m.lvwFilesToBeDeleted.Item(2).checked);
-  EXPECT_FALSE(Results().Item(1).checked);  // its own results row stays unticked
+  EXPECT_TRUE(m.Findings().At(0).ticked);
+  EXPECT_TRUE(m.Findings().At(1).ticked);
+  EXPECT_FALSE(m.Findings().At(2).ticked);
+  EXPECT_FALSE(Results().Item(1).checked);             // its own results row stays unticked
+  EXPECT_TRUE(m.lvwFilesToBeDeleted.Item(1).checked);  // the hidden list shows the tick
   Results().UserCheck(0, false);
-  EXPECT_FALSE(m.lvwFilesToBeDeleted.Item(1).checked);
+  EXPECT_FALSE(m.Findings().At(1).ticked);
   EXPECT_EQ(m.lbltracesFound.Caption(), "3");
 }
 
 TEST_F(ResultsList, FolderCookieAndRegistryRowsPropagateByTheirOwnColumns) {
   auto& m = f.Main();
-  m.lvwFilesToBeDeleted.Add("C:\\Bad", 0, {"Bad"});
-  Results().Add("Bad Directory", kItemFolder, {"C:\\Bad"});
-  m.lvwCookiesToDelete.Add("C:\\cookies\\u@x[1].txt");
-  Results().Add("Cookie: u@x[1].txt", kItemCookie, {"C:\\cookies\\u@x[1].txt", "Tracking Cookie"});
-  m.lvwRegistryToBeDeleted.Add("-2147483647", 0, {"Software\\Bad", "", "BadKey"});
-  Results().Add("BadKey", kItemRegistry, {"HKEY_CURRENT_USER\\Software\\Bad"});
+  auto add = [&](FindingKind kind, const std::string& name, const std::string& threat,
+                 const std::string& location) {
+    Finding hit;
+    hit.kind = kind;
+    hit.name = name;
+    hit.threat = threat;
+    hit.location = location;
+    if (hit.IsRegistry()) hit.keyPath = "Software\\Bad";
+    return m.Findings().Add(hit);
+  };
+  const std::string key = "HKEY_CURRENT_USER\\Software\\Bad";
+  add(FindingKind::Folder, "Bad Directory", "Bad", "C:\\Bad");
+  add(FindingKind::Cookie, "Cookie: u@x[1].txt", "", "C:\\cookies\\u@x[1].txt");
+  add(FindingKind::RegistryKey, "Software\\Bad", "", key);
+  const int unshown = add(FindingKind::RegistryValue, "", "", key + "\\w");
+  const int other = add(FindingKind::Cookie, "Cookie: y[1].txt", "", "C:\\cookies\\y[1].txt");
+  // The value no threat is named for has no row, but follows the row of its key path.
+  ASSERT_EQ(Results().Count(), 4);
+  Results().UserCheck(0, true);
+  Results().UserCheck(1, true);
+  Results().UserCheck(2, true);
+  for (const Finding& hit : m.Findings().Items())
+    EXPECT_EQ(hit.ticked, &hit != &m.Findings().At(other)) << hit.location;
+  EXPECT_TRUE(m.Findings().At(unshown).ticked);
   m.cmdSelectAll_Click();
-  EXPECT_TRUE(m.lvwFilesToBeDeleted.Item(0).checked);
-  EXPECT_TRUE(m.lvwCookiesToDelete.Item(0).checked);
-  EXPECT_TRUE(m.lvwRegistryToBeDeleted.Item(0).checked);
   for (const auto& row : Results().Items()) EXPECT_TRUE(row.checked);
+  EXPECT_TRUE(m.Findings().At(other).ticked);
 }
 
 TEST_F(ResultsList, DoubleClickOpensTheContainingFolderOrTheRegistryEditor) {

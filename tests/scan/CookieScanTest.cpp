@@ -70,8 +70,8 @@ TEST_F(CookieScanTest, WwwHostOfAListedNameIsBlockedAndQueuedForRemoval) {
   EXPECT_EQ(Results().Item(0).smallIcon, kItemCookie);
   EXPECT_EQ(Results().Item(0).SubItem(1), hit);
   EXPECT_EQ(Results().Item(0).SubItem(2), "Tracking Cookie");
-  ASSERT_EQ(Main().lvwCookiesToDelete.Count(), 1);
-  EXPECT_EQ(Main().lvwCookiesToDelete.Item(0).text, hit);
+  ASSERT_EQ(fx_.Pending().size(), 1u);
+  EXPECT_EQ(fx_.Pending()[0].location, hit);
   EXPECT_EQ(Main().Scan().counters.FilesFoldersInspected, 1);
 }
 
@@ -100,7 +100,7 @@ TEST_F(CookieScanTest, ExcludedCookieGivesOneExcludedRow) {
   EXPECT_EQ(Progress().Item(0).smallIcon, kItemExcluded);
   EXPECT_EQ(Progress().Item(0).SubItem(1), path);
   EXPECT_EQ(Results().Count(), 0);
-  EXPECT_EQ(Main().lvwCookiesToDelete.Count(), 0);
+  EXPECT_TRUE(fx_.Pending().empty());
   EXPECT_EQ(Main().Scan().counters.FilesFoldersInspected, 0);
 }
 

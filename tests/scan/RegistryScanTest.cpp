@@ -45,7 +45,8 @@ class RegistryScanTest : public ::testing::Test {
 
   const forms::ListView& Progress() { return Main().lvwSpywareFound; }
   const forms::ListView& Results() { return Main().lvwPicRemoveListOfSpywareFoundAndToBeRemoved; }
-  const forms::ListView& Hidden() { return Main().lvwRegistryToBeDeleted; }
+  std::vector<Finding> Pending() { return fx_.Pending(); }
+  static uint32_t Root(RootKey root) { return static_cast<uint32_t>(root); }
 
   test::AppFixture fx_;
 };
@@ -67,7 +68,7 @@ TEST_F(RegistryScanTest, OnlyTextAndNumberValuesCountAndLocationsJoinWithoutSepa
   EXPECT_EQ(Main().lbltracesFound.Caption(), "3");
   ASSERT_EQ(Results().Count(), 3);
   ASSERT_EQ(Progress().Count(), 3);
-  ASSERT_EQ(Hidden().Count(), 3);
+  ASSERT_EQ(Pending().size(), 3u);
   const std::vector<std::string> names{"Str Threat", "Num Threat", "Exp Threat"};
   const std::vector<std::string> values{"Str", "Num", "Exp"};
   for (int i = 0; i < 3; ++i) {
@@ -77,10 +78,10 @@ TEST_F(RegistryScanTest, OnlyTextAndNumberValuesCountAndLocationsJoinWithoutSepa
               "HKEY_CURRENT_USER\\Software\\QuillReg" + values[static_cast<size_t>(i)]);
     EXPECT_EQ(Progress().Item(i).text, names[static_cast<size_t>(i)]);
     EXPECT_EQ(Progress().Item(i).smallIcon, kItemRegistry);
-    EXPECT_EQ(Hidden().Item(i).text, "-2147483647");
-    EXPECT_EQ(Hidden().Item(i).SubItem(1), key);
-    EXPECT_EQ(Hidden().Item(i).SubItem(2), values[static_cast<size_t>(i)]);
-    EXPECT_EQ(Hidden().Item(i).SubItem(3), names[static_cast<size_t>(i)]);
+    EXPECT_EQ(Pending()[i].rootHandle, Root(RootKey::CurrentUser));
+    EXPECT_EQ(Pending()[i].keyPath, key);
+    EXPECT_EQ(Pending()[i].valueName, values[static_cast<size_t>(i)]);
+    EXPECT_EQ(Pending()[i].threat, names[static_cast<size_t>(i)]);
   }
 }
 
@@ -102,11 +103,11 @@ TEST_F(RegistryScanTest, RootCodesEmptyRootsAndDamagedLinesAreHandledLineByLine)
   ASSERT_EQ(Results().Count(), 2);
   EXPECT_EQ(Results().Item(0).text, "Config Threat");
   EXPECT_EQ(Results().Item(0).SubItem(1), "HKEY_CURRENT_CONFIG\\Software\\QuillConfig");
-  EXPECT_EQ(Hidden().Item(0).text, "-2147483643");
-  EXPECT_EQ(Hidden().Item(0).SubItem(2), "");
+  EXPECT_EQ(Pending()[0].rootHandle, Root(RootKey::CurrentConfig));
+  EXPECT_EQ(Pending()[0].valueName, "");
   EXPECT_EQ(Results().Item(1).text, "Machine Threat");
   EXPECT_EQ(Results().Item(1).SubItem(1), "HKEY_LOCAL_MACHINE\\Software\\QuillMachine");
-  EXPECT_EQ(Hidden().Item(1).text, "-2147483646");
+  EXPECT_EQ(Pending()[1].rootHandle, Root(RootKey::LocalMachine));
 }
 
 TEST_F(RegistryScanTest, EmptyNamesTypesAndExclusions) {
@@ -119,10 +120,10 @@ TEST_F(RegistryScanTest, EmptyNamesTypesAndExclusions) {
   Scan({"1^Software\\QuillA^Silent=   ", "1^Software\\QuillB^Typed=Typed Threat|Adware",
         "1^Software\\QuillC^Kept=Kept Threat", "1^Software\\QuillD^="});
 
-  // The nameless value: only the hidden row and the traces label.
-  ASSERT_EQ(Hidden().Count(), 3);
-  EXPECT_EQ(Hidden().Item(0).SubItem(1), "Software\\QuillA");
-  EXPECT_EQ(Hidden().Item(0).SubItem(2), "Silent");
+  // The nameless value: it waits for removal and counts on the traces label, but has no row.
+  ASSERT_EQ(Pending().size(), 3u);
+  EXPECT_EQ(Pending()[0].keyPath, "Software\\QuillA");
+  EXPECT_EQ(Pending()[0].valueName, "Silent");
   EXPECT_EQ(Main().lbltracesFound.Caption(), "3");
   EXPECT_EQ(Main().Scan().counters.TracesFound, 2);
 
@@ -130,7 +131,7 @@ TEST_F(RegistryScanTest, EmptyNamesTypesAndExclusions) {
   ASSERT_EQ(Results().Count(), 2);
   EXPECT_EQ(Results().Item(0).text, "Typed Threat");
   EXPECT_EQ(Results().Item(0).SubItem(2), "Adware");
-  EXPECT_EQ(Hidden().Item(1).SubItem(3), "Typed Threat");
+  EXPECT_EQ(Pending()[1].threat, "Typed Threat");
 
   // A value excluded by its key: one "EXCLUDED" row and nothing else.
   ASSERT_EQ(Progress().Count(), 3);
@@ -145,7 +146,7 @@ TEST_F(RegistryScanTest, EmptyNamesTypesAndExclusions) {
   EXPECT_EQ(Progress().Item(2).SubItem(1), "HKEY_CURRENT_USER\\Software\\QuillD");
   EXPECT_EQ(Results().Item(1).text, "Software\\QuillD");
   EXPECT_EQ(Results().Item(1).smallIcon, kItemRegistry);
-  EXPECT_EQ(Hidden().Item(2).SubItem(1), "Software\\QuillD");
+  EXPECT_EQ(Pending()[2].keyPath, "Software\\QuillD");
 }
 
 TEST_F(RegistryScanTest, ProtectedKeysAreNotReportedAndStopEndsBeforeTheNextLine) {

@@ -116,9 +116,9 @@ TEST_F(RemovalScenario, FullRemovalQuarantinesEverythingAndRecordsIt) {
 
   // Lists cleaned, nothing failed, total counted.
   EXPECT_EQ(Main().lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Count(), 0);
-  EXPECT_EQ(Main().lvwFilesToBeDeleted.Count(), 0);
-  EXPECT_EQ(Main().lvwRegistryToBeDeleted.Count(), 0);
-  EXPECT_EQ(Main().lvwCookiesToDelete.Count(), 0);
+  EXPECT_TRUE(f.Pending().empty());
+  for (const Finding& hit : Main().Findings().Items())
+    EXPECT_EQ(hit.state, FindingState::Removed) << hit.location;
   EXPECT_EQ(Failed().lstProblem.Count(), 0);
   EXPECT_FALSE(Failed().Visible());
   // Every item removed counts once: seven results rows.
@@ -212,9 +212,12 @@ TEST_F(RemovalScenario, QuarantineThatIsAFileKeepsEverythingAndListsEachItemOnce
   auto& results = Main().lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
   ASSERT_EQ(results.Count(), 6);
   for (const auto& row : results.Items()) EXPECT_FALSE(row.checked) << row.text;
-  EXPECT_EQ(Main().lvwFilesToBeDeleted.Count(), 4);
-  EXPECT_EQ(Main().lvwRegistryToBeDeleted.Count(), 1);
-  EXPECT_EQ(Main().lvwCookiesToDelete.Count(), 1);
+  ASSERT_EQ(f.Pending().size(), 6u);
+  for (const Finding& hit : f.Pending()) {
+    EXPECT_FALSE(hit.ticked) << hit.location;
+    EXPECT_EQ(hit.state, FindingState::Failed) << hit.location;
+  }
+  EXPECT_EQ(Main().lvwFilesToBeDeleted.Count(), 4);  // the hidden lists show them still
   EXPECT_EQ(GetSetting(f.App(), "Settings", "lblDefRemoved", "0"), "0");
 }
 

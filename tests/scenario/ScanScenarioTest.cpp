@@ -37,9 +37,9 @@ TEST_F(ScanScenario, SmartScanFindsPlantedFilesButNotHiddenOnes) {
   EXPECT_EQ(folder.kind, FindingKind::Folder);
   EXPECT_TRUE(text::EqualsNoCase(folder.location, "C:\\Program Files\\EvilFolder"));
 
-  // All four places: the work list carries the threat name so the rows can be ticked.
-  ASSERT_EQ(Main().lvwFilesToBeDeleted.Count(), 2);
-  EXPECT_EQ(Main().lvwFilesToBeDeleted.Item(0).SubItem(1), "Evil Threat");
+  // Both wait for removal, under the threat name their rows are ticked by.
+  ASSERT_EQ(fx.Pending().size(), 2u);
+  EXPECT_EQ(fx.Pending()[0].threat, "Evil Threat");
   EXPECT_EQ(Main().lvwSpywareFound.Count(), 2);
   EXPECT_EQ(Main().lbltracesFound.Caption(), "2");
   EXPECT_EQ(Main().Scan().counters.TracesFound, 2);
@@ -119,7 +119,7 @@ TEST_F(ScanScenario, TwoTrailingFolderNamesMatchOnAnotherDrive) {
   ASSERT_EQ(ResultNames(), Names({"FooThreat"}));
   EXPECT_EQ(Listed()[0].location, "d:\\backup\\program files\\foo\\foo.exe");
   EXPECT_EQ(Listed()[0].threatType, "Spyware");
-  EXPECT_EQ(Main().lvwFilesToBeDeleted.Item(0).SubItem(1), "FooThreat");
+  EXPECT_EQ(fx.Pending().at(0).threat, "FooThreat");
 }
 
 TEST_F(ScanScenario, LongProgramNamesMatchAnywhere) {
@@ -145,7 +145,7 @@ TEST_F(ScanScenario, FoldersMatchByFullPathWithTheDriveOfTheMetFolder) {
   EXPECT_EQ(folder.location, "c:\\scan\\bad stuff");
   EXPECT_EQ(folder.threatType, "Adware");
   EXPECT_EQ(Main().lvwSpywareFound.Item(0).smallIcon, kItemFile);
-  EXPECT_EQ(Main().lvwFilesToBeDeleted.Item(0).text, "c:\\scan\\bad stuff");
+  EXPECT_EQ(fx.Pending().at(0).location, "c:\\scan\\bad stuff");
 }
 
 TEST_F(ScanScenario, ExcludedItemsGiveOneExcludedRowAndAreNotCounted) {
@@ -168,7 +168,7 @@ TEST_F(ScanScenario, ExcludedItemsGiveOneExcludedRowAndAreNotCounted) {
   EXPECT_EQ(progress.Item(1).SubItem(1), "c:\\scan\\a\\evil.exe");
   EXPECT_EQ(Main().Scan().counters.TracesFound, 0);
   EXPECT_EQ(Main().lbltracesFound.Caption(), "0");
-  EXPECT_EQ(Main().lvwFilesToBeDeleted.Count(), 0);
+  EXPECT_TRUE(fx.Pending().empty());
 }
 
 TEST_F(ScanScenario, EveryEntryOfAFolderComesBeforeItsSubfolders) {

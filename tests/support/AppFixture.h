@@ -34,6 +34,13 @@ class AppFixture {
   platform::Platform& Platform() { return platform_; }
   Application& App() { return *app_; }
   FrmMain& Main() { return app_->Main(); }
+  /// The findings waiting for removal, in the order found.
+  std::vector<Finding> Pending() {
+    std::vector<Finding> pending;
+    for (const Finding& f : Main().Findings().Items())
+      if (f.pending) pending.push_back(f);
+    return pending;
+  }
 
   /// Runs start-up as the splash does: loads and shows the main window.
   void Start();
