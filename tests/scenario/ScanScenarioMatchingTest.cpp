@@ -131,26 +131,18 @@ TEST_F(ScanScenario, IndexedMatchingEqualsLinearMatchingOnARandomTable) {
   for (const auto& folder : metFolders) {
     for (const auto& name : names) {
       const std::string lowerName = text::ToLower(name);
-      Main().lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Clear();
+      Main().Findings().Clear();
       CheckFoundFile(ScanInputsOf(App()), Main(), folder + name);
       auto expected = existing(LinearFileMatch(definitions.FileTable(), folder, lowerName, sysDir),
                                folder + name);
-      const auto& results = Main().lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
-      ASSERT_EQ(results.Count(), expected ? 1 : 0) << folder << name;
-      if (expected) {
-        EXPECT_EQ(results.Item(0).text, *expected) << folder << name;
-      }
+      EXPECT_EQ(ResultNames(), expected ? Names({*expected}) : Names({})) << folder << name;
     }
     std::string f = folder.substr(0, folder.size() - 1);
     for (const std::string& met : {f, f + "\\bad", f + "\\bar"}) {
-      Main().lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Clear();
+      Main().Findings().Clear();
       CheckFoundFolder(ScanInputsOf(App()), Main(), met + "\\");
       auto expected = existing(LinearFolderMatch(definitions.DirectoryTable(), met, sysDir), met);
-      const auto& results = Main().lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
-      ASSERT_EQ(results.Count(), expected ? 1 : 0) << met;
-      if (expected) {
-        EXPECT_EQ(results.Item(0).text, *expected) << met;
-      }
+      EXPECT_EQ(ResultNames(), expected ? Names({*expected}) : Names({})) << met;
     }
   }
 }
