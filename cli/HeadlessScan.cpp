@@ -3,6 +3,7 @@
 #include "core/ProgramContext.h"
 #include "forms/HandlerBoundary.h"
 #include "reports/ScanEnd.h"
+#include "results/CategoryWords.h"
 
 namespace quill::cli {
 
@@ -25,7 +26,7 @@ void HeadlessScan::ScanEnding(bool stopped) {
 
 void HeadlessScan::ScanEnded() {
   forms::RunHandler(&app_.Host(), "scan figures", [&] {
-    FillCategories(Messages(app_), findings_, ListedFindings(findings_, removal_));
+    FillCategories(app_.Messages(), findings_, ListedFindings(findings_, removal_));
   });
 }
 

@@ -6,22 +6,22 @@
 #include "app/FrmMain.h"
 #include "base/Text.h"
 #include "platform/Registry.h"
-#include "reports/ScanEnd.h"
+#include "results/CategoryWords.h"
 #include "results/Finding.h"
 
 namespace quill {
 
 std::string FrmMain::EnglishType(const std::string& shown) {
-  return quill::EnglishType(Messages(app_), shown);
+  return quill::EnglishType(app_.Messages(), shown);
 }
 
 std::string FrmMain::TypeWords(const std::string& type) {
-  return quill::TypeWords(Messages(app_), type);
+  return quill::TypeWords(app_.Messages(), type);
 }
 
 void FrmMain::FillCategories() {
   auto& results = lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
-  const MessageLookup msg = Messages(app_);
+  const MessageLookup msg = app_.Messages();
   for (int i = 0; i < results.Count(); ++i) {
     CategoryWords words;
     if (!CategoryWordsOf(msg, results.Item(i).SubItem(2), words)) continue;
@@ -181,7 +181,7 @@ void FrmMain::ShowFinding(int index) {
     const std::string detailKey = finding.ProgressDetailKey();
     const std::string text = textKey.empty()
                                  ? finding.ProgressText()
-                                 : Words(Messages(app_), textKey, finding.ProgressText());
+                                 : Words(app_.Messages(), textKey, finding.ProgressText());
     const std::string sentence = detailKey.empty() ? std::string() : app_.Msg(detailKey);
     const std::string detail = sentence.empty()
                                    ? finding.ProgressDetail()

@@ -10,4 +10,8 @@ ProgramContext::ProgramContext(forms::Host& host, platform::Platform& platform)
   brand = BrandProfile::FromIdentity(identity_);
 }
 
+MessageLookup ProgramContext::Messages() {
+  return [this](const std::string& key) { return Msg(key); };
+}
+
 }  // namespace quill

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/MessageLookup.h"
 #include "core/BrandProfile.h"
 #include "core/Settings.h"
 #include "forms/Host.h"
@@ -61,6 +62,8 @@ class ProgramContext {
   // --- Messages ------------------------------------------------------------------------
   /// Catalogue text by "MSG_" key.
   virtual std::string Msg(const std::string& key) = 0;
+  /// Msg as a lookup, for what reads the catalogue without knowing the program.
+  MessageLookup Messages();
 
  private:
   forms::Host& host_;

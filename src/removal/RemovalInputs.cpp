@@ -5,16 +5,9 @@
 namespace quill {
 
 RemovalInputs RemovalInputsOf(ProgramContext& app) {
-  return RemovalInputs{app.Host(),
-                       app.Files(),
-                       app.Registry(),
-                       app.Shell(),
-                       app.Processes(),
-                       app.System(),
-                       app.Floor(),
-                       app.dataFolder,
-                       app.brand.programName,
-                       [&app](const std::string& key) { return app.Msg(key); }};
+  return RemovalInputs{
+      app.Host(),   app.Files(), app.Registry(), app.Shell(),           app.Processes(),
+      app.System(), app.Floor(), app.dataFolder, app.brand.programName, app.Messages()};
 }
 
 }  // namespace quill

@@ -1,7 +1,8 @@
 #pragma once
 
-#include <functional>
 #include <string>
+
+#include "base/MessageLookup.h"
 
 namespace quill {
 
@@ -36,7 +37,7 @@ struct RemovalInputs {
   /// The program's name, in the name of a restore point.
   const std::string& programName;
   /// Catalogue text by "MSG_" key.
-  std::function<std::string(const std::string& key)> msg;
+  MessageLookup msg;
 };
 
 /// The removal's inputs as the program holds them now: the one place they are taken from the

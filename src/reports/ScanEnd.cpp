@@ -98,10 +98,6 @@ std::vector<int> ListedFindings(const FindingList& findings, const RemovalResult
   return shown;
 }
 
-MessageLookup Messages(ProgramContext& app) {
-  return [&app](const std::string& key) { return app.Msg(key); };
-}
-
 void WriteScanReport(ProgramContext& app, const ScanState& scan, const FindingList& findings,
                      const std::vector<int>& shown) {
   const std::string path = app.DataFile(kScanReportFile);

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "removal/RemovalRun.h"
-#include "results/CategoryWords.h"
 
 namespace quill {
 
@@ -39,9 +38,6 @@ void SendAnonymousData(ProgramContext& app);
 /// on the machine, and those beside a target that stayed (the list keeps every row of its
 /// threat name, path or key).
 std::vector<int> ListedFindings(const FindingList& findings, const RemovalResult& removal);
-
-/// The program's message catalogue as the results' words read it.
-MessageLookup Messages(ProgramContext& app);
 
 /// Writes "Scan_Log.txt" anew for the scan that ended: its counts, times and gaps, and the
 /// findings at `shown`, in that order.

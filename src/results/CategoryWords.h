@@ -1,15 +1,13 @@
 #pragma once
 
-#include <functional>
 #include <string>
 #include <vector>
+
+#include "base/MessageLookup.h"
 
 namespace quill {
 
 class FindingList;
-
-/// The current language's text for a message key ("" when it has none).
-using MessageLookup = std::function<std::string(const std::string& key)>;
 
 /// The current language's words for a key, or the English ones when it has none.
 std::string Words(const MessageLookup& msg, const std::string& key, const std::string& english);

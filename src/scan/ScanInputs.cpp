@@ -5,19 +5,10 @@
 namespace quill {
 
 ScanInputs ScanInputsOf(ProgramContext& app) {
-  return ScanInputs{app.Host(),
-                    app.Files(),
-                    app.Registry(),
-                    app.Shell(),
-                    app.Processes(),
-                    app.System(),
-                    app.Definitions(),
-                    app.Exclusions(),
-                    app.Floor(),
-                    app.Tokens(),
-                    app.dataFolder,
-                    app.brand.programName,
-                    [&app](const std::string& key) { return app.Msg(key); }};
+  return ScanInputs{app.Host(),      app.Files(),  app.Registry(),    app.Shell(),
+                    app.Processes(), app.System(), app.Definitions(), app.Exclusions(),
+                    app.Floor(),     app.Tokens(), app.dataFolder,    app.brand.programName,
+                    app.Messages()};
 }
 
 }  // namespace quill

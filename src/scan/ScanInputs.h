@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "results/CategoryWords.h"
+#include "base/MessageLookup.h"
 
 namespace quill {
 
