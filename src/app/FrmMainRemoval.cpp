@@ -77,6 +77,7 @@ void FrmMain::lblRemove_Click() {
 void FrmMain::RemoveTickedItems() {
   if (!lblRemove.Enabled()) return;
   lastRemoval_ = RemovalRun(app_, RemovalRequestFromFindings(), *this);
+  ShowPendingFindings();
   const int removed = ShowRemovalDone(lastRemoval_);
   if (removed >= 0) EndRemoval(removed);
 }
@@ -132,7 +133,6 @@ int FrmMain::RemoveWhatWent(const RemovalResult& result) {
   SetShownState(ticked, FindingState::Removed);
   lvwSpywareFound.RemoveIf(ticked);
   results.RemoveIf(ticked);
-  ShowPendingFindings();
   return removed;
 }
 

@@ -80,7 +80,7 @@ void FrmMain::lvwPicRemoveListOfSpywareFoundAndToBeRemoved_ItemCheck(int row) {
 
 void FrmMain::PropagateCheck(int row) {
   const auto& item = lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Item(row);
-  if (findings_.Contains(item.tag)) findings_.TickWith(item.tag, item.checked);
+  findings_.TickWith(item.tag, item.checked);
   ShowPendingFindings();
 }
 
@@ -109,7 +109,7 @@ void FrmMain::TickAllResults() {
   for (int i = 0; i < results.Count(); ++i) {
     if (results.Item(i).checked) continue;
     results.SetChecked(i, true);
-    if (findings_.Contains(results.Item(i).tag)) findings_.TickWith(results.Item(i).tag, true);
+    findings_.TickWith(results.Item(i).tag, true);
   }
   ShowPendingFindings();
 }

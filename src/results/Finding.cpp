@@ -157,9 +157,12 @@ int FindingList::Add(Finding finding) {
 }
 
 void FindingList::TickWith(int shown, bool ticked) {
-  const Finding row = At(shown);
+  if (!Contains(shown)) return;
+  // Only ticks change in the loop, so the row's own fields stay as they are.
+  const Finding& row = At(shown);
+  const int icon = row.ResultIcon();
   for (Finding& f : items_)
-    if (f.pending && FollowsRow(f, row.ResultIcon(), row.name, row.location)) f.ticked = ticked;
+    if (f.pending && FollowsRow(f, icon, row.name, row.location)) f.ticked = ticked;
 }
 
 void FindingList::WithdrawTicked() {

@@ -91,7 +91,7 @@ class FindingList {
   /// Ticks, or unticks, every pending finding the results row of the finding at `shown`
   /// stands for: for a file's row, the files and folders of its threat name; for a folder's,
   /// those at its place; for a registry row, the entries of its threat name or key path; for
-  /// a cookie's, the cookie file at its place.
+  /// a cookie's, the cookie file at its place. A row that shows no finding ticks nothing.
   void TickWith(int shown, bool ticked);
   /// Every ticked pending finding stops being pending (its rows were excluded).
   void WithdrawTicked();
