@@ -1,13 +1,14 @@
 #include "removal/Removal.h"
 
 #include <algorithm>
-#include <exception>
+#include <functional>
 
 #include "base/Numbers.h"
 #include "base/Text.h"
 #include "core/ProcessTools.h"
 #include "definitions/LocationForm.h"
 #include "definitions/ProtectedFloor.h"
+#include "forms/HandlerBoundary.h"
 #include "forms/Host.h"
 #include "platform/FileSystem.h"
 #include "platform/System.h"
@@ -22,18 +23,6 @@ namespace {
 
 // Deletions are retried without waiting.
 constexpr int kDeleteAttempts = 8;
-
-/// Runs one step of a run; a failing step is skipped and the next one runs.
-template <class F>
-void Step(const RemovalInputs& in, const char* what, F&& action) {
-  try {
-    action();
-  } catch (const std::exception& e) {
-    in.host.HandlerFailed(what, e.what());
-  } catch (...) {
-    in.host.HandlerFailed(what, "unknown error");
-  }
-}
 
 bool IsFile(platform::FileSystem& files, const std::string& path) {
   auto attrs = files.Attributes(path);
@@ -58,6 +47,10 @@ RemovalKind KindOfPath(const std::string& path) {
   if (kind == "EXE") return RemovalKind::Executable;
   if (kind == "DLL" || kind == "OCX") return RemovalKind::Library;
   return RemovalKind::Other;
+}
+
+void RemovalStep(const RemovalInputs& in, const char* what, const std::function<void()>& action) {
+  forms::RunHandler(&in.host, what, action);
 }
 
 std::string RemovingCaption(const RemovalInputs& in, int row, int rows) {
@@ -293,7 +286,7 @@ void Removal::FilePass() {
       // (and the retry pass lists it).
       const std::string path = location::CanonicalFilePath(target.text);
       if (MayTouch(path))
-        Step(in_, "removal: file", [&] {
+        RemovalStep(in_, "removal: file", [&] {
           ShowStep(i + 1, i + 1, rows, path);
           const RemovalKind kind = KindOfPath(path);
           if (kind == RemovalKind::Library) UnregisterLibrary(path);
@@ -307,7 +300,8 @@ void Removal::FilePass() {
     }
     in_.host.DoEvents();
     // Only targets the user ticked can have failed: an unticked file was never meant to go.
-    if (ticked && !recording_) Step(in_, "removal: retry check", [&] { RetryCheck(target); });
+    if (ticked && !recording_)
+      RemovalStep(in_, "removal: retry check", [&] { RetryCheck(target); });
   }
 }
 
@@ -317,7 +311,7 @@ void Removal::RegistryPass() {
   for (int i = 0; i < rows; ++i) {
     RemovalTarget& target = targets[static_cast<size_t>(i)];
     if (!target.ticked) continue;
-    Step(in_, "removal: registry", [&] {
+    RemovalStep(in_, "removal: registry", [&] {
       ShowStep(barBase_ + i + 1, i + 1, rows, target.keyPath + "\\" + target.valueName);
       const std::string rootText = text::Trim(target.text);
       const std::string keyPath = location::CanonicalKeyPath(target.keyPath);
@@ -339,7 +333,7 @@ void Removal::RegistryPass() {
       }
     });
     in_.host.DoEvents();
-    if (!recording_) Step(in_, "removal: registry check", [&] { RegistryCheck(target); });
+    if (!recording_) RemovalStep(in_, "removal: registry check", [&] { RegistryCheck(target); });
   }
 }
 
@@ -364,7 +358,7 @@ void Removal::CookiePass() {
     RemovalTarget& target = targets[static_cast<size_t>(i)];
     if (!target.ticked) continue;
     const std::string path = location::CanonicalFilePath(target.text);
-    Step(in_, "removal: cookie", [&] {
+    RemovalStep(in_, "removal: cookie", [&] {
       // The bar counts files and registry entries only; cookies keep it at its end.
       const int64_t place = barBase_ + i + 1;
       ShowStep(barEnd_ ? std::min(*barEnd_, place) : place, i + 1, rows, path);
@@ -372,7 +366,7 @@ void Removal::CookiePass() {
     });
     in_.host.DoEvents();
     if (!recording_ && in_.files.Attributes(path))
-      Step(in_, "removal: cookie check", [&] { KeepItem(target, target.text); });
+      RemovalStep(in_, "removal: cookie check", [&] { KeepItem(target, target.text); });
   }
 }
 
@@ -384,7 +378,7 @@ void Removal::RemovalPass(bool recording) {
   if (recording_ && !StaysOnMachine(in_.files, quarantine_.LogPath()))
     Refuse(quarantine_.LogPath(),
            quarantine_.LogPath() + " leads elsewhere (a link): the log is not written through it");
-  Step(in_, "removal: pass start", [&] {
+  RemovalStep(in_, "removal: pass start", [&] {
     if (!request_.listed) return;
     window_.ShowRemovalProgress();
     window_.ShowRemovalPercentage(in_.msg("MSG_REMOVING"));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -25,6 +26,10 @@ enum class RemovalKind { Executable, Library, Other };
 /// The text after the last "." of the path when no ":" or "\" follows it, trimmed and
 /// compared without regard to case: "EXE", "DLL"/"OCX", anything else.
 RemovalKind KindOfPath(const std::string& path);
+
+/// Runs one step of a removal run: a step that fails is reported to the host and skipped, and
+/// the next one runs.
+void RemovalStep(const RemovalInputs& in, const char* what, const std::function<void()>& action);
 
 /// "Removing : 45% Completed." with the catalogue's words; the percentage is row / rows,
 /// rounded halves to even.

@@ -6,7 +6,6 @@
 #include "base/DateTime.h"
 #include "base/Text.h"
 #include "core/ProgramContext.h"
-#include "forms/HandlerBoundary.h"
 #include "platform/Registry.h"
 #include "removal/ChangeLock.h"
 #include "removal/Removal.h"
@@ -24,10 +23,6 @@ namespace {
 constexpr int kGatheringYields = 20001;
 // Restore-point type of an application's system change.
 constexpr int kRestorePointType = 6;
-
-void Step(const RemovalInputs& in, const char* what, const std::function<void()>& body) {
-  forms::RunHandler(&in.host, what, body);
-}
 
 // False when the targets make up a large share of a drive or a hive and the user (or, asking
 // nothing, the automatic removal) does not agree to remove them.
@@ -50,9 +45,9 @@ bool LargeRemovalAgreed(const RemovalInputs& in, const RemovalRequest& request,
 void RunPasses(const RemovalInputs& in, RemovalRequest& request, RemovalWindow& window,
                RemovalResult& result) {
   Removal run(in, request, window, result);
-  Step(in, "removal: quarantine folder", [&] { run.Quarantine().CreateQuarantineFolder(); });
-  Step(in, "removal: start", [&] { window.RemovalStarted(); });
-  Step(in, "removal: gathering", [&] {
+  RemovalStep(in, "removal: quarantine folder", [&] { run.Quarantine().CreateQuarantineFolder(); });
+  RemovalStep(in, "removal: start", [&] { window.RemovalStarted(); });
+  RemovalStep(in, "removal: gathering", [&] {
     window.ShowRemovalProgress();
     window.ShowRemovalPercentage(in.msg("MSG_INFORMATION"));
     for (int i = 0; i < kGatheringYields; ++i) in.host.DoEvents();
@@ -60,7 +55,7 @@ void RunPasses(const RemovalInputs& in, RemovalRequest& request, RemovalWindow& 
   });
   RestorePoint point(in.system);
   bool restorePoint = false;
-  Step(in, "removal: restore point", [&] {
+  RemovalStep(in, "removal: restore point", [&] {
     if (!RestorePointsSupported(in.system)) return;
     restorePoint = true;
     window.ShowRemovalPercentage(in.msg("MSG_RESTOREPOINT"));
@@ -70,9 +65,9 @@ void RunPasses(const RemovalInputs& in, RemovalRequest& request, RemovalWindow& 
                                 datetime::GeneralDate(datetime::FromTimePoint(in.host.Now())),
                             kRestorePointType);
   });
-  Step(in, "removal: recording pass", [&] { run.RemovalPass(true); });
-  Step(in, "removal: retry pass", [&] { run.RemovalPass(false); });
-  if (restorePoint) Step(in, "removal: restore point end", [&] { point.EndRestorePoint(); });
+  RemovalStep(in, "removal: recording pass", [&] { run.RemovalPass(true); });
+  RemovalStep(in, "removal: retry pass", [&] { run.RemovalPass(false); });
+  if (restorePoint) RemovalStep(in, "removal: restore point end", [&] { point.EndRestorePoint(); });
 }
 
 }  // namespace
@@ -148,7 +143,7 @@ RemovalResult RemovalRun(ProgramContext& app, RemovalRequest request, RemovalWin
     return result;
   }
   bool agreed = false;
-  Step(in, "removal: share", [&] {
+  RemovalStep(in, "removal: share", [&] {
     // The machine's folders as they are now, for every test of the run.
     app.RefreshFloor();
     agreed = LargeRemovalAgreed(in, request, window, result);
